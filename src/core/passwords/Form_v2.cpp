@@ -1,0 +1,89 @@
+#include "Form_v2.h"
+
+#include "core/state/Session.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kv {
+
+namespace {
+constexpr int kGranted = 1;
+constexpr int kRefused = 8;
+} // namespace
+
+Form_v2::Form_v2(Session& session, QWidget* parent) : QDialog(parent), s_(session)
+{
+    setObjectName(QStringLiteral("Form_v2"));
+    setWindowTitle(QStringLiteral("Autorisation"));
+    setModal(true);
+
+    const int level = s_.dialogValue;
+    password_ = s_.settings.password(level).trimmed().toUpper();
+    override_ = s_.settings.overridePassword().trimmed().toUpper();
+    // Until access is granted, leaving the prompt in any way is a refusal.
+    s_.dialogValue = kRefused;
+
+    level_ = new QLabel(QStringLiteral("Niveau  ") + u' ' + QString::number(level), this);
+    QFont bold = level_->font();
+    bold.setBold(true);
+    bold.setPointSize(bold.pointSize() + 2);
+    level_->setFont(bold);
+    level_->setAlignment(Qt::AlignCenter);
+
+    entry_ = new QLineEdit(this);
+    entry_->setObjectName(QStringLiteral("motDePasse"));
+    entry_->setEchoMode(QLineEdit::Password);
+    entry_->setMaxLength(41);
+    entry_->setMinimumWidth(220);
+
+    confirm_ = new QPushButton(QStringLiteral("Valider"), this);
+    confirm_->setObjectName(QStringLiteral("valider"));
+    confirm_->setDefault(true);
+    connect(confirm_, &QPushButton::clicked, this, &Form_v2::confirm);
+    connect(entry_, &QLineEdit::returnPressed, this, &Form_v2::confirm);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(entry_);
+    row->addWidget(confirm_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 16, 20, 16);
+    layout->addWidget(level_);
+    layout->addLayout(row);
+    entry_->setFocus();
+}
+
+void Form_v2::confirm()
+{
+    const QString typed = entry_->text().trimmed().toUpper();
+    const bool granted = typed == password_ || (!override_.isEmpty() && typed == override_);
+    ++attempts_;
+    if (granted) {
+        s_.dialogValue = kGranted;
+        accept();
+        return;
+    }
+    if (attempts_ < 3) {
+        entry_->clear();
+        entry_->setFocus();
+        return;
+    }
+    s_.ui().message(QStringLiteral("Mot d'accès incorrect"), ui::Icon::Critical, QStringLiteral("Z.E.B."));
+    s_.dialogValue = kRefused;
+    reject();
+}
+
+bool checkLevel2(Session& session)
+{
+    if (!session.settings.isProtected(2))
+        return true;
+    session.dialogValue = 2;
+    Form_v2 prompt(session);
+    session.ui().showModal(prompt);
+    return session.dialogValue == kGranted;
+}
+
+} // namespace kv

@@ -1,0 +1,99 @@
+#include "New_MPS.h"
+
+#include "core/formats/FieldRules.h"
+#include "core/state/Session.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace kv {
+
+New_MPS::New_MPS(Session& session, QWidget* parent) : QDialog(parent), s_(session)
+{
+    setObjectName(QStringLiteral("New_MPS"));
+    setWindowTitle(QStringLiteral("Mot d'accès"));
+    setModal(true);
+    stored_ = {s_.settings.password(1).trimmed().toUpper(), s_.settings.password(2).trimmed().toUpper()};
+
+    tabWidget_ = new QTabWidget(this);
+    tabWidget_->addTab(buildTab(1), QStringLiteral("Niveau 1"));
+    tabWidget_->addTab(buildTab(2), QStringLiteral("Niveau 2"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->addWidget(tabWidget_);
+    setMinimumWidth(380);
+}
+
+QWidget* New_MPS::buildTab(int level)
+{
+    auto* page = new QWidget;
+    LevelTab& t = tabs_[level - 1];
+    auto field = [&](const char* name) {
+        auto* edit = new QLineEdit(page);
+        edit->setObjectName(QStringLiteral("%1_%2").arg(QString::fromLatin1(name)).arg(level));
+        edit->setEchoMode(QLineEdit::Password);
+        edit->setMaxLength(41);
+        return edit;
+    };
+    t.current = field("actuel");
+    t.fresh = field("nouveau");
+    t.confirmation = field("confirmation");
+    t.save = new QPushButton(QStringLiteral("Enregistrer"), page);
+    t.save->setObjectName(QStringLiteral("enregistrer_%1").arg(level));
+    t.close = new QPushButton(QStringLiteral("Fermer"), page);
+    t.close->setObjectName(QStringLiteral("fermer_%1").arg(level));
+    t.save->setAutoDefault(false);
+    t.close->setAutoDefault(false);
+    connect(t.save, &QPushButton::clicked, this, [this, level] { save(level); });
+    connect(t.close, &QPushButton::clicked, this, &QDialog::reject);
+
+    // Enter or Down moves to the next field, Up to the previous; Enter in the confirmation saves.
+    FieldChain::install({t.current, t.fresh, t.confirmation}, [this, level] { save(level); });
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Mot actuel"), t.current);
+    form->addRow(QStringLiteral("Nouveau"), t.fresh);
+    form->addRow(QStringLiteral("Confirmation"), t.confirmation);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(t.save);
+    buttons->addWidget(t.close);
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    return page;
+}
+
+void New_MPS::save(int level)
+{
+    const LevelTab& t = tabs_[level - 1];
+    const QString current = t.current->text().trimmed().toUpper();
+    const QString fresh = t.fresh->text().trimmed().toUpper();
+    const QString confirmation = t.confirmation->text().trimmed().toUpper();
+    auto fail = [&](const QString& text) {
+        s_.ui().message(text, ui::Icon::Critical, QStringLiteral("ATTENTION"));
+        ++failures_;
+        if (failures_ > 2)
+            reject();
+    };
+    if (current != stored_[level - 1])
+        return fail(QStringLiteral("Contrôle négatif"));
+    if (fresh != confirmation)
+        return fail(QStringLiteral("Confirmation non concordante"));
+    failures_ = 0;
+    QString error;
+    if (!s_.settings.savePassword(level, fresh, &error)) {
+        s_.ui().message(error, ui::Icon::Critical, QStringLiteral("ATTENTION"));
+        return;
+    }
+    stored_[level - 1] = fresh;
+    s_.ui().message(QStringLiteral("Sauvegarde effectuée avec succès"), ui::Icon::Information);
+    accept();
+}
+
+} // namespace kv

@@ -1,0 +1,19 @@
+#pragma once
+// Building and upgrading exercise databases from the schema kept in the source.
+#include "platform/db/Database.h"
+
+namespace kv::schema {
+
+/// Version written into every exercise database built by this program (PRAGMA user_version).
+inline constexpr int kSchemaVersion = 1;
+
+/// The schema script (tables, indexes, initial rows) of the current version.
+QString schemaScript();
+/// Creates a new exercise database at `path` (a template): all tables, indexes and initial rows.
+/// Throws db::Error; an existing file is replaced only when the build succeeded.
+void createExerciseDatabase(const QString& path);
+/// Brings an exercise database written by an earlier version up to date, one transaction per step.
+/// Throws db::Error when a step fails (that step leaves the file as it was).
+void upgradeExerciseDatabase(db::Database& db);
+
+} // namespace kv::schema

@@ -1,0 +1,106 @@
+#include "Form12.h"
+
+#include "core/formats/KeyFilters.h"
+#include "core/formats/Numbers.h"
+#include "core/state/Session.h"
+#include "platform/db/FileOps.h"
+
+#include <QDate>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kv {
+
+Form12::Form12(Session& session, QWidget* parent) : QDialog(parent), s_(session)
+{
+    setObjectName(QStringLiteral("Form12"));
+    setWindowTitle(QStringLiteral("Initialisation"));
+    setModal(true);
+
+    auto* label = new QLabel(QStringLiteral("Exercice Initial"), this);
+    QFont big = label->font();
+    big.setPointSize(big.pointSize() + 4);
+    big.setBold(true);
+    label->setFont(big);
+    label->setAlignment(Qt::AlignCenter);
+
+    year_ = new QLineEdit(QString::number(QDate::currentDate().year()), this);
+    year_->setObjectName(QStringLiteral("annee"));
+    year_->setAlignment(Qt::AlignCenter);
+    year_->setFont(big);
+    year_->setMaximumWidth(140);
+    year_->setMaxLength(4);
+    DigitField::install(year_);
+    year_->installEventFilter(this);
+
+    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_->setObjectName(QStringLiteral("ok"));
+    quit_ = new QPushButton(QStringLiteral("Quitter"), this);
+    quit_->setObjectName(QStringLiteral("quitter"));
+    ok_->setAutoDefault(false);
+    quit_->setAutoDefault(false);
+    connect(ok_, &QPushButton::clicked, this, &Form12::confirm);
+    connect(quit_, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* fieldRow = new QHBoxLayout;
+    fieldRow->addStretch();
+    fieldRow->addWidget(year_);
+    fieldRow->addStretch();
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok_);
+    buttons->addWidget(quit_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 20, 24, 16);
+    layout->setSpacing(14);
+    layout->addWidget(label);
+    layout->addLayout(fieldRow);
+    layout->addLayout(buttons);
+    setMinimumWidth(320);
+    year_->setFocus();
+    year_->selectAll();
+}
+
+bool Form12::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == year_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            if (year_->text().size() == 4)
+                confirm();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Form12::confirm()
+{
+    const double value = readNumber(year_->text());
+    if (value > 1993 && value < 32768) {
+        s_.premierExercice = static_cast<int>(value);
+        s_.nbClotures = 0;
+        const QString path = s_.exercisePath(s_.premierExercice);
+        if (!QFile::exists(path)) {
+            QString error;
+            if (!db::copyFileAtomic(s_.programFile(QStringLiteral("ZEB_00.mdb")), path, &error)) {
+                s_.ui().message(error, ui::Icon::Critical, QStringLiteral("ATTENTION"));
+                return;
+            }
+        }
+        if (!s_.writeExerciseState())
+            return;
+        accept();
+        return;
+    }
+    s_.ui().message(QStringLiteral("Saisie  incorrecte"), ui::Icon::Exclamation, QStringLiteral("A T T E N T I O N"));
+    year_->setFocus();
+    year_->setSelection(0, 4);
+}
+
+} // namespace kv

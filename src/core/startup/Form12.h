@@ -1,0 +1,34 @@
+#pragma once
+// The first-exercise dialog: asks for the year of the first exercise on a first run.
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+namespace kv {
+
+class Session;
+
+class Form12 : public QDialog {
+    Q_OBJECT
+public:
+    explicit Form12(Session& session, QWidget* parent = nullptr);
+
+    QLineEdit* yearField() const { return year_; }
+    QPushButton* okButton() const { return ok_; }
+    QPushButton* quitButton() const { return quit_; }
+
+    /// OK: a year above 1993 becomes the first exercise; otherwise "Saisie  incorrecte".
+    void confirm();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Session& s_;
+    QLineEdit* year_;
+    QPushButton* ok_;
+    QPushButton* quit_;
+};
+
+} // namespace kv

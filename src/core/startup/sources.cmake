@@ -1,0 +1,5 @@
+list(APPEND KV_CORE_SOURCES
+    startup/EnginePassword.h startup/EnginePassword.cpp
+    startup/Form12.h startup/Form12.cpp
+    startup/Startup.h startup/Startup.cpp
+    startup/ExitSequence.h startup/ExitSequence.cpp)

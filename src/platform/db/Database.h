@@ -1,0 +1,88 @@
+#pragma once
+// One open database file of the engine (SQLite). Every statement takes bound parameters: a typed value
+// never becomes SQL text. Text compares ignore letter case, accented letters included (the FR_NOCASE
+// collation and the LIKE function are registered on every connection).
+#include "Error.h"
+#include "Row.h"
+
+#include <QString>
+#include <QVariant>
+
+struct sqlite3;
+
+namespace kv::db {
+
+/// Name of the collation declared on every text column of the exercise databases.
+inline constexpr const char* kTextCollation = "FR_NOCASE";
+
+class Database {
+public:
+    enum class Mode { ReadWrite, ReadOnly, Create };
+
+    Database() = default;
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    /// Opens an existing file (or creates it in Create mode) and checks that it is a database.
+    /// Throws Error with the engine's message.
+    void open(const QString& path, Mode mode = Mode::ReadWrite);
+    /// Closes the file; errors while closing are ignored.
+    void close() noexcept;
+    bool isOpen() const { return db_ != nullptr; }
+    QString path() const { return path_; }
+
+    /// Runs one query; positional parameters bind to "?", a QVariantMap binds to ":name".
+    Rows query(const QString& sql, const QVariantList& params = {}) const;
+    Rows query(const QString& sql, const QVariantMap& params) const;
+    /// First row, or an empty row when none.
+    Row queryOne(const QString& sql, const QVariantList& params = {}) const;
+    /// First field of the first row; null when no row (and null for a sum over no row).
+    QVariant scalar(const QString& sql, const QVariantList& params = {}) const;
+    /// Runs one statement; returns the number of rows it changed.
+    int execute(const QString& sql, const QVariantList& params = {});
+    /// Runs several statements in turn, stopping at the first error (which is thrown).
+    void executeScript(const QString& sql);
+
+    /// True when the text is exactly one statement that reads and never writes.
+    bool isReadOnlyQuery(const QString& sql, QString* error = nullptr) const;
+
+    /// The numbering rule: the `num` of the last row in `num` order, plus 1; 1 for an empty table.
+    qint64 nextNum(const QString& table) const;
+
+    bool hasTable(const QString& table) const;
+    QStringList columns(const QString& table) const;
+    int userVersion() const;
+    void setUserVersion(int version);
+    qint64 lastInsertRowId() const;
+
+    sqlite3* handle() const { return db_; }
+
+    /// Checks that a table or column name is a plain identifier (letters, digits, underscore).
+    static QString identifier(const QString& name);
+
+private:
+    template <typename Binder> Rows run(const QString& sql, Binder bind) const;
+    sqlite3* db_ = nullptr;
+    QString path_;
+};
+
+/// Escapes a typed text for use as a "begins with" pattern: `LIKE ? ESCAPE '\'` with this value.
+QString likePrefix(const QString& text);
+
+/// A transaction over a database: rolls back when it leaves scope uncommitted; nests through savepoints.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    Database& db_;
+    QString name_;
+    bool done_ = false;
+};
+
+} // namespace kv::db

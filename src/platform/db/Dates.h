@@ -1,0 +1,14 @@
+#pragma once
+// Dates are stored as ISO text "yyyy-MM-dd" (they sort and compare as dates); screens type and show
+// "dd/mm/yyyy". These two functions are the only conversions between the two forms.
+#include <QString>
+#include <QVariant>
+
+namespace kv::db {
+
+/// "25/12/2021" -> "2021-12-25"; a blank or invalid text gives a null value (stored as null).
+QVariant toStoredDate(const QString& shown);
+/// A stored date (ISO text) -> "25/12/2021"; null or unreadable gives an empty text.
+QString toShownDate(const QVariant& stored);
+
+} // namespace kv::db

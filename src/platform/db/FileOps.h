@@ -1,0 +1,19 @@
+#pragma once
+// File operations on closed database files. Every replacement is atomic: the new content is written
+// to a temporary file in the target's folder, flushed, checked, and renamed over the target in one step,
+// so that no failure leaves the target missing or half written.
+#include <QString>
+
+namespace kv::db {
+
+/// Renames `source` over `target` in one step (replacing it). False with a message on failure.
+bool replaceFile(const QString& source, const QString& target, QString* error);
+/// Copies `source` to `target`, replacing it atomically. False with a message on failure.
+bool copyFileAtomic(const QString& source, const QString& target, QString* error);
+/// Checks a closed database file: true when the engine opens it and finds it sound.
+bool checkDatabaseFile(const QString& path, QString* error);
+/// Repairs a closed database file and compacts it into a fresh file that takes its place under the
+/// same name. On any failure the file is left exactly as it was. `workFile` is the temporary file.
+bool repairAndCompact(const QString& path, const QString& workFile, QString* error);
+
+} // namespace kv::db

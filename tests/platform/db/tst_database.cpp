@@ -1,0 +1,289 @@
+// The engine layer: queries, text compares, record sets, numbering, transactions, the workspace and
+// the file operations on closed databases.
+#include "harness/TestFolder.h"
+#include "platform/db/Dates.h"
+#include "platform/db/Database.h"
+#include "platform/db/FileOps.h"
+#include "platform/db/RecordSet.h"
+#include "platform/db/Workspace.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace kv;
+using namespace kv::db;
+
+class DatabaseTest : public QObject {
+    Q_OBJECT
+
+    test::TestFolder folder_{false};
+    QString path_;
+    Database db_;
+
+private slots:
+    void init()
+    {
+        path_ = folder_.file(QStringLiteral("t.db"));
+        QFile::remove(path_);
+        db_.open(path_, Database::Mode::Create);
+        db_.executeScript(QStringLiteral(
+            "CREATE TABLE Agents (num INTEGER PRIMARY KEY, nom TEXT COLLATE FR_NOCASE, Montant REAL, d TEXT);"
+            "CREATE TABLE textes (ch1 TEXT, ch2 TEXT);"
+            "INSERT INTO Agents VALUES (1, 'Élise', 10.5, '2021-03-05');"
+            "INSERT INTO Agents VALUES (2, 'benali', 20, NULL);"
+            "INSERT INTO Agents VALUES (5, 'Zorro', NULL, '2021-01-02');"
+            "INSERT INTO textes (ch1) VALUES ('a');"));
+    }
+    void cleanup() { db_.close(); }
+
+    void textComparesIgnoreCaseWithAccents_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QVariantList>("params");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("accented capital equals small") << "SELECT nom FROM Agents WHERE nom = ?" << QVariantList{"ÉLISE"} << QStringList{"Élise"};
+        QTest::newRow("ascii any case") << "SELECT nom FROM Agents WHERE nom = ?" << QVariantList{"BENALI"} << QStringList{"benali"};
+        QTest::newRow("accent is not dropped") << "SELECT nom FROM Agents WHERE nom = ?" << QVariantList{"elise"} << QStringList{};
+        QTest::newRow("order ignores case") << "SELECT nom FROM Agents ORDER BY nom" << QVariantList{} << QStringList{"benali", "Zorro", "Élise"};
+        QTest::newRow("like prefix any case") << "SELECT nom FROM Agents WHERE nom LIKE ? ESCAPE '\\'" << QVariantList{likePrefix("él")} << QStringList{"Élise"};
+        QTest::newRow("like prefix keeps wildcards literal") << "SELECT nom FROM Agents WHERE nom LIKE ? ESCAPE '\\'" << QVariantList{likePrefix("b_n")} << QStringList{};
+        QTest::newRow("quote in a bound value") << "SELECT nom FROM Agents WHERE nom = ?" << QVariantList{"O'Neil' OR 1=1 --"} << QStringList{};
+    }
+    void textComparesIgnoreCaseWithAccents()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QVariantList, params);
+        QFETCH(QStringList, expected);
+        QStringList got;
+        for (const Row& r : db_.query(sql, params))
+            got << r.text(QStringLiteral("NOM"));
+        QCOMPARE(got, expected);
+    }
+
+    void likePatternsMatchPercentAndUnderscoreLiterally()
+    {
+        db_.execute(QStringLiteral("INSERT INTO Agents (num, nom) VALUES (6, '50%_off')"));
+        QCOMPARE(db_.query(QStringLiteral("SELECT nom FROM Agents WHERE nom LIKE ? ESCAPE '\\'"), {likePrefix("50%_")}).size(), 1);
+        QCOMPARE(db_.query(QStringLiteral("SELECT nom FROM Agents WHERE nom LIKE ? ESCAPE '\\'"), {likePrefix("5%")}).size(), 0);
+        QCOMPARE(db_.query(QStringLiteral("SELECT nom FROM Agents WHERE nom LIKE 'z%'")).size(), 1);
+    }
+
+    void sumOverNoRowIsNull()
+    {
+        QVERIFY(db_.scalar(QStringLiteral("SELECT sum(Montant) AS S1 FROM Agents WHERE num > ?"), {100}).isNull());
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT sum(Montant) AS S1 FROM Agents")).toDouble(), 30.5);
+    }
+
+    void fieldsByNameInAnyCaseAndNulls()
+    {
+        const Row r = db_.queryOne(QStringLiteral("SELECT * FROM Agents WHERE num = ?"), {5});
+        QCOMPARE(r.text(QStringLiteral("NoM")), QStringLiteral("Zorro"));
+        QVERIFY(r.isNull(QStringLiteral("montant")));
+        QCOMPARE(r.number(QStringLiteral("montant")), 0.0);
+        QVERIFY(r.value(QStringLiteral("absent")).isNull());
+        QCOMPARE(db_.queryOne(QStringLiteral("SELECT * FROM Agents WHERE num = 99")).size(), 0);
+    }
+
+    void scriptStopsAtFirstError()
+    {
+        QVERIFY_THROWS_EXCEPTION(Error, db_.executeScript(QStringLiteral(
+            "INSERT INTO textes (ch1) VALUES ('b'); INSERT INTO nowhere VALUES (1); INSERT INTO textes (ch1) VALUES ('c');")));
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT count(*) FROM textes")).toInt(), 2);
+        QVERIFY(db_.query(QStringLiteral("SELECT * FROM textes WHERE ch1 = 'c'")).isEmpty());
+    }
+
+    void wrongParameterCountIsAnError()
+    {
+        QVERIFY_THROWS_EXCEPTION(Error, db_.query(QStringLiteral("SELECT * FROM Agents WHERE num = ?")));
+        QVERIFY_THROWS_EXCEPTION(Error, db_.query(QStringLiteral("SELECT * FROM Agents"), {1}));
+    }
+
+    void numberingTakesLastNumPlusOne()
+    {
+        QCOMPARE(db_.nextNum(QStringLiteral("Agents")), 6);
+        db_.execute(QStringLiteral("DELETE FROM Agents"));
+        QCOMPARE(db_.nextNum(QStringLiteral("Agents")), 1);
+        QVERIFY_THROWS_EXCEPTION(Error, db_.nextNum(QStringLiteral("Agents; DROP TABLE textes")));
+    }
+
+    void recordSetNavigationAndFind()
+    {
+        RecordSet rs(db_, QStringLiteral("Agents"), QString(), {}, QStringLiteral("num"));
+        QCOMPARE(rs.recordCount(), 3);
+        QStringList names;
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+            names << rs.field(QStringLiteral("nom")).toString();
+        QCOMPARE(names, (QStringList{"Élise", "benali", "Zorro"}));
+        rs.moveLast();
+        QCOMPARE(rs.field(QStringLiteral("NUM")).toInt(), 5);
+        QVERIFY(rs.findFirst(QStringLiteral("num"), 2));
+        QCOMPARE(rs.field(1).toString(), QStringLiteral("benali"));
+        QVERIFY(!rs.findFirst(QStringLiteral("num"), 3));
+        QVERIFY(rs.noMatch());
+        QCOMPARE(rs.field(QStringLiteral("num")).toInt(), 2); // position kept after no match
+
+        RecordSet empty(db_, QStringLiteral("Agents"), QStringLiteral("num > ?"), {100});
+        QCOMPARE(empty.recordCount(), 0);
+        QVERIFY(empty.eof());
+        QVERIFY(empty.field(QStringLiteral("nom")).isNull());
+    }
+
+    void recordSetAddEditDelete()
+    {
+        RecordSet rs(db_, QStringLiteral("Agents"), QString(), {}, QStringLiteral("num"));
+        rs.addNew();
+        rs.setField(QStringLiteral("NUM"), 6);
+        rs.setField(QStringLiteral("nom"), QStringLiteral("Nouveau"));
+        rs.update();
+        QCOMPARE(rs.field(QStringLiteral("nom")).toString(), QStringLiteral("Nouveau"));
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT nom FROM Agents WHERE num = 6")).toString(), QStringLiteral("Nouveau"));
+
+        QVERIFY(rs.findFirst(QStringLiteral("num"), 2));
+        rs.edit();
+        rs.setField(QStringLiteral("Montant"), 99.25);
+        rs.update();
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT Montant FROM Agents WHERE num = 2")).toDouble(), 99.25);
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT nom FROM Agents WHERE num = 2")).toString(), QStringLiteral("benali"));
+
+        rs.deleteCurrent();
+        QCOMPARE(rs.recordCount(), 3);
+        QCOMPARE(rs.field(QStringLiteral("num")).toInt(), 5); // the following record
+        QVERIFY(db_.query(QStringLiteral("SELECT * FROM Agents WHERE num = 2")).isEmpty());
+
+        QVERIFY_THROWS_EXCEPTION(Error, rs.setField(QStringLiteral("nom"), 1)); // no edit pending
+        rs.edit();
+        QVERIFY_THROWS_EXCEPTION(Error, rs.setField(QStringLiteral("nowhere"), 1));
+    }
+
+    void recordSetOnTableWithoutKey()
+    {
+        RecordSet textes(db_, QStringLiteral("textes"));
+        QCOMPARE(textes.recordCount(), 1);
+        textes.edit();
+        textes.setField(QStringLiteral("CH2"), QStringLiteral("deux"));
+        textes.update();
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT ch2 FROM textes")).toString(), QStringLiteral("deux"));
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT count(*) FROM textes")).toInt(), 1);
+    }
+
+    void transactionRollsBackUnlessCommitted()
+    {
+        {
+            Transaction outer(db_);
+            db_.execute(QStringLiteral("DELETE FROM Agents WHERE num = 1"));
+            {
+                Transaction inner(db_);
+                db_.execute(QStringLiteral("DELETE FROM Agents WHERE num = 2"));
+            } // inner rolled back
+            outer.commit();
+        }
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT count(*) FROM Agents")).toInt(), 2);
+        {
+            Transaction t(db_);
+            db_.execute(QStringLiteral("DELETE FROM Agents"));
+        }
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT count(*) FROM Agents")).toInt(), 2);
+    }
+
+    void readOnlyQueries_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("select") << "SELECT * FROM Agents" << true;
+        QTest::newRow("with") << "WITH a AS (SELECT num FROM Agents) SELECT * FROM a" << true;
+        QTest::newRow("trailing semicolon") << "SELECT * FROM Agents;" << true;
+        QTest::newRow("delete") << "DELETE FROM Agents" << false;
+        QTest::newRow("two statements") << "SELECT 1; DELETE FROM Agents" << false;
+        QTest::newRow("pragma write") << "PRAGMA user_version = 3" << false;
+        QTest::newRow("syntax error") << "SELEC nothing" << false;
+    }
+    void readOnlyQueries()
+    {
+        QFETCH(QString, sql);
+        QFETCH(bool, readOnly);
+        QCOMPARE(db_.isReadOnlyQuery(sql), readOnly);
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT count(*) FROM Agents")).toInt(), 3);
+    }
+
+    void openRefusesMissingAndForeignFiles()
+    {
+        Database other;
+        QVERIFY_THROWS_EXCEPTION(Error, other.open(folder_.file(QStringLiteral("absent.mdb"))));
+        QVERIFY(!QFile::exists(folder_.file(QStringLiteral("absent.mdb"))));
+        folder_.write(QStringLiteral("garbage.mdb"), QByteArray(4096, 'x'));
+        QVERIFY_THROWS_EXCEPTION(Error, other.open(folder_.file(QStringLiteral("garbage.mdb"))));
+        QVERIFY(!other.isOpen());
+    }
+
+    void datesConvertBetweenShownAndStored()
+    {
+        QCOMPARE(toStoredDate(QStringLiteral("25/12/2021")).toString(), QStringLiteral("2021-12-25"));
+        QVERIFY(toStoredDate(QStringLiteral("")).isNull());
+        QVERIFY(toStoredDate(QStringLiteral("31/02/2021")).isNull());
+        QCOMPARE(toShownDate(QStringLiteral("2021-03-05")), QStringLiteral("05/03/2021"));
+        QCOMPARE(toShownDate(QVariant()), QString());
+        // Stored dates compare as dates.
+        QCOMPARE(db_.query(QStringLiteral("SELECT num FROM Agents WHERE d < ?"), {toStoredDate("01/03/2021")}).size(), 1);
+    }
+
+    void workspaceChecksTheSecurityFile()
+    {
+        const QString mdw = folder_.file(QStringLiteral("system.mdw"));
+        createSecurityFile(mdw, QStringLiteral("ADMIN"), QStringLiteral("secret"));
+        const EngineSettings engine{folder_.file("VOSK.INI"), "ADMIN", "secret", mdw};
+        Workspace ws(engine, QStringLiteral("Special"), QStringLiteral("ADMIN"), QStringLiteral("secret"));
+        auto db = ws.openDatabase(path_);
+        QCOMPARE(db->scalar(QStringLiteral("SELECT count(*) FROM Agents")).toInt(), 3);
+        QVERIFY_THROWS_EXCEPTION(Error, Workspace(engine, "Special", "ADMIN", "wrong"));
+        QVERIFY_THROWS_EXCEPTION(Error, Workspace(engine, "Special", "SOMEONE", "secret"));
+        EngineSettings missing = engine;
+        missing.securityFile = folder_.file(QStringLiteral("nowhere.mdw"));
+        QVERIFY_THROWS_EXCEPTION(Error, Workspace(missing, "Special", "ADMIN", "secret"));
+    }
+
+    void repairAndCompactReplacesTheFileWhole()
+    {
+        db_.execute(QStringLiteral("CREATE TABLE big (x TEXT)"));
+        for (int i = 0; i < 200; ++i)
+            db_.execute(QStringLiteral("INSERT INTO big VALUES (?)"), {QString(500, QChar('a' + i % 26))});
+        db_.execute(QStringLiteral("DELETE FROM big"));
+        db_.close();
+        const qint64 before = QFileInfo(path_).size();
+        const QString work = folder_.file(QStringLiteral("prov.mdb"));
+        QString error;
+        QVERIFY2(repairAndCompact(path_, work, &error), qPrintable(error));
+        QVERIFY(!QFile::exists(work));
+        QVERIFY(QFileInfo(path_).size() < before);
+        db_.open(path_);
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT nom FROM Agents WHERE num = 1")).toString(), QStringLiteral("Élise"));
+    }
+
+    void failedRepairLeavesTheFileAsItWas()
+    {
+        db_.close();
+        const QString bad = folder_.file(QStringLiteral("ZEB_2020.MDB"));
+        const QByteArray garbage(8192, '\x5a');
+        folder_.write(QStringLiteral("ZEB_2020.MDB"), garbage);
+        const QString work = folder_.file(QStringLiteral("prov.mdb"));
+        folder_.write(QStringLiteral("prov.mdb"), "left over");
+        QString error;
+        QVERIFY(!repairAndCompact(bad, work, &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(folder_.read(QStringLiteral("ZEB_2020.MDB")), garbage);
+        QVERIFY(!QFile::exists(work));
+    }
+
+    void atomicCopyKeepsTargetOnFailure()
+    {
+        folder_.write(QStringLiteral("target.mdb"), "old");
+        QString error;
+        QVERIFY(!copyFileAtomic(folder_.file(QStringLiteral("nothing.mdb")), folder_.file(QStringLiteral("target.mdb")), &error));
+        QCOMPARE(folder_.read(QStringLiteral("target.mdb")), QByteArray("old"));
+        folder_.write(QStringLiteral("source.mdb"), "new");
+        QVERIFY(copyFileAtomic(folder_.file(QStringLiteral("source.mdb")), folder_.file(QStringLiteral("target.mdb")), &error));
+        QCOMPARE(folder_.read(QStringLiteral("target.mdb")), QByteArray("new"));
+    }
+};
+
+QTEST_GUILESS_MAIN(DatabaseTest)
+#include "tst_database.moc"
