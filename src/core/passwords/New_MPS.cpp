@@ -53,7 +53,8 @@ QWidget* New_MPS::buildTab(int level)
     connect(t.close, &QPushButton::clicked, this, &QDialog::reject);
 
     // Enter or Down moves to the next field, Up to the previous; Enter in the confirmation saves.
-    FieldChain::install({t.current, t.fresh, t.confirmation}, [this, level] { save(level); });
+    auto* chain = new FieldChain({t.current, t.fresh, t.confirmation}, page);
+    connect(chain, &FieldChain::enterOnLast, this, [this, level] { save(level); });
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Mot actuel"), t.current);

@@ -1,6 +1,6 @@
 #include "Form12.h"
 
-#include "core/formats/KeyFilters.h"
+#include "core/formats/FieldRules.h"
 #include "core/formats/Numbers.h"
 #include "core/state/Session.h"
 #include "platform/db/FileOps.h"
@@ -35,7 +35,7 @@ Form12::Form12(Session& session, QWidget* parent) : QDialog(parent), s_(session)
     year_->setFont(big);
     year_->setMaximumWidth(140);
     year_->setMaxLength(4);
-    DigitField::install(year_);
+    new DigitField(year_);
     year_->installEventFilter(this);
 
     ok_ = new QPushButton(QStringLiteral("OK"), this);

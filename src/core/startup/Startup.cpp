@@ -2,6 +2,7 @@
 
 #include "EnginePassword.h"
 #include "Form12.h"
+#include "core/formats/Names.h"
 #include "core/passwords/Form_v2.h"
 #include "core/schema/Schema.h"
 #include "core/state/ExerciseStateFile.h"
@@ -126,7 +127,7 @@ void Startup::writeEngineSettings()
     }
 }
 
-void Startup::fillNames() {}
+void Startup::fillNames() { dayMonthNames(); }
 
 void Startup::openEngine()
 {
