@@ -25,8 +25,12 @@ public:
     const CfgRecord& record(int n) const { return records_[n - 1]; } ///< records 1 to 4
     /// Password of level 1 or 2, decoded (upper case as stored); empty when the level has none.
     QString password(int level) const;
-    /// True when the level is protected (integer 1 of its record above 0).
-    bool isProtected(int level) const { return level >= 1 && level <= 2 && records_[level - 1][0] > 0; }
+    /// True when the level is protected: integer 1 of its record above 0. A length that no record can
+    /// hold (above 41) marks a damaged record, read as no password, like a missing file.
+    bool isProtected(int level) const
+    {
+        return level >= 1 && level <= 2 && records_[level - 1][0] > 0 && records_[level - 1][0] <= kMaxPasswordLength;
+    }
     /// The override password, empty when none is stored.
     QString overridePassword() const;
     QString installationCode() const { return code_; }

@@ -1,0 +1,150 @@
+#pragma once
+// Reusable behaviours of entry fields, installed on a QLineEdit (or any widget for FieldChain).
+// Each object is owned by the field or the screen it is created for:
+//   new kv::DecimalField(ui->montant);
+//   new kv::DateField(ui->date, session.ui());
+//   auto* chain = new kv::FieldChain({ui->actuel, ui->nouveau, ui->confirmation}, this);
+//   connect(chain, &kv::FieldChain::enterOnLast, this, &New_MPS::save);
+//
+// Key filters see the characters a key types (QKeyEvent::text()). Control keys (Enter, Tab,
+// Backspace, Escape, Delete) and Ctrl shortcuts (copy, paste, select all) are left to the line edit
+// and to the screen; text pasted into a field is not filtered.
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <initializer_list>
+
+class QKeyEvent;
+class QLineEdit;
+class QWidget;
+
+namespace kv {
+
+namespace ui { class Ui; }
+
+/// Passes every character typed into a line edit through a key filter: the filter gets the field's
+/// text and the character code and returns it, another code to type instead, or 0 to refuse it.
+/// A read-only field is not filtered.
+class FieldKeyFilter : public QObject {
+    Q_OBJECT
+public:
+    using Filter = std::function<int(const QString& fieldText, int key)>;
+    FieldKeyFilter(QLineEdit* field, Filter filter);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLineEdit* field_;
+    Filter filter_;
+};
+
+/// Digits only (digitKey).
+class DigitField : public FieldKeyFilter {
+    Q_OBJECT
+public:
+    explicit DigitField(QLineEdit* field);
+};
+
+/// Amounts and other decimal numbers (decimalKey): a comma typed becomes a point.
+class DecimalField : public FieldKeyFilter {
+    Q_OBJECT
+public:
+    explicit DecimalField(QLineEdit* field);
+};
+
+/// Entering the field selects its text from the start: all of it, or its first `length` characters.
+class SelectOnFocus : public QObject {
+    Q_OBJECT
+public:
+    explicit SelectOnFocus(QLineEdit* field, int length = -1);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLineEdit* field_;
+    int length_;
+};
+
+/// The rules of a date entry field "dd/mm/yyyy":
+/// - entering the field selects its first 10 characters;
+/// - typed characters pass the date-key filter (dateKey; refusals beep);
+/// - Backspace empties the field when its trimmed text is shorter than 7 characters, otherwise
+///   it deletes as usual;
+/// - after every change of the text, it is shaped by formatDateTyping and the cursor goes to its end
+///   (screens that shape only in some states switch this with setShaping);
+/// - when the focus moves to another field of the window and the text is not blank and fails
+///   dateCheck (which beeps), the field is emptied and takes the focus back. Losing the focus to
+///   another window or to a popup menu checks nothing.
+/// What Enter does belongs to the screen (see FieldChain).
+class DateField : public QObject {
+    Q_OBJECT
+public:
+    DateField(QLineEdit* field, ui::Ui& ui);
+
+    void setShaping(bool on) { shaping_ = on; }
+    bool shaping() const { return shaping_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void shape();
+
+    QLineEdit* field_;
+    ui::Ui& ui_;
+    bool shaping_ = true;
+    bool shapingNow_ = false;
+};
+
+/// Moves the focus along an ordered list of fields: Enter and the Down arrow to the next field, the
+/// Up arrow to the previous one. Fields hidden or disabled are skipped. At the ends the focus stays,
+/// unless the chain wraps; Enter in the last field that could take the focus (when Enter does not
+/// wrap) emits enterOnLast(), the place for the screen's main command. The keys the chain handles
+/// never reach the field or the dialog's default button. The next field receives the focus as with
+/// Tab (a line edit then selects its text).
+class FieldChain : public QObject {
+    Q_OBJECT
+public:
+    enum class Wrap {
+        None,           ///< stop at the first and last field
+        Enter,          ///< Enter on the last field goes to the first; the arrows stop
+        EnterAndArrows  ///< Enter and Down go from the last to the first, Up from the first to the last
+    };
+    Q_ENUM(Wrap)
+
+    explicit FieldChain(QObject* parent = nullptr);
+    FieldChain(std::initializer_list<QWidget*> fields, QObject* parent = nullptr);
+
+    void add(QWidget* field);
+    const QList<QWidget*>& fields() const { return fields_; }
+
+    void setWrap(Wrap wrap) { wrap_ = wrap; }
+    /// Whether Enter moves along the chain (default true); when off, Enter is left to the field.
+    void setEnterMoves(bool on) { enterMoves_ = on; }
+    /// Whether the Up and Down arrows move along the chain (default true).
+    void setArrowsMove(bool on) { arrowsMove_ = on; }
+
+    /// Gives the focus to the field after / before `from`; false when there is none to go to.
+    bool focusNext(QWidget* from);
+    bool focusPrevious(QWidget* from);
+
+signals:
+    /// Enter was pressed in the last field of the chain.
+    void enterOnLast();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool move(QWidget* from, int step, bool wrap);
+
+    QList<QWidget*> fields_;
+    Wrap wrap_ = Wrap::None;
+    bool enterMoves_ = true;
+    bool arrowsMove_ = true;
+};
+
+} // namespace kv

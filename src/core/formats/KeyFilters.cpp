@@ -1,0 +1,48 @@
+#include "core/formats/KeyFilters.h"
+
+#include "platform/ui/Ui.h"
+
+namespace kv {
+
+namespace {
+constexpr bool isDigit(int key) { return key >= '0' && key <= '9'; }
+} // namespace
+
+int digitKey(int key)
+{
+    return key > 32 && !isDigit(key) ? 0 : key;
+}
+
+int decimalKey(QStringView fieldText, int key)
+{
+    const bool hasPoint = fieldText.contains(u'.');
+    if (key == ',')
+        return hasPoint ? 0 : '.';
+    if (key > 32 && !isDigit(key) && key != '.' && key != '-')
+        return 0;
+    if (key == '.' && hasPoint)
+        return 0;
+    if (key == ' ')
+        return 0;
+    return key;
+}
+
+int dateKey(QStringView fieldText, int key, ui::Ui& ui)
+{
+    char highest;
+    switch (fieldText.size()) {
+    case 0: highest = '3'; break;           // first digit of the day
+    case 3: highest = '1'; break;           // first digit of the month
+    case 1: case 4:                         // second digit of the day, of the month
+    case 6: case 7: case 8: case 9:         // the year
+        highest = '9';
+        break;
+    default: return key;                    // 2, 5, 10 or more: separators and beyond
+    }
+    if (key == kBackspaceKey || (key >= '0' && key <= highest))
+        return key;
+    ui.beep();
+    return 0;
+}
+
+} // namespace kv

@@ -1,0 +1,162 @@
+#include "core/formats/Numbers.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace kv {
+
+namespace {
+
+/// A number rounded to a count of decimals, as decimal digits.
+struct Decimal {
+    bool negative = false;
+    std::string integer;   ///< integer digits without leading zeros; empty for 0
+    std::string fraction;  ///< exactly the requested count of digits
+};
+
+/// Rounds |value| half away from zero on its 15-significant-digit decimal form.
+Decimal roundDecimal(double value, int decimals)
+{
+    Decimal result;
+    if (!std::isfinite(value) || value == 0.0) {
+        result.fraction.assign(decimals, '0');
+        return result;
+    }
+
+    // d.dddddddddddddde±x: 15 significant digits, the point after the first one.
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
+    std::string digits(1, buffer[0]);
+    digits.append(buffer + 2, 14);
+    int integerLength = std::atoi(buffer + 17) + 1;   // digits before the point
+    if (integerLength < 0) {
+        digits.insert(0, std::size_t(-integerLength), '0');
+        integerLength = 0;
+    }
+    if (std::size_t(integerLength) + decimals + 1 > digits.size())
+        digits.resize(std::size_t(integerLength) + decimals + 1, '0');
+
+    const char roundingDigit = digits[std::size_t(integerLength) + decimals];
+    digits.resize(std::size_t(integerLength) + decimals);
+    if (roundingDigit >= '5') {
+        std::size_t i = digits.size();
+        for (; i > 0; --i) {
+            if (digits[i - 1] != '9') {
+                ++digits[i - 1];
+                break;
+            }
+            digits[i - 1] = '0';
+        }
+        if (i == 0) {
+            digits.insert(digits.begin(), '1');
+            ++integerLength;
+        }
+    }
+
+    result.fraction = digits.substr(std::size_t(integerLength));
+    result.integer = digits.substr(0, std::size_t(integerLength));
+    result.integer.erase(0, result.integer.find_first_not_of('0'));
+    result.negative = value < 0
+        && (!result.integer.empty() || result.fraction.find_first_not_of('0') != std::string::npos);
+    return result;
+}
+
+bool isDigitPosition(QChar c) { return c == u'#' || c == u'0'; }
+
+} // namespace
+
+double readNumber(QStringView text)
+{
+    // Collects the sign, digits and point that make the number, blanks skipped, then converts the
+    // plain ASCII form without any locale.
+    std::string number;
+    bool started = false;
+    bool point = false;
+    for (QChar c : text) {
+        if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r')
+            continue;
+        if (c >= u'0' && c <= u'9') {
+            number += char(c.unicode());
+        } else if (c == u'.' && !point) {
+            point = true;
+            number += '.';
+        } else if ((c == u'-' || c == u'+') && !started) {
+            if (c == u'-')
+                number += '-';
+        } else {
+            break;
+        }
+        started = true;
+    }
+    double value = 0.0;
+    if (std::from_chars(number.data(), number.data() + number.size(), value).ec != std::errc())
+        return 0.0;   // nothing but a sign or a point
+    return value + 0.0;   // no negative zero
+}
+
+double round2(double value)
+{
+    const Decimal d = roundDecimal(value, 2);
+    std::string text = (d.integer.empty() ? std::string("0") : d.integer) + '.' + d.fraction;
+    double result = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), result);
+    return d.negative ? -result : result;
+}
+
+QString formatNumber(double value, QStringView pattern)
+{
+    const qsizetype pointAt = pattern.indexOf(u'.');
+    const QStringView integerPattern = pointAt < 0 ? pattern : pattern.left(pointAt);
+    const QStringView fractionPattern = pointAt < 0 ? QStringView() : pattern.mid(pointAt + 1);
+
+    int decimals = 0;
+    for (QChar c : fractionPattern)
+        decimals += isDigitPosition(c);
+    const Decimal d = roundDecimal(value, decimals);
+
+    // Integer part, right to left; then the digits the pattern has no room for.
+    QString reversed;
+    reversed.reserve(integerPattern.size() + qsizetype(d.integer.size()));
+    std::size_t left = d.integer.size();
+    for (qsizetype i = integerPattern.size() - 1; i >= 0; --i) {
+        const QChar c = integerPattern[i];
+        if (!isDigitPosition(c))
+            reversed += c;
+        else if (left > 0)
+            reversed += QLatin1Char(d.integer[--left]);
+        else if (c == u'0')
+            reversed += u'0';
+    }
+    while (left > 0)
+        reversed += QLatin1Char(d.integer[--left]);
+    while (!reversed.isEmpty() && reversed.back() == u' ')
+        reversed.chop(1);
+
+    QString text;
+    text.reserve(pattern.size() + 1 + reversed.size());
+    if (d.negative)
+        text += u'-';
+    for (qsizetype i = reversed.size() - 1; i >= 0; --i)
+        text += reversed[i];
+
+    if (pointAt >= 0) {
+        text += u'.';
+        const std::size_t lastShown = d.fraction.find_last_not_of('0');  // npos when all zeros
+        std::size_t next = 0;
+        for (QChar c : fractionPattern) {
+            if (!isDigitPosition(c)) {
+                text += c;
+                continue;
+            }
+            const std::size_t at = next++;
+            if (c == u'0' || (lastShown != std::string::npos && at <= lastShown))
+                text += QLatin1Char(d.fraction[at]);
+        }
+    }
+    return text;
+}
+
+} // namespace kv

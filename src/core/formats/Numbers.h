@@ -1,0 +1,34 @@
+#pragma once
+// Numbers as typed and shown: reading a text as a number, two-decimal rounding of amounts and
+// number patterns such as "### ###.00".
+//
+// Rounding works on the decimal value of a number taken at 15 significant digits - what the user
+// typed or what was shown - and not on its binary value: 1.005 is stored just below 1.005 in
+// binary, yet rounds to 1.01 like 0.125 rounds to 0.13. Halves go away from zero.
+#include <QString>
+#include <QStringView>
+
+namespace kv {
+
+/// Reads a number from text: blanks anywhere are skipped; then a leading sign, digits and one "."
+/// are read up to the first other character. An empty text, or one starting with another
+/// character, reads as 0. "1 234.50 " -> 1234.5, "12,5" -> 12, "abc" -> 0.
+double readNumber(QStringView text);
+
+/// The number rounded to two decimals, halves away from zero: the value shown by "#######0.00",
+/// read back. 0.125 -> 0.13, -0.125 -> -0.13, 1.005 -> 1.01.
+double round2(double value);
+
+/// Shows a number with a pattern: "#" shows a digit only where the number has one, "0" always shows
+/// a digit, "." is the decimal point, any other character (a blank between digit positions) is
+/// written as it stands. Integer digits fill the pattern from the right of its integer part; extra
+/// digits are all shown on the left. Decimals are rounded to the positions after the point, halves
+/// away from zero; a "#" decimal position shows nothing for a trailing zero.
+/// Blanks left of the first character shown are dropped (the result never starts with a blank), and
+/// a negative number gets "-" in front unless every digit shown is 0.
+///   1234567.5, "# ### ###.00" -> "1 234 567.50";  1234.5, "### ###.00" -> "1 234.50";
+///   0.5, "### ###.00" -> ".50" (no integer digit to show);  0.5, "### ##0.00" -> "0.50";
+///   1234567, "### ###" -> "1234 567".
+QString formatNumber(double value, QStringView pattern);
+
+} // namespace kv
