@@ -1,0 +1,415 @@
+#include "FormatsTests.h"
+
+#include "core/formats/FieldRules.h"
+#include "harness/ScriptedUi.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+using namespace kv;
+
+namespace {
+
+/// A dialog with three line edits and a default button, shown and active so that focus moves.
+struct Screen {
+    QDialog window;
+    QLineEdit* fields[3];
+    QPushButton* ok;
+
+    Screen()
+    {
+        auto* layout = new QVBoxLayout(&window);
+        for (QLineEdit*& field : fields) {
+            field = new QLineEdit(&window);
+            layout->addWidget(field);
+        }
+        ok = new QPushButton(QStringLiteral("OK"), &window);
+        ok->setDefault(true);
+        layout->addWidget(ok);
+    }
+    bool show()
+    {
+        window.show();
+        window.activateWindow();
+        return QTest::qWaitForWindowActive(&window);
+    }
+    /// Gives a field the focus the way a program does (no selection of its own).
+    static bool focus(QLineEdit* field)
+    {
+        field->setFocus(Qt::OtherFocusReason);
+        return field->hasFocus();
+    }
+};
+
+/// Lets the focus changes posted by the field rules happen.
+void settle() { QCoreApplication::processEvents(); }
+
+} // namespace
+
+class FieldRulesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void keyFilter_data();
+    void keyFilter();
+    void selectOnFocus_data();
+    void selectOnFocus();
+
+    void dateTyping_data();
+    void dateTyping();
+    void dateBackspace_data();
+    void dateBackspace();
+    void dateSelectsOnEntry();
+    void dateFocusOut_data();
+    void dateFocusOut();
+    void dateFocusLostOutsideTheWindow_data();
+    void dateFocusLostOutsideTheWindow();
+    void dateShapingSwitchedOff();
+
+    void chain_data();
+    void chain();
+    void chainKeepsEnterFromDefaultButton();
+    void chainWithDateField();
+};
+
+// --- key filters ---------------------------------------------------------------------------------
+
+void FieldRulesTest::keyFilter_data()
+{
+    QTest::addColumn<bool>("decimal");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("digits only") << false << "" << "12a3.4-5" << "12345";
+    QTest::newRow("digits: blank passes") << false << "" << "1 2" << "1 2";
+    QTest::newRow("decimal: comma typed as point") << true << "" << "12,5" << "12.5";
+    QTest::newRow("decimal: comma after point refused") << true << "12.5" << "," << "12.5";
+    QTest::newRow("decimal: one point only") << true << "" << "1,,.2" << "1.2";
+    QTest::newRow("decimal: minus, blanks and letters") << true << "" << "-1-2,3.4 a" << "-1-2.34";
+}
+
+void FieldRulesTest::keyFilter()
+{
+    QFETCH(bool, decimal);
+    QFETCH(QString, start);
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    Screen screen;
+    QLineEdit* field = screen.fields[0];
+    if (decimal)
+        new DecimalField(field);
+    else
+        new DigitField(field);
+    QVERIFY(screen.show());
+    QVERIFY(Screen::focus(field));
+    field->setText(start);
+    QTest::keyClicks(field, typed);
+    QCOMPARE(field->text(), expected);
+    QCOMPARE(field->cursorPosition(), expected.size());
+}
+
+void FieldRulesTest::selectOnFocus_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("selected");
+    QTest::newRow("whole text") << "abc def" << -1 << "abc def";
+    QTest::newRow("first 20 characters") << "0123456789ABCDEFGHIJKL" << 20 << "0123456789ABCDEFGHIJ";
+    QTest::newRow("shorter than the length") << "abc" << 20 << "abc";
+}
+
+void FieldRulesTest::selectOnFocus()
+{
+    QFETCH(QString, text);
+    QFETCH(int, length);
+    QFETCH(QString, selected);
+    Screen screen;
+    new SelectOnFocus(screen.fields[1], length);
+    screen.fields[1]->setText(text);
+    QVERIFY(screen.show());
+    QVERIFY(Screen::focus(screen.fields[0]));
+    QVERIFY(Screen::focus(screen.fields[1]));
+    QCOMPARE(screen.fields[1]->selectedText(), selected);
+    QCOMPARE(screen.fields[1]->selectionStart(), 0);
+}
+
+// --- date fields ---------------------------------------------------------------------------------
+
+void FieldRulesTest::dateTyping_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("beeps");
+    QTest::newRow("slashes come by themselves") << "25122021" << "25/12/2021" << 0;
+    QTest::newRow("typed slashes refused") << "25/12/2021" << "25/12/2021" << 2;
+    QTest::newRow("day tens above 3") << "4" << "" << 1;
+    QTest::newRow("month tens above 1") << "252" << "25/" << 1;
+    QTest::newRow("month units not checked") << "2519" << "25/19/" << 0;
+    QTest::newRow("year begun") << "25121" << "25/12/1" << 0;
+    QTest::newRow("letter refused, then digit") << "a3" << "3" << 1;
+    QTest::newRow("beyond 10 characters anything goes") << "25122021x" << "25/12/2021x" << 0;
+}
+
+void FieldRulesTest::dateTyping()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    QFETCH(int, beeps);
+    test::ScriptedUi ui;
+    Screen screen;
+    QLineEdit* field = screen.fields[0];
+    new DateField(field, ui);
+    QVERIFY(screen.show());
+    QVERIFY(Screen::focus(field));
+    QTest::keyClicks(field, typed);
+    QCOMPARE(field->text(), expected);
+    QCOMPARE(field->cursorPosition(), expected.size());
+    QCOMPARE(ui.beeps, beeps);
+}
+
+void FieldRulesTest::dateBackspace_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("day and month tens: emptied") << "251" << "";
+    QTest::newRow("day and month: emptied") << "2512" << "";
+    QTest::newRow("7 characters: one deleted") << "25122" << "25/12/";
+    QTest::newRow("year half typed: one deleted") << "251220" << "25/12/2";
+    QTest::newRow("full date: one deleted") << "25122021" << "25/12/202";
+}
+
+void FieldRulesTest::dateBackspace()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    test::ScriptedUi ui;
+    Screen screen;
+    QLineEdit* field = screen.fields[0];
+    new DateField(field, ui);
+    QVERIFY(screen.show());
+    QVERIFY(Screen::focus(field));
+    QTest::keyClicks(field, typed);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QCOMPARE(field->text(), expected);
+    QCOMPARE(field->cursorPosition(), expected.size());
+    QCOMPARE(ui.beeps, 0);
+}
+
+void FieldRulesTest::dateSelectsOnEntry()
+{
+    test::ScriptedUi ui;
+    Screen screen;
+    QLineEdit* field = screen.fields[1];
+    new DateField(field, ui);
+    QVERIFY(screen.show());
+    QVERIFY(Screen::focus(screen.fields[0]));
+    field->setText(QStringLiteral("25/12/2021 et plus"));
+    QVERIFY(Screen::focus(field));
+    QCOMPARE(field->selectedText(), QStringLiteral("25/12/2021"));
+    QCOMPARE(field->selectionStart(), 0);
+
+    // Typing over the selection starts a new date.
+    QTest::keyClicks(field, QStringLiteral("3"));
+    QCOMPARE(field->text(), QStringLiteral("3 et plus"));
+}
+
+void FieldRulesTest::dateFocusOut_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("keepsFocus");
+    QTest::addColumn<int>("beeps");
+    QTest::newRow("incomplete date") << "25/1" << "" << true << 2;
+    QTest::newRow("31 april") << "31/04/2021" << "" << true << 1;
+    QTest::newRow("good date") << "25/12/2021" << "25/12/2021" << false << 0;
+    QTest::newRow("empty") << "" << "" << false << 0;
+    QTest::newRow("blank") << "   " << "   " << false << 0;
+}
+
+void FieldRulesTest::dateFocusOut()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QFETCH(bool, keepsFocus);
+    QFETCH(int, beeps);
+    test::ScriptedUi ui;
+    Screen screen;
+    QLineEdit* field = screen.fields[0];
+    new DateField(field, ui);
+    QVERIFY(screen.show());
+    QVERIFY(Screen::focus(field));
+    field->setText(text);
+
+    QTest::keyClick(field, Qt::Key_Tab);
+    settle();
+    QCOMPARE(field->text(), expected);
+    QCOMPARE(QApplication::focusWidget(), keepsFocus ? field : screen.fields[1]);
+    QCOMPARE(ui.beeps, beeps);
+}
+
+void FieldRulesTest::dateFocusLostOutsideTheWindow_data()
+{
+    QTest::addColumn<Qt::FocusReason>("reason");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("beeps");
+    QTest::newRow("another window") << Qt::ActiveWindowFocusReason << "25/1" << 0;
+    QTest::newRow("popup menu") << Qt::PopupFocusReason << "25/1" << 0;
+    QTest::newRow("another field") << Qt::OtherFocusReason << "" << 2;
+}
+
+void FieldRulesTest::dateFocusLostOutsideTheWindow()
+{
+    QFETCH(Qt::FocusReason, reason);
+    QFETCH(QString, expected);
+    QFETCH(int, beeps);
+    test::ScriptedUi ui;
+    QLineEdit field;
+    new DateField(&field, ui);
+    field.setText(QStringLiteral("25/1"));
+    QFocusEvent out(QEvent::FocusOut, reason);
+    QCoreApplication::sendEvent(&field, &out);
+    QCOMPARE(field.text(), expected);
+    QCOMPARE(ui.beeps, beeps);
+}
+
+void FieldRulesTest::dateShapingSwitchedOff()
+{
+    test::ScriptedUi ui;
+    Screen screen;
+    QLineEdit* field = screen.fields[0];
+    auto* rules = new DateField(field, ui);
+    rules->setShaping(false);
+    QVERIFY(screen.show());
+    QVERIFY(Screen::focus(field));
+
+    QTest::keyClicks(field, QStringLiteral("4"));   // still filtered
+    QCOMPARE(ui.beeps, 1);
+    QTest::keyClicks(field, QStringLiteral("25"));
+    QCOMPARE(field->text(), QStringLiteral("25"));
+
+    rules->setShaping(true);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, QStringLiteral("25"));
+    QCOMPARE(field->text(), QStringLiteral("25/"));
+}
+
+// --- field chains --------------------------------------------------------------------------------
+
+void FieldRulesTest::chain_data()
+{
+    QTest::addColumn<FieldChain::Wrap>("wrap");
+    QTest::addColumn<int>("hidden");     // index of a hidden field, or -1
+    QTest::addColumn<int>("disabled");   // index of a disabled field, or -1
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QString>("keys");   // E = Enter, D = Down, U = Up
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<int>("enterOnLast");
+
+    using W = FieldChain::Wrap;
+    QTest::newRow("enter moves on") << W::None << -1 << -1 << 0 << "E" << 1 << 0;
+    QTest::newRow("down moves on") << W::None << -1 << -1 << 0 << "DD" << 2 << 0;
+    QTest::newRow("up moves back") << W::None << -1 << -1 << 2 << "U" << 1 << 0;
+    QTest::newRow("up stops at the first") << W::None << -1 << -1 << 0 << "U" << 0 << 0;
+    QTest::newRow("down stops at the last") << W::None << -1 << -1 << 2 << "D" << 2 << 0;
+    QTest::newRow("enter in the last field") << W::None << -1 << -1 << 1 << "EEE" << 2 << 2;
+    QTest::newRow("enter wraps") << W::Enter << -1 << -1 << 2 << "E" << 0 << 0;
+    QTest::newRow("down does not wrap with enter") << W::Enter << -1 << -1 << 2 << "D" << 2 << 0;
+    QTest::newRow("up does not wrap with enter") << W::Enter << -1 << -1 << 0 << "U" << 0 << 0;
+    QTest::newRow("down wraps") << W::EnterAndArrows << -1 << -1 << 2 << "D" << 0 << 0;
+    QTest::newRow("up wraps") << W::EnterAndArrows << -1 << -1 << 0 << "U" << 2 << 0;
+    QTest::newRow("hidden field skipped") << W::None << 1 << -1 << 0 << "E" << 2 << 0;
+    QTest::newRow("hidden field skipped going up") << W::None << 1 << -1 << 2 << "U" << 0 << 0;
+    QTest::newRow("disabled field skipped") << W::None << -1 << 1 << 0 << "D" << 2 << 0;
+    QTest::newRow("last field hidden: enter on the one before") << W::None << 2 << -1 << 1 << "E" << 1 << 1;
+    QTest::newRow("wrap skips a hidden first field") << W::EnterAndArrows << 0 << -1 << 2 << "D" << 1 << 0;
+}
+
+void FieldRulesTest::chain()
+{
+    QFETCH(FieldChain::Wrap, wrap);
+    QFETCH(int, hidden);
+    QFETCH(int, disabled);
+    QFETCH(int, start);
+    QFETCH(QString, keys);
+    QFETCH(int, expected);
+    QFETCH(int, enterOnLast);
+
+    Screen screen;
+    auto* chain = new FieldChain({screen.fields[0], screen.fields[1], screen.fields[2]}, &screen.window);
+    chain->setWrap(wrap);
+    QSignalSpy lastEnters(chain, &FieldChain::enterOnLast);
+    if (hidden >= 0)
+        screen.fields[hidden]->hide();
+    if (disabled >= 0)
+        screen.fields[disabled]->setEnabled(false);
+    QVERIFY(screen.show());
+    QVERIFY(Screen::focus(screen.fields[start]));
+
+    for (QChar key : keys) {
+        const Qt::Key code = key == u'E' ? Qt::Key_Return : key == u'D' ? Qt::Key_Down : Qt::Key_Up;
+        QTest::keyClick(QApplication::focusWidget(), code);
+    }
+    QCOMPARE(QApplication::focusWidget(), screen.fields[expected]);
+    QCOMPARE(lastEnters.count(), enterOnLast);
+}
+
+void FieldRulesTest::chainKeepsEnterFromDefaultButton()
+{
+    Screen screen;
+    auto* chain = new FieldChain({screen.fields[0], screen.fields[1]}, &screen.window);
+    QSignalSpy lastEnters(chain, &FieldChain::enterOnLast);
+    QSignalSpy clicks(screen.ok, &QPushButton::clicked);
+    QVERIFY(screen.show());
+    QVERIFY(Screen::focus(screen.fields[1]));
+
+    QTest::keyClick(screen.fields[1], Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(lastEnters.count(), 1);
+    QCOMPARE(clicks.count(), 0);
+
+    // Enter left to the screen: the dialog's default button takes it; the arrows still move.
+    chain->setEnterMoves(false);
+    QTest::keyClick(screen.fields[1], Qt::Key_Return);
+    QCOMPARE(lastEnters.count(), 1);
+    QCOMPARE(clicks.count(), 1);
+    QTest::keyClick(screen.fields[1], Qt::Key_Up);
+    QCOMPARE(QApplication::focusWidget(), screen.fields[0]);
+}
+
+void FieldRulesTest::chainWithDateField()
+{
+    // Enter in a date field holding a bad date: the chain moves on, the date rules bring the focus
+    // back to the emptied field.
+    test::ScriptedUi ui;
+    Screen screen;
+    new DateField(screen.fields[0], ui);
+    new FieldChain({screen.fields[0], screen.fields[1]}, &screen.window);
+    QVERIFY(screen.show());
+    QVERIFY(Screen::focus(screen.fields[0]));
+
+    QTest::keyClicks(screen.fields[0], QStringLiteral("251"));
+    QTest::keyClick(screen.fields[0], Qt::Key_Return);
+    settle();
+    QCOMPARE(QApplication::focusWidget(), screen.fields[0]);
+    QCOMPARE(screen.fields[0]->text(), QString());
+    QCOMPARE(ui.beeps, 2);
+
+    QTest::keyClicks(screen.fields[0], QStringLiteral("25122021"));
+    QTest::keyClick(screen.fields[0], Qt::Key_Return);
+    settle();
+    QCOMPARE(QApplication::focusWidget(), screen.fields[1]);
+    QCOMPARE(screen.fields[0]->text(), QStringLiteral("25/12/2021"));
+    QCOMPARE(ui.beeps, 2);
+}
+
+int runFieldRulesTest(int argc, char** argv)
+{
+    FieldRulesTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "FieldRulesTest.moc"

@@ -1,0 +1,124 @@
+#include "FormatsTests.h"
+
+#include "core/formats/KeyFilters.h"
+#include "harness/ScriptedUi.h"
+
+#include <QTest>
+
+using namespace kv;
+
+class KeyFiltersTest : public QObject {
+    Q_OBJECT
+private slots:
+    void digitKey_data();
+    void digitKey();
+    void decimalKey_data();
+    void decimalKey();
+    void dateKey_data();
+    void dateKey();
+};
+
+void KeyFiltersTest::digitKey_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("0") << int('0') << int('0');
+    QTest::newRow("9") << int('9') << int('9');
+    QTest::newRow("letter") << int('a') << 0;
+    QTest::newRow("point") << int('.') << 0;
+    QTest::newRow("minus") << int('-') << 0;
+    QTest::newRow("accented letter") << 0xE9 << 0;
+    QTest::newRow("blank passes (32 is a control code)") << 32 << 32;
+    QTest::newRow("backspace") << kBackspaceKey << kBackspaceKey;
+    QTest::newRow("enter") << kEnterKey << kEnterKey;
+}
+
+void KeyFiltersTest::digitKey()
+{
+    QFETCH(int, key);
+    QFETCH(int, expected);
+    QCOMPARE(kv::digitKey(key), expected);
+}
+
+void KeyFiltersTest::decimalKey_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("comma becomes point") << "12" << int(',') << int('.');
+    QTest::newRow("comma into empty field") << "" << int(',') << int('.');
+    QTest::newRow("second comma refused") << "12." << int(',') << 0;
+    QTest::newRow("second point refused") << "1.5" << int('.') << 0;
+    QTest::newRow("first point") << "15" << int('.') << int('.');
+    QTest::newRow("digit after point") << "1.5" << int('7') << int('7');
+    QTest::newRow("minus after digits") << "12" << int('-') << int('-');
+    QTest::newRow("minus again") << "-1-" << int('-') << int('-');
+    QTest::newRow("blank refused") << "12" << int(' ') << 0;
+    QTest::newRow("letter refused") << "12" << int('a') << 0;
+    QTest::newRow("plus refused") << "" << int('+') << 0;
+    QTest::newRow("backspace") << "1.5" << kBackspaceKey << kBackspaceKey;
+    QTest::newRow("enter") << "1.5" << kEnterKey << kEnterKey;
+}
+
+void KeyFiltersTest::decimalKey()
+{
+    QFETCH(QString, field);
+    QFETCH(int, key);
+    QFETCH(int, expected);
+    QCOMPARE(kv::decimalKey(field, key), expected);
+}
+
+void KeyFiltersTest::dateKey_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<int>("beeps");
+    // Day.
+    QTest::newRow("day tens 3") << "" << int('3') << int('3') << 0;
+    QTest::newRow("day tens 0") << "" << int('0') << int('0') << 0;
+    QTest::newRow("day tens 4 refused") << "" << int('4') << 0 << 1;
+    QTest::newRow("day units 9") << "3" << int('9') << int('9') << 0;
+    QTest::newRow("slash after one digit refused") << "3" << int('/') << 0 << 1;
+    // Month.
+    QTest::newRow("month tens 1") << "25/" << int('1') << int('1') << 0;
+    QTest::newRow("month tens 2 refused") << "25/" << int('2') << 0 << 1;
+    QTest::newRow("month units 9") << "25/1" << int('9') << int('9') << 0;
+    QTest::newRow("slash after month tens refused") << "25/1" << int('/') << 0 << 1;
+    // Year.
+    QTest::newRow("year first digit") << "25/12/" << int('9') << int('9') << 0;
+    QTest::newRow("year last digit") << "25/12/202" << int('1') << int('1') << 0;
+    QTest::newRow("letter in year refused") << "25/12/20" << int('x') << 0 << 1;
+    // Refusals of every kind at a filtering length, Backspace never.
+    QTest::newRow("blank refused") << "" << int(' ') << 0 << 1;
+    QTest::newRow("letter refused") << "25/" << int('a') << 0 << 1;
+    QTest::newRow("backspace at 1") << "2" << kBackspaceKey << kBackspaceKey << 0;
+    QTest::newRow("backspace at 4") << "25/1" << kBackspaceKey << kBackspaceKey << 0;
+    QTest::newRow("backspace at 9") << "25/12/202" << kBackspaceKey << kBackspaceKey << 0;
+    // Lengths 2, 5 and 10 or more are not filtered.
+    QTest::newRow("anything at 2") << "25" << int('x') << int('x') << 0;
+    QTest::newRow("slash at 2") << "25" << int('/') << int('/') << 0;
+    QTest::newRow("anything at 5") << "25/12" << int('9') << int('9') << 0;
+    QTest::newRow("anything at 10") << "25/12/2021" << int('a') << int('a') << 0;
+    QTest::newRow("anything at 11") << "25/12/2021 " << int('4') << int('4') << 0;
+}
+
+void KeyFiltersTest::dateKey()
+{
+    QFETCH(QString, field);
+    QFETCH(int, key);
+    QFETCH(int, expected);
+    QFETCH(int, beeps);
+    kv::test::ScriptedUi ui;
+    QCOMPARE(kv::dateKey(field, key, ui), expected);
+    QCOMPARE(ui.beeps, beeps);
+    QVERIFY(ui.messages.isEmpty());
+}
+
+int runKeyFiltersTest(int argc, char** argv)
+{
+    KeyFiltersTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "KeyFiltersTest.moc"

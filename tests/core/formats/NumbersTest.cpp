@@ -1,0 +1,148 @@
+#include "FormatsTests.h"
+
+#include "core/formats/Numbers.h"
+
+#include <QTest>
+
+using namespace kv;
+
+namespace {
+/// Doubles compared exactly, shown with every digit when they differ.
+QString exact(double value) { return QString::number(value, 'g', 17); }
+} // namespace
+
+class NumbersTest : public QObject {
+    Q_OBJECT
+private slots:
+    void readNumber_data();
+    void readNumber();
+    void round2_data();
+    void round2();
+    void round2HalvesGoAwayFromZero();
+    void formatNumber_data();
+    void formatNumber();
+};
+
+void NumbersTest::readNumber_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("blanks inside and after") << "1 234.50 " << 1234.5;
+    QTest::newRow("comma stops") << "12,5" << 12.0;
+    QTest::newRow("empty") << "" << 0.0;
+    QTest::newRow("blank") << "   " << 0.0;
+    QTest::newRow("starts with a letter") << "abc12" << 0.0;
+    QTest::newRow("letter stops") << "12a3" << 12.0;
+    QTest::newRow("negative") << "-12.5" << -12.5;
+    QTest::newRow("plus sign") << "+7" << 7.0;
+    QTest::newRow("blank after sign") << "- 3" << -3.0;
+    QTest::newRow("minus after digits stops") << "12-3" << 12.0;
+    QTest::newRow("second point stops") << "1.2.3" << 1.2;
+    QTest::newRow("no integer digit") << ".5" << 0.5;
+    QTest::newRow("point last") << "12." << 12.0;
+    QTest::newRow("sign only") << "-" << 0.0;
+    QTest::newRow("point only") << "." << 0.0;
+    QTest::newRow("leading zeros") << "0012" << 12.0;
+    QTest::newRow("no exponent") << "1e5" << 1.0;
+    QTest::newRow("shown amount") << "1 234 567.89 " << 1234567.89;
+}
+
+void NumbersTest::readNumber()
+{
+    QFETCH(QString, text);
+    QFETCH(double, expected);
+    QCOMPARE(exact(kv::readNumber(text)), exact(expected));
+}
+
+void NumbersTest::round2_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("half up") << 0.125 << 0.13;
+    QTest::newRow("negative half away from zero") << -0.125 << -0.13;
+    QTest::newRow("integer") << 3.0 << 3.0;
+    QTest::newRow("zero") << 0.0 << 0.0;
+    // Decimal halves whose binary value lies just below the half.
+    QTest::newRow("1.005") << 1.005 << 1.01;
+    QTest::newRow("2.675") << 2.675 << 2.68;
+    QTest::newRow("1.015") << 1.015 << 1.02;
+    QTest::newRow("-1.005") << -1.005 << -1.01;
+    QTest::newRow("sum of tenths") << 0.1 + 0.2 << 0.3;
+    QTest::newRow("just below a half") << 1.0049999 << 1.0;
+    QTest::newRow("carry into the integer") << 99.995 << 100.0;
+    QTest::newRow("large amount") << 1234567.891 << 1234567.89;
+    QTest::newRow("tiny") << 1e-20 << 0.0;
+    QTest::newRow("small negative to zero") << -0.004 << 0.0;
+}
+
+void NumbersTest::round2()
+{
+    QFETCH(double, value);
+    QFETCH(double, expected);
+    QCOMPARE(exact(kv::round2(value)), exact(expected));
+}
+
+void NumbersTest::round2HalvesGoAwayFromZero()
+{
+    // Every multiple of 0.005 from -200 to 200, as the user would type it: halves of a cent go
+    // away from zero, and the rounded value is the one "#######0.00" shows, read back.
+    for (int k = -40000; k <= 40000; ++k) {
+        const double value = k / 200.0;
+        const int cents = (std::abs(k) + 1) / 2;
+        const double expected = (k < 0 ? -cents : cents) / 100.0;
+        const double rounded = kv::round2(value);
+        if (rounded != expected)
+            QFAIL(qPrintable(QStringLiteral("round2(%1) = %2, expected %3")
+                                 .arg(exact(value), exact(rounded), exact(expected))));
+        const double shown = kv::readNumber(kv::formatNumber(value, u"#######0.00"));
+        if (shown != rounded)
+            QFAIL(qPrintable(QStringLiteral("%1 shows as %2").arg(exact(value), exact(shown))));
+    }
+}
+
+void NumbersTest::formatNumber_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("millions") << 1234567.5 << "# ### ###.00" << "1 234 567.50";
+    QTest::newRow("thousands, left blanks dropped") << 1234.5 << "### ###.00" << "1 234.50";
+    QTest::newRow("hundreds") << 100.0 << "# ### ###" << "100";
+    QTest::newRow("no room for every digit") << 1234567.0 << "### ###" << "1234 567";
+    QTest::newRow("one digit more than the pattern") << 12345678.0 << "# ### ###" << "12 345 678";
+    QTest::newRow("no integer digit with #") << 0.5 << "### ###.00" << ".50";
+    QTest::newRow("zero shows nothing with #") << 0.0 << "# ### ###" << "";
+    QTest::newRow("0 position shows a zero") << 0.5 << "### ### ##0.00" << "0.50";
+    QTest::newRow("zero with 0 position") << 0.0 << "#######0.00" << "0.00";
+    QTest::newRow("0 positions and blank") << 5.0 << "00 000" << "00 005";
+    QTest::newRow("decimals added") << 12.3 << "########.00" << "12.30";
+    QTest::newRow("integer pattern rounds half up") << 1234.5 << "# ### ###" << "1 235";
+    QTest::newRow("integer pattern, no banker's rounding") << 1232.5 << "# ### ###" << "1 233";
+    QTest::newRow("decimal half in binary below") << 1.005 << "#######0.00" << "1.01";
+    QTest::newRow("quarter") << 0.125 << "#######0.00" << "0.13";
+    QTest::newRow("carry adds a group") << 99999.995 << "### ###.00" << "100 000.00";
+    QTest::newRow("carry beyond the pattern") << 999999.995 << "### ###.00" << "1000 000.00";
+    QTest::newRow("negative") << -1234.5 << "### ###.00" << "-1 234.50";
+    QTest::newRow("negative half") << -0.005 << "##0.00" << "-0.01";
+    QTest::newRow("negative rounded to zero") << -0.001 << "##0.00" << "0.00";
+    QTest::newRow("trailing blank kept") << 1234.5 << "### ###.00 " << "1 234.50 ";
+    QTest::newRow("# decimals drop trailing zeros") << 1.5 << "0.##" << "1.5";
+    QTest::newRow("# decimal after 0 decimal") << 1.25 << "0.0#" << "1.25";
+    QTest::newRow("# decimals of an integer") << 1.0 << "0.##" << "1.";
+}
+
+void NumbersTest::formatNumber()
+{
+    QFETCH(double, value);
+    QFETCH(QString, pattern);
+    QFETCH(QString, expected);
+    QCOMPARE(kv::formatNumber(value, pattern), expected);
+}
+
+int runNumbersTest(int argc, char** argv)
+{
+    NumbersTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "NumbersTest.moc"
