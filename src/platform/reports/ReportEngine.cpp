@@ -194,7 +194,9 @@ Template parseTemplate(const QString& textIn, const QString& path, QString* erro
     auto fail = [&](int line, const QString& message) {
         setError(error, line > 0 ? QStringLiteral("Modèle « %1 », ligne %2 : %3").arg(fileName).arg(line).arg(message)
                                  : QStringLiteral("Modèle « %1 » : %2").arg(fileName, message));
-        return Template{};
+        Template failed;
+        failed.path = path;
+        return failed;
     };
 
     QString text = textIn;
@@ -318,7 +320,9 @@ Template load(const QString& path, QString* error)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         setError(error, QStringLiteral("Modèle « %1 » illisible : %2").arg(QFileInfo(path).fileName(), file.errorString()));
-        return {};
+        Template failed;
+        failed.path = path;
+        return failed;
     }
     return parseTemplate(QString::fromUtf8(file.readAll()), path, error);
 }
@@ -326,6 +330,10 @@ Template load(const QString& path, QString* error)
 QString fill(const Template& tpl, const QVariantMap& textes, const QueryRunner& runner, const QVariantMap& params,
              QString* error)
 {
+    if (!tpl.valid) {
+        setError(error, QStringLiteral("Modèle « %1 » non chargé").arg(QFileInfo(tpl.path).fileName()));
+        return {};
+    }
     mustache::data root{mustache::data::type::object};
     root.set("textes", recordData(textes));
     root.set("params", recordData(params));
@@ -352,9 +360,13 @@ QString fill(const Template& tpl, const QVariantMap& textes, const QueryRunner& 
             return failQuery(QStringLiteral("refusée : ") + why);
         QVariantMap bound;
         for (const QString& name : parameterNames(q.sql)) {
-            if (!params.contains(name))
+            // SQL names ignore letter case: ":Annee" takes the parameter "annee".
+            auto it = params.constBegin();
+            while (it != params.constEnd() && it.key().compare(name, Qt::CaseInsensitive) != 0)
+                ++it;
+            if (it == params.constEnd())
                 return failQuery(QStringLiteral("paramètre « :%1 » non fourni").arg(name));
-            bound.insert(name, params.value(name));
+            bound.insert(name, it.value());
         }
         if (!runner)
             return failQuery(QStringLiteral("aucune base de données pour l'exécuter"));

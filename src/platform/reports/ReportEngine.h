@@ -17,8 +17,9 @@ namespace kv::reports {
 using Row = QVariantMap;
 
 /// Runs one read-only query. `boundParams` holds the values of the named parameters the query uses,
-/// keyed by name without the colon (":annee" -> "annee"). Throws std::exception with the database
-/// engine's message when the query fails.
+/// keyed by their name as the query writes it, without the colon (":annee" -> "annee"); a parameter
+/// is taken from the caller's parameters whatever its letter case. Throws std::exception with the
+/// database engine's message when the query fails.
 using QueryRunner = std::function<QList<Row>(const QString& sql, const QVariantMap& boundParams)>;
 
 struct Query {
@@ -46,7 +47,8 @@ Template load(const QString& path, QString* error);
 Template parseTemplate(const QString& text, const QString& path, QString* error);
 
 /// Runs the template's queries and fills its tags. Returns the HTML, or a null string and a message
-/// in *error when a query is refused or fails, a parameter is missing, or the tags are malformed.
+/// in *error when the template is not valid, a query is refused or fails, a parameter is missing, or
+/// the tags are malformed.
 QString fill(const Template& tpl, const QVariantMap& textes, const QueryRunner& runner,
              const QVariantMap& params, QString* error);
 

@@ -20,6 +20,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScrollBar>
 #include <QScreen>
 #include <QShortcut>
 #include <QStandardPaths>
@@ -66,8 +67,9 @@ QToolButton* toolButton(QWidget* parent, const QString& objectName, const QStrin
     } else {
         b->setIcon(icon);
         b->setIconSize(QSize(20, 20));
+        b->setMinimumWidth(30);
     }
-    b->setMinimumSize(30, 30);
+    b->setMinimumHeight(30);
     return b;
 }
 
@@ -146,7 +148,7 @@ ReportPreview::ReportPreview(QWidget* parent)
 
     print_ = new QPushButton(QStringLiteral("Imprimer"), this);
     print_->setObjectName(QStringLiteral("print"));
-    print_->setIcon(st->standardIcon(QStyle::SP_FileIcon));
+    print_->setIcon(QIcon::fromTheme(QStringLiteral("document-print"), st->standardIcon(QStyle::SP_FileIcon)));
     save_ = new QPushButton(QStringLiteral("Enregistrer en PDF"), this);
     save_->setObjectName(QStringLiteral("save"));
     save_->setIcon(st->standardIcon(QStyle::SP_DialogSaveButton));
@@ -274,6 +276,8 @@ void ReportPreview::goToPage(int page)
         return;
     page = std::clamp(page, 0, pageCount() - 1);
     view_->pageNavigator()->jump(page, QPointF(), view_->zoomFactor());
+    if (page == 0) // show the grey margin above the first page too
+        view_->verticalScrollBar()->setValue(0);
     updateNavigation();
 }
 
