@@ -2,6 +2,7 @@
 // the passwords, the report routine and the exit sequence, through the scripted ui seam.
 #include "CoreFixture.h"
 
+#include "core/ledger/Ledger.h"
 #include "core/passwords/Form_v2.h"
 #include "core/passwords/New_MPS.h"
 #include "core/reports/ReportRoutine.h"
@@ -650,6 +651,50 @@ private slots:
         ExitSequence().run(s());
         QCOMPARE(readSignatureFile(folder().file("Dir_Data.TXT")), (std::pair<QString, QString>{"A", "Le Directeur"}));
         QCOMPARE(folder().read("Dir_Data.TXT"), QByteArray("\"A\"\r\n\"Le Directeur\"\r\n"));
+    }
+
+    // ---- ledger -----------------------------------------------------------------------------------------
+
+    void ledgerBookingNumbersEachTableAndWritesOnlyWhatIsGiven()
+    {
+        folder().write(".INI", stateBytes(2021, 0));
+        QVERIFY(start());
+        db::Database& db = s().db();
+        db.execute("INSERT INTO Depenses (num, Montant) VALUES (7, 1)");
+        ledger::Line fuel{"05/11/2021", 1234.5, 0, "Gasoil"};
+        fuel.contrepartie = 0;
+        fuel.numVehicule = 3;
+        fuel.typeDep = 0;
+        QCOMPARE(ledger::add(db, ledger::Book::Depenses, fuel), 8);
+        ledger::Line credit{"01/02/2021", 1500, 1, "Versement"};
+        credit.contrepartie = 0;
+        credit.numAgent = 4;
+        credit.typeDep = 5; // receipts have no heading: ignored
+        QCOMPARE(ledger::add(db, ledger::Book::Recettes, credit), 1);
+
+        const db::Row d = db.queryOne("SELECT * FROM Depenses WHERE num = 8");
+        QCOMPARE(d.text("date"), QStringLiteral("2021-11-05"));
+        QCOMPARE(d.integer("MM"), 11);
+        QCOMPARE(d.number("Montant"), 1234.5);
+        QCOMPARE(d.integer("num_vehicule"), 3);
+        QVERIFY(d.isNull("Num_Agent"));
+        QVERIFY(d.isNull("Km"));
+        const db::Row r = db.queryOne("SELECT * FROM Recettes WHERE num = 1");
+        QCOMPARE(r.integer("Num_Agent"), 4);
+        QCOMPARE(r.integer("mode"), 1);
+        QVERIFY(r.isNull("num_vehicule"));
+
+        // A change keeps number, person and counterpart.
+        ledger::Line changed{"10/03/2021", 99, 0, "Corrigé"};
+        changed.contrepartie = 1;
+        changed.numAgent = 77;
+        QVERIFY(ledger::update(db, ledger::Book::Recettes, 1, changed));
+        const db::Row c = db.queryOne("SELECT * FROM Recettes WHERE num = 1");
+        QCOMPARE(c.integer("Num_Agent"), 4);
+        QCOMPARE(c.integer("contrepartie"), 0);
+        QCOMPARE(c.integer("MM"), 3);
+        QCOMPARE(c.text("ref"), QStringLiteral("Corrigé"));
+        QVERIFY(!ledger::update(db, ledger::Book::Recettes, 42, changed));
     }
 
     // ---- small shared pieces -----------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 // Names and codes of the exercise database shared by every screen.
 #include <QString>
+#include <QStringList>
 
 namespace kv::schema {
 

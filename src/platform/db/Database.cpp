@@ -337,6 +337,18 @@ qint64 Database::nextNum(const QString& table) const
     return last.isNull() ? 1 : last.toLongLong() + 1;
 }
 
+qint64 Database::nextNumAbove(const QString& table, const QList<QPair<QString, QString>>& references) const
+{
+    qint64 next = nextNum(table);
+    for (const auto& [other, column] : references) {
+        const QVariant highest =
+            scalar(QStringLiteral("SELECT max(%1) FROM %2").arg(identifier(column), identifier(other)));
+        if (!highest.isNull())
+            next = std::max(next, highest.toLongLong() + 1);
+    }
+    return next;
+}
+
 bool Database::hasTable(const QString& table) const
 {
     return !scalar(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"), {table})

@@ -49,6 +49,10 @@ public:
 
     /// The numbering rule: the `num` of the last row in `num` order, plus 1; 1 for an empty table.
     qint64 nextNum(const QString& table) const;
+    /// The numbering rule for rows that other tables refer to: above the last `num` of `table` and
+    /// above every number still referenced by the (table, column) pairs, so that a new row never takes
+    /// the number of a deleted one whose lines remain.
+    qint64 nextNumAbove(const QString& table, const QList<QPair<QString, QString>>& references) const;
 
     bool hasTable(const QString& table) const;
     QStringList columns(const QString& table) const;

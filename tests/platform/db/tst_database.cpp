@@ -106,6 +106,15 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Error, db_.nextNum(QStringLiteral("Agents; DROP TABLE textes")));
     }
 
+    void numberingAboveReferencedRows()
+    {
+        db_.executeScript(QStringLiteral("CREATE TABLE Lines (num INTEGER, who INTEGER); INSERT INTO Lines VALUES (1, 9), (2, NULL);"));
+        // Agents holds 1, 2, 5; a deleted person 9 still has lines.
+        QCOMPARE(db_.nextNumAbove(QStringLiteral("Agents"), {{QStringLiteral("Lines"), QStringLiteral("who")}}), 10);
+        db_.execute(QStringLiteral("DELETE FROM Lines"));
+        QCOMPARE(db_.nextNumAbove(QStringLiteral("Agents"), {{QStringLiteral("Lines"), QStringLiteral("who")}}), 6);
+    }
+
     void recordSetNavigationAndFind()
     {
         RecordSet rs(db_, QStringLiteral("Agents"), QString(), {}, QStringLiteral("num"));

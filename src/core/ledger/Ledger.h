@@ -1,0 +1,41 @@
+#pragma once
+// The shared ledger: expenses (`Depenses`) and receipts (`Recettes`) of vehicles, person accounts,
+// miscellaneous receipts and salary advances are rows of the same two tables. Every screen that books
+// a line goes through these two operations, so that numbering, month and date storage are the same.
+#include <QString>
+#include <optional>
+
+namespace kv::db { class Database; }
+
+namespace kv::ledger {
+
+enum class Book { Recettes, Depenses };
+
+/// The table of a book.
+QString table(Book book);
+
+/// The fields of a line that a booking writes. Optional fields are written only when set: a field never
+/// written stays null (the cash book and the journals rely on it).
+struct Line {
+    QString date;                      ///< "dd/mm/yyyy"
+    double montant = 0;
+    int mode = 0;
+    QString ref;                       ///< the object
+    std::optional<int> contrepartie;   ///< set at creation only
+    std::optional<qint64> numAgent;    ///< set at creation only
+    std::optional<qint64> numVehicule;
+    std::optional<int> typeDep;        ///< expenses only
+    std::optional<double> km;          ///< expenses only
+};
+
+/// Month of a "dd/mm/yyyy" text: the numeric value of its characters 4 and 5.
+int monthOf(const QString& date);
+
+/// Adds a line numbered after the last row of the whole table; returns its number. The caller
+/// re-establishes the connection first so that lines booked by other screens are counted.
+qint64 add(db::Database& db, Book book, const Line& line);
+/// Rewrites date, month, amount, mode and object of line `num` (and the optional fields that are set,
+/// except `contrepartie` and `numAgent`, which a line keeps for life). False when no such line exists.
+bool update(db::Database& db, Book book, qint64 num, const Line& line);
+
+} // namespace kv::ledger
