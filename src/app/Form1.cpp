@@ -1,59 +1,418 @@
 #include "Form1.h"
 
+#include "MenuChecks.h"
+#include "core/about/MainPictures.h"
+#include "core/about/Pictures.h"
 #include "core/passwords/Form_v2.h"
 #include "core/passwords/New_MPS.h"
 #include "core/startup/ExitSequence.h"
 #include "core/state/Session.h"
+#include "platform/db/Error.h"
+#include "platform/os/Display.h"
 
+#include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDate>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
 #include <QVBoxLayout>
 
 namespace kv {
 
-Form1::Form1(Session& session, QWidget* parent) : QMainWindow(parent), s_(session)
+namespace {
+
+const QString kZeb = QStringLiteral("Z.E.B.");
+
+/// The nine shortcut labels: caption, the menu entry they stand for, and their picture.
+struct Shortcut {
+    const char* caption;
+    const char* action;
+    const char* picture;
+};
+const Shortcut kShortcuts[9] = {
+    {"Chauffeurs", "chauffeurs", "chauffeurs"}, {"Clients", "clients", "clients"},
+    {"Salaires", "calcul", "salaires"},         {"Recettes", "recettes_diverses", "recettes"},
+    {"Journal", "rapport", "journal"},          {"Caisse", "caisse", "caisse"},
+    {"Quitter", "quitter", "quitter"},          {"Véhicules", "vehicules", "vehicules"},
+    {"Agents", "agents", "agents"},
+};
+
+/// The window's inside: the "Droit" picture covers all of it.
+class Background : public QWidget {
+public:
+    Background(MainPictures& pictures, QWidget* parent) : QWidget(parent), pictures_(pictures)
+    {
+        setObjectName(QStringLiteral("fond"));
+        setAttribute(Qt::WA_Hover);
+        setMouseTracking(true);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), Qt::white);
+        const QPixmap droit = pictures_.picture(MainPictures::Droit);
+        if (!droit.isNull()) {
+            const QPixmap scaled = droit.scaled(size(), Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+            p.drawPixmap((width() - scaled.width()) / 2, (height() - scaled.height()) / 2, scaled);
+        }
+    }
+
+private:
+    MainPictures& pictures_;
+};
+
+void setFramed(QLabel* label, bool on)
+{
+    label->setFrameStyle(on ? (QFrame::Box | QFrame::Plain) : QFrame::NoFrame);
+}
+
+} // namespace
+
+Form1::Form1(Session& session, MainPictures& pictures, os::Display& display, ScreenOpeners openers, QWidget* parent)
+    : QMainWindow(parent), s_(session), pictures_(pictures), display_(display), openers_(std::move(openers))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kavorel"));
-    auto* central = new QWidget(this);
-    central->setObjectName(QStringLiteral("fond"));
-    auto* layout = new QVBoxLayout(central);
-    layout->setContentsMargins(40, 30, 40, 30);
-    auto* title = new QLabel(QStringLiteral("Kavorel"), central);
-    title->setObjectName(QStringLiteral("titre"));
-    QFont titleFont = title->font();
-    titleFont.setPointSize(titleFont.pointSize() * 3);
-    titleFont.setBold(true);
-    title->setFont(titleFont);
-    layout->addWidget(title, 0, Qt::AlignLeft);
-    for (int i = 0; i < 3; ++i) {
-        header_[i] = new QLabel(central);
-        header_[i]->setObjectName(QStringLiteral("entete%1").arg(i + 1));
-        QFont f = header_[i]->font();
-        f.setPointSize(f.pointSize() + (i == 0 ? 6 : 3));
-        f.setBold(i != 1);
-        header_[i]->setFont(f);
-        layout->addWidget(header_[i], 0, Qt::AlignLeft);
-    }
-    layout->addStretch();
-    setCentralWidget(central);
+    buildBody();
     buildMenus();
+    // A shortcut label does what its menu entry does, and is available when the entry is.
+    for (int i = 0; i < 9; ++i) {
+        QAction* a = action(shortcutActions_[i]);
+        auto sync = [this, i, a] {
+            shortcutLabels_[i]->setEnabled(a->isEnabled());
+            shortcutPictures_[i]->setEnabled(a->isEnabled());
+        };
+        connect(a, &QAction::changed, this, sync);
+        sync();
+    }
     refreshHeader();
-    resize(1000, 700);
+    reinitialise_les_menus();
+    connect(&pictures_, &MainPictures::pictureChanged, this, &Form1::showPicture);
+    showPicture(MainPictures::Gauche);
+    resize(1025, 729);
+}
+
+Form1::~Form1() = default;
+
+QLabel* Form1::shortcutLabel(int position) const { return shortcutLabels_[position]; }
+QLabel* Form1::headerLine(int n) const { return header_[n - 1]; }
+
+// ---- menus ---------------------------------------------------------------------------------------------
+
+QAction* Form1::addEntry(QMenu* menu, const QString& name, const QString& caption, const std::function<void()>& run,
+                         bool available)
+{
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    a->setEnabled(available);
+    connect(a, &QAction::triggered, this, [this, run] {
+        try {
+            run();
+        } catch (const db::Error& e) {
+            s_.ui().message(e.message(), ui::Icon::Critical, kZeb);
+        } catch (const ProgramEnd&) {
+            exiting_ = true;
+            close();
+            QApplication::exit(1);
+        }
+    });
+    actions_.insert(name, a);
+    return a;
+}
+
+void Form1::openScreen(const QString& name)
+{
+    const auto it = openers_.screens.constFind(name);
+    if (it != openers_.screens.constEnd() && *it)
+        (*it)();
+}
+
+void Form1::openGuarded(const QString& screen, bool level2, const std::function<bool()>& check, bool checkFirst)
+{
+    if (checkFirst && check && !check())
+        return;
+    if (level2 && !checkLevel2(s_))
+        return;
+    if (!checkFirst && check && !check())
+        return;
+    openScreen(screen);
 }
 
 void Form1::buildMenus()
 {
+    auto has = [this](const QString& name) { return openers_.screens.contains(name) && openers_.screens.value(name); };
+    auto screen = [this](const QString& name, bool level2 = false) {
+        return [this, name, level2] { openGuarded(name, level2, {}, false); };
+    };
+
     QMenu* fichiers = menuBar()->addMenu(QStringLiteral("&Fichiers"));
-    QAction* lock = fichiers->addAction(QStringLiteral("&Verrouillage"));
-    lock->setObjectName(QStringLiteral("verrouillage"));
-    connect(lock, &QAction::triggered, this, &Form1::openPasswords);
+    QMenu* parametrages = fichiers->addMenu(QStringLiteral("&Paramétrages"));
+    addEntry(parametrages, "identification", QStringLiteral("&Identification"), screen("Identif0", true), has("Identif0"));
+    addEntry(parametrages, "charges", QStringLiteral("&Charges"), screen("Chrges", true), has("Chrges"));
+    QMenu* exercice = fichiers->addMenu(QStringLiteral("&Exercice"));
+    addEntry(exercice, "cloturer", QStringLiteral("&Clôturer l'exercice"), [this] { closeExercise(); }, has("Cloturex"));
+    addEntry(exercice, "annuler_cloture", QStringLiteral("&Annuler derniere clôture"), [this] { undoLastClosing(); },
+             bool(openers_.confirmUndo && openers_.undoClosing));
+    addEntry(exercice, "voir_exercice", QStringLiteral("&Voir un autre exercice"), screen("VoirExercice", true), has("VoirExercice"));
     fichiers->addSeparator();
-    QAction* quit = fichiers->addAction(QStringLiteral("&Quitter"));
-    quit->setObjectName(QStringLiteral("quitter"));
-    connect(quit, &QAction::triggered, this, &QWidget::close);
+    addEntry(fichiers, "sauvegarde", QStringLiteral("Sauvegarde"), screen("F_Arch2_0"), has("F_Arch2_0"));
+    addEntry(fichiers, "importation", QStringLiteral("Importation"), [this] { importArchive(); }, has("F_Arch2_1"));
+    fichiers->addSeparator();
+    addEntry(fichiers, "verrouillage", QStringLiteral("&Verrouillage"), [this] {
+        if (!checkLevel2(s_))
+            return;
+        New_MPS passwords(s_, this);
+        s_.ui().showModal(passwords);
+    });
+    addEntry(fichiers, "reparer", QStringLiteral("&Réparer une base"), screen("Mecano2"), has("Mecano2"));
+    fichiers->addSeparator();
+    addEntry(fichiers, "quitter", QStringLiteral("&Quitter"), [this] { close(); });
+
+    QMenu* initialisations = menuBar()->addMenu(QStringLiteral("Initialisations"));
+    const char* references[4][2] = {{"types", "Types (Véhicule)"}, {"marques", "Marques"}, {"modeles", "Modèles"}, {"carburants", "Carburants"}};
+    for (int mode = 1; mode <= 4; ++mode) {
+        const QString name = QStringLiteral("Initials%1").arg(mode);
+        addEntry(initialisations, references[mode - 1][0], QString::fromUtf8(references[mode - 1][1]), screen(name), has(name));
+    }
+    initialisations->addSeparator();
+    addEntry(initialisations, "vehicules", QStringLiteral("Véhicules"), screen("Vehicules", true), has("Vehicules"));
+    addEntry(initialisations, "chauffeurs", QStringLiteral("Chauffeurs"), screen("J_Chauff"), has("J_Chauff"));
+
+    QMenu* mouvements = menuBar()->addMenu(QStringLiteral("&Mouvements"));
+    addEntry(mouvements, "clients", QStringLiteral("Clients"), screen("J_clients"), has("J_clients"));
+    addEntry(mouvements, "location", QStringLiteral("Location"), [this] {
+        openGuarded(QStringLiteral("F_Location"), false, [this] { return menu_checks::rentalPrerequisites(s_); }, true);
+    });
+    addEntry(mouvements, "recettes_diverses", QStringLiteral("Recettes diverses"), screen("J_Recettes"), has("J_Recettes"));
+    mouvements->addSeparator();
+    addEntry(mouvements, "agents", QStringLiteral("Agents"), screen("j_AGENT"), has("j_AGENT"));
+    QMenu* salaires = mouvements->addMenu(QStringLiteral("&Salaires"));
+    addEntry(salaires, "calcul", QStringLiteral("Calcul / Correction"), [this] {
+        openGuarded(QStringLiteral("Salaires"), true, [this] {
+            if (!menu_checks::salariedAgents(s_))
+                return false;
+            s_.reportTemplate.clear();
+            return true;
+        }, true);
+    });
+    addEntry(salaires, "charges_patronales", QStringLiteral("Charges Patronales"), [this] {
+        openGuarded(QStringLiteral("Identif1"), true, [this] { return menu_checks::paysComputed(s_); }, true);
+    });
+    addEntry(salaires, "supprimer_paye", QStringLiteral("Supprimer une paye"), [this] {
+        openGuarded(QStringLiteral("Identif2"), true, [this] { return menu_checks::paysComputed(s_); }, true);
+    });
+
+    QMenu* editions = menuBar()->addMenu(QStringLiteral("&Editions"));
+    addEntry(editions, "rapport", QStringLiteral("&Rapport d'activité"), screen("f_jrnl2", true), has("f_jrnl2"));
+    addEntry(editions, "caisse", QStringLiteral("Caisse"), [this] { openCashBook(); });
+
+    QMenu* aide = menuBar()->addMenu(QStringLiteral("?"));
+    QMenu* affichage = aide->addMenu(QStringLiteral("Affichage"));
+    displayGroup_ = new QActionGroup(this);
+    const char* displays[3][2] = {{"resolution_origine", "Résolution d'origine"}, {"petite_resolution", "Petite résolution"},
+                                  {"grande_resolution", "Grande résolution"}};
+    for (int i = 0; i < 3; ++i) {
+        QAction* a = addEntry(affichage, displays[i][0], QString::fromUtf8(displays[i][1]), [this, i] { chooseDisplay(i); });
+        a->setCheckable(true);
+        a->setChecked(i == int(s_.displayChoice));
+        displayGroup_->addAction(a);
+    }
+    addEntry(aide, "aide", QStringLiteral("Aide"), screen("F_HLP"), has("F_HLP"));
+    addEntry(aide, "a_propos", QStringLiteral("&A propos ..."), screen("Auteur"), has("Auteur"));
+}
+
+void Form1::reinitialise_les_menus()
+{
+    const bool latest = s_.dernierExercice;
+    if (QAction* a = action("cloturer"))
+        a->setEnabled(latest && openers_.screens.value(QStringLiteral("Cloturex")));
+    if (QAction* a = action("annuler_cloture"))
+        a->setEnabled(latest && openers_.confirmUndo && openers_.undoClosing);
+}
+
+void Form1::closeExercise()
+{
+    if (!checkLevel2(s_))
+        return;
+    if (s_.exerciceOuvert != s_.latestYear()) {
+        s_.ui().beep();
+        s_.ui().message(QStringLiteral("Exercice déja clôturé"));
+        return;
+    }
+    openScreen(QStringLiteral("Cloturex"));
+    s_.dernierExercice = true;
+    reinitialise_les_menus();
+    refreshHeader();
+}
+
+void Form1::undoLastClosing()
+{
+    if (!checkLevel2(s_))
+        return;
+    if (!openers_.confirmUndo || !openers_.confirmUndo())
+        return;
+    if (openers_.undoClosing)
+        openers_.undoClosing();
+    s_.dernierExercice = true;
+    reinitialise_les_menus();
+    refreshHeader();
+    s_.ui().message(QStringLiteral("Exercice  ") + QString::number(s_.exerciceOuvert) + QStringLiteral(" en place"),
+                    ui::Icon::Information, kZeb);
+}
+
+void Form1::openCashBook()
+{
+    if (!checkLevel2(s_))
+        return;
+    if (!menu_checks::fundMovements(s_))
+        return;
+    if (!openers_.chooseDate)
+        return;
+    const QDate chosen = openers_.chooseDate(QDate::currentDate());
+    if (chosen.isValid() && chosen.day() > 0 && openers_.cashBook)
+        openers_.cashBook(chosen);
+}
+
+void Form1::importArchive()
+{
+    openScreen(QStringLiteral("F_Arch2_1"));
+    if (openers_.restart && !openers_.restart()) {
+        exiting_ = true;
+        close();
+        QApplication::exit(1);
+        return;
+    }
+    refreshHeader();
+    reinitialise_les_menus();
+}
+
+void Form1::chooseDisplay(int choice)
+{
+    const auto wanted = DisplayChoice(choice);
+    if (wanted != s_.displayChoice) {
+        static const QSize fixed[3] = {QSize(), QSize(1024, 768), QSize(800, 600)};
+        display_.setSize(wanted == DisplayChoice::Origine ? s_.originalScreenSize : fixed[choice]);
+        s_.displayChoice = wanted;
+        s_.displayChanged = wanted != DisplayChoice::Origine;
+    }
+    const QList<QAction*> entries = displayGroup_->actions();
+    for (int i = 0; i < entries.size(); ++i)
+        entries[i]->setChecked(i == int(s_.displayChoice));
+}
+
+// ---- window body -----------------------------------------------------------------------------------------
+
+void Form1::buildBody()
+{
+    body_ = new Background(pictures_, this);
+    body_->installEventFilter(this);
+
+    title_ = new QLabel(QStringLiteral("Kavorel"), body_);
+    title_->setObjectName(QStringLiteral("titre"));
+    QFont titleFont(QStringLiteral("DejaVu Serif"));
+    titleFont.setPointSize(34);
+    titleFont.setBold(true);
+    title_->setFont(titleFont);
+    title_->setStyleSheet(QStringLiteral("color: #1d3557; background: transparent; padding: 2px 10px;"));
+    title_->setCursor(Qt::PointingHandCursor);
+    title_->installEventFilter(this);
+
+    const int headerSizes[3] = {17, 13, 14};
+    auto* headerBox = new QVBoxLayout;
+    headerBox->setSpacing(2);
+    for (int i = 0; i < 3; ++i) {
+        header_[i] = new QLabel(body_);
+        header_[i]->setObjectName(QStringLiteral("entete%1").arg(i + 1));
+        QFont f = header_[i]->font();
+        f.setPointSize(headerSizes[i]);
+        f.setBold(i != 1);
+        header_[i]->setFont(f);
+        header_[i]->setStyleSheet(QStringLiteral("color: #1d3557; background: transparent;"));
+        header_[i]->setTextFormat(Qt::PlainText);
+        headerBox->addWidget(header_[i]);
+    }
+
+    gauche_ = new QLabel(body_);
+    gauche_->setObjectName(QStringLiteral("gauche"));
+    gauche_->setFixedSize(393, 369);
+    gauche_->setAlignment(Qt::AlignCenter);
+    gauche_->setStyleSheet(QStringLiteral("background: transparent;"));
+
+    changePicture_ = new QLabel(QStringLiteral("Modifier l'image"), body_);
+    changePicture_->setObjectName(QStringLiteral("modifier_image"));
+    changePicture_->setCursor(Qt::PointingHandCursor);
+    changePicture_->setStyleSheet(QStringLiteral("color: #1d3557; background: rgba(255,255,255,160); padding: 3px 8px;"));
+    changePicture_->installEventFilter(this);
+
+    auto* shortcuts = new QGridLayout;
+    shortcuts->setHorizontalSpacing(26);
+    shortcuts->setVerticalSpacing(18);
+    for (int i = 0; i < 9; ++i) {
+        shortcutActions_[i] = QString::fromLatin1(kShortcuts[i].action);
+        auto* picture = new QLabel(body_);
+        picture->setObjectName(QStringLiteral("raccourci_image%1").arg(i));
+        picture->setFixedSize(76, 76);
+        picture->setAlignment(Qt::AlignCenter);
+        picture->setPixmap(builtInPicture(QString::fromLatin1(kShortcuts[i].picture), QSize(64, 64)));
+        picture->setStyleSheet(QStringLiteral("background: rgba(255,255,255,150); border-radius: 6px;"));
+        picture->setCursor(Qt::PointingHandCursor);
+        picture->installEventFilter(this);
+        auto* label = new QLabel(QString::fromUtf8(kShortcuts[i].caption), body_);
+        label->setObjectName(QStringLiteral("raccourci%1").arg(i));
+        QFont f = label->font();
+        f.setPointSize(12);
+        f.setBold(true);
+        label->setFont(f);
+        label->setAlignment(Qt::AlignCenter);
+        label->setStyleSheet(QStringLiteral("color: #1d3557; background: rgba(255,255,255,170); padding: 2px 6px;"));
+        label->setCursor(Qt::PointingHandCursor);
+        label->installEventFilter(this);
+        shortcutPictures_[i] = picture;
+        shortcutLabels_[i] = label;
+        auto* cell = new QVBoxLayout;
+        cell->setSpacing(4);
+        cell->addWidget(picture, 0, Qt::AlignHCenter);
+        cell->addWidget(label, 0, Qt::AlignHCenter);
+        shortcuts->addLayout(cell, i / 3, i % 3);
+    }
+
+    auto* left = new QVBoxLayout;
+    left->setSpacing(10);
+    left->addWidget(title_, 0, Qt::AlignLeft);
+    left->addLayout(headerBox);
+    left->addSpacing(12);
+    left->addWidget(gauche_, 0, Qt::AlignLeft);
+    left->addWidget(changePicture_, 0, Qt::AlignLeft);
+    left->addStretch();
+
+    auto* right = new QVBoxLayout;
+    right->addStretch();
+    right->addLayout(shortcuts);
+    right->addStretch();
+
+    auto* layout = new QHBoxLayout(body_);
+    layout->setContentsMargins(16, 12, 30, 16);
+    layout->addLayout(left);
+    layout->addStretch();
+    layout->addLayout(right);
+    setCentralWidget(body_);
+}
+
+void Form1::showPicture(int position)
+{
+    if (position == MainPictures::Droit)
+        body_->update();
+    if (position == MainPictures::Gauche) {
+        const QPixmap p = pictures_.picture(MainPictures::Gauche);
+        gauche_->setPixmap(p.isNull() ? QPixmap() : p.scaled(gauche_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    }
 }
 
 void Form1::refreshHeader()
@@ -63,19 +422,65 @@ void Form1::refreshHeader()
         header_[i]->setText(lines.value(i));
 }
 
-void Form1::openPasswords()
+void Form1::clearHoverFrames()
 {
-    if (!checkLevel2(s_))
-        return;
-    New_MPS screen(s_, this);
-    s_.ui().showModal(screen);
+    setFramed(title_, false);
+    setFramed(changePicture_, false);
+    for (int i = 0; i < 9; ++i) {
+        setFramed(shortcutLabels_[i], false);
+        setFramed(shortcutPictures_[i], false);
+    }
 }
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Enter || (watched == body_ && event->type() == QEvent::MouseMove)) {
+        if (watched == body_) {
+            clearHoverFrames();
+        } else if (watched == title_) {
+            setFramed(title_, true);
+        } else if (watched == changePicture_) {
+            setFramed(changePicture_, true);
+        } else {
+            for (int i = 0; i < 9; ++i) {
+                if (watched == shortcutLabels_[i]) {
+                    setFramed(shortcutLabels_[i], true);
+                    setFramed(shortcutPictures_[i], true);
+                } else if (watched == shortcutPictures_[i]) {
+                    setFramed(shortcutPictures_[i], true);
+                }
+            }
+        }
+    }
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (watched == title_) {
+            openScreen(QStringLiteral("Auteur"));
+            return true;
+        }
+        if (watched == changePicture_) {
+            openScreen(QStringLiteral("FP_imge"));
+            return true;
+        }
+        for (int i = 0; i < 9; ++i) {
+            if (watched == shortcutLabels_[i] || watched == shortcutPictures_[i]) {
+                if (QAction* a = action(shortcutActions_[i]); a && a->isEnabled())
+                    a->trigger();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- exit ------------------------------------------------------------------------------------------------
 
 bool Form1::confirmExit()
 {
-    if (!s_.ui().ask(QStringLiteral("Veuiller Confirmer Fin de Travail !!"), ui::Icon::NoIcon, QStringLiteral("Z.E.B.")))
+    if (!s_.ui().ask(QStringLiteral("Veuiller Confirmer Fin de Travail !!"), ui::Icon::NoIcon, kZeb))
         return false;
-    ExitSequence().run(s_);
+    ExitSequence exit;
+    exit.restoreDisplay = [this] { display_.setSize(s_.originalScreenSize); };
+    exit.run(s_);
     return true;
 }
 

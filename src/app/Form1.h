@@ -1,34 +1,93 @@
 #pragma once
-// The main window: the one non-modal window, with the header of the open exercise and the menus from
-// which every screen opens.
+// The main window: the one non-modal window. It carries the menu bar, the header of the open exercise,
+// the two pictures and the nine shortcut labels, opens every other screen, and owns the exit.
+#include <QHash>
 #include <QMainWindow>
+#include <functional>
 
+class QAction;
+class QActionGroup;
 class QLabel;
 
 namespace kv {
 
+class MainPictures;
 class Session;
+namespace os { class Display; }
+
+/// The screens the main window opens. An entry whose screen is not part of the program yet stays
+/// empty, and its menu entry is disabled.
+struct ScreenOpeners {
+    QHash<QString, std::function<void()>> screens; ///< by screen name: "Identif0", "Chrges", "Cloturex", ...
+    /// Opens the overwrite warning before an undo; true when the user chose "Continuer".
+    std::function<bool()> confirmUndo;
+    /// Undoes the last closing.
+    std::function<void()> undoClosing;
+    /// The calendar: shows `first`, returns the date chosen (invalid when none).
+    std::function<QDate(QDate first)> chooseDate;
+    /// The cash book of a day.
+    std::function<void(QDate)> cashBook;
+    /// After an import the start-up sequence runs again; false when the program must end.
+    std::function<bool()> restart;
+};
 
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Form1(Session& session, QWidget* parent = nullptr);
+    Form1(Session& session, MainPictures& pictures, os::Display& display, ScreenOpeners openers, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    /// A menu entry by its object name (see the table in Form1.cpp).
+    QAction* action(const QString& name) const { return actions_.value(name); }
+    QStringList actionNames() const { return actions_.keys(); }
+    /// A shortcut label by position 0 to 8.
+    QLabel* shortcutLabel(int position) const;
+    QLabel* headerLine(int n) const;
+    QLabel* titleLabel() const { return title_; }
+    QLabel* changePictureLabel() const { return changePicture_; }
 
     /// Fills the three header lines from the open exercise.
     void refreshHeader();
+    /// Enables the closing and its undo when the latest exercise is open, disables them otherwise.
+    void reinitialise_les_menus();
     /// Asks for confirmation and, on Yes, runs the exit sequence; true when the program may end.
     bool confirmExit();
-    QLabel* headerLine(int n) const { return header_[n - 1]; }
+
+    // Menu commands with guards of their own (public for the tests).
+    void openGuarded(const QString& screen, bool level2, const std::function<bool()>& check, bool checkFirst);
+    void closeExercise();
+    void undoLastClosing();
+    void openCashBook();
+    void chooseDisplay(int choice);
+    void importArchive();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QAction* addEntry(QMenu* menu, const QString& name, const QString& caption, const std::function<void()>& run,
+                      bool available = true);
     void buildMenus();
-    void openPasswords();
+    void buildBody();
+    void showPicture(int position);
+    void clearHoverFrames();
+    void openScreen(const QString& name);
 
     Session& s_;
-    QLabel* header_[3];
+    MainPictures& pictures_;
+    os::Display& display_;
+    ScreenOpeners openers_;
+    QHash<QString, QAction*> actions_;
+    QActionGroup* displayGroup_ = nullptr;
+    QWidget* body_ = nullptr;
+    QLabel* title_ = nullptr;
+    QLabel* header_[3] = {};
+    QLabel* gauche_ = nullptr;
+    QLabel* changePicture_ = nullptr;
+    QLabel* shortcutLabels_[9] = {};
+    QLabel* shortcutPictures_[9] = {};
+    QString shortcutActions_[9];
     bool exiting_ = false;
 };
 

@@ -1,7 +1,14 @@
-// Kavorel: builds the real platform objects, runs the start-up sequence and shows the main window.
+// Kavorel: builds the real platform objects, runs the start-up sequence and shows the main window,
+// from which every screen opens.
 #include "Form1.h"
+#include "core/about/Auteur.h"
+#include "core/about/FP_imge.h"
+#include "core/about/F_HLP.h"
+#include "core/about/MainPictures.h"
+#include "core/about/Pictures.h"
 #include "core/startup/Startup.h"
 #include "core/state/Session.h"
+#include "platform/os/Display.h"
 #include "platform/reports/ReportPreview.h"
 #include "platform/ui/QtUi.h"
 
@@ -32,7 +39,32 @@ int main(int argc, char** argv)
         return end.code;
     }
 
-    kv::Form1 window(session);
+    std::unique_ptr<kv::os::Display> display = kv::os::platformDisplay();
+    kv::installPreviewFrame(session.programDir());
+    kv::MainPictures pictures;
+    pictures.restoreLastChoice(session.programFile(QStringLiteral("photos")));
+
+    kv::ScreenOpeners openers;
+    auto modal = [&session](auto&& make) {
+        return [&session, make] {
+            auto screen = make();
+            session.ui().showModal(*screen);
+        };
+    };
+    openers.screens.insert(QStringLiteral("Auteur"), modal([&] { return std::make_unique<kv::Auteur>(session); }));
+    openers.screens.insert(QStringLiteral("F_HLP"), modal([&] { return std::make_unique<kv::F_HLP>(session); }));
+    openers.screens.insert(QStringLiteral("FP_imge"), modal([&] { return std::make_unique<kv::FP_imge>(session, pictures); }));
+    openers.restart = [&session] {
+        try {
+            kv::Startup(session).run();
+            return true;
+        } catch (const kv::ProgramEnd&) {
+            return false;
+        }
+    };
+
+    kv::Form1 window(session, pictures, *display, openers);
     window.show();
+    window.activateWindow();
     return app.exec();
 }

@@ -1,0 +1,1 @@
+list(APPEND KV_FLEET_SOURCES vehiclefile/Zoom_V.h vehiclefile/Zoom_V.cpp)

@@ -1,0 +1,361 @@
+// The main window: menu entries, the level-2 guard and the checks before screens, closing and its
+// undo, the display choices, the shortcut labels and the exit.
+#include "../core/CoreFixture.h"
+
+#include "app/Form1.h"
+#include "core/about/MainPictures.h"
+#include "core/passwords/Form_v2.h"
+#include "core/startup/Startup.h"
+#include "platform/os/Display.h"
+
+#include <QAction>
+#include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+
+using namespace kv;
+using namespace kv::test;
+using ui::Icon;
+
+namespace {
+
+class FakeDisplay : public os::Display {
+public:
+    QList<QSize> applied;
+    QSize currentSize() const override { return {1280, 1024}; }
+    void setSize(QSize size) override { applied << size; }
+};
+
+ScriptedUi::ScreenScript typePassword(const QStringList& entries)
+{
+    return [entries](QDialog& d) {
+        auto& prompt = static_cast<Form_v2&>(d);
+        for (const QString& e : entries) {
+            prompt.passwordField()->setText(e);
+            prompt.confirmButton()->click();
+            if (prompt.result() != 0)
+                break;
+        }
+        return prompt.result();
+    };
+}
+
+const QStringList kScreenNames = {"Identif0", "Chrges", "Cloturex", "VoirExercice", "F_Arch2_0", "F_Arch2_1", "Mecano2",
+                                  "Initials1", "Initials2", "Initials3", "Initials4", "Vehicules", "J_Chauff", "J_clients",
+                                  "F_Location", "J_Recettes", "j_AGENT", "Salaires", "Identif1", "Identif2", "f_jrnl2",
+                                  "F_HLP", "Auteur", "FP_imge"};
+
+ShownMessage m(const QString& text, Icon icon, const QString& title) { return {text, icon, title, false}; }
+
+} // namespace
+
+class Form1Test : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<CoreFixture> f_;
+    std::unique_ptr<MainPictures> pictures_;
+    FakeDisplay display_;
+    QStringList opened_;
+    QList<QDate> calendarShown_;
+    QDate calendarAnswer_;
+    QList<QDate> cashBooks_;
+    bool confirmUndo_ = false;
+    int undone_ = 0;
+    std::unique_ptr<Form1> w_;
+
+    Session& s() { return *f_->session; }
+    ScriptedUi& ui() { return f_->ui; }
+
+    void makeWindow(bool allScreens = true)
+    {
+        ScreenOpeners openers;
+        if (allScreens)
+            for (const QString& name : kScreenNames)
+                openers.screens.insert(name, [this, name] { opened_ << name; });
+        openers.confirmUndo = [this] { return confirmUndo_; };
+        openers.undoClosing = [this] { ++undone_; };
+        openers.chooseDate = [this](QDate first) {
+            calendarShown_ << first;
+            return calendarAnswer_;
+        };
+        openers.cashBook = [this](QDate d) { cashBooks_ << d; };
+        w_ = std::make_unique<Form1>(s(), *pictures_, display_, openers);
+    }
+
+    void setLevel2(const QString& password)
+    {
+        f_->folder->write("ZEB.CFG", cfgBytes({{2, ProtectedSettings::encodePassword(password, 7)}}));
+        s().settings.load(f_->folder->file("ZEB.CFG"));
+    }
+
+private slots:
+    void init()
+    {
+        f_ = std::make_unique<CoreFixture>();
+        f_->folder->write(".INI", stateBytes(2021, 0));
+        Startup(s()).run();
+        pictures_ = std::make_unique<MainPictures>();
+        display_.applied.clear();
+        opened_.clear();
+        calendarShown_.clear();
+        cashBooks_.clear();
+        calendarAnswer_ = QDate();
+        confirmUndo_ = false;
+        undone_ = 0;
+        makeWindow();
+    }
+    void cleanup()
+    {
+        w_.reset();
+        pictures_.reset();
+        f_.reset();
+    }
+
+    void menuBarInOrder()
+    {
+        QStringList titles;
+        for (QAction* a : w_->menuBar()->actions())
+            titles << a->text();
+        QCOMPARE(titles, (QStringList{"&Fichiers", "Initialisations", "&Mouvements", "&Editions", "?"}));
+        QStringList fichiers;
+        for (QAction* a : w_->menuBar()->actions().first()->menu()->actions())
+            fichiers << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(fichiers, (QStringList{"&Paramétrages", "&Exercice", "-", "Sauvegarde", "Importation", "-", "&Verrouillage",
+                                        "&Réparer une base", "-", "&Quitter"}));
+        QStringList initialisations;
+        for (QAction* a : w_->menuBar()->actions()[1]->menu()->actions())
+            initialisations << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(initialisations, (QStringList{"Types (Véhicule)", "Marques", "Modèles", "Carburants", "-", "Véhicules", "Chauffeurs"}));
+        QStringList mouvements;
+        for (QAction* a : w_->menuBar()->actions()[2]->menu()->actions())
+            mouvements << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(mouvements, (QStringList{"Clients", "Location", "Recettes diverses", "-", "Agents", "&Salaires"}));
+        QCOMPARE(w_->action("calcul")->text(), QStringLiteral("Calcul / Correction"));
+        QCOMPARE(w_->action("rapport")->text(), QStringLiteral("&Rapport d'activité"));
+        QCOMPARE(w_->action("a_propos")->text(), QStringLiteral("&A propos ..."));
+        QCOMPARE(w_->action("annuler_cloture")->text(), QStringLiteral("&Annuler derniere clôture"));
+        QCOMPARE(w_->windowTitle(), QStringLiteral("Kavorel"));
+        QCOMPARE(w_->titleLabel()->text(), QStringLiteral("Kavorel"));
+        QCOMPARE(w_->headerLine(3)->text(), QStringLiteral("Année  2021"));
+    }
+
+    void entriesWithoutTheirScreenAreDisabled()
+    {
+        makeWindow(false);
+        QVERIFY(!w_->action("vehicules")->isEnabled());
+        QVERIFY(!w_->shortcutLabel(7)->isEnabled()); // the "Véhicules" shortcut follows its entry
+        QVERIFY(!w_->action("cloturer")->isEnabled());
+        QVERIFY(w_->action("verrouillage")->isEnabled());
+        QVERIFY(w_->action("quitter")->isEnabled());
+        QVERIFY(w_->action("location")->isEnabled()); // its checks run before its screen
+        QVERIFY(w_->shortcutLabel(6)->isEnabled());
+    }
+
+    void guardsAndChecks_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("level2");       // level-2 password, empty for none
+        QTest::addColumn<QString>("setup");        // SQL run first
+        QTest::addColumn<QStringList>("typed");    // answers to the prompt
+        QTest::addColumn<QStringList>("screens");  // screens shown through the seam
+        QTest::addColumn<QStringList>("opened");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<QString>("title");
+
+        const QString vehicle = "INSERT INTO Vehicules (num, flag_Arch) VALUES (1, 0);";
+        const QString client = "INSERT INTO Agents (num, Type_Ag, Arch) VALUES (1, 2, 0);";
+        QTest::newRow("level 2 open without password") << "vehicules" << "" << "" << QStringList{} << QStringList{}
+                                                       << QStringList{"Vehicules"} << "" << 0 << "";
+        QTest::newRow("level 2 granted") << "vehicules" << "CLE" << "" << QStringList{"cle"} << QStringList{"Form_v2"}
+                                         << QStringList{"Vehicules"} << "" << 0 << "";
+        QTest::newRow("level 2 refused") << "vehicules" << "CLE" << "" << QStringList{"a", "b", "c"} << QStringList{"Form_v2"}
+                                         << QStringList{} << "Mot d'accès incorrect" << int(Icon::Critical) << "Z.E.B.";
+        QTest::newRow("unguarded entry") << "chauffeurs" << "CLE" << "" << QStringList{} << QStringList{}
+                                         << QStringList{"J_Chauff"} << "" << 0 << "";
+        QTest::newRow("identification guarded") << "identification" << "CLE" << "" << QStringList{"CLE"} << QStringList{"Form_v2"}
+                                                << QStringList{"Identif0"} << "" << 0 << "";
+        QTest::newRow("location without vehicle") << "location" << "" << "" << QStringList{} << QStringList{} << QStringList{}
+                                                  << "Initialisation des véhicules préalable" << int(Icon::Critical) << "ATTENTION";
+        QTest::newRow("location with archived vehicle only")
+            << "location" << "" << "INSERT INTO Vehicules (num, flag_Arch) VALUES (1, 1);" + client << QStringList{} << QStringList{}
+            << QStringList{} << "Initialisation des véhicules préalable" << int(Icon::Critical) << "ATTENTION";
+        QTest::newRow("location with archived clients only")
+            << "location" << "" << vehicle + "INSERT INTO Agents (num, Type_Ag, Arch) VALUES (1, 2, 1), (2, 1, 0);" << QStringList{}
+            << QStringList{} << QStringList{} << "Initialisation des clients préalable" << int(Icon::Critical) << "ATTENTION";
+        QTest::newRow("location ready") << "location" << "CLE" << vehicle + client << QStringList{} << QStringList{}
+                                        << QStringList{"F_Location"} << "" << 0 << "";
+        QTest::newRow("pay without salaried agent checks before the password")
+            << "calcul" << "CLE" << "INSERT INTO Agents (num, Type_Ag, Salarie) VALUES (1, 0, 0);" << QStringList{} << QStringList{}
+            << QStringList{} << "Aucun agent salarié enregistré" << int(Icon::Critical) << "ATTENTION";
+        QTest::newRow("pay with a salaried agent") << "calcul" << "CLE" << "INSERT INTO Agents (num, Type_Ag, Salarie) VALUES (1, 0, 1);"
+                                                   << QStringList{"CLE"} << QStringList{"Form_v2"} << QStringList{"Salaires"} << "" << 0 << "";
+        QTest::newRow("employer charges before any closed month")
+            << "charges_patronales" << "CLE" << "" << QStringList{} << QStringList{} << QStringList{} << "Aucune paye calculée"
+            << int(Icon::Critical) << "Z.E.B.";
+        QTest::newRow("delete a pay with a closed month") << "supprimer_paye" << "" << "UPDATE Permn SET M3 = 1;" << QStringList{}
+                                                          << QStringList{} << QStringList{"Identif2"} << "" << 0 << "";
+        QTest::newRow("cash book asks the password before checking")
+            << "caisse" << "CLE" << "" << QStringList{"CLE"} << QStringList{"Form_v2"} << QStringList{}
+            << "Aucun mouvement de fonds enregistré" << int(Icon::Information) << "Z.E.B.";
+        QTest::newRow("cash book refused password checks nothing")
+            << "caisse" << "CLE" << "" << QStringList{"x", "y", "z"} << QStringList{"Form_v2"} << QStringList{}
+            << "Mot d'accès incorrect" << int(Icon::Critical) << "Z.E.B.";
+    }
+    void guardsAndChecks()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, level2);
+        QFETCH(QString, setup);
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, screens);
+        QFETCH(QStringList, opened);
+        QFETCH(QString, message);
+        QFETCH(int, icon);
+        QFETCH(QString, title);
+        if (!level2.isEmpty())
+            setLevel2(level2);
+        if (!setup.isEmpty())
+            s().db().executeScript(setup);
+        if (!typed.isEmpty())
+            ui().onScreen("Form_v2", typePassword(typed));
+        s().reportTemplate = "JRNAL_1.RPT";
+        w_->action(entry)->trigger();
+        QCOMPARE(ui().screens, screens);
+        QCOMPARE(opened_, opened);
+        QCOMPARE(ui().messages, message.isEmpty() ? QList<ShownMessage>{} : QList<ShownMessage>{m(message, Icon(icon), title)});
+        if (entry == "calcul" && !opened.isEmpty())
+            QVERIFY(s().reportTemplate.isEmpty());
+    }
+
+    void levelOnePasswordAloneGuardsNoEntry()
+    {
+        f_->folder->write("ZEB.CFG", cfgBytes({{1, ProtectedSettings::encodePassword("UN", 7)}}));
+        s().settings.load(f_->folder->file("ZEB.CFG"));
+        for (const char* entry : {"vehicules", "verrouillage", "identification", "rapport"})
+            w_->action(entry)->trigger();
+        QVERIFY(!ui().screens.contains("Form_v2"));
+        QCOMPARE(opened_, (QStringList{"Vehicules", "Identif0", "f_jrnl2"}));
+    }
+
+    void cashBookOpensOnTheChosenDay()
+    {
+        s().db().execute("INSERT INTO Recettes (num, Montant) VALUES (1, 10)");
+        calendarAnswer_ = QDate(2021, 3, 15);
+        w_->action("caisse")->trigger();
+        QCOMPARE(calendarShown_, QList<QDate>{QDate::currentDate()});
+        QCOMPARE(cashBooks_, QList<QDate>{QDate(2021, 3, 15)});
+        calendarAnswer_ = QDate();
+        w_->action("caisse")->trigger();
+        QCOMPARE(cashBooks_.size(), 1); // no date chosen: no cash book
+    }
+
+    void closingAnOlderExerciseBeeps()
+    {
+        s().exerciceOuvert = 2020;
+        w_->action("cloturer")->trigger();
+        QCOMPARE(ui().beeps, 1);
+        QCOMPARE(ui().messages, QList<ShownMessage>{m("Exercice déja clôturé", Icon::NoIcon, "ZEB")});
+        QVERIFY(opened_.isEmpty());
+    }
+
+    void closingTheLatestExerciseRefreshesTheHeader()
+    {
+        w_->headerLine(3)->setText("stale");
+        w_->action("cloturer")->trigger();
+        QCOMPARE(opened_, QStringList{"Cloturex"});
+        QVERIFY(s().dernierExercice);
+        QCOMPARE(w_->headerLine(3)->text(), QStringLiteral("Année  2021"));
+    }
+
+    void undoOfTheLastClosing()
+    {
+        setLevel2("CLE");
+        ui().onScreen("Form_v2", typePassword({"CLE"}));
+        w_->action("annuler_cloture")->trigger(); // "Annuler" in the warning
+        QCOMPARE(undone_, 0);
+        QVERIFY(ui().messages.isEmpty());
+        confirmUndo_ = true;
+        ui().onScreen("Form_v2", typePassword({"CLE"}));
+        w_->action("annuler_cloture")->trigger();
+        QCOMPARE(undone_, 1);
+        QCOMPARE(ui().messages, QList<ShownMessage>{m("Exercice  2021 en place", Icon::Information, "Z.E.B.")});
+    }
+
+    void closingEntriesFollowTheLatestExerciseFlag()
+    {
+        s().dernierExercice = false;
+        w_->reinitialise_les_menus();
+        QVERIFY(!w_->action("cloturer")->isEnabled());
+        QVERIFY(!w_->action("annuler_cloture")->isEnabled());
+        s().dernierExercice = true;
+        w_->reinitialise_les_menus();
+        QVERIFY(w_->action("cloturer")->isEnabled());
+        QVERIFY(w_->action("annuler_cloture")->isEnabled());
+    }
+
+    void displayChoices_data()
+    {
+        QTest::addColumn<QStringList>("choices");
+        QTest::addColumn<QList<QSize>>("applied");
+        QTest::addColumn<QString>("checked");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("current choice does nothing") << QStringList{"resolution_origine"} << QList<QSize>{} << "resolution_origine" << false;
+        QTest::newRow("small twice changes once") << QStringList{"petite_resolution", "petite_resolution"}
+                                                  << QList<QSize>{{1024, 768}} << "petite_resolution" << true;
+        QTest::newRow("large then back") << QStringList{"grande_resolution", "resolution_origine"}
+                                         << QList<QSize>{{800, 600}, {1280, 1024}} << "resolution_origine" << false;
+    }
+    void displayChoices()
+    {
+        QFETCH(QStringList, choices);
+        QFETCH(QList<QSize>, applied);
+        QFETCH(QString, checked);
+        QFETCH(bool, changed);
+        s().originalScreenSize = {1280, 1024};
+        for (const QString& c : choices)
+            w_->action(c)->trigger();
+        QCOMPARE(display_.applied, applied);
+        for (const char* name : {"resolution_origine", "petite_resolution", "grande_resolution"})
+            QCOMPARE(w_->action(name)->isChecked(), checked == name);
+        QCOMPARE(s().displayChanged, changed);
+    }
+
+    void exitAsksAndRestoresTheDisplay()
+    {
+        s().originalScreenSize = {1280, 1024};
+        w_->action("petite_resolution")->trigger();
+        ui().answers = {false};
+        QVERIFY(!w_->confirmExit());
+        QCOMPARE(ui().messages.last(), (ShownMessage{"Veuiller Confirmer Fin de Travail !!", Icon::NoIcon, "Z.E.B.", true}));
+        QVERIFY(s().isOpen());
+        QVERIFY(!f_->folder->exists("Archives/ZEB_2021.mdb"));
+        ui().answers = {true};
+        QVERIFY(w_->confirmExit());
+        QVERIFY(!s().isOpen());
+        QCOMPARE(display_.applied.last(), QSize(1280, 1024));
+        QVERIFY(f_->folder->exists("Archives/ZEB_2021.mdb"));
+    }
+
+    void shortcutLabelsDoWhatTheirEntryDoes()
+    {
+        setLevel2("CLE");
+        ui().onScreen("Form_v2", typePassword({"CLE"}));
+        QTest::mouseClick(w_->shortcutLabel(7), Qt::LeftButton); // "Véhicules"
+        QCOMPARE(ui().screens, QStringList{"Form_v2"});
+        QCOMPARE(opened_, QStringList{"Vehicules"});
+        QTest::mouseClick(w_->shortcutLabel(0), Qt::LeftButton); // "Chauffeurs"
+        QCOMPARE(opened_.last(), QStringLiteral("J_Chauff"));
+        QCOMPARE(w_->shortcutLabel(5)->text(), QStringLiteral("Caisse"));
+        QTest::mouseClick(w_->titleLabel(), Qt::LeftButton);
+        QCOMPARE(opened_.last(), QStringLiteral("Auteur"));
+        QTest::mouseClick(w_->changePictureLabel(), Qt::LeftButton);
+        QCOMPARE(opened_.last(), QStringLiteral("FP_imge"));
+    }
+};
+
+QTEST_MAIN(Form1Test)
+#include "tst_form1.moc"
