@@ -371,7 +371,8 @@ void Form1::buildBody()
         f.setBold(true);
         label->setFont(f);
         label->setAlignment(Qt::AlignCenter);
-        label->setStyleSheet(QStringLiteral("color: #1d3557; background: rgba(255,255,255,170); padding: 2px 6px;"));
+        label->setStyleSheet(QStringLiteral("QLabel { color: #1d3557; background: rgba(255,255,255,170); padding: 2px 6px; }"
+                                            "QLabel:disabled { color: #a7b0ba; }"));
         label->setCursor(Qt::PointingHandCursor);
         label->installEventFilter(this);
         shortcutPictures_[i] = picture;

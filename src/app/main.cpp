@@ -65,6 +65,7 @@ int main(int argc, char** argv)
 
     kv::Form1 window(session, pictures, *display, openers);
     window.show();
+    kv::ui::centreWindow(window);
     window.activateWindow();
     return app.exec();
 }
