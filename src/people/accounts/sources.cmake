@@ -1,1 +1,4 @@
 list(APPEND KV_PEOPLE_SOURCES accounts/Accounts.h accounts/Accounts.cpp)
+list(APPEND KV_PEOPLE_SOURCES
+    accounts/MVM_FOND.h accounts/MVM_FOND.cpp
+    accounts/FundMovement.h accounts/FundMovement.cpp)

@@ -1,1 +1,3 @@
-list(APPEND KV_PEOPLE_SOURCES)
+list(APPEND KV_PEOPLE_SOURCES
+    search/ClientSearch.h search/ClientSearch.cpp
+    search/Q_Client.h search/Q_Client.cpp)

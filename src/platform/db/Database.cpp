@@ -26,6 +26,17 @@ bool isAscii(const char* s, int n)
     return true;
 }
 
+QString baseLetters(const QString& folded)
+{
+    const QString decomposed = folded.normalized(QString::NormalizationForm_D);
+    QString letters;
+    letters.reserve(decomposed.size());
+    for (const QChar c : decomposed)
+        if (c.category() != QChar::Mark_NonSpacing)
+            letters += c;
+    return letters;
+}
+
 // Case-insensitive order that folds accented capitals too ("É" equals "é").
 int compareNoCase(void*, int n1, const void* p1, int n2, const void* p2)
 {
@@ -41,9 +52,14 @@ int compareNoCase(void*, int n1, const void* p1, int n2, const void* p2)
         }
         return n1 == n2 ? 0 : (n1 < n2 ? -1 : 1);
     }
-    const QString sa = QString::fromUtf8(a, n1);
-    const QString sb = QString::fromUtf8(b, n2);
-    const int c = sa.compare(sb, Qt::CaseInsensitive);
+    // Letters first (accents set aside, so "Écrivain" sorts among the E), then the accents; two texts
+    // are equal only when they differ by letter case alone.
+    const QString sa = QString::fromUtf8(a, n1).toCaseFolded();
+    const QString sb = QString::fromUtf8(b, n2).toCaseFolded();
+    const int base = baseLetters(sa).compare(baseLetters(sb));
+    if (base != 0)
+        return base < 0 ? -1 : 1;
+    const int c = sa.compare(sb);
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 

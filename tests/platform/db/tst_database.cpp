@@ -44,7 +44,7 @@ private slots:
         QTest::newRow("accented capital equals small") << "SELECT nom FROM Agents WHERE nom = ?" << QVariantList{"ÉLISE"} << QStringList{"Élise"};
         QTest::newRow("ascii any case") << "SELECT nom FROM Agents WHERE nom = ?" << QVariantList{"BENALI"} << QStringList{"benali"};
         QTest::newRow("accent is not dropped") << "SELECT nom FROM Agents WHERE nom = ?" << QVariantList{"elise"} << QStringList{};
-        QTest::newRow("order ignores case") << "SELECT nom FROM Agents ORDER BY nom" << QVariantList{} << QStringList{"benali", "Zorro", "Élise"};
+        QTest::newRow("order ignores case") << "SELECT nom FROM Agents ORDER BY nom" << QVariantList{} << QStringList{"benali", "Élise", "Zorro"};
         QTest::newRow("like prefix any case") << "SELECT nom FROM Agents WHERE nom LIKE ? ESCAPE '\\'" << QVariantList{likePrefix("él")} << QStringList{"Élise"};
         QTest::newRow("like prefix keeps wildcards literal") << "SELECT nom FROM Agents WHERE nom LIKE ? ESCAPE '\\'" << QVariantList{likePrefix("b_n")} << QStringList{};
         QTest::newRow("quote in a bound value") << "SELECT nom FROM Agents WHERE nom = ?" << QVariantList{"O'Neil' OR 1=1 --"} << QStringList{};

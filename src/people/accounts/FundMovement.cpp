@@ -1,0 +1,122 @@
+#include "FundMovement.h"
+
+#include "MVM_FOND.h"
+#include "core/formats/Numbers.h"
+#include "core/state/Session.h"
+#include "platform/db/Database.h"
+#include "platform/db/Dates.h"
+
+namespace kv::fund {
+
+namespace {
+
+/// An engine failure is shown with the engine's own message; the data stays as it was.
+void showEngineError(Session& session, const db::Error& e)
+{
+    session.ui().message(e.message(), ui::Icon::Critical, QStringLiteral("Z.E.B."));
+}
+
+/// Shows the dialog over the filled slots and books the line on "OK".
+Outcome run(Session& session, const Codes& codes, std::optional<qint64> num, const Options& options)
+{
+    {
+        MVM_FOND dialog(session, options.parent);
+        session.ui().showModal(dialog);
+    }
+    if (session.echange.get(10) != QStringLiteral("OK"))
+        return {Status::Cancelled, 0};
+    if (options.accept && !options.accept(session.echange))
+        return {Status::Refused, 0};
+    try {
+        const std::optional<qint64> written = book(session, codes, num);
+        if (!written)
+            return {Status::Missing, 0};
+        return {Status::Written, *written};
+    } catch (const db::Error& e) {
+        showEngineError(session, e);
+        return {Status::Failed, 0};
+    }
+}
+
+} // namespace
+
+QString bookSlot(ledger::Book book) { return book == ledger::Book::Recettes ? QStringLiteral("0") : QStringLiteral("1"); }
+
+QString amountText(double montant) { return montant == 0 ? QString() : formatNumber(montant, u"########0.00"); }
+
+void fillNew(Echange& block, ledger::Book book, const QDate& today)
+{
+    block.set(1, QStringLiteral("0"));
+    block.set(2, bookSlot(book));
+    block.set(3, QStringLiteral("0"));
+    block.set(4, QString());
+    block.set(7, today.toString(QStringLiteral("dd/MM/yyyy")));
+    block.set(8, QString());
+}
+
+void fillChange(Echange& block, ledger::Book book, int mode, const ShownLine& line)
+{
+    block.set(1, QStringLiteral("1"));
+    block.set(2, bookSlot(book));
+    block.set(3, QString::number(mode));
+    block.set(4, line.object.trimmed());
+    block.set(7, line.date.trimmed());
+    block.set(8, line.amount);
+}
+
+ledger::Line lineFromSlots(const Echange& block, const Codes& codes)
+{
+    ledger::Line line;
+    line.date = block.get(7);
+    line.montant = readNumber(block.get(8));
+    line.mode = static_cast<int>(readNumber(block.get(3)));
+    line.ref = block.get(4);
+    line.contrepartie = codes.contrepartie;
+    line.numAgent = codes.numAgent;
+    if (codes.book == ledger::Book::Depenses)
+        line.typeDep = codes.typeDep;
+    return line;
+}
+
+std::optional<qint64> book(Session& session, const Codes& codes, std::optional<qint64> num)
+{
+    const ledger::Line line = lineFromSlots(session.echange, codes);
+    if (!num) {
+        // Lines booked by other screens since this one opened its views must be counted.
+        session.reconnect();
+        return ledger::add(session.db(), codes.book, line);
+    }
+    if (!ledger::update(session.db(), codes.book, *num, line))
+        return std::nullopt;
+    return num;
+}
+
+Outcome enterNew(Session& session, const Codes& codes, const Options& options)
+{
+    fillNew(session.echange, codes.book, QDate::currentDate());
+    return run(session, codes, std::nullopt, options);
+}
+
+Outcome enterChange(Session& session, const Codes& codes, qint64 num, const Options& options)
+{
+    db::Row stored;
+    try {
+        stored = session.db().queryOne(QStringLiteral("SELECT * FROM %1 WHERE num = ?").arg(ledger::table(codes.book)), {num});
+    } catch (const db::Error& e) {
+        showEngineError(session, e);
+        return {Status::Failed, 0};
+    }
+    if (stored.size() == 0) {
+        if (options.reportMissing)
+            session.ui().message(QStringLiteral("Mouvement altéré"), ui::Icon::Information, QStringLiteral("ATTENTION"));
+        return {Status::Missing, 0};
+    }
+    const ShownLine line = options.shown ? *options.shown
+                                         : ShownLine{db::toShownDate(stored.value(QStringLiteral("date"))),
+                                                     amountText(stored.value(QStringLiteral("Montant")).toDouble()),
+                                                     stored.value(QStringLiteral("ref")).toString()};
+    fillChange(session.echange, codes.book, stored.value(QStringLiteral("mode")).toInt(), line);
+    return run(session, codes, num, options);
+}
+
+} // namespace kv::fund

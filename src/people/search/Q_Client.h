@@ -1,0 +1,69 @@
+#pragma once
+// The client search: finds clients by the beginning of their surname and/or first name and hands the
+// chosen one back to the opener:
+//   session.saisie   "OK" when a client was chosen, "NON" otherwise
+//   Echange slot 1   the client's number        (written only with "OK")
+//   Echange slot 2   the "Nom" cell: a blank then the surname
+//   Echange slot 3   the "Prénom" cell: a blank then the first name
+#include "ClientSearch.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QStandardItemModel;
+class QTableView;
+
+namespace kv {
+
+class Session;
+
+class Q_Client : public QDialog {
+    Q_OBJECT
+public:
+    explicit Q_Client(Session& session, QWidget* parent = nullptr);
+
+    QCheckBox* nomBox() const { return nomBox_; }
+    QLineEdit* nomField() const { return nom_; }
+    QCheckBox* prenomBox() const { return prenomBox_; }
+    QLineEdit* prenomField() const { return prenom_; }
+    QGroupBox* criteriaPanel() const { return criteria_; }
+    QGroupBox* resultPanel() const { return results_; }
+    QTableView* resultList() const { return list_; }
+    QPushButton* searchButton() const { return search_; }
+    QPushButton* cancelButton() const { return cancel_; }
+    QPushButton* chooseButton() const { return choose_; }
+    QPushButton* backButton() const { return back_; }
+    /// The client numbers of the result rows, in the rows' order.
+    const QList<qint64>& clientNumbers() const { return numbers_; }
+
+    void search();
+    void back();
+    void choose();
+
+    void done(int result) override;
+
+private:
+    void showResults(bool on);
+    int selectedRow() const;
+
+    Session& s_;
+    QGroupBox* criteria_;
+    QGroupBox* results_;
+    QCheckBox* nomBox_;
+    QLineEdit* nom_;
+    QCheckBox* prenomBox_;
+    QLineEdit* prenom_;
+    QPushButton* search_;
+    QPushButton* cancel_;
+    QPushButton* choose_;
+    QPushButton* back_;
+    QTableView* list_;
+    QStandardItemModel* model_;
+    QList<qint64> numbers_;
+    bool chosen_ = false;
+};
+
+} // namespace kv
