@@ -1,1 +1,3 @@
-list(APPEND KV_FLEET_SOURCES)
+list(APPEND KV_FLEET_SOURCES
+    register/VehicleRegister.h register/VehicleRegister.cpp
+    register/Vehicules.h register/Vehicules.cpp)

@@ -1,0 +1,128 @@
+#include "VehicleRegister.h"
+
+#include "core/schema/Schema.h"
+#include "platform/db/Database.h"
+#include "platform/db/Dates.h"
+
+namespace kv::vehicles {
+
+QString composeMatricule(const Matricule& m)
+{
+    return m.part1.trimmed().rightJustified(5, u'0') + u' ' + m.part2.trimmed().rightJustified(3, u' ') + u' '
+        + m.part3.trimmed();
+}
+
+Matricule splitMatricule(const QString& stored)
+{
+    return {stored.mid(0, 5), stored.mid(6, 3), stored.size() >= 2 ? stored.right(2) : stored};
+}
+
+QList<ListRow> list(const db::Database& db, Filter filter)
+{
+    QString where;
+    QVariantList params;
+    if (filter != Filter::Ensemble) {
+        where = QStringLiteral(" WHERE v.flag_Arch = ?");
+        params << (filter == Filter::Archives ? schema::archive::Archived : schema::archive::Current);
+    }
+    const auto rows = db.query(
+        QStringLiteral("SELECT v.num, v.Annee, v.matricule, v.flag_Arch, g.denom AS genre, ma.denom AS marque,"
+                       " mo.denom AS modele FROM Vehicules v"
+                       " LEFT JOIN Genres g ON g.num = v.num_Genre"
+                       " LEFT JOIN Marques ma ON ma.num = v.num_marque"
+                       " LEFT JOIN Modeles mo ON mo.num = v.num_Modele")
+            + where + QStringLiteral(" ORDER BY v.ordre, v.num"),
+        params);
+    QList<ListRow> out;
+    out.reserve(rows.size());
+    for (const auto& r : rows)
+        out.append({r.integer(QStringLiteral("num")), r.text(QStringLiteral("genre")), r.text(QStringLiteral("marque")),
+                    r.text(QStringLiteral("modele")), r.text(QStringLiteral("Annee")), r.text(QStringLiteral("matricule")),
+                    r.integer(QStringLiteral("flag_Arch")) == schema::archive::Archived});
+    return out;
+}
+
+namespace {
+qint64 refOrNone(const QVariant& v) { return v.isNull() ? schema::NothingChosen : v.toLongLong(); }
+} // namespace
+
+std::optional<Entry> read(const db::Database& db, qint64 num)
+{
+    const auto r = db.queryOne(QStringLiteral("SELECT * FROM Vehicules WHERE num = ?"), {num});
+    if (r.size() == 0)
+        return std::nullopt;
+    Entry e;
+    e.matricule = splitMatricule(r.text(QStringLiteral("matricule")));
+    e.annee = r.text(QStringLiteral("Annee"));
+    e.numGenre = refOrNone(r.value(QStringLiteral("num_Genre")));
+    e.numMarque = refOrNone(r.value(QStringLiteral("num_marque")));
+    e.numModele = refOrNone(r.value(QStringLiteral("num_Modele")));
+    e.numCarburant = refOrNone(r.value(QStringLiteral("num_carburant")));
+    e.dateCirculation = db::toShownDate(r.value(QStringLiteral("Date_circulation")));
+    e.carteGrise = r.text(QStringLiteral("C_Grise"));
+    e.dateCarte = db::toShownDate(r.value(QStringLiteral("Date")));
+    e.archived = r.integer(QStringLiteral("flag_Arch")) != 0;
+    return e;
+}
+
+qint64 nextNumber(const db::Database& db)
+{
+    const QString ref = QStringLiteral("num_vehicule");
+    return db.nextNumAbove(schema::Vehicules, {{schema::Depenses, ref},
+                                               {schema::Recettes, ref},
+                                               {schema::Assurances, ref},
+                                               {schema::Controles, ref},
+                                               {schema::Vignettes, ref},
+                                               {schema::Affectations, ref},
+                                               {schema::Locations, ref}});
+}
+
+namespace {
+
+/// Writes the fields of the entry frame into vehicle `num` (which exists).
+int write(db::Database& db, qint64 num, const Entry& e)
+{
+    QString sql = QStringLiteral("UPDATE Vehicules SET num_Genre = ?, num_marque = ?, num_Modele = ?, num_carburant = ?,"
+                                 " matricule = ?, Annee = ?, C_Grise = ?, flag_Arch = ?");
+    QVariantList params{e.numGenre, e.numMarque, e.numModele, e.numCarburant, composeMatricule(e.matricule),
+                        e.annee.trimmed(), e.carteGrise.trimmed(),
+                        e.archived ? schema::archive::Archived : schema::archive::Current};
+    // A blank date leaves the stored one as it is.
+    if (!e.dateCirculation.trimmed().isEmpty()) {
+        sql += QStringLiteral(", Date_circulation = ?");
+        params << db::toStoredDate(e.dateCirculation.trimmed());
+    }
+    if (!e.dateCarte.trimmed().isEmpty()) {
+        sql += QStringLiteral(", Date = ?");
+        params << db::toStoredDate(e.dateCarte.trimmed());
+    }
+    sql += QStringLiteral(" WHERE num = ?");
+    params << num;
+    return db.execute(sql, params);
+}
+
+} // namespace
+
+qint64 add(db::Database& db, const Entry& entry)
+{
+    db::Transaction t(db);
+    const qint64 num = nextNumber(db);
+    const QVariant last = db.scalar(QStringLiteral("SELECT max(ordre) FROM Vehicules"));
+    const qint64 ordre = last.isNull() ? 1 : last.toLongLong() + 1;
+    db.execute(QStringLiteral("INSERT INTO Vehicules (num, ordre) VALUES (?, ?)"), {num, ordre});
+    write(db, num, entry);
+    t.commit();
+    return num;
+}
+
+bool update(db::Database& db, qint64 num, const Entry& entry)
+{
+    db::Transaction t(db);
+    const bool found = write(db, num, entry) > 0;
+    t.commit();
+    return found;
+}
+
+void remove(db::Database& db, qint64 num) { db.execute(QStringLiteral("DELETE FROM Vehicules WHERE num = ?"), {num}); }
+
+} // namespace kv::vehicles
