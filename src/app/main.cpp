@@ -8,6 +8,8 @@
 #include "core/about/Pictures.h"
 #include "core/startup/Startup.h"
 #include "core/state/Session.h"
+#include "fleet/references/Initials.h"
+#include "fleet/register/Vehicules.h"
 #include "platform/os/Display.h"
 #include "platform/reports/ReportPreview.h"
 #include "platform/ui/QtUi.h"
@@ -54,6 +56,13 @@ int main(int argc, char** argv)
     openers.screens.insert(QStringLiteral("Auteur"), modal([&] { return std::make_unique<kv::Auteur>(session); }));
     openers.screens.insert(QStringLiteral("F_HLP"), modal([&] { return std::make_unique<kv::F_HLP>(session); }));
     openers.screens.insert(QStringLiteral("FP_imge"), modal([&] { return std::make_unique<kv::FP_imge>(session, pictures); }));
+    for (int mode = 1; mode <= 4; ++mode)
+        openers.screens.insert(QStringLiteral("Initials%1").arg(mode), [&session, mode] {
+            session.dialogValue = mode;
+            kv::Initials screen(session);
+            session.ui().showModal(screen);
+        });
+    openers.screens.insert(QStringLiteral("Vehicules"), modal([&] { return std::make_unique<kv::Vehicules>(session); }));
     openers.restart = [&session] {
         try {
             kv::Startup(session).run();
