@@ -1,14 +1,807 @@
 #include "Zoom_V.h"
 
+#include "LineListModel.h"
+#include "core/formats/FieldRules.h"
+#include "core/reports/ReportRoutine.h"
+#include "core/schema/Schema.h"
 #include "core/state/Session.h"
+#include "platform/db/Error.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDate>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
 
 namespace kv {
+
+using namespace vehiclefile;
+
+namespace {
+
+const QString kAttention = QStringLiteral("ATTENTION");
+const QString kIntrouvable = QStringLiteral("Enregistrement introuvable");
+
+QString today() { return QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")); }
+
+QString objectPrefix(List list)
+{
+    static const char* names[] = {"Depenses", "Recettes", "Assurances", "Controles", "Vignettes", "Affectations"};
+    return QString::fromLatin1(names[int(list)]);
+}
+
+QLineEdit* lineEdit(QWidget* parent, const QString& name, int maxLength)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setMaxLength(maxLength);
+    return e;
+}
+
+QPushButton* button(QWidget* parent, const QString& name, const QString& text, const QString& tip, QStyle::StandardPixmap icon)
+{
+    auto* b = new QPushButton(parent->style()->standardIcon(icon), text, parent);
+    b->setObjectName(name);
+    b->setToolTip(tip);
+    b->setAutoDefault(false);
+    return b;
+}
+
+/// An amount field shows a stored amount whole, even when its grouping blanks make it longer than
+/// what may be typed: cutting it would change the amount when the line is saved again.
+void showAmount(QLineEdit* field, const QString& text, int typedLength)
+{
+    field->setMaxLength(qMax(typedLength, int(text.size())));
+    field->setText(text);
+}
+
+/// In a text of the voucher, a lower-case letter typed into an empty field becomes a capital.
+void capitalFirst(QLineEdit* field)
+{
+    new FieldKeyFilter(field, [](const QString& text, int key) {
+        return text.isEmpty() && key >= 'a' && key <= 'z' ? key - 'a' + 'A' : key;
+    });
+}
+
+} // namespace
 
 Zoom_V::Zoom_V(Session& session, QWidget* parent) : QDialog(parent), s_(session)
 {
     setObjectName(QStringLiteral("Zoom_V"));
+    setWindowTitle(QStringLiteral(" "));
+    setModal(true);
+    vehicle_ = s_.vehicule_courant;
+
+    const std::optional<Header> header = readHeader(s_.db(), vehicle_);
+    if (!header) {
+        s_.ui().message(kIntrouvable);
+        return;
+    }
+    found_ = true;
+    header_ = *header;
+
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(10, 10, 10, 10);
+    root->setSpacing(8);
+    root->addWidget(buildHeader());
+
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("onglets"));
+    auto* depenses = new QWidget;
+    {
+        auto* l = new QVBoxLayout(depenses);
+        l->addWidget(buildListBox(List::Depenses, QString()), 1);
+        auto* row = new QHBoxLayout;
+        row->addStretch();
+        bonAchat = button(depenses, QStringLiteral("bon_achat"), QStringLiteral("Bon d'achat"), QStringLiteral("Bon d'achat"),
+                          QStyle::SP_FileDialogDetailedView);
+        connect(bonAchat, &QPushButton::clicked, this, &Zoom_V::openVoucher);
+        row->addWidget(bonAchat);
+        l->addLayout(row);
+    }
+    auto* recettes = new QWidget;
+    (new QVBoxLayout(recettes))->addWidget(buildListBox(List::Recettes, QString()));
+    auto* suivi = new QWidget;
+    {
+        auto* l = new QHBoxLayout(suivi);
+        l->addWidget(buildListBox(List::Assurances, QStringLiteral("Assurance")), 3);
+        l->addWidget(buildListBox(List::Controles, QStringLiteral("Contrôle techn.")), 2);
+        l->addWidget(buildListBox(List::Vignettes, QStringLiteral("Vignette")), 2);
+    }
+    auto* chauffeurs = new QWidget;
+    (new QVBoxLayout(chauffeurs))->addWidget(buildListBox(List::Affectations, QString()));
+    tabs_->addTab(depenses, QStringLiteral("Dépenses"));
+    tabs_->addTab(recettes, QStringLiteral("Recettes"));
+    tabs_->addTab(suivi, QStringLiteral("Assur. / Contrôles"));
+    tabs_->addTab(chauffeurs, QStringLiteral("Chauffeurs"));
+
+    auto* body = new QHBoxLayout;
+    body->addWidget(tabs_, 1);
+    auto* area = panelArea_ = new QWidget(this);
+    area->setObjectName(QStringLiteral("panneaux"));
+    area->setFixedWidth(440);
+    auto* areaLayout = new QVBoxLayout(area);
+    areaLayout->setContentsMargins(0, 0, 0, 0);
+    buildPanels(area);
+    buildVoucher(area);
+    areaLayout->addStretch();
+    body->addWidget(area);
+    area->hide(); // shown while a panel is open; the lists have the whole width meanwhile
+    root->addLayout(body, 1);
+
+    // Opening: the lists' choices, the drivers, the signer, then the six lists.
+    depMode->setCurrentIndex(schema::mode::Especes);
+    recMode->setCurrentIndex(schema::mode::Especes);
+    depAffectation->setCurrentIndex(schema::heading::Gasoil);
+    drivers_ = readDrivers(s_.db());
+    for (const Driver& d : drivers_)
+        affChauffeur->addItem(d.name, d.num);
+    signer_ = signerRead_ = readSigner(s_.programFile(kSignerFile));
+    for (List list : kLists)
+        fill(list);
+    tabs_->setCurrentIndex(0);
+    oilModified_ = false;
+    resize(1240, 680);
 }
 
 Zoom_V::~Zoom_V() = default;
+
+void Zoom_V::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!found_)
+        QTimer::singleShot(0, this, [this] { reject(); });
+    else
+        ui::centreWindow(*this);
+}
+
+// ---- header and oil change ------------------------------------------------------------------------------
+
+QWidget* Zoom_V::buildHeader()
+{
+    auto* w = new QWidget(this);
+    auto* l = new QHBoxLayout(w);
+    l->setContentsMargins(0, 0, 0, 0);
+
+    auto* identity = new QGroupBox(w);
+    auto* grid = new QGridLayout(identity);
+    grid->setHorizontalSpacing(10);
+    auto value = [&](const QString& label, const QString& text, int row, int col, bool strong = false) {
+        auto* caption = new QLabel(label, identity);
+        auto* v = new QLabel(text, identity);
+        v->setObjectName(QStringLiteral("entete_%1_%2").arg(row).arg(col));
+        v->setFrameShape(QFrame::StyledPanel);
+        v->setFrameShadow(QFrame::Sunken);
+        v->setMinimumWidth(strong ? 150 : 110);
+        v->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        if (strong) {
+            QFont f = v->font();
+            f.setBold(true);
+            f.setPointSizeF(f.pointSizeF() * 1.25);
+            v->setFont(f);
+        }
+        grid->addWidget(caption, row, col * 2, Qt::AlignRight);
+        grid->addWidget(v, row, col * 2 + 1);
+        headerValues_.insert(label, v);
+    };
+    value(QStringLiteral("Matricule ->"), header_.matricule, 0, 0, true);
+    value(QStringLiteral("Année"), header_.annee, 1, 0);
+    value(QStringLiteral("Mise en circulation"), header_.circulation, 2, 0);
+    value(QStringLiteral("N° Carte Grise"), header_.carteGrise, 3, 0);
+    value(QStringLiteral("En date du"), header_.date, 4, 0);
+    value(QStringLiteral("Type"), header_.type, 1, 1);
+    value(QStringLiteral("Marque"), header_.marque, 2, 1);
+    value(QStringLiteral("Modèle"), header_.modele, 3, 1);
+    value(QStringLiteral("Carburant"), header_.carburant, 4, 1);
+    grid->setColumnStretch(4, 1);
+    l->addWidget(identity, 1);
+
+    auto* oil = new QGroupBox(QStringLiteral("Dernière Vidange"), w);
+    oil->setObjectName(QStringLiteral("vidange"));
+    auto* form = new QFormLayout(oil);
+    oilDate = lineEdit(oil, QStringLiteral("vidange_date"), 10);
+    oilKm = lineEdit(oil, QStringLiteral("vidange_km"), 10);
+    oilHuile = lineEdit(oil, QStringLiteral("vidange_huile"), 10);
+    new DateField(oilDate, s_.ui());
+    new DigitField(oilKm);
+    new SelectOnFocus(oilKm);
+    new SelectOnFocus(oilHuile);
+    form->addRow(QStringLiteral("Date"), oilDate);
+    form->addRow(QStringLiteral("Kilométrage"), oilKm);
+    form->addRow(QStringLiteral("Huile"), oilHuile);
+    // A stored value longer than what may be typed is shown whole: cut, it would be saved cut.
+    for (auto [field, text] : {std::pair{oilDate, header_.dateVidange}, {oilKm, header_.kmVidange}, {oilHuile, header_.huile}}) {
+        field->setMaxLength(qMax(10, int(text.size())));
+        field->setText(text);
+    }
+    new FieldChain({oilDate, oilKm, oilHuile}, oil);
+    for (QLineEdit* e : {oilDate, oilKm, oilHuile})
+        connect(e, &QLineEdit::textEdited, this, [this] { oilModified_ = true; });
+    l->addWidget(oil);
+
+    auto* side = new QVBoxLayout;
+    close_ = button(w, QStringLiteral("fermer"), QStringLiteral("Fermer"), QStringLiteral("Fermer"), QStyle::SP_DialogCloseButton);
+    connect(close_, &QPushButton::clicked, this, &Zoom_V::closeFile);
+    side->addWidget(close_);
+    side->addStretch();
+    l->addLayout(side);
+    return w;
+}
+
+QLabel* Zoom_V::headerValue(const QString& label) const { return headerValues_.value(label); }
+
+// ---- lists --------------------------------------------------------------------------------------------
+
+QWidget* Zoom_V::buildListBox(List list, const QString& title)
+{
+    ListPart& p = parts_[int(list)];
+    p.kind = list;
+    const QString prefix = objectPrefix(list);
+    QWidget* box = title.isEmpty() ? new QWidget(this) : new QGroupBox(title, this);
+    auto* l = new QVBoxLayout(box);
+    if (title.isEmpty())
+        l->setContentsMargins(0, 0, 0, 0);
+
+    p.model = new LineListModel(columnsOf(list), this);
+    p.view = new QTableView(box);
+    p.view->setObjectName(prefix + QStringLiteral("_liste"));
+    p.view->setModel(p.model);
+    p.view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    p.view->setSelectionMode(QAbstractItemView::SingleSelection);
+    p.view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    p.view->setAlternatingRowColors(true);
+    p.view->verticalHeader()->hide();
+    p.view->verticalHeader()->setDefaultSectionSize(p.view->fontMetrics().height() + 6);
+    p.view->horizontalHeader()->setStretchLastSection(list == List::Affectations);
+    p.view->horizontalHeader()->setHighlightSections(false);
+    p.view->setWordWrap(false);
+    if (list == List::Depenses || list == List::Recettes) {
+        p.view->setColumnWidth(0, 50);
+        p.view->setColumnWidth(1, 90);
+        p.view->setColumnWidth(2, 200);
+        p.view->setColumnWidth(3, 110);
+        p.view->setColumnWidth(4, 110);
+        p.view->setColumnWidth(5, 100);
+        p.view->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    } else if (list == List::Affectations) {
+        p.view->setColumnWidth(0, 90);
+        p.view->setColumnWidth(1, 90);
+        p.view->setColumnWidth(2, 240);
+    } else {
+        p.view->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    }
+    connect(p.view, &QTableView::doubleClicked, this, [this, list](const QModelIndex& index) {
+        if (index.isValid() && parts_[int(list)].model->lineCount() > 0) {
+            selectRow(list, index.row());
+            changeLine(list);
+        }
+    });
+    l->addWidget(p.view, 1);
+
+    auto* buttons = new QHBoxLayout;
+    p.add = button(box, prefix + QStringLiteral("_nouveau"), QStringLiteral("Nouveau"), QStringLiteral("Nouvelle ligne"),
+                   QStyle::SP_FileIcon);
+    p.change = button(box, prefix + QStringLiteral("_modifier"), QStringLiteral("Modifier"), QStringLiteral("Modifier la ligne"),
+                      QStyle::SP_FileDialogContentsView);
+    p.remove = button(box, prefix + QStringLiteral("_supprimer"), QStringLiteral("Supprimer"), QStringLiteral("Supprimer la ligne"),
+                      QStyle::SP_TrashIcon);
+    connect(p.add, &QPushButton::clicked, this, [this, list] { newLine(list); });
+    connect(p.change, &QPushButton::clicked, this, [this, list] { changeLine(list); });
+    connect(p.remove, &QPushButton::clicked, this, [this, list] { deleteLine(list); });
+    buttons->addWidget(p.add);
+    buttons->addWidget(p.change);
+    buttons->addWidget(p.remove);
+    buttons->addStretch();
+    l->addLayout(buttons);
+    return box;
+}
+
+void Zoom_V::fill(List list)
+{
+    ListPart& p = parts_[int(list)];
+    p.model->setRows(readList(s_.db(), list, vehicle_));
+    const bool rows = p.model->lineCount() > 0;
+    p.change->setVisible(rows);
+    p.remove->setVisible(rows);
+    if (rows)
+        selectRow(list, 0);
+    else
+        p.view->clearSelection();
+}
+
+void Zoom_V::selectRow(List list, int row)
+{
+    const ListPart& p = parts_[int(list)];
+    p.view->setCurrentIndex(p.model->index(row, 0));
+    p.view->selectRow(row);
+}
+
+int Zoom_V::currentRow(List list) const
+{
+    const ListPart& p = parts_[int(list)];
+    return p.model->lineCount() > 0 ? qMax(0, p.view->currentIndex().row()) : -1;
+}
+
+void Zoom_V::newLine(List list)
+{
+    ListPart& p = parts_[int(list)];
+    clearPanel(list);
+    p.editing = 0;
+    openPanel(p, false);
+}
+
+void Zoom_V::changeLine(List list)
+{
+    ListPart& p = parts_[int(list)];
+    const int row = currentRow(list);
+    if (row < 0)
+        return;
+    const db::Row line = findLine(s_.db(), list, p.model->numAt(row));
+    if (line.size() == 0) {
+        s_.ui().message(kIntrouvable);
+        return;
+    }
+    fillPanel(list, line);
+    p.editing = p.model->numAt(row);
+    openPanel(p, true);
+}
+
+void Zoom_V::deleteLine(List list)
+{
+    const int row = currentRow(list);
+    if (row < 0)
+        return;
+    if (!s_.ui().ask(QStringLiteral("Supprimer la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
+                     QStringLiteral("Confirmation")))
+        return;
+    try {
+        vehiclefile::deleteLine(s_.db(), list, parts_[int(list)].model->numAt(row));
+    } catch (const db::Error& e) {
+        s_.ui().message(e.message(), ui::Icon::Critical, QStringLiteral("Z.E.B."));
+    }
+    fill(list);
+}
+
+void Zoom_V::openPanel(ListPart& p, bool change)
+{
+    closeVoucher();
+    for (ListPart& other : parts_)
+        if (other.panel != p.panel)
+            other.panel->hide();
+    p.panel->setTitle(change ? QStringLiteral("Modifier") : p.heading);
+    p.panel->show();
+    panelArea_->show();
+    tabs_->setEnabled(false);
+    p.firstField->setFocus(Qt::OtherFocusReason);
+}
+
+void Zoom_V::closePanel(ListPart& p)
+{
+    p.panel->hide();
+    panelArea_->hide();
+    p.editing = 0;
+    tabs_->setEnabled(true);
+}
+
+void Zoom_V::cancel(List list) { closePanel(parts_[int(list)]); }
+
+template <typename Entry> void Zoom_V::write(ListPart& p, const Entry& entry)
+{
+    const QString error = check(entry);
+    if (!error.isEmpty()) {
+        s_.ui().message(error, ui::Icon::Critical, kAttention);
+        return;
+    }
+    const bool created = p.editing == 0;
+    qint64 num = 0;
+    try {
+        num = save(s_, vehicle_, p.editing, entry);
+    } catch (const db::Error& e) {
+        s_.ui().message(e.message(), ui::Icon::Critical, QStringLiteral("Z.E.B."));
+        return;
+    }
+    if (num == 0)
+        s_.ui().message(kIntrouvable); // the line was deleted since it was opened
+    closePanel(p);
+    // A new line re-established the connection: every list is read again, as its record set would be.
+    if (created)
+        for (List list : kLists)
+            if (list != p.kind)
+                fill(list);
+    fill(p.kind);
+}
+
+void Zoom_V::confirm(List list)
+{
+    ListPart& p = parts_[int(list)];
+    if (p.panel->isHidden())
+        return;
+    switch (list) {
+    case List::Depenses:
+        if (depObjet->text().trimmed().isEmpty())
+            depObjet->setText(QStringLiteral("/"));
+        return write(p, ExpenseEntry{depMontant->text(), depDate->text(), depObjet->text(), depKm->text(), depMode->currentIndex(),
+                                     depAffectation->currentIndex()});
+    case List::Recettes:
+        if (recObjet->text().trimmed().isEmpty())
+            recObjet->setText(QStringLiteral("/"));
+        return write(p, ReceiptEntry{recMontant->text(), recDate->text(), recObjet->text(), recMode->currentIndex()});
+    case List::Assurances:
+        return write(p, InsuranceEntry{assAgence->text(), assDu->text(), assAu->text()});
+    case List::Controles:
+        return write(p, ControlEntry{ctlVisite->text(), ctlSuivante->text()});
+    case List::Vignettes:
+        return write(p, StickerEntry{vigDate->text(), vigMontant->text()});
+    case List::Affectations:
+        return write(p, AssignmentEntry{affDu->text(), affAu->text(), affObs->text(),
+                                        affChauffeur->count() > 0 ? affChauffeur->currentData().toLongLong()
+                                                                  : qint64(schema::NothingChosen)});
+    }
+}
+
+// ---- entry panels ---------------------------------------------------------------------------------------
+
+QGroupBox* Zoom_V::makePanel(List list, const QString& heading)
+{
+    ListPart& p = parts_[int(list)];
+    const QString prefix = objectPrefix(list);
+    p.heading = heading;
+    p.panel = new QGroupBox(heading);
+    p.panel->setObjectName(prefix + QStringLiteral("_panneau"));
+    p.panel->setMinimumWidth(290);
+    p.confirm = button(p.panel, prefix + QStringLiteral("_valider"), QStringLiteral("Valider"), QStringLiteral("Valider"),
+                       QStyle::SP_DialogApplyButton);
+    p.cancel = button(p.panel, prefix + QStringLiteral("_annuler"), QStringLiteral("Annuler"), QStringLiteral("Annuler"),
+                      QStyle::SP_DialogCancelButton);
+    connect(p.confirm, &QPushButton::clicked, this, [this, list] { confirm(list); });
+    connect(p.cancel, &QPushButton::clicked, this, [this, list] { cancel(list); });
+    p.panel->hide();
+    return p.panel;
+}
+
+void Zoom_V::buildPanels(QWidget* area)
+{
+    auto* areaLayout = static_cast<QVBoxLayout*>(area->layout());
+    // Every panel: a form of its fields in entry order, confirm and cancel; Enter and the arrows walk
+    // the fields, Enter in the last one confirms.
+    auto finish = [&](List list, QList<QPair<QString, QWidget*>> fields) {
+        ListPart& p = parts_[int(list)];
+        auto* l = new QVBoxLayout(p.panel);
+        auto* form = new QFormLayout;
+        auto* chain = new FieldChain(p.panel);
+        for (const auto& [label, field] : fields) {
+            form->addRow(label, field);
+            chain->add(field);
+            if (auto* e = qobject_cast<QLineEdit*>(field); e && !e->findChild<DateField*>())
+                new SelectOnFocus(e);
+        }
+        connect(chain, &FieldChain::enterOnLast, this, [this, list] { confirm(list); });
+        p.firstField = fields.first().second;
+        l->addLayout(form);
+        auto* buttons = new QHBoxLayout;
+        buttons->addStretch();
+        buttons->addWidget(p.confirm);
+        buttons->addWidget(p.cancel);
+        l->addLayout(buttons);
+        areaLayout->addWidget(p.panel);
+    };
+    auto amount = [&](QWidget* parent, const QString& name) {
+        QLineEdit* e = lineEdit(parent, name, 10);
+        new DecimalField(e);
+        e->setAlignment(Qt::AlignRight);
+        e->setMaximumWidth(130);
+        return e;
+    };
+    auto date = [&](QWidget* parent, const QString& name) {
+        QLineEdit* e = lineEdit(parent, name, 10);
+        new DateField(e, s_.ui());
+        e->setMaximumWidth(110);
+        return e;
+    };
+
+    QGroupBox* box = makePanel(List::Depenses, QStringLiteral("Nouvelle dépense"));
+    depMontant = amount(box, QStringLiteral("Depenses_montant"));
+    depDate = date(box, QStringLiteral("Depenses_date"));
+    depObjet = lineEdit(box, QStringLiteral("Depenses_objet"), 20);
+    depKm = lineEdit(box, QStringLiteral("Depenses_km"), 15);
+    new DigitField(depKm);
+    depKm->setMaximumWidth(150);
+    depMode = new QComboBox(box);
+    depMode->setObjectName(QStringLiteral("Depenses_mode"));
+    depMode->addItems(schema::mode::captions);
+    depAffectation = new QComboBox(box);
+    depAffectation->setObjectName(QStringLiteral("Depenses_affectation"));
+    depAffectation->addItems(schema::heading::captions);
+    finish(List::Depenses, {{QStringLiteral("Montant"), depMontant}, {QStringLiteral("Date"), depDate},
+                            {QStringLiteral("Objet"), depObjet}, {QStringLiteral("Kilométrage"), depKm}});
+    auto* depForm = static_cast<QFormLayout*>(box->layout()->itemAt(0)->layout());
+    depForm->addRow(QStringLiteral("Mode"), depMode);
+    depForm->addRow(QStringLiteral("Affectation"), depAffectation);
+
+    box = makePanel(List::Recettes, QStringLiteral("Nouvelle Recettes"));
+    recMontant = amount(box, QStringLiteral("Recettes_montant"));
+    recDate = date(box, QStringLiteral("Recettes_date"));
+    recObjet = lineEdit(box, QStringLiteral("Recettes_objet"), 20);
+    recMode = new QComboBox(box);
+    recMode->setObjectName(QStringLiteral("Recettes_mode"));
+    recMode->addItems(schema::mode::captions);
+    finish(List::Recettes, {{QStringLiteral("Montant"), recMontant}, {QStringLiteral("Date"), recDate},
+                            {QStringLiteral("Objet"), recObjet}});
+    static_cast<QFormLayout*>(box->layout()->itemAt(0)->layout())->addRow(QStringLiteral("Mode"), recMode);
+
+    box = makePanel(List::Assurances, QStringLiteral("Assurance"));
+    assAgence = lineEdit(box, QStringLiteral("Assurances_agence"), 15);
+    assDu = date(box, QStringLiteral("Assurances_du"));
+    assAu = date(box, QStringLiteral("Assurances_au"));
+    finish(List::Assurances, {{QStringLiteral("Agence"), assAgence}, {QStringLiteral("Du"), assDu}, {QStringLiteral("Au"), assAu}});
+
+    box = makePanel(List::Controles, QStringLiteral("Controles Technique"));
+    ctlVisite = date(box, QStringLiteral("Controles_visite"));
+    ctlSuivante = date(box, QStringLiteral("Controles_suivante"));
+    finish(List::Controles, {{QStringLiteral("Visite"), ctlVisite}, {QStringLiteral("Suivante"), ctlSuivante}});
+
+    box = makePanel(List::Vignettes, QStringLiteral("Vignettes"));
+    vigDate = date(box, QStringLiteral("Vignettes_date"));
+    vigMontant = amount(box, QStringLiteral("Vignettes_montant"));
+    finish(List::Vignettes, {{QStringLiteral("Date"), vigDate}, {QStringLiteral("Montant"), vigMontant}});
+
+    box = makePanel(List::Affectations, QStringLiteral("Chauffeurs"));
+    affChauffeur = new QComboBox(box);
+    affChauffeur->setObjectName(QStringLiteral("Affectations_chauffeur"));
+    affChauffeur->setMinimumWidth(180);
+    affDu = date(box, QStringLiteral("Affectations_du"));
+    affAu = date(box, QStringLiteral("Affectations_au"));
+    affObs = lineEdit(box, QStringLiteral("Affectations_obs"), 30);
+    finish(List::Affectations, {{QStringLiteral("Nom et Prénom"), affChauffeur}, {QStringLiteral("Du"), affDu},
+                                {QStringLiteral("Au"), affAu}, {QStringLiteral("Observation"), affObs}});
+}
+
+void Zoom_V::clearPanel(List list)
+{
+    switch (list) {
+    case List::Depenses:
+        depMontant->setMaxLength(10);
+        depMontant->clear();
+        depObjet->clear();
+        depKm->clear();
+        depDate->setText(today());
+        depMode->setCurrentIndex(schema::mode::Especes);
+        depAffectation->setCurrentIndex(schema::heading::Gasoil);
+        break;
+    case List::Recettes:
+        recMontant->setMaxLength(10);
+        recMontant->clear();
+        recObjet->clear();
+        recDate->setText(today());
+        recMode->setCurrentIndex(schema::mode::Especes);
+        break;
+    case List::Assurances:
+        assAgence->clear();
+        assDu->clear();
+        assAu->clear();
+        break;
+    case List::Controles:
+        ctlVisite->clear();
+        ctlSuivante->clear();
+        break;
+    case List::Vignettes:
+        vigDate->clear();
+        vigMontant->setMaxLength(10);
+        vigMontant->clear();
+        break;
+    case List::Affectations:
+        affDu->clear();
+        affAu->clear();
+        affObs->clear();
+        if (affChauffeur->count() > 0)
+            affChauffeur->setCurrentIndex(0);
+        break;
+    }
+}
+
+void Zoom_V::fillPanel(List list, const db::Row& line)
+{
+    switch (list) {
+    case List::Depenses: {
+        const ExpenseEntry e = expenseFrom(line);
+        showAmount(depMontant, e.montant, 10);
+        depDate->setText(e.date);
+        depObjet->setText(e.objet);
+        depKm->setText(e.km);
+        if (e.mode >= 0 && e.mode < depMode->count())
+            depMode->setCurrentIndex(e.mode);
+        if (e.typeDep >= 0 && e.typeDep < depAffectation->count())
+            depAffectation->setCurrentIndex(e.typeDep);
+        break;
+    }
+    case List::Recettes: {
+        const ReceiptEntry e = receiptFrom(line);
+        showAmount(recMontant, e.montant, 10);
+        recDate->setText(e.date);
+        recObjet->setText(e.objet);
+        if (e.mode >= 0 && e.mode < recMode->count())
+            recMode->setCurrentIndex(e.mode);
+        break;
+    }
+    case List::Assurances: {
+        const InsuranceEntry e = insuranceFrom(line);
+        assAgence->setText(e.agence);
+        assDu->setText(e.du);
+        assAu->setText(e.au);
+        break;
+    }
+    case List::Controles: {
+        const ControlEntry e = controlFrom(line);
+        ctlVisite->setText(e.visite);
+        ctlSuivante->setText(e.suivante);
+        break;
+    }
+    case List::Vignettes: {
+        const StickerEntry e = stickerFrom(line);
+        vigDate->setText(e.date);
+        showAmount(vigMontant, e.montant, 10);
+        break;
+    }
+    case List::Affectations: {
+        const AssignmentEntry e = assignmentFrom(line);
+        affDu->setText(e.du);
+        affAu->setText(e.au);
+        affObs->setText(e.obs);
+        setDriver(e.chauffeur);
+        break;
+    }
+    }
+}
+
+void Zoom_V::setDriver(qint64 num)
+{
+    const int at = affChauffeur->findData(num);
+    if (at >= 0)
+        affChauffeur->setCurrentIndex(at);
+}
+
+// ---- purchase voucher ----------------------------------------------------------------------------------
+
+void Zoom_V::buildVoucher(QWidget* area)
+{
+    voucher_ = new QGroupBox(QStringLiteral("Bon d'achat"), area);
+    voucher_->setObjectName(QStringLiteral("bon_panneau"));
+    voucher_->setMinimumWidth(420);
+    static const char* names[] = {"date", "fournisseur", "vehicule", "produit", "montant", "agent", "observation", "qualite", "nom", "numero"};
+    static const int lengths[] = {10, 70, 70, 70, 12, 70, 70, 40, 40, 10};
+    for (int i = 0; i < 10; ++i)
+        bon[i] = lineEdit(voucher_, QStringLiteral("bon_") + QString::fromLatin1(names[i]), lengths[i]);
+    new DateField(bon[0], s_.ui());
+    bon[0]->setMaximumWidth(110);
+    new DecimalField(bon[4]);
+    bon[4]->setMaximumWidth(130);
+    bon[9]->setMaximumWidth(110);
+    for (int i : {1, 2, 3, 5, 6, 7, 8, 9})
+        capitalFirst(bon[i]);
+    for (int i = 1; i < 10; ++i)
+        new SelectOnFocus(bon[i]);
+    auto* chain = new FieldChain(voucher_);
+    chain->setWrap(FieldChain::Wrap::EnterAndArrows);
+    for (QLineEdit* e : bon)
+        chain->add(e);
+
+    auto* l = new QVBoxLayout(voucher_);
+    auto* top = new QHBoxLayout;
+    top->addStretch();
+    top->addWidget(new QLabel(QStringLiteral("N°"), voucher_));
+    top->addWidget(bon[9]);
+    l->addLayout(top);
+    auto* form = new QFormLayout;
+    const char* labels[] = {"Date", "Fournisseur", "Véhicule", "Produit", "Montant", "Agent", "Observation"};
+    for (int i = 0; i < 7; ++i)
+        form->addRow(QString::fromUtf8(labels[i]), bon[i]);
+    l->addLayout(form);
+    auto* signe = new QGroupBox(QStringLiteral("Signé par"), voucher_);
+    auto* signeForm = new QFormLayout(signe);
+    signeForm->addRow(QStringLiteral("Qualité"), bon[7]);
+    signeForm->addRow(QStringLiteral("Nom"), bon[8]);
+    l->addWidget(signe);
+
+    unExemplaire = new QRadioButton(QStringLiteral("Un exemplaire"), voucher_);
+    unExemplaire->setObjectName(QStringLiteral("un_exemplaire"));
+    deuxExemplaires = new QRadioButton(QStringLiteral("Deux exemplaires"), voucher_);
+    deuxExemplaires->setObjectName(QStringLiteral("deux_exemplaires"));
+    deuxExemplaires->setChecked(true);
+    auto* options = new QHBoxLayout;
+    options->addWidget(unExemplaire);
+    options->addWidget(deuxExemplaires);
+    options->addStretch();
+    l->addLayout(options);
+
+    bonImprimer = button(voucher_, QStringLiteral("bon_imprimer"), QStringLiteral("Imprimer"), QStringLiteral("Imprimer"),
+                         QStyle::SP_FileDialogDetailedView);
+    bonFermer = button(voucher_, QStringLiteral("bon_fermer"), QStringLiteral("Fermer"), QStringLiteral("Fermer"),
+                       QStyle::SP_DialogCloseButton);
+    connect(bonImprimer, &QPushButton::clicked, this, &Zoom_V::printVoucher);
+    connect(bonFermer, &QPushButton::clicked, this, &Zoom_V::closeVoucher);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(bonImprimer);
+    buttons->addWidget(bonFermer);
+    l->addLayout(buttons);
+    area->layout()->addWidget(voucher_);
+    voucher_->hide();
+}
+
+void Zoom_V::openVoucher()
+{
+    for (ListPart& p : parts_)
+        p.panel->hide();
+    for (QLineEdit* e : bon)
+        e->clear();
+    bon[0]->setText(today());
+    bon[2]->setText(voucherVehicle(header_));
+    bon[7]->setText(signer_.quality);
+    bon[8]->setText(signer_.name);
+    voucher_->show();
+    panelArea_->show();
+    tabs_->setEnabled(false);
+    bon[0]->setFocus(Qt::OtherFocusReason);
+}
+
+void Zoom_V::printVoucher()
+{
+    const Voucher v{bon[0]->text(), bon[1]->text(), bon[2]->text(), bon[3]->text(), bon[4]->text(),
+                    bon[5]->text(), bon[6]->text(), bon[7]->text(), bon[8]->text(), bon[9]->text()};
+    const QString name = voucherTemplate(unExemplaire->isChecked());
+    // A missing template prints nothing and changes nothing; the report routine says so.
+    if (QFileInfo(s_.programFile(name)).isFile())
+        signer_ = {v.qualite.trimmed(), v.nom.trimmed()};
+    ReportRequest request;
+    request.templateName = name;
+    request.texts = voucherTexts(s_, v);
+    request.ownIdentity = true;
+    printReport(s_, request);
+}
+
+void Zoom_V::closeVoucher()
+{
+    if (!voucher_ || voucher_->isHidden())
+        return;
+    voucher_->hide();
+    panelArea_->hide();
+    tabs_->setEnabled(true);
+}
+
+// ---- closing ---------------------------------------------------------------------------------------------
+
+void Zoom_V::closeFile()
+{
+    if (oilModified_) {
+        try {
+            saveOilChange(s_.db(), vehicle_, OilChange{oilDate->text(), oilKm->text(), oilHuile->text()});
+        } catch (const db::Error& e) {
+            s_.ui().message(e.message(), ui::Icon::Critical, QStringLiteral("Z.E.B."));
+            return;
+        }
+        oilModified_ = false;
+    }
+    if (!(signer_ == signerRead_)) {
+        QString error;
+        if (!writeSigner(s_.programFile(kSignerFile), signer_, &error))
+            s_.ui().message(kSignerFile + QStringLiteral(" : ") + error, ui::Icon::Critical, QStringLiteral("Z.E.B."));
+        else
+            signerRead_ = signer_;
+    }
+    accept();
+}
 
 } // namespace kv

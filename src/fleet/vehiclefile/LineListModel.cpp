@@ -1,0 +1,53 @@
+#include "LineListModel.h"
+
+namespace kv::vehiclefile {
+
+LineListModel::LineListModel(QList<Column> columns, QObject* parent) : QAbstractTableModel(parent), columns_(std::move(columns)) {}
+
+void LineListModel::setRows(ListRows rows)
+{
+    beginResetModel();
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+QString LineListModel::cell(int row, int column) const
+{
+    if (row < 0 || row >= rows_.cells.size())
+        return {};
+    return rows_.cells[row].value(column);
+}
+
+int LineListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : qMax(1, int(rows_.cells.size()));
+}
+
+int LineListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(columns_.size()); }
+
+QVariant LineListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.column() >= columns_.size())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return cell(index.row(), index.column());
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(columns_[index.column()].align);
+    default:
+        return {};
+    }
+}
+
+QVariant LineListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= columns_.size())
+        return {};
+    if (role == Qt::DisplayRole)
+        return columns_[section].title;
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+    return {};
+}
+
+} // namespace kv::vehiclefile

@@ -1,0 +1,471 @@
+#include "VehicleFile.h"
+
+#include "core/formats/Numbers.h"
+#include "core/ledger/Ledger.h"
+#include "core/schema/Schema.h"
+#include "core/startup/Startup.h"
+#include "core/state/Session.h"
+#include "platform/db/Database.h"
+#include "platform/db/Dates.h"
+
+#include <QFileInfo>
+
+namespace kv::vehiclefile {
+
+namespace {
+
+const QString kDateIncorrecte = QStringLiteral("Date incorrecte");
+const QString kMontantOmis = QStringLiteral("Montant omis");
+
+QString shownNumber(double v) { return QString::number(v, 'g', 15); }
+
+/// The amount shown in a list: "### ###.00" followed by a blank.
+QString listAmount(const QVariant& v) { return formatNumber(v.toDouble(), u"### ###.00") + u' '; }
+
+QString objectOf(const QString& objet)
+{
+    const QString ref = objet.trimmed().left(20);
+    return ref.isEmpty() ? QStringLiteral("/") : ref;
+}
+
+QString captionAt(const QStringList& captions, const QVariant& position)
+{
+    if (position.isNull())
+        return {};
+    const qint64 p = position.toLongLong();
+    return p >= 0 && p < captions.size() ? captions[int(p)] + u' ' : QString();
+}
+
+/// Inserts a follow-up line numbered over the whole table, after the connection was re-established.
+qint64 insertFollowUp(Session& s, const QString& table, qint64 vehicle, const QVariantMap& fields)
+{
+    s.reconnect();
+    db::Database& db = s.db();
+    db::Transaction t(db);
+    const qint64 num = db.nextNum(table);
+    QStringList names{QStringLiteral("num"), QStringLiteral("num_vehicule")};
+    QVariantList values{num, vehicle};
+    QStringList marks{QStringLiteral("?"), QStringLiteral("?")};
+    for (auto it = fields.constBegin(); it != fields.constEnd(); ++it) {
+        names << db::Database::identifier(it.key());
+        values << it.value();
+        marks << QStringLiteral("?");
+    }
+    db.execute(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, names.join(u','), marks.join(u',')), values);
+    t.commit();
+    return num;
+}
+
+qint64 updateFollowUp(Session& s, const QString& table, qint64 num, const QVariantMap& fields)
+{
+    QStringList sets;
+    QVariantList values;
+    for (auto it = fields.constBegin(); it != fields.constEnd(); ++it) {
+        sets << db::Database::identifier(it.key()) + QStringLiteral(" = ?");
+        values << it.value();
+    }
+    values << num;
+    return s.db().execute(QStringLiteral("UPDATE %1 SET %2 WHERE num = ?").arg(table, sets.join(u',')), values) > 0 ? num : 0;
+}
+
+qint64 writeFollowUp(Session& s, const QString& table, qint64 vehicle, qint64 num, const QVariantMap& fields)
+{
+    return num == 0 ? insertFollowUp(s, table, vehicle, fields) : updateFollowUp(s, table, num, fields);
+}
+
+QVariant storedDate(const QString& text) { return db::toStoredDate(text.trimmed()); }
+
+} // namespace
+
+// ---- the vehicle ------------------------------------------------------------------------------------
+
+std::optional<Header> readHeader(const db::Database& db, qint64 vehicle)
+{
+    const db::Rows rows = db.query(QStringLiteral(
+        "SELECT v.*, g.denom AS genre_denom, m.denom AS marque_denom, o.denom AS modele_denom, c.denom AS carburant_denom "
+        "FROM Vehicules v LEFT JOIN Genres g ON g.num = v.num_Genre LEFT JOIN Marques m ON m.num = v.num_marque "
+        "LEFT JOIN Modeles o ON o.num = v.num_Modele LEFT JOIN Carburants c ON c.num = v.num_carburant "
+        "WHERE v.num = ?"), {vehicle});
+    if (rows.isEmpty())
+        return std::nullopt;
+    const db::Row& r = rows.first();
+    Header h;
+    h.num = r.integer(QStringLiteral("num"));
+    h.matricule = r.text(QStringLiteral("matricule"));
+    h.annee = r.text(QStringLiteral("Annee"));
+    h.circulation = db::toShownDate(r.value(QStringLiteral("Date_circulation")));
+    h.carteGrise = r.text(QStringLiteral("C_Grise"));
+    h.date = db::toShownDate(r.value(QStringLiteral("Date")));
+    h.type = r.text(QStringLiteral("genre_denom"));
+    h.marque = r.text(QStringLiteral("marque_denom"));
+    h.modele = r.text(QStringLiteral("modele_denom"));
+    h.carburant = r.text(QStringLiteral("carburant_denom"));
+    h.dateVidange = db::toShownDate(r.value(QStringLiteral("Date_vidange")));
+    if (!r.isNull(QStringLiteral("Km_Vidange")))
+        h.kmVidange = shownNumber(r.number(QStringLiteral("Km_Vidange")));
+    h.huile = r.text(QStringLiteral("oil_vidange"));
+    return h;
+}
+
+// ---- the six lists ------------------------------------------------------------------------------------
+
+QString tableOf(List list)
+{
+    switch (list) {
+    case List::Depenses: return schema::Depenses;
+    case List::Recettes: return schema::Recettes;
+    case List::Assurances: return schema::Assurances;
+    case List::Controles: return schema::Controles;
+    case List::Vignettes: return schema::Vignettes;
+    case List::Affectations: return schema::Affectations;
+    }
+    return {};
+}
+
+QList<Column> columnsOf(List list)
+{
+    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    const Qt::Alignment centre = Qt::AlignCenter;
+    switch (list) {
+    case List::Depenses:
+        return {{QStringLiteral("N°"), right}, {QStringLiteral("Date"), centre}, {QStringLiteral("Objet"), left},
+                {QStringLiteral("Montant"), right}, {QStringLiteral("Affectation"), left}, {QStringLiteral("Kilométrage"), right}};
+    case List::Recettes:
+        return {{QStringLiteral("N°"), right}, {QStringLiteral("Date"), centre}, {QStringLiteral("Désignation"), left},
+                {QStringLiteral("Montant"), right}, {QStringLiteral("Mode"), left}};
+    case List::Assurances:
+        return {{QStringLiteral("Agence"), centre}, {QStringLiteral("Du"), centre}, {QStringLiteral("Au"), centre}};
+    case List::Controles:
+        return {{QStringLiteral("Visite"), centre}, {QStringLiteral("C. Visite"), centre}};
+    case List::Vignettes:
+        return {{QStringLiteral("Date"), centre}, {QStringLiteral("Montant"), right}};
+    case List::Affectations:
+        return {{QStringLiteral("Du"), centre}, {QStringLiteral("Au"), centre}, {QStringLiteral("Nom  Prénom"), left},
+                {QStringLiteral("Observation"), left}};
+    }
+    return {};
+}
+
+ListRows readList(const db::Database& db, List list, qint64 vehicle)
+{
+    QString sql;
+    switch (list) {
+    case List::Depenses:
+        sql = QStringLiteral("SELECT num, date, ref, Montant, Type_Dep, Km FROM Depenses WHERE num_vehicule = ? ORDER BY date, num");
+        break;
+    case List::Recettes:
+        sql = QStringLiteral("SELECT num, date, ref, Montant, mode FROM Recettes WHERE num_vehicule = ? ORDER BY date, num");
+        break;
+    case List::Assurances:
+        sql = QStringLiteral("SELECT num, agence, du, au FROM Assurances WHERE num_vehicule = ? ORDER BY du, num");
+        break;
+    case List::Controles:
+        sql = QStringLiteral("SELECT num, Date1, Date2 FROM Controles WHERE num_vehicule = ? ORDER BY Date1, num");
+        break;
+    case List::Vignettes:
+        sql = QStringLiteral("SELECT num, Date, montant FROM Vignettes WHERE num_vehicule = ? ORDER BY Date, num");
+        break;
+    case List::Affectations:
+        // The driver's name in the same query: no lookup per row.
+        sql = QStringLiteral("SELECT a.num, a.du, a.au, a.obs, g.num AS driver, g.nom, g.Prenom FROM Affectations a "
+                             "LEFT JOIN Agents g ON g.num = a.num_Chauffeur WHERE a.num_vehicule = ? ORDER BY a.du, a.num");
+        break;
+    }
+    const db::Rows rows = db.query(sql, {vehicle});
+    ListRows out;
+    out.nums.reserve(rows.size());
+    out.cells.reserve(rows.size());
+    int n = 0;
+    for (const db::Row& r : rows) {
+        ++n;
+        out.nums << r.integer(QStringLiteral("num"));
+        switch (list) {
+        case List::Depenses: {
+            const double km = r.number(QStringLiteral("Km"));
+            out.cells << QStringList{QString::number(n), db::toShownDate(r.value(QStringLiteral("date"))),
+                                     u' ' + r.text(QStringLiteral("ref")), listAmount(r.value(QStringLiteral("Montant"))),
+                                     captionAt(schema::heading::captions, r.value(QStringLiteral("Type_Dep"))),
+                                     km > 0 ? shownNumber(km) : QString()};
+            break;
+        }
+        case List::Recettes:
+            out.cells << QStringList{QString::number(n), db::toShownDate(r.value(QStringLiteral("date"))),
+                                     u' ' + r.text(QStringLiteral("ref")), listAmount(r.value(QStringLiteral("Montant"))),
+                                     captionAt(schema::mode::captions, r.value(QStringLiteral("mode")))};
+            break;
+        case List::Assurances:
+            out.cells << QStringList{r.text(QStringLiteral("agence")), db::toShownDate(r.value(QStringLiteral("du"))),
+                                     db::toShownDate(r.value(QStringLiteral("au")))};
+            break;
+        case List::Controles:
+            out.cells << QStringList{db::toShownDate(r.value(QStringLiteral("Date1"))), db::toShownDate(r.value(QStringLiteral("Date2")))};
+            break;
+        case List::Vignettes:
+            out.cells << QStringList{db::toShownDate(r.value(QStringLiteral("Date"))), listAmount(r.value(QStringLiteral("montant")))};
+            break;
+        case List::Affectations:
+            out.cells << QStringList{db::toShownDate(r.value(QStringLiteral("du"))), db::toShownDate(r.value(QStringLiteral("au"))),
+                                     r.isNull(QStringLiteral("driver"))
+                                         ? QString()
+                                         : u' ' + r.text(QStringLiteral("nom")) + u' ' + r.text(QStringLiteral("Prenom")),
+                                     r.text(QStringLiteral("obs"))};
+            break;
+        }
+    }
+    return out;
+}
+
+db::Row findLine(const db::Database& db, List list, qint64 num)
+{
+    return db.queryOne(QStringLiteral("SELECT * FROM %1 WHERE num = ?").arg(tableOf(list)), {num});
+}
+
+void deleteLine(db::Database& db, List list, qint64 num)
+{
+    db.execute(QStringLiteral("DELETE FROM %1 WHERE num = ?").arg(tableOf(list)), {num});
+}
+
+// ---- checks ------------------------------------------------------------------------------------------
+
+bool isStorableDate(const QString& text) { return text.size() == 10 && !db::toStoredDate(text).isNull(); }
+
+QString shownAmount(double value) { return formatNumber(value, u"### ### ###.00"); }
+
+QString check(const ExpenseEntry& e)
+{
+    if (e.montant.trimmed().isEmpty())
+        return kMontantOmis;
+    if (!isStorableDate(e.date))
+        return kDateIncorrecte;
+    return {};
+}
+
+QString check(const ReceiptEntry& e) { return check(ExpenseEntry{e.montant, e.date, e.objet, {}, e.mode, 0}); }
+
+QString check(const InsuranceEntry& e)
+{
+    if (e.agence.trimmed().isEmpty())
+        return QStringLiteral("Agence omise");
+    if (!isStorableDate(e.du) || !isStorableDate(e.au))
+        return kDateIncorrecte;
+    return {};
+}
+
+QString check(const ControlEntry& e)
+{
+    if (!isStorableDate(e.visite) || !isStorableDate(e.suivante))
+        return kDateIncorrecte;
+    return {};
+}
+
+QString check(const StickerEntry& e)
+{
+    if (!isStorableDate(e.date))
+        return kDateIncorrecte;
+    if (e.montant.trimmed().isEmpty())
+        return kMontantOmis;
+    return {};
+}
+
+QString check(const AssignmentEntry& e)
+{
+    if (!isStorableDate(e.du))
+        return QStringLiteral("Date (1) incorrecte");
+    if (!e.au.trimmed().isEmpty() && !isStorableDate(e.au))
+        return QStringLiteral("Date (2) incorrecte");
+    return {};
+}
+
+// ---- what a change panel shows ------------------------------------------------------------------------
+
+ExpenseEntry expenseFrom(const db::Row& r)
+{
+    ExpenseEntry e;
+    e.montant = shownAmount(r.number(QStringLiteral("Montant")));
+    e.date = db::toShownDate(r.value(QStringLiteral("date")));
+    e.objet = r.text(QStringLiteral("ref"));
+    const double km = r.number(QStringLiteral("Km"));
+    e.km = km > 0 ? shownNumber(km) : QString();
+    e.mode = int(r.integer(QStringLiteral("mode")));
+    e.typeDep = int(r.integer(QStringLiteral("Type_Dep")));
+    return e;
+}
+
+ReceiptEntry receiptFrom(const db::Row& r)
+{
+    return {shownAmount(r.number(QStringLiteral("Montant"))), db::toShownDate(r.value(QStringLiteral("date"))),
+            r.text(QStringLiteral("ref")), int(r.integer(QStringLiteral("mode")))};
+}
+
+InsuranceEntry insuranceFrom(const db::Row& r)
+{
+    return {r.text(QStringLiteral("agence")), db::toShownDate(r.value(QStringLiteral("du"))), db::toShownDate(r.value(QStringLiteral("au")))};
+}
+
+ControlEntry controlFrom(const db::Row& r)
+{
+    return {db::toShownDate(r.value(QStringLiteral("Date1"))), db::toShownDate(r.value(QStringLiteral("Date2")))};
+}
+
+StickerEntry stickerFrom(const db::Row& r)
+{
+    return {db::toShownDate(r.value(QStringLiteral("Date"))), shownAmount(r.number(QStringLiteral("montant")))};
+}
+
+AssignmentEntry assignmentFrom(const db::Row& r)
+{
+    AssignmentEntry e;
+    e.du = db::toShownDate(r.value(QStringLiteral("du")));
+    e.au = db::toShownDate(r.value(QStringLiteral("au")));
+    e.obs = r.text(QStringLiteral("obs"));
+    e.chauffeur = r.isNull(QStringLiteral("num_Chauffeur")) ? -1 : r.integer(QStringLiteral("num_Chauffeur"));
+    return e;
+}
+
+// ---- writes ------------------------------------------------------------------------------------------
+
+qint64 save(Session& s, qint64 vehicle, qint64 num, const ExpenseEntry& e)
+{
+    ledger::Line line;
+    line.date = e.date.trimmed();
+    line.montant = readNumber(e.montant);
+    line.mode = e.mode;
+    line.ref = objectOf(e.objet);
+    line.numVehicule = vehicle;
+    line.typeDep = e.typeDep;
+    line.km = readNumber(e.km);
+    if (num != 0)
+        return ledger::update(s.db(), ledger::Book::Depenses, num, line) ? num : 0;
+    s.reconnect();
+    line.contrepartie = schema::contrepartie::VehiculeOuAgent;
+    return ledger::add(s.db(), ledger::Book::Depenses, line);
+}
+
+qint64 save(Session& s, qint64 vehicle, qint64 num, const ReceiptEntry& e)
+{
+    ledger::Line line;
+    line.date = e.date.trimmed();
+    line.montant = readNumber(e.montant);
+    line.mode = e.mode;
+    line.ref = objectOf(e.objet);
+    line.numVehicule = vehicle;
+    if (num != 0)
+        return ledger::update(s.db(), ledger::Book::Recettes, num, line) ? num : 0;
+    s.reconnect();
+    return ledger::add(s.db(), ledger::Book::Recettes, line);
+}
+
+qint64 save(Session& s, qint64 vehicle, qint64 num, const InsuranceEntry& e)
+{
+    return writeFollowUp(s, schema::Assurances, vehicle, num,
+                         {{QStringLiteral("agence"), e.agence.trimmed().left(15)}, {QStringLiteral("du"), storedDate(e.du)},
+                          {QStringLiteral("au"), storedDate(e.au)}});
+}
+
+qint64 save(Session& s, qint64 vehicle, qint64 num, const ControlEntry& e)
+{
+    return writeFollowUp(s, schema::Controles, vehicle, num,
+                         {{QStringLiteral("Date1"), storedDate(e.visite)}, {QStringLiteral("Date2"), storedDate(e.suivante)}});
+}
+
+qint64 save(Session& s, qint64 vehicle, qint64 num, const StickerEntry& e)
+{
+    return writeFollowUp(s, schema::Vignettes, vehicle, num,
+                         {{QStringLiteral("Date"), storedDate(e.date)}, {QStringLiteral("montant"), readNumber(e.montant)}});
+}
+
+qint64 save(Session& s, qint64 vehicle, qint64 num, const AssignmentEntry& e)
+{
+    // The observation is kept with one blank after it, " / " when there is none. It is trimmed first,
+    // so that changing a line several times does not pile blanks up, and " / " shown back stays " / ".
+    const QString obs = e.obs.trimmed();
+    const bool none = obs.isEmpty() || obs == QStringLiteral("/");
+    return writeFollowUp(s, schema::Affectations, vehicle, num,
+                         {{QStringLiteral("du"), storedDate(e.du)},
+                          {QStringLiteral("au"), e.au.trimmed().size() == 10 ? storedDate(e.au) : QVariant()},
+                          {QStringLiteral("obs"), none ? QStringLiteral(" / ") : obs.left(30) + u' '},
+                          {QStringLiteral("num_Chauffeur"), e.chauffeur}});
+}
+
+// ---- drivers -----------------------------------------------------------------------------------------
+
+QList<Driver> readDrivers(const db::Database& db)
+{
+    QList<Driver> out;
+    for (const db::Row& r : db.query(QStringLiteral("SELECT num, nom, Prenom FROM Agents WHERE Type_Ag = ? ORDER BY nom, Prenom"),
+                                     {schema::person::Chauffeur}))
+        out << Driver{r.integer(QStringLiteral("num")),
+                      r.text(QStringLiteral("nom")).trimmed() + u' ' + r.text(QStringLiteral("Prenom")).trimmed()};
+    return out;
+}
+
+// ---- oil change ----------------------------------------------------------------------------------------
+
+bool saveOilChange(db::Database& db, qint64 vehicle, const OilChange& oil)
+{
+    if (db.scalar(QStringLiteral("SELECT count(*) FROM Vehicules WHERE num = ?"), {vehicle}).toInt() == 0)
+        return false;
+    QStringList sets;
+    QVariantList values;
+    if (isStorableDate(oil.date)) {
+        sets << QStringLiteral("Date_vidange = ?");
+        values << db::toStoredDate(oil.date);
+    }
+    if (!oil.km.trimmed().isEmpty()) {
+        sets << QStringLiteral("Km_Vidange = ?");
+        values << readNumber(oil.km);
+    }
+    if (!oil.huile.trimmed().isEmpty()) {
+        sets << QStringLiteral("oil_vidange = ?");
+        values << oil.huile.trimmed();
+    }
+    if (sets.isEmpty())
+        return true;
+    values << vehicle;
+    db.execute(QStringLiteral("UPDATE Vehicules SET %1 WHERE num = ?").arg(sets.join(u',')), values);
+    return true;
+}
+
+// ---- purchase voucher ----------------------------------------------------------------------------------
+
+Signer readSigner(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return {QStringLiteral("Le Comptable"), QString()};
+    const auto [quality, name] = readSignatureFile(path);
+    return {quality, name};
+}
+
+bool writeSigner(const QString& path, const Signer& signer, QString* error)
+{
+    return writeSignatureFile(path, signer.quality, signer.name, error);
+}
+
+QString voucherVehicle(const Header& h)
+{
+    return h.marque.trimmed() + u' ' + h.modele.trimmed() + QStringLiteral(" (") + h.matricule.trimmed() + u')';
+}
+
+QString voucherTemplate(bool oneCopy) { return oneCopy ? QStringLiteral("B_Achat.RPT") : QStringLiteral("B2_Achat.RPT"); }
+
+QMap<QString, QString> voucherTexts(const Session& s, const Voucher& v)
+{
+    const QString montant = v.montant.trimmed();
+    const QString numero = v.numero.trimmed();
+    return {{QStringLiteral("ch1"), s.identite(1).trimmed()},
+            {QStringLiteral("ch2"), s.identite(2).trimmed()},
+            {QStringLiteral("ch3"), s.identite(3).trimmed()},
+            {QStringLiteral("ch4"), v.date.trimmed()},
+            {QStringLiteral("ch5"), v.fournisseur.trimmed()},
+            {QStringLiteral("ch6"), v.vehicule.trimmed()},
+            {QStringLiteral("ch7"), v.produit.trimmed()},
+            {QStringLiteral("ch8"), montant.isEmpty() ? QStringLiteral("..............DA") : montant + QStringLiteral(" DA")},
+            {QStringLiteral("ch9"), v.agent.trimmed()},
+            {QStringLiteral("ch10"), v.observation.trimmed()},
+            {QStringLiteral("ch11"), v.qualite.trimmed()},
+            {QStringLiteral("ch12"), v.nom.trimmed()},
+            {QStringLiteral("ch13"), numero.isEmpty() ? QStringLiteral(".................") : numero}};
+}
+
+} // namespace kv::vehiclefile

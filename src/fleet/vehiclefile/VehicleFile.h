@@ -1,0 +1,159 @@
+#pragma once
+// What the vehicle file does without widgets: its header, its six lists, the checks and writes of its
+// entry panels, the last oil change, the voucher signer and the voucher texts.
+//
+// A line is written by save(): number 0 books a new line (the connection is re-established first and
+// the line numbered over the whole table, whatever vehicle the other lines belong to), any other
+// number changes that line. Expenses and receipts go through the shared ledger booking.
+#include "platform/db/Row.h"
+
+#include <QList>
+#include <QtCore/qnamespace.h>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace kv {
+class Session;
+namespace db { class Database; }
+} // namespace kv
+
+namespace kv::vehiclefile {
+
+// ---- the vehicle ------------------------------------------------------------------------------------
+
+struct Header {
+    qint64 num = 0;
+    QString matricule, annee, circulation, carteGrise, date;
+    QString type, marque, modele, carburant;   ///< denominations, empty when not found
+    // The last oil change, as the frame shows it (empty when not recorded).
+    QString dateVidange, kmVidange, huile;
+};
+
+/// The vehicle of that number with its reference names, or nothing when it does not exist.
+std::optional<Header> readHeader(const db::Database& db, qint64 vehicle);
+
+// ---- the six lists ------------------------------------------------------------------------------------
+
+enum class List { Depenses, Recettes, Assurances, Controles, Vignettes, Affectations };
+inline constexpr int kListCount = 6;
+inline constexpr List kLists[kListCount] = {List::Depenses,  List::Recettes,  List::Assurances,
+                                            List::Controles, List::Vignettes, List::Affectations};
+
+/// The table of a list.
+QString tableOf(List list);
+
+struct Column {
+    QString title;
+    Qt::Alignment align;
+};
+QList<Column> columnsOf(List list);
+
+/// The rows of a list for one vehicle, formatted as shown, with the `num` of each row. One query.
+struct ListRows {
+    QList<qint64> nums;
+    QList<QStringList> cells;
+};
+ListRows readList(const db::Database& db, List list, qint64 vehicle);
+
+/// The line of that number, or an empty row when it does not exist.
+db::Row findLine(const db::Database& db, List list, qint64 num);
+/// Deletes the line of that number. Throws db::Error on an engine failure.
+void deleteLine(db::Database& db, List list, qint64 num);
+
+// ---- entry panels ------------------------------------------------------------------------------------
+// Each entry holds the panel's texts as typed. check() gives the refusal message or an empty text;
+// fromLine() gives what the panel shows to change a line; save() writes and returns the line's number
+// (0 when the line to change no longer exists).
+
+struct ExpenseEntry {
+    QString montant, date, objet, km;
+    int mode = 0;
+    int typeDep = 0;
+};
+struct ReceiptEntry {
+    QString montant, date, objet;
+    int mode = 0;
+};
+struct InsuranceEntry {
+    QString agence, du, au;
+};
+struct ControlEntry {
+    QString visite, suivante;
+};
+struct StickerEntry {
+    QString date, montant;
+};
+struct AssignmentEntry {
+    QString du, au, obs;
+    qint64 chauffeur = -1; ///< num of the chosen driver, -1 when there is none
+};
+
+QString check(const ExpenseEntry& e);
+QString check(const ReceiptEntry& e);
+QString check(const InsuranceEntry& e);
+QString check(const ControlEntry& e);
+QString check(const StickerEntry& e);
+QString check(const AssignmentEntry& e);
+
+ExpenseEntry expenseFrom(const db::Row& line);
+ReceiptEntry receiptFrom(const db::Row& line);
+InsuranceEntry insuranceFrom(const db::Row& line);
+ControlEntry controlFrom(const db::Row& line);
+StickerEntry stickerFrom(const db::Row& line);
+AssignmentEntry assignmentFrom(const db::Row& line);
+
+qint64 save(Session& s, qint64 vehicle, qint64 num, const ExpenseEntry& e);
+qint64 save(Session& s, qint64 vehicle, qint64 num, const ReceiptEntry& e);
+qint64 save(Session& s, qint64 vehicle, qint64 num, const InsuranceEntry& e);
+qint64 save(Session& s, qint64 vehicle, qint64 num, const ControlEntry& e);
+qint64 save(Session& s, qint64 vehicle, qint64 num, const StickerEntry& e);
+qint64 save(Session& s, qint64 vehicle, qint64 num, const AssignmentEntry& e);
+
+/// An amount as a change panel shows it: "### ### ###.00".
+QString shownAmount(double value);
+/// A date typed in a panel that can be stored: exactly 10 characters forming a real day.
+bool isStorableDate(const QString& text);
+
+// ---- drivers -----------------------------------------------------------------------------------------
+
+struct Driver {
+    qint64 num = 0;
+    QString name; ///< trimmed nom, a blank, trimmed Prenom
+};
+/// Every driver, archived ones included, by name.
+QList<Driver> readDrivers(const db::Database& db);
+
+// ---- oil change ----------------------------------------------------------------------------------------
+
+struct OilChange {
+    QString date, km, huile;
+};
+/// Writes the fields that qualify (a 10-character date, a non-empty mileage or oil) into the vehicle;
+/// the others keep their stored value. False when the vehicle no longer exists.
+bool saveOilChange(db::Database& db, qint64 vehicle, const OilChange& oil);
+
+// ---- purchase voucher ----------------------------------------------------------------------------------
+
+struct Signer {
+    QString quality, name;
+    bool operator==(const Signer&) const = default;
+};
+inline const QString kSignerFile = QStringLiteral("SignData.TXT");
+/// The signer of the voucher from SignData.TXT; "Le Comptable" and no name when the file is missing.
+Signer readSigner(const QString& path);
+/// Rewrites SignData.TXT atomically: the quality and the name, each quoted on its own line.
+bool writeSigner(const QString& path, const Signer& signer, QString* error);
+
+struct Voucher {
+    QString date, fournisseur, vehicule, produit, montant, agent, observation, qualite, nom, numero;
+};
+/// "Véhicule" of a new voucher: make, blank, model, " (", registration, ")".
+QString voucherVehicle(const Header& h);
+/// The template: one copy per page or two.
+QString voucherTemplate(bool oneCopy);
+/// The report texts ch1 to ch13 of a voucher, all trimmed (ch1 to ch3 the firm identity).
+QMap<QString, QString> voucherTexts(const Session& s, const Voucher& v);
+
+} // namespace kv::vehiclefile
