@@ -37,7 +37,9 @@ void QtUi::beep() { QApplication::beep(); }
 
 int QtUi::showModal(QDialog& screen)
 {
-    screen.adjustSize();
+    // A screen that chose its own size keeps it; others take the size their layout asks for.
+    if (!screen.testAttribute(Qt::WA_Resized))
+        screen.adjustSize();
     centreWindow(screen);
     return screen.exec();
 }
