@@ -1,0 +1,106 @@
+#include "AccountGrid.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QStyle>
+
+namespace kv::accounts {
+
+GridModel::GridModel(QList<Qt::Alignment> alignments, QObject* parent)
+    : QAbstractTableModel(parent), alignments_(std::move(alignments))
+{
+}
+
+void GridModel::setLines(QList<QStringList> lines)
+{
+    beginResetModel();
+    lines_ = std::move(lines);
+    endResetModel();
+}
+
+QString GridModel::cell(int row, int column) const
+{
+    if (row < 0 || row >= lines_.size() || column < 0 || column >= lines_[row].size())
+        return {};
+    return lines_[row][column];
+}
+
+int GridModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : std::max<int>(kShownRows, static_cast<int>(lines_.size()));
+}
+
+int GridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(alignments_.size());
+}
+
+QVariant GridModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    if (role == Qt::DisplayRole)
+        return cell(index.row(), index.column());
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(alignments_.value(index.column(), Qt::AlignLeft) | Qt::AlignVCenter);
+    return {};
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    if (index.row() >= lines_.size())
+        return Qt::ItemIsEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+GridView::GridView(GridModel* model, const QList<int>& twips, QWidget* parent) : QTableView(parent), model_(model)
+{
+    setModel(model);
+    horizontalHeader()->setVisible(false);
+    verticalHeader()->setVisible(false);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    int width = 0;
+    for (int c = 0; c < twips.size(); ++c) {
+        setColumnWidth(c, shownWidth(twips[c]));
+        width += shownWidth(twips[c]);
+    }
+    horizontalHeader()->setStretchLastSection(true);
+    setFixedWidth(width + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * frameWidth());
+    setMinimumHeight(GridModel::kShownRows * verticalHeader()->defaultSectionSize() + 2 * frameWidth());
+    // A click on a blank row below the lines selects the last line.
+    connect(this, &QTableView::pressed, this, [this](const QModelIndex& index) {
+        if (index.isValid() && index.row() >= model_->lineCount())
+            selectLine(index.row());
+    });
+}
+
+int GridView::selectedLine() const
+{
+    if (model_->lineCount() == 0)
+        return -1;
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    int row = !rows.isEmpty() ? rows.first().row() : (currentIndex().isValid() ? currentIndex().row() : 0);
+    return std::clamp(row, 0, model_->lineCount() - 1);
+}
+
+void GridView::selectLine(int row)
+{
+    if (model_->lineCount() == 0) {
+        clearSelection();
+        return;
+    }
+    row = std::clamp(row, 0, model_->lineCount() - 1);
+    selectRow(row);
+    setCurrentIndex(model_->index(row, 0));
+}
+
+} // namespace kv::accounts

@@ -1,0 +1,54 @@
+#pragma once
+// The grids of the account screens: a table model of text cells that always shows at least ten rows
+// (blank rows below the last line, which cannot be selected), and the view set up as the screens
+// show it (no header row, whole-row selection, a click on a blank row selects the last line).
+#include <QAbstractTableModel>
+#include <QList>
+#include <QStringList>
+#include <QTableView>
+
+namespace kv::accounts {
+
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    /// Rows always shown, blank ones included.
+    static constexpr int kShownRows = 10;
+
+    GridModel(QList<Qt::Alignment> alignments, QObject* parent = nullptr);
+
+    /// Replaces the lines (each a list of cell texts, one per column).
+    void setLines(QList<QStringList> lines);
+    int lineCount() const { return static_cast<int>(lines_.size()); }
+    QString cell(int row, int column) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    QList<Qt::Alignment> alignments_;
+    QList<QStringList> lines_;
+};
+
+/// A grid view over a GridModel; widths in twips.
+class GridView : public QTableView {
+    Q_OBJECT
+public:
+    GridView(GridModel* model, const QList<int>& twips, QWidget* parent = nullptr);
+
+    GridModel* grid() const { return model_; }
+    /// The selected line (0-based), or -1 when the grid has no line.
+    int selectedLine() const;
+    /// Selects a line; a row below the last line selects the last line.
+    void selectLine(int row);
+
+    /// Pixels shown for a width in twips (15 twips to a pixel, a third wider for today's fonts).
+    static int shownWidth(int twips) { return twips * 4 / 45; }
+
+private:
+    GridModel* model_;
+};
+
+} // namespace kv::accounts

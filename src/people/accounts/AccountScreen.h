@@ -1,0 +1,121 @@
+#pragma once
+// The account of one person: the header with the person's values, the "Débit" grid (expenses) and
+// the "Crédit" grid (receipts) with their totals and the balance "Solde", the commands that add,
+// change and delete lines through the fund movement dialog, and for a client the tab "Locations".
+// One design for the three kinds; ZOOM_Ag, Zoom_Ch and Zoom_Cli only give their kind.
+//
+// The screen keeps no record set: every fill reads the ledger again through session.db(), so the
+// connection re-established by a booking needs nothing more than the refill that follows it.
+#include "AccountGrid.h"
+#include "FundMovement.h"
+#include "PersonAccount.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class QTabWidget;
+
+namespace kv {
+
+class Session;
+
+class AccountScreen : public QDialog {
+    Q_OBJECT
+public:
+    /// Reads the person `session.num_courant`; when he is not stored, shows "Enregistrement
+    /// introuvable" and found() is false (the screen is not to be shown).
+    AccountScreen(Session& session, const accounts::Kind& kind, QWidget* parent = nullptr);
+
+    const accounts::Kind& kind() const { return kind_; }
+    qint64 person() const { return person_; }
+    bool found() const { return found_; }
+
+    QLabel* kindLabel() const { return kindLabel_; }
+    /// The header value under a caption ("Nom", "Téléphone", ...), or null when the kind has none.
+    QLabel* headerValue(const QString& caption) const;
+    accounts::GridView* grid(ledger::Book book) const;
+    QLabel* totalLabel(ledger::Book book) const;
+    QLabel* balanceLabel() const { return balance_; }
+    QPushButton* newButton(ledger::Book book) const;
+    QPushButton* changeButton(ledger::Book book) const;
+    QPushButton* deleteButton(ledger::Book book) const;
+    QPushButton* printButton() const { return print_; }
+    QPushButton* quitButton() const { return quit_; }
+    /// The client's tabs and rentals grid (null for the other kinds).
+    QTabWidget* tabs() const { return tabs_; }
+    accounts::GridView* rentalGrid() const { return rentals_; }
+    /// The ledger numbers of a grid's lines, in the grid's order; the vehicles of the rentals.
+    QList<qint64> lineNumbers(ledger::Book book) const;
+    QList<qint64> rentalVehicles() const { return rentalVehicles_; }
+    double totalOf(ledger::Book book) const;
+    double balanceValue() const;
+
+    // The commands.
+    void newLine(ledger::Book book);
+    void changeLine(ledger::Book book);
+    void deleteLine(ledger::Book book);
+    void print();
+
+private:
+    struct Side {
+        accounts::GridModel* model = nullptr;
+        accounts::GridView* view = nullptr;
+        QLabel* total = nullptr;
+        QPushButton* add = nullptr;
+        QPushButton* change = nullptr;
+        QPushButton* remove = nullptr;
+        QList<accounts::Movement> lines;
+    };
+    Side& side(ledger::Book book) { return book == ledger::Book::Depenses ? debit_ : credit_; }
+    const Side& side(ledger::Book book) const { return book == ledger::Book::Depenses ? debit_ : credit_; }
+
+    QWidget* buildSide(ledger::Book book, QWidget* parent);
+    QWidget* buildRentals(QWidget* parent);
+    /// The booking codes of the account's lines in a book: the person and the kind's contrepartie.
+    fund::Codes codes(ledger::Book book) const;
+    void fill(ledger::Book book);
+    void fillRentals();
+    void showBalance();
+    /// Reports an engine error with its own message.
+    void engineError(const QString& message);
+
+    Session& s_;
+    const accounts::Kind& kind_;
+    qint64 person_ = 0;
+    bool found_ = false;
+    QLabel* kindLabel_ = nullptr;
+    QList<QLabel*> headerValues_;
+    Side debit_;
+    Side credit_;
+    QLabel* balance_ = nullptr;
+    QPushButton* print_ = nullptr;
+    QPushButton* quit_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    accounts::GridModel* rentalModel_ = nullptr;
+    accounts::GridView* rentals_ = nullptr;
+    QList<qint64> rentalVehicles_;
+};
+
+/// The agent's account.
+class ZOOM_Ag : public AccountScreen {
+    Q_OBJECT
+public:
+    explicit ZOOM_Ag(Session& session, QWidget* parent = nullptr);
+};
+
+/// The driver's account.
+class Zoom_Ch : public AccountScreen {
+    Q_OBJECT
+public:
+    explicit Zoom_Ch(Session& session, QWidget* parent = nullptr);
+};
+
+/// The client's account, with his rentals.
+class Zoom_Cli : public AccountScreen {
+    Q_OBJECT
+public:
+    explicit Zoom_Cli(Session& session, QWidget* parent = nullptr);
+};
+
+} // namespace kv

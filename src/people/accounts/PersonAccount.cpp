@@ -1,0 +1,149 @@
+#include "PersonAccount.h"
+
+#include "core/formats/Numbers.h"
+#include "core/schema/Schema.h"
+#include "platform/db/Database.h"
+#include "platform/db/Dates.h"
+
+#include <QHash>
+
+namespace kv::accounts {
+
+namespace {
+
+HeaderField field(const char* caption, const char* column, bool date = false)
+{
+    return {QString::fromUtf8(caption), QString::fromLatin1(column), date};
+}
+
+const Kind& agentKind()
+{
+    static const Kind k{schema::person::Agent, QStringLiteral("ZOOM_Ag"), QStringLiteral("Agent"),
+                        schema::contrepartie::VehiculeOuAgent,
+                        {field("Nom", "nom"), field("Prénom", "Prenom"), field("Fonction", "Fonction"),
+                         field("Téléphone", "tel"), field("Localité", "ville"), field("Permis N°", "Num_Permis"),
+                         field("Délivré le", "Date_Permis", true), field("A", "Ville_Permis"),
+                         field("Date d'entrée", "d_entree", true)},
+                        false};
+    return k;
+}
+
+const Kind& driverKind()
+{
+    static const Kind k{schema::person::Chauffeur, QStringLiteral("Zoom_Ch"), QStringLiteral("Chauffeur"),
+                        schema::contrepartie::VehiculeOuAgent,
+                        {field("Nom", "nom"), field("Prénom", "Prenom"), field("Téléphone", "tel"),
+                         field("Localité", "ville"), field("Permis N°", "Num_Permis"),
+                         field("Délivré le", "Date_Permis", true), field("A", "Ville_Permis"),
+                         field("Date d'entrée", "d_entree", true)},
+                        false};
+    return k;
+}
+
+const Kind& clientKind()
+{
+    static const Kind k{schema::person::Client, QStringLiteral("Zoom_Cli"), QStringLiteral("Client"),
+                        schema::contrepartie::Client,
+                        {field("Nom", "nom"), field("Prénom", "Prenom"), field("Fonction", "Fonction"),
+                         field("Téléphone", "tel"), field("Localité", "ville"), field("Permis N°", "Num_Permis"),
+                         field("Délivré le", "Date_Permis", true), field("A", "Ville_Permis")},
+                        true};
+    return k;
+}
+
+} // namespace
+
+const Kind& kindOf(int personKind)
+{
+    switch (personKind) {
+    case schema::person::Chauffeur: return driverKind();
+    case schema::person::Client: return clientKind();
+    default: return agentKind();
+    }
+}
+
+QStringList headerValues(const Kind& kind, const db::Row& person)
+{
+    QStringList values;
+    for (const HeaderField& f : kind.header) {
+        const QVariant v = person.value(f.column);
+        const QString text = (f.date ? db::toShownDate(v) : v.toString()).trimmed();
+        values << (text.isEmpty() ? schema::NothingChosenText : text);
+    }
+    return values;
+}
+
+QList<Movement> readMovements(const db::Database& db, ledger::Book book, qint64 person, int contrepartie)
+{
+    const db::Rows rows = db.query(QStringLiteral("SELECT num, date, Montant, ref, mode FROM %1 "
+                                                  "WHERE Num_Agent = ? AND contrepartie = ? ORDER BY date, num")
+                                       .arg(ledger::table(book)),
+                                   {person, contrepartie});
+    QList<Movement> lines;
+    lines.reserve(rows.size());
+    for (const db::Row& r : rows)
+        lines.append({r.value(0).toLongLong(), db::toShownDate(r.value(1)), r.value(2).toDouble(), r.value(3).toString(),
+                      r.value(4).toInt()});
+    return lines;
+}
+
+double total(const QList<Movement>& lines)
+{
+    double sum = 0;
+    for (const Movement& m : lines)
+        sum += m.montant;
+    return sum;
+}
+
+QString amountCell(double montant) { return formatNumber(montant, u"# ### ##0.00") + u' '; }
+
+QString objectCell(const QString& ref) { return u' ' + ref; }
+
+QString totalText(double value)
+{
+    return round2(value) == 0 ? QString() : formatNumber(value, u"# ### ##0.00") + QStringLiteral("  ");
+}
+
+double balance(double debitTotal, double creditTotal) { return round2(round2(creditTotal) - round2(debitTotal)); }
+
+QString statementAmount(double value) { return formatNumber(round2(value), u"# ### ##0.00"); }
+
+QList<Rental> readRentals(const db::Database& db, qint64 client)
+{
+    struct Vehicle {
+        QString marque, modele, matricule;
+    };
+    QHash<qint64, Vehicle> vehicles;
+    const db::Rows all = db.query(QStringLiteral("SELECT v.num, ma.denom, mo.denom, v.matricule FROM Vehicules v "
+                                                 "LEFT JOIN Marques ma ON ma.num = v.num_marque "
+                                                 "LEFT JOIN Modeles mo ON mo.num = v.num_Modele ORDER BY v.num"));
+    for (const db::Row& v : all)
+        vehicles.insert(v.value(0).toLongLong(), {v.value(1).toString(), v.value(2).toString(), v.value(3).toString()});
+
+    const db::Rows rows = db.query(QStringLiteral("SELECT num, num_vehicule, du, au, Nb, montant, flag_regl, obs "
+                                                  "FROM Locations WHERE Num_Client = ? ORDER BY du, num"),
+                                   {client});
+    QList<Rental> rentals;
+    rentals.reserve(rows.size());
+    for (const db::Row& r : rows) {
+        Rental rental;
+        rental.num = r.value(0).toLongLong();
+        rental.vehicle = r.value(1).toLongLong();
+        const qint64 nb = r.value(4).toLongLong();
+        const double montant = r.value(5).toDouble();
+        const Vehicle v = r.value(1).isNull() ? Vehicle{} : vehicles.value(rental.vehicle);
+        rental.cells = {db::toShownDate(r.value(2)),
+                        db::toShownDate(r.value(3)),
+                        nb > 0 ? QString::number(nb) : QString(),
+                        montant > 0 ? formatNumber(montant, u"### ###") + u' ' : QString(),
+                        r.value(6).toLongLong() == schema::Yes ? QStringLiteral("OUI") : QString(),
+                        v.marque,
+                        v.modele,
+                        v.matricule,
+                        r.value(7).toString()};
+        rentals.append(rental);
+    }
+    return rentals;
+}
+
+} // namespace kv::accounts

@@ -1,0 +1,96 @@
+#pragma once
+// The register of one kind of person: the list, the entry panel of a person and the filter panel.
+// `j_AGENT`, `J_Chauff` and `J_clients` are this screen with their kind's constants.
+#include "PersonStore.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QStandardItemModel;
+class QTableView;
+class QToolButton;
+class QWidget;
+
+namespace kv {
+
+class Session;
+class FieldChain;
+
+class PersonRegister : public QDialog {
+    Q_OBJECT
+public:
+    PersonRegister(Session& session, const people::PersonKind& kind, QWidget* parent = nullptr);
+
+    const people::PersonKind& kind() const { return kind_; }
+
+    // Commands of the list panel.
+    void nouveau();
+    void modifier();
+    void supprimer();
+    void filtre();
+    void zoom();
+    void imprimer();
+    // Commands of the entry panel.
+    void validate();
+    void cancelEntry();
+
+    // What the screen holds, for its callers and its tests.
+    QTableView* grid() const { return grid_; }
+    QStandardItemModel* model() const { return model_; }
+    const QList<qint64>& rowNumbers() const { return nums_; }
+    int selectedRow() const;
+    void selectRow(int row);
+    bool isNewPerson() const { return newPerson_; }
+    QWidget* listPanel() const { return listPanel_; }
+    QGroupBox* entryPanel() const { return entryPanel_; }
+    QGroupBox* filterPanel() const { return filterPanel_; }
+    /// The person's entry as the panel holds it.
+    people::PersonEntry entry() const;
+
+private:
+    void buildList();
+    void buildEntry();
+    void buildFilter();
+    void fillList();
+    void setRowCells(int row, const people::PersonRow& person, int position);
+    void showPanel(QGroupBox* panel);
+    void backToList();
+    void applyFilter();
+    void updateBlocks();
+    void putEntry(const people::PersonEntry& e);
+    QLineEdit* addField(const QString& name, QWidget* parent);
+
+    Session& session_;
+    const people::PersonKind& kind_;
+    people::PersonFilter filter_ = people::PersonFilter::byDefault();
+    bool newPerson_ = false;
+    QList<qint64> nums_;
+
+    QWidget* listPanel_ = nullptr;
+    QTableView* grid_ = nullptr;
+    QStandardItemModel* model_ = nullptr;
+
+    QGroupBox* entryPanel_ = nullptr;
+    QLabel* entryTitle_ = nullptr;
+    QLineEdit *nom_ = nullptr, *prenom_ = nullptr, *fonction_ = nullptr, *tel_ = nullptr, *ville_ = nullptr;
+    QCheckBox* salarie_ = nullptr;
+    QWidget* salaryBlock_ = nullptr;
+    QLineEdit *entree_ = nullptr, *ss_ = nullptr, *taux_ = nullptr;
+    QWidget* cniBlock_ = nullptr;
+    QLineEdit *numCni_ = nullptr, *dateCni_ = nullptr, *villeCni_ = nullptr;
+    QCheckBox* permis_ = nullptr;
+    QWidget* permisBlock_ = nullptr;
+    QLineEdit *numPermis_ = nullptr, *datePermis_ = nullptr, *villePermis_ = nullptr;
+    QRadioButton *archNon_ = nullptr, *archOui_ = nullptr;
+
+    QGroupBox* filterPanel_ = nullptr;
+    QRadioButton *salOui_ = nullptr, *salNon_ = nullptr, *salEns_ = nullptr;
+    QRadioButton *arcOui_ = nullptr, *arcNon_ = nullptr, *arcEns_ = nullptr;
+};
+
+} // namespace kv

@@ -1,0 +1,758 @@
+// The person accounts ZOOM_Ag, Zoom_Ch and Zoom_Cli: header, the two movement grids with their totals
+// and balance, new / changed / deleted lines through the fund movement dialog, the client's rentals,
+// and the printed statement.
+#include "../../core/CoreFixture.h"
+
+#include "core/schema/Schema.h"
+#include "core/startup/Startup.h"
+#include "people/accounts/AccountScreen.h"
+#include "people/accounts/Accounts.h"
+#include "people/accounts/FundMovement.h"
+#include "people/accounts/MVM_FOND.h"
+#include "people/accounts/PersonAccount.h"
+
+#include <QAbstractItemModelTester>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace kv;
+using namespace kv::test;
+using ledger::Book;
+using ui::Icon;
+
+Q_DECLARE_METATYPE(kv::ledger::Book)
+
+namespace {
+
+ShownMessage m(const QString& text, Icon icon, const QString& title, bool question = false)
+{
+    return {text, icon, title, question};
+}
+
+/// A screen script that types into the movement dialog and validates it.
+ScriptedUi::ScreenScript typeMovement(QString date, QString amount, QString object, int mode = 0)
+{
+    return [=](QDialog& d) {
+        auto& dialog = static_cast<MVM_FOND&>(d);
+        dialog.dateField()->setText(date);
+        dialog.amountField()->setText(amount);
+        dialog.objectField()->setText(object);
+        (mode == 0 ? dialog.cashOption() : dialog.chequeOption())->setChecked(true);
+        dialog.validateButton()->click();
+        return dialog.result();
+    };
+}
+
+/// A screen script that validates the movement dialog as it was filled.
+ScriptedUi::ScreenScript validateAsShown(QStringList* seen = nullptr)
+{
+    return [=](QDialog& d) {
+        auto& dialog = static_cast<MVM_FOND&>(d);
+        if (seen)
+            *seen = {dialog.dateField()->text(), dialog.amountField()->text(), dialog.objectField()->text()};
+        dialog.validateButton()->click();
+        return dialog.result();
+    };
+}
+
+/// A screen script that cancels the movement dialog.
+ScriptedUi::ScreenScript cancelMovement()
+{
+    return [](QDialog& d) {
+        static_cast<MVM_FOND&>(d).cancelButton()->click();
+        return d.result();
+    };
+}
+
+/// Where the pictures of the screens go.
+QString shotsDir()
+{
+    const QString dir = QStringLiteral("/tmp/accounts-shots");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+void shoot(QWidget& w, const QString& name)
+{
+    w.adjustSize();
+    w.show();
+    QCoreApplication::processEvents();
+    w.grab().save(shotsDir() + u'/' + name + QStringLiteral(".png"));
+}
+
+} // namespace
+
+class AccountsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<CoreFixture> f_;
+    Session& s() { return *f_->session; }
+    ScriptedUi& ui() { return f_->ui; }
+    db::Database& db() { return s().db(); }
+
+    qint64 addPerson(qint64 num, int kind, const QVariantMap& fields = {})
+    {
+        db().execute(QStringLiteral("INSERT INTO Agents (num, Type_Ag, nom, Prenom) VALUES (?,?,?,?)"),
+                     {num, kind, QStringLiteral("BENALI"), QStringLiteral("Karim")});
+        for (auto it = fields.constBegin(); it != fields.constEnd(); ++it)
+            db().execute(QStringLiteral("UPDATE Agents SET %1 = ? WHERE num = ?").arg(it.key()), {it.value(), num});
+        return num;
+    }
+    /// A ledger line written as the booking writes it (date stored ISO).
+    void addLine(Book book, qint64 num, qint64 person, int contrepartie, const QString& isoDate, double montant,
+                 const QString& ref = QStringLiteral("ligne"), int mode = 0)
+    {
+        db().execute(QStringLiteral("INSERT INTO %1 (num, date, MM, Montant, mode, ref, contrepartie, Num_Agent) "
+                                    "VALUES (?,?,?,?,?,?,?,?)")
+                         .arg(ledger::table(book)),
+                     {num, isoDate, isoDate.mid(5, 2).toInt(), montant, mode, ref, contrepartie, person});
+    }
+    db::Row line(Book book, qint64 num)
+    {
+        return db().queryOne(QStringLiteral("SELECT * FROM %1 WHERE num = ?").arg(ledger::table(book)), {num});
+    }
+    int count(Book book)
+    {
+        return db().scalar(QStringLiteral("SELECT count(*) FROM %1").arg(ledger::table(book))).toInt();
+    }
+    static QStringList column(const AccountScreen& screen, Book book, int c)
+    {
+        QStringList texts;
+        const accounts::GridModel* model = screen.grid(book)->grid();
+        for (int r = 0; r < model->lineCount(); ++r)
+            texts << model->cell(r, c);
+        return texts;
+    }
+    static std::unique_ptr<AccountScreen> screenOf(Session& s, int kind)
+    {
+        switch (kind) {
+        case schema::person::Chauffeur: return std::make_unique<Zoom_Ch>(s);
+        case schema::person::Client: return std::make_unique<Zoom_Cli>(s);
+        default: return std::make_unique<ZOOM_Ag>(s);
+        }
+    }
+
+private slots:
+    void init()
+    {
+        f_ = std::make_unique<CoreFixture>();
+        f_->folder->write(".INI", stateBytes(2021, 0));
+        Startup(s()).run();
+        QVERIFY(s().isOpen());
+        ui().clear();
+    }
+    void cleanup() { f_.reset(); }
+
+    // ---- the road of a new user ----------------------------------------------------------------------
+
+    void driverBooksAReceiptAndAnExpenseThroughNouveau()
+    {
+        addPerson(7, schema::person::Chauffeur);
+        s().num_courant = 7;
+        ui().onScreen("MVM_FOND", typeMovement("15/03/2021", "1500", "Versement recette"));
+        ui().onScreen("MVM_FOND", typeMovement("20/04/2021", "2000", "Avance frais", 1));
+        QString debit, credit, balance, balanceStyle;
+        ui().onScreen("Zoom_Ch", [&](QDialog& d) {
+            auto& screen = static_cast<AccountScreen&>(d);
+            screen.newButton(Book::Recettes)->click();
+            screen.newButton(Book::Depenses)->click();
+            debit = screen.totalLabel(Book::Depenses)->text();
+            credit = screen.totalLabel(Book::Recettes)->text();
+            balance = screen.balanceLabel()->text();
+            balanceStyle = screen.balanceLabel()->styleSheet();
+            shoot(screen, "Zoom_Ch");
+            screen.quitButton()->click();
+            return screen.result();
+        });
+        openAccount(s(), schema::person::Chauffeur);
+
+        QCOMPARE(ui().screens, (QStringList{"Zoom_Ch", "MVM_FOND", "MVM_FOND"}));
+        QCOMPARE(ui().messages, QList<ShownMessage>{});
+        QCOMPARE(debit, QStringLiteral("2 000.00  "));
+        QCOMPARE(credit, QStringLiteral("1 500.00  "));
+        QCOMPARE(balance, QStringLiteral("-500.00  "));
+        QVERIFY2(balanceStyle.contains("#d00000"), qPrintable(balanceStyle));
+
+        const db::Rows receipts = db().query("SELECT * FROM Recettes");
+        QCOMPARE(receipts.size(), 1);
+        QCOMPARE(receipts[0].integer("Num_Agent"), 7);
+        QCOMPARE(receipts[0].integer("contrepartie"), 0);
+        QCOMPARE(receipts[0].integer("MM"), 3);
+        QCOMPARE(receipts[0].number("Montant"), 1500.0);
+        QCOMPARE(receipts[0].text("ref"), QStringLiteral("Versement recette"));
+        const db::Rows expenses = db().query("SELECT * FROM Depenses");
+        QCOMPARE(expenses.size(), 1);
+        QCOMPARE(expenses[0].integer("Num_Agent"), 7);
+        QCOMPARE(expenses[0].integer("contrepartie"), 0);
+        QCOMPARE(expenses[0].integer("MM"), 4);
+        QCOMPARE(expenses[0].number("Montant"), 2000.0);
+        QCOMPARE(expenses[0].integer("mode"), 1);
+        QVERIFY(expenses[0].isNull("num_vehicule"));
+    }
+
+    void aClientLineIsBookedWithContrepartie1()
+    {
+        addPerson(3, schema::person::Client);
+        s().num_courant = 3;
+        Zoom_Cli screen(s());
+        ui().onScreen("MVM_FOND", typeMovement("02/02/2021", "750.25", "Règlement location"));
+        screen.newButton(Book::Recettes)->click();
+        const db::Row r = db().queryOne("SELECT * FROM Recettes");
+        QCOMPARE(r.integer("contrepartie"), schema::contrepartie::Client);
+        QCOMPARE(r.integer("Num_Agent"), 3);
+        QCOMPARE(screen.lineNumbers(Book::Recettes), QList<qint64>{r.integer("num")});
+        QCOMPARE(screen.balanceLabel()->text(), QStringLiteral("750.25  "));
+        QVERIFY(!screen.balanceLabel()->styleSheet().contains("#d00000"));
+    }
+
+    void aCancelledNewLineWritesNothing()
+    {
+        addPerson(1, schema::person::Agent);
+        addLine(Book::Depenses, 1, 1, 0, "2021-01-05", 100);
+        s().num_courant = 1;
+        ZOOM_Ag screen(s());
+        ui().onScreen("MVM_FOND", cancelMovement());
+        screen.newButton(Book::Depenses)->click();
+        QCOMPARE(count(Book::Depenses), 1);
+        QCOMPARE(screen.lineNumbers(Book::Depenses), QList<qint64>{1});
+        QCOMPARE(ui().messages, QList<ShownMessage>{});
+    }
+
+    // ---- opening -------------------------------------------------------------------------------------
+
+    void headerShowsThePersonWithSlashesForEmptyValues_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("screenName");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<bool>("tabs");
+        QTest::newRow("agent") << schema::person::Agent << "ZOOM_Ag" << "Agent"
+                               << QStringList{"Nom", "Prénom", "Fonction", "Téléphone", "Localité", "Permis N°",
+                                              "Délivré le", "A", "Date d'entrée"}
+                               << false;
+        QTest::newRow("driver") << schema::person::Chauffeur << "Zoom_Ch" << "Chauffeur"
+                                << QStringList{"Nom", "Prénom", "Téléphone", "Localité", "Permis N°", "Délivré le", "A",
+                                               "Date d'entrée"}
+                                << false;
+        QTest::newRow("client") << schema::person::Client << "Zoom_Cli" << "Client"
+                                << QStringList{"Nom", "Prénom", "Fonction", "Téléphone", "Localité", "Permis N°",
+                                               "Délivré le", "A"}
+                                << true;
+    }
+    void headerShowsThePersonWithSlashesForEmptyValues()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, screenName);
+        QFETCH(QString, label);
+        QFETCH(QStringList, captions);
+        QFETCH(bool, tabs);
+        addPerson(12, kind, {{"Fonction", ""}, {"tel", "0550 11 22 33"}, {"ville", QVariant()}, {"Num_Permis", "P-889"},
+                             {"Date_Permis", "2015-06-30"}, {"Ville_Permis", "  "}, {"d_entree", "2020-01-02"}});
+        s().num_courant = 12;
+        auto screen = screenOf(s(), kind);
+        QVERIFY(screen->found());
+        QCOMPARE(screen->objectName(), screenName);
+        QCOMPARE(screen->windowTitle(), QString());
+        QCOMPARE(screen->kindLabel()->text(), label);
+        const QMap<QString, QString> expected = {{"Nom", "BENALI"},       {"Prénom", "Karim"},   {"Fonction", "/"},
+                                                 {"Téléphone", "0550 11 22 33"}, {"Localité", "/"}, {"Permis N°", "P-889"},
+                                                 {"Délivré le", "30/06/2015"},   {"A", "/"},        {"Date d'entrée", "02/01/2020"}};
+        for (auto it = expected.constBegin(); it != expected.constEnd(); ++it) {
+            QLabel* value = screen->headerValue(it.key());
+            QCOMPARE(value != nullptr, captions.contains(it.key()));
+            if (value)
+                QCOMPARE(value->text(), it.value());
+        }
+        QCOMPARE(screen->tabs() != nullptr, tabs);
+        if (tabs) {
+            QCOMPARE(screen->tabs()->count(), 2);
+            QCOMPARE(screen->tabs()->tabText(0), QStringLiteral("Situation Financière"));
+            QCOMPARE(screen->tabs()->tabText(1), QStringLiteral("Locations"));
+            QCOMPARE(screen->tabs()->currentIndex(), 0);
+        }
+        shoot(*screen, screenName + QStringLiteral("_entete"));
+    }
+
+    void openAccountShowsTheScreenOfTheKind_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("screenName");
+        QTest::newRow("agent") << schema::person::Agent << "ZOOM_Ag";
+        QTest::newRow("driver") << schema::person::Chauffeur << "Zoom_Ch";
+        QTest::newRow("client") << schema::person::Client << "Zoom_Cli";
+    }
+    void openAccountShowsTheScreenOfTheKind()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, screenName);
+        addPerson(3, kind);
+        addLine(Book::Recettes, 1, 3, kind == schema::person::Client ? 1 : 0, "2021-01-01", 42);
+        s().num_courant = 3;
+        QList<qint64> shown;
+        ui().onScreen(screenName, [&](QDialog& d) {
+            shown = static_cast<AccountScreen&>(d).lineNumbers(Book::Recettes);
+            return int(QDialog::Accepted);
+        });
+        openAccount(s(), kind);
+        QCOMPARE(ui().screens, QStringList{screenName});
+        QCOMPARE(shown, QList<qint64>{1});
+        QCOMPARE(ui().messages, QList<ShownMessage>{});
+    }
+
+    void aPersonNoLongerStoredIsReportedAndNotShown_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("agent") << schema::person::Agent;
+        QTest::newRow("driver") << schema::person::Chauffeur;
+        QTest::newRow("client") << schema::person::Client;
+    }
+    void aPersonNoLongerStoredIsReportedAndNotShown()
+    {
+        QFETCH(int, kind);
+        addPerson(1, kind);
+        s().num_courant = 99;
+        openAccount(s(), kind);
+        QCOMPARE(ui().messages, (QList<ShownMessage>{m("Enregistrement introuvable", Icon::NoIcon, "ZEB")}));
+        QCOMPARE(ui().screens, QStringList{});
+    }
+
+    void aPersonWithoutLinesShowsEmptyDisabledGrids()
+    {
+        addPerson(4, schema::person::Agent);
+        s().num_courant = 4;
+        ZOOM_Ag screen(s());
+        screen.show();
+        for (Book book : {Book::Depenses, Book::Recettes}) {
+            QVERIFY(!screen.grid(book)->isEnabled());
+            QVERIFY(screen.newButton(book)->isVisible());
+            QVERIFY(!screen.changeButton(book)->isVisible());
+            QVERIFY(!screen.deleteButton(book)->isVisible());
+            QCOMPARE(screen.totalLabel(book)->text(), QString());
+            QCOMPARE(screen.grid(book)->model()->rowCount(), 10);
+            QCOMPARE(screen.grid(book)->selectedLine(), -1);
+        }
+        QCOMPARE(screen.balanceLabel()->text(), QString());
+        shoot(screen, "ZOOM_Ag_vide");
+    }
+
+    // ---- which lines an account shows ----------------------------------------------------------------
+
+    void anAccountListsOnlyItsKindsLines_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QList<qint64>>("debit");
+        QTest::addColumn<QList<qint64>>("credit");
+        // Person 5 has lines of both codes: those of code 0 belong to the agent or driver account,
+        // those of code 1 (a client account, or an advance on salary) never show there.
+        QTest::newRow("agent") << schema::person::Agent << QList<qint64>{3, 1, 4} << QList<qint64>{11};
+        QTest::newRow("driver") << schema::person::Chauffeur << QList<qint64>{3, 1, 4} << QList<qint64>{11};
+        QTest::newRow("client") << schema::person::Client << QList<qint64>{2} << QList<qint64>{12, 13};
+    }
+    void anAccountListsOnlyItsKindsLines()
+    {
+        QFETCH(int, kind);
+        QFETCH(QList<qint64>, debit);
+        QFETCH(QList<qint64>, credit);
+        addPerson(5, kind);
+        addPerson(6, kind);
+        addLine(Book::Depenses, 1, 5, 0, "2021-02-10", 10, "b");
+        addLine(Book::Depenses, 2, 5, 1, "2021-02-10", 20, "avance");
+        addLine(Book::Depenses, 3, 5, 0, "2021-01-31", 30, "a");
+        addLine(Book::Depenses, 4, 5, 0, "2021-02-10", 40, "c");  // same date as 1: after it
+        addLine(Book::Depenses, 5, 6, 0, "2021-01-01", 50, "autre");
+        addLine(Book::Recettes, 11, 5, 0, "2021-03-01", 60);
+        addLine(Book::Recettes, 12, 5, 1, "2021-03-01", 70);
+        addLine(Book::Recettes, 13, 5, 1, "2021-03-02", 80);
+        addLine(Book::Recettes, 14, 6, 1, "2021-03-02", 90);
+        addLine(Book::Recettes, 15, 5, 3, "2021-03-02", 99);
+        s().num_courant = 5;
+        auto screen = screenOf(s(), kind);
+        QCOMPARE(screen->lineNumbers(Book::Depenses), debit);
+        QCOMPARE(screen->lineNumbers(Book::Recettes), credit);
+        if (kind != schema::person::Client) {
+            QCOMPARE(column(*screen, Book::Depenses, 0), (QStringList{"1", "2", "3"}));
+            QCOMPARE(column(*screen, Book::Depenses, 1), (QStringList{"31/01/2021", "10/02/2021", "10/02/2021"}));
+            QCOMPARE(column(*screen, Book::Depenses, 2), (QStringList{"30.00 ", "10.00 ", "40.00 "}));
+            QCOMPARE(column(*screen, Book::Depenses, 3), (QStringList{" a", " b", " c"}));
+            QCOMPARE(screen->totalLabel(Book::Depenses)->text(), QStringLiteral("80.00  "));
+        }
+        QCOMPARE(screen->grid(Book::Depenses)->selectedLine(), 0);
+        QCOMPARE(screen->grid(Book::Recettes)->selectedLine(), 0);
+    }
+
+    void balanceIsCreditLessDebitAsShown_data()
+    {
+        QTest::addColumn<QList<double>>("debits");
+        QTest::addColumn<QList<double>>("credits");
+        QTest::addColumn<QString>("debitText");
+        QTest::addColumn<QString>("creditText");
+        QTest::addColumn<QString>("balance");
+        QTest::addColumn<bool>("red");
+        QTest::newRow("more spent") << QList<double>{2000} << QList<double>{1500} << "2 000.00  " << "1 500.00  "
+                                    << "-500.00  " << true;
+        QTest::newRow("more received") << QList<double>{250.5} << QList<double>{1000000, 234.5} << "250.50  "
+                                       << "1 000 234.50  " << "999 984.00  " << false;
+        QTest::newRow("even") << QList<double>{1500} << QList<double>{1000, 500} << "1 500.00  " << "1 500.00  " << ""
+                              << false;
+        QTest::newRow("even once rounded") << QList<double>{0.1, 0.2} << QList<double>{0.3} << "0.30  " << "0.30  " << ""
+                                           << false;
+        QTest::newRow("debit only") << QList<double>{1234.5} << QList<double>{} << "1 234.50  " << "" << "-1 234.50  "
+                                    << true;
+        QTest::newRow("lines of zero") << QList<double>{0} << QList<double>{0} << "" << "" << "" << false;
+    }
+    void balanceIsCreditLessDebitAsShown()
+    {
+        QFETCH(QList<double>, debits);
+        QFETCH(QList<double>, credits);
+        QFETCH(QString, debitText);
+        QFETCH(QString, creditText);
+        QFETCH(QString, balance);
+        QFETCH(bool, red);
+        addPerson(2, schema::person::Chauffeur);
+        qint64 n = 0;
+        for (double v : debits)
+            addLine(Book::Depenses, ++n, 2, 0, "2021-05-01", v);
+        for (double v : credits)
+            addLine(Book::Recettes, ++n, 2, 0, "2021-05-01", v);
+        s().num_courant = 2;
+        Zoom_Ch screen(s());
+        QCOMPARE(screen.totalLabel(Book::Depenses)->text(), debitText);
+        QCOMPARE(screen.totalLabel(Book::Recettes)->text(), creditText);
+        QCOMPARE(screen.balanceLabel()->text(), balance);
+        QCOMPARE(screen.balanceLabel()->styleSheet().contains("#d00000"), red);
+    }
+
+    // ---- modification --------------------------------------------------------------------------------
+
+    void aChangedLineStartsFromItsTextsAndKeepsItsCodes_data()
+    {
+        QTest::addColumn<Book>("book");
+        QTest::addColumn<QStringList>("shown");
+        // An expense starts from the texts of its row; a receipt from its stored values.
+        QTest::newRow("expense") << Book::Depenses << QStringList{"07/06/2021", "1 234.50", "Plein gasoil"};
+        QTest::newRow("receipt") << Book::Recettes << QStringList{"07/06/2021", "1234.50", "Plein gasoil"};
+    }
+    void aChangedLineStartsFromItsTextsAndKeepsItsCodes()
+    {
+        QFETCH(Book, book);
+        QFETCH(QStringList, shown);
+        addPerson(9, schema::person::Client);
+        addLine(book, 1, 9, 1, "2021-01-01", 10, "premier");
+        addLine(book, 2, 9, 1, "2021-06-07", 1234.5, "  Plein gasoil ", 1);
+        s().num_courant = 9;
+        Zoom_Cli screen(s());
+        screen.grid(book)->selectLine(1);
+        QStringList seen;
+        ui().onScreen("MVM_FOND", validateAsShown(&seen));
+        screen.changeButton(book)->click();
+        QCOMPARE(seen, shown);
+        QCOMPARE(s().echange.get(1), QStringLiteral("1"));
+        QCOMPARE(s().echange.get(2), fund::bookSlot(book));
+        const db::Row r = line(book, 2);
+        QCOMPARE(r.number("Montant"), 1234.5);
+        QCOMPARE(r.text("date"), QStringLiteral("2021-06-07"));
+        QCOMPARE(r.integer("mode"), 1);
+        QCOMPARE(r.text("ref"), QStringLiteral("Plein gasoil"));
+        QCOMPARE(r.integer("contrepartie"), 1);
+        QCOMPARE(r.integer("Num_Agent"), 9);
+        QCOMPARE(count(book), 2);
+        QCOMPARE(ui().messages, QList<ShownMessage>{});
+    }
+
+    void aChangedLineIsRefilledInDateOrder()
+    {
+        addPerson(9, schema::person::Agent);
+        addLine(Book::Recettes, 1, 9, 0, "2021-01-01", 10, "janvier");
+        addLine(Book::Recettes, 2, 9, 0, "2021-02-01", 20, "février");
+        s().num_courant = 9;
+        ZOOM_Ag screen(s());
+        ui().onScreen("MVM_FOND", typeMovement("15/12/2020", "25", "décembre"));
+        screen.changeButton(Book::Recettes)->click();   // the first row is selected after opening
+        QCOMPARE(screen.lineNumbers(Book::Recettes), (QList<qint64>{1, 2}));
+        QCOMPARE(column(screen, Book::Recettes, 2), (QStringList{"25.00 ", "20.00 "}));
+        QCOMPARE(line(Book::Recettes, 1).integer("MM"), 12);
+        QCOMPARE(screen.balanceLabel()->text(), QStringLiteral("45.00  "));
+    }
+
+    void aDoubleClickChangesTheLineAndABlankRowSelectsTheLast()
+    {
+        addPerson(9, schema::person::Chauffeur);
+        addLine(Book::Depenses, 1, 9, 0, "2021-01-01", 10, "un");
+        addLine(Book::Depenses, 2, 9, 0, "2021-01-02", 20, "deux");
+        addLine(Book::Depenses, 3, 9, 0, "2021-01-03", 30, "trois");
+        s().num_courant = 9;
+        Zoom_Ch screen(s());
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&screen));
+        accounts::GridView* grid = screen.grid(Book::Depenses);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(7, 1)).center());
+        QCOMPARE(grid->selectedLine(), 2);
+        QCOMPARE(grid->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(grid->selectionModel()->selectedRows().first().row(), 2);
+
+        QStringList seen;
+        ui().onScreen("MVM_FOND", validateAsShown(&seen));
+        const QPoint second = grid->visualRect(grid->model()->index(1, 3)).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, second);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, second);
+        QCOMPARE(ui().screens, QStringList{"MVM_FOND"});
+        QCOMPARE(seen, (QStringList{"02/01/2021", "20.00", "deux"}));
+        QCOMPARE(grid->selectedLine(), 0);   // refilled: the first row again
+    }
+
+    void aLineGoneFromTheLedgerIsReportedOnChangeAndDelete_data()
+    {
+        QTest::addColumn<Book>("book");
+        QTest::addColumn<bool>("remove");
+        QTest::newRow("change expense") << Book::Depenses << false;
+        QTest::newRow("change receipt") << Book::Recettes << false;
+        QTest::newRow("delete expense") << Book::Depenses << true;
+        QTest::newRow("delete receipt") << Book::Recettes << true;
+    }
+    void aLineGoneFromTheLedgerIsReportedOnChangeAndDelete()
+    {
+        QFETCH(Book, book);
+        QFETCH(bool, remove);
+        addPerson(9, schema::person::Agent);
+        addLine(book, 1, 9, 0, "2021-01-01", 10);
+        addLine(book, 2, 9, 0, "2021-01-02", 20);
+        s().num_courant = 9;
+        ZOOM_Ag screen(s());
+        screen.grid(book)->selectLine(1);
+        db().execute(QStringLiteral("DELETE FROM %1 WHERE num = 2").arg(ledger::table(book)));
+        (remove ? screen.deleteButton(book) : screen.changeButton(book))->click();
+        QList<ShownMessage> expected;
+        if (remove)
+            expected << m("Confirmer suppression de la ligne N° 2", Icon::Question, "Confirmation", true);
+        expected << m("Mouvement altéré", Icon::Information, "ATTENTION");
+        QCOMPARE(ui().messages, expected);
+        QCOMPARE(ui().screens, QStringList{});
+        QCOMPARE(count(book), 1);
+        QCOMPARE(line(book, 1).number("Montant"), 10.0);
+        QCOMPARE(screen.lineNumbers(book), QList<qint64>{1});
+    }
+
+    // ---- deletion ------------------------------------------------------------------------------------
+
+    void deletingALineAsksWithItsPosition_data()
+    {
+        QTest::addColumn<Book>("book");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("expense, yes") << Book::Depenses << true;
+        QTest::newRow("expense, no") << Book::Depenses << false;
+        QTest::newRow("receipt, yes") << Book::Recettes << true;
+        QTest::newRow("receipt, no") << Book::Recettes << false;
+    }
+    void deletingALineAsksWithItsPosition()
+    {
+        QFETCH(Book, book);
+        QFETCH(bool, yes);
+        addPerson(8, schema::person::Chauffeur);
+        const Book other = book == Book::Depenses ? Book::Recettes : Book::Depenses;
+        for (int i = 1; i <= 8; ++i)
+            addLine(book, i, 8, 0, QStringLiteral("2021-03-%1").arg(i, 2, 10, QLatin1Char('0')), i * 100.0,
+                    QStringLiteral("ligne %1").arg(i));
+        addLine(other, 1, 8, 0, "2021-03-01", 5);
+        s().num_courant = 8;
+        Zoom_Ch screen(s());
+        screen.grid(book)->selectLine(3);
+        ui().answers = {yes};
+        screen.deleteButton(book)->click();
+        QCOMPARE(ui().messages, (QList<ShownMessage>{m("Confirmer suppression de la ligne N° 4", Icon::Question,
+                                                       "Confirmation", true)}));
+        QCOMPARE(count(book), yes ? 7 : 8);
+        QCOMPARE(line(book, 4).size() == 0, yes);
+        QCOMPARE(count(other), 1);
+        if (yes) {
+            QCOMPARE(screen.lineNumbers(book), (QList<qint64>{1, 2, 3, 5, 6, 7, 8}));
+            QCOMPARE(column(screen, book, 0), (QStringList{"1", "2", "3", "4", "5", "6", "7"}));
+            QVERIFY(!column(screen, book, 3).contains(" ligne 4"));
+            QCOMPARE(screen.grid(book)->model()->rowCount(), 10);
+            QCOMPARE(screen.grid(book)->grid()->cell(7, 1), QString());
+            QCOMPARE(screen.totalLabel(book)->text(), QStringLiteral("3 200.00  "));
+            QCOMPARE(screen.grid(book)->selectedLine(), 0);
+        } else {
+            QCOMPARE(screen.lineNumbers(book).size(), 8);
+            QCOMPARE(screen.grid(book)->selectedLine(), 3);
+        }
+    }
+
+    void deletingTheLastLineDisablesTheGrid()
+    {
+        addPerson(8, schema::person::Client);
+        addLine(Book::Recettes, 1, 8, 1, "2021-03-01", 300);
+        addLine(Book::Depenses, 1, 8, 1, "2021-03-01", 100);
+        s().num_courant = 8;
+        Zoom_Cli screen(s());
+        screen.show();
+        QVERIFY(screen.changeButton(Book::Recettes)->isVisible());
+        QCOMPARE(screen.balanceLabel()->text(), QStringLiteral("200.00  "));
+        screen.deleteButton(Book::Recettes)->click();
+        QCOMPARE(count(Book::Recettes), 0);
+        QVERIFY(!screen.grid(Book::Recettes)->isEnabled());
+        QVERIFY(!screen.changeButton(Book::Recettes)->isVisible());
+        QVERIFY(!screen.deleteButton(Book::Recettes)->isVisible());
+        QCOMPARE(screen.totalLabel(Book::Recettes)->text(), QString());
+        QCOMPARE(screen.balanceLabel()->text(), QStringLiteral("-100.00  "));
+        QVERIFY(screen.grid(Book::Depenses)->isEnabled());
+        QVERIFY(screen.changeButton(Book::Depenses)->isVisible());
+    }
+
+    // ---- the client's rentals ------------------------------------------------------------------------
+
+    void rentalsListTheClientsRentalsWithTheirVehicles()
+    {
+        addPerson(3, schema::person::Client);
+        addPerson(4, schema::person::Client);
+        db().execute("INSERT INTO Marques (num, denom, ordre) VALUES (2, 'Renault', 2)");
+        db().execute("INSERT INTO Modeles (num, denom, ordre) VALUES (5, 'Kangoo', 2)");
+        db().execute("INSERT INTO Vehicules (num, matricule, num_marque, num_Modele) VALUES (10, '12345-116-31', 2, 5)");
+        db().execute("INSERT INTO Locations (num, num_vehicule, Num_Client, du, au, Nb, montant, flag_regl, obs) VALUES "
+                     "(1, 10, 3, '2021-04-10', '2021-04-12', 3, 12500, 1, 'Sans chauffeur'),"
+                     "(2, 77, 3, '2021-02-01', '2021-02-01', 0, 0, 0, NULL),"
+                     "(3, 10, 4, '2021-01-01', '2021-01-02', 1, 100, 1, NULL)");
+        s().num_courant = 3;
+        Zoom_Cli screen(s());
+        const accounts::GridModel* model = screen.rentalGrid()->grid();
+        QCOMPARE(model->lineCount(), 2);
+        QCOMPARE(model->rowCount(), 10);
+        const QStringList deleted = {"1", "01/02/2021", "01/02/2021", "", "", "", "", "", "", ""};
+        const QStringList rented = {"2", "10/04/2021", "12/04/2021", "3", "12 500 ", "OUI", "Renault", "Kangoo",
+                                    "12345-116-31", "Sans chauffeur"};
+        for (int c = 0; c < 10; ++c) {
+            QCOMPARE(model->cell(0, c), deleted[c]);
+            QCOMPARE(model->cell(1, c), rented[c]);
+        }
+        QCOMPARE(screen.rentalVehicles(), (QList<qint64>{77, 10}));
+        QVERIFY(screen.rentalGrid()->isEnabled());
+        QCOMPARE(screen.rentalGrid()->selectedLine(), 0);
+        screen.tabs()->setCurrentIndex(1);
+        shoot(screen, "Zoom_Cli_locations");
+    }
+
+    void aClientWithoutRentalsHasADisabledRentalsGrid()
+    {
+        addPerson(3, schema::person::Client);
+        s().num_courant = 3;
+        Zoom_Cli screen(s());
+        QVERIFY(!screen.rentalGrid()->isEnabled());
+        QCOMPARE(screen.rentalGrid()->grid()->lineCount(), 0);
+    }
+
+    // ---- the statement -------------------------------------------------------------------------------
+
+    void printingGivesAStatementOfTheAccount()
+    {
+        addPerson(5, schema::person::Chauffeur, {{"tel", "0661 22 33 44"}, {"ville", "Oran"}});
+        addPerson(6, schema::person::Chauffeur);
+        addLine(Book::Depenses, 1, 5, 0, "2021-03-02", 2000, "Avance frais de route", 1);
+        addLine(Book::Depenses, 2, 5, 1, "2021-03-02", 777, "avance sur salaire");
+        addLine(Book::Depenses, 3, 6, 0, "2021-03-02", 888, "autre chauffeur");
+        addLine(Book::Recettes, 1, 5, 0, "2021-03-15", 1500, "Versement recette");
+        addLine(Book::Recettes, 2, 5, 0, "2021-01-15", 1234.5, "Versement <janvier>");
+        s().num_courant = 5;
+        Zoom_Ch screen(s());
+        screen.printButton()->click();
+        QCOMPARE(ui().messages, QList<ShownMessage>{});
+        QCOMPARE(ui().reports.size(), 1);
+        QCOMPARE(ui().reportTitles, QStringList{"Relevé de compte"});
+        const db::Row textes = db().queryOne("SELECT * FROM textes");
+        QCOMPARE(textes.text("ch4"), QStringLiteral("Chauffeur"));
+        QCOMPARE(textes.text("ch5"), QStringLiteral("2 000.00"));
+        QCOMPARE(textes.text("ch6"), QStringLiteral("2 734.50"));
+        QCOMPARE(textes.text("ch7"), QStringLiteral("734.50"));
+
+        const QString pdf = ui().reports.first();
+        QFile::remove(shotsDir() + "/Releve_Compte.pdf");
+        QVERIFY(QFile::copy(pdf, shotsDir() + "/Releve_Compte.pdf"));
+        QProcess text;
+        text.start("pdftotext", {"-layout", pdf, "-"});
+        if (!text.waitForFinished(60000) || text.exitCode() != 0)
+            QSKIP("pdftotext is not available");
+        const QString page = QString::fromUtf8(text.readAllStandardOutput());
+        for (const char* expected : {"BENALI Karim", "0661 22 33 44", "Oran", "Avance frais de route", "02/03/2021",
+                                     "Versement <janvier>", "15/01/2021", "Versement recette", "734.50"})
+            QVERIFY2(page.contains(QString::fromUtf8(expected)), expected);
+        for (const char* absent : {"avance sur salaire", "autre chauffeur"})
+            QVERIFY2(!page.contains(QString::fromUtf8(absent)), absent);
+        // January's receipt comes before March's.
+        QVERIFY(page.indexOf("Versement <janvier>") < page.indexOf("Versement recette"));
+    }
+
+    // ---- large accounts ------------------------------------------------------------------------------
+
+    void anAccountOfTwentyThousandLinesOpensWhole()
+    {
+        addPerson(1, schema::person::Agent);
+        {
+            db::Transaction t(db());
+            for (int i = 1; i <= 20000; ++i) {
+                addLine(Book::Depenses, i, 1, 0, QStringLiteral("2021-%1-01").arg(i % 12 + 1, 2, 10, QLatin1Char('0')),
+                        1.25, "frais");
+                addLine(Book::Recettes, i, 1, 0, "2021-06-01", 1, "versement");
+            }
+            t.commit();
+        }
+        s().num_courant = 1;
+        ZOOM_Ag screen(s());
+        QCOMPARE(screen.lineNumbers(Book::Depenses).size(), 20000);
+        QCOMPARE(screen.grid(Book::Depenses)->model()->rowCount(), 20000);
+        QCOMPARE(screen.totalLabel(Book::Depenses)->text(), QStringLiteral("25 000.00  "));
+        QCOMPARE(screen.totalLabel(Book::Recettes)->text(), QStringLiteral("20 000.00  "));
+        QCOMPARE(screen.balanceLabel()->text(), QStringLiteral("-5 000.00  "));
+        QCOMPARE(screen.grid(Book::Depenses)->grid()->cell(19999, 0), QStringLiteral("20000"));
+    }
+
+    // ---- texts of the grids --------------------------------------------------------------------------
+
+    void gridModelKeepsTenRowsAndOnlyLinesSelectable()
+    {
+        accounts::GridModel model({Qt::AlignHCenter, Qt::AlignRight});
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(model.rowCount(), 10);
+        QList<QStringList> lines;
+        for (int i = 0; i < 12; ++i)
+            lines.append({QString::number(i + 1), QStringLiteral("%1.00 ").arg(i)});
+        model.setLines(lines);
+        QCOMPARE(model.rowCount(), 12);
+        model.setLines({{"1", "5.00 "}});
+        QCOMPARE(model.rowCount(), 10);
+        QVERIFY(model.flags(model.index(0, 1)).testFlag(Qt::ItemIsSelectable));
+        QVERIFY(!model.flags(model.index(1, 1)).testFlag(Qt::ItemIsSelectable));
+        QCOMPARE(model.data(model.index(0, 1)).toString(), QStringLiteral("5.00 "));
+        QCOMPARE(model.data(model.index(5, 0)).toString(), QString());
+        QVERIFY(Qt::Alignment(model.data(model.index(0, 1), Qt::TextAlignmentRole).toInt()).testFlag(Qt::AlignRight));
+    }
+
+    void cellAndTotalTexts_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QString>("total");
+        QTest::newRow("zero") << 0.0 << "0.00 " << "";
+        QTest::newRow("below one") << 0.5 << "0.50 " << "0.50  ";
+        QTest::newRow("thousands") << 1234.5 << "1 234.50 " << "1 234.50  ";
+        QTest::newRow("millions") << 1234567.891 << "1 234 567.89 " << "1 234 567.89  ";
+        QTest::newRow("negative") << -500.0 << "-500.00 " << "-500.00  ";
+        QTest::newRow("rounds to zero") << 0.004 << "0.00 " << "";
+    }
+    void cellAndTotalTexts()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, cell);
+        QFETCH(QString, total);
+        QCOMPARE(accounts::amountCell(value), cell);
+        QCOMPARE(accounts::totalText(value), total);
+    }
+};
+
+QTEST_MAIN(AccountsTest)
+#include "tst_accounts.moc"
