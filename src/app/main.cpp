@@ -10,6 +10,9 @@
 #include "core/state/Session.h"
 #include "fleet/references/Initials.h"
 #include "fleet/register/Vehicules.h"
+#include "people/registers/J_Chauff.h"
+#include "people/registers/J_clients.h"
+#include "people/registers/j_AGENT.h"
 #include "platform/os/Display.h"
 #include "platform/reports/ReportPreview.h"
 #include "platform/ui/QtUi.h"
@@ -63,6 +66,9 @@ int main(int argc, char** argv)
             session.ui().showModal(screen);
         });
     openers.screens.insert(QStringLiteral("Vehicules"), modal([&] { return std::make_unique<kv::Vehicules>(session); }));
+    openers.screens.insert(QStringLiteral("J_Chauff"), modal([&] { return std::make_unique<kv::J_Chauff>(session); }));
+    openers.screens.insert(QStringLiteral("J_clients"), modal([&] { return std::make_unique<kv::J_clients>(session); }));
+    openers.screens.insert(QStringLiteral("j_AGENT"), modal([&] { return std::make_unique<kv::j_AGENT>(session); }));
     openers.restart = [&session] {
         try {
             kv::Startup(session).run();
