@@ -1,0 +1,336 @@
+#include "Q_Vehicule.h"
+
+#include "core/state/Session.h"
+#include "fleet/references/CommandButton.h"
+#include "fleet/references/ReferenceTable.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace kv {
+
+using fleet::Glyph;
+
+namespace {
+
+enum Column { ColRow, ColType, ColMarque, ColModele, ColAnnee, ColMatricule, ColArch, ColumnCount };
+
+/// Column widths in twips, as the form sets them; shown a third wider (15 twips to a pixel) for
+/// today's larger fonts.
+constexpr int kTwips[ColumnCount] = {600, 1780, 2020, 1660, 810, 1580, 520};
+constexpr int shownWidth(int column) { return kTwips[column] * 4 / 45; }
+const QString kCaptions[ColumnCount] = {QStringLiteral("N°"),    QStringLiteral("Type"),      QStringLiteral("Marque"),
+                                        QStringLiteral("Modèle"), QStringLiteral("Année"),     QStringLiteral("Matricule"),
+                                        QStringLiteral("Arch.")};
+constexpr bool kCentred[ColumnCount] = {true, false, false, false, true, true, true};
+
+const QString kNothingFound = QStringLiteral("Aucun véhicule selon ces critères");
+
+QLabel* banner(const QString& text, QWidget* parent, const char* name)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    QFont f = l->font();
+    f.setBold(true);
+    f.setPointSize(f.pointSize() + 4);
+    l->setFont(f);
+    l->setAlignment(Qt::AlignCenter);
+    l->setStyleSheet(QStringLiteral("color: #ffffff; background: #2b4a6f; padding: 6px 14px; border-radius: 4px;"));
+    return l;
+}
+
+} // namespace
+
+Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : QDialog(parent), s_(session)
+{
+    setObjectName(QStringLiteral("Q_Vehicule"));
+    setWindowTitle(QStringLiteral(" "));
+    setModal(true);
+    // Until a vehicle is chosen, the outcome is a refusal.
+    s_.saisie = QStringLiteral("NON");
+
+    panels_ = new QStackedWidget(this);
+
+    // ---- result panel -------------------------------------------------------------------------------------
+    results_ = new QWidget(panels_);
+    results_->setObjectName(QStringLiteral("resultats"));
+    auto* resultHeading = banner(QStringLiteral("Recherche Rapide (Véhicules)"), results_, "titreResultats");
+
+    grid_ = new QTableWidget(1, ColumnCount, results_);
+    grid_->setObjectName(QStringLiteral("liste"));
+    grid_->horizontalHeader()->setVisible(false);
+    grid_->verticalHeader()->setVisible(false);
+    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 8);
+    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setAlternatingRowColors(true);
+    grid_->setWordWrap(false);
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    auto* captions = new QHBoxLayout;
+    captions->setSpacing(0);
+    captions->setContentsMargins(1, 0, 0, 0);
+    int total = 0;
+    for (int c = 0; c < ColumnCount; ++c) {
+        grid_->setColumnWidth(c, shownWidth(c));
+        total += shownWidth(c);
+        auto* caption = new QLabel(kCaptions[c], results_);
+        caption->setFixedWidth(shownWidth(c));
+        caption->setAlignment(kCentred[c] ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+        caption->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #1f3b5c; padding: 2px 0px 2px 2px; }"));
+        captions->addWidget(caption);
+    }
+    captions->addStretch();
+    grid_->setFixedWidth(total + grid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * grid_->frameWidth());
+    grid_->setMinimumHeight(300);
+    connect(grid_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+        grid_->selectRow(row);
+        choose();
+    });
+
+    close_ = fleet::commandButton(results_, Glyph::Quit, QString(), QStringLiteral("fermer"));
+    openCriteria_ = fleet::commandButton(results_, Glyph::Filter, QString(), QStringLiteral("criteres"));
+    choose_ = fleet::commandButton(results_, Glyph::Confirm, QString(), QStringLiteral("choisir"));
+    connect(close_, &QToolButton::clicked, this, &QDialog::reject);
+    connect(openCriteria_, &QToolButton::clicked, this, &Q_Vehicule::openCriteria);
+    connect(choose_, &QToolButton::clicked, this, &Q_Vehicule::choose);
+    auto* resultCommands = new QHBoxLayout;
+    resultCommands->addWidget(close_);
+    resultCommands->addStretch();
+    resultCommands->addWidget(openCriteria_);
+    resultCommands->addWidget(choose_);
+
+    auto* resultLayout = new QVBoxLayout(results_);
+    resultLayout->setContentsMargins(0, 0, 0, 0);
+    resultLayout->setSpacing(6);
+    resultLayout->addWidget(resultHeading);
+    resultLayout->addSpacing(4);
+    resultLayout->addLayout(captions);
+    resultLayout->addWidget(grid_, 1, Qt::AlignLeft);
+    resultLayout->addLayout(resultCommands);
+
+    // ---- criteria panel -----------------------------------------------------------------------------------
+    criteria_ = new QWidget(panels_);
+    criteria_->setObjectName(QStringLiteral("criteresPanneau"));
+    auto* criteriaHeading = banner(QStringLiteral("Recherche  Rapide"), criteria_, "titreCriteres");
+
+    auto* frame = new QFrame(criteria_);
+    frame->setObjectName(QStringLiteral("cadreCriteres"));
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setStyleSheet(QStringLiteral("QFrame#cadreCriteres { background: #f7f9fc; border: 1px solid #b8c4d3;"
+                                        " border-radius: 6px; }"));
+    frame->setFixedWidth(520);
+    actuels_ = new QRadioButton(QStringLiteral("Actuels"), frame);
+    actuels_->setObjectName(QStringLiteral("actuels"));
+    archives_ = new QRadioButton(QStringLiteral("Archivés"), frame);
+    archives_->setObjectName(QStringLiteral("archives"));
+    ensemble_ = new QRadioButton(QStringLiteral("Ensemble"), frame);
+    ensemble_->setObjectName(QStringLiteral("ensemble"));
+    auto* options = new QButtonGroup(this);
+    auto* optionRow = new QHBoxLayout;
+    optionRow->setSpacing(24);
+    optionRow->addStretch();
+    for (QRadioButton* r : {actuels_, archives_, ensemble_}) {
+        options->addButton(r);
+        optionRow->addWidget(r);
+    }
+    optionRow->addStretch();
+    ensemble_->setChecked(true);
+
+    auto* separator = new QFrame(frame);
+    separator->setFrameShape(QFrame::HLine);
+    separator->setFrameShadow(QFrame::Sunken);
+
+    const QString boxTexts[3] = {QStringLiteral("Type"), QStringLiteral("Marque"), QStringLiteral("Modèle")};
+    const char* boxNames[3] = {"chk_type", "chk_marque", "chk_modele"};
+    const char* listNames[3] = {"type", "marque", "modele"};
+    const int kinds[3] = {references::Genres, references::Marques, references::Modeles};
+    auto* boxGrid = new QGridLayout;
+    boxGrid->setHorizontalSpacing(16);
+    boxGrid->setVerticalSpacing(12);
+    boxGrid->setColumnMinimumWidth(0, 90);
+    boxGrid->setColumnMinimumWidth(1, 280);
+    for (int i = 0; i < 3; ++i) {
+        boxes_[i] = new QCheckBox(boxTexts[i], frame);
+        boxes_[i]->setObjectName(QString::fromLatin1(boxNames[i]));
+        lists_[i] = new QComboBox(frame);
+        lists_[i]->setObjectName(QString::fromLatin1(listNames[i]));
+        lists_[i]->setMinimumWidth(280);
+        lists_[i]->setMaxVisibleItems(16);
+        // Each list holds its table's names in `ordre` order, the numbers kept alongside; the first
+        // entry is selected when there is one.
+        const references::Entries entries = references::load(s_.db(), kinds[i]);
+        for (int e = 0; e < entries.size(); ++e)
+            lists_[i]->addItem(entries.names[e], entries.nums[e]);
+        lists_[i]->setCurrentIndex(entries.isEmpty() ? -1 : 0);
+        lists_[i]->setVisible(false);
+        connect(boxes_[i], &QCheckBox::toggled, lists_[i], &QWidget::setVisible);
+        boxGrid->addWidget(boxes_[i], i, 0);
+        boxGrid->addWidget(lists_[i], i, 1);
+        // Keep the rows' height while a list is hidden.
+        boxGrid->setRowMinimumHeight(i, lists_[i]->sizeHint().height());
+    }
+    auto* boxRow = new QHBoxLayout;
+    boxRow->addStretch();
+    boxRow->addLayout(boxGrid);
+    boxRow->addStretch();
+
+    auto* frameLayout = new QVBoxLayout(frame);
+    frameLayout->setContentsMargins(20, 16, 20, 16);
+    frameLayout->setSpacing(14);
+    frameLayout->addLayout(optionRow);
+    frameLayout->addWidget(separator);
+    frameLayout->addLayout(boxRow);
+
+    search_ = fleet::commandButton(criteria_, Glyph::Zoom, QString(), QStringLiteral("rechercher"));
+    cancel_ = fleet::commandButton(criteria_, Glyph::Cancel, QString(), QStringLiteral("annuler"));
+    connect(search_, &QToolButton::clicked, this, &Q_Vehicule::search);
+    connect(cancel_, &QToolButton::clicked, this, &Q_Vehicule::cancelCriteria);
+    auto* criteriaCommands = new QHBoxLayout;
+    criteriaCommands->addStretch();
+    criteriaCommands->addWidget(search_);
+    criteriaCommands->addWidget(cancel_);
+    // The frame and its commands stand as one block in the middle of the panel.
+    auto* column = new QVBoxLayout;
+    column->setSpacing(8);
+    column->addWidget(frame);
+    column->addLayout(criteriaCommands);
+    auto* block = new QHBoxLayout;
+    block->addStretch();
+    block->addLayout(column);
+    block->addStretch();
+
+    auto* criteriaLayout = new QVBoxLayout(criteria_);
+    criteriaLayout->setContentsMargins(0, 0, 0, 0);
+    criteriaLayout->setSpacing(10);
+    criteriaLayout->addWidget(criteriaHeading);
+    criteriaLayout->addStretch(2);
+    criteriaLayout->addLayout(block);
+    criteriaLayout->addStretch(3);
+
+    panels_->addWidget(results_);
+    panels_->addWidget(criteria_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->addWidget(panels_);
+
+    // All the vehicles, archived ones included, in register order.
+    fill(vehicles::searchVehicles(s_.db(), {}));
+    showResults(true);
+}
+
+vehicles::SearchCriteria Q_Vehicule::criteria() const
+{
+    vehicles::SearchCriteria c;
+    c.archive = actuels_->isChecked()    ? vehicles::ArchiveChoice::Actuels
+        : archives_->isChecked()         ? vehicles::ArchiveChoice::Archives
+                                         : vehicles::ArchiveChoice::Ensemble;
+    vehicles::RefCriterion* refs[3] = {&c.genre, &c.marque, &c.modele};
+    for (int i = 0; i < 3; ++i) {
+        if (!boxes_[i]->isChecked())
+            continue;
+        const QVariant num = lists_[i]->currentData();
+        *refs[i] = vehicles::RefCriterion::on(num.isValid() ? std::optional<qint64>(num.toLongLong()) : std::nullopt);
+    }
+    return c;
+}
+
+void Q_Vehicule::fill(const QList<vehicles::VehicleFound>& found)
+{
+    // The grid always keeps at least one row; with no vehicle it stays empty and nothing can be chosen.
+    grid_->clearContents();
+    grid_->setRowCount(std::max<qsizetype>(1, found.size()));
+    numbers_.clear();
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    for (int r = 0; r < found.size(); ++r) {
+        const vehicles::VehicleFound& v = found[r];
+        const QString texts[ColumnCount] = {QString::number(r + 1), v.type, v.marque, v.modele, v.annee, v.matricule,
+                                            v.archived ? QStringLiteral("OUI") : QStringLiteral(" ")};
+        for (int c = 0; c < ColumnCount; ++c) {
+            auto* item = new QTableWidgetItem(texts[c]);
+            if (kCentred[c])
+                item->setTextAlignment(Qt::AlignCenter);
+            if (c == ColMatricule) // the registration number keeps its padding blanks visible
+                item->setFont(fixed);
+            grid_->setItem(r, c, item);
+        }
+        numbers_ << v.num;
+    }
+    grid_->clearSelection();
+    if (!numbers_.isEmpty()) {
+        grid_->setCurrentCell(0, ColRow);
+        grid_->selectRow(0);
+    }
+    grid_->scrollToTop();
+}
+
+void Q_Vehicule::showResults(bool on)
+{
+    panels_->setCurrentWidget(on ? results_ : criteria_);
+    if (on)
+        grid_->setFocus(Qt::OtherFocusReason);
+    else
+        search_->setFocus(Qt::OtherFocusReason);
+}
+
+void Q_Vehicule::openCriteria() { showResults(false); }
+
+void Q_Vehicule::cancelCriteria() { showResults(true); }
+
+void Q_Vehicule::search()
+{
+    const QList<vehicles::VehicleFound> found = vehicles::searchVehicles(s_.db(), criteria());
+    if (found.isEmpty()) {
+        s_.ui().message(kNothingFound);
+        return;
+    }
+    fill(found);
+    showResults(true);
+}
+
+int Q_Vehicule::currentRow() const
+{
+    const QModelIndexList rows = grid_->selectionModel()->selectedRows();
+    if (!rows.isEmpty())
+        return rows.first().row();
+    return grid_->currentRow();
+}
+
+void Q_Vehicule::choose()
+{
+    const int row = currentRow();
+    if (numbers_.isEmpty() || row < 0 || row >= numbers_.size())
+        return;
+    s_.saisie = QStringLiteral("OK");
+    s_.echange.set(1, QString::number(numbers_[row]));
+    s_.echange.set(2, grid_->item(row, ColType)->text());
+    s_.echange.set(3, grid_->item(row, ColMarque)->text());
+    chosen_ = true;
+    accept();
+}
+
+void Q_Vehicule::done(int result)
+{
+    if (!chosen_ || result != QDialog::Accepted) {
+        chosen_ = false;
+        s_.saisie = QStringLiteral("NON");
+        result = QDialog::Rejected;
+    }
+    QDialog::done(result);
+}
+
+} // namespace kv
