@@ -295,7 +295,7 @@ void Q_Vehicule::search()
 {
     const QList<vehicles::VehicleFound> found = vehicles::searchVehicles(s_.db(), criteria());
     if (found.isEmpty()) {
-        s_.ui().message(kNothingFound);
+        s_.ui().message(kNothingFound, ui::Icon::Critical, QStringLiteral("ATTENTION"));
         return;
     }
     fill(found);

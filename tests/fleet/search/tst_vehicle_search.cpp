@@ -165,7 +165,7 @@ private slots:
         setCriteria(d, archive, genre, marque, modele);
         d.searchButton()->click();
         if (found.isEmpty()) {
-            QCOMPARE(ui().messages, (QList<ShownMessage>{{kNothingFound, Icon::NoIcon, "ZEB", false}}));
+            QCOMPARE(ui().messages, (QList<ShownMessage>{{kNothingFound, Icon::Critical, "ATTENTION", false}}));
             QVERIFY(d.criteriaPanel()->isVisible());
             QCOMPARE(d.vehicleNumbers(), (QList<qint64>{11, 12, 10, 13, 14, 15})); // the list as it was
             return;
@@ -223,7 +223,7 @@ private slots:
         d.criteriaButton()->click();
         boxes[which]->click();
         d.searchButton()->click();
-        QCOMPARE(ui().messages, (QList<ShownMessage>{{kNothingFound, Icon::NoIcon, "ZEB", false}}));
+        QCOMPARE(ui().messages, (QList<ShownMessage>{{kNothingFound, Icon::Critical, "ATTENTION", false}}));
         QVERIFY(d.criteriaPanel()->isVisible());
         // Unticked again, the same empty list adds no condition.
         boxes[which]->click();
@@ -303,7 +303,7 @@ private slots:
         d.criteriaButton()->click();
         setCriteria(d, ArchiveChoice::Archives, 3, 0, 0);
         d.searchButton()->click();
-        QCOMPARE(ui().messages, (QList<ShownMessage>{{kNothingFound, Icon::NoIcon, "ZEB", false}}));
+        QCOMPARE(ui().messages, (QList<ShownMessage>{{kNothingFound, Icon::Critical, "ATTENTION", false}}));
         QVERIFY(d.criteriaPanel()->isVisible());
         QCOMPARE(d.vehicleNumbers(), (QList<qint64>{12, 10}));
         // Cancel shows the list as it was.
@@ -460,7 +460,7 @@ private slots:
         // Every search finds nothing and says so.
         d.criteriaButton()->click();
         d.searchButton()->click();
-        QCOMPARE(ui().messages, (QList<ShownMessage>{{kNothingFound, Icon::NoIcon, "ZEB", false}}));
+        QCOMPARE(ui().messages, (QList<ShownMessage>{{kNothingFound, Icon::Critical, "ATTENTION", false}}));
     }
 
     void openedThroughTheUiSeam()
