@@ -54,13 +54,11 @@ QLabel* banner(const QString& text, QWidget* parent, const char* name)
 
 } // namespace
 
-Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : QDialog(parent), s_(session)
+Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : SearchDialog(session, parent), s_(session)
 {
     setObjectName(QStringLiteral("Q_Vehicule"));
     setWindowTitle(QStringLiteral(" "));
     setModal(true);
-    // Until a vehicle is chosen, the outcome is a refusal.
-    s_.saisie = QStringLiteral("NON");
 
     panels_ = new QStackedWidget(this);
 
@@ -315,22 +313,7 @@ void Q_Vehicule::choose()
     const int row = currentRow();
     if (numbers_.isEmpty() || row < 0 || row >= numbers_.size())
         return;
-    s_.saisie = QStringLiteral("OK");
-    s_.echange.set(1, QString::number(numbers_[row]));
-    s_.echange.set(2, grid_->item(row, ColType)->text());
-    s_.echange.set(3, grid_->item(row, ColMarque)->text());
-    chosen_ = true;
-    accept();
-}
-
-void Q_Vehicule::done(int result)
-{
-    if (!chosen_ || result != QDialog::Accepted) {
-        chosen_ = false;
-        s_.saisie = QStringLiteral("NON");
-        result = QDialog::Rejected;
-    }
-    QDialog::done(result);
+    chooseRow(numbers_[row], grid_->item(row, ColType)->text(), grid_->item(row, ColMarque)->text());
 }
 
 } // namespace kv

@@ -7,7 +7,7 @@
 //   Echange slot 3   the "Marque" cell: a blank then the make's name
 #include "VehicleSearch.h"
 
-#include <QDialog>
+#include "core/search/SearchDialog.h"
 
 class QCheckBox;
 class QComboBox;
@@ -20,7 +20,7 @@ namespace kv {
 
 class Session;
 
-class Q_Vehicule : public QDialog {
+class Q_Vehicule : public SearchDialog {
     Q_OBJECT
 public:
     explicit Q_Vehicule(Session& session, QWidget* parent = nullptr);
@@ -56,7 +56,6 @@ public:
     void cancelCriteria();
     void choose();
 
-    void done(int result) override;
 
 private:
     void fill(const QList<vehicles::VehicleFound>& found);
@@ -79,7 +78,6 @@ private:
     QToolButton* search_;
     QToolButton* cancel_;
     QList<qint64> numbers_;
-    bool chosen_ = false;
 };
 
 } // namespace kv

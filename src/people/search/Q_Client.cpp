@@ -40,13 +40,11 @@ QPushButton* command(QWidget* parent, QStyle::StandardPixmap icon, const QString
 
 } // namespace
 
-Q_Client::Q_Client(Session& session, QWidget* parent) : QDialog(parent), s_(session)
+Q_Client::Q_Client(Session& session, QWidget* parent) : SearchDialog(session, parent), s_(session)
 {
     setObjectName(QStringLiteral("Q_Client"));
     setWindowTitle(QStringLiteral("Recherche client"));
     setModal(true);
-    // Until a client is chosen, the outcome is a refusal.
-    s_.saisie = QStringLiteral("NON");
 
     // --- criteria panel ---
     criteria_ = new QGroupBox(QStringLiteral("Recherche  Rapide"), this);
@@ -214,22 +212,7 @@ void Q_Client::choose()
     const int row = selectedRow();
     if (numbers_.isEmpty() || row < 0 || row >= numbers_.size())
         return;
-    s_.saisie = QStringLiteral("OK");
-    s_.echange.set(1, QString::number(numbers_[row]));
-    s_.echange.set(2, model_->item(row, 1)->text());
-    s_.echange.set(3, model_->item(row, 2)->text());
-    chosen_ = true;
-    accept();
-}
-
-void Q_Client::done(int result)
-{
-    if (!chosen_ || result != QDialog::Accepted) {
-        chosen_ = false;
-        s_.saisie = QStringLiteral("NON");
-        result = QDialog::Rejected;
-    }
-    QDialog::done(result);
+    chooseRow(numbers_[row], model_->item(row, 1)->text(), model_->item(row, 2)->text());
 }
 
 } // namespace kv

@@ -7,7 +7,7 @@
 //   Echange slot 3   the "Prénom" cell: a blank then the first name
 #include "ClientSearch.h"
 
-#include <QDialog>
+#include "core/search/SearchDialog.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -20,7 +20,7 @@ namespace kv {
 
 class Session;
 
-class Q_Client : public QDialog {
+class Q_Client : public SearchDialog {
     Q_OBJECT
 public:
     explicit Q_Client(Session& session, QWidget* parent = nullptr);
@@ -43,7 +43,6 @@ public:
     void back();
     void choose();
 
-    void done(int result) override;
 
 private:
     void showResults(bool on);
@@ -63,7 +62,6 @@ private:
     QTableView* list_;
     QStandardItemModel* model_;
     QList<qint64> numbers_;
-    bool chosen_ = false;
 };
 
 } // namespace kv
