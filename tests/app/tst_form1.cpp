@@ -95,8 +95,7 @@ private slots:
     void init()
     {
         f_ = std::make_unique<CoreFixture>();
-        f_->folder->write(".INI", stateBytes(2021, 0));
-        Startup(s()).run();
+        f_->openExercise();
         pictures_ = std::make_unique<MainPictures>();
         display_.applied.clear();
         opened_.clear();

@@ -1,6 +1,7 @@
 #pragma once
 // A temporary program folder with a session over the scripted ui, and helpers to write the settings
 // files the way the installation leaves them.
+#include "core/startup/Startup.h"
 #include "core/state/ProtectedSettings.h"
 #include "core/state/Session.h"
 #include "harness/ScriptedUi.h"
@@ -45,6 +46,13 @@ struct CoreFixture {
     std::unique_ptr<TestFolder> folder = std::make_unique<TestFolder>();
     ScriptedUi ui;
     std::unique_ptr<Session> session = std::make_unique<Session>(folder->path(), ui);
+
+    /// The program as a user finds it after start-up: the exercise of `year` open (the latest one).
+    void openExercise(qint16 year = 2021)
+    {
+        folder->write(".INI", stateBytes(year, 0));
+        Startup(*session).run();
+    }
 
     void reset()
     {

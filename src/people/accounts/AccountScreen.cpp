@@ -397,6 +397,16 @@ fund::Codes AccountScreen::codes(Book book) const
     return c;
 }
 
+void AccountScreen::refresh(Book book)
+{
+    try {
+        fill(book);
+        showBalance();
+    } catch (const db::Error& e) {
+        engineError(e.message());
+    }
+}
+
 void AccountScreen::newLine(Book book)
 {
     fund::Options options;
@@ -404,12 +414,7 @@ void AccountScreen::newLine(Book book)
     const fund::Outcome outcome = fund::enterNew(s_, codes(book), options);
     if (outcome.status == fund::Status::Cancelled)
         return;
-    try {
-        fill(book);
-        showBalance();
-    } catch (const db::Error& e) {
-        engineError(e.message());
-    }
+    refresh(book);
 }
 
 void AccountScreen::changeLine(Book book)
@@ -426,12 +431,7 @@ void AccountScreen::changeLine(Book book)
     const fund::Outcome outcome = fund::enterChange(s_, codes(book), sd.lines[row].num, options);
     if (outcome.status != fund::Status::Written && outcome.status != fund::Status::Missing)
         return;
-    try {
-        fill(book);
-        showBalance();
-    } catch (const db::Error& e) {
-        engineError(e.message());
-    }
+    refresh(book);
 }
 
 void AccountScreen::deleteLine(Book book)
@@ -449,11 +449,11 @@ void AccountScreen::deleteLine(Book book)
                                             {sd.lines[row].num, person_, kind_.contrepartie});
         if (deleted == 0)
             s_.ui().message(QStringLiteral("Mouvement altéré"), ui::Icon::Information, QStringLiteral("ATTENTION"));
-        fill(book);
-        showBalance();
     } catch (const db::Error& e) {
         engineError(e.message());
+        return;
     }
+    refresh(book);
 }
 
 void AccountScreen::print()

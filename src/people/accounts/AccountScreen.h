@@ -77,6 +77,8 @@ private:
     void fill(ledger::Book book);
     void fillRentals();
     void showBalance();
+    /// Reads a list again and shows the new balance (an engine error is shown, not thrown).
+    void refresh(ledger::Book book);
     /// Reports an engine error with its own message.
     void engineError(const QString& message);
 

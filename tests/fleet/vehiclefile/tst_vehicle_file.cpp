@@ -69,8 +69,7 @@ private slots:
     void init()
     {
         f_ = std::make_unique<CoreFixture>();
-        f_->folder->write(".INI", stateBytes(2021, 0));
-        Startup(s()).run();
+        f_->openExercise();
         exec("INSERT INTO Genres (num, denom) VALUES (2, 'Camionnette')");
         exec("INSERT INTO Marques (num, denom) VALUES (2, 'Renault  ')");
         exec("INSERT INTO Modeles (num, denom) VALUES (2, ' Master')");

@@ -125,8 +125,7 @@ private slots:
     void init()
     {
         f_ = std::make_unique<CoreFixture>();
-        f_->folder->write(".INI", stateBytes(2021, 0));
-        Startup(s()).run();
+        f_->openExercise();
         QVERIFY(s().isOpen());
         ui().clear();
     }
