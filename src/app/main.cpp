@@ -15,6 +15,8 @@
 #include "people/registers/j_AGENT.h"
 #include "platform/os/Display.h"
 #include "platform/reports/ReportPreview.h"
+#include "platform/ui/ErrorLog.h"
+#include "platform/ui/GuardedApplication.h"
 #include "platform/ui/QtUi.h"
 
 #include <QApplication>
@@ -23,7 +25,7 @@
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    kv::ui::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kavorel"));
 
     // Qt's own texts (Yes/No buttons, file and print dialogs) in French.
@@ -38,6 +40,22 @@ int main(int argc, char** argv)
     });
 
     kv::Session session(QApplication::applicationDirPath(), ui);
+    kv::ui::errorLog().setPath(session.programFile(kv::ui::kErrorLogName));
+    kv::ui::errorLog().write(QStringLiteral("Démarrage"));
+    // The last-resort guard: an error a screen let out is shown and the program goes on; a program end
+    // requested from inside a screen (a connection that cannot be re-established) ends every loop.
+    app.setUi(&ui);
+    app.setHandler([](std::exception_ptr error) {
+        try {
+            std::rethrow_exception(error);
+        } catch (const kv::ProgramEnd& end) {
+            kv::ui::errorLog().write(QStringLiteral("Fin du programme demandée"));
+            QApplication::exit(end.code ? end.code : 1);
+            return true;
+        } catch (...) {
+        }
+        return false;
+    });
     try {
         kv::Startup(session).run();
     } catch (const kv::ProgramEnd& end) {
@@ -82,5 +100,7 @@ int main(int argc, char** argv)
     window.show();
     kv::ui::centreWindow(window);
     window.activateWindow();
-    return app.exec();
+    const int code = app.exec();
+    kv::ui::errorLog().write(QStringLiteral("Sortie (%1)").arg(code));
+    return code;
 }

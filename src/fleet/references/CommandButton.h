@@ -1,15 +1,25 @@
 #pragma once
-// The icon commands of the fleet screens: a flat tool button with a drawn picture and a tooltip.
-#include <QString>
+// Transitional: the fleet screens' icon buttons, now drawn by the screen kit.
+#include "core/kit/Glyphs.h"
 
-class QToolButton;
-class QWidget;
+#include <QToolButton>
 
 namespace kv::fleet {
 
-enum class Glyph { New, Edit, Delete, Quit, Filter, Zoom, Print, Down, Up, Confirm, Cancel, Open };
+using Glyph = kit::Glyph;
 
-/// A command button named `objectName`, showing `glyph`, with `tooltip` (empty: no tooltip).
-QToolButton* commandButton(QWidget* parent, Glyph glyph, const QString& tooltip, const QString& objectName, int size = 32);
+inline QToolButton* commandButton(QWidget* parent, Glyph glyph, const QString& tooltip, const QString& objectName,
+                                  int size = 32)
+{
+    auto* b = new QToolButton(parent);
+    b->setObjectName(objectName);
+    b->setIcon(kit::icon(glyph, size));
+    b->setIconSize(QSize(size, size));
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::TabFocus);
+    if (!tooltip.isEmpty())
+        b->setToolTip(tooltip);
+    return b;
+}
 
 } // namespace kv::fleet

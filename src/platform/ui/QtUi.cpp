@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace kv::ui {
 
 namespace {
@@ -23,24 +25,45 @@ QMessageBox::Icon toQt(Icon icon)
 }
 } // namespace
 
-void centreWindow(QWidget& window)
+QRect availableArea(const QWidget& window)
 {
     QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
-    if (!screen)
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+void centreWindow(QWidget& window)
+{
+    const QRect area = availableArea(window);
+    if (!area.isValid())
         return;
-    const QRect area = screen->geometry();
-    const QSize size = window.frameGeometry().size().isValid() ? window.frameGeometry().size() : window.size();
-    window.move(area.x() + area.width() / 2 - size.width() / 2, area.y() + area.height() / 2 - size.height() / 2);
+    QSize size = window.frameGeometry().size().isValid() ? window.frameGeometry().size() : window.size();
+    if (!window.isVisible())
+        size += kFrameAllowance;
+    const int x = area.x() + area.width() / 2 - size.width() / 2;
+    const int y = area.y() + area.height() / 2 - size.height() / 2;
+    window.move(std::max(x, area.x()), std::max(y, area.y()));
+}
+
+void placeOnScreen(QWidget& window)
+{
+    // A screen that chose its own size keeps it; others take the size their layout asks for.
+    if (!window.testAttribute(Qt::WA_Resized))
+        window.adjustSize();
+    const QRect area = availableArea(window);
+    if (area.isValid()) {
+        const QSize limit = area.size() - kFrameAllowance;
+        window.setMinimumSize(window.minimumSizeHint().boundedTo(limit).boundedTo(window.size()).expandedTo(QSize(0, 0)));
+        window.setMaximumSize(window.maximumSize().boundedTo(limit));
+        window.resize(window.size().boundedTo(limit));
+    }
+    centreWindow(window);
 }
 
 void QtUi::beep() { QApplication::beep(); }
 
 int QtUi::showModal(QDialog& screen)
 {
-    // A screen that chose its own size keeps it; others take the size their layout asks for.
-    if (!screen.testAttribute(Qt::WA_Resized))
-        screen.adjustSize();
-    centreWindow(screen);
+    placeOnScreen(screen);
     return screen.exec();
 }
 

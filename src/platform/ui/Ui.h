@@ -2,6 +2,8 @@
 // The seam between the program's logic and the window system: message boxes, beeps, modal screens,
 // report previews and desktop requests. Production uses QtUi; tests use a scripted implementation
 // that answers from a queue and records everything shown.
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 class QDialog;
@@ -43,7 +45,17 @@ protected:
 };
 
 /// Centres a window on the screen it is on: top = half the screen height - half the window height,
-/// left likewise.
+/// left likewise; a window never starts above or left of the screen's usable area.
 void centreWindow(QWidget& window);
+
+/// The usable area of the screen a window is on (the screen less its panels), or an empty rectangle
+/// when there is no screen.
+QRect availableArea(const QWidget& window);
+/// What the window manager's frame and title bar take around a window, kept free when sizing.
+inline constexpr QSize kFrameAllowance{16, 48};
+/// Makes a screen fit the usable area before it is shown: a size no larger than the area, a minimum
+/// size of its own so that its layout never widens it later (a panel opening squeezes the list instead),
+/// and centred.
+void placeOnScreen(QWidget& window);
 
 } // namespace kv::ui

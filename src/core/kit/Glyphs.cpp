@@ -1,10 +1,9 @@
-#include "CommandButton.h"
+#include "Glyphs.h"
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QToolButton>
 
-namespace kv::fleet {
+namespace kv::kit {
 
 namespace {
 
@@ -106,6 +105,18 @@ QPixmap draw(Glyph g, int size, bool disabled)
         p.drawLine(QPointF(8, 8), QPointF(24, 24));
         p.drawLine(QPointF(24, 8), QPointF(8, 24));
         break;
+    case Glyph::Search:
+        p.setBrush(col("#ffffff"));
+        p.drawRect(QRectF(4, 4, 16, 20));
+        p.drawLine(QPointF(8, 10), QPointF(16, 10));
+        p.drawLine(QPointF(8, 15), QPointF(13, 15));
+        p.setBrush(col("#dff0ff"));
+        p.drawEllipse(QPointF(19, 19), 6, 6);
+        p.setPen(QPen(col("#2b4a6f"), 3.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(23.5, 23.5), QPointF(28, 28));
+        break;
+    case Glyph::None:
+        break;
     case Glyph::Open:
         p.setBrush(col("#f3d27a"));
         p.drawRect(QRectF(4, 9, 24, 17));
@@ -121,20 +132,14 @@ QPixmap draw(Glyph g, int size, bool disabled)
 
 } // namespace
 
-QToolButton* commandButton(QWidget* parent, Glyph glyph, const QString& tooltip, const QString& objectName, int size)
+QIcon icon(Glyph glyph, int size)
 {
-    auto* b = new QToolButton(parent);
-    b->setObjectName(objectName);
-    QIcon icon;
-    icon.addPixmap(draw(glyph, size, false), QIcon::Normal);
-    icon.addPixmap(draw(glyph, size, true), QIcon::Disabled);
-    b->setIcon(icon);
-    b->setIconSize(QSize(size, size));
-    b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::TabFocus);
-    if (!tooltip.isEmpty())
-        b->setToolTip(tooltip);
-    return b;
+    QIcon result;
+    if (glyph == Glyph::None)
+        return result;
+    result.addPixmap(draw(glyph, size, false), QIcon::Normal);
+    result.addPixmap(draw(glyph, size, true), QIcon::Disabled);
+    return result;
 }
 
-} // namespace kv::fleet
+} // namespace kv::kit

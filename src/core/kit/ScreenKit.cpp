@@ -1,0 +1,261 @@
+#include "ScreenKit.h"
+
+#include "platform/ui/Ui.h"
+
+#include <QDialog>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTableView>
+
+namespace kv::kit {
+
+namespace {
+const QString kBandStyle = QStringLiteral(
+    "QLabel { color: #ffffff; background: #2b4a6f; padding: 6px 14px; border-radius: 4px; font-weight: bold; }");
+const QString kHeadingStyle = QStringLiteral("QLabel { color: #1f3b5c; padding: 4px; font-weight: bold; }");
+constexpr int kIconSize = 22;
+} // namespace
+
+// ---- title band -----------------------------------------------------------------------------------------
+
+QLabel* titleBand(const QString& text, QWidget* parent, const QString& objectName)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(objectName);
+    QFont f = l->font();
+    f.setBold(true);
+    f.setPointSize(f.pointSize() + 5);
+    l->setFont(f);
+    l->setStyleSheet(kBandStyle);
+    l->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    return l;
+}
+
+QLabel* panelHeading(const QString& text, QWidget* parent, const QString& objectName)
+{
+    auto* l = new QLabel(text, parent);
+    if (!objectName.isEmpty())
+        l->setObjectName(objectName);
+    QFont f = l->font();
+    f.setBold(true);
+    f.setPointSize(f.pointSize() + 2);
+    l->setFont(f);
+    l->setStyleSheet(kHeadingStyle);
+    l->setAlignment(Qt::AlignCenter);
+    l->setWordWrap(true);
+    return l;
+}
+
+// ---- commands -------------------------------------------------------------------------------------------
+
+CommandLook look(Command command)
+{
+    switch (command) {
+    case Command::New: return {Glyph::New, QStringLiteral("Nouveau"), QKeySequence(Qt::ALT | Qt::Key_N)};
+    case Command::Edit: return {Glyph::Edit, QStringLiteral("Modifier"), QKeySequence(Qt::ALT | Qt::Key_M)};
+    case Command::Delete: return {Glyph::Delete, QStringLiteral("Supprimer"), QKeySequence(Qt::ALT | Qt::Key_S)};
+    case Command::Filter: return {Glyph::Filter, QStringLiteral("Filtre"), QKeySequence(Qt::ALT | Qt::Key_F)};
+    case Command::Zoom: return {Glyph::Zoom, QStringLiteral("ZOOM"), QKeySequence(Qt::ALT | Qt::Key_Z)};
+    case Command::Print: return {Glyph::Print, QStringLiteral("Imprimer"), QKeySequence(Qt::ALT | Qt::Key_I)};
+    case Command::Quit: return {Glyph::Quit, QStringLiteral("Quitter"), QKeySequence(Qt::ALT | Qt::Key_Q)};
+    case Command::Close: return {Glyph::Quit, QStringLiteral("Fermer"), QKeySequence(Qt::ALT | Qt::Key_Q)};
+    case Command::Confirm: return {Glyph::Confirm, QStringLiteral("Valider"), QKeySequence(Qt::ALT | Qt::Key_V)};
+    case Command::Cancel: return {Glyph::Cancel, QStringLiteral("Annuler"), QKeySequence(Qt::ALT | Qt::Key_A)};
+    case Command::Down: return {Glyph::Down, QStringLiteral("Bas"), QKeySequence(Qt::CTRL | Qt::Key_End)};
+    case Command::Up: return {Glyph::Up, QStringLiteral("Haut"), QKeySequence(Qt::CTRL | Qt::Key_Home)};
+    case Command::Search: return {Glyph::Search, QStringLiteral("Rechercher"), QKeySequence(Qt::ALT | Qt::Key_R)};
+    case Command::Open: return {Glyph::Open, QStringLiteral("Table"), QKeySequence(Qt::ALT | Qt::Key_T)};
+    }
+    return {Glyph::None, QString(), QKeySequence()};
+}
+
+QToolButton* commandButton(QWidget* parent, Glyph glyph, const QString& text, const QString& objectName,
+                           const QKeySequence& key, const QString& tooltip)
+{
+    auto* b = new QToolButton(parent);
+    b->setObjectName(objectName);
+    b->setText(text);
+    b->setIcon(icon(glyph, kIconSize));
+    b->setIconSize(QSize(kIconSize, kIconSize));
+    b->setToolButtonStyle(text.isEmpty() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextBesideIcon);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::TabFocus);
+    b->setCursor(Qt::PointingHandCursor);
+    if (!key.isEmpty())
+        b->setShortcut(key);
+    b->setToolTip(tooltip.isEmpty() ? text : tooltip);
+    return b;
+}
+
+QToolButton* commandButton(QWidget* parent, Command command, const QString& objectName, const QString& text)
+{
+    const CommandLook l = look(command);
+    const QString shown = text.isEmpty() ? l.text : text;
+    return commandButton(parent, l.glyph, shown, objectName, l.key, shown);
+}
+
+CommandBar::CommandBar(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("barreCommandes"));
+    row_ = new QHBoxLayout(this);
+    row_->setContentsMargins(0, 2, 0, 2);
+    row_->setSpacing(2);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    // The bar may be narrower than all its commands' texts on a small screen: it never forces the window wider.
+    setMinimumWidth(0);
+}
+
+QToolButton* CommandBar::add(Glyph glyph, const QString& text, const QString& objectName, const QKeySequence& key,
+                             const QString& tooltip)
+{
+    QToolButton* b = commandButton(this, glyph, text, objectName, key, tooltip);
+    row_->addWidget(b);
+    commands_ << b;
+    return b;
+}
+
+QToolButton* CommandBar::add(Command command, const QString& objectName, const QString& text)
+{
+    QToolButton* b = commandButton(this, command, objectName, text);
+    row_->addWidget(b);
+    commands_ << b;
+    return b;
+}
+
+void CommandBar::addGap() { row_->addSpacing(10); }
+
+void CommandBar::addStretch() { row_->addStretch(); }
+
+void CommandBar::addWidget(QWidget* widget) { row_->addWidget(widget); }
+
+QToolButton* CommandBar::command(const QString& objectName) const
+{
+    for (QToolButton* b : commands_)
+        if (b->objectName() == objectName)
+            return b;
+    return nullptr;
+}
+
+void CommandBar::setCommandsEnabled(bool enabled)
+{
+    for (QToolButton* b : commands_)
+        b->setEnabled(enabled);
+}
+
+PanelButtons panelButtons(QWidget* parent, const QString& confirmName, const QString& cancelName)
+{
+    PanelButtons p;
+    p.row = new QWidget(parent);
+    auto* row = new QHBoxLayout(p.row);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addStretch();
+    p.confirm = commandButton(p.row, Command::Confirm, confirmName);
+    p.cancel = commandButton(p.row, Command::Cancel, cancelName);
+    row->addWidget(p.confirm);
+    row->addWidget(p.cancel);
+    return p;
+}
+
+// ---- grids ---------------------------------------------------------------------------------------------
+
+void setupGrid(QTableView* grid)
+{
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setAlternatingRowColors(true);
+    grid->setWordWrap(false);
+    grid->setTextElideMode(Qt::ElideRight);
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 8);
+    grid->horizontalHeader()->setHighlightSections(false);
+    grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    grid->horizontalHeader()->setMinimumSectionSize(28);
+    // Content sizing looks at the first rows only: large lists stay fast.
+    grid->horizontalHeader()->setResizeContentsPrecision(200);
+    grid->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    grid->setMinimumSize(200, 120);
+    grid->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+void fitColumns(QTableView* grid, int stretchColumn)
+{
+    QHeaderView* header = grid->horizontalHeader();
+    header->setStretchLastSection(false);
+    const int count = header->count();
+    for (int c = 0; c < count; ++c)
+        header->setSectionResizeMode(c, c == stretchColumn ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
+}
+
+QFont amountFont()
+{
+    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    f.setBold(true);
+    return f;
+}
+
+QLineEdit* totalField(QWidget* parent, const QString& objectName)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(objectName);
+    e->setReadOnly(true);
+    e->setFocusPolicy(Qt::NoFocus);
+    e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    e->setFont(amountFont());
+    e->setMinimumWidth(QFontMetrics(e->font()).horizontalAdvance(QStringLiteral("-999 999 999.00 ")) + 12);
+    e->setStyleSheet(QStringLiteral("QLineEdit { background: #f4f7fb; }"));
+    return e;
+}
+
+// ---- side panel ----------------------------------------------------------------------------------------
+
+SidePanel::SidePanel(int width, QWidget* parent) : QStackedWidget(parent)
+{
+    setObjectName(QStringLiteral("panneauLateral"));
+    empty_ = new QWidget(this);
+    addWidget(empty_);
+    setFixedWidth(width);
+    hide();
+}
+
+void SidePanel::addPanel(QWidget* panel) { addWidget(panel); }
+
+void SidePanel::open(QWidget* panel)
+{
+    setCurrentWidget(panel ? panel : empty_);
+    setHidden(panel == nullptr);
+}
+
+// ---- the window ----------------------------------------------------------------------------------------
+
+void sizeScreen(QDialog& screen, QSize preferred, const QList<QWidget*>& sides)
+{
+    QSize needed = preferred;
+    if (QLayout* layout = screen.layout()) {
+        // Measure the layout with every side shown, so that none widens the window when it opens.
+        QList<bool> hidden;
+        for (QWidget* side : sides) {
+            hidden << side->isHidden();
+            side->setHidden(false);
+        }
+        layout->invalidate();
+        layout->activate();
+        needed = needed.expandedTo(layout->minimumSize());
+        for (int i = 0; i < sides.size(); ++i)
+            sides[i]->setHidden(hidden[i]);
+        layout->invalidate();
+    }
+    const QRect area = ui::availableArea(screen);
+    if (area.isValid())
+        needed = needed.boundedTo(area.size() - ui::kFrameAllowance);
+    screen.resize(needed);
+}
+
+} // namespace kv::kit

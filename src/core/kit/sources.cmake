@@ -1,0 +1,4 @@
+list(APPEND KV_CORE_SOURCES
+    kit/Glyphs.h kit/Glyphs.cpp
+    kit/ScreenKit.h kit/ScreenKit.cpp
+    kit/Guard.h kit/Guard.cpp)
