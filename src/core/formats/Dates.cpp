@@ -3,6 +3,8 @@
 #include "core/formats/Numbers.h"
 #include "platform/ui/Ui.h"
 
+#include <QDate>
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -22,7 +24,32 @@ TypedDate formatDateTyping(const QString& text)
     return shaped;
 }
 
-int dateCheck(const QString& text, ui::Ui& ui)
+namespace {
+
+/// A text "dd/mm/yyyy" (trailing blanks allowed) that names a day of the calendar, leap years by
+/// the Gregorian rule.
+bool isCalendarDay(const QString& text)
+{
+    QStringView date(text);
+    while (!date.isEmpty() && date.back().isSpace())
+        date.chop(1);
+    if (date.size() != 10 || date[2] != u'/' || date[5] != u'/')
+        return false;
+    int parts[3] = {0, 0, 0};
+    const int starts[3] = {0, 3, 6};
+    const int lengths[3] = {2, 2, 4};
+    for (int p = 0; p < 3; ++p)
+        for (int i = starts[p]; i < starts[p] + lengths[p]; ++i) {
+            const QChar c = date[i];
+            if (c < u'0' || c > u'9')
+                return false;
+            parts[p] = parts[p] * 10 + (c.unicode() - u'0');
+        }
+    return QDate::isValid(parts[2], parts[1], parts[0]);
+}
+
+/// Counts the failing rules of dateCheck, calling `failed` for each.
+template <typename OnFailure> int failedDateRules(const QString& text, OnFailure failed)
 {
     const QStringView view(text);
     const QStringView dayText = view.mid(0, 2);
@@ -34,7 +61,7 @@ int dateCheck(const QString& text, ui::Ui& ui)
     int failures = 0;
     auto rule = [&](bool fails) {
         if (fails) {
-            ui.beep();
+            failed();
             ++failures;
         }
     };
@@ -59,7 +86,22 @@ int dateCheck(const QString& text, ui::Ui& ui)
     }
 
     rule(text.size() < 10);
-    return failures > 0 ? 1 : 0;
+    // What passes the rules above must still be a day the calendar has, or it could not be stored.
+    if (failures == 0)
+        rule(!isCalendarDay(text));
+    return failures;
+}
+
+} // namespace
+
+int dateCheck(const QString& text, ui::Ui& ui)
+{
+    return failedDateRules(text, [&ui] { ui.beep(); }) > 0 ? 1 : 0;
+}
+
+bool isValidDate(const QString& text)
+{
+    return failedDateRules(text, [] {}) == 0;
 }
 
 QString normaliseDate(const QString& text)

@@ -23,10 +23,18 @@ TypedDate formatDateTyping(const QString& text);
 /// rule beeps once, so a bad date can beep several times:
 ///   day > 31; day < 1; month > 12; year < 1900; month < 1;
 ///   too many days for the month, when the month is written with two digits "01".."12"
-///   (February: the day characters compared as text with "29" when the year divides by 4 -
-///   no century rule - and with "28" otherwise);
-///   fewer than 10 characters.
+///   (February: the day characters compared as text with "29" when the year divides by 4 and
+///   with "28" otherwise);
+///   fewer than 10 characters;
+/// and, when none of these failed, a text that is not a real calendar day written "dd/mm/yyyy"
+/// (trailing blanks allowed) beeps once more and is refused: 29/02/1900 and 29/02/2100 (no leap
+/// day in those years), a month written "2 ", separators other than "/". Such a date could not be
+/// stored. This is the one date check of the program: date fields call it when the focus leaves
+/// them, and screens confirming an entry call isValidDate or checkDateField (FieldRules.h).
 int dateCheck(const QString& text, ui::Ui& ui);
+
+/// Whether dateCheck accepts the text, without a beep.
+bool isValidDate(const QString& text);
 
 /// Turns a date typed with any separators into day/month/year: digits go to group 1, 2 or 3, every
 /// other character moves to the next group (digits beyond group 3 are dropped). 5-3-2021 gives

@@ -2,6 +2,8 @@
 
 #include "core/formats/Dates.h"
 #include "core/formats/KeyFilters.h"
+#include "core/formats/Numbers.h"
+#include "platform/ui/Ui.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -24,18 +26,30 @@ bool isShortcut(const QKeyEvent& key)
 
 bool isTypedCharacter(QChar c) { return c.unicode() >= 32 && c.unicode() != 127; }
 
+/// Where a character typed now goes: it replaces the selection, or is inserted at the cursor.
+std::pair<qsizetype, qsizetype> typingSpan(const QLineEdit& field)
+{
+    if (field.hasSelectedText())
+        return {field.selectionStart(), field.selectionEnd()};
+    return {field.cursorPosition(), field.cursorPosition()};
+}
+
 /// Runs the characters of a key press through a filter. Returns true when the event is consumed
 /// (a character refused or replaced), false when the line edit should handle it as it stands.
-bool filterKeyPress(QLineEdit& field, const QKeyEvent& key, const FieldKeyFilter::Filter& filter)
+bool filterKeyPress(QLineEdit& field, const QKeyEvent& key, const FieldKeyFilter::PlacedFilter& filter)
 {
     if (field.isReadOnly() || isShortcut(key))
         return false;
+    auto run = [&](QChar typed) {
+        const auto [from, to] = typingSpan(field);
+        return filter(field.text(), from, to, typed.unicode());
+    };
     const QString text = key.text();
     if (text.size() == 1) {
         const QChar typed = text.front();
         if (!isTypedCharacter(typed))
             return false;
-        const int code = filter(field.text(), typed.unicode());
+        const int code = run(typed);
         if (code == typed.unicode())
             return false;
         if (code != 0)
@@ -48,17 +62,24 @@ bool filterKeyPress(QLineEdit& field, const QKeyEvent& key, const FieldKeyFilter
     for (QChar typed : text) {
         if (!isTypedCharacter(typed))
             continue;
-        if (const int code = filter(field.text(), typed.unicode()))
+        if (const int code = run(typed))
             field.insert(QString(QChar(char16_t(code))));
     }
     return true;
+}
+
+FieldKeyFilter::PlacedFilter placed(FieldKeyFilter::Filter filter)
+{
+    return [filter = std::move(filter)](const QString& text, qsizetype, qsizetype, int key) { return filter(text, key); };
 }
 
 } // namespace
 
 // --- key filters ---------------------------------------------------------------------------------
 
-FieldKeyFilter::FieldKeyFilter(QLineEdit* field, Filter filter)
+FieldKeyFilter::FieldKeyFilter(QLineEdit* field, Filter filter) : FieldKeyFilter(field, placed(std::move(filter))) {}
+
+FieldKeyFilter::FieldKeyFilter(QLineEdit* field, PlacedFilter filter)
     : QObject(field), field_(field), filter_(std::move(filter))
 {
     field->installEventFilter(this);
@@ -77,8 +98,33 @@ DigitField::DigitField(QLineEdit* field)
 }
 
 DecimalField::DecimalField(QLineEdit* field)
-    : FieldKeyFilter(field, [](const QString& text, int key) { return decimalKey(text, key); })
+    : FieldKeyFilter(
+          field, [](const QString& text, qsizetype from, qsizetype to, int key) { return decimalKey(text, key, from, to); })
 {
+}
+
+// --- checks on confirmation ----------------------------------------------------------------------
+
+namespace {
+
+bool refuseField(QLineEdit& field, ui::Ui& ui, const QString& message)
+{
+    ui.message(message, ui::Icon::Critical, QStringLiteral("ATTENTION"));
+    field.setFocus(Qt::OtherFocusReason);
+    field.selectAll();
+    return false;
+}
+
+} // namespace
+
+bool checkAmountField(QLineEdit& field, ui::Ui& ui)
+{
+    return isWellFormedAmount(field.text()) || refuseField(field, ui, QStringLiteral("Montant incorrect"));
+}
+
+bool checkDateField(QLineEdit& field, ui::Ui& ui, const QString& message)
+{
+    return isValidDate(field.text()) || refuseField(field, ui, message);
 }
 
 // --- selection on entry --------------------------------------------------------------------------
@@ -150,7 +196,7 @@ bool DateField::eventFilter(QObject* watched, QEvent* event)
             field_->setCursorPosition(0);
             return true;
         }
-        return filterKeyPress(*field_, *key, [this](const QString& text, int code) {
+        return filterKeyPress(*field_, *key, [this](const QString& text, qsizetype, qsizetype, int code) {
             return dateKey(text, code, ui_);
         });
     }

@@ -30,14 +30,19 @@ class FieldKeyFilter : public QObject {
     Q_OBJECT
 public:
     using Filter = std::function<int(const QString& fieldText, int key)>;
+    /// A filter that also sees where the character goes: it replaces the characters [from, to) of
+    /// the text (the selection, or the empty span at the cursor).
+    using PlacedFilter = std::function<int(const QString& fieldText, qsizetype from, qsizetype to, int key)>;
     FieldKeyFilter(QLineEdit* field, Filter filter);
 
 protected:
+    FieldKeyFilter(QLineEdit* field, PlacedFilter filter);
+
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QLineEdit* field_;
-    Filter filter_;
+    PlacedFilter filter_;
 };
 
 /// Digits only (digitKey).
@@ -47,12 +52,26 @@ public:
     explicit DigitField(QLineEdit* field);
 };
 
-/// Amounts and other decimal numbers (decimalKey): a comma typed becomes a point.
+/// Amounts and other decimal numbers (decimalKey, with the place of the key): a comma typed becomes
+/// a point, a minus goes only in front. Text pasted is not filtered: confirm the field with
+/// checkAmountField.
 class DecimalField : public FieldKeyFilter {
     Q_OBJECT
 public:
     explicit DecimalField(QLineEdit* field);
 };
+
+/// The check of an amount field when the screen confirms its entry: when the text is not a
+/// well-formed amount (isWellFormedAmount: "12-50", "1.2.3", "--5"...), shows "Montant incorrect"
+/// (critical, "ATTENTION"), gives the field the focus with its text selected, and returns false.
+/// A blank field passes (it reads as 0): a screen that needs an amount checks that first.
+bool checkAmountField(QLineEdit& field, ui::Ui& ui);
+
+/// The check of a date field when the screen confirms its entry: when the text is not a date
+/// that dateCheck accepts (a blank one included), shows `message` (critical, "ATTENTION"), gives the
+/// field the focus with its text selected, and returns false. No beep. A screen where the date
+/// may stay blank checks that first.
+bool checkDateField(QLineEdit& field, ui::Ui& ui, const QString& message = QStringLiteral("Date incorrecte"));
 
 /// Entering the field selects its text from the start: all of it, or its first `length` characters.
 class SelectOnFocus : public QObject {

@@ -15,6 +15,21 @@ int digitKey(int key)
 
 int decimalKey(QStringView fieldText, int key)
 {
+    return decimalKey(fieldText, key, fieldText.size(), fieldText.size());
+}
+
+int decimalKey(QStringView fieldText, int key, qsizetype from, qsizetype to)
+{
+    if (key > 32) {
+        from = qBound<qsizetype>(0, from, fieldText.size());
+        to = qBound<qsizetype>(from, to, fieldText.size());
+        const bool atStart = from == 0;
+        const bool signFollows = atStart && fieldText.mid(to).startsWith(u'-');
+        if (key == '-')
+            return atStart && !signFollows ? key : 0;
+        if (signFollows)
+            return 0;   // nothing goes in front of the sign
+    }
     const bool hasPoint = fieldText.contains(u'.');
     if (key == ',')
         return hasPoint ? 0 : '.';

@@ -16,9 +16,16 @@ inline constexpr int kEnterKey = 13;
 /// Digits only: a key above 32 that is not a digit is cancelled (a blank, 32, passes).
 int digitKey(int key);
 
-/// Decimal number (amounts): digits, "-" anywhere and one "."; a comma becomes a point while the
-/// field holds none; blanks and every other key above 32 are cancelled.
+/// Decimal number (amounts), for a key typed at the end of the field: digits and one "."; a comma
+/// becomes a point while the field holds none; a "-" only into an empty field; blanks and every
+/// other key above 32 are cancelled.
 int decimalKey(QStringView fieldText, int key);
+
+/// The same for a key whose character replaces the characters [from, to) of the field's text (the
+/// selection, or the empty span at the cursor): a "-" is accepted only as the first character of the
+/// text and when the rest does not start with one, and nothing can be typed in front of a leading
+/// "-". The point rules look at the whole text, selection included.
+int decimalKey(QStringView fieldText, int key, qsizetype from, qsizetype to);
 
 /// Typing a date "dd/mm/yyyy": the digits allowed depend on the field's length before the key
 /// (0: 0-3, 1: 0-9, 3: 0-1, 4: 0-9, 6 to 9: 0-9; 2, 5 and 10 or more: any key). At a filtering length

@@ -97,6 +97,39 @@ double readNumber(QStringView text)
     return value + 0.0;   // no negative zero
 }
 
+std::optional<double> parseAmount(QStringView text)
+{
+    std::string number;
+    bool digits = false;
+    bool point = false;
+    for (QChar c : text) {
+        if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r')
+            continue;
+        if (c >= u'0' && c <= u'9') {
+            number += char(c.unicode());
+            digits = true;
+        } else if (c == u'.' && !point) {
+            number += '.';
+            point = true;
+        } else if (c == u'-' && number.empty()) {
+            number += '-';
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (number.empty())
+        return 0.0;
+    if (!digits)
+        return std::nullopt;
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (ec != std::errc() || end != number.data() + number.size())
+        return std::nullopt;   // beyond the range of a double
+    return value + 0.0;        // no negative zero
+}
+
+bool isWellFormedAmount(QStringView text) { return parseAmount(text).has_value(); }
+
 double round2(double value)
 {
     const Decimal d = roundDecimal(value, 2);

@@ -7,6 +7,7 @@
 // binary, yet rounds to 1.01 like 0.125 rounds to 0.13. Halves go away from zero.
 #include <QString>
 #include <QStringView>
+#include <optional>
 
 namespace kv {
 
@@ -14,6 +15,17 @@ namespace kv {
 /// are read up to the first other character. An empty text, or one starting with another
 /// character, reads as 0. "1 234.50 " -> 1234.5, "12,5" -> 12, "abc" -> 0.
 double readNumber(QStringView text);
+
+/// Reads an amount typed by the user, refusing what is not a well-formed number: blanks anywhere
+/// are skipped (as readNumber does); what remains must be an optional leading "-", then digits with
+/// at most one "." among or around them, with at least one digit. An empty or blank text reads as
+/// 0 (a screen that needs an amount says "Montant omis" first). Anything else - "12-50", "1.2.3",
+/// "--5", "5-", "+5", "12,5", "1e5", ".", "-" - gives no value, where readNumber would have read a
+/// wrong figure. Accepted: "-12.50", "1 234.50", "12", "12.", ".5".
+std::optional<double> parseAmount(QStringView text);
+
+/// Whether parseAmount gives a value for the text.
+bool isWellFormedAmount(QStringView text);
 
 /// The number rounded to two decimals, halves away from zero: the value shown by "#######0.00",
 /// read back. 0.125 -> 0.13, -0.125 -> -0.13, 1.005 -> 1.01.

@@ -59,8 +59,8 @@ void DatesTest::dateCheck_data()
     QTest::newRow("30 april") << "30/04/2021" << 0 << 0;
     QTest::newRow("28 february") << "28/02/2021" << 0 << 0;
     QTest::newRow("29 february, leap year") << "29/02/2020" << 0 << 0;
-    QTest::newRow("29 february 1900 (no century rule)") << "29/02/1900" << 0 << 0;
-    QTest::newRow("29 february 2100 (no century rule)") << "29/02/2100" << 0 << 0;
+    QTest::newRow("29 february 2000 (divisible by 400)") << "29/02/2000" << 0 << 0;
+    QTest::newRow("29 february 2024") << "29/02/2024" << 0 << 0;
     QTest::newRow("trailing blank") << "25/12/2021 " << 0 << 0;
 
     QTest::newRow("29 february, common year") << "29/02/2021" << 1 << 1;
@@ -81,8 +81,16 @@ void DatesTest::dateCheck_data()
     QTest::newRow("day and month only") << "25/12/" << 1 << 2;
     // February compares the day characters as text.
     QTest::newRow("february day compared as text") << "3a/02/2020" << 1 << 1;
-    // A month not written as two digits gets no month-length test.
-    QTest::newRow("31 of month \"2 \"") << "31/2 /2021" << 0 << 0;
+    // Passes the rules above but is no day of the calendar: one beep more, and refused.
+    QTest::newRow("29 february 1900 (not a leap year)") << "29/02/1900" << 1 << 1;
+    QTest::newRow("29 february 2100 (not a leap year)") << "29/02/2100" << 1 << 1;
+    QTest::newRow("31 of month \"2 \" (no month-length rule)") << "31/2 /2021" << 1 << 1;
+    QTest::newRow("1 of month \" 1\"") << "01/ 1/2021" << 1 << 1;
+    QTest::newRow("points as separators") << "25.12.2021" << 1 << 1;
+    QTest::newRow("blank before the day") << " 5/12/2021" << 1 << 1;
+    QTest::newRow("five-digit year") << "25/12/20211" << 1 << 1;
+    QTest::newRow("text after the year") << "25/12/2021x" << 1 << 1;
+    QTest::newRow("blank inside the year") << "25/12/20 21" << 1 << 1;
 }
 
 void DatesTest::dateCheck()
@@ -94,6 +102,8 @@ void DatesTest::dateCheck()
     QCOMPARE(kv::dateCheck(text, ui), result);
     QCOMPARE(ui.beeps, beeps);
     QVERIFY(ui.messages.isEmpty());
+    // The silent form gives the same answer.
+    QCOMPARE(kv::isValidDate(text), result == 0);
 }
 
 void DatesTest::normaliseDate_data()

@@ -57,6 +57,8 @@ class FieldRulesTest : public QObject {
 private slots:
     void keyFilter_data();
     void keyFilter();
+    void decimalFieldMinusInPlace_data();
+    void decimalFieldMinusInPlace();
     void selectOnFocus_data();
     void selectOnFocus();
 
@@ -70,6 +72,13 @@ private slots:
     void dateFocusLostOutsideTheWindow_data();
     void dateFocusLostOutsideTheWindow();
     void dateShapingSwitchedOff();
+    void dateFocusOutRefusesDaysTheCalendarLacks_data();
+    void dateFocusOutRefusesDaysTheCalendarLacks();
+
+    void amountCheckedOnConfirmation_data();
+    void amountCheckedOnConfirmation();
+    void dateCheckedOnConfirmation_data();
+    void dateCheckedOnConfirmation();
 
     void chain_data();
     void chain();
@@ -90,7 +99,8 @@ void FieldRulesTest::keyFilter_data()
     QTest::newRow("decimal: comma typed as point") << true << "" << "12,5" << "12.5";
     QTest::newRow("decimal: comma after point refused") << true << "12.5" << "," << "12.5";
     QTest::newRow("decimal: one point only") << true << "" << "1,,.2" << "1.2";
-    QTest::newRow("decimal: minus, blanks and letters") << true << "" << "-1-2,3.4 a" << "-1-2.34";
+    QTest::newRow("decimal: minus only in front, no blanks or letters") << true << "" << "-1-2,3.4 a" << "-12.34";
+    QTest::newRow("decimal: minus after digits refused") << true << "12" << "-50" << "1250";
 }
 
 void FieldRulesTest::keyFilter()
@@ -111,6 +121,45 @@ void FieldRulesTest::keyFilter()
     QTest::keyClicks(field, typed);
     QCOMPARE(field->text(), expected);
     QCOMPARE(field->cursorPosition(), expected.size());
+}
+
+void FieldRulesTest::decimalFieldMinusInPlace_data()
+{
+    // The field holds `start` with the cursor at `cursor`, or the characters [cursor, cursor + selected)
+    // selected; then `typed` is typed.
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<int>("cursor");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("minus typed at the start") << "12.50" << 0 << 0 << "-" << "-12.50";
+    QTest::newRow("minus typed inside") << "1250" << 2 << 0 << "-" << "1250";
+    QTest::newRow("second minus at the start") << "-12" << 0 << 0 << "-" << "-12";
+    QTest::newRow("digit in front of the minus") << "-12" << 0 << 0 << "5" << "-12";
+    QTest::newRow("digit after the minus") << "-12" << 1 << 0 << "5" << "-512";
+    QTest::newRow("minus over the selected text") << "12.50" << 0 << 5 << "-3" << "-3";
+    QTest::newRow("minus over a selection inside") << "1250" << 1 << 2 << "-" << "1250";
+}
+
+void FieldRulesTest::decimalFieldMinusInPlace()
+{
+    QFETCH(QString, start);
+    QFETCH(int, cursor);
+    QFETCH(int, selected);
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    Screen screen;
+    QLineEdit* field = screen.fields[0];
+    new DecimalField(field);
+    QVERIFY(screen.show());
+    QVERIFY(Screen::focus(field));
+    field->setText(start);
+    if (selected > 0)
+        field->setSelection(cursor, selected);
+    else
+        field->setCursorPosition(cursor);
+    QTest::keyClicks(field, typed);
+    QCOMPARE(field->text(), expected);
 }
 
 void FieldRulesTest::selectOnFocus_data()
@@ -296,6 +345,117 @@ void FieldRulesTest::dateShapingSwitchedOff()
     QTest::keyClick(field, Qt::Key_Backspace);
     QTest::keyClicks(field, QStringLiteral("25"));
     QCOMPARE(field->text(), QStringLiteral("25/"));
+}
+
+void FieldRulesTest::dateFocusOutRefusesDaysTheCalendarLacks_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("beeps");
+    QTest::newRow("29 february 1900") << "29021900" << "" << 1;
+    QTest::newRow("29 february 2100") << "29022100" << "" << 1;
+    QTest::newRow("29 february 2000") << "29022000" << "29/02/2000" << 0;
+    QTest::newRow("29 february 2024") << "29022024" << "29/02/2024" << 0;
+}
+
+void FieldRulesTest::dateFocusOutRefusesDaysTheCalendarLacks()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    QFETCH(int, beeps);
+    test::ScriptedUi ui;
+    Screen screen;
+    QLineEdit* field = screen.fields[0];
+    new DateField(field, ui);
+    QVERIFY(screen.show());
+    QVERIFY(Screen::focus(field));
+    QTest::keyClicks(field, typed);
+    QTest::keyClick(field, Qt::Key_Tab);
+    settle();
+    QCOMPARE(field->text(), expected);
+    QCOMPARE(QApplication::focusWidget(), expected.isEmpty() ? field : screen.fields[1]);
+    QCOMPARE(ui.beeps, beeps);
+}
+
+// --- checks on confirmation ----------------------------------------------------------------------
+
+void FieldRulesTest::amountCheckedOnConfirmation_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("amount") << "1 234.50" << true;
+    QTest::newRow("negative amount") << "-12.50" << true;
+    QTest::newRow("blank reads as 0") << "" << true;
+    QTest::newRow("minus inside") << "12-50" << false;
+    QTest::newRow("two points") << "1.2.3" << false;
+    QTest::newRow("two minus signs") << "--5" << false;
+    QTest::newRow("point alone") << "." << false;
+}
+
+void FieldRulesTest::amountCheckedOnConfirmation()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    test::ScriptedUi ui;
+    Screen screen;
+    QLineEdit* amount = screen.fields[1];
+    new DecimalField(amount);
+    amount->setText(text);   // pasted: the key filter never saw it
+    QVERIFY(screen.show());
+    QVERIFY(Screen::focus(screen.fields[0]));
+
+    QCOMPARE(checkAmountField(*amount, ui), accepted);
+    QCOMPARE(amount->text(), text);   // never changed: the user corrects it
+    if (accepted) {
+        QVERIFY(ui.messages.isEmpty());
+        QCOMPARE(QApplication::focusWidget(), screen.fields[0]);
+    } else {
+        QCOMPARE(ui.messages, (QList<test::ShownMessage>{{"Montant incorrect", ui::Icon::Critical, "ATTENTION", false}}));
+        QCOMPARE(QApplication::focusWidget(), amount);
+        QCOMPARE(amount->selectedText(), text);
+    }
+    QCOMPARE(ui.beeps, 0);
+}
+
+void FieldRulesTest::dateCheckedOnConfirmation_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");   // the screen's own text, or empty for "Date incorrecte"
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("date") << "25/12/2021" << "" << true;
+    QTest::newRow("29 february 2024") << "29/02/2024" << "" << true;
+    QTest::newRow("29 february 1900") << "29/02/1900" << "" << false;
+    QTest::newRow("31 april") << "31/04/2021" << "" << false;
+    QTest::newRow("day 0") << "00/01/2021" << "" << false;
+    QTest::newRow("incomplete") << "25/12/" << "" << false;
+    QTest::newRow("blank") << "" << "" << false;
+    QTest::newRow("message of the screen") << "30/02/2021" << "Date (1) incorrecte" << false;
+}
+
+void FieldRulesTest::dateCheckedOnConfirmation()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    QFETCH(bool, accepted);
+    test::ScriptedUi ui;
+    Screen screen;
+    QLineEdit* date = screen.fields[1];
+    date->setText(text);
+    QVERIFY(screen.show());
+    QVERIFY(Screen::focus(screen.fields[0]));
+
+    const bool result = message.isEmpty() ? checkDateField(*date, ui) : checkDateField(*date, ui, message);
+    QCOMPARE(result, accepted);
+    QCOMPARE(date->text(), text);
+    if (accepted) {
+        QVERIFY(ui.messages.isEmpty());
+        QCOMPARE(QApplication::focusWidget(), screen.fields[0]);
+    } else {
+        const QString shown = message.isEmpty() ? QStringLiteral("Date incorrecte") : message;
+        QCOMPARE(ui.messages, (QList<test::ShownMessage>{{shown, ui::Icon::Critical, "ATTENTION", false}}));
+        QCOMPARE(QApplication::focusWidget(), date);
+    }
+    QCOMPARE(ui.beeps, 0);
 }
 
 // --- field chains --------------------------------------------------------------------------------

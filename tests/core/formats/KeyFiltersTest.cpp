@@ -14,6 +14,8 @@ private slots:
     void digitKey();
     void decimalKey_data();
     void decimalKey();
+    void decimalKeyInPlace_data();
+    void decimalKeyInPlace();
     void dateKey_data();
     void dateKey();
 };
@@ -51,8 +53,11 @@ void KeyFiltersTest::decimalKey_data()
     QTest::newRow("second point refused") << "1.5" << int('.') << 0;
     QTest::newRow("first point") << "15" << int('.') << int('.');
     QTest::newRow("digit after point") << "1.5" << int('7') << int('7');
-    QTest::newRow("minus after digits") << "12" << int('-') << int('-');
-    QTest::newRow("minus again") << "-1-" << int('-') << int('-');
+    QTest::newRow("minus into empty field") << "" << int('-') << int('-');
+    QTest::newRow("digit after minus") << "-" << int('5') << int('5');
+    QTest::newRow("minus after digits refused") << "12" << int('-') << 0;
+    QTest::newRow("second minus refused") << "-" << int('-') << 0;
+    QTest::newRow("minus after point refused") << "." << int('-') << 0;
     QTest::newRow("blank refused") << "12" << int(' ') << 0;
     QTest::newRow("letter refused") << "12" << int('a') << 0;
     QTest::newRow("plus refused") << "" << int('+') << 0;
@@ -66,6 +71,42 @@ void KeyFiltersTest::decimalKey()
     QFETCH(int, key);
     QFETCH(int, expected);
     QCOMPARE(kv::decimalKey(field, key), expected);
+}
+
+void KeyFiltersTest::decimalKeyInPlace_data()
+{
+    // The key replaces the characters [from, to) of the field: the selection, or the cursor's place.
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("minus at the start") << "12" << 0 << 0 << int('-') << int('-');
+    QTest::newRow("minus inside") << "12" << 1 << 1 << int('-') << 0;
+    QTest::newRow("minus at the end") << "12" << 2 << 2 << int('-') << 0;
+    QTest::newRow("minus before a minus") << "-12" << 0 << 0 << int('-') << 0;
+    QTest::newRow("minus after the minus") << "-12" << 1 << 1 << int('-') << 0;
+    QTest::newRow("minus over the whole text") << "-12.5" << 0 << 5 << int('-') << int('-');
+    QTest::newRow("minus over the sign") << "-12" << 0 << 1 << int('-') << int('-');
+    QTest::newRow("minus over a middle selection") << "123" << 1 << 2 << int('-') << 0;
+    QTest::newRow("digit before the sign") << "-12" << 0 << 0 << int('5') << 0;
+    QTest::newRow("point before the sign") << "-12" << 0 << 0 << int('.') << 0;
+    QTest::newRow("comma before the sign") << "-12" << 0 << 0 << int(',') << 0;
+    QTest::newRow("digit over the sign") << "-12" << 0 << 1 << int('5') << int('5');
+    QTest::newRow("digit after the sign") << "-12" << 1 << 1 << int('5') << int('5');
+    QTest::newRow("digit at the start") << "12" << 0 << 0 << int('5') << int('5');
+    QTest::newRow("point rule sees the selection too") << "1.5" << 0 << 3 << int('.') << 0;
+    QTest::newRow("backspace before the sign") << "-12" << 0 << 0 << kBackspaceKey << kBackspaceKey;
+}
+
+void KeyFiltersTest::decimalKeyInPlace()
+{
+    QFETCH(QString, field);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(int, key);
+    QFETCH(int, expected);
+    QCOMPARE(kv::decimalKey(field, key, from, to), expected);
 }
 
 void KeyFiltersTest::dateKey_data()

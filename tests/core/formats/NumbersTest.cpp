@@ -16,6 +16,8 @@ class NumbersTest : public QObject {
 private slots:
     void readNumber_data();
     void readNumber();
+    void parseAmount_data();
+    void parseAmount();
     void round2_data();
     void round2();
     void round2HalvesGoAwayFromZero();
@@ -52,6 +54,60 @@ void NumbersTest::readNumber()
     QFETCH(QString, text);
     QFETCH(double, expected);
     QCOMPARE(exact(kv::readNumber(text)), exact(expected));
+}
+
+void NumbersTest::parseAmount_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("wellFormed");
+    QTest::addColumn<double>("value");
+    // Accepted, read as readNumber reads them.
+    QTest::newRow("whole number") << "12" << true << 12.0;
+    QTest::newRow("two decimals") << "12.50" << true << 12.5;
+    QTest::newRow("negative") << "-12.50" << true << -12.5;
+    QTest::newRow("blanks between groups") << "1 234.50" << true << 1234.5;
+    QTest::newRow("shown amount with its trailing blank") << "1 234 567.89 " << true << 1234567.89;
+    QTest::newRow("blank after the sign") << "- 3" << true << -3.0;
+    QTest::newRow("tab around") << "\t7\t" << true << 7.0;
+    QTest::newRow("point last") << "12." << true << 12.0;
+    QTest::newRow("no integer digit") << ".5" << true << 0.5;
+    QTest::newRow("negative, no integer digit") << "-.5" << true << -0.5;
+    QTest::newRow("leading zeros") << "007" << true << 7.0;
+    QTest::newRow("zero") << "0" << true << 0.0;
+    QTest::newRow("minus zero reads as zero") << "-0" << true << 0.0;
+    QTest::newRow("empty reads as 0") << "" << true << 0.0;
+    QTest::newRow("blank reads as 0") << "   " << true << 0.0;
+    // Refused: readNumber would have read a wrong figure from them.
+    QTest::newRow("minus inside") << "12-50" << false << 0.0;
+    QTest::newRow("two points") << "1.2.3" << false << 0.0;
+    QTest::newRow("two minus signs") << "--5" << false << 0.0;
+    QTest::newRow("minus last") << "5-" << false << 0.0;
+    QTest::newRow("minus after a blank-separated digit") << "1 -2" << false << 0.0;
+    QTest::newRow("point alone") << "." << false << 0.0;
+    QTest::newRow("minus alone") << "-" << false << 0.0;
+    QTest::newRow("minus and point") << "-." << false << 0.0;
+    QTest::newRow("plus sign") << "+5" << false << 0.0;
+    QTest::newRow("comma") << "12,5" << false << 0.0;
+    QTest::newRow("letter") << "12a" << false << 0.0;
+    QTest::newRow("exponent") << "1e5" << false << 0.0;
+    QTest::newRow("currency after") << "12 DA" << false << 0.0;
+    QTest::newRow("arabic-indic digits") << QString::fromUtf16(u"\u0661\u0662") << false << 0.0;
+    QTest::newRow("no-break space between groups") << QString::fromUtf16(u"1\u00A0234") << false << 0.0;
+    QTest::newRow("beyond a double") << "1" + QString(400, u'0') << false << 0.0;
+}
+
+void NumbersTest::parseAmount()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, wellFormed);
+    QFETCH(double, value);
+    const std::optional<double> amount = kv::parseAmount(text);
+    QCOMPARE(amount.has_value(), wellFormed);
+    QCOMPARE(kv::isWellFormedAmount(text), wellFormed);
+    if (wellFormed) {
+        QCOMPARE(exact(*amount), exact(value));
+        QCOMPARE(exact(*amount), exact(kv::readNumber(text)));   // the same figure as every reader
+    }
 }
 
 void NumbersTest::round2_data()
