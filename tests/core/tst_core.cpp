@@ -218,6 +218,23 @@ private slots:
         QCOMPARE(s().db().scalar("SELECT Taux_CNAS FROM Permn").toDouble(), 7.0);
     }
 
+    void refusedParametersRowIsReportedAndTheProgramGoesOn()
+    {
+        folder().write(".INI", stateBytes(2021, 0));
+        QVERIFY(db::copyFileAtomic(folder().file("ZEB_00.mdb"), folder().file("ZEB_2021.MDB"), nullptr));
+        {
+            db::Database d;
+            d.open(folder().file("ZEB_2021.MDB"));
+            d.execute("DELETE FROM Permn");
+            d.execute("CREATE TRIGGER refuse BEFORE INSERT ON Permn BEGIN SELECT RAISE(ABORT, 'écriture refusée'); END");
+        }
+        QVERIFY(start());
+        QCOMPARE(ui().last().text, QStringLiteral("écriture refusée"));
+        QCOMPARE(ui().last().icon, Icon::Critical);
+        QVERIFY(s().isOpen());
+        QCOMPARE(s().db().scalar("SELECT count(*) FROM Permn").toInt(), 0);
+    }
+
     void spareSecurityFileIsUsed()
     {
         QVERIFY(QFile::rename(folder().file("system.mdw"), folder().file("system.mda")));

@@ -3,6 +3,7 @@
 #include "EnginePassword.h"
 #include "Form12.h"
 #include "core/formats/Names.h"
+#include "core/kit/Guard.h"
 #include "core/passwords/Form_v2.h"
 #include "core/schema/Schema.h"
 #include "core/state/ExerciseStateFile.h"
@@ -74,7 +75,8 @@ void Startup::run()
     ensureExerciseDatabase();
     s_.ouvrir_exercice();
     s_.dernierExercice = true;
-    ensureParameters();
+    // A parameters row the engine refuses to write is reported; the exercise stays open as it is.
+    kit::guarded(s_.ui(), [this] { ensureParameters(); });
 }
 
 void Startup::setTextFormats()
@@ -182,6 +184,7 @@ void Startup::ensureExerciseDatabase()
 
 void Startup::ensureParameters()
 {
+    db::Transaction t(s_.db());
     db::RecordSet permn(s_.db(), schema::Permn);
     if (permn.recordCount() > 0)
         return;
@@ -193,6 +196,7 @@ void Startup::ensureParameters()
     permn.setField(QStringLiteral("Taux_VF"), 0);
     permn.setField(QStringLiteral("arabe"), 1);
     permn.update();
+    t.commit();
 }
 
 } // namespace kv
