@@ -1,0 +1,56 @@
+// The core's own screens fit the smallest supported screen and the usual larger one: the first-exercise
+// dialog, the password prompt and screen, the about box, the presentation and the picture choice.
+#include "core/CoreFixture.h"
+#include "core/about/Auteur.h"
+#include "core/about/FP_imge.h"
+#include "core/about/F_HLP.h"
+#include "core/about/MainPictures.h"
+#include "core/passwords/Form_v2.h"
+#include "core/passwords/New_MPS.h"
+#include "core/startup/Form12.h"
+#include "harness/ScreenFit.h"
+
+#include <QScreen>
+#include <functional>
+
+using namespace kv;
+using namespace kv::test;
+
+class CoreScreensTest : public QObject {
+    Q_OBJECT
+
+    using Make = std::function<std::unique_ptr<QDialog>(Session&, MainPictures&)>;
+
+private slots:
+    void fitsEveryScreen_data()
+    {
+        QTest::addColumn<Make>("make");
+        QTest::newRow("Form12") << Make([](Session& s, MainPictures&) { return std::make_unique<Form12>(s); });
+        QTest::newRow("Form_v2") << Make([](Session& s, MainPictures&) {
+            s.dialogValue = 1;
+            return std::make_unique<Form_v2>(s);
+        });
+        QTest::newRow("New_MPS") << Make([](Session& s, MainPictures&) { return std::make_unique<New_MPS>(s); });
+        QTest::newRow("Auteur") << Make([](Session& s, MainPictures&) { return std::make_unique<Auteur>(s); });
+        QTest::newRow("F_HLP") << Make([](Session& s, MainPictures&) { return std::make_unique<F_HLP>(s); });
+        QTest::newRow("FP_imge") << Make([](Session& s, MainPictures& p) { return std::make_unique<FP_imge>(s, p); });
+    }
+
+    void fitsEveryScreen()
+    {
+        QFETCH(Make, make);
+        CoreFixture f;
+        f.openExercise();
+        MainPictures pictures;
+        for (QScreen* screen : testScreens()) {
+            std::unique_ptr<QDialog> dialog = make(*f.session, pictures);
+            showOn(*dialog, screen);
+            QCOMPARE(outsideScreen(*dialog), QStringList());
+            saveShot(*dialog, QStringLiteral("%1-%2").arg(QString::fromLatin1(QTest::currentDataTag())).arg(screen->geometry().height()));
+            dialog->hide();
+        }
+    }
+};
+
+KV_SCREEN_TEST_MAIN(CoreScreensTest)
+#include "tst_core_screens.moc"
