@@ -231,7 +231,15 @@ ReportPreview::ReportPreview(QWidget* parent)
     updateNavigation();
 }
 
-ReportPreview::~ReportPreview() = default;
+ReportPreview::~ReportPreview()
+{
+    // The document, the view and its page navigator are destroyed with the window's children, once
+    // this part of the window is gone already; the page changes they announce on the way must not
+    // reach it.
+    disconnect(view_->pageNavigator(), nullptr, this, nullptr);
+    disconnect(view_, nullptr, this, nullptr);
+    disconnect(document_, nullptr, this, nullptr);
+}
 
 void ReportPreview::showPreview(const QString& pdfPath, const QString& title, QWidget* parent)
 {

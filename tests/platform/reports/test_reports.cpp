@@ -7,6 +7,9 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPdfDocument>
+#include <QPdfPageNavigator>
+#include <QPdfView>
+#include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
 #include <QAbstractScrollArea>
@@ -167,6 +170,7 @@ private slots:
     // Preview window
     void previewNavigatesPages();
     void previewZooms();
+    void closedPreviewIsNotUpdatedAnyMore();
     void previewRefusesWhatIsNotAPdf();
     void previewPrintsPageRange_data();
     void previewPrintsPageRange();
@@ -827,6 +831,34 @@ void TestReports::previewZooms()
     QTest::mouseClick(fit, Qt::LeftButton);
     QVERIFY(fit->isChecked());
     QCOMPARE(preview.currentPage(), 1);
+}
+
+void TestReports::closedPreviewIsNotUpdatedAnyMore()
+{
+    // Destroying the preview takes its document and view down; the navigator's page change that goes
+    // with it must not reach the preview, whose own part is already gone by then.
+    auto preview = std::make_unique<ReportPreview>();
+    QString error;
+    QVERIFY2(preview->loadPdf(threePagePdf(), &error), qPrintable(error));
+    preview->show();
+    QVERIFY(QTest::qWaitForWindowExposed(preview.get()));
+    preview->lastPage();
+    QCOMPARE(preview->currentPage(), 2);
+
+    auto* view = preview->findChild<QPdfView*>(QStringLiteral("pdfView"));
+    QVERIFY(view);
+    QPointer<QLabel> label = preview->findChild<QLabel*>(QStringLiteral("pageLabel"));
+    QVERIFY(label);
+    const QString sentinel = QStringLiteral("sentinelle");
+    label->setText(sentinel);
+    QStringList labelsSeen;
+    // Connected after the preview's own connection, so it runs after it: any page change announced
+    // while the preview goes down shows whether the preview touched its page label.
+    connect(view->pageNavigator(), &QPdfPageNavigator::currentPageChanged, view, [&] {
+        labelsSeen << (label ? label->text() : QStringLiteral("(détruit)"));
+    });
+    preview.reset();
+    QCOMPARE(labelsSeen, QStringList(labelsSeen.size(), sentinel));
 }
 
 void TestReports::previewRefusesWhatIsNotAPdf()
