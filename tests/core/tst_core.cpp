@@ -13,6 +13,8 @@
 #include "core/startup/Startup.h"
 #include "core/state/ExerciseStateFile.h"
 #include "platform/db/FileOps.h"
+#include "platform/reports/ReportEngine.h"
+#include "platform/reports/SqlGuard.h"
 
 #include <QDate>
 #include <QDir>
@@ -22,6 +24,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextDocument>
 
 using namespace kv;
 using namespace kv::test;
@@ -589,6 +592,62 @@ private slots:
         const QString text = pdf.getAllText(0).text();
         QVERIFY2(text.contains("ALPHA") && text.contains("GAMMA") && !text.contains("BETA"), qPrintable(text));
         QVERIFY(text.contains("FLOTTE SARL") && text.contains("Liste des agents"));
+    }
+
+    void everyTemplateShowsTheFourthIdentityFieldOnlyWhenGiven_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("field4");
+        const QStringList templates = QDir(QStringLiteral(KAVOREL_SOURCE_DIR "/templates")).entryList({"*.RPT"}, QDir::Files);
+        QVERIFY(templates.contains("B_Achat.RPT") && templates.contains("Liste_V.RPT"));
+        for (const QString& name : templates) {
+            QTest::addRow("%s, field 4 empty", qPrintable(name)) << name << "";
+            QTest::addRow("%s, field 4 given", qPrintable(name)) << name << "Alger";
+        }
+    }
+    void everyTemplateShowsTheFourthIdentityFieldOnlyWhenGiven()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, field4);
+        folder().write(".INI", stateBytes(2021, 0));
+        folder().write("ZEB.CFG", cfgBytes({{37, ProtectedSettings::encodeText("FLOTTE SARL")}, {40, ProtectedSettings::encodeText(field4)}}));
+        QVERIFY(start());
+        s().ecrire_identite();
+        QCOMPARE(s().db().scalar("SELECT ch30 FROM textes").toString(), "(" + field4 + ")");   // stored as built
+
+        QString error;
+        const reports::Template tpl = reports::load(QStringLiteral(KAVOREL_SOURCE_DIR "/templates/") + name, &error);
+        QVERIFY2(tpl.valid, qPrintable(error));
+        QVariantMap params;
+        for (const reports::Query& q : tpl.queries)
+            for (const QString& p : reports::parameterNames(q.sql))
+                params.insert(p, 0);
+        const auto noRows = [](const QString&, const QVariantMap&) { return QList<reports::Row>{}; };
+        const QVariantMap stored = s().db().queryOne("SELECT * FROM textes LIMIT 1").toMap();
+        const QString html = reports::fill(tpl, reportTexts(stored), noRows, params, &error);
+        QVERIFY2(!html.isNull(), qPrintable(error));
+        QTextDocument page;
+        page.setHtml(html);
+        const QString text = page.toPlainText();
+        QVERIFY2(text.contains("FLOTTE SARL"), qPrintable(text));
+        if (field4.isEmpty())
+            QVERIFY2(!text.contains("()"), qPrintable(text));
+        else
+            QVERIFY2(text.contains("(Alger)"), qPrintable(text));
+    }
+
+    void printedHeaderHasNoLoneBrackets()
+    {
+        folder().write(".INI", stateBytes(2021, 0));
+        folder().write("ZEB.CFG", cfgBytes({{37, ProtectedSettings::encodeText("FLOTTE SARL")}}));
+        QVERIFY(start());
+        QVERIFY(printReport(s(), {"Liste_V.RPT", {{"ch4", "Tous"}}, QStringList{}}));
+        QCOMPARE(s().db().scalar("SELECT ch30 FROM textes").toString(), QStringLiteral("()"));
+        QPdfDocument pdf;
+        QCOMPARE(pdf.load(ui().reports.value(0)), QPdfDocument::Error::None);
+        const QString text = pdf.getAllText(0).text();
+        QVERIFY2(text.contains("FLOTTE SARL"), qPrintable(text));
+        QVERIFY2(!text.contains("()") && !text.contains(")("), qPrintable(text));
     }
 
     void missingTemplateStopsBeforeWriting()

@@ -19,6 +19,16 @@ QString reportOutputPath(const QString& templateName)
     return QDir(folder).filePath(QFileInfo(templateName).completeBaseName() + QStringLiteral(".pdf"));
 }
 
+QVariantMap reportTexts(const QVariantMap& stored)
+{
+    QVariantMap texts = stored;
+    QString identity = stored.value(QStringLiteral("ch30")).toString().trimmed();
+    if (identity.startsWith(u'(') && identity.endsWith(u')'))
+        identity = identity.mid(1, identity.size() - 2).trimmed();
+    texts.insert(QStringLiteral("identite4"), identity);
+    return texts;
+}
+
 bool printReport(Session& s, const ReportRequest& request)
 {
     s.reportTemplate = request.templateName;
@@ -56,7 +66,7 @@ bool printReport(Session& s, const ReportRequest& request)
     }
 
     const db::Row textesRow = db.queryOne(QStringLiteral("SELECT * FROM textes LIMIT 1"));
-    const QVariantMap textes = textesRow.toMap();
+    const QVariantMap textes = reportTexts(textesRow.toMap());
     const reports::QueryRunner runner = [&db](const QString& sql, const QVariantMap& bound) {
         QString why;
         if (!db.isReadOnlyQuery(sql, &why))

@@ -23,6 +23,12 @@ struct ReportRequest {
 /// (shown with the engine's message; the data written before the error is rolled back).
 bool printReport(Session& session, const ReportRequest& request);
 
+/// The report texts as templates see them: the stored `textes` record, plus `identite4`, the firm's
+/// fourth identity field alone - `ch30` without the brackets ecrire_identite puts around it, empty
+/// when the field is. A header shows `ch30` only when there is something in it:
+///   {{#textes.identite4}}{{textes.ch30}}{{/textes.identite4}}
+QVariantMap reportTexts(const QVariantMap& stored);
+
 /// Where the rendered PDF of a template goes: a work folder of the user's temporary files.
 QString reportOutputPath(const QString& templateName);
 

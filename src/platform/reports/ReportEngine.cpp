@@ -112,16 +112,24 @@ std::string escapeHtml(const std::string& s)
 
 std::string utf8(const QString& s) { return s.toStdString(); }
 
-// A record as Mustache data: each column's text, also under its lower-case name.
+// A value as Mustache data: its text; an empty one (null included) is false, so that it inserts
+// nothing and a section on it ({{#x}}…{{/x}}) is left out.
+mustache::data valueData(const QVariant& value)
+{
+    const std::string text = utf8(valueText(value));
+    return text.empty() ? mustache::data{false} : mustache::data{text};
+}
+
+// A record as Mustache data: each column's value, also under its lower-case name.
 mustache::data recordData(const QVariantMap& record)
 {
     mustache::data d{mustache::data::type::object};
     for (auto it = record.cbegin(); it != record.cend(); ++it)
-        d.set(utf8(it.key()), utf8(valueText(it.value())));
+        d.set(utf8(it.key()), valueData(it.value()));
     for (auto it = record.cbegin(); it != record.cend(); ++it) {
         const std::string lower = utf8(it.key().toLower());
         if (!d.get(lower))
-            d.set(lower, utf8(valueText(it.value())));
+            d.set(lower, valueData(it.value()));
     }
     return d;
 }

@@ -152,6 +152,8 @@ private slots:
     void insertedValuesAreEscaped();
     void valuesShowAsText_data();
     void valuesShowAsText();
+    void sectionOnAValueShowsWhenItIsNotEmpty_data();
+    void sectionOnAValueShowsWhenItIsNotEmpty();
     void rowHelpersAndEmptyResults();
     void formatHelpers_data();
     void formatHelpers();
@@ -512,6 +514,33 @@ void TestReports::valuesShowAsText()
     QString error;
     const QString html = fill(bodyOnly("[{{params.v}}]"), {}, {}, {{"v", value}}, &error);
     QCOMPARE(html, QStringLiteral("[%1]").arg(text));
+}
+
+void TestReports::sectionOnAValueShowsWhenItIsNotEmpty_data()
+{
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("html");
+    QTest::newRow("null") << QVariant() << "[-]";
+    QTest::newRow("empty text") << QVariant("") << "[-]";
+    QTest::newRow("text") << QVariant("Alger") << "[(Alger)]";
+    QTest::newRow("blank is not empty") << QVariant(" ") << "[( )]";
+    QTest::newRow("zero") << QVariant(0) << "[(0)]";
+    QTest::newRow("false flag shows 0") << QVariant(false) << "[(0)]";
+}
+
+void TestReports::sectionOnAValueShowsWhenItIsNotEmpty()
+{
+    QFETCH(QVariant, value);
+    QFETCH(QString, html);
+    const QString body = "[{{#textes.v}}({{textes.v}}){{/textes.v}}{{^textes.v}}-{{/textes.v}}]";
+    QString error;
+    QCOMPARE(fill(bodyOnly(body), {{"v", value}}, {}, {}, &error), html);
+    // The same for a column inside a row, and for params.
+    const Template inRow = bodyOnly("{{#r}}" + QString(body).replace("textes.v", "v") + "{{/r}}", {Query{"r", "SELECT v FROM t"}});
+    FakeDatabase db;
+    db.answer("FROM t", {Row{{"v", value}}});
+    QCOMPARE(fill(inRow, {}, db.runner(), {}, &error), html);
+    QCOMPARE(fill(bodyOnly(QString(body).replace("textes.v", "params.v")), {}, {}, {{"v", value}}, &error), html);
 }
 
 void TestReports::rowHelpersAndEmptyResults()
