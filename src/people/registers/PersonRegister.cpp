@@ -1,34 +1,36 @@
 #include "PersonRegister.h"
 
+#include "core/formats/Dates.h"
 #include "core/formats/FieldRules.h"
+#include "core/kit/Guard.h"
+#include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
 #include "core/schema/Schema.h"
 #include "core/state/Session.h"
 #include "people/accounts/Accounts.h"
-#include "platform/db/Error.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFormLayout>
+#include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStandardItemModel>
 #include <QTableView>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace kv {
 
 using namespace people;
+using kit::Command;
 
 namespace {
 
 const QString kAttention = QStringLiteral("ATTENTION");
+const QString kIntrouvable = QStringLiteral("Enregistrement introuvable");
 
 /// Every lower-case letter a to z typed becomes its capital.
 int capitalsKey(const QString&, int key) { return key >= 'a' && key <= 'z' ? key - 32 : key; }
@@ -45,20 +47,17 @@ void applyRule(QLineEdit* field, Rule rule)
         new FieldKeyFilter(field, firstCapitalKey);
 }
 
-/// Grid widths are given in twips; the screen shows them at 15 twips a pixel.
-int pixels(int twips) { return twips / 15; }
-
-QToolButton* command(const QString& name, QWidget* parent)
+QFormLayout* compactForm(QWidget* parent)
 {
-    auto* b = new QToolButton(parent);
-    b->setObjectName(name);
-    b->setText(name);
-    b->setToolTip(name);
-    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    b->setMinimumWidth(78);
-    b->setAutoRaise(false);
-    return b;
+    auto* form = new QFormLayout(parent);
+    form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    form->setVerticalSpacing(5);
+    return form;
 }
+
+/// Width of the entry and filter panels beside the list.
+constexpr int kSideWidth = 370;
 
 } // namespace
 
@@ -68,29 +67,30 @@ PersonRegister::PersonRegister(Session& session, const PersonKind& kind, QWidget
     setObjectName(kind.screen);
     setWindowTitle(QStringLiteral(" "));
     auto* layout = new QVBoxLayout(this);
-    auto* heading = new QLabel(kind.panelTitle, this);
-    heading->setObjectName(QStringLiteral("titre"));
-    QFont f = heading->font();
-    f.setPointSize(f.pointSize() + 5);
-    f.setBold(true);
-    heading->setFont(f);
-    heading->setStyleSheet(QStringLiteral("color: #1f3b5c;"));
-    layout->addWidget(heading);
+    layout->addWidget(kit::titleBand(kind.panelTitle, this));
+
+    bar_ = new kit::CommandBar(this);
+    bar_->add(Command::New, QStringLiteral("Nouveau"), this, &PersonRegister::nouveau);
+    bar_->add(Command::Edit, QStringLiteral("Modifier"), this, &PersonRegister::modifier);
+    bar_->add(Command::Delete, QStringLiteral("Supprimer"), this, &PersonRegister::supprimer);
+    bar_->addGap();
+    bar_->add(Command::Filter, QStringLiteral("Filtre"), this, &PersonRegister::filtre);
+    bar_->add(Command::Zoom, QStringLiteral("ZOOM"), this, &PersonRegister::zoom);
+    bar_->add(Command::Print, QStringLiteral("Imprimer"), this, &PersonRegister::imprimer);
+    bar_->addStretch();
+    bar_->add(Command::Quit, QStringLiteral("Quitter"), this, &QDialog::reject);
+    layout->addWidget(bar_);
 
     auto* body = new QHBoxLayout;
-    layout->addLayout(body);
+    layout->addLayout(body, 1);
     buildList();
     body->addWidget(listPanel_, 1);
-    auto* side = new QVBoxLayout;
-    body->addLayout(side);
+    side_ = new kit::SidePanel(kSideWidth, this);
     buildEntry();
     buildFilter();
-    side->addWidget(entryPanel_);
-    side->addWidget(filterPanel_);
-    side->addStretch();
-    entryPanel_->hide();
-    filterPanel_->hide();
+    body->addWidget(side_);
 
+    kit::sizeScreen(*this, QSize(1060, 680), {side_});
     newPerson_ = false;
     fillList();
 }
@@ -103,45 +103,15 @@ void PersonRegister::buildList()
     listPanel_->setObjectName(QStringLiteral("listPanel"));
     auto* v = new QVBoxLayout(listPanel_);
     v->setContentsMargins(0, 0, 0, 0);
-    auto* bar = new QHBoxLayout;
-    v->addLayout(bar);
-    const auto add = [&](const QString& name, void (PersonRegister::*slot)()) {
-        QToolButton* b = command(name, listPanel_);
-        connect(b, &QToolButton::clicked, this, slot);
-        bar->addWidget(b);
-    };
-    add(QStringLiteral("Nouveau"), &PersonRegister::nouveau);
-    add(QStringLiteral("Modifier"), &PersonRegister::modifier);
-    add(QStringLiteral("Supprimer"), &PersonRegister::supprimer);
-    add(QStringLiteral("Filtre"), &PersonRegister::filtre);
-    add(QStringLiteral("ZOOM"), &PersonRegister::zoom);
-    add(QStringLiteral("Imprimer"), &PersonRegister::imprimer);
-    bar->addStretch();
-    QToolButton* quit = command(QStringLiteral("Quitter"), listPanel_);
-    connect(quit, &QToolButton::clicked, this, &QDialog::reject);
-    bar->addWidget(quit);
-
     model_ = new QStandardItemModel(0, kind_.columns.size(), this);
-    int width = 0;
-    for (int c = 0; c < kind_.columns.size(); ++c) {
+    for (int c = 0; c < kind_.columns.size(); ++c)
         model_->setHeaderData(c, Qt::Horizontal, kind_.columns[c].caption);
-        width += pixels(kind_.columns[c].twips);
-    }
     grid_ = new QTableView(listPanel_);
     grid_->setObjectName(QStringLiteral("liste"));
     grid_->setModel(model_);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->verticalHeader()->hide();
-    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
-    grid_->horizontalHeader()->setHighlightSections(false);
-    grid_->setAlternatingRowColors(true);
-    grid_->setWordWrap(false);
-    for (int c = 0; c < kind_.columns.size(); ++c)
-        grid_->setColumnWidth(c, pixels(kind_.columns[c].twips));
-    grid_->horizontalHeader()->setStretchLastSection(true);
-    grid_->setMinimumSize(width + 24, 360);
+    kit::setupGrid(grid_);
+    // The surname takes the spare width; first name, telephone, town and flags fit their content.
+    kit::fitColumns(grid_, 1);
     connect(grid_, &QTableView::doubleClicked, this, [this](const QModelIndex&) { zoom(); });
     v->addWidget(grid_);
 }
@@ -159,37 +129,41 @@ void PersonRegister::buildEntry()
     const bool agent = kind_.type == schema::person::Agent;
     const bool client = kind_.type == schema::person::Client;
 
-    entryPanel_ = new QGroupBox(this);
-    entryPanel_->setObjectName(QStringLiteral("entryPanel"));
-    entryPanel_->setMinimumWidth(330);
-    auto* v = new QVBoxLayout(entryPanel_);
-    entryTitle_ = new QLabel(entryPanel_);
-    entryTitle_->setObjectName(QStringLiteral("entryTitle"));
-    entryTitle_->setAlignment(Qt::AlignCenter);
-    QFont tf = entryTitle_->font();
-    tf.setBold(true);
-    tf.setPointSize(tf.pointSize() + 2);
-    entryTitle_->setFont(tf);
+    // The entry scrolls inside the panel if a small screen cannot show all its blocks at once.
+    auto* scroll = new QScrollArea(side_);
+    scroll->setObjectName(QStringLiteral("entryPanel"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    entryPanel_ = scroll;
+    auto* page = new QWidget(scroll);
+    scroll->setWidget(page);
+    auto* v = new QVBoxLayout(page);
+    v->setContentsMargins(4, 0, 4, 0);
+    v->setSpacing(6);
+    entryTitle_ = kit::panelHeading(QString(), page, QStringLiteral("entryTitle"));
     v->addWidget(entryTitle_);
 
-    auto* form = new QFormLayout;
-    v->addLayout(form);
-    nom_ = addField(QStringLiteral("nom"), entryPanel_);
+    auto* main = new QWidget(page);
+    auto* form = compactForm(main);
+    form->setContentsMargins(0, 0, 0, 0);
+    v->addWidget(main);
+    nom_ = addField(QStringLiteral("nom"), main);
     applyRule(nom_, Rule::Capitals);
     form->addRow(QStringLiteral("Nom"), nom_);
-    prenom_ = addField(QStringLiteral("prenom"), entryPanel_);
+    prenom_ = addField(QStringLiteral("prenom"), main);
     applyRule(prenom_, agent ? Rule::None : Rule::FirstCapital);
     form->addRow(QStringLiteral("Prénom"), prenom_);
-    fonction_ = addField(QStringLiteral("fonction"), entryPanel_);
+    fonction_ = addField(QStringLiteral("fonction"), main);
     applyRule(fonction_, Rule::FirstCapital);
     if (kind_.hasFonction)
         form->addRow(QStringLiteral("Fonction"), fonction_);
     else
         fonction_->hide();
-    tel_ = addField(QStringLiteral("tel"), entryPanel_);
+    tel_ = addField(QStringLiteral("tel"), main);
     applyRule(tel_, client ? Rule::FirstCapital : Rule::None);
     form->addRow(QStringLiteral("Téléphone"), tel_);
-    ville_ = addField(QStringLiteral("ville"), entryPanel_);
+    ville_ = addField(QStringLiteral("ville"), main);
     applyRule(ville_, client ? Rule::None : Rule::FirstCapital);
     form->addRow(QStringLiteral("Localité"), ville_);
 
@@ -201,11 +175,11 @@ void PersonRegister::buildEntry()
     chain->add(tel_);
     chain->add(ville_);
 
-    salarie_ = new QCheckBox(QStringLiteral("Salarié"), entryPanel_);
+    salarie_ = new QCheckBox(QStringLiteral("Salarié"), page);
     salarie_->setObjectName(QStringLiteral("salarie"));
-    salaryBlock_ = new QGroupBox(entryPanel_);
+    salaryBlock_ = new QGroupBox(page);
     salaryBlock_->setObjectName(QStringLiteral("salaryBlock"));
-    auto* sf = new QFormLayout(salaryBlock_);
+    auto* sf = compactForm(salaryBlock_);
     entree_ = addField(QStringLiteral("d_entree"), salaryBlock_);
     new DateField(entree_, session_.ui());
     sf->addRow(QStringLiteral("Entré le "), entree_);
@@ -213,6 +187,7 @@ void PersonRegister::buildEntry()
     sf->addRow(QStringLiteral("N° CNAS"), ss_);
     taux_ = addField(QStringLiteral("taux_jour"), salaryBlock_);
     new DecimalField(taux_);
+    taux_->setAlignment(Qt::AlignRight);
     sf->addRow(QStringLiteral("Taux Jour"), taux_);
     if (kind_.hasSalarie) {
         v->addWidget(salarie_);
@@ -230,9 +205,9 @@ void PersonRegister::buildEntry()
         salaryBlock_->hide();
     }
 
-    cniBlock_ = new QGroupBox(QStringLiteral("CNI"), entryPanel_);
+    cniBlock_ = new QGroupBox(QStringLiteral("CNI"), page);
     cniBlock_->setObjectName(QStringLiteral("cniBlock"));
-    auto* cf = new QFormLayout(cniBlock_);
+    auto* cf = compactForm(cniBlock_);
     numCni_ = addField(QStringLiteral("num_cni"), cniBlock_);
     applyRule(numCni_, Rule::Capitals);
     cf->addRow(QStringLiteral("N°"), numCni_);
@@ -251,11 +226,11 @@ void PersonRegister::buildEntry()
         cniBlock_->hide();
     }
 
-    permis_ = new QCheckBox(QStringLiteral("Permis de Conduire"), entryPanel_);
+    permis_ = new QCheckBox(QStringLiteral("Permis de Conduire"), page);
     permis_->setObjectName(QStringLiteral("permis"));
-    permisBlock_ = new QGroupBox(entryPanel_);
+    permisBlock_ = new QGroupBox(page);
     permisBlock_->setObjectName(QStringLiteral("permisBlock"));
-    auto* pf = new QFormLayout(permisBlock_);
+    auto* pf = compactForm(permisBlock_);
     numPermis_ = addField(QStringLiteral("num_permis"), permisBlock_);
     applyRule(numPermis_, client ? Rule::Capitals : Rule::None);
     pf->addRow(QStringLiteral("Numéro"), numPermis_);
@@ -279,8 +254,13 @@ void PersonRegister::buildEntry()
         permis_->hide();
         permisBlock_->hide();
     }
+    // Date fields are as wide as a date; the others take the panel's width.
+    const int dateWidth = entree_->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 16;
+    for (QLineEdit* d : {entree_, dateCni_, datePermis_})
+        d->setMaximumWidth(dateWidth);
+    taux_->setMaximumWidth(dateWidth + 20);
 
-    auto* arch = new QGroupBox(QStringLiteral("Archivé"), entryPanel_);
+    auto* arch = new QGroupBox(QStringLiteral("Archivé"), page);
     arch->setObjectName(QStringLiteral("archBox"));
     auto* ah = new QHBoxLayout(arch);
     archNon_ = new QRadioButton(QStringLiteral("NON"), arch);
@@ -291,30 +271,25 @@ void PersonRegister::buildEntry()
     ah->addWidget(archOui_);
     ah->addStretch();
     v->addWidget(arch);
+    v->addStretch();
 
-    auto* buttons = new QHBoxLayout;
-    v->addLayout(buttons);
-    buttons->addStretch();
-    auto* ok = new QPushButton(QStringLiteral("Valider"), entryPanel_);
-    ok->setObjectName(QStringLiteral("valider"));
-    ok->setAutoDefault(false);
-    auto* cancel = new QPushButton(QStringLiteral("Annuler"), entryPanel_);
-    cancel->setObjectName(QStringLiteral("annuler"));
-    cancel->setAutoDefault(false);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    connect(ok, &QPushButton::clicked, this, &PersonRegister::validate);
-    connect(cancel, &QPushButton::clicked, this, &PersonRegister::cancelEntry);
+    const kit::PanelButtons buttons = kit::panelButtons(page);
+    v->addWidget(buttons.row);
+    connect(buttons.confirm, &QToolButton::clicked, this, &PersonRegister::validate);
+    connect(buttons.cancel, &QToolButton::clicked, this, &PersonRegister::cancelEntry);
 
     connect(salarie_, &QCheckBox::toggled, this, &PersonRegister::updateBlocks);
     connect(permis_, &QCheckBox::toggled, this, &PersonRegister::updateBlocks);
+    side_->addPanel(entryPanel_);
 }
 
 void PersonRegister::buildFilter()
 {
-    filterPanel_ = new QGroupBox(QStringLiteral("Filtre"), this);
+    filterPanel_ = new QWidget(side_);
     filterPanel_->setObjectName(QStringLiteral("filterPanel"));
     auto* v = new QVBoxLayout(filterPanel_);
+    v->setContentsMargins(4, 0, 4, 0);
+    v->addWidget(kit::panelHeading(QStringLiteral("Filtre"), filterPanel_));
     const auto group = [&](const QString& caption, const QString& prefix, QRadioButton*& oui, QRadioButton*& non,
                            QRadioButton*& ens) {
         auto* g = new QGroupBox(caption, filterPanel_);
@@ -328,24 +303,18 @@ void PersonRegister::buildFilter()
         h->addWidget(oui);
         h->addWidget(non);
         h->addWidget(ens);
+        h->addStretch();
         v->addWidget(g);
         ens->setChecked(true);
     };
     group(QStringLiteral("Salariés"), QStringLiteral("salaries"), salOui_, salNon_, salEns_);
     group(QStringLiteral("Archivés"), QStringLiteral("archives"), arcOui_, arcNon_, arcEns_);
-    auto* buttons = new QHBoxLayout;
-    v->addLayout(buttons);
-    buttons->addStretch();
-    auto* apply = new QPushButton(QStringLiteral("Appliquer"), filterPanel_);
-    apply->setObjectName(QStringLiteral("appliquer"));
-    apply->setAutoDefault(false);
-    auto* cancel = new QPushButton(QStringLiteral("Annuler"), filterPanel_);
-    cancel->setObjectName(QStringLiteral("annulerFiltre"));
-    cancel->setAutoDefault(false);
-    buttons->addWidget(apply);
-    buttons->addWidget(cancel);
-    connect(apply, &QPushButton::clicked, this, &PersonRegister::applyFilter);
-    connect(cancel, &QPushButton::clicked, this, &PersonRegister::backToList);
+    v->addStretch();
+    const kit::PanelButtons buttons = kit::panelButtons(filterPanel_, QStringLiteral("appliquer"), QStringLiteral("annulerFiltre"));
+    v->addWidget(buttons.row);
+    connect(buttons.confirm, &QToolButton::clicked, this, &PersonRegister::applyFilter);
+    connect(buttons.cancel, &QToolButton::clicked, this, &PersonRegister::backToList);
+    side_->addPanel(filterPanel_);
 }
 
 // ---- the list --------------------------------------------------------------------------------------
@@ -366,7 +335,11 @@ void PersonRegister::fillList()
 {
     model_->removeRows(0, model_->rowCount());
     nums_.clear();
-    const QList<PersonRow> rows = listPersons(session_.db(), kind_, filter_);
+    QList<PersonRow> rows;
+    if (!kit::guarded(session_.ui(), [&] { rows = listPersons(session_.db(), kind_, filter_); })) {
+        grid_->setEnabled(false);
+        return;
+    }
     if (rows.isEmpty()) {
         grid_->setEnabled(false);
         nouveau();
@@ -395,18 +368,28 @@ void PersonRegister::selectRow(int row)
     grid_->selectRow(row);
 }
 
-void PersonRegister::showPanel(QGroupBox* panel)
+void PersonRegister::removeListRow(int row)
+{
+    model_->removeRow(row);
+    nums_.removeAt(row);
+    if (nums_.isEmpty())
+        fillList();
+    else
+        selectRow(0);
+}
+
+void PersonRegister::showPanel(QWidget* panel)
 {
     listPanel_->setEnabled(false);
-    (panel == entryPanel_ ? filterPanel_ : entryPanel_)->hide();
-    panel->show();
+    bar_->setEnabled(false);
+    side_->open(panel);
 }
 
 void PersonRegister::backToList()
 {
-    entryPanel_->hide();
-    filterPanel_->hide();
+    side_->close();
     listPanel_->setEnabled(true);
+    bar_->setEnabled(true);
     grid_->setFocus();
 }
 
@@ -477,14 +460,43 @@ void PersonRegister::modifier()
     const int row = selectedRow();
     if (row < 0)
         return;
-    const std::optional<PersonEntry> e = readPerson(session_.db(), nums_[row]);
-    if (!e)
+    std::optional<PersonEntry> e;
+    if (!kit::guarded(session_.ui(), [&] { e = readPerson(session_.db(), nums_[row]); }))
         return;
+    if (!e) {
+        // Deleted elsewhere since the list was read.
+        session_.ui().message(kIntrouvable);
+        removeListRow(row);
+        return;
+    }
     putEntry(*e);
     newPerson_ = false;
     entryTitle_->setText(QStringLiteral("MODIFICATION"));
     showPanel(entryPanel_);
     nom_->setFocus();
+}
+
+bool PersonRegister::checkFormats()
+{
+    // A date is written only when complete: a complete one must be a day of the calendar.
+    QList<QLineEdit*> dates;
+    if (kind_.hasSalarie)
+        dates << entree_;
+    if (kind_.hasCni)
+        dates << dateCni_;
+    if (kind_.hasPermis)
+        dates << datePermis_;
+    for (QLineEdit* d : dates) {
+        const QString text = d->text().trimmed();
+        if (text.size() == 10 && !isValidDate(text)) {
+            if (d == entree_)
+                salaryBlock_->setVisible(true);
+            else if (d == datePermis_)
+                permisBlock_->setVisible(true);
+            return checkDateField(*d, session_.ui());
+        }
+    }
+    return !kind_.hasSalarie || taux_->text().trimmed().isEmpty() || checkAmountField(*taux_, session_.ui());
 }
 
 void PersonRegister::validate()
@@ -494,39 +506,56 @@ void PersonRegister::validate()
         session_.ui().message(QStringLiteral("Saisie incomplète"), ui::Icon::Critical, kAttention);
         return;
     }
-    try {
+    if (!checkFormats())
+        return;
+    const int row = newPerson_ ? -1 : selectedRow();
+    if (!newPerson_ && row < 0)
+        return;
+    enum class Outcome { Saved, Duplicate, Gone } outcome = Outcome::Saved;
+    qint64 num = newPerson_ ? 0 : nums_[row];
+    std::optional<PersonRow> shown;
+    // On an engine error its message is shown, the write was undone and the panel stays open.
+    const bool ok = kit::guarded(session_.ui(), [&] {
         if (newPerson_) {
             if (duplicateExists(session_.db(), e.nom, e.prenom)) {
-                session_.ui().message(QStringLiteral("Cet agent existe déjà"), ui::Icon::Critical, kAttention);
+                outcome = Outcome::Duplicate;
                 return;
             }
             session_.reconnect();
-            const qint64 num = addPerson(session_.db(), kind_, e);
-            const std::optional<PersonRow> person = listRow(session_.db(), kind_, num);
-            const int row = model_->rowCount();
-            model_->setRowCount(row + 1);
-            setRowCells(row, *person, row + 1);
-            nums_ << num;
-            selectRow(row);
-        } else {
-            const int row = selectedRow();
-            if (row < 0)
-                return;
-            const qint64 num = nums_[row];
-            const QString position = model_->item(row, 0)->text();
-            if (updatePerson(session_.db(), kind_, num, e)) {
-                if (const std::optional<PersonRow> person = listRow(session_.db(), kind_, num))
-                    setRowCells(row, *person, position.toInt());
-            }
-            selectRow(row);
+            num = addPerson(session_.db(), kind_, e);
+        } else if (!updatePerson(session_.db(), kind_, num, e)) {
+            outcome = Outcome::Gone;
+            return;
         }
-    } catch (const db::Error& err) {
-        session_.ui().message(err.message(), ui::Icon::Critical, kAttention);
+        shown = listRow(session_.db(), kind_, num);
+    });
+    if (!ok)
+        return;
+    if (outcome == Outcome::Duplicate) {
+        session_.ui().message(QStringLiteral("Cet agent existe déjà"), ui::Icon::Critical, kAttention);
         return;
     }
     newPerson_ = false;
     grid_->setEnabled(true);
     backToList();
+    if (outcome == Outcome::Gone) {
+        // Deleted elsewhere while it was being changed: nothing is re-created.
+        session_.ui().message(kIntrouvable);
+        removeListRow(row);
+        return;
+    }
+    if (row < 0) {
+        const int last = model_->rowCount();
+        model_->setRowCount(last + 1);
+        if (shown)
+            setRowCells(last, *shown, last + 1);
+        nums_ << num;
+        selectRow(last);
+    } else {
+        if (shown)
+            setRowCells(row, *shown, model_->item(row, 0)->text().toInt());
+        selectRow(row);
+    }
 }
 
 void PersonRegister::cancelEntry()
@@ -543,25 +572,27 @@ void PersonRegister::supprimer()
     if (row < 0)
         return;
     const qint64 num = nums_[row];
-    if (hasLedgerLines(session_.db(), num)) {
+    bool lines = false;
+    AttachedHistory history;
+    if (!kit::guarded(session_.ui(), [&] {
+            lines = hasLedgerLines(session_.db(), num);
+            if (!lines)
+                history = attachedHistory(session_.db(), num);
+        }))
+        return;
+    if (lines) {
         session_.ui().message(QStringLiteral("Cet Agent ne peut être supprimé"), ui::Icon::Critical, kAttention);
         return;
     }
-    if (!session_.ui().ask(QStringLiteral("Confirmer supression de ligne N° ") + QString::number(row + 1), ui::Icon::Question,
-                           QStringLiteral("Confirmation")))
+    QString question = QStringLiteral("Confirmer supression de ligne N° ") + QString::number(row + 1);
+    // The rows that name the person stay: the question says so.
+    for (const QString& line : historyLines(kind_, history))
+        question += u'\n' + line;
+    if (!session_.ui().ask(question, ui::Icon::Question, QStringLiteral("Confirmation")))
         return;
-    try {
-        deletePerson(session_.db(), num);
-    } catch (const db::Error& err) {
-        session_.ui().message(err.message(), ui::Icon::Critical, kAttention);
+    if (!kit::guarded(session_.ui(), [&] { deletePerson(session_.db(), num); }))
         return;
-    }
-    model_->removeRow(row);
-    nums_.removeAt(row);
-    if (nums_.isEmpty())
-        fillList();
-    else
-        selectRow(0);
+    removeListRow(row);
 }
 
 void PersonRegister::filtre()
@@ -577,13 +608,16 @@ void PersonRegister::applyFilter()
         return oui->isChecked() ? Choice::Oui : non->isChecked() ? Choice::Non : Choice::Ensemble;
     };
     const PersonFilter filter{choice(salOui_, salNon_), choice(arcOui_, arcNon_)};
-    if (listPersons(session_.db(), kind_, filter).isEmpty()) {
+    bool nobody = false;
+    if (!kit::guarded(session_.ui(), [&] { nobody = listPersons(session_.db(), kind_, filter).isEmpty(); }))
+        return;
+    if (nobody) {
         session_.ui().message(QStringLiteral("Aucun agent selon ces critères"), ui::Icon::Critical, kAttention);
         return;
     }
     filter_ = filter;
-    fillList();
     backToList();
+    fillList();
 }
 
 void PersonRegister::zoom()
@@ -593,7 +627,7 @@ void PersonRegister::zoom()
         return;
     session_.num_courant = nums_[row];
     openAccount(session_, kind_.type, this);
-    session_.reconnect();
+    kit::guarded(session_.ui(), [&] { session_.reconnect(); });
 }
 
 void PersonRegister::imprimer()
@@ -603,7 +637,11 @@ void PersonRegister::imprimer()
     QStringList keys;
     for (qint64 n : nums_)
         keys << QString::number(n);
-    printReport(session_, {kind_.reportFile, {}, keys});
+    ReportRequest request;
+    request.templateName = kind_.reportFile;
+    request.buffer = keys;
+    printReport(session_, request); // shows its own failures, engine errors included
+
 }
 
 } // namespace kv

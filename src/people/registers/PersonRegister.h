@@ -9,17 +9,16 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
 class QStandardItemModel;
 class QTableView;
-class QToolButton;
 class QWidget;
 
 namespace kv {
 
 class Session;
 class FieldChain;
+namespace kit { class CommandBar; class SidePanel; }
 
 class PersonRegister : public QDialog {
     Q_OBJECT
@@ -47,8 +46,11 @@ public:
     void selectRow(int row);
     bool isNewPerson() const { return newPerson_; }
     QWidget* listPanel() const { return listPanel_; }
-    QGroupBox* entryPanel() const { return entryPanel_; }
-    QGroupBox* filterPanel() const { return filterPanel_; }
+    kit::CommandBar* commandBar() const { return bar_; }
+    /// The entry panel (new person, modification) and the filter panel, shown one at a time beside the list.
+    QWidget* entryPanel() const { return entryPanel_; }
+    QWidget* filterPanel() const { return filterPanel_; }
+    kit::SidePanel* sidePanel() const { return side_; }
     /// The person's entry as the panel holds it.
     people::PersonEntry entry() const;
 
@@ -58,7 +60,10 @@ private:
     void buildFilter();
     void fillList();
     void setRowCells(int row, const people::PersonRow& person, int position);
-    void showPanel(QGroupBox* panel);
+    void showPanel(QWidget* panel);
+    /// The typed dates and the daily rate, checked before saving; false after the refusal was shown.
+    bool checkFormats();
+    void removeListRow(int row);
     void backToList();
     void applyFilter();
     void updateBlocks();
@@ -71,11 +76,13 @@ private:
     bool newPerson_ = false;
     QList<qint64> nums_;
 
+    kit::CommandBar* bar_ = nullptr;
     QWidget* listPanel_ = nullptr;
     QTableView* grid_ = nullptr;
     QStandardItemModel* model_ = nullptr;
+    kit::SidePanel* side_ = nullptr;
 
-    QGroupBox* entryPanel_ = nullptr;
+    QWidget* entryPanel_ = nullptr;
     QLabel* entryTitle_ = nullptr;
     QLineEdit *nom_ = nullptr, *prenom_ = nullptr, *fonction_ = nullptr, *tel_ = nullptr, *ville_ = nullptr;
     QCheckBox* salarie_ = nullptr;
@@ -88,7 +95,7 @@ private:
     QLineEdit *numPermis_ = nullptr, *datePermis_ = nullptr, *villePermis_ = nullptr;
     QRadioButton *archNon_ = nullptr, *archOui_ = nullptr;
 
-    QGroupBox* filterPanel_ = nullptr;
+    QWidget* filterPanel_ = nullptr;
     QRadioButton *salOui_ = nullptr, *salNon_ = nullptr, *salEns_ = nullptr;
     QRadioButton *arcOui_ = nullptr, *arcNon_ = nullptr, *arcEns_ = nullptr;
 };

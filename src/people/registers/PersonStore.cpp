@@ -291,7 +291,39 @@ bool hasLedgerLines(const db::Database& db, qint64 num)
 
 void deletePerson(db::Database& db, qint64 num)
 {
+    db::Transaction t(db);
     db.execute(QStringLiteral("DELETE FROM Agents WHERE num = ?"), {num});
+    t.commit();
+}
+
+AttachedHistory attachedHistory(const db::Database& db, qint64 num)
+{
+    const auto count = [&](const QString& sql) { return db.scalar(sql, {num}).toInt(); };
+    AttachedHistory h;
+    h.rentals = count(QStringLiteral("SELECT count(*) FROM Locations WHERE Num_Client = ?"));
+    h.assignments = count(QStringLiteral("SELECT count(*) FROM Affectations WHERE num_Chauffeur = ?"));
+    h.pays = count(QStringLiteral("SELECT count(*) FROM Salaires WHERE num_agent = ?"));
+    return h;
+}
+
+QStringList historyLines(const PersonKind& kind, const AttachedHistory& history)
+{
+    const QString person = kind.type == schema::person::Client      ? QStringLiteral("ce client")
+                           : kind.type == schema::person::Chauffeur ? QStringLiteral("ce chauffeur")
+                                                                    : QStringLiteral("cet agent");
+    // Every noun is feminine: one pattern for the three.
+    const auto line = [&](int n, const QString& one, const QString& many) {
+        return n == 1 ? QStringLiteral("1 %1 reste attachée à %2").arg(one, person)
+                      : QStringLiteral("%1 %2 restent attachées à %3").arg(QString::number(n), many, person);
+    };
+    QStringList lines;
+    if (history.rentals > 0)
+        lines << line(history.rentals, QStringLiteral("location"), QStringLiteral("locations"));
+    if (history.assignments > 0)
+        lines << line(history.assignments, QStringLiteral("affectation de véhicule"), QStringLiteral("affectations de véhicule"));
+    if (history.pays > 0)
+        lines << line(history.pays, QStringLiteral("paie"), QStringLiteral("paies"));
+    return lines;
 }
 
 } // namespace kv::people

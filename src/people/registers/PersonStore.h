@@ -95,7 +95,21 @@ bool updatePerson(db::Database& db, const PersonKind& kind, qint64 num, const Pe
 
 /// True when a receipt or an expense line names the person (whatever its `contrepartie`).
 bool hasLedgerLines(const db::Database& db, qint64 num);
-/// Deletes the person's row.
+/// Deletes the person's row (the rows of other tables that name him stay).
 void deletePerson(db::Database& db, qint64 num);
+
+/// The rows of other tables that still name a person and stay when he is deleted: his rentals
+/// (`Locations.Num_Client`), his vehicle assignments (`Affectations.num_Chauffeur`) and his pays
+/// (`Salaires.num_agent`).
+struct AttachedHistory {
+    int rentals = 0;
+    int assignments = 0;
+    int pays = 0;
+    bool operator==(const AttachedHistory&) const = default;
+};
+AttachedHistory attachedHistory(const db::Database& db, qint64 num);
+/// What the deletion question adds about that history, one line per kind of row that is there:
+/// "3 locations restent attachées à ce client", "1 paie reste attachée à cet agent".
+QStringList historyLines(const PersonKind& kind, const AttachedHistory& history);
 
 } // namespace kv::people

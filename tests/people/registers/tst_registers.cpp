@@ -7,6 +7,8 @@
 #include "people/registers/J_clients.h"
 #include "people/registers/PersonStore.h"
 #include "people/registers/j_AGENT.h"
+#include "core/kit/ScreenKit.h"
+#include "harness/ScreenFit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -598,17 +602,23 @@ private slots:
     {
         QTest::addColumn<QString>("insert");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("receipt") << "INSERT INTO Recettes (num, Num_Agent, contrepartie) VALUES (1, 2, 1)" << true;
-        QTest::newRow("expense") << "INSERT INTO Depenses (num, Num_Agent, contrepartie) VALUES (1, 2, 0)" << true;
+        QTest::addColumn<QString>("question"); // when not refused
+        const QString plain = QStringLiteral("Confirmer supression de ligne N° 1");
+        QTest::newRow("receipt") << "INSERT INTO Recettes (num, Num_Agent, contrepartie) VALUES (1, 2, 1)" << true << QString();
+        QTest::newRow("expense") << "INSERT INTO Depenses (num, Num_Agent, contrepartie) VALUES (1, 2, 0)" << true << QString();
         QTest::newRow("salary advance") << "INSERT INTO Depenses (num, Num_Agent, contrepartie, Type_Dep) VALUES (1, 2, 1, 10)"
-                                        << true;
-        QTest::newRow("rentals only") << "INSERT INTO Locations (num, Num_Client) VALUES (1, 2)" << false;
-        QTest::newRow("line of another person") << "INSERT INTO Recettes (num, Num_Agent) VALUES (1, 3)" << false;
+                                        << true << QString();
+        // A rental does not stop the deletion; the question says it stays.
+        QTest::newRow("rentals only") << "INSERT INTO Locations (num, Num_Client) VALUES (1, 2)" << false
+                                      << plain + "\n1 location reste attachée à ce client";
+        QTest::newRow("line of another person") << "INSERT INTO Recettes (num, Num_Agent) VALUES (1, 3)" << false << plain;
+        QTest::newRow("rentals of another person") << "INSERT INTO Locations (num, Num_Client) VALUES (1, 3)" << false << plain;
     }
     void deleteRefusedWithLedgerLines()
     {
         QFETCH(QString, insert);
         QFETCH(bool, refused);
+        QFETCH(QString, question);
         add(2, schema::person::Client, "BRAHIMI", "Said");
         add(3, schema::person::Client, "CHERIF", "Lotfi");
         db().execute(insert);
@@ -620,11 +630,67 @@ private slots:
             QVERIFY(!person(2).isNull("num"));
             QCOMPARE(r->model()->rowCount(), 2);
         } else {
-            QCOMPARE(ui().messages,
-                     (QList<ShownMessage>{{"Confirmer supression de ligne N° 1", Icon::Question, "Confirmation", true}}));
+            QCOMPARE(ui().messages, (QList<ShownMessage>{{question, Icon::Question, "Confirmation", true}}));
             QVERIFY(person(2).isNull("num"));
             QCOMPARE(r->rowNumbers(), QList<qint64>{3});
         }
+        // Whatever was decided, the rows naming the person stay.
+        QCOMPARE(db().scalar("SELECT count(*) FROM Locations").toInt(), insert.contains("Locations") ? 1 : 0);
+    }
+
+    void historyLeftAfterADeletion_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("rentals");
+        QTest::addColumn<int>("assignments");
+        QTest::addColumn<int>("pays");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("nothing") << 2 << 0 << 0 << 0 << QStringList{};
+        QTest::newRow("client, three rentals") << 2 << 3 << 0 << 0
+                                               << QStringList{"3 locations restent attachées à ce client"};
+        QTest::newRow("driver, one assignment and two pays")
+            << 1 << 0 << 1 << 2
+            << QStringList{"1 affectation de véhicule reste attachée à ce chauffeur", "2 paies restent attachées à ce chauffeur"};
+        QTest::newRow("agent, one pay") << 0 << 0 << 0 << 1 << QStringList{"1 paie reste attachée à cet agent"};
+        QTest::newRow("all three") << 2 << 2 << 4 << 12
+                                   << QStringList{"2 locations restent attachées à ce client",
+                                                  "4 affectations de véhicule restent attachées à ce client",
+                                                  "12 paies restent attachées à ce client"};
+    }
+    void historyLeftAfterADeletion()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, rentals);
+        QFETCH(int, assignments);
+        QFETCH(int, pays);
+        QFETCH(QStringList, lines);
+        add(5, kind, "HAMIDI", "Farid");
+        add(6, kind, "OTHER", "One");
+        int n = 0;
+        // Rows of person 6 and of no person must not be counted.
+        for (qint64 who : {qint64(6), qint64(-1)}) {
+            db().execute("INSERT INTO Locations (num, Num_Client) VALUES (?, ?)", {++n, who});
+            db().execute("INSERT INTO Affectations (num, num_Chauffeur) VALUES (?, ?)", {++n, who});
+            db().execute("INSERT INTO Salaires (num, num_agent) VALUES (?, ?)", {++n, who});
+        }
+        for (int i = 0; i < rentals; ++i)
+            db().execute("INSERT INTO Locations (num, Num_Client) VALUES (?, 5)", {++n});
+        for (int i = 0; i < assignments; ++i)
+            db().execute("INSERT INTO Affectations (num, num_Chauffeur) VALUES (?, 5)", {++n});
+        for (int i = 0; i < pays; ++i)
+            db().execute("INSERT INTO Salaires (num, num_agent) VALUES (?, 5)", {++n});
+        const AttachedHistory h = attachedHistory(db(), 5);
+        QCOMPARE(h, (AttachedHistory{rentals, assignments, pays}));
+        QCOMPARE(historyLines(PersonKind::of(kind), h), lines);
+
+        // The screen asks with them, deletes the person and keeps the rows.
+        auto r = makeRegister(s(), kind);
+        QCOMPARE(r->rowNumbers().first(), qint64(5));
+        click(*r, "Supprimer");
+        QCOMPARE(ui().messages.size(), 1);
+        QCOMPARE(ui().last().text, (QStringList{"Confirmer supression de ligne N° 1"} + lines).join('\n'));
+        QVERIFY(person(5).isNull("num"));
+        QCOMPARE(attachedHistory(db(), 5), h);
     }
 
     void deletingKeepsTheNumbersShown()
@@ -882,7 +948,207 @@ private slots:
         QCOMPARE(persons(), 0);
         QVERIFY(ui().messages.isEmpty());
     }
+
+    // ---- engine errors -------------------------------------------------------------------------------------
+
+    void aRefusedWriteLeavesTheScreenAndTheData_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("command"); // Nouveau, Modifier, Supprimer
+        QTest::addColumn<QString>("trigger");
+        const QString refuse = QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON Agents BEGIN SELECT RAISE(ABORT, "
+                                              "'écriture refusée'); END");
+        QTest::newRow("new agent") << 0 << "Nouveau" << refuse.arg("INSERT");
+        QTest::newRow("new client") << 2 << "Nouveau" << refuse.arg("INSERT");
+        QTest::newRow("changed driver") << 1 << "Modifier" << refuse.arg("UPDATE");
+        QTest::newRow("changed client") << 2 << "Modifier" << refuse.arg("UPDATE");
+        QTest::newRow("deleted agent") << 0 << "Supprimer" << refuse.arg("DELETE");
+        QTest::newRow("deleted driver") << 1 << "Supprimer" << refuse.arg("DELETE");
+    }
+    void aRefusedWriteLeavesTheScreenAndTheData()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, command);
+        QFETCH(QString, trigger);
+        add(1, kind, "KACI", "Samir");
+        add(2, kind, "LAMRI", "Yacine");
+        db().execute(trigger);
+        const auto snapshot = [this] {
+            QStringList rows;
+            for (const db::Row& r : db().query("SELECT num, Type_Ag, nom, Prenom, Fonction, tel FROM Agents ORDER BY num"))
+                rows << QStringList{r.text("num"), r.text("Type_Ag"), r.text("nom"), r.text("Prenom"), r.text("Fonction"),
+                                    r.text("tel")}
+                            .join('|');
+            return rows;
+        };
+        const QStringList before = snapshot();
+        auto r = makeRegister(s(), kind);
+        test::showOn(*r, test::testScreens().first());
+        click(*r, command);
+        if (command != "Supprimer") {
+            w(*r, "nom")->setText("NOUVEAU");
+            w(*r, "prenom")->setText("Nom");
+            w(*r, "fonction")->setText("Gérant");
+            w(*r, "tel")->setText("0550 12 34 56");
+            click(*r, "valider");
+        }
+        QCOMPARE(ui().last(), m("écriture refusée", Icon::Critical, "Z.E.B."));
+        QVERIFY(r->isVisible());
+        QCOMPARE(snapshot(), before);
+        QCOMPARE(column(*r, 1), (QStringList{"KACI", "LAMRI"}));
+        QCOMPARE(r->rowNumbers(), (QList<qint64>{1, 2}));
+        // An entry refused stays open as typed, to be confirmed again or cancelled.
+        QCOMPARE(r->entryPanel()->isVisible(), command != "Supprimer");
+        if (command != "Supprimer")
+            QCOMPARE(w(*r, "nom")->text(), QString("NOUVEAU"));
+
+        // Once the engine accepts the write again, the same command goes through.
+        db().execute("DROP TRIGGER refuse");
+        ui().clear();
+        if (command == "Supprimer")
+            click(*r, command);
+        else
+            click(*r, "valider");
+        QCOMPARE(ui().messages.size(), command == "Supprimer" ? 1 : 0); // the question only
+        QVERIFY(snapshot() != before);
+    }
+
+    // ---- input that cannot be stored --------------------------------------------------------------------
+
+    void malformedDatesAndRatesAreRefused_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no leap day in 1900") << 1 << "d_entree" << "29/02/1900" << "Date incorrecte";
+        QTest::newRow("thirty-first of April") << 0 << "d_entree" << "31/04/2021" << "Date incorrecte";
+        QTest::newRow("identity card date") << 2 << "date_cni" << "29/02/1900" << "Date incorrecte";
+        QTest::newRow("licence date") << 1 << "date_permis" << "30/02/2020" << "Date incorrecte";
+        QTest::newRow("minus inside the rate") << 1 << "taux_jour" << "12-50" << "Montant incorrect";
+        QTest::newRow("two points") << 0 << "taux_jour" << "1.2.3" << "Montant incorrect";
+        QTest::newRow("two minus") << 1 << "taux_jour" << "--5" << "Montant incorrect";
+    }
+    void malformedDatesAndRatesAreRefused()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        for (bool change : {false, true}) {
+            ui().clear();
+            if (change)
+                add(9, kind, "KACI", "Samir");
+            auto r = makeRegister(s(), kind);
+            showActive(*r);
+            if (change)
+                click(*r, "Modifier");
+            w(*r, "nom")->setText("HADDAD");
+            w(*r, "prenom")->setText("Nabil");
+            w(*r, "fonction")->setText("Gérant");
+            w(*r, "ville")->setText("Oran");
+            w<QCheckBox>(*r, "salarie")->setChecked(true);
+            w<QCheckBox>(*r, "permis")->setChecked(true);
+            w(*r, "d_entree")->setText("01/02/2020");
+            w(*r, "ss")->setText("123");
+            w(*r, "taux_jour")->setText("900");
+            // Text pasted into the field, which no key filter sees.
+            w(*r, field)->setText(text);
+            click(*r, "valider");
+            QCOMPARE(ui().messages, (QList<ShownMessage>{m(message, Icon::Critical, "ATTENTION")}));
+            QTRY_COMPARE(QApplication::focusWidget(), w(*r, field));
+            QVERIFY(r->entryPanel()->isVisible());
+            if (change)
+                QCOMPARE(person(9).text("nom"), QString("KACI"));
+            else
+                QCOMPARE(persons(), 0);
+            r->close();
+        }
+    }
+
+    void aChangeOfAPersonDeletedMeanwhile()
+    {
+        add(1, schema::person::Client, "KACI", "Samir");
+        add(2, schema::person::Client, "LAMRI", "Yacine");
+        auto r = makeRegister(s(), schema::person::Client);
+        const ShownMessage gone = m("Enregistrement introuvable", Icon::NoIcon, "ZEB");
+        // Confirmed after another screen deleted the person: nothing is written, the row goes.
+        click(*r, "Modifier");
+        w(*r, "tel")->setText("021 00 00 00");
+        db().execute("DELETE FROM Agents WHERE num = 1");
+        click(*r, "valider");
+        QCOMPARE(ui().messages, QList<ShownMessage>{gone});
+        QCOMPARE(persons(), 1);
+        QVERIFY(r->entryPanel()->isHidden());
+        QCOMPARE(r->rowNumbers(), QList<qint64>{2});
+        // Opened for a change after it was deleted.
+        ui().clear();
+        db().execute("DELETE FROM Agents WHERE num = 2");
+        click(*r, "Modifier");
+        QCOMPARE(ui().messages, QList<ShownMessage>{gone});
+        QCOMPARE(persons(), 0);
+        // The list is empty: the register is back on the entry of a new person.
+        QCOMPARE(w<QLabel>(*r, "entryTitle")->text(), QString("NOUVEAU CLIENT"));
+    }
+
+    // ---- the screen on the screens it must fit ------------------------------------------------------------
+
+    void fitsTheScreenInEveryState_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("j_AGENT") << 0;
+        QTest::newRow("J_Chauff") << 1;
+        QTest::newRow("J_clients") << 2;
+    }
+    void fitsTheScreenInEveryState()
+    {
+        QFETCH(int, kind);
+        db().execute("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Fonction, tel, ville, Salarie, d_entree, Arch) VALUES "
+                     "(1, ?1, 'SARL TRANSPORTS DU GRAND SUD ET FILS', 'Abdelkader-Mohamed', 'Responsable du parc', "
+                     "'0550 12 34 56', 'Sidi Bel Abbès', 1, '2019-06-15', 0)",
+                     {kind});
+        for (int i = 2; i <= 40; ++i)
+            db().execute("INSERT INTO Agents (num, Type_Ag, nom, Prenom, tel, ville, Salarie) VALUES (?, ?, ?, 'Karim', "
+                         "'0661 22 33 44', 'Oran', 1)",
+                         {i, kind, QStringLiteral("BENALI %1").arg(i)});
+        for (QScreen* screen : test::testScreens()) {
+            const QString size = QStringLiteral("_%1").arg(screen->availableGeometry().height());
+            auto r = makeRegister(s(), kind);
+            const QString name = r->objectName();
+            test::showOn(*r, screen);
+            const QSize shown = r->size();
+            const auto check = [&](const QString& state) {
+                test::settle(*r);
+                QCOMPARE(test::outsideScreen(*r), QStringList());
+                QCOMPARE(r->size(), shown); // a panel never widens the window
+                test::saveShot(*r, name + u'_' + state + size);
+            };
+            check("liste");
+            // Every column but the surname shows its whole content; the surname takes the spare width.
+            QHeaderView* header = r->grid()->horizontalHeader();
+            const QFontMetrics metrics = r->grid()->fontMetrics();
+            for (int c = 0; c < r->model()->columnCount(); ++c)
+                for (const QString& text : column(*r, c))
+                    QVERIFY2(header->sectionSize(c) > metrics.horizontalAdvance(text), qPrintable(text));
+            QVERIFY(header->sectionSize(1) > header->sectionSize(r->model()->columnCount() - 1));
+
+            r->nouveau();
+            w<QCheckBox>(*r, "salarie")->setChecked(true);
+            w<QCheckBox>(*r, "permis")->setChecked(true);
+            check("nouveau");
+            // The whole entry, its last block and its commands included, is seen without scrolling.
+            QWidget* confirm = w<QWidget>(*r, "valider");
+            QVERIFY(confirm->visibleRegion().boundingRect().size() == confirm->size());
+            r->cancelEntry();
+            r->selectRow(0);
+            r->modifier();
+            check("modification");
+            r->cancelEntry();
+            r->filtre();
+            check("filtre");
+        }
+    }
 };
 
-QTEST_MAIN(RegistersTest)
+KV_SCREEN_TEST_MAIN(RegistersTest)
 #include "tst_registers.moc"
