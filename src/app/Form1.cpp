@@ -106,12 +106,10 @@ QLabel* Form1::headerLine(int n) const { return header_[n - 1]; }
 
 // ---- menus ---------------------------------------------------------------------------------------------
 
-QAction* Form1::addEntry(QMenu* menu, const QString& name, const QString& caption, const std::function<void()>& run,
-                         bool available)
+QAction* Form1::addEntry(QMenu* menu, const QString& name, const QString& caption, const std::function<void()>& run)
 {
     QAction* a = menu->addAction(caption);
     a->setObjectName(name);
-    a->setEnabled(available);
     connect(a, &QAction::triggered, this, [this, run] {
         try {
             run();
@@ -127,16 +125,30 @@ QAction* Form1::addEntry(QMenu* menu, const QString& name, const QString& captio
     return a;
 }
 
+bool Form1::screenAvailable(const QString& name) const
+{
+    return bool(openers_.screens.value(name));
+}
+
+bool Form1::availableOrSaySo(bool available)
+{
+    if (!available)
+        s_.ui().message(QStringLiteral("Cet écran n'est pas encore disponible."), ui::Icon::Information, kZeb);
+    return available;
+}
+
 void Form1::openScreen(const QString& name)
 {
-    const auto it = openers_.screens.constFind(name);
-    if (it != openers_.screens.constEnd() && *it)
-        (*it)();
+    if (availableOrSaySo(screenAvailable(name)))
+        openers_.screens.value(name)();
 }
 
 void Form1::openGuarded(const QString& screen, bool level2, const std::function<bool()>& check, bool checkFirst)
 {
     if (checkFirst && check && !check())
+        return;
+    // A screen not yet in the program is refused before any password is asked for it.
+    if (!availableOrSaySo(screenAvailable(screen)))
         return;
     if (level2 && !checkLevel2(s_))
         return;
@@ -147,23 +159,21 @@ void Form1::openGuarded(const QString& screen, bool level2, const std::function<
 
 void Form1::buildMenus()
 {
-    auto has = [this](const QString& name) { return openers_.screens.contains(name) && openers_.screens.value(name); };
     auto screen = [this](const QString& name, bool level2 = false) {
         return [this, name, level2] { openGuarded(name, level2, {}, false); };
     };
 
     QMenu* fichiers = menuBar()->addMenu(QStringLiteral("&Fichiers"));
     QMenu* parametrages = fichiers->addMenu(QStringLiteral("&Paramétrages"));
-    addEntry(parametrages, "identification", QStringLiteral("&Identification"), screen("Identif0", true), has("Identif0"));
-    addEntry(parametrages, "charges", QStringLiteral("&Charges"), screen("Chrges", true), has("Chrges"));
+    addEntry(parametrages, "identification", QStringLiteral("&Identification"), screen("Identif0", true));
+    addEntry(parametrages, "charges", QStringLiteral("&Charges"), screen("Chrges", true));
     QMenu* exercice = fichiers->addMenu(QStringLiteral("&Exercice"));
-    addEntry(exercice, "cloturer", QStringLiteral("&Clôturer l'exercice"), [this] { closeExercise(); }, has("Cloturex"));
-    addEntry(exercice, "annuler_cloture", QStringLiteral("&Annuler derniere clôture"), [this] { undoLastClosing(); },
-             bool(openers_.confirmUndo && openers_.undoClosing));
-    addEntry(exercice, "voir_exercice", QStringLiteral("&Voir un autre exercice"), screen("VoirExercice", true), has("VoirExercice"));
+    addEntry(exercice, "cloturer", QStringLiteral("&Clôturer l'exercice"), [this] { closeExercise(); });
+    addEntry(exercice, "annuler_cloture", QStringLiteral("&Annuler derniere clôture"), [this] { undoLastClosing(); });
+    addEntry(exercice, "voir_exercice", QStringLiteral("&Voir un autre exercice"), screen("VoirExercice", true));
     fichiers->addSeparator();
-    addEntry(fichiers, "sauvegarde", QStringLiteral("Sauvegarde"), screen("F_Arch2_0"), has("F_Arch2_0"));
-    addEntry(fichiers, "importation", QStringLiteral("Importation"), [this] { importArchive(); }, has("F_Arch2_1"));
+    addEntry(fichiers, "sauvegarde", QStringLiteral("Sauvegarde"), screen("F_Arch2_0"));
+    addEntry(fichiers, "importation", QStringLiteral("Importation"), [this] { importArchive(); });
     fichiers->addSeparator();
     addEntry(fichiers, "verrouillage", QStringLiteral("&Verrouillage"), [this] {
         if (!checkLevel2(s_))
@@ -171,7 +181,7 @@ void Form1::buildMenus()
         New_MPS passwords(s_, this);
         s_.ui().showModal(passwords);
     });
-    addEntry(fichiers, "reparer", QStringLiteral("&Réparer une base"), screen("Mecano2"), has("Mecano2"));
+    addEntry(fichiers, "reparer", QStringLiteral("&Réparer une base"), screen("Mecano2"));
     fichiers->addSeparator();
     addEntry(fichiers, "quitter", QStringLiteral("&Quitter"), [this] { close(); });
 
@@ -179,20 +189,20 @@ void Form1::buildMenus()
     const char* references[4][2] = {{"types", "Types (Véhicule)"}, {"marques", "Marques"}, {"modeles", "Modèles"}, {"carburants", "Carburants"}};
     for (int mode = 1; mode <= 4; ++mode) {
         const QString name = QStringLiteral("Initials%1").arg(mode);
-        addEntry(initialisations, references[mode - 1][0], QString::fromUtf8(references[mode - 1][1]), screen(name), has(name));
+        addEntry(initialisations, references[mode - 1][0], QString::fromUtf8(references[mode - 1][1]), screen(name));
     }
     initialisations->addSeparator();
-    addEntry(initialisations, "vehicules", QStringLiteral("Véhicules"), screen("Vehicules", true), has("Vehicules"));
-    addEntry(initialisations, "chauffeurs", QStringLiteral("Chauffeurs"), screen("J_Chauff"), has("J_Chauff"));
+    addEntry(initialisations, "vehicules", QStringLiteral("Véhicules"), screen("Vehicules", true));
+    addEntry(initialisations, "chauffeurs", QStringLiteral("Chauffeurs"), screen("J_Chauff"));
 
     QMenu* mouvements = menuBar()->addMenu(QStringLiteral("&Mouvements"));
-    addEntry(mouvements, "clients", QStringLiteral("Clients"), screen("J_clients"), has("J_clients"));
+    addEntry(mouvements, "clients", QStringLiteral("Clients"), screen("J_clients"));
     addEntry(mouvements, "location", QStringLiteral("Location"), [this] {
         openGuarded(QStringLiteral("F_Location"), false, [this] { return menu_checks::rentalPrerequisites(s_); }, true);
     });
-    addEntry(mouvements, "recettes_diverses", QStringLiteral("Recettes diverses"), screen("J_Recettes"), has("J_Recettes"));
+    addEntry(mouvements, "recettes_diverses", QStringLiteral("Recettes diverses"), screen("J_Recettes"));
     mouvements->addSeparator();
-    addEntry(mouvements, "agents", QStringLiteral("Agents"), screen("j_AGENT"), has("j_AGENT"));
+    addEntry(mouvements, "agents", QStringLiteral("Agents"), screen("j_AGENT"));
     QMenu* salaires = mouvements->addMenu(QStringLiteral("&Salaires"));
     addEntry(salaires, "calcul", QStringLiteral("Calcul / Correction"), [this] {
         openGuarded(QStringLiteral("Salaires"), true, [this] {
@@ -210,7 +220,7 @@ void Form1::buildMenus()
     });
 
     QMenu* editions = menuBar()->addMenu(QStringLiteral("&Editions"));
-    addEntry(editions, "rapport", QStringLiteral("&Rapport d'activité"), screen("f_jrnl2", true), has("f_jrnl2"));
+    addEntry(editions, "rapport", QStringLiteral("&Rapport d'activité"), screen("f_jrnl2", true));
     addEntry(editions, "caisse", QStringLiteral("Caisse"), [this] { openCashBook(); });
 
     QMenu* aide = menuBar()->addMenu(QStringLiteral("?"));
@@ -224,21 +234,22 @@ void Form1::buildMenus()
         a->setChecked(i == int(s_.displayChoice));
         displayGroup_->addAction(a);
     }
-    addEntry(aide, "aide", QStringLiteral("Aide"), screen("F_HLP"), has("F_HLP"));
-    addEntry(aide, "a_propos", QStringLiteral("&A propos ..."), screen("Auteur"), has("Auteur"));
+    addEntry(aide, "aide", QStringLiteral("Aide"), screen("F_HLP"));
+    addEntry(aide, "a_propos", QStringLiteral("&A propos ..."), screen("Auteur"));
 }
 
 void Form1::reinitialise_les_menus()
 {
     const bool latest = s_.dernierExercice;
-    if (QAction* a = action("cloturer"))
-        a->setEnabled(latest && openers_.screens.value(QStringLiteral("Cloturex")));
-    if (QAction* a = action("annuler_cloture"))
-        a->setEnabled(latest && openers_.confirmUndo && openers_.undoClosing);
+    for (const char* name : {"cloturer", "annuler_cloture"})
+        if (QAction* a = action(name))
+            a->setEnabled(latest);
 }
 
 void Form1::closeExercise()
 {
+    if (!availableOrSaySo(screenAvailable(QStringLiteral("Cloturex"))))
+        return;
     if (!checkLevel2(s_))
         return;
     if (s_.exerciceOuvert != s_.latestYear()) {
@@ -254,12 +265,13 @@ void Form1::closeExercise()
 
 void Form1::undoLastClosing()
 {
+    if (!availableOrSaySo(openers_.confirmUndo && openers_.undoClosing))
+        return;
     if (!checkLevel2(s_))
         return;
-    if (!openers_.confirmUndo || !openers_.confirmUndo())
+    if (!openers_.confirmUndo())
         return;
-    if (openers_.undoClosing)
-        openers_.undoClosing();
+    openers_.undoClosing();
     s_.dernierExercice = true;
     reinitialise_les_menus();
     refreshHeader();
@@ -269,19 +281,22 @@ void Form1::undoLastClosing()
 
 void Form1::openCashBook()
 {
+    // The password comes before the check of this entry: a missing screen is said before both.
+    if (!availableOrSaySo(openers_.chooseDate && openers_.cashBook))
+        return;
     if (!checkLevel2(s_))
         return;
     if (!menu_checks::fundMovements(s_))
         return;
-    if (!openers_.chooseDate)
-        return;
     const QDate chosen = openers_.chooseDate(QDate::currentDate());
-    if (chosen.isValid() && chosen.day() > 0 && openers_.cashBook)
+    if (chosen.isValid() && chosen.day() > 0)
         openers_.cashBook(chosen);
 }
 
 void Form1::importArchive()
 {
+    if (!availableOrSaySo(screenAvailable(QStringLiteral("F_Arch2_1"))))
+        return;   // and no start-up again
     openScreen(QStringLiteral("F_Arch2_1"));
     if (openers_.restart && !openers_.restart()) {
         exiting_ = true;

@@ -16,7 +16,8 @@ class Session;
 namespace os { class Display; }
 
 /// The screens the main window opens. An entry whose screen is not part of the program yet stays
-/// empty, and its menu entry is disabled.
+/// empty: its menu entry (and shortcut label) stays enabled, makes the checks that come before any
+/// password, and then says "Cet écran n'est pas encore disponible." without asking a password.
 struct ScreenOpeners {
     QHash<QString, std::function<void()>> screens; ///< by screen name: "Identif0", "Chrges", "Cloturex", ...
     /// Opens the overwrite warning before an undo; true when the user chose "Continuer".
@@ -66,13 +67,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QAction* addEntry(QMenu* menu, const QString& name, const QString& caption, const std::function<void()>& run,
-                      bool available = true);
+    QAction* addEntry(QMenu* menu, const QString& name, const QString& caption, const std::function<void()>& run);
     void buildMenus();
     void buildBody();
     void showPicture(int position);
     void clearHoverFrames();
     void openScreen(const QString& name);
+    /// Whether the program has the screen `name` (see ScreenOpeners::screens).
+    bool screenAvailable(const QString& name) const;
+    /// When `available` is false, says that the screen is not part of the program yet; returns `available`.
+    bool availableOrSaySo(bool available);
 
     Session& s_;
     MainPictures& pictures_;

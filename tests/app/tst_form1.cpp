@@ -64,24 +64,31 @@ class Form1Test : public QObject {
     QList<QDate> cashBooks_;
     bool confirmUndo_ = false;
     int undone_ = 0;
+    int restarts_ = 0;
     std::unique_ptr<Form1> w_;
 
     Session& s() { return *f_->session; }
     ScriptedUi& ui() { return f_->ui; }
 
+    /// The main window with every screen (each recorded in opened_ when opened), or with none.
     void makeWindow(bool allScreens = true)
     {
         ScreenOpeners openers;
-        if (allScreens)
+        if (allScreens) {
             for (const QString& name : kScreenNames)
                 openers.screens.insert(name, [this, name] { opened_ << name; });
-        openers.confirmUndo = [this] { return confirmUndo_; };
-        openers.undoClosing = [this] { ++undone_; };
-        openers.chooseDate = [this](QDate first) {
-            calendarShown_ << first;
-            return calendarAnswer_;
+            openers.confirmUndo = [this] { return confirmUndo_; };
+            openers.undoClosing = [this] { ++undone_; };
+            openers.chooseDate = [this](QDate first) {
+                calendarShown_ << first;
+                return calendarAnswer_;
+            };
+            openers.cashBook = [this](QDate d) { cashBooks_ << d; };
+        }
+        openers.restart = [this] {
+            ++restarts_;
+            return true;
         };
-        openers.cashBook = [this](QDate d) { cashBooks_ << d; };
         w_ = std::make_unique<Form1>(s(), *pictures_, display_, openers);
     }
 
@@ -104,6 +111,7 @@ private slots:
         calendarAnswer_ = QDate();
         confirmUndo_ = false;
         undone_ = 0;
+        restarts_ = 0;
         makeWindow();
     }
     void cleanup()
@@ -141,16 +149,82 @@ private slots:
         QCOMPARE(w_->headerLine(3)->text(), QStringLiteral("Année  2021"));
     }
 
-    void entriesWithoutTheirScreenAreDisabled()
+    void entriesWithoutTheirScreenStayEnabled()
     {
         makeWindow(false);
-        QVERIFY(!w_->action("vehicules")->isEnabled());
-        QVERIFY(!w_->shortcutLabel(7)->isEnabled()); // the "Véhicules" shortcut follows its entry
-        QVERIFY(!w_->action("cloturer")->isEnabled());
-        QVERIFY(w_->action("verrouillage")->isEnabled());
-        QVERIFY(w_->action("quitter")->isEnabled());
-        QVERIFY(w_->action("location")->isEnabled()); // its checks run before its screen
-        QVERIFY(w_->shortcutLabel(6)->isEnabled());
+        for (const QString& name : w_->actionNames())
+            QVERIFY2(w_->action(name)->isEnabled(), qPrintable(name));
+        for (int i = 0; i < 9; ++i)
+            QVERIFY(w_->shortcutLabel(i)->isEnabled());
+    }
+
+    void entriesWithoutTheirScreenSaySoBeforeAnyPassword_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("setup");          // SQL run first
+        QTest::addColumn<QString>("checkMessage");   // the entry's own check that fails first, or empty
+
+        const QString vehicle = "INSERT INTO Vehicules (num, flag_Arch) VALUES (1, 0);";
+        const QString client = "INSERT INTO Agents (num, Type_Ag, Arch) VALUES (1, 2, 0);";
+        for (const char* entry : {"identification", "charges", "cloturer", "annuler_cloture", "voir_exercice", "sauvegarde",
+                                  "importation", "reparer", "types", "marques", "modeles", "carburants", "vehicules",
+                                  "chauffeurs", "clients", "recettes_diverses", "agents", "rapport", "aide", "a_propos"})
+            QTest::newRow(entry) << entry << "" << "";
+        // Checks made before the password still come first.
+        QTest::newRow("location without vehicle") << "location" << "" << "Initialisation des véhicules préalable";
+        QTest::newRow("location without client") << "location" << vehicle << "Initialisation des clients préalable";
+        QTest::newRow("location ready") << "location" << vehicle + client << "";
+        QTest::newRow("pay without salaried agent") << "calcul" << "" << "Aucun agent salarié enregistré";
+        QTest::newRow("pay with a salaried agent") << "calcul" << "INSERT INTO Agents (num, Type_Ag, Salarie) VALUES (1, 0, 1);" << "";
+        QTest::newRow("employer charges before any closed month") << "charges_patronales" << "" << "Aucune paye calculée";
+        QTest::newRow("employer charges") << "charges_patronales" << "UPDATE Permn SET M3 = 1;" << "";
+        QTest::newRow("delete a pay") << "supprimer_paye" << "UPDATE Permn SET M1 = 1;" << "";
+        // Its check comes after the password: the refusal comes before both.
+        QTest::newRow("cash book without movement") << "caisse" << "" << "";
+        QTest::newRow("cash book") << "caisse" << "INSERT INTO Recettes (num, Montant) VALUES (1, 10);" << "";
+    }
+    void entriesWithoutTheirScreenSaySoBeforeAnyPassword()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, setup);
+        QFETCH(QString, checkMessage);
+        makeWindow(false);
+        setLevel2("CLE");
+        if (!setup.isEmpty())
+            s().db().executeScript(setup);
+        w_->action(entry)->trigger();
+        QCOMPARE(ui().screens, QStringList{});   // no password prompt
+        QCOMPARE(ui().messages.size(), 1);
+        if (checkMessage.isEmpty())
+            QCOMPARE(ui().messages.first(), m("Cet écran n'est pas encore disponible.", Icon::Information, "Z.E.B."));
+        else
+            QCOMPARE(ui().messages.first().text, checkMessage);   // its icon and title: guardsAndChecks
+        QVERIFY(opened_.isEmpty());
+        QCOMPARE(restarts_, 0);   // an import that did not happen does not start the program again
+        QVERIFY(s().isOpen());
+    }
+
+    void shortcutsAndLabelsWithoutTheirScreenSaySo()
+    {
+        makeWindow(false);
+        setLevel2("CLE");
+        const ShownMessage refusal = m("Cet écran n'est pas encore disponible.", Icon::Information, "Z.E.B.");
+        QTest::mouseClick(w_->shortcutLabel(5), Qt::LeftButton); // "Caisse"
+        QTest::mouseClick(w_->shortcutLabel(7), Qt::LeftButton); // "Véhicules"
+        QTest::mouseClick(w_->titleLabel(), Qt::LeftButton);     // the about box
+        QTest::mouseClick(w_->changePictureLabel(), Qt::LeftButton);
+        QCOMPARE(ui().messages, QList<ShownMessage>(4, refusal));
+        QCOMPARE(ui().screens, QStringList{});
+    }
+
+    void passwordScreenIsAlwaysThere()
+    {
+        makeWindow(false);
+        setLevel2("CLE");
+        ui().onScreen("Form_v2", typePassword({"CLE"}));
+        w_->action("verrouillage")->trigger();
+        QCOMPARE(ui().screens, (QStringList{"Form_v2", "New_MPS"}));
+        QVERIFY(ui().messages.isEmpty());
     }
 
     void guardsAndChecks_data()
