@@ -1,6 +1,7 @@
 #include "Initials.h"
 
-#include "CommandButton.h"
+#include "core/kit/Guard.h"
+#include "core/kit/ScreenKit.h"
 #include "core/formats/FieldRules.h"
 #include "core/state/Session.h"
 
@@ -14,7 +15,8 @@
 
 namespace kv {
 
-using fleet::Glyph;
+using kit::Command;
+using kit::Glyph;
 
 namespace {
 constexpr int kNameLength = 30;
@@ -28,34 +30,26 @@ Initials::Initials(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     setWindowTitle(references::info(kind_).title);
     setModal(true);
 
-    heading_ = new QLabel(references::info(kind_).title, this);
-    heading_->setObjectName(QStringLiteral("titre"));
-    QFont f = heading_->font();
-    f.setBold(true);
-    f.setPointSize(f.pointSize() + 3);
-    heading_->setFont(f);
-    heading_->setAlignment(Qt::AlignCenter);
-    heading_->setStyleSheet(QStringLiteral("color: #1f3b5c; padding: 6px; background: #e6edf5; border-radius: 4px;"));
+    heading_ = kit::titleBand(references::info(kind_).title, this);
+
+    bar_ = new kit::CommandBar(this);
+    new_ = bar_->add(Command::New, QStringLiteral("nouveau"), this, &Initials::startNew);
+    edit_ = bar_->add(Command::Edit, QStringLiteral("modifier"), this, &Initials::startEdit);
+    delete_ = bar_->add(Command::Delete, QStringLiteral("supprimer"), this, &Initials::deleteSelected);
+    bar_->addGap();
+    // The arrows move the selected entry; pictures only, no tooltip.
+    down_ = bar_->add(Glyph::Down, QString(), QStringLiteral("bas"), kit::look(Command::Down).key, this, &Initials::moveDown);
+    up_ = bar_->add(Glyph::Up, QString(), QStringLiteral("haut"), kit::look(Command::Up).key, this, &Initials::moveUp);
+    bar_->addStretch();
+    quit_ = bar_->add(Command::Quit, QStringLiteral("quitter"), this, &Initials::quit);
 
     list_ = new QListWidget(this);
     list_->setObjectName(QStringLiteral("liste"));
-    list_->setMinimumSize(280, 260);
+    list_->setMinimumSize(260, 240);
     list_->setAlternatingRowColors(true);
+    list_->setUniformItemSizes(true);
     connect(list_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { name_->setText(item->text()); });
     connect(list_, &QListWidget::itemDoubleClicked, this, [this] { startEdit(); });
-
-    new_ = fleet::commandButton(this, Glyph::New, QStringLiteral("Nouveau"), QStringLiteral("nouveau"));
-    edit_ = fleet::commandButton(this, Glyph::Edit, QStringLiteral("Modifier"), QStringLiteral("modifier"));
-    delete_ = fleet::commandButton(this, Glyph::Delete, QStringLiteral("Supprimer"), QStringLiteral("supprimer"));
-    quit_ = fleet::commandButton(this, Glyph::Quit, QStringLiteral("Quitter"), QStringLiteral("quitter"));
-    down_ = fleet::commandButton(this, Glyph::Down, QString(), QStringLiteral("bas"), 26);
-    up_ = fleet::commandButton(this, Glyph::Up, QString(), QStringLiteral("haut"), 26);
-    connect(new_, &QToolButton::clicked, this, &Initials::startNew);
-    connect(edit_, &QToolButton::clicked, this, &Initials::startEdit);
-    connect(delete_, &QToolButton::clicked, this, &Initials::deleteSelected);
-    connect(quit_, &QToolButton::clicked, this, &Initials::quit);
-    connect(down_, &QToolButton::clicked, this, &Initials::moveDown);
-    connect(up_, &QToolButton::clicked, this, &Initials::moveUp);
 
     panel_ = new QFrame(this);
     panel_->setObjectName(QStringLiteral("saisie"));
@@ -64,53 +58,48 @@ Initials::Initials(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     name_ = new QLineEdit(panel_);
     name_->setObjectName(QStringLiteral("denomination"));
     name_->setMaxLength(kNameLength);
-    name_->setMinimumWidth(220);
+    // A name of 30 characters is seen whole.
+    name_->setMinimumWidth(name_->fontMetrics().horizontalAdvance(QString(kNameLength, u'n')) + 12);
     // The first letter of a name is a capital.
     new FieldKeyFilter(name_, [](const QString& text, int key) {
         return (text.isEmpty() && key >= 'a' && key <= 'z') ? key - 'a' + 'A' : key;
     });
     connect(name_, &QLineEdit::returnPressed, this, &Initials::confirmEntry);
-    confirm_ = fleet::commandButton(panel_, Glyph::Confirm, QString(), QStringLiteral("valider"), 24);
-    cancel_ = fleet::commandButton(panel_, Glyph::Cancel, QString(), QStringLiteral("annuler"), 24);
+    const kit::PanelButtons buttons = kit::panelButtons(panel_);
+    confirm_ = buttons.confirm;
+    cancel_ = buttons.cancel;
     connect(confirm_, &QToolButton::clicked, this, &Initials::confirmEntry);
     connect(cancel_, &QToolButton::clicked, this, &Initials::cancelEntry);
-    auto* panelLayout = new QHBoxLayout(panel_);
+    auto* panelLayout = new QVBoxLayout(panel_);
     panelLayout->addWidget(label);
-    panelLayout->addWidget(name_, 1);
-    panelLayout->addWidget(confirm_);
-    panelLayout->addWidget(cancel_);
+    panelLayout->addWidget(name_);
+    panelLayout->addStretch();
+    panelLayout->addWidget(buttons.row);
 
-    auto* arrows = new QVBoxLayout;
-    arrows->addStretch();
-    arrows->addWidget(up_);
-    arrows->addWidget(down_);
-    arrows->addStretch();
-    auto* middle = new QHBoxLayout;
-    middle->addWidget(list_, 1);
-    middle->addLayout(arrows);
+    side_ = new kit::SidePanel(name_->minimumWidth() + 40, this);
+    side_->addPanel(panel_);
 
-    auto* commands = new QHBoxLayout;
-    commands->addWidget(new_);
-    commands->addWidget(edit_);
-    commands->addWidget(delete_);
-    commands->addStretch();
-    commands->addWidget(quit_);
+    auto* body = new QHBoxLayout;
+    body->addWidget(list_, 1);
+    body->addWidget(side_);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(14, 12, 14, 12);
     layout->addWidget(heading_);
-    layout->addLayout(middle, 1);
-    layout->addWidget(panel_);
-    layout->addLayout(commands);
+    layout->addWidget(bar_);
+    layout->addLayout(body, 1);
 
-    counters_ = references::counters(s_.db(), kind_);
+    kit::guarded(s_.ui(), [&] { counters_ = references::counters(s_.db(), kind_); });
     reload();
     setEntering(false);
+    kit::sizeScreen(*this, QSize(640, 460), {side_});
 }
 
 void Initials::reload()
 {
-    entries_ = references::load(s_.db(), kind_);
+    references::Entries loaded;
+    if (!kit::guarded(s_.ui(), [&] { loaded = references::load(s_.db(), kind_); }))
+        return; // the list stays as it was
+    entries_ = loaded;
     list_->clear();
     list_->addItems(entries_.names);
     if (!entries_.isEmpty())
@@ -121,7 +110,7 @@ void Initials::reload()
 void Initials::setEntering(bool on)
 {
     entering_ = on;
-    panel_->setVisible(on);
+    side_->open(on ? panel_ : nullptr);
     for (QToolButton* b : {new_, edit_, delete_, quit_, down_, up_})
         b->setVisible(!on);
     list_->setEnabled(!on);
@@ -157,14 +146,21 @@ void Initials::confirmEntry()
         s_.ui().message(QStringLiteral("Saisie omise"), ui::Icon::Information, QStringLiteral("ZEB"));
         return;
     }
-    if (editing_) {
-        const int p = selected();
-        if (p > 0 && p < entries_.size())
-            references::rename(s_.db(), kind_, entries_.nums[p], name);
-    } else {
-        s_.reconnect();
-        references::add(s_.db(), kind_, counters_, name);
-    }
+    bool found = true;
+    const bool written = kit::guarded(s_.ui(), [&] {
+        if (editing_) {
+            const int p = selected();
+            if (p > 0 && p < entries_.size())
+                found = references::rename(s_.db(), kind_, entries_.nums[p], name);
+        } else {
+            s_.reconnect();
+            references::add(s_.db(), kind_, counters_, name);
+        }
+    });
+    if (!written)
+        return; // the engine said why; the panel stays open with the name typed
+    if (!found) // deleted since the list was read
+        s_.ui().message(QStringLiteral("Enregistrement introuvable"));
     reload();
     setEntering(false);
 }
@@ -177,15 +173,18 @@ void Initials::deleteSelected()
     if (entries_.isEmpty() || p <= 0)
         return;
     const qint64 num = entries_.nums[p];
-    if (references::vehiclesUsing(s_.db(), kind_, num) > 0) {
+    int users = 0;
+    if (!kit::guarded(s_.ui(), [&] { users = references::vehiclesUsing(s_.db(), kind_, num); }))
+        return;
+    if (users > 0) {
         s_.ui().message(QStringLiteral("Suppression refusée"), ui::Icon::Critical, QStringLiteral("ATTENTION"));
         return;
     }
     if (!s_.ui().ask(QStringLiteral("Confirmer la suppression de : ") + entries_.names[p], ui::Icon::Question,
                      QStringLiteral("Attention")))
         return;
-    references::remove(s_.db(), kind_, num);
-    reload();
+    if (kit::guarded(s_.ui(), [&] { references::remove(s_.db(), kind_, num); }))
+        reload();
 }
 
 void Initials::swap(int from, int to)
@@ -220,8 +219,9 @@ void Initials::moveUp()
 void Initials::quit()
 {
     s_.dialogValue = std::max(0, selected());
-    if (orderChanged_)
-        references::writeOrder(s_.db(), kind_, entries_.nums);
+    // A refused write leaves the order as it was in the table and the screen open.
+    if (orderChanged_ && !kit::guarded(s_.ui(), [&] { references::writeOrder(s_.db(), kind_, entries_.nums); }))
+        return;
     accept();
 }
 

@@ -16,6 +16,11 @@ namespace kv {
 
 class Session;
 
+namespace kit {
+class CommandBar;
+class SidePanel;
+} // namespace kit
+
 class Initials : public QDialog {
     Q_OBJECT
 public:
@@ -61,6 +66,8 @@ private:
     bool orderChanged_ = false;
 
     QLabel* heading_;
+    kit::CommandBar* bar_;
+    kit::SidePanel* side_;
     QListWidget* list_;
     QFrame* panel_;
     QLineEdit* name_;

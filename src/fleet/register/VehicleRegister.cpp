@@ -1,6 +1,8 @@
 #include "VehicleRegister.h"
 
+#include "core/formats/Dates.h"
 #include "core/schema/Schema.h"
+#include "platform/db/Error.h"
 #include "platform/db/Database.h"
 #include "platform/db/Dates.h"
 
@@ -79,7 +81,19 @@ qint64 nextNumber(const db::Database& db)
 
 namespace {
 
-/// Writes the fields of the entry frame into vehicle `num` (which exists).
+/// A date of the entry frame as stored. The frame checks its dates before confirming; a date that is
+/// not a real day still reaching here is refused rather than stored as nothing.
+QVariant storedDate(const QString& text)
+{
+    const QString t = text.trimmed();
+    const QVariant stored = isValidDate(t) ? db::toStoredDate(t) : QVariant();
+    if (stored.isNull())
+        throw db::Error(QStringLiteral("Date incorrecte : ") + t);
+    return stored;
+}
+
+/// Writes the fields of the entry frame into vehicle `num`; the number of rows written (0 when the
+/// vehicle no longer exists).
 int write(db::Database& db, qint64 num, const Entry& e)
 {
     QString sql = QStringLiteral("UPDATE Vehicules SET num_Genre = ?, num_marque = ?, num_Modele = ?, num_carburant = ?,"
@@ -90,11 +104,11 @@ int write(db::Database& db, qint64 num, const Entry& e)
     // A blank date leaves the stored one as it is.
     if (!e.dateCirculation.trimmed().isEmpty()) {
         sql += QStringLiteral(", Date_circulation = ?");
-        params << db::toStoredDate(e.dateCirculation.trimmed());
+        params << storedDate(e.dateCirculation);
     }
     if (!e.dateCarte.trimmed().isEmpty()) {
         sql += QStringLiteral(", Date = ?");
-        params << db::toStoredDate(e.dateCarte.trimmed());
+        params << storedDate(e.dateCarte);
     }
     sql += QStringLiteral(" WHERE num = ?");
     params << num;
@@ -124,5 +138,44 @@ bool update(db::Database& db, qint64 num, const Entry& entry)
 }
 
 void remove(db::Database& db, qint64 num) { db.execute(QStringLiteral("DELETE FROM Vehicules WHERE num = ?"), {num}); }
+
+Attached attached(const db::Database& db, qint64 num)
+{
+    auto count = [&](const QString& table) {
+        return db.scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE num_vehicule = ?").arg(table), {num}).toInt();
+    };
+    Attached a;
+    a.ledger = count(schema::Depenses) + count(schema::Recettes);
+    a.assurances = count(schema::Assurances);
+    a.controles = count(schema::Controles);
+    a.vignettes = count(schema::Vignettes);
+    a.affectations = count(schema::Affectations);
+    a.locations = count(schema::Locations);
+    return a;
+}
+
+QStringList attachedNotice(const Attached& a)
+{
+    // what: singular and plural of the kind; feminine: the agreement of "attaché".
+    auto line = [](int n, const QString& one, const QString& many, bool feminine) {
+        const QString stay = n == 1 ? QStringLiteral("reste") : QStringLiteral("restent");
+        const QString tied = QStringLiteral("attaché") + (feminine ? QStringLiteral("e") : QString()) + (n == 1 ? QString() : QStringLiteral("s"));
+        return QStringLiteral("%1 %2 %3 %4 à ce véhicule").arg(n).arg(n == 1 ? one : many, stay, tied);
+    };
+    QStringList out;
+    if (a.ledger > 0)
+        out << line(a.ledger, QStringLiteral("ligne de dépenses et de recettes"), QStringLiteral("lignes de dépenses et de recettes"), true);
+    if (a.assurances > 0)
+        out << line(a.assurances, QStringLiteral("assurance"), QStringLiteral("assurances"), true);
+    if (a.controles > 0)
+        out << line(a.controles, QStringLiteral("contrôle technique"), QStringLiteral("contrôles techniques"), false);
+    if (a.vignettes > 0)
+        out << line(a.vignettes, QStringLiteral("vignette"), QStringLiteral("vignettes"), true);
+    if (a.affectations > 0)
+        out << line(a.affectations, QStringLiteral("affectation de chauffeur"), QStringLiteral("affectations de chauffeurs"), true);
+    if (a.locations > 0)
+        out << line(a.locations, QStringLiteral("location"), QStringLiteral("locations"), true);
+    return out;
+}
 
 } // namespace kv::vehicles

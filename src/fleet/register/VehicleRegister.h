@@ -3,6 +3,7 @@
 // vehicles with their reference names, numbering, saving and deleting a vehicle.
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace kv::db { class Database; }
@@ -57,9 +58,26 @@ qint64 nextNumber(const db::Database& db);
 
 /// Adds a vehicle (numbered by nextNumber, placed after the last `ordre`); returns its number.
 qint64 add(db::Database& db, const Entry& entry);
-/// Rewrites vehicle `num`; false when it no longer exists.
+/// Rewrites vehicle `num`; false when it no longer exists. A date that is not blank must be a real
+/// day (isValidDate): an engine error is thrown otherwise, and nothing is written.
 bool update(db::Database& db, qint64 num, const Entry& entry);
 /// Deletes the vehicle row only; its ledger lines and follow-ups stay.
 void remove(db::Database& db, qint64 num);
+
+/// What still refers to a vehicle in the other tables: the lines stay when the vehicle is deleted.
+struct Attached {
+    int ledger = 0;        ///< lines of Depenses and Recettes
+    int assurances = 0;
+    int controles = 0;
+    int vignettes = 0;
+    int affectations = 0;
+    int locations = 0;
+    bool isEmpty() const { return ledger + assurances + controles + vignettes + affectations + locations == 0; }
+};
+/// One count per table.
+Attached attached(const db::Database& db, qint64 num);
+/// The lines that tell, under the deletion question, what stays attached to the vehicle; one line per
+/// kind that is not zero ("12 lignes de dépenses et de recettes restent attachées à ce véhicule").
+QStringList attachedNotice(const Attached& a);
 
 } // namespace kv::vehicles

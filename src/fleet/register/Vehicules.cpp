@@ -5,7 +5,8 @@
 #include "core/reports/ReportRoutine.h"
 #include "core/schema/Schema.h"
 #include "core/state/Session.h"
-#include "fleet/references/CommandButton.h"
+#include "core/kit/Guard.h"
+#include "core/kit/ScreenKit.h"
 #include "fleet/references/Initials.h"
 #include "fleet/vehiclefile/Zoom_V.h"
 
@@ -28,33 +29,27 @@
 
 namespace kv {
 
-using fleet::Glyph;
+using kit::Command;
+using kit::Glyph;
 
 namespace {
 
 const QString kNone = schema::NothingChosenText;
 const QString kTitleAttention = QStringLiteral("ATTENTION");
+const QString kIntrouvable = QStringLiteral("Enregistrement introuvable");
 
 enum Column { ColRow, ColType, ColMarque, ColModele, ColAnnee, ColMatricule, ColArch, ColumnCount };
 
-QLabel* boldLabel(const QString& text, QWidget* parent, int grow = 0, const char* style = nullptr)
-{
-    auto* l = new QLabel(text, parent);
-    QFont f = l->font();
-    f.setBold(true);
-    f.setPointSize(f.pointSize() + grow);
-    l->setFont(f);
-    if (style)
-        l->setStyleSheet(QString::fromLatin1(style));
-    return l;
-}
+/// Width of the entry and filter panels beside the list.
+constexpr int kSideWidth = 380;
 
-QLineEdit* textField(QWidget* parent, const QString& name, int maxLength, int width)
+QLineEdit* textField(QWidget* parent, const QString& name, int maxLength, const QString& widest)
 {
     auto* e = new QLineEdit(parent);
     e->setObjectName(name);
     e->setMaxLength(maxLength);
-    e->setFixedWidth(width);
+    // As wide as its longest content, so that nothing typed is hidden.
+    e->setFixedWidth(e->fontMetrics().horizontalAdvance(widest) + 16);
     return e;
 }
 
@@ -66,80 +61,51 @@ Vehicules::Vehicules(Session& session, QWidget* parent) : QDialog(parent), s_(se
     setWindowTitle(QStringLiteral(" "));
     setModal(true);
 
-    auto* banner = boldLabel(QStringLiteral("Véhicules"), this, 6,
-                             "color: #ffffff; background: #2b4a6f; padding: 6px 14px; border-radius: 4px;");
-    banner->setObjectName(QStringLiteral("banniere"));
-
     // ---- commands ---------------------------------------------------------------------------------------
-    auto* commandRow = new QHBoxLayout;
-    auto addCommand = [&](Glyph g, const QString& tip, const QString& name, void (Vehicules::*slot)()) {
-        QToolButton* b = fleet::commandButton(this, g, tip, name);
-        connect(b, &QToolButton::clicked, this, slot);
-        commands_ << b;
-        commandRow->addWidget(b);
-        return b;
-    };
-    addCommand(Glyph::New, QStringLiteral("Nouveau"), QStringLiteral("nouveau"), &Vehicules::startNew);
-    addCommand(Glyph::Edit, QStringLiteral("Modifier"), QStringLiteral("modifier"), &Vehicules::startEdit);
-    addCommand(Glyph::Delete, QStringLiteral("Supprimer"), QStringLiteral("supprimer"), &Vehicules::deleteCurrent);
-    commandRow->addSpacing(12);
-    addCommand(Glyph::Filter, QStringLiteral("Filtre"), QStringLiteral("filtre"), &Vehicules::openFilter);
-    addCommand(Glyph::Zoom, QStringLiteral("ZOOM"), QStringLiteral("zoom"), &Vehicules::zoom);
-    addCommand(Glyph::Print, QStringLiteral("Imprimer"), QStringLiteral("imprimer"), &Vehicules::print);
-    commandRow->addSpacing(12);
-    QToolButton* down = fleet::commandButton(this, Glyph::Down, QString(), QStringLiteral("bas"), 26);
-    QToolButton* up = fleet::commandButton(this, Glyph::Up, QString(), QStringLiteral("haut"), 26);
+    bar_ = new kit::CommandBar(this);
+    bar_->add(Command::New, QStringLiteral("nouveau"), this, &Vehicules::startNew);
+    bar_->add(Command::Edit, QStringLiteral("modifier"), this, &Vehicules::startEdit);
+    bar_->add(Command::Delete, QStringLiteral("supprimer"), this, &Vehicules::deleteCurrent);
+    bar_->addGap();
+    bar_->add(Command::Filter, QStringLiteral("filtre"), this, &Vehicules::openFilter);
+    bar_->add(Command::Zoom, QStringLiteral("zoom"), this, &Vehicules::zoom);
+    bar_->add(Command::Print, QStringLiteral("imprimer"), this, &Vehicules::print);
+    bar_->addGap();
+    // "Bas" and "Haut" only speak: arrows without words or tooltip.
+    QToolButton* down = bar_->add(Glyph::Down, QString(), QStringLiteral("bas"), kit::look(Command::Down).key);
+    QToolButton* up = bar_->add(Glyph::Up, QString(), QStringLiteral("haut"), kit::look(Command::Up).key);
     connect(down, &QToolButton::clicked, this, [this] { s_.ui().message(QStringLiteral("Bas")); });
     connect(up, &QToolButton::clicked, this, [this] { s_.ui().message(QStringLiteral("Haut")); });
-    commands_ << down << up;
-    commandRow->addWidget(down);
-    commandRow->addWidget(up);
-    commandRow->addStretch();
-    addCommand(Glyph::Quit, QStringLiteral("Quitter"), QStringLiteral("quitter"), &Vehicules::quit);
+    bar_->addStretch();
+    bar_->add(Command::Quit, QStringLiteral("quitter"), this, &Vehicules::quit);
 
     // ---- the list -----------------------------------------------------------------------------------------
     grid_ = new QTableWidget(0, ColumnCount, this);
     grid_->setObjectName(QStringLiteral("grille"));
     grid_->setHorizontalHeaderLabels({QString(), QStringLiteral("Type"), QStringLiteral("Marque"), QStringLiteral("Modèle"),
                                       QStringLiteral("Année"), QStringLiteral("Matricule"), QStringLiteral("Arch.")});
-    grid_->verticalHeader()->hide();
-    grid_->verticalHeader()->setDefaultSectionSize(24);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setAlternatingRowColors(true);
-    grid_->setMinimumSize(600, 380);
-    auto* header = grid_->horizontalHeader();
-    header->setHighlightSections(false);
-    header->setStretchLastSection(false);
-    const int widths[ColumnCount] = {40, 130, 120, 120, 60, 120, 50};
-    for (int c = 0; c < ColumnCount; ++c)
-        grid_->setColumnWidth(c, widths[c]);
-    for (int c : {ColType, ColMarque, ColModele})
-        header->setSectionResizeMode(c, QHeaderView::Stretch);
+    kit::setupGrid(grid_);
+    kit::fitColumns(grid_, ColModele);
     connect(grid_, &QTableWidget::cellDoubleClicked, this, [this] { zoom(); });
 
     // ---- the entry frame ---------------------------------------------------------------------------------
     entry_ = new QFrame(this);
     entry_->setObjectName(QStringLiteral("cadreSaisie"));
     entry_->setFrameShape(QFrame::StyledPanel);
-    entryHeading_ = boldLabel(QString(), entry_, 2, "color: #1f3b5c; padding: 4px;");
-    entryHeading_->setObjectName(QStringLiteral("enteteSaisie"));
-    entryHeading_->setAlignment(Qt::AlignCenter);
+    entryHeading_ = kit::panelHeading(QString(), entry_, QStringLiteral("enteteSaisie"));
 
     const int partLength[3] = {5, 3, 2};
-    const int partWidth[3] = {64, 44, 34};
     auto* matRow = new QHBoxLayout;
     matRow->setSpacing(4);
     for (int i = 0; i < 3; ++i) {
-        mat_[i] = textField(entry_, QStringLiteral("matricule%1").arg(i + 1), partLength[i], partWidth[i]);
+        mat_[i] = textField(entry_, QStringLiteral("matricule%1").arg(i + 1), partLength[i], QString(partLength[i] + 1, u'8'));
         mat_[i]->setAlignment(Qt::AlignCenter);
         new DigitField(mat_[i]);
         new SelectOnFocus(mat_[i]);
         matRow->addWidget(mat_[i]);
     }
     matRow->addStretch();
-    annee_ = textField(entry_, QStringLiteral("annee"), 4, 56);
+    annee_ = textField(entry_, QStringLiteral("annee"), 4, QStringLiteral("88888"));
     annee_->setAlignment(Qt::AlignCenter);
     new DigitField(annee_);
     new SelectOnFocus(annee_);
@@ -161,7 +127,7 @@ Vehicules::Vehicules(Session& session, QWidget* parent) : QDialog(parent), s_(se
         auto* field = new QLineEdit(kNone, entry_);
         field->setObjectName(pickNames[i]);
         field->setReadOnly(true);
-        field->setFixedWidth(180);
+        field->setMinimumWidth(180);
         field->setCursor(Qt::PointingHandCursor);
         field->setFocusPolicy(Qt::NoFocus);
         field->installEventFilter(this);
@@ -175,26 +141,28 @@ Vehicules::Vehicules(Session& session, QWidget* parent) : QDialog(parent), s_(se
         pickButton_[i] = button;
         auto* pickRow = new QHBoxLayout;
         pickRow->setSpacing(2);
-        pickRow->addWidget(field);
+        pickRow->addWidget(field, 1);
         pickRow->addWidget(button);
-        pickRow->addStretch();
         form->addWidget(new QLabel(pickLabels[i], entry_), row, 0);
         form->addLayout(pickRow, row++, 1);
     }
 
-    circulation_ = textField(entry_, QStringLiteral("circulation"), 10, 96);
+    circulation_ = textField(entry_, QStringLiteral("circulation"), 10, QStringLiteral("88/88/88888"));
     circulationRules_ = new DateField(circulation_, s_.ui());
-    carteGrise_ = textField(entry_, QStringLiteral("carteGrise"), 25, 200);
+    carteGrise_ = textField(entry_, QStringLiteral("carteGrise"), 25, QString(20, u'W'));
+    carteGrise_->setMinimumWidth(0);
+    carteGrise_->setMaximumWidth(QWIDGETSIZE_MAX);
     new FieldKeyFilter(carteGrise_, [](const QString&, int key) { return (key >= 'a' && key <= 'z') ? key - 'a' + 'A' : key; });
     new SelectOnFocus(carteGrise_);
-    dateCarte_ = textField(entry_, QStringLiteral("dateCarte"), 10, 96);
+    dateCarte_ = textField(entry_, QStringLiteral("dateCarte"), 10, QStringLiteral("88/88/88888"));
     dateCarteRules_ = new DateField(dateCarte_, s_.ui());
     form->addWidget(new QLabel(QStringLiteral("Mise en circulation"), entry_), row, 0);
     form->addWidget(circulation_, row++, 1, Qt::AlignLeft);
     form->addWidget(new QLabel(QStringLiteral("N° Carte Grise"), entry_), row, 0);
-    form->addWidget(carteGrise_, row++, 1, Qt::AlignLeft);
+    form->addWidget(carteGrise_, row++, 1);
     form->addWidget(new QLabel(QStringLiteral("En date du"), entry_), row, 0);
     form->addWidget(dateCarte_, row++, 1, Qt::AlignLeft);
+    form->setColumnStretch(1, 1);
 
     archOui_ = new QRadioButton(QStringLiteral("OUI"), entry_);
     archOui_->setObjectName(QStringLiteral("archOui"));
@@ -211,20 +179,17 @@ Vehicules::Vehicules(Session& session, QWidget* parent) : QDialog(parent), s_(se
     form->addWidget(new QLabel(QStringLiteral("Archivage"), entry_), row, 0);
     form->addLayout(archRow, row++, 1);
 
-    confirm_ = fleet::commandButton(entry_, Glyph::Confirm, QString(), QStringLiteral("valider"), 28);
-    cancel_ = fleet::commandButton(entry_, Glyph::Cancel, QString(), QStringLiteral("annuler"), 28);
+    const kit::PanelButtons entryButtons = kit::panelButtons(entry_);
+    confirm_ = entryButtons.confirm;
+    cancel_ = entryButtons.cancel;
     connect(confirm_, &QToolButton::clicked, this, &Vehicules::confirmEntry);
     connect(cancel_, &QToolButton::clicked, this, &Vehicules::cancelEntry);
-    auto* entryButtons = new QHBoxLayout;
-    entryButtons->addStretch();
-    entryButtons->addWidget(confirm_);
-    entryButtons->addWidget(cancel_);
 
     auto* entryLayout = new QVBoxLayout(entry_);
     entryLayout->addWidget(entryHeading_);
     entryLayout->addLayout(form);
     entryLayout->addStretch();
-    entryLayout->addLayout(entryButtons);
+    entryLayout->addWidget(entryButtons.row);
 
     chain_ = new FieldChain({mat_[0], mat_[1], mat_[2], annee_, circulation_, carteGrise_, dateCarte_}, this);
     autoAdvance(mat_[0], 5);
@@ -240,13 +205,18 @@ Vehicules::Vehicules(Session& session, QWidget* parent) : QDialog(parent), s_(se
     pickPanel_->setStyleSheet(QStringLiteral("#listeChoix { background: #f7f9fc; border: 1px solid #6d87a6; }"));
     pickList_ = new QListWidget(pickPanel_);
     pickList_->setObjectName(QStringLiteral("choix"));
+    pickList_->setAlternatingRowColors(true);
     connect(pickList_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         pickList_->setCurrentItem(item);
         confirmPick();
     });
-    pickConfirm_ = fleet::commandButton(pickPanel_, Glyph::Confirm, QString(), QStringLiteral("choixValider"), 20);
-    pickCancel_ = fleet::commandButton(pickPanel_, Glyph::Cancel, QString(), QStringLiteral("choixAnnuler"), 20);
-    pickInitials_ = fleet::commandButton(pickPanel_, Glyph::Open, QString(), QStringLiteral("choixTable"), 20);
+    // The list's own commands: pictures with a tooltip; Enter, a double-click and Escape do the same.
+    pickConfirm_ = kit::commandButton(pickPanel_, Glyph::Confirm, QString(), QStringLiteral("choixValider"), {},
+                                      kit::look(Command::Confirm).text);
+    pickCancel_ = kit::commandButton(pickPanel_, Glyph::Cancel, QString(), QStringLiteral("choixAnnuler"), {},
+                                     kit::look(Command::Cancel).text);
+    pickInitials_ = kit::commandButton(pickPanel_, Glyph::Open, QString(), QStringLiteral("choixTable"), {},
+                                       QStringLiteral("Table de référence"));
     connect(pickConfirm_, &QToolButton::clicked, this, &Vehicules::confirmPick);
     connect(pickCancel_, &QToolButton::clicked, this, &Vehicules::cancelPick);
     connect(pickInitials_, &QToolButton::clicked, this, &Vehicules::editReferences);
@@ -260,14 +230,14 @@ Vehicules::Vehicules(Session& session, QWidget* parent) : QDialog(parent), s_(se
     pickLayout->setSpacing(2);
     pickLayout->addWidget(pickList_);
     pickLayout->addLayout(pickButtons);
-    pickPanel_->resize(206, 170);
+    pickPanel_->resize(230, 190);
     pickPanel_->hide();
 
     // ---- the filter panel -----------------------------------------------------------------------------------
     filterPanel_ = new QFrame(this);
     filterPanel_->setObjectName(QStringLiteral("panneauFiltre"));
     filterPanel_->setFrameShape(QFrame::StyledPanel);
-    auto* filterHeading = boldLabel(QStringLiteral("Filtre d'affichage . . ."), filterPanel_, 2, "color: #1f3b5c; padding: 4px;");
+    auto* filterHeading = kit::panelHeading(QStringLiteral("Filtre d'affichage . . ."), filterPanel_);
     filtArch_ = new QRadioButton(QStringLiteral("Archivés"), filterPanel_);
     filtArch_->setObjectName(QStringLiteral("archives"));
     filtRecents_ = new QRadioButton(QStringLiteral("Récents"), filterPanel_);
@@ -275,14 +245,10 @@ Vehicules::Vehicules(Session& session, QWidget* parent) : QDialog(parent), s_(se
     filtTous_ = new QRadioButton(QStringLiteral("Ensemble"), filterPanel_);
     filtTous_->setObjectName(QStringLiteral("ensemble"));
     filtTous_->setChecked(true);
-    QToolButton* filterOk = fleet::commandButton(filterPanel_, Glyph::Confirm, QString(), QStringLiteral("filtreValider"), 28);
-    QToolButton* filterCancel = fleet::commandButton(filterPanel_, Glyph::Cancel, QString(), QStringLiteral("filtreAnnuler"), 28);
-    connect(filterOk, &QToolButton::clicked, this, &Vehicules::confirmFilter);
-    connect(filterCancel, &QToolButton::clicked, this, &Vehicules::cancelFilter);
-    auto* filterButtons = new QHBoxLayout;
-    filterButtons->addStretch();
-    filterButtons->addWidget(filterOk);
-    filterButtons->addWidget(filterCancel);
+    const kit::PanelButtons filterButtons =
+        kit::panelButtons(filterPanel_, QStringLiteral("filtreValider"), QStringLiteral("filtreAnnuler"));
+    connect(filterButtons.confirm, &QToolButton::clicked, this, &Vehicules::confirmFilter);
+    connect(filterButtons.cancel, &QToolButton::clicked, this, &Vehicules::cancelFilter);
     auto* filterLayout = new QVBoxLayout(filterPanel_);
     filterLayout->addWidget(filterHeading);
     filterLayout->addSpacing(6);
@@ -290,33 +256,31 @@ Vehicules::Vehicules(Session& session, QWidget* parent) : QDialog(parent), s_(se
     filterLayout->addWidget(filtRecents_);
     filterLayout->addWidget(filtTous_);
     filterLayout->addStretch();
-    filterLayout->addLayout(filterButtons);
+    filterLayout->addWidget(filterButtons.row);
 
-    side_ = new QStackedWidget(this);
-    side_->addWidget(new QWidget(side_));
-    side_->addWidget(entry_);
-    side_->addWidget(filterPanel_);
-    side_->setFixedWidth(360);
-    side_->hide();
+    side_ = new kit::SidePanel(kSideWidth, this);
+    side_->addPanel(entry_);
+    side_->addPanel(filterPanel_);
 
     auto* body = new QHBoxLayout;
     body->addWidget(grid_, 1);
     body->addWidget(side_);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(12, 10, 12, 12);
-    layout->addWidget(banner, 0, Qt::AlignLeft);
-    layout->addLayout(commandRow);
+    layout->addWidget(kit::titleBand(QStringLiteral("Véhicules"), this, QStringLiteral("banniere")));
+    layout->addWidget(bar_);
     layout->addLayout(body, 1);
-    resize(1000, 540);
 
-    for (int pick = Type; pick <= Carburant; ++pick)
-        loadPicks(pick);
+    kit::guarded(s_.ui(), [&] {
+        for (int pick = Type; pick <= Carburant; ++pick)
+            loadPicks(pick);
+    });
     fillList();
+    kit::sizeScreen(*this, QSize(1060, 600), {side_});
 }
 
 // ---- the list ---------------------------------------------------------------------------------------------
 
-QToolButton* Vehicules::command(const QString& objectName) const { return findChild<QToolButton*>(objectName); }
+QToolButton* Vehicules::command(const QString& objectName) const { return bar_->command(objectName); }
 
 int Vehicules::currentRow() const { return nums_.isEmpty() ? -1 : grid_->currentRow(); }
 
@@ -326,7 +290,9 @@ void Vehicules::loadPicks(int pick) { picks_[pick - 1] = references::load(s_.db(
 
 void Vehicules::fillList()
 {
-    const auto rows = vehicles::list(s_.db(), filter_);
+    QList<vehicles::ListRow> rows;
+    if (!kit::guarded(s_.ui(), [&] { rows = vehicles::list(s_.db(), filter_); }))
+        return; // the list stays as it was
     grid_->setRowCount(0);
     nums_.clear();
     if (rows.isEmpty()) {
@@ -358,25 +324,24 @@ void Vehicules::fillList()
     }
     grid_->setEnabled(true);
     grid_->selectRow(0);
+    grid_->resizeColumnsToContents();
 }
 
 void Vehicules::setBrowsing(bool on)
 {
     grid_->setEnabled(on && !nums_.isEmpty());
-    for (QToolButton* b : commands_)
-        b->setEnabled(on);
+    bar_->setCommandsEnabled(on);
     if (on)
         showSide(nullptr);
 }
 
 void Vehicules::showSide(QWidget* panel)
 {
-    // While browsing the list takes the whole width.
-    side_->setCurrentIndex(panel ? side_->indexOf(panel) : 0);
-    side_->setHidden(panel == nullptr);
+    // While browsing the list takes the whole width; the window was sized for the panel from the start.
+    side_->open(panel);
 }
 
-bool Vehicules::isEntering() const { return side_->currentWidget() == entry_; }
+bool Vehicules::isEntering() const { return side_->panel() == entry_; }
 
 void Vehicules::clearEntry()
 {
@@ -410,9 +375,15 @@ void Vehicules::startEdit()
     const int row = currentRow();
     if (row < 0)
         return;
+    std::optional<vehicles::Entry> v;
+    if (!kit::guarded(s_.ui(), [&] { v = vehicles::read(s_.db(), nums_[row]); }))
+        return;
+    if (!v) { // deleted since the list was filled
+        s_.ui().message(kIntrouvable);
+        return;
+    }
     clearEntry();
-    const auto v = vehicles::read(s_.db(), nums_[row]);
-    if (v) {
+    {
         loading_ = true;
         mat_[0]->setText(v->matricule.part1);
         mat_[1]->setText(v->matricule.part2);
@@ -444,11 +415,18 @@ void Vehicules::deleteCurrent()
     const int row = currentRow();
     if (row < 0)
         return;
-    if (!s_.ui().ask(QStringLiteral("Confirmer supression de ligne N° ") + QString::number(row + 1), ui::Icon::Question,
-                     QStringLiteral("Confirmation")))
+    const qint64 num = nums_[row];
+    // The lines of the vehicle stay in their tables: the question says how many.
+    vehicles::Attached attached;
+    if (!kit::guarded(s_.ui(), [&] { attached = vehicles::attached(s_.db(), num); }))
         return;
-    vehicles::remove(s_.db(), nums_[row]);
-    fillList();
+    QString question = QStringLiteral("Confirmer supression de ligne N° ") + QString::number(row + 1);
+    if (!attached.isEmpty())
+        question += u'\n' + vehicles::attachedNotice(attached).join(u'\n');
+    if (!s_.ui().ask(question, ui::Icon::Question, QStringLiteral("Confirmation")))
+        return;
+    if (kit::guarded(s_.ui(), [&] { vehicles::remove(s_.db(), num); }))
+        fillList();
 }
 
 void Vehicules::zoom()
@@ -461,7 +439,7 @@ void Vehicules::zoom()
         Zoom_V file(s_, this);
         s_.ui().showModal(file);
     }
-    s_.reconnect();
+    kit::guarded(s_.ui(), [&] { s_.reconnect(); });
 }
 
 void Vehicules::print()
@@ -479,7 +457,7 @@ void Vehicules::print()
     request.templateName = QStringLiteral("Liste_V.RPT");
     request.texts.insert(QStringLiteral("ch4"), selection);
     request.buffer = keys;
-    printReport(s_, request);
+    kit::guarded(s_.ui(), [&] { printReport(s_, request); });
 }
 
 void Vehicules::quit() { accept(); }
@@ -523,14 +501,20 @@ void Vehicules::confirmEntry()
     v.carteGrise = carteGrise_->text();
     v.dateCarte = dateCarte_->text();
     v.archived = archOui_->isChecked();
-    if (newEntry_) {
-        s_.reconnect();
-        vehicles::add(s_.db(), v);
-    } else {
-        const int row = currentRow();
-        if (row >= 0)
-            vehicles::update(s_.db(), nums_[row], v);
-    }
+    bool found = true;
+    const qint64 num = newEntry_ || currentRow() < 0 ? 0 : nums_[currentRow()];
+    const bool written = kit::guarded(s_.ui(), [&] {
+        if (newEntry_) {
+            s_.reconnect();
+            vehicles::add(s_.db(), v);
+        } else if (num != 0) {
+            found = vehicles::update(s_.db(), num, v);
+        }
+    });
+    if (!written)
+        return; // the engine said why; the frame stays open with what was typed
+    if (!found) // deleted since the frame was opened
+        s_.ui().message(kIntrouvable);
     setBrowsing(true);
     fillList();
 }
@@ -564,7 +548,7 @@ void Vehicules::keyPressEvent(QKeyEvent* event)
             cancelEntry();
             return;
         }
-        if (side_->currentWidget() == filterPanel_) {
+        if (side_->panel() == filterPanel_) {
             cancelFilter();
             return;
         }
@@ -637,8 +621,10 @@ void Vehicules::editReferences()
         Initials screen(s_, this);
         s_.ui().showModal(screen);
     }
-    s_.reconnect();
-    loadPicks(pick);
+    kit::guarded(s_.ui(), [&] {
+        s_.reconnect();
+        loadPicks(pick);
+    });
     // The field keeps what it shows; the open list shows the table as it now stands.
     const auto& e = picks_[pick - 1];
     pickList_->clear();
@@ -672,7 +658,10 @@ void Vehicules::confirmFilter()
     const vehicles::Filter f = filtArch_->isChecked() ? vehicles::Filter::Archives
         : filtRecents_->isChecked()                   ? vehicles::Filter::Recents
                                                       : vehicles::Filter::Ensemble;
-    if (vehicles::list(s_.db(), f).isEmpty()) {
+    bool empty = true;
+    if (!kit::guarded(s_.ui(), [&] { empty = vehicles::list(s_.db(), f).isEmpty(); }))
+        return;
+    if (empty) {
         s_.ui().message(QStringLiteral("Aucun véhicule selon ces critères"), ui::Icon::Critical, kTitleAttention);
         return;
     }

@@ -13,11 +13,15 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QRadioButton;
-class QStackedWidget;
 class QTableWidget;
 class QToolButton;
 
 namespace kv {
+
+namespace kit {
+class CommandBar;
+class SidePanel;
+} // namespace kit
 
 class DateField;
 class FieldChain;
@@ -110,8 +114,8 @@ private:
     int openPick_ = 0;
 
     QTableWidget* grid_;
-    QStackedWidget* side_;
-    QList<QToolButton*> commands_;
+    kit::CommandBar* bar_;
+    kit::SidePanel* side_;
     QFrame* entry_;
     QLabel* entryHeading_;
     std::array<QLineEdit*, 3> mat_{};

@@ -1,7 +1,8 @@
 #include "Q_Vehicule.h"
 
 #include "core/state/Session.h"
-#include "fleet/references/CommandButton.h"
+#include "core/kit/Guard.h"
+#include "core/kit/ScreenKit.h"
 #include "fleet/references/ReferenceTable.h"
 
 #include <QButtonGroup>
@@ -20,18 +21,16 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <array>
+
 namespace kv {
 
-using fleet::Glyph;
+using kit::Command;
 
 namespace {
 
 enum Column { ColRow, ColType, ColMarque, ColModele, ColAnnee, ColMatricule, ColArch, ColumnCount };
 
-/// Column widths in twips, as the form sets them; shown a third wider (15 twips to a pixel) for
-/// today's larger fonts.
-constexpr int kTwips[ColumnCount] = {600, 1780, 2020, 1660, 810, 1580, 520};
-constexpr int shownWidth(int column) { return kTwips[column] * 4 / 45; }
 const QString kCaptions[ColumnCount] = {QStringLiteral("N°"),    QStringLiteral("Type"),      QStringLiteral("Marque"),
                                         QStringLiteral("Modèle"), QStringLiteral("Année"),     QStringLiteral("Matricule"),
                                         QStringLiteral("Arch.")};
@@ -39,17 +38,12 @@ constexpr bool kCentred[ColumnCount] = {true, false, false, false, true, true, t
 
 const QString kNothingFound = QStringLiteral("Aucun véhicule selon ces critères");
 
-QLabel* banner(const QString& text, QWidget* parent, const char* name)
+/// The commands of this dialog are pictures with their words, without tooltips.
+QToolButton* command(kit::CommandBar* bar, Command c, const QString& name, const QString& text = {})
 {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    QFont f = l->font();
-    f.setBold(true);
-    f.setPointSize(f.pointSize() + 4);
-    l->setFont(f);
-    l->setAlignment(Qt::AlignCenter);
-    l->setStyleSheet(QStringLiteral("color: #ffffff; background: #2b4a6f; padding: 6px 14px; border-radius: 4px;"));
-    return l;
+    QToolButton* b = bar->add(c, name, text);
+    b->setToolTip(QString());
+    return b;
 }
 
 } // namespace
@@ -65,73 +59,67 @@ Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : SearchDialog(session
     // ---- result panel -------------------------------------------------------------------------------------
     results_ = new QWidget(panels_);
     results_->setObjectName(QStringLiteral("resultats"));
-    auto* resultHeading = banner(QStringLiteral("Recherche Rapide (Véhicules)"), results_, "titreResultats");
+    auto* resultHeading = kit::titleBand(QStringLiteral("Recherche Rapide (Véhicules)"), results_, QStringLiteral("titreResultats"));
 
+    auto* resultBar = new kit::CommandBar(results_);
+    close_ = command(resultBar, Command::Close, QStringLiteral("fermer"));
+    resultBar->addStretch();
+    openCriteria_ = command(resultBar, Command::Filter, QStringLiteral("criteres"), QStringLiteral("Critères"));
+    choose_ = command(resultBar, Command::Confirm, QStringLiteral("choisir"), QStringLiteral("Choisir"));
+    connect(close_, &QToolButton::clicked, this, &QDialog::reject);
+    connect(openCriteria_, &QToolButton::clicked, this, &Q_Vehicule::openCriteria);
+    connect(choose_, &QToolButton::clicked, this, &Q_Vehicule::choose);
+
+    // The grid has no header row: its captions are labels above it, as wide as the columns.
     grid_ = new QTableWidget(1, ColumnCount, results_);
     grid_->setObjectName(QStringLiteral("liste"));
+    QStringList captionTexts;
+    for (const QString& c : kCaptions)
+        captionTexts << c;
+    grid_->setHorizontalHeaderLabels(captionTexts); // sizes the columns for their captions too
+    kit::setupGrid(grid_);
+    kit::fitColumns(grid_, ColMarque);
     grid_->horizontalHeader()->setVisible(false);
-    grid_->verticalHeader()->setVisible(false);
-    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 8);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setAlternatingRowColors(true);
-    grid_->setWordWrap(false);
-    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    auto* captions = new QHBoxLayout;
+    auto* captionRow = new QWidget(results_);
+    auto* captions = new QHBoxLayout(captionRow);
     captions->setSpacing(0);
-    captions->setContentsMargins(1, 0, 0, 0);
-    int total = 0;
+    captions->setContentsMargins(grid_->frameWidth(), 0, 0, 0);
+    std::array<QLabel*, ColumnCount> captionLabels{};
     for (int c = 0; c < ColumnCount; ++c) {
-        grid_->setColumnWidth(c, shownWidth(c));
-        total += shownWidth(c);
-        auto* caption = new QLabel(kCaptions[c], results_);
-        caption->setFixedWidth(shownWidth(c));
+        auto* caption = new QLabel(kCaptions[c], captionRow);
         caption->setAlignment(kCentred[c] ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
-        caption->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #1f3b5c; padding: 2px 0px 2px 2px; }"));
+        caption->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #1f3b5c; padding: 2px 0px 2px 4px; }"));
+        caption->setMinimumWidth(0);
         captions->addWidget(caption);
+        captionLabels[c] = caption;
     }
     captions->addStretch();
-    grid_->setFixedWidth(total + grid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * grid_->frameWidth());
-    grid_->setMinimumHeight(300);
+    connect(grid_->horizontalHeader(), &QHeaderView::sectionResized, captionRow, [captionLabels](int section, int, int size) {
+        if (section >= 0 && section < ColumnCount)
+            captionLabels[section]->setFixedWidth(size);
+    });
     connect(grid_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
         grid_->selectRow(row);
         choose();
     });
 
-    close_ = fleet::commandButton(results_, Glyph::Quit, QString(), QStringLiteral("fermer"));
-    openCriteria_ = fleet::commandButton(results_, Glyph::Filter, QString(), QStringLiteral("criteres"));
-    choose_ = fleet::commandButton(results_, Glyph::Confirm, QString(), QStringLiteral("choisir"));
-    connect(close_, &QToolButton::clicked, this, &QDialog::reject);
-    connect(openCriteria_, &QToolButton::clicked, this, &Q_Vehicule::openCriteria);
-    connect(choose_, &QToolButton::clicked, this, &Q_Vehicule::choose);
-    auto* resultCommands = new QHBoxLayout;
-    resultCommands->addWidget(close_);
-    resultCommands->addStretch();
-    resultCommands->addWidget(openCriteria_);
-    resultCommands->addWidget(choose_);
-
     auto* resultLayout = new QVBoxLayout(results_);
     resultLayout->setContentsMargins(0, 0, 0, 0);
     resultLayout->setSpacing(6);
     resultLayout->addWidget(resultHeading);
-    resultLayout->addSpacing(4);
-    resultLayout->addLayout(captions);
-    resultLayout->addWidget(grid_, 1, Qt::AlignLeft);
-    resultLayout->addLayout(resultCommands);
+    resultLayout->addWidget(resultBar);
+    resultLayout->addWidget(captionRow);
+    resultLayout->addWidget(grid_, 1);
 
     // ---- criteria panel -----------------------------------------------------------------------------------
     criteria_ = new QWidget(panels_);
     criteria_->setObjectName(QStringLiteral("criteresPanneau"));
-    auto* criteriaHeading = banner(QStringLiteral("Recherche  Rapide"), criteria_, "titreCriteres");
+    auto* criteriaHeading = kit::titleBand(QStringLiteral("Recherche  Rapide"), criteria_, QStringLiteral("titreCriteres"));
 
     auto* frame = new QFrame(criteria_);
     frame->setObjectName(QStringLiteral("cadreCriteres"));
     frame->setFrameShape(QFrame::StyledPanel);
-    frame->setStyleSheet(QStringLiteral("QFrame#cadreCriteres { background: #f7f9fc; border: 1px solid #b8c4d3;"
-                                        " border-radius: 6px; }"));
-    frame->setFixedWidth(520);
     actuels_ = new QRadioButton(QStringLiteral("Actuels"), frame);
     actuels_->setObjectName(QStringLiteral("actuels"));
     archives_ = new QRadioButton(QStringLiteral("Archivés"), frame);
@@ -171,7 +159,8 @@ Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : SearchDialog(session
         lists_[i]->setMaxVisibleItems(16);
         // Each list holds its table's names in `ordre` order, the numbers kept alongside; the first
         // entry is selected when there is one.
-        const references::Entries entries = references::load(s_.db(), kinds[i]);
+        references::Entries entries;
+        kit::guarded(s_.ui(), [&] { entries = references::load(s_.db(), kinds[i]); });
         for (int e = 0; e < entries.size(); ++e)
             lists_[i]->addItem(entries.names[e], entries.nums[e]);
         lists_[i]->setCurrentIndex(entries.isEmpty() ? -1 : 0);
@@ -194,19 +183,17 @@ Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : SearchDialog(session
     frameLayout->addWidget(separator);
     frameLayout->addLayout(boxRow);
 
-    search_ = fleet::commandButton(criteria_, Glyph::Zoom, QString(), QStringLiteral("rechercher"));
-    cancel_ = fleet::commandButton(criteria_, Glyph::Cancel, QString(), QStringLiteral("annuler"));
+    auto* criteriaBar = new kit::CommandBar(criteria_);
+    criteriaBar->addStretch();
+    search_ = command(criteriaBar, Command::Search, QStringLiteral("rechercher"));
+    cancel_ = command(criteriaBar, Command::Cancel, QStringLiteral("annuler"));
     connect(search_, &QToolButton::clicked, this, &Q_Vehicule::search);
     connect(cancel_, &QToolButton::clicked, this, &Q_Vehicule::cancelCriteria);
-    auto* criteriaCommands = new QHBoxLayout;
-    criteriaCommands->addStretch();
-    criteriaCommands->addWidget(search_);
-    criteriaCommands->addWidget(cancel_);
     // The frame and its commands stand as one block in the middle of the panel.
     auto* column = new QVBoxLayout;
     column->setSpacing(8);
     column->addWidget(frame);
-    column->addLayout(criteriaCommands);
+    column->addWidget(criteriaBar);
     auto* block = new QHBoxLayout;
     block->addStretch();
     block->addLayout(column);
@@ -223,12 +210,14 @@ Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : SearchDialog(session
     panels_->addWidget(results_);
     panels_->addWidget(criteria_);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(12, 12, 12, 12);
     layout->addWidget(panels_);
 
     // All the vehicles, archived ones included, in register order.
-    fill(vehicles::searchVehicles(s_.db(), {}));
+    QList<vehicles::VehicleFound> all;
+    kit::guarded(s_.ui(), [&] { all = vehicles::searchVehicles(s_.db(), {}); });
+    fill(all);
     showResults(true);
+    kit::sizeScreen(*this, QSize(900, 560));
 }
 
 vehicles::SearchCriteria Q_Vehicule::criteria() const
@@ -291,9 +280,12 @@ void Q_Vehicule::cancelCriteria() { showResults(true); }
 
 void Q_Vehicule::search()
 {
-    const QList<vehicles::VehicleFound> found = vehicles::searchVehicles(s_.db(), criteria());
+    QList<vehicles::VehicleFound> found;
+    if (!kit::guarded(s_.ui(), [&] { found = vehicles::searchVehicles(s_.db(), criteria()); }))
+        return;
     if (found.isEmpty()) {
-        s_.ui().message(kNothingFound, ui::Icon::Critical, QStringLiteral("ATTENTION"));
+        // A plain box: the OK button, no picture.
+        s_.ui().message(kNothingFound, ui::Icon::NoIcon);
         return;
     }
     fill(found);

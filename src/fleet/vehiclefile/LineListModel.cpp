@@ -1,5 +1,7 @@
 #include "LineListModel.h"
 
+#include "core/kit/ScreenKit.h"
+
 namespace kv::vehiclefile {
 
 LineListModel::LineListModel(QList<Column> columns, QObject* parent) : QAbstractTableModel(parent), columns_(std::move(columns)) {}
@@ -34,6 +36,8 @@ QVariant LineListModel::data(const QModelIndex& index, int role) const
         return cell(index.row(), index.column());
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(columns_[index.column()].align);
+    case Qt::FontRole:
+        return columns_[index.column()].amount ? QVariant(kit::amountFont()) : QVariant();
     default:
         return {};
     }

@@ -1,5 +1,6 @@
 #include "VehicleFile.h"
 
+#include "core/formats/Dates.h"
 #include "core/formats/Numbers.h"
 #include "core/ledger/Ledger.h"
 #include "core/schema/Schema.h"
@@ -130,16 +131,16 @@ QList<Column> columnsOf(List list)
     switch (list) {
     case List::Depenses:
         return {{QStringLiteral("N°"), right}, {QStringLiteral("Date"), centre}, {QStringLiteral("Objet"), left},
-                {QStringLiteral("Montant"), right}, {QStringLiteral("Affectation"), left}, {QStringLiteral("Kilométrage"), right}};
+                {QStringLiteral("Montant"), right, true}, {QStringLiteral("Affectation"), left}, {QStringLiteral("Kilométrage"), right}};
     case List::Recettes:
         return {{QStringLiteral("N°"), right}, {QStringLiteral("Date"), centre}, {QStringLiteral("Désignation"), left},
-                {QStringLiteral("Montant"), right}, {QStringLiteral("Mode"), left}};
+                {QStringLiteral("Montant"), right, true}, {QStringLiteral("Mode"), left}};
     case List::Assurances:
         return {{QStringLiteral("Agence"), centre}, {QStringLiteral("Du"), centre}, {QStringLiteral("Au"), centre}};
     case List::Controles:
         return {{QStringLiteral("Visite"), centre}, {QStringLiteral("C. Visite"), centre}};
     case List::Vignettes:
-        return {{QStringLiteral("Date"), centre}, {QStringLiteral("Montant"), right}};
+        return {{QStringLiteral("Date"), centre}, {QStringLiteral("Montant"), right, true}};
     case List::Affectations:
         return {{QStringLiteral("Du"), centre}, {QStringLiteral("Au"), centre}, {QStringLiteral("Nom  Prénom"), left},
                 {QStringLiteral("Observation"), left}};
@@ -228,7 +229,7 @@ void deleteLine(db::Database& db, List list, qint64 num)
 
 // ---- checks ------------------------------------------------------------------------------------------
 
-bool isStorableDate(const QString& text) { return text.size() == 10 && !db::toStoredDate(text).isNull(); }
+bool isStorableDate(const QString& text) { return text.size() == 10 && isValidDate(text) && !db::toStoredDate(text).isNull(); }
 
 QString shownAmount(double value) { return formatNumber(value, u"### ### ###.00"); }
 

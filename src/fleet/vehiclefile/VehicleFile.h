@@ -47,6 +47,7 @@ QString tableOf(List list);
 struct Column {
     QString title;
     Qt::Alignment align;
+    bool amount = false; ///< shown in the font of amounts
 };
 QList<Column> columnsOf(List list);
 

@@ -1,7 +1,10 @@
 #include "Zoom_V.h"
 
 #include "LineListModel.h"
+#include "core/formats/Dates.h"
 #include "core/formats/FieldRules.h"
+#include "core/kit/Guard.h"
+#include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
 #include "core/schema/Schema.h"
 #include "core/state/Session.h"
@@ -16,11 +19,10 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -29,6 +31,8 @@
 namespace kv {
 
 using namespace vehiclefile;
+using kit::Command;
+using kit::Glyph;
 
 namespace {
 
@@ -51,14 +55,13 @@ QLineEdit* lineEdit(QWidget* parent, const QString& name, int maxLength)
     return e;
 }
 
-QPushButton* button(QWidget* parent, const QString& name, const QString& text, const QString& tip, QStyle::StandardPixmap icon)
-{
-    auto* b = new QPushButton(parent->style()->standardIcon(icon), text, parent);
-    b->setObjectName(name);
-    b->setToolTip(tip);
-    b->setAutoDefault(false);
-    return b;
-}
+/// Width of the entry panels, laid out beside the header and the tabs.
+constexpr int kSideWidth = 400;
+
+/// The look of a panel's heading (its group box title), as the screen kit draws panel headings.
+const QString kPanelStyle = QStringLiteral(
+    "QGroupBox { font-weight: bold; border: 1px solid #b8c4d3; border-radius: 4px; margin-top: 14px; padding-top: 6px; }"
+    " QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top center; color: #1f3b5c; padding: 0 6px; }");
 
 /// An amount field shows a stored amount whole, even when its grouping blanks make it longer than
 /// what may be typed: cutting it would change the amount when the line is saved again.
@@ -85,7 +88,9 @@ Zoom_V::Zoom_V(Session& session, QWidget* parent) : QDialog(parent), s_(session)
     setModal(true);
     vehicle_ = s_.vehicule_courant;
 
-    const std::optional<Header> header = readHeader(s_.db(), vehicle_);
+    std::optional<Header> header;
+    if (!kit::guarded(s_.ui(), [&] { header = readHeader(s_.db(), vehicle_); }))
+        return; // the engine said why; the screen closes as it opens
     if (!header) {
         s_.ui().message(kIntrouvable);
         return;
@@ -93,33 +98,29 @@ Zoom_V::Zoom_V(Session& session, QWidget* parent) : QDialog(parent), s_(session)
     found_ = true;
     header_ = *header;
 
-    auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(10, 10, 10, 10);
-    root->setSpacing(8);
-    root->addWidget(buildHeader());
+    // Top: the band and the close command.
+    auto* top = new QHBoxLayout;
+    top->addWidget(kit::titleBand(QStringLiteral("Véhicule  ") + header_.matricule.trimmed(), this), 1);
+    auto* bar = new kit::CommandBar(this);
+    close_ = bar->add(Command::Close, QStringLiteral("fermer"), this, &Zoom_V::closeFile);
+    bar->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+    top->addWidget(bar);
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("onglets"));
     auto* depenses = new QWidget;
-    {
-        auto* l = new QVBoxLayout(depenses);
-        l->addWidget(buildListBox(List::Depenses, QString()), 1);
-        auto* row = new QHBoxLayout;
-        row->addStretch();
-        bonAchat = button(depenses, QStringLiteral("bon_achat"), QStringLiteral("Bon d'achat"), QStringLiteral("Bon d'achat"),
-                          QStyle::SP_FileDialogDetailedView);
-        connect(bonAchat, &QPushButton::clicked, this, &Zoom_V::openVoucher);
-        row->addWidget(bonAchat);
-        l->addLayout(row);
-    }
+    (new QVBoxLayout(depenses))->addWidget(buildListBox(List::Depenses, QString()));
     auto* recettes = new QWidget;
     (new QVBoxLayout(recettes))->addWidget(buildListBox(List::Recettes, QString()));
+    // Insurance across the tab, inspections and stickers side by side below it.
     auto* suivi = new QWidget;
     {
-        auto* l = new QHBoxLayout(suivi);
-        l->addWidget(buildListBox(List::Assurances, QStringLiteral("Assurance")), 3);
-        l->addWidget(buildListBox(List::Controles, QStringLiteral("Contrôle techn.")), 2);
-        l->addWidget(buildListBox(List::Vignettes, QStringLiteral("Vignette")), 2);
+        auto* l = new QVBoxLayout(suivi);
+        l->addWidget(buildListBox(List::Assurances, QStringLiteral("Assurance")), 1);
+        auto* below = new QHBoxLayout;
+        below->addWidget(buildListBox(List::Controles, QStringLiteral("Contrôle techn.")), 1);
+        below->addWidget(buildListBox(List::Vignettes, QStringLiteral("Vignette")), 1);
+        l->addLayout(below, 1);
     }
     auto* chauffeurs = new QWidget;
     (new QVBoxLayout(chauffeurs))->addWidget(buildListBox(List::Affectations, QString()));
@@ -128,25 +129,28 @@ Zoom_V::Zoom_V(Session& session, QWidget* parent) : QDialog(parent), s_(session)
     tabs_->addTab(suivi, QStringLiteral("Assur. / Contrôles"));
     tabs_->addTab(chauffeurs, QStringLiteral("Chauffeurs"));
 
+    // The panels open beside the header and the tabs, inside the window.
+    side_ = new kit::SidePanel(kSideWidth, this);
+    buildPanels(side_);
+    buildVoucher(side_);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(buildHeader());
+    left->addWidget(tabs_, 1);
     auto* body = new QHBoxLayout;
-    body->addWidget(tabs_, 1);
-    auto* area = panelArea_ = new QWidget(this);
-    area->setObjectName(QStringLiteral("panneaux"));
-    area->setFixedWidth(440);
-    auto* areaLayout = new QVBoxLayout(area);
-    areaLayout->setContentsMargins(0, 0, 0, 0);
-    buildPanels(area);
-    buildVoucher(area);
-    areaLayout->addStretch();
-    body->addWidget(area);
-    area->hide(); // shown while a panel is open; the lists have the whole width meanwhile
+    body->addLayout(left, 1);
+    body->addWidget(side_);
+
+    auto* root = new QVBoxLayout(this);
+    root->setSpacing(8);
+    root->addLayout(top);
     root->addLayout(body, 1);
 
     // Opening: the lists' choices, the drivers, the signer, then the six lists.
     depMode->setCurrentIndex(schema::mode::Especes);
     recMode->setCurrentIndex(schema::mode::Especes);
     depAffectation->setCurrentIndex(schema::heading::Gasoil);
-    drivers_ = readDrivers(s_.db());
+    kit::guarded(s_.ui(), [&] { drivers_ = readDrivers(s_.db()); });
     for (const Driver& d : drivers_)
         affChauffeur->addItem(d.name, d.num);
     signer_ = signerRead_ = readSigner(s_.programFile(kSignerFile));
@@ -154,7 +158,7 @@ Zoom_V::Zoom_V(Session& session, QWidget* parent) : QDialog(parent), s_(session)
         fill(list);
     tabs_->setCurrentIndex(0);
     oilModified_ = false;
-    resize(1240, 680);
+    kit::sizeScreen(*this, QSize(1240, 700), {side_});
 }
 
 Zoom_V::~Zoom_V() = default;
@@ -163,7 +167,7 @@ void Zoom_V::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (!found_)
-        QTimer::singleShot(0, this, [this] { reject(); });
+        QTimer::singleShot(0, this, [this] { QDialog::reject(); });
     else
         ui::centreWindow(*this);
 }
@@ -185,7 +189,7 @@ QWidget* Zoom_V::buildHeader()
         v->setObjectName(QStringLiteral("entete_%1_%2").arg(row).arg(col));
         v->setFrameShape(QFrame::StyledPanel);
         v->setFrameShadow(QFrame::Sunken);
-        v->setMinimumWidth(strong ? 150 : 110);
+        v->setMinimumWidth(v->fontMetrics().horizontalAdvance(QStringLiteral("8888888888888")) + 8);
         v->setTextInteractionFlags(Qt::TextSelectableByMouse);
         if (strong) {
             QFont f = v->font();
@@ -231,13 +235,6 @@ QWidget* Zoom_V::buildHeader()
     for (QLineEdit* e : {oilDate, oilKm, oilHuile})
         connect(e, &QLineEdit::textEdited, this, [this] { oilModified_ = true; });
     l->addWidget(oil);
-
-    auto* side = new QVBoxLayout;
-    close_ = button(w, QStringLiteral("fermer"), QStringLiteral("Fermer"), QStringLiteral("Fermer"), QStyle::SP_DialogCloseButton);
-    connect(close_, &QPushButton::clicked, this, &Zoom_V::closeFile);
-    side->addWidget(close_);
-    side->addStretch();
-    l->addLayout(side);
     return w;
 }
 
@@ -259,30 +256,13 @@ QWidget* Zoom_V::buildListBox(List list, const QString& title)
     p.view = new QTableView(box);
     p.view->setObjectName(prefix + QStringLiteral("_liste"));
     p.view->setModel(p.model);
-    p.view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    p.view->setSelectionMode(QAbstractItemView::SingleSelection);
-    p.view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    p.view->setAlternatingRowColors(true);
-    p.view->verticalHeader()->hide();
-    p.view->verticalHeader()->setDefaultSectionSize(p.view->fontMetrics().height() + 6);
-    p.view->horizontalHeader()->setStretchLastSection(list == List::Affectations);
-    p.view->horizontalHeader()->setHighlightSections(false);
-    p.view->setWordWrap(false);
-    if (list == List::Depenses || list == List::Recettes) {
-        p.view->setColumnWidth(0, 50);
-        p.view->setColumnWidth(1, 90);
-        p.view->setColumnWidth(2, 200);
-        p.view->setColumnWidth(3, 110);
-        p.view->setColumnWidth(4, 110);
-        p.view->setColumnWidth(5, 100);
-        p.view->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
-    } else if (list == List::Affectations) {
-        p.view->setColumnWidth(0, 90);
-        p.view->setColumnWidth(1, 90);
-        p.view->setColumnWidth(2, 240);
-    } else {
-        p.view->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    }
+    kit::setupGrid(p.view);
+    // The free text takes the spare width: the object, the agency, the observation.
+    const int stretch = list == List::Depenses || list == List::Recettes ? 2
+        : list == List::Affectations                                   ? 3
+        : list == List::Controles                                      ? 1
+                                                                       : 0;
+    kit::fitColumns(p.view, stretch);
     connect(p.view, &QTableView::doubleClicked, this, [this, list](const QModelIndex& index) {
         if (index.isValid() && parts_[int(list)].model->lineCount() > 0) {
             selectRow(list, index.row());
@@ -291,32 +271,41 @@ QWidget* Zoom_V::buildListBox(List list, const QString& title)
     });
     l->addWidget(p.view, 1);
 
-    auto* buttons = new QHBoxLayout;
-    p.add = button(box, prefix + QStringLiteral("_nouveau"), QStringLiteral("Nouveau"), QStringLiteral("Nouvelle ligne"),
-                   QStyle::SP_FileIcon);
-    p.change = button(box, prefix + QStringLiteral("_modifier"), QStringLiteral("Modifier"), QStringLiteral("Modifier la ligne"),
-                      QStyle::SP_FileDialogContentsView);
-    p.remove = button(box, prefix + QStringLiteral("_supprimer"), QStringLiteral("Supprimer"), QStringLiteral("Supprimer la ligne"),
-                      QStyle::SP_TrashIcon);
-    connect(p.add, &QPushButton::clicked, this, [this, list] { newLine(list); });
-    connect(p.change, &QPushButton::clicked, this, [this, list] { changeLine(list); });
-    connect(p.remove, &QPushButton::clicked, this, [this, list] { deleteLine(list); });
-    buttons->addWidget(p.add);
-    buttons->addWidget(p.change);
-    buttons->addWidget(p.remove);
-    buttons->addStretch();
-    l->addLayout(buttons);
+    // The commands of a list alone on its tab have their accelerators; the three follow-up lists share
+    // a tab, and keep theirs to the mouse and Tab.
+    const bool alone = list == List::Depenses || list == List::Recettes || list == List::Affectations;
+    auto* bar = new kit::CommandBar(box);
+    auto add = [&](Command c, const QString& name) {
+        const kit::CommandLook look = kit::look(c);
+        return bar->add(look.glyph, look.text, prefix + name, alone ? look.key : QKeySequence());
+    };
+    p.add = add(Command::New, QStringLiteral("_nouveau"));
+    p.change = add(Command::Edit, QStringLiteral("_modifier"));
+    p.remove = add(Command::Delete, QStringLiteral("_supprimer"));
+    connect(p.add, &QToolButton::clicked, this, [this, list] { newLine(list); });
+    connect(p.change, &QToolButton::clicked, this, [this, list] { changeLine(list); });
+    connect(p.remove, &QToolButton::clicked, this, [this, list] { deleteLine(list); });
+    if (list == List::Depenses) {
+        bar->addGap();
+        bonAchat = bar->add(Glyph::Print, QStringLiteral("Bon d'achat"), QStringLiteral("bon_achat"), QKeySequence(Qt::ALT | Qt::Key_B));
+        connect(bonAchat, &QToolButton::clicked, this, &Zoom_V::openVoucher);
+    }
+    bar->addStretch();
+    l->insertWidget(0, bar);
     return box;
 }
 
 void Zoom_V::fill(List list)
 {
     ListPart& p = parts_[int(list)];
-    p.model->setRows(readList(s_.db(), list, vehicle_));
-    const bool rows = p.model->lineCount() > 0;
-    p.change->setVisible(rows);
-    p.remove->setVisible(rows);
-    if (rows)
+    ListRows rows;
+    if (!kit::guarded(s_.ui(), [&] { rows = readList(s_.db(), list, vehicle_); }))
+        return; // the list stays as it was
+    p.model->setRows(std::move(rows));
+    const bool any = p.model->lineCount() > 0;
+    p.change->setVisible(any);
+    p.remove->setVisible(any);
+    if (any)
         selectRow(list, 0);
     else
         p.view->clearSelection();
@@ -349,7 +338,9 @@ void Zoom_V::changeLine(List list)
     const int row = currentRow(list);
     if (row < 0)
         return;
-    const db::Row line = findLine(s_.db(), list, p.model->numAt(row));
+    db::Row line;
+    if (!kit::guarded(s_.ui(), [&] { line = findLine(s_.db(), list, p.model->numAt(row)); }))
+        return;
     if (line.size() == 0) {
         s_.ui().message(kIntrouvable);
         return;
@@ -367,33 +358,25 @@ void Zoom_V::deleteLine(List list)
     if (!s_.ui().ask(QStringLiteral("Supprimer la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
                      QStringLiteral("Confirmation")))
         return;
-    try {
-        vehiclefile::deleteLine(s_.db(), list, parts_[int(list)].model->numAt(row));
-    } catch (const db::Error& e) {
-        s_.ui().message(e.message(), ui::Icon::Critical, QStringLiteral("Z.E.B."));
-    }
-    fill(list);
+    if (kit::guarded(s_.ui(), [&] { vehiclefile::deleteLine(s_.db(), list, parts_[int(list)].model->numAt(row)); }))
+        fill(list);
 }
 
 void Zoom_V::openPanel(ListPart& p, bool change)
 {
     closeVoucher();
-    for (ListPart& other : parts_)
-        if (other.panel != p.panel)
-            other.panel->hide();
     p.panel->setTitle(change ? QStringLiteral("Modifier") : p.heading);
-    p.panel->show();
-    panelArea_->show();
+    side_->open(p.panel);
     tabs_->setEnabled(false);
     p.firstField->setFocus(Qt::OtherFocusReason);
 }
 
 void Zoom_V::closePanel(ListPart& p)
 {
-    p.panel->hide();
-    panelArea_->hide();
+    side_->close();
     p.editing = 0;
     tabs_->setEnabled(true);
+    p.view->setFocus(Qt::OtherFocusReason);
 }
 
 void Zoom_V::cancel(List list) { closePanel(parts_[int(list)]); }
@@ -405,14 +388,17 @@ template <typename Entry> void Zoom_V::write(ListPart& p, const Entry& entry)
         s_.ui().message(error, ui::Icon::Critical, kAttention);
         return;
     }
+    // An amount that is not a well-formed number would be stored as another figure.
+    QLineEdit* amount = p.kind == List::Depenses ? depMontant
+        : p.kind == List::Recettes               ? recMontant
+        : p.kind == List::Vignettes              ? vigMontant
+                                                 : nullptr;
+    if (amount && !checkAmountField(*amount, s_.ui()))
+        return;
     const bool created = p.editing == 0;
     qint64 num = 0;
-    try {
-        num = save(s_, vehicle_, p.editing, entry);
-    } catch (const db::Error& e) {
-        s_.ui().message(e.message(), ui::Icon::Critical, QStringLiteral("Z.E.B."));
-        return;
-    }
+    if (!kit::guarded(s_.ui(), [&] { num = save(s_, vehicle_, p.editing, entry); }))
+        return; // the engine said why; the panel stays open with what was typed
     if (num == 0)
         s_.ui().message(kIntrouvable); // the line was deleted since it was opened
     closePanel(p);
@@ -461,20 +447,19 @@ QGroupBox* Zoom_V::makePanel(List list, const QString& heading)
     p.heading = heading;
     p.panel = new QGroupBox(heading);
     p.panel->setObjectName(prefix + QStringLiteral("_panneau"));
-    p.panel->setMinimumWidth(290);
-    p.confirm = button(p.panel, prefix + QStringLiteral("_valider"), QStringLiteral("Valider"), QStringLiteral("Valider"),
-                       QStyle::SP_DialogApplyButton);
-    p.cancel = button(p.panel, prefix + QStringLiteral("_annuler"), QStringLiteral("Annuler"), QStringLiteral("Annuler"),
-                      QStyle::SP_DialogCancelButton);
-    connect(p.confirm, &QPushButton::clicked, this, [this, list] { confirm(list); });
-    connect(p.cancel, &QPushButton::clicked, this, [this, list] { cancel(list); });
-    p.panel->hide();
+    p.panel->setStyleSheet(kPanelStyle);
+    const kit::PanelButtons buttons =
+        kit::panelButtons(p.panel, prefix + QStringLiteral("_valider"), prefix + QStringLiteral("_annuler"));
+    p.confirm = buttons.confirm;
+    p.cancel = buttons.cancel;
+    connect(p.confirm, &QToolButton::clicked, this, [this, list] { confirm(list); });
+    connect(p.cancel, &QToolButton::clicked, this, [this, list] { cancel(list); });
     return p.panel;
 }
 
 void Zoom_V::buildPanels(QWidget* area)
 {
-    auto* areaLayout = static_cast<QVBoxLayout*>(area->layout());
+    auto* side = static_cast<kit::SidePanel*>(area);
     // Every panel: a form of its fields in entry order, confirm and cancel; Enter and the arrows walk
     // the fields, Enter in the last one confirms.
     auto finish = [&](List list, QList<QPair<QString, QWidget*>> fields) {
@@ -491,12 +476,9 @@ void Zoom_V::buildPanels(QWidget* area)
         connect(chain, &FieldChain::enterOnLast, this, [this, list] { confirm(list); });
         p.firstField = fields.first().second;
         l->addLayout(form);
-        auto* buttons = new QHBoxLayout;
-        buttons->addStretch();
-        buttons->addWidget(p.confirm);
-        buttons->addWidget(p.cancel);
-        l->addLayout(buttons);
-        areaLayout->addWidget(p.panel);
+        l->addStretch();
+        l->addWidget(p.confirm->parentWidget());
+        side->addPanel(p.panel);
     };
     auto amount = [&](QWidget* parent, const QString& name) {
         QLineEdit* e = lineEdit(parent, name, 10);
@@ -679,7 +661,7 @@ void Zoom_V::buildVoucher(QWidget* area)
 {
     voucher_ = new QGroupBox(QStringLiteral("Bon d'achat"), area);
     voucher_->setObjectName(QStringLiteral("bon_panneau"));
-    voucher_->setMinimumWidth(420);
+    voucher_->setStyleSheet(kPanelStyle);
     static const char* names[] = {"date", "fournisseur", "vehicule", "produit", "montant", "agent", "observation", "qualite", "nom", "numero"};
     static const int lengths[] = {10, 70, 70, 70, 12, 70, 70, 40, 40, 10};
     for (int i = 0; i < 10; ++i)
@@ -726,33 +708,28 @@ void Zoom_V::buildVoucher(QWidget* area)
     options->addStretch();
     l->addLayout(options);
 
-    bonImprimer = button(voucher_, QStringLiteral("bon_imprimer"), QStringLiteral("Imprimer"), QStringLiteral("Imprimer"),
-                         QStyle::SP_FileDialogDetailedView);
-    bonFermer = button(voucher_, QStringLiteral("bon_fermer"), QStringLiteral("Fermer"), QStringLiteral("Fermer"),
-                       QStyle::SP_DialogCloseButton);
-    connect(bonImprimer, &QPushButton::clicked, this, &Zoom_V::printVoucher);
-    connect(bonFermer, &QPushButton::clicked, this, &Zoom_V::closeVoucher);
+    bonImprimer = kit::commandButton(voucher_, Command::Print, QStringLiteral("bon_imprimer"));
+    // Closes the voucher only; the file's own "Fermer" keeps its accelerator.
+    bonFermer = kit::commandButton(voucher_, Command::Cancel, QStringLiteral("bon_fermer"), QStringLiteral("Fermer"));
+    connect(bonImprimer, &QToolButton::clicked, this, &Zoom_V::printVoucher);
+    connect(bonFermer, &QToolButton::clicked, this, &Zoom_V::closeVoucher);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(bonImprimer);
     buttons->addWidget(bonFermer);
     l->addLayout(buttons);
-    area->layout()->addWidget(voucher_);
-    voucher_->hide();
+    static_cast<kit::SidePanel*>(area)->addPanel(voucher_);
 }
 
 void Zoom_V::openVoucher()
 {
-    for (ListPart& p : parts_)
-        p.panel->hide();
     for (QLineEdit* e : bon)
         e->clear();
     bon[0]->setText(today());
     bon[2]->setText(voucherVehicle(header_));
     bon[7]->setText(signer_.quality);
     bon[8]->setText(signer_.name);
-    voucher_->show();
-    panelArea_->show();
+    side_->open(voucher_);
     tabs_->setEnabled(false);
     bon[0]->setFocus(Qt::OtherFocusReason);
 }
@@ -761,6 +738,11 @@ void Zoom_V::printVoucher()
 {
     const Voucher v{bon[0]->text(), bon[1]->text(), bon[2]->text(), bon[3]->text(), bon[4]->text(),
                     bon[5]->text(), bon[6]->text(), bon[7]->text(), bon[8]->text(), bon[9]->text()};
+    // A date or an amount that would print as something else is refused here.
+    if (!v.date.trimmed().isEmpty() && !isValidDate(v.date) && !checkDateField(*bon[0], s_.ui()))
+        return;
+    if (!checkAmountField(*bon[4], s_.ui()))
+        return;
     const QString name = voucherTemplate(unExemplaire->isChecked());
     // A missing template prints nothing and changes nothing; the report routine says so.
     if (QFileInfo(s_.programFile(name)).isFile())
@@ -768,17 +750,17 @@ void Zoom_V::printVoucher()
     ReportRequest request;
     request.templateName = name;
     request.texts = voucherTexts(s_, v);
-    request.ownIdentity = true;
-    printReport(s_, request);
+    // The routine writes the firm's identity, its fourth field (ch30) included, before the voucher's texts.
+    kit::guarded(s_.ui(), [&] { printReport(s_, request); });
 }
 
 void Zoom_V::closeVoucher()
 {
-    if (!voucher_ || voucher_->isHidden())
+    if (!voucher_ || side_->panel() != voucher_)
         return;
-    voucher_->hide();
-    panelArea_->hide();
+    side_->close();
     tabs_->setEnabled(true);
+    bonAchat->setFocus(Qt::OtherFocusReason);
 }
 
 // ---- closing ---------------------------------------------------------------------------------------------
@@ -786,22 +768,52 @@ void Zoom_V::closeVoucher()
 void Zoom_V::closeFile()
 {
     if (oilModified_) {
-        try {
-            saveOilChange(s_.db(), vehicle_, OilChange{oilDate->text(), oilKm->text(), oilHuile->text()});
-        } catch (const db::Error& e) {
-            s_.ui().message(e.message(), ui::Icon::Critical, QStringLiteral("Z.E.B."));
+        // A date that is not a real day is refused, not dropped silently.
+        if (!oilDate->text().trimmed().isEmpty() && !isValidDate(oilDate->text())
+            && !checkDateField(*oilDate, s_.ui()))
             return;
-        }
+        bool found = true;
+        if (!kit::guarded(s_.ui(), [&] {
+                found = saveOilChange(s_.db(), vehicle_, OilChange{oilDate->text(), oilKm->text(), oilHuile->text()});
+            }))
+            return; // the engine said why; the file stays open with what was typed
+        if (!found) // deleted since the file was opened
+            s_.ui().message(kIntrouvable);
         oilModified_ = false;
     }
     if (!(signer_ == signerRead_)) {
         QString error;
         if (!writeSigner(s_.programFile(kSignerFile), signer_, &error))
-            s_.ui().message(kSignerFile + QStringLiteral(" : ") + error, ui::Icon::Critical, QStringLiteral("Z.E.B."));
+            s_.ui().message(kSignerFile + QStringLiteral(" : ") + error, ui::Icon::Critical, kit::kEngineErrorTitle);
         else
             signerRead_ = signer_;
     }
     accept();
+}
+
+void Zoom_V::reject()
+{
+    if (!found_) {
+        QDialog::reject();
+        return;
+    }
+    closeFile();
+}
+
+void Zoom_V::keyPressEvent(QKeyEvent* event)
+{
+    // Escape closes the open panel first, then the file through its close command.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && side_ && side_->isOpen()) {
+        if (side_->panel() == voucher_) {
+            closeVoucher();
+        } else {
+            for (ListPart& p : parts_)
+                if (side_->panel() == p.panel)
+                    closePanel(p);
+        }
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 } // namespace kv

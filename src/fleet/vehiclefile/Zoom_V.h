@@ -11,8 +11,8 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
+class QToolButton;
 class QTabWidget;
 class QTableView;
 
@@ -21,6 +21,7 @@ namespace kv {
 class Session;
 
 namespace vehiclefile { class LineListModel; }
+namespace kit { class SidePanel; }
 
 class Zoom_V : public QDialog {
     Q_OBJECT
@@ -39,14 +40,14 @@ public:
         List kind{};
         QTableView* view = nullptr;
         vehiclefile::LineListModel* model = nullptr;
-        QPushButton* add = nullptr;
-        QPushButton* change = nullptr;
-        QPushButton* remove = nullptr;
+        QToolButton* add = nullptr;
+        QToolButton* change = nullptr;
+        QToolButton* remove = nullptr;
         QGroupBox* panel = nullptr;
         QString heading;              ///< the panel's own heading for a new line
         QWidget* firstField = nullptr;
-        QPushButton* confirm = nullptr;
-        QPushButton* cancel = nullptr;
+        QToolButton* confirm = nullptr;
+        QToolButton* cancel = nullptr;
         qint64 editing = 0;           ///< the line being changed; 0 for a new line
     };
     const ListPart& part(List list) const { return parts_[int(list)]; }
@@ -69,7 +70,7 @@ public:
 
     /// The close command: saves the oil change and the voucher signer when they changed, then closes.
     void closeFile();
-    QPushButton* closeButton() const { return close_; }
+    QToolButton* closeButton() const { return close_; }
     bool oilModified() const { return oilModified_; }
     vehiclefile::Signer signer() const { return signer_; }
 
@@ -88,12 +89,16 @@ public:
     /// Observation, Qualité, Nom, N°.
     std::array<QLineEdit*, 10> bon{};
     QRadioButton *unExemplaire = nullptr, *deuxExemplaires = nullptr;
-    QPushButton *bonImprimer = nullptr, *bonFermer = nullptr, *bonAchat = nullptr;
+    QToolButton *bonImprimer = nullptr, *bonFermer = nullptr, *bonAchat = nullptr;
     /// The header's values by label ("Matricule ->", "Année", ...).
     QLabel* headerValue(const QString& label) const;
 
+    /// Escape and the window's own close button go through the close command ("Fermer").
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QWidget* buildHeader();
@@ -118,8 +123,8 @@ private:
     QHash<QString, QLabel*> headerValues_;
     QTabWidget* tabs_ = nullptr;
     QGroupBox* voucher_ = nullptr;
-    QWidget* panelArea_ = nullptr;
-    QPushButton* close_ = nullptr;
+    kit::SidePanel* side_ = nullptr;
+    QToolButton* close_ = nullptr;
     bool oilModified_ = false;
     vehiclefile::Signer signer_, signerRead_;
 };

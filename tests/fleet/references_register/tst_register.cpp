@@ -638,14 +638,22 @@ private slots:
     {
         QTest::addColumn<QString>("table");
         QTest::addColumn<qint64>("expected");
-        QTest::newRow("no lines left") << QString() << qint64(3);
-        for (const char* t : {"Depenses", "Recettes", "Assurances", "Controles", "Vignettes", "Affectations", "Locations"})
-            QTest::newRow(t) << QString(t) << qint64(4);
+        QTest::addColumn<QString>("notice"); // the line the deletion question adds
+        QTest::newRow("no lines left") << QString() << qint64(3) << QString();
+        const QString ledger = "1 ligne de dépenses et de recettes reste attachée à ce véhicule";
+        QTest::newRow("Depenses") << "Depenses" << qint64(4) << ledger;
+        QTest::newRow("Recettes") << "Recettes" << qint64(4) << ledger;
+        QTest::newRow("Assurances") << "Assurances" << qint64(4) << "1 assurance reste attachée à ce véhicule";
+        QTest::newRow("Controles") << "Controles" << qint64(4) << "1 contrôle technique reste attaché à ce véhicule";
+        QTest::newRow("Vignettes") << "Vignettes" << qint64(4) << "1 vignette reste attachée à ce véhicule";
+        QTest::newRow("Affectations") << "Affectations" << qint64(4) << "1 affectation de chauffeur reste attachée à ce véhicule";
+        QTest::newRow("Locations") << "Locations" << qint64(4) << "1 location reste attachée à ce véhicule";
     }
     void newVehicleNumbering()
     {
         QFETCH(QString, table);
         QFETCH(qint64, expected);
+        QFETCH(QString, notice);
         addVehicle("1", "1", "1", "2001");
         addVehicle("2", "2", "2", "2002");
         addVehicle("3", "3", "3", "2003");
@@ -654,7 +662,9 @@ private slots:
         Vehicules w(s());
         w.setCurrentRow(2);
         w.command("supprimer")->click();
-        QCOMPARE(ui().messages, QList<ShownMessage>({question("Confirmer supression de ligne N° 3", "Confirmation")}));
+        QCOMPARE(ui().messages, QList<ShownMessage>({question("Confirmer supression de ligne N° 3"
+                                                                  + (notice.isEmpty() ? QString() : "\n" + notice),
+                                                              "Confirmation")}));
         QCOMPARE(w.grid()->rowCount(), 2);
         // The vehicle's lines stay where they are.
         if (!table.isEmpty())

@@ -164,7 +164,7 @@ private slots:
         setCriteria(d, archive, genre, marque, modele);
         d.searchButton()->click();
         if (found.isEmpty()) {
-            QCOMPARE(ui().messages, (QList<ShownMessage>{{kNothingFound, Icon::Critical, "ATTENTION", false}}));
+            QCOMPARE(ui().messages, (QList<ShownMessage>{{kNothingFound, Icon::NoIcon, "ZEB", false}}));
             QVERIFY(d.criteriaPanel()->isVisible());
             QCOMPARE(d.vehicleNumbers(), (QList<qint64>{11, 12, 10, 13, 14, 15})); // the list as it was
             return;
@@ -222,7 +222,7 @@ private slots:
         d.criteriaButton()->click();
         boxes[which]->click();
         d.searchButton()->click();
-        QCOMPARE(ui().messages, (QList<ShownMessage>{{kNothingFound, Icon::Critical, "ATTENTION", false}}));
+        QCOMPARE(ui().messages, (QList<ShownMessage>{{kNothingFound, Icon::NoIcon, "ZEB", false}}));
         QVERIFY(d.criteriaPanel()->isVisible());
         // Unticked again, the same empty list adds no condition.
         boxes[which]->click();
@@ -302,7 +302,7 @@ private slots:
         d.criteriaButton()->click();
         setCriteria(d, ArchiveChoice::Archives, 3, 0, 0);
         d.searchButton()->click();
-        QCOMPARE(ui().messages, (QList<ShownMessage>{{kNothingFound, Icon::Critical, "ATTENTION", false}}));
+        QCOMPARE(ui().messages, (QList<ShownMessage>{{kNothingFound, Icon::NoIcon, "ZEB", false}}));
         QVERIFY(d.criteriaPanel()->isVisible());
         QCOMPARE(d.vehicleNumbers(), (QList<qint64>{12, 10}));
         // Cancel shows the list as it was.
@@ -459,7 +459,7 @@ private slots:
         // Every search finds nothing and says so.
         d.criteriaButton()->click();
         d.searchButton()->click();
-        QCOMPARE(ui().messages, (QList<ShownMessage>{{kNothingFound, Icon::Critical, "ATTENTION", false}}));
+        QCOMPARE(ui().messages, (QList<ShownMessage>{{kNothingFound, Icon::NoIcon, "ZEB", false}}));
     }
 
     void openedThroughTheUiSeam()

@@ -17,7 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPdfDocument>
-#include <QPushButton>
+#include <QToolButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -229,7 +229,6 @@ private slots:
         QTest::newRow("grouped") << "1 234.50" << 1234.5;
         QTest::newRow("no integer digit") << ".50" << 0.5;
         QTest::newRow("negative") << "-20" << -20.0;
-        QTest::newRow("stops at a comma") << "12,5" << 12.0;
         QTest::newRow("zero") << "0" << 0.0;
     }
     void amountsAreReadAsNumbers()
@@ -287,28 +286,49 @@ private slots:
         QTest::addColumn<int>("list");
         QTest::addColumn<QStringList>("texts"); // field object name = text, in order
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("focus"); // the field that takes the focus back, when the check gives it
         using L = Zoom_V::List;
-        QTest::newRow("expense amount blank") << int(L::Depenses) << QStringList{"Depenses_montant=  ", "Depenses_date=01/02/2021"} << "Montant omis";
-        QTest::newRow("expense date short") << int(L::Depenses) << QStringList{"Depenses_montant=5", "Depenses_date=01/02/21"} << "Date incorrecte";
-        QTest::newRow("expense date not a day") << int(L::Depenses) << QStringList{"Depenses_montant=5", "Depenses_date=31/02/2021"} << "Date incorrecte";
-        QTest::newRow("receipt amount blank") << int(L::Recettes) << QStringList{"Recettes_montant=", "Recettes_date=01/02/2021"} << "Montant omis";
-        QTest::newRow("receipt date empty") << int(L::Recettes) << QStringList{"Recettes_montant=5", "Recettes_date="} << "Date incorrecte";
+        QTest::newRow("expense amount blank") << int(L::Depenses) << QStringList{"Depenses_montant=  ", "Depenses_date=01/02/2021"} << "Montant omis" << QString();
+        QTest::newRow("expense date short") << int(L::Depenses) << QStringList{"Depenses_montant=5", "Depenses_date=01/02/21"} << "Date incorrecte" << QString();
+        QTest::newRow("expense date not a day") << int(L::Depenses) << QStringList{"Depenses_montant=5", "Depenses_date=31/02/2021"} << "Date incorrecte" << QString();
+        QTest::newRow("receipt amount blank") << int(L::Recettes) << QStringList{"Recettes_montant=", "Recettes_date=01/02/2021"} << "Montant omis" << QString();
+        QTest::newRow("receipt date empty") << int(L::Recettes) << QStringList{"Recettes_montant=5", "Recettes_date="} << "Date incorrecte" << QString();
         QTest::newRow("insurance without agency") << int(L::Assurances)
-                                                  << QStringList{"Assurances_agence= ", "Assurances_du=01/01/2021", "Assurances_au=31/12/2021"} << "Agence omise";
+                                                  << QStringList{"Assurances_agence= ", "Assurances_du=01/01/2021", "Assurances_au=31/12/2021"} << "Agence omise" << QString();
         QTest::newRow("insurance end short") << int(L::Assurances)
-                                             << QStringList{"Assurances_agence=SAA", "Assurances_du=01/01/2021", "Assurances_au=31/12"} << "Date incorrecte";
-        QTest::newRow("control next empty") << int(L::Controles) << QStringList{"Controles_visite=01/01/2021", "Controles_suivante="} << "Date incorrecte";
-        QTest::newRow("sticker date first") << int(L::Vignettes) << QStringList{"Vignettes_date=", "Vignettes_montant="} << "Date incorrecte";
-        QTest::newRow("sticker amount") << int(L::Vignettes) << QStringList{"Vignettes_date=01/01/2021", "Vignettes_montant="} << "Montant omis";
-        QTest::newRow("assignment start") << int(L::Affectations) << QStringList{"Affectations_du=1/1/2021", "Affectations_au="} << "Date (1) incorrecte";
+                                             << QStringList{"Assurances_agence=SAA", "Assurances_du=01/01/2021", "Assurances_au=31/12"} << "Date incorrecte" << QString();
+        QTest::newRow("control next empty") << int(L::Controles) << QStringList{"Controles_visite=01/01/2021", "Controles_suivante="} << "Date incorrecte" << QString();
+        QTest::newRow("sticker date first") << int(L::Vignettes) << QStringList{"Vignettes_date=", "Vignettes_montant="} << "Date incorrecte" << QString();
+        QTest::newRow("sticker amount") << int(L::Vignettes) << QStringList{"Vignettes_date=01/01/2021", "Vignettes_montant="} << "Montant omis" << QString();
+        QTest::newRow("assignment start") << int(L::Affectations) << QStringList{"Affectations_du=1/1/2021", "Affectations_au="} << "Date (1) incorrecte" << QString();
         QTest::newRow("assignment end") << int(L::Affectations)
-                                        << QStringList{"Affectations_du=01/01/2021", "Affectations_au=02/01/20"} << "Date (2) incorrecte";
+                                        << QStringList{"Affectations_du=01/01/2021", "Affectations_au=02/01/20"} << "Date (2) incorrecte" << QString();
+        // A date that passes the typing rules but is not a day of the calendar, in every date field.
+        QTest::newRow("expense 29/02/1900") << int(L::Depenses) << QStringList{"Depenses_montant=5", "Depenses_date=29/02/1900"} << "Date incorrecte" << QString();
+        QTest::newRow("receipt 29/02/1900") << int(L::Recettes) << QStringList{"Recettes_montant=5", "Recettes_date=29/02/1900"} << "Date incorrecte" << QString();
+        QTest::newRow("insurance from 29/02/1900") << int(L::Assurances)
+                                                   << QStringList{"Assurances_agence=SAA", "Assurances_du=29/02/1900", "Assurances_au=31/12/2021"} << "Date incorrecte" << QString();
+        QTest::newRow("control 29/02/1900") << int(L::Controles) << QStringList{"Controles_visite=01/01/2021", "Controles_suivante=29/02/1900"} << "Date incorrecte" << QString();
+        QTest::newRow("sticker 29/02/1900") << int(L::Vignettes) << QStringList{"Vignettes_date=29/02/1900", "Vignettes_montant=5"} << "Date incorrecte" << QString();
+        QTest::newRow("assignment start 29/02/1900") << int(L::Affectations) << QStringList{"Affectations_du=29/02/1900", "Affectations_au="} << "Date (1) incorrecte" << QString();
+        QTest::newRow("assignment end 29/02/2100") << int(L::Affectations)
+                                                   << QStringList{"Affectations_du=01/01/2021", "Affectations_au=29/02/2100"} << "Date (2) incorrecte" << QString();
+        // An amount that is not a well-formed number would be stored as another figure.
+        for (const char* typed : {"12-50", "1.2.3", "--5", "12,5"}) {
+            QTest::addRow("expense amount %s", typed) << int(L::Depenses) << QStringList{QString("Depenses_montant=") + typed, "Depenses_date=01/02/2021"}
+                                                       << "Montant incorrect" << "Depenses_montant";
+            QTest::addRow("receipt amount %s", typed) << int(L::Recettes) << QStringList{QString("Recettes_montant=") + typed, "Recettes_date=01/02/2021"}
+                                                       << "Montant incorrect" << "Recettes_montant";
+            QTest::addRow("sticker amount %s", typed) << int(L::Vignettes) << QStringList{"Vignettes_date=01/01/2021", QString("Vignettes_montant=") + typed}
+                                                       << "Montant incorrect" << "Vignettes_montant";
+        }
     }
     void panelChecks()
     {
         QFETCH(int, list);
         QFETCH(QStringList, texts);
         QFETCH(QString, message);
+        QFETCH(QString, focus);
         const auto l = Zoom_V::List(list);
         auto w = open();
         w->part(l).add->click();
@@ -319,6 +339,8 @@ private slots:
         }
         w->part(l).confirm->click();
         QCOMPARE(ui().messages, QList<ShownMessage>{attention(message)});
+        if (!focus.isEmpty())
+            QVERIFY(w->findChild<QLineEdit*>(focus)->hasFocus());
         QVERIFY(w->part(l).panel->isVisible());
         QVERIFY(!w->tabs()->isEnabled());
         QCOMPARE(value(QStringLiteral("SELECT count(*) FROM %1").arg(tableOf(l))).toInt(), 0);
@@ -568,14 +590,41 @@ private slots:
         QCOMPARE(r.text("oil_vidange"), storedOil);
     }
 
-    void oilChangeNotSavedByOtherClosings()
+    void oilChangeSavedWhicheverWayTheFileCloses_data()
     {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("Escape") << "escape";
+        QTest::newRow("window's close button") << "window";
+        QTest::newRow("Escape with a panel open, twice") << "panel";
+    }
+    void oilChangeSavedWhicheverWayTheFileCloses()
+    {
+        QFETCH(QString, way);
         auto w = open();
+        w->oilHuile->setFocus();
+        QTest::keyClick(w->oilHuile, Qt::Key_End);
+        QTest::keyClick(w->oilHuile, Qt::Key_Backspace); // an edit
         QTest::keyClicks(w->oilHuile, "X");
         w->oilKm->setText("99");
-        w->reject(); // the window's own close button
-        QCOMPARE(value("SELECT Km_Vidange FROM Vehicules WHERE num = 5").toDouble(), 45000.0);
-        // Without an edit the close command writes nothing either.
+        if (way == "window") {
+            w->close();
+        } else {
+            if (way == "panel") {
+                w->part(Zoom_V::List::Recettes).add->click();
+                QTest::keyClick(w->recMontant, Qt::Key_Escape); // closes the panel, not the file
+                QVERIFY(!w->part(Zoom_V::List::Recettes).panel->isVisible());
+                QVERIFY(w->isVisible());
+                QCOMPARE(value("SELECT Km_Vidange FROM Vehicules WHERE num = 5").toDouble(), 45000.0);
+            }
+            QTest::keyClick(w.get(), Qt::Key_Escape);
+        }
+        QVERIFY(!w->isVisible());
+        QCOMPARE(value("SELECT Km_Vidange FROM Vehicules WHERE num = 5").toDouble(), 99.0);
+        QCOMPARE(value("SELECT oil_vidange FROM Vehicules WHERE num = 5").toString(), QStringLiteral("Total 15W4X"));
+    }
+
+    void oilChangeWithoutAnEditWritesNothing()
+    {
         exec("UPDATE Vehicules SET oil_vidange = 'Changed elsewhere' WHERE num = 5");
         auto again = open();
         again->closeButton()->click();
@@ -692,13 +741,13 @@ private slots:
         w->bonFermer->click();
         w->closeButton()->click();
         QCOMPARE(f_->folder->read("SignData.TXT"), before);
-        // Printed, but the window closed by other means: not written either.
+        // Printed, then the window closed by Escape: it goes through the close command and writes it.
         auto other = open();
         other->bonAchat->click();
         other->bon[8]->setText("Printed");
         other->bonImprimer->click();
         other->reject();
-        QCOMPARE(f_->folder->read("SignData.TXT"), before);
+        QCOMPARE(readSigner(f_->folder->file("SignData.TXT")), (Signer{"Le Directeur", "Printed"}));
     }
 
     void missingVoucherTemplatePrintsNothing()
