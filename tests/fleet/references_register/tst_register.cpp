@@ -6,16 +6,19 @@
 #include "core/startup/Startup.h"
 #include "fleet/references/Initials.h"
 #include "fleet/register/Vehicules.h"
+#include "harness/ScreenFit.h"
 #include "platform/db/Dates.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFrame>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPdfDocument>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
@@ -120,6 +123,30 @@ class FleetRegisterTest : public QObject {
         QCOMPARE(w.openPick(), field);
         w.pickList()->setCurrentRow(row);
         w.pickConfirm()->click();
+    }
+
+    /// A trigger that makes the engine refuse one kind of write on a table.
+    void refuse(const QString& table, const QString& operation)
+    {
+        db().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'écriture refusée'); END")
+                         .arg(operation, table));
+    }
+    static ShownMessage engineRefusal() { return {QStringLiteral("écriture refusée"), Icon::Critical, QStringLiteral("Z.E.B."), false}; }
+
+    void fillForPictures()
+    {
+        f_->folder->write("ZEB.CFG", cfgBytes({{37, ProtectedSettings::encodeText("TRANSPORTS ATLAS SARL")},
+                                               {38, ProtectedSettings::encodeText("12, rue des Oliviers - Oran")},
+                                               {39, ProtectedSettings::encodeText("Tél. 041 00 00 00")},
+                                               {40, ProtectedSettings::encodeText("نقل الأطلس")}}));
+        s().settings.load(f_->folder->file("ZEB.CFG"));
+        setEntries(1, {{1, "Non précisé", 1}, {2, "Utilitaire", 2}, {3, "Tourisme", 3}, {4, "Camion frigorifique", 4}});
+        setEntries(2, {{1, "Non précisée", 1}, {2, "Renault", 2}, {3, "Peugeot", 3}, {4, "Mercedes-Benz Trucks", 4}});
+        setEntries(3, {{1, "Non précisé", 1}, {2, "Kangoo", 2}, {3, "Partner", 3}, {4, "Actros 1845 LS 4x2", 4}});
+        setEntries(4, {{1, "Non précisé", 1}, {2, "Gasoil", 2}, {3, "Essence", 3}, {4, "GPL carburant", 4}});
+        for (int i = 0; i < 30; ++i)
+            addVehicle(QString::number(12 + i * 977), QString::number(100 + i % 900), QString::number(16 + i % 40),
+                       QString::number(2005 + i % 17), i % 4 == 0, 2 + i % 3, 2 + i % 3, 2 + i % 3, 2 + i % 3);
     }
 
 private slots:
@@ -521,6 +548,8 @@ private slots:
         QTest::newRow("circulation, no such day") << 0 << "31/02/2019";
         QTest::newRow("circulation, unfinished") << 0 << "05/03";
         QTest::newRow("card, bad month") << 1 << "05/13/2019";
+        QTest::newRow("circulation, no leap day in 1900") << 0 << "29/02/1900";
+        QTest::newRow("card, no leap day in 2100") << 1 << "29/02/2100";
     }
     void invalidDateOnConfirmKeepsStoredDate()
     {
@@ -890,43 +919,252 @@ private slots:
         QCOMPARE(db().queryOne("SELECT * FROM Vehicules").integer(columns[field - 1]), 3);
     }
 
-    void screenshots()
+    // ================================================================ engine refusals, deleted rows, counts
+
+    void initialsEngineRefusalLeavesTheTable_data()
     {
-        if (qEnvironmentVariable("KAVOREL_SHOTS").isEmpty())
-            QSKIP("pictures only when KAVOREL_SHOTS names a folder");
-        f_->folder->write("ZEB.CFG", cfgBytes({{37, ProtectedSettings::encodeText("TRANSPORTS ATLAS SARL")},
-                                               {38, ProtectedSettings::encodeText("12, rue des Oliviers - Oran")},
-                                               {39, ProtectedSettings::encodeText("Tél. 041 00 00 00")},
-                                               {40, ProtectedSettings::encodeText("نقل الأطلس")}}));
-        s().settings.load(f_->folder->file("ZEB.CFG"));
-        setEntries(1, {{1, "Non précisé", 1}, {2, "Utilitaire", 2}, {3, "Tourisme", 3}, {4, "Camion", 4}});
-        setEntries(2, {{1, "Non précisée", 1}, {2, "Renault", 2}, {3, "Peugeot", 3}, {4, "Toyota", 4}});
-        setEntries(3, {{1, "Non précisé", 1}, {2, "Kangoo", 2}, {3, "Partner", 3}, {4, "Hilux", 4}});
-        setEntries(4, {{1, "Non précisé", 1}, {2, "Gasoil", 2}, {3, "Essence", 3}});
-        auto ini = openInitials(2);
-        shoot(*ini, "Initials");
-        ini->list()->setCurrentRow(2);
-        ini->editButton()->click();
-        shoot(*ini, "Initials_saisie");
-        addVehicle("12", "5", "31", "2019", false, 2, 2, 2, 2);
-        addVehicle("4521", "116", "16", "2021", false, 3, 3, 3, 3);
-        addVehicle("88", "312", "9", "2015", true, 4, 4, 4, 2);
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("command");
+        QTest::newRow("new entry") << "INSERT" << "nouveau";
+        QTest::newRow("change") << "UPDATE" << "modifier";
+        QTest::newRow("delete") << "DELETE" << "supprimer";
+        QTest::newRow("order written on leaving") << "UPDATE" << "quitter";
+    }
+    void initialsEngineRefusalLeavesTheTable()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QString, command);
+        setEntries(2, {{1, "Non précisée", 1}, {2, "Renault", 2}, {3, "Peugeot", 3}, {4, "Iveco", 4}});
+        const auto before = entries(2);
+        auto w = openInitials(2);
+        test::showOn(*w, test::testScreens().first());
+        refuse("Marques", operation);
+        w->list()->setCurrentRow(2);
+        if (command == "quitter") {
+            w->upButton()->click();
+            w->quitButton()->click();
+        } else if (command == "supprimer") {
+            w->deleteButton()->click();
+        } else {
+            (command == "nouveau" ? w->newButton() : w->editButton())->click();
+            w->nameField()->setText("Toyota");
+            w->confirmButton()->click();
+            QVERIFY(w->isEntering()); // what was typed is still there to confirm again or cancel
+            QCOMPARE(w->nameField()->text(), QString("Toyota"));
+        }
+        QCOMPARE(ui().messages.last(), engineRefusal());
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->result(), 0);
+        QCOMPARE(entries(2), before);
+        // Once the engine accepts again, the same command goes through.
+        db().execute("DROP TRIGGER refuse");
+        if (command == "quitter") {
+            w->quitButton()->click();
+            QCOMPARE(w->result(), int(QDialog::Accepted));
+        } else if (command == "supprimer") {
+            w->list()->setCurrentRow(2);
+            w->deleteButton()->click();
+            QCOMPARE(entries(2).size(), 3);
+        } else {
+            w->confirmButton()->click();
+            QVERIFY(!w->isEntering());
+            QVERIFY(listed(w->list()).contains("Toyota"));
+        }
+    }
+
+    void initialsChangeOfAnEntryDeletedMeanwhile()
+    {
+        setEntries(3, {{1, "Non précisé", 1}, {2, "Clio", 2}, {3, "Partner", 3}});
+        auto w = openInitials(3);
+        w->list()->setCurrentRow(2);
+        w->editButton()->click();
+        db().execute("DELETE FROM Modeles WHERE num = 3");
+        w->nameField()->setText("Berlingo");
+        w->confirmButton()->click();
+        QCOMPARE(ui().messages, QList<ShownMessage>({msg("Enregistrement introuvable", Icon::NoIcon, "ZEB")}));
+        QCOMPARE(entries(3), (QList<std::tuple<qint64, QString, int>>{{1, "Non précisé", 1}, {2, "Clio", 2}}));
+        QVERIFY(!w->isEntering());
+        QCOMPARE(listed(w->list()), QStringList({"Non précisé", "Clio"}));
+    }
+
+    void registerEngineRefusalLeavesTheVehicles_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("command");
+        QTest::newRow("new vehicle") << "INSERT" << "nouveau";
+        QTest::newRow("new vehicle, its fields") << "UPDATE" << "nouveau";
+        QTest::newRow("change") << "UPDATE" << "modifier";
+        QTest::newRow("delete") << "DELETE" << "supprimer";
+    }
+    void registerEngineRefusalLeavesTheVehicles()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QString, command);
+        addVehicle("1", "1", "1", "2001");
+        addVehicle("2", "2", "2", "2002");
+        auto snapshot = [this] {
+            QList<QVariantMap> rows;
+            for (const auto& r : db().query("SELECT * FROM Vehicules ORDER BY num"))
+                rows << r.toMap();
+            return rows;
+        };
+        const auto before = snapshot();
         Vehicules w(s());
-        shoot(w, "Vehicules");
+        test::showOn(w, test::testScreens().first());
+        refuse("Vehicules", operation);
+        w.setCurrentRow(1);
+        w.command(command)->click();
+        if (command != "supprimer") {
+            fillEntry(w, {"7", "7", "7", "2007"});
+            w.confirmButton()->click();
+            QVERIFY(w.isEntering());
+            QCOMPARE(w.anneeField()->text(), QString("2007"));
+        }
+        QCOMPARE(ui().messages.last(), engineRefusal());
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.result(), 0);
+        QCOMPARE(snapshot(), before);
+        QCOMPARE(w.grid()->rowCount(), 2);
+    }
+
+    void registerChangeOfAVehicleDeletedMeanwhile()
+    {
+        addVehicle("1", "1", "1", "2001");
+        const qint64 gone = addVehicle("2", "2", "2", "2002");
+        Vehicules w(s());
+        w.setCurrentRow(1);
         w.command("modifier")->click();
-        shoot(w, "Vehicules_modification");
-        w.pickButton(Vehicules::Marque)->click();
-        shoot(w, "Vehicules_choix");
-        w.pickCancel()->click();
-        w.cancelEntry();
-        w.command("filtre")->click();
-        shoot(w, "Vehicules_filtre");
-        w.cancelFilter();
-        w.command("imprimer")->click();
-        QFile::remove(qEnvironmentVariable("KAVOREL_SHOTS") + "/Liste_V3.pdf");
-        QFile::copy(ui().reports.first(), qEnvironmentVariable("KAVOREL_SHOTS") + "/Liste_V3.pdf");
+        db().execute("DELETE FROM Vehicules WHERE num = ?", {gone});
+        w.anneeField()->setText("2010");
+        w.confirmButton()->click();
+        QCOMPARE(ui().messages, QList<ShownMessage>({msg("Enregistrement introuvable", Icon::NoIcon, "ZEB")}));
+        QCOMPARE(db().scalar("SELECT count(*) FROM Vehicules").toInt(), 1);
+        QVERIFY(!w.isEntering());
+        QCOMPARE(w.nums(), QList<qint64>({1}));
+        // Asking to change it after it went away says so too, and opens nothing.
+        addVehicle("3", "3", "3", "2003");
+        Vehicules again(s());
+        again.setCurrentRow(1);
+        db().execute("DELETE FROM Vehicules WHERE Annee = '2003'");
+        ui().clear();
+        again.command("modifier")->click();
+        QCOMPARE(ui().messages, QList<ShownMessage>({msg("Enregistrement introuvable", Icon::NoIcon, "ZEB")}));
+        QVERIFY(!again.isEntering());
+    }
+
+    void attachedLinesAreCountedPerTable()
+    {
+        const qint64 v = addVehicle("1", "1", "1", "2001");
+        const qint64 other = addVehicle("2", "2", "2", "2002");
+        int num = 0;
+        auto lines = [&](const QString& table, qint64 vehicle, int n) {
+            for (int i = 0; i < n; ++i)
+                db().execute("INSERT INTO " + table + " (num, num_vehicule) VALUES (?, ?)", {++num, vehicle});
+        };
+        lines("Depenses", v, 7);
+        lines("Recettes", v, 5);
+        lines("Assurances", v, 2);
+        lines("Vignettes", v, 1);
+        lines("Affectations", v, 3);
+        lines("Locations", v, 2);
+        for (const char* t : {"Depenses", "Recettes", "Assurances", "Controles", "Vignettes", "Affectations", "Locations"})
+            lines(t, other, 1); // another vehicle's lines do not count
+        const vehicles::Attached a = vehicles::attached(db(), v);
+        QCOMPARE(a.ledger, 12);
+        QCOMPARE(a.assurances, 2);
+        QCOMPARE(a.controles, 0);
+        QCOMPARE(a.vignettes, 1);
+        QCOMPARE(a.affectations, 3);
+        QCOMPARE(a.locations, 2);
+        QCOMPARE(vehicles::attachedNotice(a),
+                 QStringList({"12 lignes de dépenses et de recettes restent attachées à ce véhicule",
+                              "2 assurances restent attachées à ce véhicule", "1 vignette reste attachée à ce véhicule",
+                              "3 affectations de chauffeurs restent attachées à ce véhicule",
+                              "2 locations restent attachées à ce véhicule"}));
+        vehicles::Attached controls;
+        controls.controles = 4;
+        QCOMPARE(vehicles::attachedNotice(controls), QStringList({"4 contrôles techniques restent attachés à ce véhicule"}));
+        QVERIFY(vehicles::attachedNotice(vehicles::attached(db(), 99)).isEmpty());
+
+        // The question says it; the lines stay after the deletion.
+        Vehicules w(s());
+        w.setCurrentRow(0);
+        w.command("supprimer")->click();
+        QCOMPARE(ui().messages.last().text, "Confirmer supression de ligne N° 1\n" + vehicles::attachedNotice(a).join('\n'));
+        QCOMPARE(db().scalar("SELECT count(*) FROM Depenses WHERE num_vehicule = ?", {v}).toInt(), 7);
+        QCOMPARE(db().scalar("SELECT count(*) FROM Locations WHERE num_vehicule = ?", {v}).toInt(), 2);
+    }
+
+    // ================================================================ screens that fit
+
+    void initialsFitsTheScreen()
+    {
+        fillForPictures();
+        for (QScreen* screen : test::testScreens()) {
+            const QString size = QString::number(screen->availableGeometry().height());
+            auto w = openInitials(4);
+            test::showOn(*w, screen);
+            const QSize shown = w->size();
+            QCOMPARE(test::outsideScreen(*w), QStringList());
+            test::saveShot(*w, "Initials_" + size);
+            w->list()->setCurrentRow(3);
+            w->editButton()->click();
+            test::settle(*w);
+            QCOMPARE(w->size(), shown);
+            QCOMPARE(test::outsideScreen(*w), QStringList());
+            test::saveShot(*w, "Initials_saisie_" + size);
+            w->cancelButton()->click();
+            test::settle(*w);
+            QCOMPARE(test::outsideScreen(*w), QStringList());
+        }
+    }
+
+    void registerFitsTheScreenInEveryState()
+    {
+        fillForPictures();
+        for (QScreen* screen : test::testScreens()) {
+            const QString size = QString::number(screen->availableGeometry().height());
+            Vehicules w(s());
+            test::showOn(w, screen);
+            const QSize shown = w.size();
+            QCOMPARE(test::outsideScreen(w), QStringList());
+            test::saveShot(w, "Vehicules_" + size);
+            // The registration number and the names are seen whole.
+            QHeaderView* h = w.grid()->horizontalHeader();
+            for (int c = 1; c <= 5; ++c)
+                for (int r = 0; r < w.grid()->rowCount(); ++r) {
+                    const QTableWidgetItem* item = w.grid()->item(r, c);
+                    QVERIFY2(QFontMetrics(item->font()).horizontalAdvance(item->text()) < h->sectionSize(c),
+                             qPrintable(item->text()));
+                }
+            QVERIFY(h->sectionSize(6) < w.grid()->viewport()->width() / 8); // "Arch." as narrow as its content
+
+            w.setCurrentRow(3);
+            w.command("modifier")->click();
+            test::settle(w);
+            QCOMPARE(w.size(), shown);
+            QCOMPARE(test::outsideScreen(w), QStringList());
+            test::saveShot(w, "Vehicules_modification_" + size);
+            for (int pick = Vehicules::Type; pick <= Vehicules::Carburant; ++pick) {
+                w.pickButton(pick)->click();
+                test::settle(w);
+                QCOMPARE(test::outsideScreen(w), QStringList());
+                if (pick == Vehicules::Carburant)
+                    test::saveShot(w, "Vehicules_choix_" + size);
+                w.pickCancel()->click();
+            }
+            w.cancelEntry();
+            w.command("filtre")->click();
+            test::settle(w);
+            QCOMPARE(w.size(), shown);
+            QCOMPARE(test::outsideScreen(w), QStringList());
+            test::saveShot(w, "Vehicules_filtre_" + size);
+            w.cancelFilter();
+            test::settle(w);
+            QCOMPARE(test::outsideScreen(w), QStringList());
+        }
     }
 };
 
-QTEST_MAIN(FleetRegisterTest)
+KV_SCREEN_TEST_MAIN(FleetRegisterTest)
 #include "tst_register.moc"
