@@ -97,6 +97,8 @@ Zoom_V::Zoom_V(Session& session, QWidget* parent) : QDialog(parent), s_(session)
     }
     found_ = true;
     header_ = *header;
+    // Every frame of the file (header, oil change, lists, panels) has its heading drawn the same way.
+    setStyleSheet(kPanelStyle);
 
     // Top: the band and the close command.
     auto* top = new QHBoxLayout;
@@ -447,7 +449,6 @@ QGroupBox* Zoom_V::makePanel(List list, const QString& heading)
     p.heading = heading;
     p.panel = new QGroupBox(heading);
     p.panel->setObjectName(prefix + QStringLiteral("_panneau"));
-    p.panel->setStyleSheet(kPanelStyle);
     const kit::PanelButtons buttons =
         kit::panelButtons(p.panel, prefix + QStringLiteral("_valider"), prefix + QStringLiteral("_annuler"));
     p.confirm = buttons.confirm;
@@ -661,7 +662,6 @@ void Zoom_V::buildVoucher(QWidget* area)
 {
     voucher_ = new QGroupBox(QStringLiteral("Bon d'achat"), area);
     voucher_->setObjectName(QStringLiteral("bon_panneau"));
-    voucher_->setStyleSheet(kPanelStyle);
     static const char* names[] = {"date", "fournisseur", "vehicule", "produit", "montant", "agent", "observation", "qualite", "nom", "numero"};
     static const int lengths[] = {10, 70, 70, 70, 12, 70, 70, 40, 40, 10};
     for (int i = 0; i < 10; ++i)
@@ -696,6 +696,7 @@ void Zoom_V::buildVoucher(QWidget* area)
     signeForm->addRow(QStringLiteral("Qualité"), bon[7]);
     signeForm->addRow(QStringLiteral("Nom"), bon[8]);
     l->addWidget(signe);
+    l->addStretch();
 
     unExemplaire = new QRadioButton(QStringLiteral("Un exemplaire"), voucher_);
     unExemplaire->setObjectName(QStringLiteral("un_exemplaire"));

@@ -6,6 +6,7 @@
 #include "core/startup/Startup.h"
 #include "fleet/vehiclefile/LineListModel.h"
 #include "fleet/vehiclefile/Zoom_V.h"
+#include "harness/ScreenFit.h"
 #include "platform/db/Database.h"
 
 #include <QAbstractItemModelTester>
@@ -14,6 +15,8 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPdfDocument>
@@ -64,6 +67,60 @@ class VehicleFileTest : public QObject {
     db::Row row(const QString& sql, const QVariantList& params = {}) { return db().queryOne(sql, params); }
 
     static QString cell(const Zoom_V& w, Zoom_V::List list, int r, int c) { return w.part(list).model->cell(r, c); }
+
+    /// One line in each of the vehicle's lists, and a driver.
+    void addLines()
+    {
+        exec("INSERT INTO Agents (num, Type_Ag, nom, Prenom) VALUES (1, 1, 'BENALI-BOUMEDIENE', 'Mohamed Amine')");
+        exec("INSERT INTO Depenses (num, date, Montant, mode, ref, contrepartie, Type_Dep, num_vehicule, Km) VALUES "
+             "(1, '2021-01-04', 4500, 0, 'Plein gasoil', 0, 0, 5, 118250), (2, '2021-01-09', 1250.5, 1, 'Filtre a huile', 0, 2, 5, 0),"
+             "(3, '2021-02-11', 1212000, 2, 'Pneus arriere Michelin', 0, 4, 5, 121300), (4, '2021-02-20', 3800, 0, 'Vidange', 0, 1, 5, 122000)");
+        exec("INSERT INTO Recettes (num, date, Montant, mode, ref, num_vehicule) VALUES (1, '2021-01-15', 25000, 1, 'Transport Oran', 5)");
+        exec("INSERT INTO Assurances (num, num_vehicule, agence, du, au) VALUES (1, 5, 'SAA Blida', '2021-01-01', '2021-12-31')");
+        exec("INSERT INTO Controles (num, num_vehicule, Date1, Date2) VALUES (1, 5, '2021-01-20', '2021-07-20')");
+        exec("INSERT INTO Vignettes (num, num_vehicule, Date, montant) VALUES (1, 5, '2021-03-31', 6000)");
+        exec("INSERT INTO Affectations (num, num_vehicule, num_Chauffeur, du, au, obs) VALUES "
+             "(1, 5, 1, '2021-01-01', NULL, 'Tournées de la zone industrielle ')");
+    }
+
+    /// Fills a list's panel with what it accepts.
+    static void fillValid(Zoom_V& w, Zoom_V::List list)
+    {
+        switch (list) {
+        case Zoom_V::List::Depenses:
+            w.depMontant->setText("150");
+            w.depDate->setText("02/03/2021");
+            break;
+        case Zoom_V::List::Recettes:
+            w.recMontant->setText("300");
+            w.recDate->setText("02/03/2021");
+            break;
+        case Zoom_V::List::Assurances:
+            w.assAgence->setText("CAAR");
+            w.assDu->setText("01/01/2022");
+            w.assAu->setText("31/12/2022");
+            break;
+        case Zoom_V::List::Controles:
+            w.ctlVisite->setText("01/02/2022");
+            w.ctlSuivante->setText("01/08/2022");
+            break;
+        case Zoom_V::List::Vignettes:
+            w.vigDate->setText("31/03/2022");
+            w.vigMontant->setText("6500");
+            break;
+        case Zoom_V::List::Affectations:
+            w.affDu->setText("01/02/2022");
+            break;
+        }
+    }
+
+    QList<QVariantMap> rowsOf(const QString& table)
+    {
+        QList<QVariantMap> rows;
+        for (const db::Row& r : db().query("SELECT * FROM " + table + " ORDER BY num"))
+            rows << r.toMap();
+        return rows;
+    }
 
 private slots:
     void init()
@@ -766,45 +823,182 @@ private slots:
         QVERIFY(!f_->folder->exists("SignData.TXT"));
     }
 
-    // ---- screenshots -------------------------------------------------------------------------------------------
+    // ---- engine refusals, focus, voucher checks ------------------------------------------------------------
 
-    void screenshots()
+    void engineRefusalLeavesTheLines_data()
     {
-        const QString shots = qEnvironmentVariable("KV_SHOTS");
-        if (shots.isEmpty())
-            QSKIP("KV_SHOTS names the folder for the screenshots");
-        exec("INSERT INTO Agents (num, Type_Ag, nom, Prenom) VALUES (1, 1, 'BENALI', 'Omar')");
-        exec("INSERT INTO Depenses (num, date, Montant, mode, ref, contrepartie, Type_Dep, num_vehicule, Km) VALUES "
-             "(1, '2021-01-04', 4500, 0, 'Plein gasoil', 0, 0, 5, 118250), (2, '2021-01-09', 1250.5, 1, 'Filtre a huile', 0, 2, 5, 0),"
-             "(3, '2021-02-11', 12000, 2, 'Pneus arriere', 0, 4, 5, 121300), (4, '2021-02-20', 3800, 0, 'Vidange', 0, 1, 5, 122000)");
-        exec("INSERT INTO Recettes (num, date, Montant, mode, ref, num_vehicule) VALUES (1, '2021-01-15', 25000, 1, 'Transport Oran', 5)");
-        exec("INSERT INTO Assurances (num, num_vehicule, agence, du, au) VALUES (1, 5, 'SAA Blida', '2021-01-01', '2021-12-31')");
-        exec("INSERT INTO Controles (num, num_vehicule, Date1, Date2) VALUES (1, 5, '2021-01-20', '2021-07-20')");
-        exec("INSERT INTO Vignettes (num, num_vehicule, Date, montant) VALUES (1, 5, '2021-03-31', 6000)");
-        exec("INSERT INTO Affectations (num, num_vehicule, num_Chauffeur, du, au, obs) VALUES (1, 5, 1, '2021-01-01', NULL, ' / ')");
+        QTest::addColumn<int>("list");
+        QTest::addColumn<QString>("operation");
+        using L = Zoom_V::List;
+        for (L l : kLists)
+            for (const char* op : {"INSERT", "UPDATE", "DELETE"})
+                QTest::addRow("%s %s", qPrintable(tableOf(l)), op) << int(l) << QString(op);
+    }
+    void engineRefusalLeavesTheLines()
+    {
+        QFETCH(int, list);
+        QFETCH(QString, operation);
+        const auto l = Zoom_V::List(list);
+        addLines();
+        const QString table = tableOf(l);
+        const auto before = rowsOf(table);
         auto w = open();
-        QDir().mkpath(shots);
-        w->grab().save(shots + "/zoom_v_depenses.png");
-        w->part(Zoom_V::List::Depenses).change->click();
-        w->grab().save(shots + "/zoom_v_depense_panneau.png");
-        w->cancel(Zoom_V::List::Depenses);
-        w->tabs()->setCurrentIndex(1);
-        w->part(Zoom_V::List::Recettes).add->click();
-        w->grab().save(shots + "/zoom_v_recettes.png");
-        w->cancel(Zoom_V::List::Recettes);
-        w->tabs()->setCurrentIndex(2);
-        w->part(Zoom_V::List::Vignettes).add->click();
-        w->grab().save(shots + "/zoom_v_suivi.png");
-        w->cancel(Zoom_V::List::Vignettes);
-        w->tabs()->setCurrentIndex(3);
-        w->part(Zoom_V::List::Affectations).change->click();
-        w->grab().save(shots + "/zoom_v_chauffeurs.png");
-        w->cancel(Zoom_V::List::Affectations);
-        w->tabs()->setCurrentIndex(0);
+        exec(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'écriture refusée'); END").arg(operation, table));
+        const Zoom_V::ListPart& p = w->part(l);
+        w->tabs()->setCurrentIndex(l == Zoom_V::List::Depenses ? 0 : l == Zoom_V::List::Recettes ? 1 : l == Zoom_V::List::Affectations ? 3 : 2);
+        if (operation == "DELETE") {
+            p.remove->click();
+        } else {
+            (operation == "INSERT" ? p.add : p.change)->click();
+            fillValid(*w, l);
+            p.confirm->click();
+            QVERIFY(p.panel->isVisible()); // what was typed stays, to confirm again or cancel
+        }
+        QCOMPARE(ui().messages.last(), (ShownMessage{"écriture refusée", Icon::Critical, "Z.E.B.", false}));
+        QVERIFY(w->isVisible());
+        QCOMPARE(rowsOf(table), before);
+        QCOMPARE(p.model->lineCount(), int(before.size()));
+    }
+
+    void oilChangeRefusedByTheEngineKeepsTheFileOpen()
+    {
+        auto w = open();
+        w->oilKm->setFocus();
+        QTest::keyClick(w->oilKm, Qt::Key_End);
+        QTest::keyClicks(w->oilKm, "7");
+        exec("CREATE TRIGGER refuse BEFORE UPDATE ON Vehicules BEGIN SELECT RAISE(ABORT, 'écriture refusée'); END");
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+        QCOMPARE(ui().messages, (QList<ShownMessage>{{"écriture refusée", Icon::Critical, "Z.E.B.", false}}));
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->oilKm->text(), QStringLiteral("450007"));
+        QCOMPARE(value("SELECT Km_Vidange FROM Vehicules WHERE num = 5").toDouble(), 45000.0);
+        exec("DROP TRIGGER refuse");
+        w->closeButton()->click();
+        QVERIFY(!w->isVisible());
+        QCOMPARE(value("SELECT Km_Vidange FROM Vehicules WHERE num = 5").toDouble(), 450007.0);
+    }
+
+    void oilDateThatIsNotADayIsRefusedOnClosing()
+    {
+        auto w = open();
+        w->oilKm->setFocus();
+        QTest::keyClick(w->oilKm, Qt::Key_End);
+        QTest::keyClicks(w->oilKm, "7");
+        w->oilDate->setText("29/02/1900");
+        w->closeButton()->click();
+        QCOMPARE(ui().messages, QList<ShownMessage>{attention("Date incorrecte")});
+        QVERIFY(w->isVisible());
+        QVERIFY(w->oilDate->hasFocus());
+        QCOMPARE(value("SELECT Date_vidange FROM Vehicules WHERE num = 5").toString(), QStringLiteral("2021-02-01"));
+    }
+
+    void savedLineGivesTheFocusBackToItsList_data()
+    {
+        QTest::addColumn<int>("list");
+        for (Zoom_V::List l : kLists)
+            QTest::newRow(qPrintable(tableOf(l))) << int(l);
+    }
+    void savedLineGivesTheFocusBackToItsList()
+    {
+        QFETCH(int, list);
+        const auto l = Zoom_V::List(list);
+        auto w = open();
+        w->part(l).add->click();
+        fillValid(*w, l);
+        w->part(l).confirm->click();
+        QVERIFY(ui().messages.isEmpty());
+        QCOMPARE(w->part(l).model->lineCount(), 1);
+        QVERIFY(w->part(l).view->hasFocus());
+        QVERIFY(!w->oilDate->hasFocus());
+    }
+
+    void voucherRefusesWhatWouldPrintWrong_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("amount 12-50") << 4 << "12-50" << "Montant incorrect";
+        QTest::newRow("amount 1.2.3") << 4 << "1.2.3" << "Montant incorrect";
+        QTest::newRow("amount --5") << 4 << "--5" << "Montant incorrect";
+        QTest::newRow("date 29/02/1900") << 0 << "29/02/1900" << "Date incorrecte";
+    }
+    void voucherRefusesWhatWouldPrintWrong()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        exec("UPDATE textes SET ch8 = 'avant'");
+        auto w = open();
         w->bonAchat->click();
-        w->grab().save(shots + "/zoom_v_bon.png");
+        w->bon[field]->setText(typed);
+        w->bonImprimer->click();
+        QCOMPARE(ui().messages, QList<ShownMessage>{attention(message)});
+        QVERIFY(w->bon[field]->hasFocus());
+        QVERIFY(ui().reports.isEmpty());
+        QCOMPARE(value("SELECT ch8 FROM textes").toString(), QStringLiteral("avant"));
+    }
+
+    void voucherCarriesTheFourthIdentityField()
+    {
+        f_->folder->write("ZEB.CFG", cfgBytes({{37, ProtectedSettings::encodeText("TRANSPORTS ATLAS SARL")},
+                                               {40, ProtectedSettings::encodeText("RC 31/00-123456")}}));
+        s().settings.load(f_->folder->file("ZEB.CFG"));
+        exec("UPDATE textes SET ch30 = 'ancien'");
+        auto w = open();
+        w->bonAchat->click();
+        w->bonImprimer->click();
+        QVERIFY(ui().messages.isEmpty());
+        QCOMPARE(value("SELECT ch1 FROM textes").toString(), QStringLiteral("TRANSPORTS ATLAS SARL"));
+        QCOMPARE(value("SELECT ch30 FROM textes").toString(), QStringLiteral("(RC 31/00-123456)"));
+    }
+
+    // ---- a screen that fits ------------------------------------------------------------------------------------
+
+    void fitsTheScreenInEveryState()
+    {
+        addLines();
+        for (QScreen* screen : test::testScreens()) {
+            const QString size = QString::number(screen->availableGeometry().height());
+            s().vehicule_courant = kVehicle;
+            Zoom_V w(s());
+            test::showOn(w, screen);
+            const QSize shown = w.size();
+            auto check = [&](const QString& state) {
+                test::settle(w);
+                QCOMPARE(w.size(), shown);
+                QCOMPARE(test::outsideScreen(w), QStringList());
+                test::saveShot(w, "Zoom_V_" + state + "_" + size);
+            };
+            check("depenses");
+            if (QTest::currentTestFailed())
+                return;
+            static const int tabOf[] = {0, 1, 2, 2, 2, 3};
+            for (Zoom_V::List l : kLists) {
+                const Zoom_V::ListPart& p = w.part(l);
+                w.tabs()->setCurrentIndex(tabOf[int(l)]);
+                p.add->click();
+                check(tableOf(l) + "_nouveau");
+                // Every column of the list stays in sight beside the panel (the last one too).
+                QHeaderView* h = p.view->horizontalHeader();
+                const int last = h->count() - 1;
+                QVERIFY2(h->sectionViewportPosition(last) + h->sectionSize(last) <= p.view->viewport()->width(),
+                         qPrintable(tableOf(l)));
+                p.cancel->click();
+                p.change->click();
+                check(tableOf(l) + "_modifier");
+                p.cancel->click();
+                if (QTest::currentTestFailed())
+                    return;
+            }
+            w.tabs()->setCurrentIndex(0);
+            w.bonAchat->click();
+            check("bon");
+            w.bonFermer->click();
+            check("depenses_apres");
+            w.closeButton()->click();
+        }
     }
 };
 
-QTEST_MAIN(VehicleFileTest)
+KV_SCREEN_TEST_MAIN(VehicleFileTest)
 #include "tst_vehicle_file.moc"
