@@ -1,8 +1,9 @@
 #include "AccountGrid.h"
 
+#include "core/kit/ScreenKit.h"
+
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QStyle>
 
 namespace kv::accounts {
 
@@ -43,7 +44,18 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
         return cell(index.row(), index.column());
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(alignments_.value(index.column(), Qt::AlignLeft) | Qt::AlignVCenter);
+    if (role == Qt::FontRole && index.column() == amountColumn_)
+        return kit::amountFont();
+    if (role == Qt::ToolTipRole && index.row() < lines_.size())
+        return cell(index.row(), index.column()).trimmed();
     return {};
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < captions_.size())
+        return captions_[section];
+    return QAbstractTableModel::headerData(section, orientation, role);
 }
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
@@ -55,27 +67,15 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
-GridView::GridView(GridModel* model, const QList<int>& twips, QWidget* parent) : QTableView(parent), model_(model)
+GridView::GridView(GridModel* model, int stretchColumn, QWidget* parent) : QTableView(parent), model_(model)
 {
     setModel(model);
-    horizontalHeader()->setVisible(false);
-    verticalHeader()->setVisible(false);
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setWordWrap(false);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    kit::setupGrid(this);
+    kit::fitColumns(this, stretchColumn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    int width = 0;
-    for (int c = 0; c < twips.size(); ++c) {
-        setColumnWidth(c, shownWidth(twips[c]));
-        width += shownWidth(twips[c]);
-    }
-    horizontalHeader()->setStretchLastSection(true);
-    setFixedWidth(width + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * frameWidth());
-    setMinimumHeight(GridModel::kShownRows * verticalHeader()->defaultSectionSize() + 2 * frameWidth());
+    // Room for the ten rows an account always shows, when the screen has it.
+    setMinimumHeight(std::min(GridModel::kShownRows, 6) * verticalHeader()->defaultSectionSize() +
+                     horizontalHeader()->sizeHint().height() + 2 * frameWidth());
     // A click on a blank row below the lines selects the last line.
     connect(this, &QTableView::pressed, this, [this](const QModelIndex& index) {
         if (index.isValid() && index.row() >= model_->lineCount())

@@ -1,7 +1,8 @@
 #pragma once
 // The grids of the account screens: a table model of text cells that always shows at least ten rows
-// (blank rows below the last line, which cannot be selected), and the view set up as the screens
-// show it (no header row, whole-row selection, a click on a blank row selects the last line).
+// (blank rows below the last line, which cannot be selected), and the view set up as every list of the
+// program (the screen kit's grid: captions in its header, columns fitted to their content, the free
+// text taking the spare width), where a click on a blank row selects the last line.
 #include <QAbstractTableModel>
 #include <QList>
 #include <QStringList>
@@ -17,6 +18,11 @@ public:
 
     GridModel(QList<Qt::Alignment> alignments, QObject* parent = nullptr);
 
+    /// The column captions shown in the grid's header.
+    void setCaptions(QStringList captions) { captions_ = std::move(captions); }
+    /// A column of amounts, shown in the amounts' font.
+    void setAmountColumn(int column) { amountColumn_ = column; }
+
     /// Replaces the lines (each a list of cell texts, one per column).
     void setLines(QList<QStringList> lines);
     int lineCount() const { return static_cast<int>(lines_.size()); }
@@ -26,26 +32,26 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
     QList<Qt::Alignment> alignments_;
+    QStringList captions_;
+    int amountColumn_ = -1;
     QList<QStringList> lines_;
 };
 
-/// A grid view over a GridModel; widths in twips.
+/// A grid view over a GridModel; `stretchColumn` is the free text that takes the spare width.
 class GridView : public QTableView {
     Q_OBJECT
 public:
-    GridView(GridModel* model, const QList<int>& twips, QWidget* parent = nullptr);
+    GridView(GridModel* model, int stretchColumn, QWidget* parent = nullptr);
 
     GridModel* grid() const { return model_; }
     /// The selected line (0-based), or -1 when the grid has no line.
     int selectedLine() const;
     /// Selects a line; a row below the last line selects the last line.
     void selectLine(int row);
-
-    /// Pixels shown for a width in twips (15 twips to a pixel, a third wider for today's fonts).
-    static int shownWidth(int twips) { return twips * 4 / 45; }
 
 private:
     GridModel* model_;

@@ -1,6 +1,8 @@
 #include "AccountScreen.h"
 
 #include "FundMovement.h"
+#include "core/kit/Guard.h"
+#include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
 #include "core/schema/Schema.h"
 #include "core/state/Session.h"
@@ -10,11 +12,12 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIcon>
+#include <QHeaderView>
 #include <QLabel>
-#include <QPushButton>
-#include <QStyle>
+#include <QLineEdit>
+#include <QPainter>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace kv {
@@ -25,14 +28,14 @@ using ledger::Book;
 
 namespace {
 
-// The movement grids: "N°", "Date", "Montant", "Objet" (widths in twips).
-const QList<int> kMovementTwips = {500, 1050, 1060, 1590};
+// The movement grids: "N°", "Date", "Montant", "Objet"; the object takes the spare width.
 const QStringList kMovementCaptions = {QStringLiteral("N°"), QStringLiteral("Date"), QStringLiteral("Montant"),
                                        QStringLiteral("Objet")};
 const QList<Qt::Alignment> kMovementAlign = {Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignRight, Qt::AlignLeft};
+constexpr int kMovementAmount = 2;
+constexpr int kMovementObject = 3;
 
-// The rentals grid: position, then the rental's and the vehicle's columns.
-const QList<int> kRentalTwips = {480, 1050, 1060, 480, 1050, 480, 1060, 1060, 1060, 1590};
+// The rentals grid: position, then the rental's and the vehicle's columns; the observation takes the spare width.
 const QStringList kRentalCaptions = {QStringLiteral("N°"),     QStringLiteral("Du"),      QStringLiteral("Au"),
                                      QStringLiteral("Nb"),     QStringLiteral("Montant"), QStringLiteral("Règl"),
                                      QStringLiteral("Marque"), QStringLiteral("Modèle"),  QStringLiteral("Matricule"),
@@ -40,45 +43,40 @@ const QStringList kRentalCaptions = {QStringLiteral("N°"),     QStringLiteral("
 const QList<Qt::Alignment> kRentalAlign = {Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignHCenter,
                                            Qt::AlignRight,   Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignHCenter,
                                            Qt::AlignHCenter, Qt::AlignLeft};
+constexpr int kRentalAmount = 4;
+constexpr int kRentalObservation = 9;
+constexpr int kRentalGroupEnd = 6; // "Location" over columns 0-5, "Véhicule" over 6-8
 
-const QString kCaptionStyle = QStringLiteral("QLabel { font-weight: bold; color: #1f3b5c; padding: 2px 0px; }");
-const QString kAmountBox = QStringLiteral("QLabel { background: white; border: 1px solid #9aa5b1; padding: 3px 4px; "
-                                          "font-weight: bold; color: %1; }");
+const QString kRed = QStringLiteral("#d00000");
 
 QString bookName(Book book) { return book == Book::Depenses ? QStringLiteral("debit") : QStringLiteral("credit"); }
 
-QPushButton* command(QWidget* parent, const QIcon& icon, const QString& text, const QString& name)
-{
-    auto* b = new QPushButton(icon, text, parent);
-    b->setObjectName(name);
-    b->setToolTip(text);
-    b->setAutoDefault(false);
-    return b;
-}
-
-/// The caption labels above a grid, at its columns' widths.
-QHBoxLayout* captionRow(const QStringList& captions, const QList<int>& twips, const QList<Qt::Alignment>& align,
-                        QWidget* parent)
-{
-    auto* row = new QHBoxLayout;
-    row->setSpacing(0);
-    row->setContentsMargins(1, 0, 0, 0);
-    for (int c = 0; c < captions.size(); ++c) {
-        auto* label = new QLabel(captions[c], parent);
-        label->setFixedWidth(GridView::shownWidth(twips[c]));
-        label->setAlignment(align[c] | Qt::AlignVCenter);
-        label->setStyleSheet(kCaptionStyle);
-        row->addWidget(label);
+/// A header value: one line, cut with "…" within its own cell when too long (the whole text in its tooltip).
+class HeaderValue : public QLabel {
+public:
+    HeaderValue(const QString& text, QWidget* parent) : QLabel(text, parent)
+    {
+        QFont f = font();
+        f.setBold(true);
+        setFont(f);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     }
-    row->addStretch();
-    return row;
-}
+    QSize minimumSizeHint() const override { return {fontMetrics().horizontalAdvance(QStringLiteral("MMMM")), QLabel::minimumSizeHint().height()}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        const QRect r = contentsRect();
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, fontMetrics().elidedText(text(), Qt::ElideRight, r.width()));
+    }
+};
 
 /// A group caption ("Location", "Véhicule") over a run of columns.
-QLabel* groupCaption(const QString& text, int width, QWidget* parent)
+QLabel* groupCaption(const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
-    label->setFixedWidth(width);
     label->setAlignment(Qt::AlignCenter);
     label->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: white; background: #46617f; padding: 3px; "
                                         "border-right: 1px solid white; }"));
@@ -94,67 +92,62 @@ AccountScreen::AccountScreen(Session& session, const accounts::Kind& kind, QWidg
     setWindowTitle(QString());
     setModal(true);
 
-    // --- header ---
+    kindLabel_ = kit::titleBand(kind.label, this, QStringLiteral("genre"));
+
+    auto* bar = new kit::CommandBar(this);
+    print_ = bar->add(kit::Command::Print, QStringLiteral("imprimer"), this, &AccountScreen::print);
+    bar->addStretch();
+    quit_ = bar->add(kit::Command::Quit, QStringLiteral("quitter"), static_cast<QDialog*>(this), &QDialog::accept);
+
+    // --- header: the person's values, three columns of caption and value ---
     auto* header = new QFrame(this);
     header->setObjectName(QStringLiteral("entete"));
-    header->setFrameShape(QFrame::StyledPanel);
     header->setStyleSheet(QStringLiteral("QFrame#entete { background: #eef2f7; border: 1px solid #b8c4d2; border-radius: 3px; }"));
-    kindLabel_ = new QLabel(kind.label, header);
-    kindLabel_->setObjectName(QStringLiteral("genre"));
-    kindLabel_->setStyleSheet(QStringLiteral("QLabel { font-size: 16pt; font-weight: bold; color: #1f3b5c; }"));
+    auto* values = new QGridLayout(header);
+    values->setContentsMargins(12, 8, 12, 8);
+    values->setHorizontalSpacing(8);
+    values->setVerticalSpacing(4);
     auto* number = new QLabel(QStringLiteral("N° ") + QString::number(person_), header);
     number->setObjectName(QStringLiteral("numero"));
-    number->setStyleSheet(QStringLiteral("QLabel { color: #4a5a6a; }"));
-    auto* identity = new QVBoxLayout;
-    identity->setSpacing(2);
-    identity->addWidget(kindLabel_);
-    identity->addWidget(number);
-    identity->addStretch();
-    auto* values = new QGridLayout;
-    values->setHorizontalSpacing(10);
-    values->setVerticalSpacing(4);
-    const int perColumn = (static_cast<int>(kind.header.size()) + 1) / 2;
+    number->setStyleSheet(QStringLiteral("QLabel { color: #4a5a6a; font-weight: bold; }"));
+    values->addWidget(number, 0, 0, Qt::AlignLeft | Qt::AlignTop);
+    values->setColumnMinimumWidth(0, number->sizeHint().width() + 12);
+    constexpr int kColumns = 3;
+    const int perColumn = (static_cast<int>(kind.header.size()) + kColumns - 1) / kColumns;
     for (int i = 0; i < kind.header.size(); ++i) {
         auto* caption = new QLabel(kind.header[i].caption + QStringLiteral(" :"), header);
         caption->setStyleSheet(QStringLiteral("QLabel { color: #4a5a6a; }"));
-        auto* value = new QLabel(schema::NothingChosenText, header);
+        auto* value = new HeaderValue(schema::NothingChosenText, header);
         value->setObjectName(kind.header[i].column);
-        value->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; }"));
-        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        value->setMinimumWidth(150);
-        const int r = i % perColumn, c = (i / perColumn) * 2;
+        const int r = i % perColumn, c = 1 + (i / perColumn) * 2;
         values->addWidget(caption, r, c, Qt::AlignRight);
         values->addWidget(value, r, c + 1);
         headerValues_ << value;
     }
-    values->setColumnStretch(1, 1);
-    values->setColumnStretch(3, 1);
-    auto* headerLayout = new QHBoxLayout(header);
-    headerLayout->setContentsMargins(14, 10, 14, 10);
-    headerLayout->setSpacing(24);
-    headerLayout->addLayout(identity);
-    headerLayout->addLayout(values, 1);
+    // The first column holds the names: it gets the larger share.
+    values->setColumnStretch(2, 4);
+    values->setColumnStretch(4, 3);
+    values->setColumnStretch(6, 3);
 
     // --- movements ---
     auto* movements = new QWidget(this);
     movements->setObjectName(QStringLiteral("mouvements"));
     auto* sides = new QHBoxLayout;
-    sides->setSpacing(12);
-    sides->addWidget(buildSide(Book::Depenses, movements));
-    sides->addWidget(buildSide(Book::Recettes, movements));
-    balance_ = new QLabel(movements);
-    balance_->setObjectName(QStringLiteral("solde"));
-    balance_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    balance_->setMinimumWidth(150);
+    sides->setSpacing(10);
+    sides->addWidget(buildSide(Book::Depenses, movements), 1);
+    sides->addWidget(buildSide(Book::Recettes, movements), 1);
+    balance_ = kit::totalField(movements, QStringLiteral("solde"));
+    balance_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    balanceStyle_ = balance_->styleSheet();
     auto* balanceCaption = new QLabel(QStringLiteral("Solde"), movements);
-    balanceCaption->setStyleSheet(QStringLiteral("QLabel { font-size: 11pt; font-weight: bold; color: #1f3b5c; }"));
+    balanceCaption->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #1f3b5c; }"));
     auto* balanceRow = new QHBoxLayout;
     balanceRow->addStretch();
     balanceRow->addWidget(balanceCaption);
     balanceRow->addWidget(balance_);
     auto* movementLayout = new QVBoxLayout(movements);
     movementLayout->setContentsMargins(0, 0, 0, 0);
-    movementLayout->addLayout(sides);
+    movementLayout->addLayout(sides, 1);
     movementLayout->addLayout(balanceRow);
 
     // --- the client's tabs ---
@@ -164,43 +157,33 @@ AccountScreen::AccountScreen(Session& session, const accounts::Kind& kind, QWidg
         tabs_->setObjectName(QStringLiteral("onglets"));
         auto* page = new QWidget(tabs_);
         auto* pageLayout = new QVBoxLayout(page);
-        pageLayout->setContentsMargins(8, 8, 8, 8);
+        pageLayout->setContentsMargins(6, 6, 6, 6);
         pageLayout->addWidget(movements);
         tabs_->addTab(page, QStringLiteral("Situation Financière"));
         tabs_->addTab(buildRentals(tabs_), QStringLiteral("Locations"));
         body = tabs_;
     }
 
-    // --- print and quit ---
-    print_ = command(this, QIcon::fromTheme(QStringLiteral("document-print"), style()->standardIcon(QStyle::SP_FileDialogContentsView)),
-                     QStringLiteral("Imprimer"), QStringLiteral("imprimer"));
-    quit_ = command(this, style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Quitter"),
-                    QStringLiteral("quitter"));
-    connect(print_, &QPushButton::clicked, this, &AccountScreen::print);
-    connect(quit_, &QPushButton::clicked, this, &QDialog::accept);
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch();
-    bottom->addWidget(print_);
-    bottom->addWidget(quit_);
-
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(14, 14, 14, 14);
-    layout->setSpacing(12);
+    layout->addWidget(kindLabel_);
+    layout->addWidget(bar);
     layout->addWidget(header);
     layout->addWidget(body, 1);
-    layout->addLayout(bottom);
+    kit::sizeScreen(*this, QSize(1120, 660));
 
     // --- opening ---
-    try {
+    bool missing = false;
+    const bool read = kit::guarded(s_.ui(), [&] {
         const db::Row person = s_.db().queryOne(QStringLiteral("SELECT * FROM Agents WHERE num = ?"), {person_});
         if (person.size() == 0) {
-            s_.ui().message(QStringLiteral("Enregistrement introuvable"));
+            missing = true;
             return;
         }
-        found_ = true;
         const QStringList texts = accounts::headerValues(kind_, person);
-        for (int i = 0; i < texts.size(); ++i)
+        for (int i = 0; i < texts.size(); ++i) {
             headerValues_[i]->setText(texts[i]);
+            headerValues_[i]->setToolTip(texts[i]);
+        }
         fill(Book::Depenses);
         fill(Book::Recettes);
         showBalance();
@@ -208,10 +191,10 @@ AccountScreen::AccountScreen(Session& session, const accounts::Kind& kind, QWidg
             fillRentals();
             tabs_->setCurrentIndex(0);
         }
-    } catch (const db::Error& e) {
-        engineError(e.message());
-        found_ = false;
-    }
+    });
+    if (missing)
+        s_.ui().message(QStringLiteral("Enregistrement introuvable"));
+    found_ = read && !missing;
 }
 
 QWidget* AccountScreen::buildSide(Book book, QWidget* parent)
@@ -220,11 +203,11 @@ QWidget* AccountScreen::buildSide(Book book, QWidget* parent)
     const bool debit = book == Book::Depenses;
     auto* box = new QGroupBox(debit ? QStringLiteral("Débit") : QStringLiteral("Crédit"), parent);
     box->setObjectName(bookName(book));
-    box->setStyleSheet(QStringLiteral("QGroupBox { font-weight: bold; font-size: 11pt; }"));
     sd.model = new GridModel(kMovementAlign, box);
-    sd.view = new GridView(sd.model, kMovementTwips, box);
+    sd.model->setCaptions(kMovementCaptions);
+    sd.model->setAmountColumn(kMovementAmount);
+    sd.view = new GridView(sd.model, kMovementObject, box);
     sd.view->setObjectName(QStringLiteral("grille_") + bookName(book));
-    sd.view->setStyleSheet(QStringLiteral("QTableView { font-weight: normal; font-size: 9pt; }"));
     connect(sd.view, &QTableView::doubleClicked, this, [this, book](const QModelIndex& index) {
         if (index.row() < side(book).model->lineCount()) {
             side(book).view->selectLine(index.row());
@@ -232,50 +215,37 @@ QWidget* AccountScreen::buildSide(Book book, QWidget* parent)
         }
     });
 
+    // The commands of a grid. Both grids have the same three, so neither takes the shared accelerators.
     const QString suffix = QStringLiteral("_") + bookName(book);
-    sd.add = command(box, style()->standardIcon(QStyle::SP_FileIcon), QStringLiteral("Nouveau"), QStringLiteral("nouveau") + suffix);
-    sd.change = command(box, style()->standardIcon(QStyle::SP_FileDialogDetailedView), QStringLiteral("Modifier"),
-                        QStringLiteral("modifier") + suffix);
-    sd.remove = command(box, style()->standardIcon(QStyle::SP_TrashIcon), QStringLiteral("Supprimer"),
-                        QStringLiteral("supprimer") + suffix);
-    for (QPushButton* b : {sd.add, sd.change, sd.remove})
-        b->setStyleSheet(QStringLiteral("QPushButton { font-weight: normal; font-size: 9pt; }"));
-    connect(sd.add, &QPushButton::clicked, this, [this, book] { newLine(book); });
-    connect(sd.change, &QPushButton::clicked, this, [this, book] { changeLine(book); });
-    connect(sd.remove, &QPushButton::clicked, this, [this, book] { deleteLine(book); });
+    auto* bar = new kit::CommandBar(box);
+    bar->setObjectName(QStringLiteral("barre") + suffix);
+    const auto add = [&](kit::Command c, const QString& name) {
+        const kit::CommandLook l = kit::look(c);
+        return bar->add(l.glyph, l.text, name + suffix, QKeySequence());
+    };
+    sd.add = add(kit::Command::New, QStringLiteral("nouveau"));
+    sd.change = add(kit::Command::Edit, QStringLiteral("modifier"));
+    sd.remove = add(kit::Command::Delete, QStringLiteral("supprimer"));
+    bar->addStretch();
+    // Keep the bar's height while "Modifier" and "Supprimer" are hidden.
+    bar->setMinimumHeight(bar->sizeHint().height());
+    connect(sd.add, &QToolButton::clicked, this, [this, book] { newLine(book); });
+    connect(sd.change, &QToolButton::clicked, this, [this, book] { changeLine(book); });
+    connect(sd.remove, &QToolButton::clicked, this, [this, book] { deleteLine(book); });
 
-    sd.total = new QLabel(box);
-    sd.total->setObjectName(QStringLiteral("total") + suffix);
-    sd.total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    sd.total->setMinimumWidth(130);
-    sd.total->setStyleSheet(kAmountBox.arg(QStringLiteral("black")));
-    auto* totalCaption = new QLabel(QStringLiteral("Total"), box);
-    totalCaption->setStyleSheet(QStringLiteral("QLabel { font-size: 9pt; }"));
-
-    auto* commands = new QHBoxLayout;
-    commands->setSpacing(4);
-    commands->addWidget(sd.add);
-    commands->addWidget(sd.change);
-    commands->addWidget(sd.remove);
-    commands->addStretch();
+    sd.total = kit::totalField(box, QStringLiteral("total") + suffix);
+    sd.total->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* totalRow = new QHBoxLayout;
     totalRow->addStretch();
-    totalRow->addWidget(totalCaption);
+    totalRow->addWidget(new QLabel(QStringLiteral("Total"), box));
     totalRow->addWidget(sd.total);
 
     auto* layout = new QVBoxLayout(box);
-    layout->setContentsMargins(10, 14, 10, 10);
+    layout->setContentsMargins(8, 8, 8, 8);
     layout->setSpacing(4);
-    layout->addLayout(captionRow(kMovementCaptions, kMovementTwips, kMovementAlign, box));
+    layout->addWidget(bar);
     layout->addWidget(sd.view, 1);
     layout->addLayout(totalRow);
-    layout->addSpacing(4);
-    // Keep the commands' row height while "Modifier" and "Supprimer" are hidden.
-    auto* commandHolder = new QWidget(box);
-    commandHolder->setLayout(commands);
-    commands->setContentsMargins(0, 0, 0, 0);
-    commandHolder->setMinimumHeight(sd.add->sizeHint().height());
-    layout->addWidget(commandHolder);
     return box;
 }
 
@@ -284,28 +254,36 @@ QWidget* AccountScreen::buildRentals(QWidget* parent)
     auto* page = new QWidget(parent);
     page->setObjectName(QStringLiteral("locations"));
     rentalModel_ = new GridModel(kRentalAlign, page);
-    rentals_ = new GridView(rentalModel_, kRentalTwips, page);
+    rentalModel_->setCaptions(kRentalCaptions);
+    rentalModel_->setAmountColumn(kRentalAmount);
+    rentals_ = new GridView(rentalModel_, kRentalObservation, page);
     rentals_->setObjectName(QStringLiteral("grille_locations"));
-    rentals_->setStyleSheet(QStringLiteral("QTableView { font-size: 9pt; }"));
 
-    auto width = [](int from, int to) {
-        int w = 0;
-        for (int c = from; c < to; ++c)
-            w += GridView::shownWidth(kRentalTwips[c]);
-        return w;
+    // The group captions follow the widths of the columns they stand over.
+    auto* groups = new QWidget(page);
+    auto* groupRow = new QHBoxLayout(groups);
+    groupRow->setSpacing(0);
+    groupRow->setContentsMargins(rentals_->frameWidth(), 0, 0, 0);
+    QLabel* location = groupCaption(QStringLiteral("Location"), groups);
+    QLabel* vehicle = groupCaption(QStringLiteral("Véhicule"), groups);
+    groupRow->addWidget(location);
+    groupRow->addWidget(vehicle);
+    groupRow->addStretch();
+    QHeaderView* header = rentals_->horizontalHeader();
+    const auto follow = [header, location, vehicle] {
+        int first = 0, second = 0;
+        for (int c = 0; c < kRentalCaptions.size() - 1; ++c)
+            (c < kRentalGroupEnd ? first : second) += header->sectionSize(c);
+        location->setFixedWidth(first);
+        vehicle->setFixedWidth(second);
     };
-    auto* groups = new QHBoxLayout;
-    groups->setSpacing(0);
-    groups->setContentsMargins(1, 0, 0, 0);
-    groups->addWidget(groupCaption(QStringLiteral("Location"), width(0, 6), page));
-    groups->addWidget(groupCaption(QStringLiteral("Véhicule"), width(6, 9), page));
-    groups->addStretch();
+    connect(header, &QHeaderView::sectionResized, groups, follow);
+    follow();
 
     auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(8, 8, 8, 8);
-    layout->setSpacing(2);
-    layout->addLayout(groups);
-    layout->addLayout(captionRow(kRentalCaptions, kRentalTwips, kRentalAlign, page));
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(0);
+    layout->addWidget(groups);
     layout->addWidget(rentals_, 1);
     return page;
 }
@@ -354,12 +332,7 @@ void AccountScreen::showBalance()
 {
     const double value = balanceValue();
     balance_->setText(accounts::totalText(value));
-    balance_->setStyleSheet(kAmountBox.arg(value < 0 ? QStringLiteral("#d00000") : QStringLiteral("black")));
-}
-
-void AccountScreen::engineError(const QString& message)
-{
-    s_.ui().message(message, ui::Icon::Critical, QStringLiteral("Z.E.B."));
+    balance_->setStyleSheet(value < 0 ? balanceStyle_ + QStringLiteral(" QLineEdit { color: %1; }").arg(kRed) : balanceStyle_);
 }
 
 QLabel* AccountScreen::headerValue(const QString& caption) const
@@ -371,10 +344,10 @@ QLabel* AccountScreen::headerValue(const QString& caption) const
 }
 
 GridView* AccountScreen::grid(Book book) const { return side(book).view; }
-QLabel* AccountScreen::totalLabel(Book book) const { return side(book).total; }
-QPushButton* AccountScreen::newButton(Book book) const { return side(book).add; }
-QPushButton* AccountScreen::changeButton(Book book) const { return side(book).change; }
-QPushButton* AccountScreen::deleteButton(Book book) const { return side(book).remove; }
+QLineEdit* AccountScreen::totalLabel(Book book) const { return side(book).total; }
+QToolButton* AccountScreen::newButton(Book book) const { return side(book).add; }
+QToolButton* AccountScreen::changeButton(Book book) const { return side(book).change; }
+QToolButton* AccountScreen::deleteButton(Book book) const { return side(book).remove; }
 
 QList<qint64> AccountScreen::lineNumbers(Book book) const
 {
@@ -399,12 +372,10 @@ fund::Codes AccountScreen::codes(Book book) const
 
 void AccountScreen::refresh(Book book)
 {
-    try {
+    kit::guarded(s_.ui(), [&] {
         fill(book);
         showBalance();
-    } catch (const db::Error& e) {
-        engineError(e.message());
-    }
+    });
 }
 
 void AccountScreen::newLine(Book book)
@@ -443,16 +414,17 @@ void AccountScreen::deleteLine(Book book)
     if (!s_.ui().ask(QStringLiteral("Confirmer suppression de la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
                      QStringLiteral("Confirmation")))
         return;
-    try {
-        const int deleted = s_.db().execute(QStringLiteral("DELETE FROM %1 WHERE num = ? AND Num_Agent = ? AND contrepartie = ?")
-                                                .arg(ledger::table(book)),
-                                            {sd.lines[row].num, person_, kind_.contrepartie});
-        if (deleted == 0)
-            s_.ui().message(QStringLiteral("Mouvement altéré"), ui::Icon::Information, QStringLiteral("ATTENTION"));
-    } catch (const db::Error& e) {
-        engineError(e.message());
+    int deleted = 0;
+    if (!kit::guarded(s_.ui(), [&] {
+            db::Transaction t(s_.db());
+            deleted = s_.db().execute(QStringLiteral("DELETE FROM %1 WHERE num = ? AND Num_Agent = ? AND contrepartie = ?")
+                                          .arg(ledger::table(book)),
+                                      {sd.lines[row].num, person_, kind_.contrepartie});
+            t.commit();
+        }))
         return;
-    }
+    if (deleted == 0)
+        s_.ui().message(QStringLiteral("Mouvement altéré"), ui::Icon::Information, QStringLiteral("ATTENTION"));
     refresh(book);
 }
 

@@ -13,12 +13,14 @@
 #include <QDialog>
 
 class QLabel;
-class QPushButton;
+class QLineEdit;
 class QTabWidget;
+class QToolButton;
 
 namespace kv {
 
 class Session;
+namespace kit { class CommandBar; }
 
 class AccountScreen : public QDialog {
     Q_OBJECT
@@ -35,13 +37,14 @@ public:
     /// The header value under a caption ("Nom", "Téléphone", ...), or null when the kind has none.
     QLabel* headerValue(const QString& caption) const;
     accounts::GridView* grid(ledger::Book book) const;
-    QLabel* totalLabel(ledger::Book book) const;
-    QLabel* balanceLabel() const { return balance_; }
-    QPushButton* newButton(ledger::Book book) const;
-    QPushButton* changeButton(ledger::Book book) const;
-    QPushButton* deleteButton(ledger::Book book) const;
-    QPushButton* printButton() const { return print_; }
-    QPushButton* quitButton() const { return quit_; }
+    /// The totals of the grids and the balance "Solde" (red when negative).
+    QLineEdit* totalLabel(ledger::Book book) const;
+    QLineEdit* balanceLabel() const { return balance_; }
+    QToolButton* newButton(ledger::Book book) const;
+    QToolButton* changeButton(ledger::Book book) const;
+    QToolButton* deleteButton(ledger::Book book) const;
+    QToolButton* printButton() const { return print_; }
+    QToolButton* quitButton() const { return quit_; }
     /// The client's tabs and rentals grid (null for the other kinds).
     QTabWidget* tabs() const { return tabs_; }
     accounts::GridView* rentalGrid() const { return rentals_; }
@@ -61,10 +64,10 @@ private:
     struct Side {
         accounts::GridModel* model = nullptr;
         accounts::GridView* view = nullptr;
-        QLabel* total = nullptr;
-        QPushButton* add = nullptr;
-        QPushButton* change = nullptr;
-        QPushButton* remove = nullptr;
+        QLineEdit* total = nullptr;
+        QToolButton* add = nullptr;
+        QToolButton* change = nullptr;
+        QToolButton* remove = nullptr;
         QList<accounts::Movement> lines;
     };
     Side& side(ledger::Book book) { return book == ledger::Book::Depenses ? debit_ : credit_; }
@@ -79,8 +82,6 @@ private:
     void showBalance();
     /// Reads a list again and shows the new balance (an engine error is shown, not thrown).
     void refresh(ledger::Book book);
-    /// Reports an engine error with its own message.
-    void engineError(const QString& message);
 
     Session& s_;
     const accounts::Kind& kind_;
@@ -90,9 +91,10 @@ private:
     QList<QLabel*> headerValues_;
     Side debit_;
     Side credit_;
-    QLabel* balance_ = nullptr;
-    QPushButton* print_ = nullptr;
-    QPushButton* quit_ = nullptr;
+    QLineEdit* balance_ = nullptr;
+    QString balanceStyle_;
+    QToolButton* print_ = nullptr;
+    QToolButton* quit_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     accounts::GridModel* rentalModel_ = nullptr;
     accounts::GridView* rentals_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "MVM_FOND.h"
 #include "core/formats/Numbers.h"
+#include "core/kit/Guard.h"
 #include "core/state/Session.h"
 #include "platform/db/Database.h"
 #include "platform/db/Dates.h"
@@ -9,12 +10,6 @@
 namespace kv::fund {
 
 namespace {
-
-/// An engine failure is shown with the engine's own message; the data stays as it was.
-void showEngineError(Session& session, const db::Error& e)
-{
-    session.ui().message(e.message(), ui::Icon::Critical, QStringLiteral("Z.E.B."));
-}
 
 /// Shows the dialog over the filled slots and books the line on "OK".
 Outcome run(Session& session, const Codes& codes, std::optional<qint64> num, const Options& options)
@@ -27,15 +22,17 @@ Outcome run(Session& session, const Codes& codes, std::optional<qint64> num, con
         return {Status::Cancelled, 0};
     if (options.accept && !options.accept(session.echange))
         return {Status::Refused, 0};
-    try {
-        const std::optional<qint64> written = book(session, codes, num);
-        if (!written)
-            return {Status::Missing, 0};
-        return {Status::Written, *written};
-    } catch (const db::Error& e) {
-        showEngineError(session, e);
+    // An engine failure shows the engine's own message; the booking's transaction left the data as it was.
+    std::optional<qint64> written;
+    if (!kit::guarded(session.ui(), [&] { written = book(session, codes, num); }))
         return {Status::Failed, 0};
+    if (!written) {
+        // Deleted by another screen while the dialog was open.
+        if (options.reportMissing)
+            session.ui().message(QStringLiteral("Mouvement altéré"), ui::Icon::Information, QStringLiteral("ATTENTION"));
+        return {Status::Missing, 0};
     }
+    return {Status::Written, *written};
 }
 
 } // namespace
@@ -100,12 +97,11 @@ Outcome enterNew(Session& session, const Codes& codes, const Options& options)
 Outcome enterChange(Session& session, const Codes& codes, qint64 num, const Options& options)
 {
     db::Row stored;
-    try {
-        stored = session.db().queryOne(QStringLiteral("SELECT * FROM %1 WHERE num = ?").arg(ledger::table(codes.book)), {num});
-    } catch (const db::Error& e) {
-        showEngineError(session, e);
+    if (!kit::guarded(session.ui(), [&] {
+            stored = session.db().queryOne(QStringLiteral("SELECT * FROM %1 WHERE num = ?").arg(ledger::table(codes.book)),
+                                           {num});
+        }))
         return {Status::Failed, 0};
-    }
     if (stored.size() == 0) {
         if (options.reportMissing)
             session.ui().message(QStringLiteral("Mouvement altéré"), ui::Icon::Information, QStringLiteral("ATTENTION"));

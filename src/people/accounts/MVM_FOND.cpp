@@ -1,9 +1,10 @@
 #include "MVM_FOND.h"
 
+#include "core/formats/Dates.h"
 #include "core/formats/FieldRules.h"
 #include "core/formats/Numbers.h"
+#include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
-#include "platform/db/Dates.h"
 
 #include <QButtonGroup>
 #include <QFormLayout>
@@ -11,9 +12,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace kv {
@@ -51,13 +51,7 @@ MVM_FOND::MVM_FOND(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     const bool modification = readNumber(block.get(1)) == 1;
     const bool expense = readNumber(block.get(2)) != 0;
 
-    heading_ = new QLabel(headingText(modification, expense), this);
-    heading_->setObjectName(QStringLiteral("titre"));
-    heading_->setAlignment(Qt::AlignCenter);
-    heading_->setMinimumHeight(38);
-    heading_->setStyleSheet(QStringLiteral("QLabel { background: %1; color: white; font-size: 13pt; font-weight: bold;"
-                                           " border-radius: 4px; padding: 6px 14px; }")
-                                .arg(expense ? QStringLiteral("#9c2f2f") : QStringLiteral("#2f6b3a")));
+    heading_ = kit::titleBand(headingText(modification, expense), this);
 
     date_ = new QLineEdit(block.get(7), this);
     date_->setObjectName(QStringLiteral("Date"));
@@ -67,7 +61,8 @@ MVM_FOND::MVM_FOND(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     amount_ = new QLineEdit(block.get(8), this);
     amount_->setObjectName(QStringLiteral("Montant"));
     amount_->setAlignment(Qt::AlignRight);
-    amount_->setFixedWidth(140);
+    amount_->setFont(kit::amountFont());
+    amount_->setFixedWidth(160);
     object_ = new QLineEdit(block.get(4), this);
     object_->setObjectName(QStringLiteral("Objet"));
     object_->setMinimumWidth(320);
@@ -101,18 +96,11 @@ MVM_FOND::MVM_FOND(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     auto* chain = new FieldChain({date_, amount_, object_}, this);
     connect(chain, &FieldChain::enterOnLast, this, &MVM_FOND::validate);
 
-    validate_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), QStringLiteral("Valider"), this);
-    validate_->setObjectName(QStringLiteral("valider"));
-    validate_->setToolTip(QStringLiteral("Valider"));
-    cancel_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Annuler"), this);
-    cancel_->setObjectName(QStringLiteral("annuler"));
-    cancel_->setToolTip(QStringLiteral("Annuler"));
-    for (QPushButton* b : {validate_, cancel_}) {
-        b->setAutoDefault(false);
-        b->setMinimumWidth(110);
-    }
-    connect(validate_, &QPushButton::clicked, this, &MVM_FOND::validate);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    const kit::PanelButtons buttons = kit::panelButtons(this);
+    validate_ = buttons.confirm;
+    cancel_ = buttons.cancel;
+    connect(validate_, &QToolButton::clicked, this, &MVM_FOND::validate);
+    connect(cancel_, &QToolButton::clicked, this, &QDialog::reject);
 
     auto* form = new QFormLayout;
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -123,17 +111,13 @@ MVM_FOND::MVM_FOND(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     form->addRow(QStringLiteral("Objet"), object_);
     form->addRow(modeBox);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(validate_);
-    buttons->addWidget(cancel_);
-
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(16, 16, 16, 16);
-    layout->setSpacing(14);
+    layout->setSpacing(12);
     layout->addWidget(heading_);
     layout->addLayout(form);
-    layout->addLayout(buttons);
+    layout->addStretch();
+    layout->addWidget(buttons.row);
+    kit::sizeScreen(*this, QSize(480, 300));
 
     date_->setFocus(Qt::OtherFocusReason);
 }
@@ -141,11 +125,16 @@ MVM_FOND::MVM_FOND(Session& session, QWidget* parent) : QDialog(parent), s_(sess
 void MVM_FOND::validate()
 {
     const QString date = date_->text().trimmed();
-    // A date that is not a day of the calendar cannot be booked either: it counts as incomplete.
-    if (date.size() != kDateLength || db::toStoredDate(date).isNull() || amount_->text().trimmed().isEmpty()) {
+    if (date.size() != kDateLength || amount_->text().trimmed().isEmpty()) {
         s_.ui().message(QStringLiteral("Saisie incomplète"), ui::Icon::Information, QStringLiteral("Attention"));
         return;
     }
+    // Complete, yet what could not be booked as typed: a day not in the calendar, an amount that is
+    // not a number ("12-50" would be booked as 12).
+    if (!isValidDate(date) && !checkDateField(*date_, s_.ui()))
+        return;
+    if (!checkAmountField(*amount_, s_.ui()))
+        return;
     Echange& block = s_.echange;
     block.set(7, date_->text());
     block.set(8, amount_->text());

@@ -13,8 +13,8 @@
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
+class QToolButton;
 
 namespace kv {
 
@@ -31,10 +31,11 @@ public:
     QLineEdit* objectField() const { return object_; }
     QRadioButton* cashOption() const { return cash_; }
     QRadioButton* chequeOption() const { return cheque_; }
-    QPushButton* validateButton() const { return validate_; }
-    QPushButton* cancelButton() const { return cancel_; }
+    QToolButton* validateButton() const { return validate_; }
+    QToolButton* cancelButton() const { return cancel_; }
 
-    /// The validate command: checks the date and the amount, writes the slots and closes with "OK".
+    /// The validate command: checks the date and the amount (complete, a day of the calendar, a
+    /// well-formed number), writes the slots and closes with "OK".
     void validate();
 
     void done(int result) override;
@@ -47,8 +48,8 @@ private:
     QLineEdit* object_;
     QRadioButton* cash_;
     QRadioButton* cheque_;
-    QPushButton* validate_;
-    QPushButton* cancel_;
+    QToolButton* validate_;
+    QToolButton* cancel_;
     bool validated_ = false;
 };
 

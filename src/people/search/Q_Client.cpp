@@ -1,42 +1,30 @@
 #include "Q_Client.h"
 
 #include "core/formats/FieldRules.h"
+#include "core/kit/Guard.h"
+#include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
+#include <QStackedWidget>
 #include <QStandardItemModel>
-#include <QStyle>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace kv {
 
 namespace {
 
-/// Column widths in twips, as the form sets them; shown a third wider (15 twips to a pixel) for
-/// today's larger fonts, so that a telephone number fits its column.
-constexpr int kTwips[] = {600, 2020, 2020, 1280, 1440};
-constexpr int shownWidth(int column) { return kTwips[column] * 4 / 45; }
 const QStringList kCaptions = {QStringLiteral("N°"), QStringLiteral("Nom"), QStringLiteral("Prénom"), QStringLiteral("Tél"),
                                QStringLiteral("Ville")};
 constexpr bool kCentred[] = {true, false, false, true, false};
-
-QPushButton* command(QWidget* parent, QStyle::StandardPixmap icon, const QString& text, const char* name)
-{
-    auto* b = new QPushButton(parent->style()->standardIcon(icon), text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(text);
-    b->setAutoDefault(false);
-    b->setMinimumWidth(110);
-    return b;
-}
+constexpr int kNomColumn = 1;
 
 } // namespace
 
@@ -46,8 +34,11 @@ Q_Client::Q_Client(Session& session, QWidget* parent) : SearchDialog(session, pa
     setWindowTitle(QStringLiteral("Recherche client"));
     setModal(true);
 
+    // The two panels take turns in the same place: the window keeps its size.
+    panels_ = new QStackedWidget(this);
+
     // --- criteria panel ---
-    criteria_ = new QGroupBox(QStringLiteral("Recherche  Rapide"), this);
+    criteria_ = new QGroupBox(QStringLiteral("Recherche  Rapide"), panels_);
     criteria_->setObjectName(QStringLiteral("criteres"));
     nomBox_ = new QCheckBox(QStringLiteral("Nom"), criteria_);
     nomBox_->setObjectName(QStringLiteral("chk_nom"));
@@ -58,7 +49,6 @@ Q_Client::Q_Client(Session& session, QWidget* parent) : SearchDialog(session, pa
     prenom_ = new QLineEdit(criteria_);
     prenom_->setObjectName(QStringLiteral("prenom"));
     for (auto [box, field] : {std::pair{nomBox_, nom_}, std::pair{prenomBox_, prenom_}}) {
-        field->setMinimumWidth(260);
         field->setVisible(false);
         connect(box, &QCheckBox::toggled, this, [field = field](bool on) {
             field->setVisible(on);
@@ -69,11 +59,6 @@ Q_Client::Q_Client(Session& session, QWidget* parent) : SearchDialog(session, pa
     // Enter or Down moves to the other criterion when it is shown, Up back; Enter in the last searches.
     auto* chain = new FieldChain({nom_, prenom_}, this);
     connect(chain, &FieldChain::enterOnLast, this, &Q_Client::search);
-
-    search_ = command(criteria_, QStyle::SP_FileDialogContentsView, QStringLiteral("Rechercher"), "rechercher");
-    cancel_ = command(criteria_, QStyle::SP_DialogCancelButton, QStringLiteral("Annuler"), "annuler");
-    connect(search_, &QPushButton::clicked, this, &Q_Client::search);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* grid = new QGridLayout;
     grid->setColumnMinimumWidth(0, 90);
@@ -89,82 +74,61 @@ Q_Client::Q_Client(Session& session, QWidget* parent) : SearchDialog(session, pa
     grid->setRowMinimumHeight(1, prenom_->sizeHint().height());
     auto* criteriaButtons = new QHBoxLayout;
     criteriaButtons->addStretch();
+    search_ = kit::commandButton(criteria_, kit::Command::Search, QStringLiteral("rechercher"));
+    cancel_ = kit::commandButton(criteria_, kit::Command::Cancel, QStringLiteral("annuler"));
     criteriaButtons->addWidget(search_);
     criteriaButtons->addWidget(cancel_);
+    connect(search_, &QToolButton::clicked, this, &Q_Client::search);
+    connect(cancel_, &QToolButton::clicked, this, &QDialog::reject);
     auto* criteriaLayout = new QVBoxLayout(criteria_);
-    criteriaLayout->setContentsMargins(14, 18, 14, 12);
     criteriaLayout->setSpacing(14);
     criteriaLayout->addLayout(grid);
     criteriaLayout->addStretch();
     criteriaLayout->addLayout(criteriaButtons);
 
     // --- result panel ---
-    results_ = new QGroupBox(QStringLiteral("Recherche  Rapide (Clients)"), this);
+    results_ = new QGroupBox(QStringLiteral("Recherche  Rapide (Clients)"), panels_);
     results_->setObjectName(QStringLiteral("resultats"));
     model_ = new QStandardItemModel(0, kCaptions.size(), this);
+    model_->setHorizontalHeaderLabels(kCaptions);
     list_ = new QTableView(results_);
     list_->setObjectName(QStringLiteral("liste"));
     list_->setModel(model_);
-    list_->horizontalHeader()->setVisible(false);
-    list_->verticalHeader()->setVisible(false);
-    list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 8);
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list_->setAlternatingRowColors(true);
-    list_->setWordWrap(false);
-    list_->horizontalHeader()->setStretchLastSection(true);
-    int total = 0;
-    auto* captions = new QHBoxLayout;
-    captions->setSpacing(0);
-    captions->setContentsMargins(1, 0, 0, 0);
-    for (int c = 0; c < kCaptions.size(); ++c) {
-        list_->setColumnWidth(c, shownWidth(c));
-        total += shownWidth(c);
-        auto* caption = new QLabel(kCaptions[c], results_);
-        caption->setFixedWidth(shownWidth(c));
-        caption->setAlignment(kCentred[c] ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
-        caption->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; padding: 2px 0px; }"));
-        captions->addWidget(caption);
-    }
-    captions->addStretch();
-    list_->setMinimumSize(total + list_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4, 260);
+    kit::setupGrid(list_);
+    kit::fitColumns(list_, kNomColumn);
     connect(list_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
         list_->selectRow(index.row());
         choose();
     });
 
-    choose_ = command(results_, QStyle::SP_DialogApplyButton, QStringLiteral("Choisir"), "choisir");
-    back_ = command(results_, QStyle::SP_ArrowBack, QStringLiteral("Retour"), "retour");
-    connect(choose_, &QPushButton::clicked, this, &Q_Client::choose);
-    connect(back_, &QPushButton::clicked, this, &Q_Client::back);
+    choose_ = kit::commandButton(results_, kit::Command::Confirm, QStringLiteral("choisir"), QStringLiteral("Choisir"));
+    back_ = kit::commandButton(results_, kit::Glyph::Up, QStringLiteral("Retour"), QStringLiteral("retour"),
+                               QKeySequence(Qt::ALT | Qt::Key_Left));
+    connect(choose_, &QToolButton::clicked, this, &Q_Client::choose);
+    connect(back_, &QToolButton::clicked, this, &Q_Client::back);
     auto* resultButtons = new QHBoxLayout;
     resultButtons->addStretch();
     resultButtons->addWidget(choose_);
     resultButtons->addWidget(back_);
     auto* resultLayout = new QVBoxLayout(results_);
-    resultLayout->setContentsMargins(14, 18, 14, 12);
     resultLayout->setSpacing(6);
-    resultLayout->addLayout(captions);
-    resultLayout->addWidget(list_);
-    resultLayout->addSpacing(6);
+    resultLayout->addWidget(list_, 1);
     resultLayout->addLayout(resultButtons);
 
+    panels_->addWidget(criteria_);
+    panels_->addWidget(results_);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(14, 14, 14, 14);
-    layout->addWidget(criteria_);
-    layout->addWidget(results_);
+    layout->addWidget(kit::titleBand(QStringLiteral("Recherche client"), this));
+    layout->addWidget(panels_, 1);
+    kit::sizeScreen(*this, QSize(680, 400));
     showResults(false);
 }
 
 void Q_Client::showResults(bool on)
 {
-    criteria_->setVisible(!on);
-    results_->setVisible(on);
+    panels_->setCurrentWidget(on ? static_cast<QWidget*>(results_) : criteria_);
     if (on)
         list_->setFocus(Qt::OtherFocusReason);
-    if (isVisible())
-        adjustSize();
 }
 
 void Q_Client::search()
@@ -174,7 +138,9 @@ void Q_Client::search()
         criteria.nom = nom_->text();
     if (prenomBox_->isChecked())
         criteria.prenom = prenom_->text();
-    const QList<people::ClientFound> found = people::searchClients(s_.db(), criteria);
+    QList<people::ClientFound> found;
+    if (!kit::guarded(s_.ui(), [&] { found = people::searchClients(s_.db(), criteria); }))
+        return;
     if (found.isEmpty()) {
         s_.ui().message(QStringLiteral("Aucun client selon ces critères"));
         return;

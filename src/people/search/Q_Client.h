@@ -12,9 +12,10 @@
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
-class QPushButton;
+class QStackedWidget;
 class QStandardItemModel;
 class QTableView;
+class QToolButton;
 
 namespace kv {
 
@@ -32,10 +33,10 @@ public:
     QGroupBox* criteriaPanel() const { return criteria_; }
     QGroupBox* resultPanel() const { return results_; }
     QTableView* resultList() const { return list_; }
-    QPushButton* searchButton() const { return search_; }
-    QPushButton* cancelButton() const { return cancel_; }
-    QPushButton* chooseButton() const { return choose_; }
-    QPushButton* backButton() const { return back_; }
+    QToolButton* searchButton() const { return search_; }
+    QToolButton* cancelButton() const { return cancel_; }
+    QToolButton* chooseButton() const { return choose_; }
+    QToolButton* backButton() const { return back_; }
     /// The client numbers of the result rows, in the rows' order.
     const QList<qint64>& clientNumbers() const { return numbers_; }
 
@@ -43,22 +44,22 @@ public:
     void back();
     void choose();
 
-
 private:
     void showResults(bool on);
     int selectedRow() const;
 
     Session& s_;
+    QStackedWidget* panels_;
     QGroupBox* criteria_;
     QGroupBox* results_;
     QCheckBox* nomBox_;
     QLineEdit* nom_;
     QCheckBox* prenomBox_;
     QLineEdit* prenom_;
-    QPushButton* search_;
-    QPushButton* cancel_;
-    QPushButton* choose_;
-    QPushButton* back_;
+    QToolButton* search_;
+    QToolButton* cancel_;
+    QToolButton* choose_;
+    QToolButton* back_;
     QTableView* list_;
     QStandardItemModel* model_;
     QList<qint64> numbers_;

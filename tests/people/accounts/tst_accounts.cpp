@@ -10,14 +10,17 @@
 #include "people/accounts/FundMovement.h"
 #include "people/accounts/MVM_FOND.h"
 #include "people/accounts/PersonAccount.h"
+#include "harness/ScreenFit.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
+#include <QToolButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
@@ -751,7 +754,120 @@ private slots:
         QCOMPARE(accounts::amountCell(value), cell);
         QCOMPARE(accounts::totalText(value), total);
     }
+
+    // ---- engine errors -------------------------------------------------------------------------------
+
+    void aRefusedWriteLeavesTheScreenAndTheLines_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<Book>("book");
+        QTest::addColumn<QString>("command"); // nouveau, modifier, supprimer
+        QTest::newRow("agent, delete an expense") << 0 << Book::Depenses << "supprimer";
+        QTest::newRow("driver, delete a receipt") << 1 << Book::Recettes << "supprimer";
+        QTest::newRow("client, delete a receipt") << 2 << Book::Recettes << "supprimer";
+        QTest::newRow("client, new expense") << 2 << Book::Depenses << "nouveau";
+        QTest::newRow("agent, changed receipt") << 0 << Book::Recettes << "modifier";
+    }
+    void aRefusedWriteLeavesTheScreenAndTheLines()
+    {
+        QFETCH(int, kind);
+        QFETCH(Book, book);
+        QFETCH(QString, command);
+        const int code = kind == schema::person::Client ? 1 : 0;
+        addPerson(6, kind);
+        addLine(book, 1, 6, code, "2021-01-05", 150, "premier");
+        addLine(book, 2, 6, code, "2021-02-05", 250, "second");
+        const QString event = command == "supprimer" ? "DELETE" : command == "nouveau" ? "INSERT" : "UPDATE";
+        db().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'écriture refusée'); END")
+                         .arg(event, ledger::table(book)));
+        s().num_courant = 6;
+        auto screen = screenOf(s(), kind);
+        test::showOn(*screen, test::testScreens().first());
+        ui().onScreen("MVM_FOND", typeMovement("01/03/2021", "999", "refusé"));
+        const QString suffix = book == Book::Depenses ? "_debit" : "_credit";
+        auto* button = screen->findChild<QToolButton*>(command + suffix);
+        QVERIFY(button);
+        button->click();
+        QCOMPARE(ui().last(), m("écriture refusée", Icon::Critical, "Z.E.B."));
+        QVERIFY(screen->isVisible());
+        QCOMPARE(count(book), 2);
+        QCOMPARE(line(book, 1).number("Montant"), 150.0);
+        QCOMPARE(line(book, 1).text("ref"), QStringLiteral("premier"));
+        QCOMPARE(screen->lineNumbers(book), (QList<qint64>{1, 2}));
+        QCOMPARE(screen->totalLabel(book)->text(), QStringLiteral("400.00  "));
+    }
+
+    // ---- the screens on the screens they must fit ----------------------------------------------------
+
+    void fitsTheScreenInEveryState_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("ZOOM_Ag") << 0;
+        QTest::newRow("Zoom_Ch") << 1;
+        QTest::newRow("Zoom_Cli") << 2;
+    }
+    void fitsTheScreenInEveryState()
+    {
+        QFETCH(int, kind);
+        const int code = kind == schema::person::Client ? 1 : 0;
+        addPerson(4, kind, {{"nom", "SARL TRANSPORTS ET TRAVAUX PUBLICS DU GRAND SUD ET FILS"},
+                            {"Prenom", "Abdelkader-Mohamed Ben Youcef"}, {"Fonction", "Responsable du parc roulant"},
+                            {"tel", "0550 12 34 56 / 021 44 55 66"}, {"ville", "Sidi Bel Abbès"},
+                            {"Num_Permis", "P-2012-778899"}, {"Date_Permis", "2012-05-06"}, {"Ville_Permis", "Tizi Ouzou"},
+                            {"d_entree", "2019-06-15"}});
+        for (int i = 1; i <= 14; ++i) {
+            addLine(Book::Depenses, i, 4, code, QStringLiteral("2021-03-%1").arg(i, 2, 10, QLatin1Char('0')), 1234567.5,
+                    QStringLiteral("Règlement de la facture 2021-%1 du garage Amrani et fils").arg(i));
+            addLine(Book::Recettes, i, 4, code, "2021-04-01", 99.5, QStringLiteral("Versement %1").arg(i));
+        }
+        db().execute("INSERT INTO Marques (num, denom, ordre) VALUES (2, 'Mercedes-Benz', 2)");
+        db().execute("INSERT INTO Modeles (num, denom, ordre) VALUES (5, 'Sprinter 316 CDI', 2)");
+        db().execute("INSERT INTO Vehicules (num, matricule, num_marque, num_Modele) VALUES (10, '12345-116-31', 2, 5)");
+        for (int i = 1; i <= 12; ++i)
+            db().execute("INSERT INTO Locations (num, num_vehicule, Num_Client, du, au, Nb, montant, flag_regl, obs) VALUES "
+                         "(?, 10, 4, '2021-04-10', '2021-04-12', 3, 125000, 1, 'Avec chauffeur, retour à Oran')",
+                         {i});
+        for (QScreen* screen : test::testScreens()) {
+            const QString size = QStringLiteral("_%1").arg(screen->availableGeometry().height());
+            s().num_courant = 4;
+            auto account = screenOf(s(), kind);
+            test::showOn(*account, screen);
+            const QString name = account->objectName();
+            test::settle(*account);
+            QCOMPARE(test::outsideScreen(*account), QStringList());
+            test::saveShot(*account, name + size);
+
+            // Header values stay within their own cells: no two header texts overlap.
+            const QList<QLabel*> texts = account->findChild<QWidget*>("entete")->findChildren<QLabel*>();
+            for (QLabel* a : texts)
+                for (QLabel* b : texts)
+                    QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
+                             qPrintable(a->objectName() + " / " + b->objectName()));
+            QCOMPARE(account->headerValue("Nom")->text(), QStringLiteral("SARL TRANSPORTS ET TRAVAUX PUBLICS DU GRAND SUD ET FILS"));
+
+            // The amounts and dates are shown whole; the object takes the spare width.
+            for (Book book : {Book::Depenses, Book::Recettes}) {
+                accounts::GridView* grid = account->grid(book);
+                QHeaderView* header = grid->horizontalHeader();
+                const QFontMetrics amounts(grid->model()->index(0, 2).data(Qt::FontRole).value<QFont>());
+                QVERIFY(header->sectionSize(2) > amounts.horizontalAdvance(grid->grid()->cell(0, 2)));
+                QVERIFY(header->sectionSize(1) > grid->fontMetrics().horizontalAdvance(grid->grid()->cell(0, 1)));
+                QVERIFY(header->sectionSize(3) > header->sectionSize(1) + header->sectionSize(2));
+            }
+            if (account->tabs()) {
+                account->tabs()->setCurrentIndex(1);
+                test::settle(*account);
+                QCOMPARE(test::outsideScreen(*account), QStringList());
+                test::saveShot(*account, name + "_locations" + size);
+                QHeaderView* header = account->rentalGrid()->horizontalHeader();
+                for (int c = 0; c < 9; ++c)
+                    QVERIFY2(header->sectionSize(c) >
+                                 account->rentalGrid()->fontMetrics().horizontalAdvance(account->rentalGrid()->grid()->cell(0, c)),
+                             qPrintable(QString::number(c)));
+            }
+        }
+    }
 };
 
-QTEST_MAIN(AccountsTest)
+KV_SCREEN_TEST_MAIN(AccountsTest)
 #include "tst_accounts.moc"

@@ -7,15 +7,18 @@
 #include "people/accounts/MVM_FOND.h"
 #include "people/search/Q_Client.h"
 #include "platform/db/Dates.h"
+#include "harness/ScreenFit.h"
 
 #include <QCheckBox>
 #include <QDate>
 #include <QDir>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
+#include <QToolButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
@@ -174,7 +177,6 @@ private slots:
         QTest::newRow("nine-character date") << "1/03/2020" << "100";
         QTest::newRow("empty date") << "" << "100";
         QTest::newRow("blank amount") << "01/03/2020" << "   ";
-        QTest::newRow("no such day") << "31/02/2021" << "100";
     }
     void validationRefusesAnIncompleteEntry()
     {
@@ -192,6 +194,49 @@ private slots:
         QCOMPARE(s().echange.get(10), QStringLiteral("Annulé"));
         QCOMPARE(s().echange.get(7), QStringLiteral("01/01/2021"));
         QCOMPARE(s().echange.get(4), QString());
+    }
+
+    void malformedDateOrAmountIsRefused_data()
+    {
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("no leap day in 1900") << "29/02/1900" << "100" << "Date incorrecte" << "Date";
+        QTest::newRow("no such day") << "31/02/2021" << "100" << "Date incorrecte" << "Date";
+        QTest::newRow("minus inside") << "01/03/2021" << "12-50" << "Montant incorrect" << "Montant";
+        QTest::newRow("two points") << "01/03/2021" << "1.2.3" << "Montant incorrect" << "Montant";
+        QTest::newRow("two minus") << "01/03/2021" << "--5" << "Montant incorrect" << "Montant";
+    }
+    void malformedDateOrAmountIsRefused()
+    {
+        QFETCH(QString, date);
+        QFETCH(QString, amount);
+        QFETCH(QString, message);
+        QFETCH(QString, field);
+        setSlots("0", "0", "0", "", "01/01/2021", "");
+        {
+            MVM_FOND d(s());
+            showActive(d);
+            d.dateField()->setText(date);
+            d.amountField()->setText(amount); // pasted: no key filter sees it
+            d.objectField()->setText("Versement");
+            // Validated with the focus still in the date, so that leaving it checks nothing first.
+            d.dateField()->setFocus();
+            d.validateButton()->click();
+            QCOMPARE(ui().messages, (QList<ShownMessage>{m(message, Icon::Critical, "ATTENTION")}));
+            QVERIFY(d.isVisible());
+            QTRY_COMPARE(QApplication::focusWidget()->objectName(), field);
+            QCOMPARE(s().echange.get(10), QStringLiteral("Annulé"));
+            QCOMPARE(s().echange.get(8), QString());
+        }
+        // Through the booking: the receipt is not written at all, rather than as a wrong figure.
+        ui().clear();
+        ui().onScreen("MVM_FOND", typeMovement(date, amount, "Versement"));
+        const fund::Outcome outcome = fund::enterNew(s(), {Book::Recettes, 4, 0, std::nullopt});
+        QCOMPARE(outcome.status, fund::Status::Cancelled);
+        QCOMPARE(ui().messages.size(), 1);
+        QCOMPARE(count(Book::Recettes), 0);
     }
 
     void validationWritesTheSlots_data()
@@ -536,21 +581,48 @@ private slots:
         QCOMPARE(count(Book::Recettes), 0);
     }
 
+    void engineFailureShowsItsMessageAndWritesNothing_data()
+    {
+        QTest::addColumn<Book>("book");
+        QTest::addColumn<bool>("change");
+        QTest::newRow("new expense") << Book::Depenses << false;
+        QTest::newRow("new receipt") << Book::Recettes << false;
+        QTest::newRow("changed expense") << Book::Depenses << true;
+        QTest::newRow("changed receipt") << Book::Recettes << true;
+    }
     void engineFailureShowsItsMessageAndWritesNothing()
     {
-        db().execute("INSERT INTO Depenses (num, date, MM, Montant, mode, ref, Num_Agent, contrepartie) "
-                     "VALUES (5, '2021-03-02', 3, 700, 0, 'Avance', 12, 1)");
-        db().execute("CREATE TRIGGER locked BEFORE UPDATE ON Depenses BEGIN SELECT RAISE(ABORT, 'ligne verrouillée'); END");
+        QFETCH(Book, book);
+        QFETCH(bool, change);
+        const QString t = ledger::table(book);
+        db().execute(QStringLiteral("INSERT INTO %1 (num, date, MM, Montant, mode, ref, Num_Agent, contrepartie) "
+                                    "VALUES (5, '2021-03-02', 3, 700, 0, 'Avance', 12, 1)").arg(t));
+        db().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'écriture refusée'); END")
+                         .arg(change ? "UPDATE" : "INSERT", t));
         ui().onScreen("MVM_FOND", typeMovement("01/04/2021", "900", "Autre"));
-        const fund::Outcome outcome = fund::enterChange(s(), {Book::Depenses, 12, 1, std::nullopt}, 5);
+        const fund::Codes codes{book, 12, 1, std::nullopt};
+        const fund::Outcome outcome = change ? fund::enterChange(s(), codes, 5) : fund::enterNew(s(), codes);
         QCOMPARE(outcome.status, fund::Status::Failed);
-        QCOMPARE(ui().messages.size(), 1);
-        QVERIFY2(ui().last().text.contains("ligne verrouillée"), qPrintable(ui().last().text));
-        QCOMPARE(ui().last().icon, Icon::Critical);
-        QCOMPARE(ui().last().title, QStringLiteral("Z.E.B."));
-        const db::Row row = line(Book::Depenses, 5);
+        QCOMPARE(ui().messages, (QList<ShownMessage>{m("écriture refusée", Icon::Critical, "Z.E.B.")}));
+        QCOMPARE(count(book), 1);
+        const db::Row row = line(book, 5);
         QCOMPARE(row.number("Montant"), 700.0);
         QCOMPARE(row.text("date"), QStringLiteral("2021-03-02"));
+        QCOMPARE(row.text("ref"), QStringLiteral("Avance"));
+    }
+
+    void aLineDeletedWhileTheDialogIsOpen()
+    {
+        db().execute("INSERT INTO Recettes (num, date, MM, Montant, mode, ref, Num_Agent, contrepartie) "
+                     "VALUES (5, '2021-03-02', 3, 700, 0, 'Versement', 12, 1)");
+        ui().onScreen("MVM_FOND", [this](QDialog& d) {
+            db().execute("DELETE FROM Recettes WHERE num = 5"); // another screen, meanwhile
+            return typeMovement("01/04/2021", "900", "Autre")(d);
+        });
+        const fund::Outcome outcome = fund::enterChange(s(), {Book::Recettes, 12, 1, std::nullopt}, 5);
+        QCOMPARE(outcome.status, fund::Status::Missing);
+        QCOMPARE(ui().messages, (QList<ShownMessage>{m("Mouvement altéré", Icon::Information, "ATTENTION")}));
+        QCOMPARE(count(Book::Recettes), 0); // not re-created
     }
 
     void storedAmountsAsAModificationShowsThem_data()
@@ -814,7 +886,53 @@ private slots:
         d.searchButton()->click();
         shoot(d, "Q_Client_resultats");
     }
+
+    // ---- the dialogs on the screens they must fit ---------------------------------------------------------
+
+    void dialogsFitTheScreenInEveryState()
+    {
+        addClients();
+        db().execute("UPDATE Agents SET nom = 'SARL TRANSPORTS DU GRAND SUD ET FILS', ville = 'Sidi Bel Abbès' WHERE num = 2");
+        for (QScreen* screen : test::testScreens()) {
+            const QString size = QStringLiteral("_%1").arg(screen->availableGeometry().height());
+            const auto check = [&](QWidget& w, const QString& state) {
+                test::settle(w);
+                QCOMPARE(test::outsideScreen(w), QStringList());
+                test::saveShot(w, state + size);
+            };
+            setSlots("0", "1", "0", "", "05/11/2020", "");
+            {
+                MVM_FOND d(s());
+                test::showOn(d, screen);
+                check(d, "MVM_FOND_nouvelle_depense");
+            }
+            setSlots("1", "0", "1", "Loyer du mois de juin, garage Amrani", "14/06/2021", "1 234.50");
+            {
+                MVM_FOND d(s());
+                test::showOn(d, screen);
+                check(d, "MVM_FOND_modification_recette");
+            }
+            Q_Client d(s());
+            test::showOn(d, screen);
+            const QSize shown = d.size();
+            d.nomBox()->setChecked(true);
+            d.prenomBox()->setChecked(true);
+            d.nomField()->setText("D");
+            check(d, "Q_Client_criteres");
+            d.nomField()->clear();
+            d.prenomField()->clear();
+            d.searchButton()->click();
+            check(d, "Q_Client_resultats");
+            QCOMPARE(d.size(), shown); // the results take the criteria's place
+            // The telephone and the town are shown whole.
+            const QFontMetrics metrics = d.resultList()->fontMetrics();
+            QHeaderView* header = d.resultList()->horizontalHeader();
+            for (int c : {3, 4})
+                for (int r = 0; r < d.resultList()->model()->rowCount(); ++r)
+                    QVERIFY(header->sectionSize(c) > metrics.horizontalAdvance(d.resultList()->model()->index(r, c).data().toString()));
+        }
+    }
 };
 
-QTEST_MAIN(FundMovementTest)
+KV_SCREEN_TEST_MAIN(FundMovementTest)
 #include "tst_fund_movement.moc"
