@@ -80,6 +80,10 @@ Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : SearchDialog(session
     kit::setupGrid(grid_);
     kit::fitColumns(grid_, ColMarque);
     grid_->horizontalHeader()->setVisible(false);
+    // The hidden header measures the captions as the labels above show them, in bold.
+    QFont captionFont = grid_->horizontalHeader()->font();
+    captionFont.setBold(true);
+    grid_->horizontalHeader()->setFont(captionFont);
     grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto* captionRow = new QWidget(results_);
     auto* captions = new QHBoxLayout(captionRow);
@@ -89,7 +93,7 @@ Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : SearchDialog(session
     for (int c = 0; c < ColumnCount; ++c) {
         auto* caption = new QLabel(kCaptions[c], captionRow);
         caption->setAlignment(kCentred[c] ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
-        caption->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #1f3b5c; padding: 2px 0px 2px 4px; }"));
+        caption->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #1f3b5c; padding: 2px 0px 2px 3px; }"));
         caption->setMinimumWidth(0);
         captions->addWidget(caption);
         captionLabels[c] = caption;
