@@ -90,7 +90,7 @@ PersonRegister::PersonRegister(Session& session, const PersonKind& kind, QWidget
     buildFilter();
     body->addWidget(side_);
 
-    kit::sizeScreen(*this, QSize(1060, 680), {side_});
+    kit::sizeScreen(*this, QSize(1240, 680), {side_});
     newPerson_ = false;
     fillList();
 }
