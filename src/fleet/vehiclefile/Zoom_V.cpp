@@ -794,16 +794,14 @@ void Zoom_V::closeFile()
 
 void Zoom_V::reject()
 {
-    if (!found_) {
-        QDialog::reject();
-        return;
-    }
-    closeFile();
+    // Only "Fermer" saves the oil change and the signer; Escape and the window's close button leave
+    // the file without writing them.
+    QDialog::reject();
 }
 
 void Zoom_V::keyPressEvent(QKeyEvent* event)
 {
-    // Escape closes the open panel first, then the file through its close command.
+    // Escape closes the open panel first, then the file (without saving, as the window's close button).
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && side_ && side_->isOpen()) {
         if (side_->panel() == voucher_) {
             closeVoucher();
