@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -225,7 +226,33 @@ SidePanel::SidePanel(int width, QWidget* parent) : QStackedWidget(parent)
     hide();
 }
 
-void SidePanel::addPanel(QWidget* panel) { addWidget(panel); }
+void SidePanel::addPanel(QWidget* panel, std::function<void()> cancel)
+{
+    addWidget(panel);
+    if (!cancel)
+        return;
+    cancels_.insert(panel, std::move(cancel));
+    if (!watching_ && window()) {
+        // Keys the fields leave unused reach the window; Escape among them closes the panel first.
+        window()->installEventFilter(this);
+        watching_ = true;
+    }
+}
+
+bool SidePanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && isOpen()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            const auto it = cancels_.constFind(currentWidget());
+            if (it != cancels_.constEnd()) {
+                it.value()();
+                return true;
+            }
+        }
+    }
+    return QStackedWidget::eventFilter(watched, event);
+}
 
 void SidePanel::open(QWidget* panel)
 {

@@ -14,6 +14,7 @@
 #include "Glyphs.h"
 
 #include <QKeySequence>
+#include <QHash>
 #include <QList>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -126,12 +127,14 @@ QFont amountFont();
 
 /// The entry or filter panel beside a list: one panel shown at a time, laid out inside the window and
 /// hidden while browsing. The window is sized for it from the start (sizeScreen), so opening a panel
-/// never widens the window.
+/// never widens the window. Escape closes the open panel through its cancel command before it can
+/// close the screen.
 class SidePanel : public QStackedWidget {
     Q_OBJECT
 public:
     SidePanel(int width, QWidget* parent);
-    void addPanel(QWidget* panel);
+    /// Adds a panel; `cancel` is what Escape runs while it is open (nothing: Escape is the screen's).
+    void addPanel(QWidget* panel, std::function<void()> cancel = {});
     /// Shows `panel` (one of the added ones); nullptr hides the side.
     void open(QWidget* panel);
     void close() { open(nullptr); }
@@ -139,8 +142,13 @@ public:
     /// The panel shown, or nullptr.
     QWidget* panel() const { return isOpen() ? currentWidget() : nullptr; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QWidget* empty_;
+    QHash<QWidget*, std::function<void()>> cancels_;
+    bool watching_ = false;
 };
 
 // ---- the window ----------------------------------------------------------------------------------------

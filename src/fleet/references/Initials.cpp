@@ -77,7 +77,7 @@ Initials::Initials(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     panelLayout->addWidget(buttons.row);
 
     side_ = new kit::SidePanel(name_->minimumWidth() + 40, this);
-    side_->addPanel(panel_);
+    side_->addPanel(panel_, [this] { cancelEntry(); });
 
     auto* body = new QHBoxLayout;
     body->addWidget(list_, 1);

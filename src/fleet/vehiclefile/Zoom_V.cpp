@@ -479,7 +479,7 @@ void Zoom_V::buildPanels(QWidget* area)
         l->addLayout(form);
         l->addStretch();
         l->addWidget(p.confirm->parentWidget());
-        side->addPanel(p.panel);
+        side->addPanel(p.panel, [this, list] { cancel(list); });
     };
     auto amount = [&](QWidget* parent, const QString& name) {
         QLineEdit* e = lineEdit(parent, name, 10);
@@ -719,7 +719,7 @@ void Zoom_V::buildVoucher(QWidget* area)
     buttons->addWidget(bonImprimer);
     buttons->addWidget(bonFermer);
     l->addLayout(buttons);
-    static_cast<kit::SidePanel*>(area)->addPanel(voucher_);
+    static_cast<kit::SidePanel*>(area)->addPanel(voucher_, [this] { closeVoucher(); });
 }
 
 void Zoom_V::openVoucher()
@@ -797,22 +797,6 @@ void Zoom_V::reject()
     // Only "Fermer" saves the oil change and the signer; Escape and the window's close button leave
     // the file without writing them.
     QDialog::reject();
-}
-
-void Zoom_V::keyPressEvent(QKeyEvent* event)
-{
-    // Escape closes the open panel first, then the file (without saving, as the window's close button).
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && side_ && side_->isOpen()) {
-        if (side_->panel() == voucher_) {
-            closeVoucher();
-        } else {
-            for (ListPart& p : parts_)
-                if (side_->panel() == p.panel)
-                    closePanel(p);
-        }
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 } // namespace kv

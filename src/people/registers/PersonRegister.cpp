@@ -280,7 +280,7 @@ void PersonRegister::buildEntry()
 
     connect(salarie_, &QCheckBox::toggled, this, &PersonRegister::updateBlocks);
     connect(permis_, &QCheckBox::toggled, this, &PersonRegister::updateBlocks);
-    side_->addPanel(entryPanel_);
+    side_->addPanel(entryPanel_, [this] { cancelEntry(); });
 }
 
 void PersonRegister::buildFilter()
@@ -314,7 +314,7 @@ void PersonRegister::buildFilter()
     v->addWidget(buttons.row);
     connect(buttons.confirm, &QToolButton::clicked, this, &PersonRegister::applyFilter);
     connect(buttons.cancel, &QToolButton::clicked, this, &PersonRegister::backToList);
-    side_->addPanel(filterPanel_);
+    side_->addPanel(filterPanel_, [this] { backToList(); });
 }
 
 // ---- the list --------------------------------------------------------------------------------------

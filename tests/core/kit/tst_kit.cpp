@@ -53,7 +53,7 @@ public:
         for (int i = 0; i < 12; ++i)
             form->addWidget(new QLineEdit(entry));
         form->addWidget(kit::panelButtons(entry).row);
-        side->addPanel(entry);
+        side->addPanel(entry, [this] { side->close(); });
         auto* body = new QHBoxLayout;
         body->addWidget(grid, 1);
         body->addWidget(side);
@@ -110,6 +110,20 @@ private slots:
         r.grid->setFocus();
         QTest::keyClick(r.grid, Qt::Key_N, Qt::AltModifier);
         QTRY_COMPARE(r.side->panel(), r.entry); // a shortcut clicks the button after its short animation
+    }
+
+    void escapeClosesThePanelBeforeTheScreen()
+    {
+        Register r;
+        test::showOn(r, test::testScreens().first());
+        r.openEntry();
+        QLineEdit* field = r.entry->findChild<QLineEdit*>();
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Escape);
+        QVERIFY(!r.side->isOpen());
+        QVERIFY(r.isVisible());
+        QTest::keyClick(r.grid, Qt::Key_Escape);
+        QVERIFY(!r.isVisible());
     }
 
     void freeTextColumnTakesTheSpareWidth()

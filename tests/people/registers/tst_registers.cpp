@@ -565,6 +565,25 @@ private slots:
         QCOMPARE(persons(), 1);
     }
 
+    void escapeClosesThePanelBeforeTheRegister()
+    {
+        add(1, schema::person::Client, "KACI", "Samir");
+        auto r = makeRegister(s(), schema::person::Client);
+        r->show();
+        for (void (PersonRegister::*open)() : {&PersonRegister::nouveau, &PersonRegister::modifier, &PersonRegister::filtre}) {
+            (r.get()->*open)();
+            QVERIFY(r->sidePanel()->isOpen());
+            QWidget* focus = r->sidePanel()->panel()->findChild<QLineEdit*>();
+            QTest::keyClick(focus ? focus : r->sidePanel()->panel(), Qt::Key_Escape);
+            QVERIFY(!r->sidePanel()->isOpen());
+            QVERIFY(r->isVisible());
+            QVERIFY(r->listPanel()->isEnabled());
+        }
+        QCOMPARE(persons(), 1);
+        QTest::keyClick(r->grid(), Qt::Key_Escape);
+        QVERIFY(!r->isVisible());
+    }
+
     // ---- numbering ---------------------------------------------------------------------------------------
 
     void newPersonNumberedAboveReferences_data()
