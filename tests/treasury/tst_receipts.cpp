@@ -294,8 +294,8 @@ private slots:
             QStringList plan;
             for (const db::Row& r : db().query(sql, params))
                 plan << r.text("detail");
-            QVERIFY2(plan.join(' ').contains("USING INDEX"), qPrintable(plan.join(" / ")));
-            QVERIFY2(!plan.join(' ').contains("SCAN Recettes\b"), qPrintable(plan.join(" / ")));
+            QVERIFY2(plan.join(' ').contains("SEARCH Recettes USING INDEX"), qPrintable(plan.join(" / ")));
+            QVERIFY2(!plan.join(' ').contains("SCAN Recettes"), qPrintable(plan.join(" / ")));
         }
     }
 
