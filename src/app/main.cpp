@@ -14,6 +14,7 @@
 #include "people/registers/J_clients.h"
 #include "people/registers/j_AGENT.h"
 #include "platform/os/Display.h"
+#include "treasury/receipts/J_Recettes.h"
 #include "platform/reports/ReportPreview.h"
 #include "platform/ui/ErrorLog.h"
 #include "platform/ui/GuardedApplication.h"
@@ -87,6 +88,7 @@ int main(int argc, char** argv)
     openers.screens.insert(QStringLiteral("J_Chauff"), modal([&] { return std::make_unique<kv::J_Chauff>(session); }));
     openers.screens.insert(QStringLiteral("J_clients"), modal([&] { return std::make_unique<kv::J_clients>(session); }));
     openers.screens.insert(QStringLiteral("j_AGENT"), modal([&] { return std::make_unique<kv::j_AGENT>(session); }));
+    openers.screens.insert(QStringLiteral("J_Recettes"), modal([&] { return std::make_unique<kv::J_Recettes>(session); }));
     openers.restart = [&session] {
         try {
             kv::Startup(session).run();
