@@ -1,0 +1,58 @@
+#pragma once
+// The pay slip screen ("Fiche de paye"): a copy of what the pay screen shows for its current agent,
+// adjustable before printing. It recomputes CNAS, IRG and the totals with the pay computation, and
+// stores nothing: the pay row stays as the pay screen left it.
+//
+//   FPaye screen(session, sheet, signatory);   // sheet: the pay screen's texts (PayDocuments.h)
+//   session.ui().showModal(screen);
+#include "PayDocuments.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLineEdit;
+class QRadioButton;
+class QSpinBox;
+
+namespace kv {
+
+class Session;
+class FieldChain;
+
+class FPaye : public QDialog {
+    Q_OBJECT
+public:
+    FPaye(Session& session, const payroll::PaySlipSheet& sheet, const payroll::Signatory& signatory,
+          QWidget* parent = nullptr);
+
+    /// The screen's texts as they stand (what a print would show).
+    payroll::PaySlipSheet sheet() const;
+    /// Recomputes CNAS, IRG and the totals from the entries (run when an entry is left or a box clicked).
+    void recompute();
+    /// The print command.
+    void imprimer();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build();
+    QLineEdit* entry(const QString& name);
+    QLineEdit* total(const QString& name);
+
+    Session& session_;
+    payroll::PaySlipSheet source_;
+    payroll::Signatory signatory_;
+    double tauxCnas_ = 0;
+
+    QLineEdit *nom_ = nullptr, *prenom_ = nullptr, *fonction_ = nullptr, *mois_ = nullptr;
+    QLineEdit *tauxJour_ = nullptr, *nbreJours_ = nullptr, *hSuppl_ = nullptr, *indS_ = nullptr, *panier_ = nullptr,
+              *autreInd_ = nullptr, *cnas_ = nullptr, *irg_ = nullptr, *avances_ = nullptr, *rembPrets_ = nullptr,
+              *autresRetenues_ = nullptr;
+    QLineEdit *base_ = nullptr, *poste_ = nullptr, *brut_ = nullptr, *retenues_ = nullptr, *net_ = nullptr;
+    QCheckBox *cnasBox_ = nullptr, *irgBox_ = nullptr;
+    QRadioButton *celibataire_ = nullptr, *marie_ = nullptr;
+    QSpinBox* enfants_ = nullptr;
+};
+
+} // namespace kv
