@@ -1,0 +1,4 @@
+#pragma once
+// Each test file of the pay tests runs its own test object; main() runs them all on the two test screens.
+
+int runIrgTest(int argc, char** argv);
