@@ -2,3 +2,4 @@
 // Each test file of the pay tests runs its own test object; main() runs them all on the two test screens.
 
 int runIrgTest(int argc, char** argv);
+int runPayTest(int argc, char** argv);

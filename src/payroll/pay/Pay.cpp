@@ -1,0 +1,376 @@
+#include "Pay.h"
+
+#include "core/formats/Numbers.h"
+#include "core/schema/Schema.h"
+#include "platform/db/Database.h"
+#include "platform/db/Dates.h"
+
+#include <QSet>
+#include <stdexcept>
+
+namespace kv::payroll {
+
+namespace {
+
+const QString kPermnFlag = QStringLiteral("M%1");
+const QString kPermnCharge = QStringLiteral("PPTR%1");
+
+/// The month list and the pay screen read an agent with his pay in one query; the agent's own number
+/// and rate are renamed so that they do not meet the pay's.
+const QString kMonthQuery = QStringLiteral(
+    "SELECT S.*, A.num AS agent_num, A.nom AS agent_nom, A.Prenom AS agent_prenom, A.Fonction AS agent_fonction, "
+    "A.tel AS agent_tel, A.photo AS agent_photo, A.obs AS agent_obs, A.Taux_Jour AS agent_taux, "
+    "A.flag_cnas AS agent_cnas, A.flag_irg AS agent_irg "
+    "FROM Agents A JOIN Salaires S ON S.num = "
+    "(SELECT MIN(P.num) FROM Salaires P WHERE P.num_agent = A.num AND P.MM = :mois) "
+    "WHERE A.Salarie = 1 AND A.Arch = 0 ORDER BY A.nom, A.Prenom, A.num");
+
+QString blankUnlessAbove0(double value, const QString& text) { return value > 0 ? text : QString(); }
+
+} // namespace
+
+QString shownAmount(double value, const QString& pattern)
+{
+    if (round2(value) == 0)
+        return {};
+    return formatNumber(value, pattern) + u' ';
+}
+
+QString entryText(double value, const QString& pattern)
+{
+    return value > 0 ? formatNumber(value, pattern) + u' ' : QString();
+}
+
+PayEntries readEntries(const PayTexts& t, bool cnasDue, bool irgDue, qint16 situation)
+{
+    PayEntries e;
+    e.tauxJour = readNumber(t.tauxJour);
+    e.nbreJours = readNumber(t.nbreJours);
+    e.hSuppl = readNumber(t.hSuppl);
+    e.indS = readNumber(t.indS);
+    e.panier = readNumber(t.panier);
+    e.autreInd = readNumber(t.autreInd);
+    e.avances = readNumber(t.avances);
+    e.rembPrets = readNumber(t.rembPrets);
+    e.autresRetenues = readNumber(t.autresRetenues);
+    e.cnasDue = cnasDue;
+    e.irgDue = irgDue;
+    e.situation = situation;
+    return e;
+}
+
+qint16 situationOf(bool celibataire, int enfants)
+{
+    if (celibataire)
+        return irg::Celibataire;
+    return enfants > 0 ? irg::MarieEnfants : irg::Marie;
+}
+
+PayFigures computePay(const PayEntries& e, double tauxCnas)
+{
+    PayFigures f;
+    const double base = e.tauxJour * e.nbreJours;
+    const double poste = base + e.hSuppl + e.indS;
+
+    if (e.cnasDue) {
+        const double cnas = round2(tauxCnas * poste) * 0.01;
+        if (cnas > 0)
+            f.cnas = formatNumber(cnas, kTotalPattern) + u' ';
+    }
+    f.cnasValue = readNumber(f.cnas);
+
+    if (e.irgDue) {
+        const double tax = irg::taxe(poste - f.cnasValue, e.situation);
+        if (tax > 0)
+            f.irg = formatNumber(tax, kTotalPattern) + u' ';
+    }
+    f.irgValue = readNumber(f.irg);
+
+    const double brut = poste + e.panier + e.autreInd;
+    const double retenues = f.irgValue + f.cnasValue + e.avances + e.rembPrets + e.autresRetenues;
+    const double net = brut - retenues;
+    f.salaireBase = shownAmount(base);
+    f.salairePoste = shownAmount(poste);
+    f.brut = shownAmount(brut);
+    f.retenues = shownAmount(retenues);
+    f.net = shownAmount(net);
+    f.baseValue = readNumber(f.salaireBase);
+    f.posteValue = readNumber(f.salairePoste);
+    f.brutValue = readNumber(f.brut);
+    f.retenuesValue = readNumber(f.retenues);
+    f.netValue = readNumber(f.net);
+    return f;
+}
+
+int checkedMonth(int month)
+{
+    if (month < 1 || month > 12)
+        throw std::out_of_range("month");
+    return month;
+}
+
+PayParams payParams(const db::Row& permn)
+{
+    PayParams p;
+    p.tauxCnas = permn.number(QStringLiteral("Taux_CNAS"));
+    p.tauxPP = permn.number(QStringLiteral("Taux_PP"));
+    p.byHour = permn.integer(QStringLiteral("Taux_VF")) == 1;
+    const QString units = p.byHour ? QStringLiteral("Nb_Heures") : QStringLiteral("Nb_Jours");
+    p.unitsPerMonth = permn.isNull(units) ? (p.byHour ? 182 : 26) : static_cast<qint16>(permn.number(units));
+    for (int m = 1; m <= 12; ++m) {
+        p.closed[m - 1] = permn.flag(kPermnFlag.arg(m));
+        const QString charge = kPermnCharge.arg(m);
+        if (!permn.isNull(charge))
+            p.pptr[m - 1] = permn.number(charge);
+    }
+    return p;
+}
+
+PayParams readPayParams(const db::Database& db)
+{
+    return payParams(db.queryOne(QStringLiteral("SELECT * FROM Permn")));
+}
+
+double PayRow::retenues() const { return cnas + irg + avances + rembPrets + autresRetenues; }
+
+PayRow payRow(const db::Row& r)
+{
+    PayRow p;
+    p.num = r.integer(QStringLiteral("num"));
+    p.agent = r.integer(QStringLiteral("num_agent"));
+    p.month = static_cast<int>(r.integer(QStringLiteral("MM")));
+    p.tauxJour = r.number(QStringLiteral("Taux_Jour"));
+    p.nbreJours = r.number(QStringLiteral("nbre_jours"));
+    p.hSuppl = r.number(QStringLiteral("H_Suppl"));
+    p.indS = r.number(QStringLiteral("Ind_S"));
+    p.panier = r.number(QStringLiteral("panier"));
+    p.autreInd = r.number(QStringLiteral("autre_ind"));
+    p.brut = r.number(QStringLiteral("BRUT"));
+    p.brutNull = r.isNull(QStringLiteral("BRUT"));
+    p.cnas = r.number(QStringLiteral("CNAS"));
+    p.irg = r.number(QStringLiteral("IRG"));
+    p.avances = r.number(QStringLiteral("avances"));
+    p.rembPrets = r.number(QStringLiteral("Remb_prets"));
+    p.autresRetenues = r.number(QStringLiteral("Autres_Retenues"));
+    p.net = r.number(QStringLiteral("Net"));
+    p.regle = r.flag(QStringLiteral("regle"));
+    p.date = db::toShownDate(r.value(QStringLiteral("date")));
+    return p;
+}
+
+PayAgent payAgent(const db::Row& r)
+{
+    PayAgent a;
+    a.num = r.integer(QStringLiteral("num"));
+    a.nom = r.text(QStringLiteral("nom"));
+    a.prenom = r.text(QStringLiteral("Prenom"));
+    a.fonction = r.text(QStringLiteral("Fonction"));
+    a.tel = r.text(QStringLiteral("tel"));
+    a.photo = r.text(QStringLiteral("photo"));
+    a.obs = r.text(QStringLiteral("obs"));
+    a.tauxJour = r.number(QStringLiteral("Taux_Jour"));
+    a.cnasDue = r.integer(QStringLiteral("flag_cnas")) == schema::Yes;
+    a.irgDue = r.integer(QStringLiteral("flag_irg")) == schema::Yes;
+    return a;
+}
+
+QStringList monthListCaptions()
+{
+    return {QStringLiteral("N°"),     QStringLiteral("NOM"),  QStringLiteral("Prénom"),
+            QStringLiteral("Fonction"), QStringLiteral("Taux J"), QStringLiteral("Nbre"),
+            QStringLiteral("BRUT"),   QStringLiteral("Retenues"), QStringLiteral("Net à P.")};
+}
+
+QStringList MonthLine::cells(int position) const
+{
+    const double retenues = pay.retenues();
+    const double net = pay.brut - retenues;
+    return {QString::number(position),
+            agent.nom,
+            agent.prenom,
+            agent.fonction,
+            blankUnlessAbove0(pay.tauxJour, formatNumber(pay.tauxJour, kTotalPattern)),
+            blankUnlessAbove0(pay.nbreJours, QString::number(pay.nbreJours)),
+            blankUnlessAbove0(pay.brut, formatNumber(pay.brut, kTotalPattern)),
+            blankUnlessAbove0(retenues, formatNumber(retenues, kTotalPattern) + u' '),
+            pay.brutNull ? QString() : blankUnlessAbove0(net, formatNumber(net, kTotalPattern) + u' ')};
+}
+
+QList<PayAgent> salariedAgents(const db::Database& db)
+{
+    QList<PayAgent> agents;
+    for (const db::Row& r :
+         db.query(QStringLiteral("SELECT * FROM Agents WHERE Salarie = 1 AND Arch = 0 ORDER BY nom, Prenom, num")))
+        agents << payAgent(r);
+    return agents;
+}
+
+PayRow newPay(qint64 agent, int month, double agentRate, int unitsPerMonth)
+{
+    PayRow p;
+    p.agent = agent;
+    p.month = month;
+    p.tauxJour = agentRate;
+    p.nbreJours = unitsPerMonth;
+    p.brut = p.net = agentRate * unitsPerMonth;
+    p.brutNull = false;
+    return p;
+}
+
+QList<MonthLine> buildMonth(db::Database& db, int month, int unitsPerMonth, int* created)
+{
+    checkedMonth(month);
+    if (created)
+        *created = 0;
+    const QList<PayAgent> agents = salariedAgents(db);
+    if (agents.isEmpty())
+        return {};
+
+    QSet<qint64> paid;
+    for (const db::Row& r : db.query(QStringLiteral("SELECT DISTINCT num_agent FROM Salaires WHERE MM = ?"), {month}))
+        paid.insert(r.integer(QStringLiteral("num_agent")));
+    QList<PayRow> missing;
+    for (const PayAgent& a : agents)
+        if (!paid.contains(a.num))
+            missing << newPay(a.num, month, a.tauxJour, unitsPerMonth);
+    if (!missing.isEmpty()) {
+        db::Transaction t(db);
+        for (const PayRow& p : missing)
+            db.execute(QStringLiteral("INSERT INTO Salaires (num_agent, MM, Taux_Jour, nbre_jours, H_Suppl, Ind_S, panier, "
+                                      "autre_ind, avances, Remb_prets, Autres_Retenues, BRUT, Net, regle) "
+                                      "VALUES (?, ?, ?, ?, 0, 0, 0, 0, 0, 0, 0, ?, ?, 0)"),
+                       {p.agent, p.month, p.tauxJour, p.nbreJours, p.brut, p.net});
+        t.commit();
+        if (created)
+            *created = static_cast<int>(missing.size());
+    }
+
+    QList<MonthLine> lines;
+    for (const db::Row& r : db.query(kMonthQuery, QVariantMap{{QStringLiteral("mois"), month}})) {
+        MonthLine line;
+        line.pay = payRow(r);
+        line.agent.num = r.integer(QStringLiteral("agent_num"));
+        line.agent.nom = r.text(QStringLiteral("agent_nom"));
+        line.agent.prenom = r.text(QStringLiteral("agent_prenom"));
+        line.agent.fonction = r.text(QStringLiteral("agent_fonction"));
+        line.agent.tel = r.text(QStringLiteral("agent_tel"));
+        line.agent.photo = r.text(QStringLiteral("agent_photo"));
+        line.agent.obs = r.text(QStringLiteral("agent_obs"));
+        line.agent.tauxJour = r.number(QStringLiteral("agent_taux"));
+        line.agent.cnasDue = r.integer(QStringLiteral("agent_cnas")) == schema::Yes;
+        line.agent.irgDue = r.integer(QStringLiteral("agent_irg")) == schema::Yes;
+        lines << line;
+    }
+    return lines;
+}
+
+std::optional<PayRow> readPay(const db::Database& db, qint64 agent, int month)
+{
+    const db::Row r = db.queryOne(
+        QStringLiteral("SELECT * FROM Salaires WHERE num_agent = ? AND MM = ? ORDER BY num LIMIT 1"), {agent, month});
+    if (r.size() == 0)
+        return std::nullopt;
+    return payRow(r);
+}
+
+SaveResult savePay(db::Database& db, qint64 agent, int month, const PaySave& save)
+{
+    checkedMonth(month);
+    db::Transaction t(db);
+    const db::Row permn = db.queryOne(QStringLiteral("SELECT %1 AS ferme FROM Permn").arg(kPermnFlag.arg(month)));
+    if (permn.flag(QStringLiteral("ferme")))
+        return SaveResult::Locked;
+    const PayEntries& e = save.entries;
+    const PayFigures& f = save.figures;
+    const int written = db.execute(
+        QStringLiteral("UPDATE Salaires SET Taux_Jour = ?, nbre_jours = ?, panier = ?, autre_ind = ?, H_Suppl = ?, "
+                       "Ind_S = ?, CNAS = ?, IRG = ?, avances = ?, Remb_prets = ?, Autres_Retenues = ?, BRUT = ?, "
+                       "Net = ? WHERE num = (SELECT MIN(num) FROM Salaires WHERE num_agent = ? AND MM = ?)"),
+        {e.tauxJour, e.nbreJours, e.panier, e.autreInd, e.hSuppl, e.indS, f.cnasValue, f.irgValue, e.avances,
+         e.rembPrets, e.autresRetenues, f.brutValue, f.brutValue - f.retenuesValue, agent, month});
+    if (written == 0)
+        return SaveResult::Missing;
+    if (save.flagsClicked)
+        db.execute(QStringLiteral("UPDATE Agents SET flag_cnas = ?, flag_irg = ? WHERE num = ?"),
+                   {e.cnasDue ? schema::Yes : schema::No, e.irgDue ? schema::Yes : schema::No, agent});
+    t.commit();
+    return SaveResult::Written;
+}
+
+void saveObservations(db::Database& db, qint64 agent, const QString& obs)
+{
+    db::Transaction t(db);
+    db.execute(QStringLiteral("UPDATE Agents SET obs = ? WHERE num = ?"), {obs.trimmed(), agent});
+    t.commit();
+}
+
+QStringList Advance::cells() const
+{
+    return {date, formatNumber(montant, u"# ### ##0.00") + u' ', schema::mode::twoModeCaption(mode),
+            u' ' + ref.trimmed()};
+}
+
+QList<Advance> readAdvances(const db::Database& db, qint64 agent, int month)
+{
+    QList<Advance> list;
+    for (const db::Row& r : db.query(QStringLiteral("SELECT * FROM Depenses WHERE Num_Agent = ? AND MM = ? AND "
+                                                    "contrepartie = ? ORDER BY date, num"),
+                                     {agent, month, schema::contrepartie::Client})) {
+        Advance a;
+        a.num = r.integer(QStringLiteral("num"));
+        a.date = db::toShownDate(r.value(QStringLiteral("date")));
+        a.montant = r.number(QStringLiteral("Montant"));
+        a.mode = static_cast<int>(r.integer(QStringLiteral("mode")));
+        a.ref = r.text(QStringLiteral("ref"));
+        list << a;
+    }
+    return list;
+}
+
+double advancesTotal(const QList<Advance>& advances)
+{
+    double total = 0;
+    for (const Advance& a : advances)
+        total += round2(a.montant);
+    return total;
+}
+
+QString advancesTotalText(double total)
+{
+    return total == 0 ? QString() : formatNumber(total, u"# ### ##0.00") + QStringLiteral("  ");
+}
+
+bool advanceDateMatches(const QString& date, int month, int year)
+{
+    const QString d = date.trimmed();
+    return readNumber(d.mid(3, 2)) == month && readNumber(d.right(4)) == year;
+}
+
+std::optional<double> closeMonth(db::Database& db, int month, const QString& date)
+{
+    checkedMonth(month);
+    db::Transaction t(db);
+    db.execute(QStringLiteral("UPDATE Permn SET %1 = 1").arg(kPermnFlag.arg(month)));
+    const QVariant sum = db.scalar(QStringLiteral("SELECT SUM(BRUT) AS S1 FROM Salaires WHERE MM = ?"), {month});
+    std::optional<double> charge;
+    if (!sum.isNull()) {
+        const double tauxPP = db.queryOne(QStringLiteral("SELECT Taux_PP FROM Permn")).number(QStringLiteral("Taux_PP"));
+        charge = tauxPP * (sum.toDouble() * 0.01);
+        db.execute(QStringLiteral("UPDATE Permn SET %1 = ?").arg(kPermnCharge.arg(month)), {*charge});
+    }
+    db.execute(QStringLiteral("UPDATE Salaires SET regle = 1 WHERE MM = ?"), {month});
+    db.execute(QStringLiteral("UPDATE Salaires SET date = ? WHERE MM = ?"), {db::toStoredDate(date), month});
+    t.commit();
+    return charge;
+}
+
+void reopenMonth(db::Database& db, int month)
+{
+    checkedMonth(month);
+    db::Transaction t(db);
+    db.execute(QStringLiteral("UPDATE Permn SET %1 = 0").arg(kPermnFlag.arg(month)));
+    db.execute(QStringLiteral("UPDATE Salaires SET regle = 0 WHERE MM = ?"), {month});
+    t.commit();
+}
+
+} // namespace kv::payroll
