@@ -44,6 +44,8 @@ private:
     payroll::PaySlipSheet source_;
     payroll::Signatory signatory_;
     double tauxCnas_ = 0;
+    bool edited_ = false;  ///< an entry was typed into since the last recomputation
+    bool loading_ = true;
 
     QLineEdit *nom_ = nullptr, *prenom_ = nullptr, *fonction_ = nullptr, *mois_ = nullptr;
     QLineEdit *tauxJour_ = nullptr, *nbreJours_ = nullptr, *hSuppl_ = nullptr, *indS_ = nullptr, *panier_ = nullptr,

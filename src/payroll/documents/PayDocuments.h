@@ -112,6 +112,11 @@ struct PaySlipSheet {
     QString salaireBase, salairePoste, brut, retenues, net;
     bool celibataire = true; ///< family situation "Célibataire" (else "Marié")
     int enfants = 0;         ///< children count shown
+    /// The pay screen's two boxes "CNAS" and "IRG". The pay slip screen starts a box ticked when it is
+    /// ticked here or when its copied amount is above 0, so that the first recomputation keeps the
+    /// deductions the pay screen showed.
+    bool cnasDue = false;
+    bool irgDue = false;
 };
 
 /// Prints FPaye.RPT from the texts of the pay slip screen.
