@@ -1,1 +1,7 @@
-list(APPEND KV_EXERCISE_SOURCES)
+list(APPEND KV_EXERCISE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/Closing.h
+    ${CMAKE_CURRENT_LIST_DIR}/Closing.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Cloturex.h
+    ${CMAKE_CURRENT_LIST_DIR}/Cloturex.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/F_ecrase.h
+    ${CMAKE_CURRENT_LIST_DIR}/F_ecrase.cpp)

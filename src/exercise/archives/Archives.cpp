@@ -1,0 +1,160 @@
+#include "Archives.h"
+
+#include "core/formats/Dates.h"
+#include "core/state/Session.h"
+#include "platform/os/Files.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace kv::exercise {
+
+namespace {
+const QString kAttention = QStringLiteral("ATTENTION");
+const QString kZeb = QStringLiteral("Z.E.B.");
+const QString kSmallError = QStringLiteral("Erreur n° ");
+
+bool allDigits(const QString& text)
+{
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return !text.isEmpty();
+}
+} // namespace
+
+QString archiveName(const QString& date)
+{
+    const QString d = date.trimmed();
+    if (d.size() != 10)
+        return {};
+    const QString day = d.mid(0, 2), month = d.mid(3, 2), year = d.mid(6, 4);
+    // Only digits name a file: a date such as "../../x/.." would reach outside the chosen folder.
+    if (!allDigits(day) || !allDigits(month) || !allDigits(year))
+        return {};
+    if (!isValidDate(day + u'/' + month + u'/' + year))
+        return {};
+    return year + month + day + QStringLiteral(".ZEB");
+}
+
+QString archiveDate(const QString& fileName)
+{
+    const QString n = fileName.trimmed();
+    return n.mid(6, 2) + u'/' + n.mid(4, 2) + u'/' + n.mid(0, 4);
+}
+
+bool listArchives(const QString& folder, QList<ArchiveEntry>* entries, Failure* failure)
+{
+    entries->clear();
+    const QFileInfo info(folder);
+    if (!info.isDir() || !info.isReadable() || !info.isExecutable()) {
+        if (failure)
+            *failure = {error::Folder, QStringLiteral("Dossier illisible : ") + folder};
+        return false;
+    }
+    QDir dir(folder);
+    dir.setNameFilters({QStringLiteral("*.ZEB")});
+    dir.setFilter(QDir::Files | QDir::Readable);
+    dir.setSorting(QDir::Name | QDir::IgnoreCase);
+    for (const QString& name : dir.entryList())
+        entries->append({name, archiveDate(name)});
+    return true;
+}
+
+QString beforeImportName(int year, const QDateTime& when)
+{
+    return QStringLiteral("ZEB_") + QString::number(year) + QStringLiteral("_avant_importation_")
+           + when.toString(QStringLiteral("yyyyMMdd_HHmmss")) + QStringLiteral(".mdb");
+}
+
+ArchiveResult archiveExercise(Session& s, const QString& folder, const QString& date, FileOps& files)
+{
+    const QString d = date.trimmed();
+    const QString name = archiveName(d);
+    if (name.isEmpty()) {
+        s.ui().message(QStringLiteral("Format de date incorrect"), ui::Icon::Information, kAttention);
+        return ArchiveResult::BadDate;
+    }
+    const QString target = QDir(folder).filePath(name);
+    if (!s.ui().ask(QStringLiteral("Confirmer archivage à la date du ") + d + u'\n', ui::Icon::Question, kZeb))
+        return ArchiveResult::Declined;
+    if (QFileInfo::exists(target)
+        && !s.ui().ask(QStringLiteral("Un archivage à la date du ") + d + QStringLiteral(" existe déjà\nConfirmer son remplacement"),
+                       ui::Icon::Question, QStringLiteral("Ecrasement")))
+        return ArchiveResult::Declined;
+
+    s.fermer_exercice();
+    QString error;
+    bool copied = false;
+    {
+        BusyPointer busy;
+        copied = files.copy(s.exercisePath(s.exerciceOuvert), target, &error);
+    }
+    if (copied)
+        s.ui().message(QStringLiteral("Archivage terminé"), ui::Icon::Information, kZeb);
+    else
+        s.ui().message(errorText(kSmallError, {error::Copy, error}), ui::Icon::Critical, kAttention);
+    s.ouvrir_exercice();
+    return copied ? ArchiveResult::Done : ArchiveResult::Failed;
+}
+
+ImportResult importArchive(Session& s, const QString& folder, const QString& fileName, FileOps& files, const QDateTime& now)
+{
+    const QString source = QDir(folder).filePath(fileName.trimmed());
+    if (!QFileInfo(source).isFile()) {
+        s.ui().message(QStringLiteral("Fichier ") + source + QStringLiteral(" absent"), ui::Icon::Information, kAttention);
+        return ImportResult::Missing;
+    }
+    // The chosen file replaces the whole year: it must be an exercise database this program can open.
+    QString why;
+    if (!isExerciseDatabase(source, &why)) {
+        s.ui().message(QStringLiteral("Le fichier ") + source + QStringLiteral(" n'est pas une base de données d'exercice (")
+                           + why + QStringLiteral(").\nLes données actuelles n'ont pas été modifiées."),
+                       ui::Icon::Critical, kAttention);
+        return ImportResult::Refused;
+    }
+
+    const QString target = s.exercisePath(s.exerciceOuvert);
+    s.fermer_exercice();
+    Failure failure;
+    bool done = false;
+    {
+        BusyPointer busy;
+        QString error;
+        // The year about to be replaced is kept first; without that copy nothing is replaced.
+        const QString kept = os::resolve(os::ensureFolder(s.programDir(), QStringLiteral("Archives")),
+                                         beforeImportName(s.exerciceOuvert, now));
+        if (QFileInfo(target).isFile() && !files.copy(target, kept, &error))
+            failure = {error::Copy, error};
+        else if (!files.copy(source, target, &error))
+            failure = {error::Copy, error};
+        else
+            done = true;
+    }
+    if (done)
+        s.ui().message(QStringLiteral("Importation terminée avec succés"), ui::Icon::Information, kZeb);
+    else
+        s.ui().message(errorText(kSmallError, failure), ui::Icon::Critical, kAttention);
+    s.ouvrir_exercice();
+    return done ? ImportResult::Done : ImportResult::Failed;
+}
+
+bool deleteArchive(Session& s, const QString& folder, const QString& fileName, const QString& date, FileOps& files)
+{
+    const QString path = QDir(folder).filePath(fileName.trimmed());
+    if (!QFileInfo(path).isFile()) {
+        s.ui().message(QStringLiteral("Fichier ") + path + QStringLiteral(" absent"), ui::Icon::Information, kAttention);
+        return false;
+    }
+    if (!s.ui().ask(QStringLiteral("Confirmer suppression  archivage du ") + date + u'\n', ui::Icon::Question, kZeb))
+        return false;
+    QString error;
+    if (!files.remove(path, &error)) {
+        s.ui().message(errorText(kSmallError, {error::Delete, error}), ui::Icon::Critical, kAttention);
+        return false;
+    }
+    s.ui().message(QStringLiteral("Archivage du : ") + date + QStringLiteral(" supprimé avec succès"), ui::Icon::Information, kZeb);
+    return true;
+}
+
+} // namespace kv::exercise

@@ -1,0 +1,156 @@
+#include "Closing.h"
+
+#include "core/kit/Guard.h"
+#include "core/schema/Schema.h"
+#include "core/state/Session.h"
+#include "platform/db/Database.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace kv::exercise {
+
+namespace {
+
+const QString kZeb = QStringLiteral("Z.E.B");
+
+/// Empties the new year's copy as the option asks, in one transaction.
+void emptyNewYear(const QString& path, ClosingOption option)
+{
+    db::Database db;
+    db.open(path, db::Database::Mode::ReadWrite);
+    db::Transaction t(db);
+    db.execute(QStringLiteral("DELETE FROM Salaires"));
+    if (option == ClosingOption::Reset) {
+        db.execute(QStringLiteral("DELETE FROM Recettes"));
+        db.execute(QStringLiteral("DELETE FROM Depenses"));
+    }
+    QStringList months;
+    for (int m = 1; m <= 12; ++m)
+        months << QStringLiteral("M%1 = 0").arg(m);
+    db.execute(QStringLiteral("UPDATE Permn SET ") + months.join(QStringLiteral(", ")));
+    t.commit();
+}
+
+} // namespace
+
+QString closingQuestion(int year, ClosingOption option)
+{
+    return QStringLiteral("Confirmer clôture de l'exercice   ") + QString::number(year) + u'\n'
+           + (option == ClosingOption::Keep ? QStringLiteral(" avec conservation des données actuelles")
+                                            : QStringLiteral(" avec remise à zéro de tous les comptes"));
+}
+
+Outcome closeExercise(Session& s, ClosingOption option, FileOps& files)
+{
+    const int oldYear = s.exerciceOuvert;
+    if (!s.ui().ask(closingQuestion(oldYear, option), ui::Icon::Question, QStringLiteral("Confirmation")))
+        return Outcome::Declined;
+
+    const int newYear = s.latestYear() + 1;
+    const QString oldPath = s.exercisePath(oldYear);
+    const QString newPath = s.exercisePath(newYear);
+    const QString work = s.programFile(kClosingWorkFile);
+    const QString prov = s.programFile(kCompactWorkFile);
+    const QString previous = s.programFile(kPreviousNewYearFile);
+    const bool newExisted = QFileInfo(newPath).isFile();
+
+    s.fermer_exercice();
+    Failure failure;
+    QString engineError;
+    QString error;
+    auto fail = [&](int number) {
+        failure = {number, error};
+        return false;
+    };
+    const bool built = [&] {
+        BusyPointer busy;
+        if (!files.remove(work, &error) || !files.remove(prov, &error) || !files.remove(previous, &error))
+            return fail(error::Delete);
+        // With the data kept, a file of the new year that is already there is the one that goes on.
+        const QString source = (option == ClosingOption::Keep && newExisted) ? newPath : oldPath;
+        if (!files.copy(source, work, &error))
+            return fail(error::Copy);
+        try {
+            emptyNewYear(work, option);
+        } catch (const db::Error& e) {
+            engineError = e.message();
+            return false;
+        }
+        if (option == ClosingOption::Reset && !files.repairAndCompact(work, prov, &error))
+            return fail(error::Repair);
+        // A file of the new year that was there is kept aside until the state file is written, so that
+        // a failure puts it back as it was.
+        if (newExisted && !files.copy(newPath, previous, &error))
+            return fail(error::Copy);
+        if (!files.replace(work, newPath, &error))
+            return fail(error::Rename);
+        // The new year is complete and in place: the state file says so last.
+        if (!files.writeState(s.exerciseStatePath(),
+                              {static_cast<qint16>(s.premierExercice), static_cast<qint16>(s.nbClotures + 1)}, &error)) {
+            failure = {error::State, error};
+            if (newExisted)
+                files.replace(previous, newPath, nullptr);
+            else
+                files.remove(newPath, nullptr);
+            return false;
+        }
+        files.remove(previous, nullptr);
+        return true;
+    }();
+
+    if (!built) {
+        QFile::remove(work);
+        QFile::remove(prov);
+        QFile::remove(previous);
+        if (!engineError.isEmpty())
+            kit::showEngineError(s.ui(), engineError);
+        else
+            s.ui().message(errorText(QStringLiteral("Erreur N° "), failure), ui::Icon::Exclamation, kZeb);
+        s.exerciceOuvert = oldYear;
+        s.ouvrir_exercice();
+        return Outcome::Failed;
+    }
+
+    s.nbClotures += 1;
+    s.exerciceOuvert = newYear;
+    s.dernierExercice = true;
+    s.ouvrir_exercice();
+    return Outcome::Done;
+}
+
+Outcome undoLastClosing(Session& s, FileOps& files)
+{
+    if (s.nbClotures <= 0) {
+        s.ui().message(QStringLiteral("Impossible de déclôturer l'exercice initial"), ui::Icon::Information,
+                       QStringLiteral("Rappel"));
+        return Outcome::Declined;
+    }
+    const int openBefore = s.exerciceOuvert;
+    const int latest = s.latestYear();
+    s.fermer_exercice();
+
+    // The state file goes back first: a crash after it leaves the previous year as the latest, with at
+    // worst the undone year's file still there; never a state that names a year whose file is gone.
+    QString error;
+    if (!files.writeState(s.exerciseStatePath(),
+                          {static_cast<qint16>(s.premierExercice), static_cast<qint16>(s.nbClotures - 1)}, &error)) {
+        s.ui().message(errorText(QStringLiteral("Erreur N° "), {error::State, error}), ui::Icon::Exclamation, kZeb);
+        s.exerciceOuvert = openBefore;
+        s.ouvrir_exercice();
+        return Outcome::Failed;
+    }
+    s.nbClotures -= 1;
+    s.exerciceOuvert = s.latestYear();
+    s.dernierExercice = true;
+
+    Outcome outcome = Outcome::Done;
+    if (!files.remove(s.exercisePath(latest), &error)) {
+        s.ui().message(errorText(QStringLiteral("Erreur N° "), {error::Delete, error}), ui::Icon::Exclamation, kZeb);
+        outcome = Outcome::Failed;
+    }
+    s.ouvrir_exercice();
+    return outcome;
+}
+
+} // namespace kv::exercise

@@ -1,0 +1,47 @@
+#pragma once
+// Closing the latest exercise into the next year, and undoing the last closing, without their widgets.
+//
+// A closing builds the whole new year's file aside (a copy of the year, emptied as the option asks and,
+// with the reset, repaired and compacted), puts it in place with one rename, and only then writes the
+// exercise state file. A failure or a crash at any step leaves either the old state with the old files
+// or the new state with a complete new year; a failure reopens the year that was open.
+#include "exercise/common/ExerciseFiles.h"
+
+namespace kv {
+class Session;
+}
+
+namespace kv::exercise {
+
+enum class ClosingOption {
+    Reset, ///< "Remise à zéro de tous les comptes": no receipts, expenses or pays in the new year
+    Keep   ///< "Conservation des données actuelles": everything passes, pays aside
+};
+
+enum class Outcome {
+    Declined, ///< the user answered No, or there was nothing to do; nothing changed
+    Done,
+    Failed    ///< a step failed: its message was shown and the year open before is open again
+};
+
+/// The work file of a closing, in the program folder; never left behind by a finished closing.
+inline const QString kClosingWorkFile = QStringLiteral("cloture.tmp");
+/// Where a file of the new year that was already there waits while a closing replaces it.
+inline const QString kPreviousNewYearFile = QStringLiteral("cloture.prec");
+/// The work file of a compaction, in the program folder.
+inline const QString kCompactWorkFile = QStringLiteral("prov.mdb");
+
+/// "Confirmer clôture de l'exercice  " + year with a leading blank + line feed + the option's words.
+QString closingQuestion(int year, ClosingOption option);
+
+/// Closes the latest exercise: the question, then the new year's file, the state file, and the new
+/// year opened. Engine errors are shown with the engine's message, file errors as "Erreur N° …".
+/// Throws ProgramEnd only when no exercise can be opened again.
+Outcome closeExercise(Session& session, ClosingOption option, FileOps& files = defaultFileOps());
+
+/// Undoes the last closing (the overwrite warning has been answered "Continuer"): the state file goes
+/// back one closing first, then the latest year's file is deleted and the year before is opened.
+/// At the first exercise: "Impossible de déclôturer l'exercice initial" and nothing changes (Declined).
+Outcome undoLastClosing(Session& session, FileOps& files = defaultFileOps());
+
+} // namespace kv::exercise

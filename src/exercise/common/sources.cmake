@@ -1,0 +1,3 @@
+list(APPEND KV_EXERCISE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/ExerciseFiles.h
+    ${CMAKE_CURRENT_LIST_DIR}/ExerciseFiles.cpp)

@@ -1,0 +1,70 @@
+#include "Viewing.h"
+
+#include "Form8.h"
+#include "exercise/common/ExerciseFiles.h"
+#include "core/state/Session.h"
+
+#include <QFileInfo>
+
+namespace kv::exercise {
+
+QStringList exerciseYears(const Session& s)
+{
+    QStringList years;
+    for (int year = s.premierExercice; year <= s.latestYear(); ++year)
+        years << QString::number(year);
+    return years;
+}
+
+bool severalExercises(Session& s)
+{
+    if (s.nbClotures > 0)
+        return true;
+    s.ui().message(QStringLiteral("Un seul exercice rencontré"), ui::Icon::Exclamation, QStringLiteral("Rappel"));
+    return false;
+}
+
+bool openExerciseYear(Session& s, int year)
+{
+    const QString path = s.exercisePath(year);
+    if (!QFileInfo(path).isFile()) {
+        s.ui().message(QStringLiteral("Fichier ") + path + QStringLiteral(" absent"), ui::Icon::Information,
+                       QStringLiteral("ATTENTION"));
+        return false;
+    }
+    // A damaged file of an earlier year must not end the program: it is refused before the switch,
+    // and the repair screen can mend it.
+    QString why;
+    if (!isExerciseDatabase(path, &why)) {
+        s.ui().message(QStringLiteral("La base de données semble endommagée\n") + path + u'\n' + why,
+                       ui::Icon::Exclamation, QStringLiteral("Z.E.B."));
+        return false;
+    }
+    s.fermer_exercice();
+    s.exerciceOuvert = year;
+    s.ouvrir_exercice();
+    return true;
+}
+
+bool viewAnotherExercise(Session& s, const std::function<void()>& refreshMainWindow)
+{
+    if (!severalExercises(s))
+        return false;
+    const bool wasLatest = s.dernierExercice;
+    Form8 dialog(s);
+    s.ui().showModal(dialog);
+    if (s.dialogValue != 1)
+        return false;
+    const int year = dialog.chosenYear().toInt();
+    if (!openExerciseYear(s, year)) {
+        s.dernierExercice = wasLatest;
+        return false;
+    }
+    s.dernierExercice = year == s.latestYear();
+    if (refreshMainWindow)
+        refreshMainWindow();
+    s.ui().message(inPlaceText(s.exerciceOuvert), ui::Icon::Information, QStringLiteral("Z.E.B."));
+    return true;
+}
+
+} // namespace kv::exercise
