@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -74,7 +75,7 @@ FPaye::FPaye(Session& session, const payroll::PaySlipSheet& sheet, const payroll
     edited_ = false;
     loading_ = false;
 
-    kit::sizeScreen(*this, QSize(860, 600));
+    kit::sizeScreen(*this, QSize(900, 440));
 }
 
 QLineEdit* FPaye::entry(const QString& name)
@@ -83,7 +84,7 @@ QLineEdit* FPaye::entry(const QString& name)
     e->setObjectName(name);
     e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     e->setFont(kit::amountFont());
-    e->setMaximumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("000 000 000.00")) + 16);
+    e->setFixedWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("000 000 000.00")) + 16);
     new DecimalField(e);
     new SelectOnFocus(e);
     e->installEventFilter(this);
@@ -135,7 +136,7 @@ void FPaye::build()
     layout->addWidget(who);
 
     auto* body = new QHBoxLayout;
-    layout->addLayout(body, 1);
+    layout->addLayout(body);
 
     // The pay's elements.
     auto* gains = new QGroupBox(QStringLiteral("Éléments"), this);
@@ -169,7 +170,7 @@ void FPaye::build()
     sh->addWidget(enfants_);
     sh->addStretch();
     gf->addRow(QStringLiteral("Situation"), situation);
-    body->addWidget(gains, 1);
+    body->addWidget(gains, 1, Qt::AlignTop);
 
     // The deductions, with the two boxes that say whether CNAS and IRG are due.
     auto* deductions = new QGroupBox(QStringLiteral("Retenues"), this);
@@ -179,22 +180,19 @@ void FPaye::build()
     avances_ = entry(QStringLiteral("avances"));
     rembPrets_ = entry(QStringLiteral("remb_prets"));
     autresRetenues_ = entry(QStringLiteral("autres_retenues"));
-    const auto withBox = [deductions](QLineEdit* field, QCheckBox*& box, const QString& name) {
-        auto* row = new QWidget(deductions);
-        auto* h = new QHBoxLayout(row);
-        h->setContentsMargins(0, 0, 0, 0);
-        box = new QCheckBox(row);
-        box->setObjectName(name);
-        h->addWidget(box);
-        h->addWidget(field, 1);
-        return row;
-    };
-    df->addRow(QStringLiteral("CNAS"), withBox(cnas_, cnasBox_, QStringLiteral("cnas_due")));
-    df->addRow(QStringLiteral("IRG"), withBox(irg_, irgBox_, QStringLiteral("irg_due")));
+    // The two boxes are the captions of their entries.
+    cnasBox_ = new QCheckBox(QStringLiteral("CNAS"), deductions);
+    cnasBox_->setObjectName(QStringLiteral("cnas_due"));
+    irgBox_ = new QCheckBox(QStringLiteral("IRG"), deductions);
+    irgBox_->setObjectName(QStringLiteral("irg_due"));
+    cnasBox_->setLayoutDirection(Qt::RightToLeft);
+    irgBox_->setLayoutDirection(Qt::RightToLeft);
+    df->addRow(cnasBox_, cnas_);
+    df->addRow(irgBox_, irg_);
     df->addRow(QStringLiteral("Remb Avances"), avances_);
     df->addRow(QStringLiteral("Remb Prêts"), rembPrets_);
     df->addRow(QStringLiteral("Autres Retenues"), autresRetenues_);
-    body->addWidget(deductions, 1);
+    body->addWidget(deductions, 1, Qt::AlignTop);
 
     // The totals.
     auto* totals = new QGroupBox(QStringLiteral("Totaux"), this);
@@ -209,7 +207,10 @@ void FPaye::build()
     tf->addRow(QStringLiteral("Salaire BRUT"), brut_);
     tf->addRow(QStringLiteral("T. des Retenues"), retenues_);
     tf->addRow(QStringLiteral("NET A PAYER"), net_);
-    body->addWidget(totals, 1);
+    body->addWidget(totals, 1, Qt::AlignTop);
+    for (QGroupBox* box : {gains, deductions, totals})
+        box->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    layout->addStretch(1);
 
     // Enter and the arrows move between the entries in the pay screen's order.
     auto* chain = new FieldChain({tauxJour_, nbreJours_, hSuppl_, indS_, panier_, autreInd_, cnas_, irg_, avances_,
@@ -229,7 +230,8 @@ void FPaye::build()
 bool FPaye::eventFilter(QObject* watched, QEvent* event)
 {
     // Leaving an entry recomputes the slip.
-    if (event->type() == QEvent::FocusOut && qobject_cast<QLineEdit*>(watched))
+    if (event->type() == QEvent::FocusOut && qobject_cast<QLineEdit*>(watched)
+        && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
         recompute();
     return QDialog::eventFilter(watched, event);
 }

@@ -8,6 +8,7 @@
 #include "payroll/params/Params.h"
 #include "payroll/params/PayrollSettings.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QRadioButton>
 #include <QScreen>
@@ -300,6 +301,25 @@ private slots:
 
         auto again = openIdentif(p().s(), Identif::Charges);
         QCOMPARE(child(*again, QStringLiteral("vf3"))->text(), QStringLiteral("9 000.00"));
+    }
+
+    void chargesEnterGoesDownAColumnThenToTheOther()
+    {
+        for (int m : {1, 2, 12})
+            p().setPermn(QStringLiteral("M%1").arg(m), 1);
+        auto screen = openIdentif(p().s(), Identif::Charges);
+        showOn(*screen, testScreens().first());
+        screen->activateWindow();
+        const auto enterIn = [&](const QString& from) {
+            QLineEdit* field = child(*screen, from);
+            field->setFocus();
+            QTest::keyClick(field, Qt::Key_Return);
+            return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+        };
+        QCOMPARE(enterIn(QStringLiteral("pptr1")), QStringLiteral("pptr2"));
+        QCOMPARE(enterIn(QStringLiteral("pptr2")), QStringLiteral("pptr12")); // open months are skipped
+        QCOMPARE(enterIn(QStringLiteral("pptr12")), QStringLiteral("vf1"));
+        QCOMPARE(enterIn(QStringLiteral("vf12")), QStringLiteral("pptr1"));
     }
 
     void chargesRefuseAnAmountThatIsNotANumber()
