@@ -1,0 +1,217 @@
+#pragma once
+// The pay screen: the monthly pay of every salaried agent of the open exercise, one agent at a time.
+//
+// The user picks a month in the month chooser; the screen creates the missing pay rows of the month
+// (Pay.h: buildMonth) and shows the first agent: his identity, photo, observations and telephone, the
+// pay entries with CNAS, IRG and the totals computed on every change (computePay), the advances on
+// salary of the month (booked through the fund movement dialog), the print options and the signatory
+// block of the pay documents. Every move (first, previous, next, last, the month list, another month,
+// closing, printing, quitting) saves the current pay first. "Sauvegarder" closes the month at a date
+// ("Paye verrouillée": the pay becomes read-only); "Déverrouiller" reopens it.
+//
+// Side panels: the month chooser, the month list ("Recherche"), the closing panel, the work
+// certificate panel and the annual statement panel.
+//
+//   Salaires screen(session);          // opens on the month chooser
+//   session.ui().showModal(screen);    // "Quitter": the signatory name and quality become
+//                                      // session.signature1 / signature2, written at exit
+#include "Pay.h"
+#include "payroll/documents/PayDocuments.h"
+
+#include <QDialog>
+
+class QButtonGroup;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QRadioButton;
+class QSpinBox;
+class QTabWidget;
+class QToolButton;
+
+namespace kv {
+
+class Session;
+namespace accounts { class GridModel; class GridView; }
+namespace kit { class CommandBar; class SidePanel; }
+
+class Salaires : public QDialog {
+    Q_OBJECT
+public:
+    /// The print options, in the screen's order.
+    enum PrintOption { Emargement = 0, Bulletins, Attestation, FichePaye, Releve };
+
+    explicit Salaires(Session& session, QWidget* parent = nullptr);
+
+    // ---- state ------------------------------------------------------------------------------------------
+    int month() const { return month_; }                 ///< 0 until a month is opened
+    bool locked() const;                                 ///< the month shown is closed
+    int position() const { return index_; }              ///< the current agent in the month list, from 0
+    int agentCount() const { return static_cast<int>(lines_.size()); }
+    qint64 currentAgent() const;                         ///< 0 when none
+    QString monthHeading() const;
+
+    // ---- widgets (tests drive the screen through them) -------------------------------------------------
+    /// A pay entry by its caption: "Taux Journalier", "Nbre de Jours", "Heures Supp.", "Ind. Soumise",
+    /// "Panier", "Autres Ind", "CNAS", "IRG", "Remb Avances", "Remb Prêts", "Autres Retenues".
+    QLineEdit* entry(const QString& caption) const;
+    /// A total by its caption: "Salaire de Base", "Salaire de poste", "Salaire BRUT", "T. des Retenues",
+    /// "NET A PAYER".
+    QLineEdit* total(const QString& caption) const;
+    QCheckBox* cnasBox() const { return cnasBox_; }
+    QCheckBox* irgBox() const { return irgBox_; }
+    QTabWidget* tabs() const { return tabs_; }
+    QToolButton* command(const QString& objectName) const;
+    QPlainTextEdit* observations() const { return obs_; }
+    QLabel* photo() const { return photo_; }
+    QToolButton* telephone() const { return tel_; }
+    accounts::GridView* advancesGrid() const { return advancesView_; }
+    QLineEdit* advancesTotalField() const { return advancesTotal_; }
+    accounts::GridView* monthChooser() const { return chooserView_; }
+    accounts::GridView* monthList() const { return listView_; }
+    kit::SidePanel* side() const { return side_; }
+    kit::SidePanel* listSide() const { return listSide_; }
+    QWidget* chooserPanel() const { return chooserPanel_; }
+    QWidget* listPanel() const { return listPanel_; }
+    QWidget* closingPanel() const { return closingPanel_; }
+    QWidget* certificatePanel() const { return certificatePanel_; }
+    QWidget* statementPanel() const { return statementPanel_; }
+    QLineEdit* closingDate() const { return closingDate_; }
+    QRadioButton* printOption(PrintOption option) const;
+    QLineEdit* signatoryField(const QString& caption) const; ///< "Nom", "Qualité", "Date"
+    /// A field of the certificate panel: "Attestation N°", "Né(e) le", "Libre", "En fonction Du", "Au".
+    QLineEdit* certificateField(const QString& caption) const;
+    /// A field of the statement panel: "Du", "Au", "Caption2", "Caption3", "C2".."C9", and the totals
+    /// "Salaire de poste", "Salaire annuel", "Total des retenues", "Net".
+    QLineEdit* statementField(const QString& name) const;
+    QRadioButton* celibataire() const { return celibataire_; }
+    QRadioButton* marie() const { return marie_; }
+    QSpinBox* enfants() const { return enfants_; }
+
+    // ---- commands ---------------------------------------------------------------------------------------
+    /// Opens a month (1 to 12): the heading, the annual-statement period, the month list (creating the
+    /// missing pays), the first agent, the commands of an open or closed month.
+    void openMonth(int month);
+    void first();
+    void previous();
+    void next();
+    void last();
+    /// Saves the pay, then shows agent `index` of the month list (from 0).
+    bool showAgentAt(int index);
+    void search();       ///< "Recherche": the month list panel
+    void otherMonth();   ///< "Autre Mois": the month chooser
+    void quit();         ///< "Quitter"
+    void sauvegarder();  ///< "Sauvegarder": the closing panel
+    void confirmClosing();
+    void deverrouiller();
+    void newAdvance();
+    void changeAdvance();
+    void deleteAdvance();
+    void imprimer();     ///< the print button of the advances panel
+    void dial();
+    void printCertificate();
+    void closeCertificate();
+    void printStatement();
+    void closeStatement();
+    /// CNAS, IRG and the totals from the entries (run when an entry is left or a box clicked).
+    void recompute();
+    /// Saves the current pay (nothing when the month is closed). False when it must not be left: an
+    /// amount that is not a number ("Montant incorrect"), or the engine refused the write.
+    bool saveCurrent();
+
+    /// A side panel opens in place of the advances column; closing it brings the column back.
+    void openPanel(QWidget* panel);
+    void closePanel();
+    /// The month list opens in place of the agent's page.
+    void openList();
+    void closeList();
+
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* buildAgentPage();
+    QWidget* buildAdvances();
+    void buildChooserPanel();
+    void buildListPanel();
+    void buildClosingPanel();
+    void buildCertificatePanel();
+    void buildStatementPanel();
+
+    void fillChooser();
+    void fillMonthList();
+    bool loadAgent();          ///< reads the current agent, his advances and his pay into the screen
+    void loadAdvances();
+    void loadPay(const payroll::PayRow& pay);
+    void clearAgent();
+    void showLockState();
+    void setDocumentMode(bool on);   ///< a document panel open: tabs and commands disabled
+    bool saveObservations();
+    payroll::PayTexts texts() const;
+    payroll::PayEntries entries() const;
+    payroll::Signatory signatory() const;
+    payroll::PaySlipSheet sheet() const;
+    void fillStatementEstimates();
+    void recomputeStatement();
+    QLineEdit* amountEntry(QWidget* parent, const QString& caption, const QString& name);
+
+    Session& s_;
+    int month_ = 0;
+    int year_ = 0;
+    payroll::PayParams params_;
+    QList<payroll::MonthLine> lines_;
+    int index_ = -1;
+    payroll::PayAgent agent_;
+    bool agentShown_ = false;
+    QString obsLoaded_;
+    QList<payroll::Advance> advances_;
+    bool flagsClicked_ = false;
+    QString periodStart_, periodEnd_;
+
+    QLabel* title_ = nullptr;
+    kit::CommandBar* bar_ = nullptr;
+    QToolButton *sauvegarder_ = nullptr, *deverrouiller_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    QLabel* photo_ = nullptr;
+    QLineEdit *nom_ = nullptr, *prenom_ = nullptr, *fonction_ = nullptr;
+    QToolButton* tel_ = nullptr;
+    QPlainTextEdit* obs_ = nullptr;
+    QRadioButton *celibataire_ = nullptr, *marie_ = nullptr;
+    QSpinBox* enfants_ = nullptr;
+    QList<QPair<QString, QLineEdit*>> entries_;
+    QList<QPair<QString, QLineEdit*>> totals_;
+    QLineEdit *tauxJour_ = nullptr, *nbreJours_ = nullptr, *hSuppl_ = nullptr, *indS_ = nullptr, *panier_ = nullptr,
+              *autreInd_ = nullptr, *cnas_ = nullptr, *irg_ = nullptr, *avances_ = nullptr, *rembPrets_ = nullptr,
+              *autresRetenues_ = nullptr;
+    QLineEdit *base_ = nullptr, *poste_ = nullptr, *brut_ = nullptr, *retenues_ = nullptr, *net_ = nullptr;
+    QCheckBox *cnasBox_ = nullptr, *irgBox_ = nullptr;
+
+    QWidget* advancesBox_ = nullptr;
+    accounts::GridModel* advancesModel_ = nullptr;
+    accounts::GridView* advancesView_ = nullptr;
+    QToolButton *advNew_ = nullptr, *advChange_ = nullptr, *advDelete_ = nullptr, *advPrint_ = nullptr;
+    QLineEdit* advancesTotal_ = nullptr;
+    QButtonGroup* printGroup_ = nullptr;
+    QList<QRadioButton*> printOptions_;
+    QLineEdit *sigNom_ = nullptr, *sigQualite_ = nullptr, *sigDate_ = nullptr;
+
+    kit::SidePanel* side_ = nullptr;
+    kit::SidePanel* listSide_ = nullptr;
+    QWidget* chooserPanel_ = nullptr;
+    accounts::GridModel* chooserModel_ = nullptr;
+    accounts::GridView* chooserView_ = nullptr;
+    QWidget* listPanel_ = nullptr;
+    accounts::GridModel* listModel_ = nullptr;
+    accounts::GridView* listView_ = nullptr;
+    QWidget* closingPanel_ = nullptr;
+    QLineEdit* closingDate_ = nullptr;
+    QWidget* certificatePanel_ = nullptr;
+    QHash<QString, QLineEdit*> certificate_;
+    QWidget* statementPanel_ = nullptr;
+    QHash<QString, QLineEdit*> statement_;
+};
+
+} // namespace kv
