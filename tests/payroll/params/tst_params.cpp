@@ -7,6 +7,7 @@
 #include "payroll/params/Identif.h"
 #include "payroll/params/Params.h"
 #include "payroll/params/PayrollSettings.h"
+#include "payroll/pay/Pay.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -155,6 +156,8 @@ private slots:
         QCOMPARE(p().permn(QStringLiteral("Nb_Jours")).toDouble(), 22.0);
         QCOMPARE(p().permn(QStringLiteral("Nb_Heures")).toDouble(), 173.0);
         QCOMPARE(p().permn(QStringLiteral("Taux_VF")).toInt(), 1);
+        // By the hour, a new pay counts the hours per month.
+        QCOMPARE(payroll::readPayParams(p().db()).unitsPerMonth, 173);
         // The identification screen stays open underneath.
         QCOMPARE(screen->result(), int(QDialog::Rejected));
     }
@@ -268,6 +271,22 @@ private slots:
         QCOMPARE(child(*screen, QStringLiteral("total_pptr"))->text(), QStringLiteral("32 130.00"));
         QCOMPARE(child(*screen, QStringLiteral("total_vf"))->text(), QStringLiteral("2 340.00"));
         QCOMPARE(child(*screen, QStringLiteral("total_general"))->text(), QStringLiteral("160 470.00"));
+    }
+
+    void chargesShowTheChargeRecordedWhenAMonthIsClosed()
+    {
+        const qint64 a = p().addAgent(QStringLiteral("BENALI"), QStringLiteral("Karim"), QStringLiteral("Chauffeur"), 1000);
+        const qint64 b = p().addAgent(QStringLiteral("SAIDI"), QStringLiteral("Amel"), QStringLiteral("Comptable"), 2000);
+        PayrollFixture::Pay pay;
+        pay.brut = 60000;
+        p().addPay(a, 6, pay);
+        pay.brut = 40000;
+        p().addPay(b, 6, pay);
+        QCOMPARE(payroll::closeMonth(p().db(), 6, QStringLiteral("30/06/2021")), std::optional<double>(25500));
+        auto screen = openIdentif(p().s(), Identif::Charges);
+        QCOMPARE(child(*screen, QStringLiteral("brut6"))->text(), QStringLiteral("100 000.00"));
+        QCOMPARE(child(*screen, QStringLiteral("pptr6"))->text(), QStringLiteral("25 500.00"));
+        QCOMPARE(child(*screen, QStringLiteral("total_general"))->text(), QStringLiteral("125 500.00"));
     }
 
     void chargesRecomputeAndSave()
@@ -408,6 +427,11 @@ private slots:
         auto charges = openIdentif(p().s(), Identif::Charges);
         QCOMPARE(child(*charges, QStringLiteral("brut3"))->text(), QString());
         QCOMPARE(child(*charges, QStringLiteral("total_brut"))->text(), QStringLiteral("52 000.00"));
+
+        // The pay screen opening March again finds no pay and makes fresh ones.
+        int created = 0;
+        payroll::buildMonth(p().db(), 3, 26, &created);
+        QCOMPARE(created, 2);
     }
 
     void deletionAnsweredNoKeepsEverything()
