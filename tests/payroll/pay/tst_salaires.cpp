@@ -7,6 +7,7 @@
 #include "core/formats/Numbers.h"
 #include "core/kit/ScreenKit.h"
 #include "harness/ScreenFit.h"
+#include "payroll/documents/FPaye.h"
 #include "payroll/pay/Salaires.h"
 #include "people/accounts/AccountGrid.h"
 #include "people/accounts/MVM_FOND.h"
@@ -14,6 +15,8 @@
 #include <QCheckBox>
 #include <QDate>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -444,6 +447,96 @@ private slots:
         screen.openMonth(11);
         QCOMPARE(screen.entry("Nbre de Jours")->text(), QStringLiteral("173 "));
         QCOMPARE(pay(f, a, 11).number("BRUT"), 25950.0);
+    }
+
+    // ---- documents ----------------------------------------------------------------------------------------
+
+    // The month documents print from a closed month; the pay slip screen starts from the screen's texts;
+    // the certificate and the statement open their panels, with the tabs and commands disabled.
+    void documents()
+    {
+        PayFixture f;
+        const qint64 a = f.addAgent("BENALI", "Karim", 1000, true, false, 1, 0);
+        f.db().execute("UPDATE Agents SET d_entree = '2019-06-15' WHERE num = ?", {a});
+        f.addAgent("ZERROUK", "Amine", 800);
+        Salaires screen(*f.session);
+        showOn(screen, testScreens().first());
+        screen.openMonth(3);
+        screen.sauvegarder();
+        screen.closingDate()->setText("31/03/2021");
+        screen.confirmClosing();
+        screen.signatoryField("Nom")->setText("M. HADDAD");
+        screen.signatoryField("Qualité")->setText("Gérant");
+        QVERIFY(!screen.command("imprimer")->isHidden());
+
+        const QString shots = qEnvironmentVariable("KV_SCREENSHOTS");
+        const auto keep = [&](const QString& name) {
+            QVERIFY(!f.ui.reports.isEmpty());
+            QVERIFY(QFileInfo(f.ui.reports.last()).size() > 0);
+            if (!shots.isEmpty())
+                QFile::copy(f.ui.reports.last(), shots + "/" + name + ".pdf");
+        };
+        screen.printOption(Salaires::Emargement)->setChecked(true);
+        screen.command("imprimer")->click();
+        keep("emargement");
+        QCOMPARE(f.field("SELECT ch4 FROM textes").toString(), QStringLiteral("Mars 2021"));
+        screen.printOption(Salaires::Bulletins)->setChecked(true);
+        screen.command("imprimer")->click();
+        keep("bulletins");
+        QCOMPARE(f.ui.reports.size(), 2);
+
+        payroll::PaySlipSheet slip;
+        f.ui.onScreen("FPaye", [&](QDialog& d) {
+            slip = static_cast<FPaye&>(d).sheet();
+            return int(QDialog::Rejected);
+        });
+        screen.printOption(Salaires::FichePaye)->setChecked(true);
+        screen.command("imprimer")->click();
+        QCOMPARE(f.ui.screens.last(), QStringLiteral("FPaye"));
+        QCOMPARE(slip.nom, QStringLiteral("BENALI"));
+        QCOMPARE(slip.moisDe, QStringLiteral("Mars 2021"));
+        QCOMPARE(slip.cnas, screen.entry("CNAS")->text());
+        QCOMPARE(slip.net, screen.total("NET A PAYER")->text());
+
+        screen.printOption(Salaires::Attestation)->setChecked(true);
+        screen.command("imprimer")->click();
+        QCOMPARE(screen.side()->panel(), screen.certificatePanel());
+        QVERIFY(!screen.tabs()->isEnabled());
+        QVERIFY(!screen.command("quitter")->isEnabled());
+        QCOMPARE(screen.certificateField("En fonction Du")->text(), QStringLiteral("15/06/2019"));
+        QCOMPARE(screen.certificateField("Au")->text(), QStringLiteral("à ce jour"));
+        settle(screen);
+        QCOMPARE(outsideScreen(screen), QStringList());
+        saveShot(screen, "Salaires_attestation_800");
+        screen.certificateField("Attestation N°")->setText("12/2021");
+        screen.findChild<QToolButton*>("imprimer_attestation")->click();
+        keep("attestation");
+        QCOMPARE(f.field("SELECT ch10 FROM textes").toString(), QStringLiteral("Du  15/06/2019  à ce jour"));
+        QCOMPARE(f.field("SELECT ch12 FROM textes").toString(), QStringLiteral("M. HADDAD"));
+        screen.findChild<QToolButton*>("fermer_attestation")->click();
+        QVERIFY(!screen.side()->isOpen());
+        QVERIFY(screen.tabs()->isEnabled());
+        QVERIFY(screen.command("quitter")->isEnabled());
+        QVERIFY(screen.command("nouveau")->isHidden());
+
+        // The statement: the IRG estimate is there though the agent's IRG box is unticked.
+        QCOMPARE(screen.entry("IRG")->text(), QString());
+        screen.printOption(Salaires::Releve)->setChecked(true);
+        QCOMPARE(screen.side()->panel(), screen.statementPanel());
+        QCOMPARE(screen.statementField("Du")->text(), QStringLiteral("01/03/2021"));
+        QCOMPARE(screen.statementField("C2")->text(), QStringLiteral("312000.00"));
+        QCOMPARE(screen.statementField("C6")->text(), QStringLiteral("28080.00"));
+        QCOMPARE(screen.statementField("C7")->text(), QStringLiteral("19670.40"));
+        QCOMPARE(screen.statementField("Net")->text(), QStringLiteral("264 249.60"));
+        type(screen.statementField("C9"), "1000");
+        QCOMPARE(screen.statementField("Net")->text(), QStringLiteral("265 249.60"));
+        screen.findChild<QToolButton*>("imprimer_releve")->click();
+        keep("releve");
+        QCOMPARE(f.field("SELECT C7 FROM Csse WHERE num_produit = ?", {a}).toDouble(), 19670.4);
+        screen.findChild<QToolButton*>("fermer_releve")->click();
+        QVERIFY(!screen.printOption(Salaires::Releve)->isChecked());
+        QVERIFY(!screen.side()->isOpen());
+        QVERIFY(!screen.tabs()->isHidden() && screen.tabs()->isEnabled());
     }
 
     // ---- engine refusals ---------------------------------------------------------------------------------
