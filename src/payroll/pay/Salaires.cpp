@@ -528,7 +528,9 @@ void Salaires::buildStatementPanel()
         e->setMaximumWidth(110);
         statement_.insert(key, e);
         period->addWidget(new QLabel(key, statementPanel_));
+        period->addSpacing(4);
         period->addWidget(e);
+        period->addSpacing(12);
     }
     period->addStretch();
     grid->addLayout(period, r++, 0, 1, 2);
