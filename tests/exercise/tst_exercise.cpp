@@ -274,6 +274,19 @@ private slots:
         QCOMPARE(s().exerciceOuvert, 2021);
     }
 
+    void anEarlierYearViewedDoesNotClose()
+    {
+        f_->reset();
+        years(2019, 1);
+        QVERIFY(exercise::openExerciseYear(s(), 2019));
+        QCOMPARE(exercise::closeExercise(s(), ClosingOption::Keep), Outcome::Declined);
+        QCOMPARE(ui().beeps, 1);
+        QCOMPARE(ui().messages, QList<ShownMessage>{m("Exercice déja clôturé", Icon::NoIcon, "ZEB")});
+        QVERIFY(!QFile::exists(year(2021)));
+        QCOMPARE(folder().read(".INI"), stateBytes(2019, 1));
+        QCOMPARE(s().exerciceOuvert, 2019);
+    }
+
     void undoWhileAnEarlierYearIsViewedRemovesTheLatestYear()
     {
         f_->reset();

@@ -44,6 +44,12 @@ QString closingQuestion(int year, ClosingOption option)
 Outcome closeExercise(Session& s, ClosingOption option, FileOps& files)
 {
     const int oldYear = s.exerciceOuvert;
+    if (oldYear != s.latestYear()) {
+        // Only the latest exercise closes: an earlier one is closed already.
+        s.ui().beep();
+        s.ui().message(QStringLiteral("Exercice déja clôturé"));
+        return Outcome::Declined;
+    }
     if (!s.ui().ask(closingQuestion(oldYear, option), ui::Icon::Question, QStringLiteral("Confirmation")))
         return Outcome::Declined;
 

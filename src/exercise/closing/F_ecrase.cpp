@@ -53,7 +53,7 @@ F_ecrase::F_ecrase(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     layout->addStretch();
     layout->addWidget(bar);
     cancel_->setFocus();
-    kit::sizeScreen(*this, QSize(560, 260));
+    kit::sizeScreen(*this, QSize(660, 230));
 }
 
 void F_ecrase::continueUndo()
