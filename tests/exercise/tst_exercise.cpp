@@ -110,7 +110,8 @@ class ExerciseTest : public QObject {
     QStringList workFiles()
     {
         QStringList left;
-        for (const QString& name : {exercise::kClosingWorkFile, exercise::kCompactWorkFile, exercise::kPreviousNewYearFile})
+        for (const QString& name : {exercise::kClosingWorkFile, exercise::kClosingWorkFile + "-journal",
+                                    exercise::kCompactWorkFile, exercise::kPreviousNewYearFile})
             if (folder().exists(name))
                 left << name;
         return left;
@@ -136,7 +137,9 @@ private slots:
         QCOMPARE(before.salaires, 2);
         QCOMPARE(before.monthsClosed, 2);
         const QByteArray oldYear = digest(year(2021));
-        folder().write("prov.mdb", "reste d'une panne");   // a stale work file goes first
+        // What a closing cut short left behind goes first.
+        for (const char* left : {"prov.mdb", "cloture.tmp", "cloture.tmp-journal", "cloture.prec"})
+            folder().write(left, "reste d'une panne");
 
         ui().onScreen("Cloturex", closeWith(ClosingOption::Reset));
         Cloturex dialog(s());

@@ -32,6 +32,13 @@ void emptyNewYear(const QString& path, ClosingOption option)
     t.commit();
 }
 
+/// The work files of a closing, with the engine's journals of the work file.
+QStringList leftovers(const QString& work, const QString& prov, const QString& previous)
+{
+    return {work, work + QStringLiteral("-journal"), work + QStringLiteral("-wal"), work + QStringLiteral("-shm"), prov,
+            previous};
+}
+
 } // namespace
 
 QString closingQuestion(int year, ClosingOption option)
@@ -71,8 +78,11 @@ Outcome closeExercise(Session& s, ClosingOption option, FileOps& files)
     };
     const bool built = [&] {
         BusyPointer busy;
-        if (!files.remove(work, &error) || !files.remove(prov, &error) || !files.remove(previous, &error))
-            return fail(error::Delete);
+        // What a closing cut short left behind goes first; a stale journal beside the work file would
+        // otherwise be played back into the fresh copy.
+        for (const QString& left : leftovers(work, prov, previous))
+            if (!files.remove(left, &error))
+                return fail(error::Delete);
         // With the data kept, a file of the new year that is already there is the one that goes on.
         const QString source = (option == ClosingOption::Keep && newExisted) ? newPath : oldPath;
         if (!files.copy(source, work, &error))
@@ -106,9 +116,8 @@ Outcome closeExercise(Session& s, ClosingOption option, FileOps& files)
     }();
 
     if (!built) {
-        QFile::remove(work);
-        QFile::remove(prov);
-        QFile::remove(previous);
+        for (const QString& left : leftovers(work, prov, previous))
+            QFile::remove(left);
         if (!engineError.isEmpty())
             kit::showEngineError(s.ui(), engineError);
         else
