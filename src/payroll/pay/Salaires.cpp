@@ -1111,6 +1111,8 @@ PaySlipSheet Salaires::sheet() const
     p.net = net_->text();
     p.celibataire = celibataire_->isChecked();
     p.enfants = enfants_->value();
+    p.cnasDue = cnasBox_->isChecked();
+    p.irgDue = irgBox_->isChecked();
     return p;
 }
 
