@@ -139,6 +139,15 @@ F_Location::F_Location(Session& session, QWidget* parent) : QDialog(parent), s_(
     kit::sizeScreen(*this, QSize(1180, 640), {side_});
 }
 
+F_Location::~F_Location()
+{
+    // The children outlive this part of the screen while QWidget deletes them: nothing they signal or
+    // filter may reach it any more.
+    grid_->horizontalHeader()->disconnect(this);
+    for (QObject* watched : std::initializer_list<QObject*>{groups_, vehicle_, client_, du_, au_, pu_})
+        watched->removeEventFilter(this);
+}
+
 QWidget* F_Location::buildEntry()
 {
     entry_ = new QFrame(this);

@@ -31,6 +31,7 @@ class F_Location : public QDialog {
     Q_OBJECT
 public:
     explicit F_Location(Session& session, QWidget* parent = nullptr);
+    ~F_Location() override;
 
     /// Columns of the list.
     enum Column { ColRow, ColModele, ColMatricule, ColNom, ColPrenom, ColDu, ColAu, ColNb, ColRegl, ColArch, ColObs, ColumnCount };
