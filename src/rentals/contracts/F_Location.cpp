@@ -54,7 +54,7 @@ constexpr Group kGroups[] = {{"Véhicule", F_Location::ColModele, F_Location::Co
                              {"Durée", F_Location::ColDu, F_Location::ColNb}};
 
 /// Width of the entry and filter panels beside the list.
-constexpr int kSideWidth = 400;
+constexpr int kSideWidth = 360;
 
 /// While the field is empty, a lower-case first letter a to z becomes its capital.
 int firstCapitalKey(const QString& text, int key) { return text.isEmpty() && key >= 'a' && key <= 'z' ? key - 32 : key; }
@@ -136,7 +136,7 @@ F_Location::F_Location(Session& session, QWidget* parent) : QDialog(parent), s_(
     layout->addLayout(body, 1);
 
     fillList();
-    kit::sizeScreen(*this, QSize(1180, 640), {side_});
+    kit::sizeScreen(*this, QSize(1280, 680), {side_});
 }
 
 F_Location::~F_Location()
@@ -461,8 +461,10 @@ void F_Location::startEdit()
     archive_->setChecked(r->archived);
     vehicleNum_ = r->vehicle;
     vehicle_->setText(vehicleShown);
+    vehicle_->setCursorPosition(0);
     clientNum_ = r->client;
     client_->setText(clientShown);
+    client_->setCursorPosition(0);
     duRules_->setShaping(true);
     auRules_->setShaping(true);
     loading_ = false;
@@ -557,6 +559,7 @@ void F_Location::chooseVehicle()
         return;
     vehicleNum_ = static_cast<qint64>(readNumber(s_.echange.get(1)));
     vehicle_->setText((s_.echange.get(2) + u' ' + s_.echange.get(3)).trimmed());
+    vehicle_->setCursorPosition(0);
 }
 
 void F_Location::chooseClient()
@@ -571,6 +574,7 @@ void F_Location::chooseClient()
         return;
     clientNum_ = static_cast<qint64>(readNumber(s_.echange.get(1)));
     client_->setText((s_.echange.get(2) + u' ' + s_.echange.get(3)).trimmed());
+    client_->setCursorPosition(0);
 }
 
 void F_Location::showAmount()
