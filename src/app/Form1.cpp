@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "MenuChecks.h"
+#include "exercise/viewing/Viewing.h"
 #include "core/about/MainPictures.h"
 #include "core/about/Pictures.h"
 #include "core/passwords/Form_v2.h"
@@ -170,7 +171,10 @@ void Form1::buildMenus()
     QMenu* exercice = fichiers->addMenu(QStringLiteral("&Exercice"));
     addEntry(exercice, "cloturer", QStringLiteral("&Clôturer l'exercice"), [this] { closeExercise(); });
     addEntry(exercice, "annuler_cloture", QStringLiteral("&Annuler derniere clôture"), [this] { undoLastClosing(); });
-    addEntry(exercice, "voir_exercice", QStringLiteral("&Voir un autre exercice"), screen("VoirExercice", true));
+    addEntry(exercice, "voir_exercice", QStringLiteral("&Voir un autre exercice"), [this] {
+        // The reminder of a single exercise comes before the password.
+        openGuarded(QStringLiteral("VoirExercice"), true, [this] { return exercise::severalExercises(s_); }, true);
+    });
     fichiers->addSeparator();
     addEntry(fichiers, "sauvegarde", QStringLiteral("Sauvegarde"), screen("F_Arch2_0"));
     addEntry(fichiers, "importation", QStringLiteral("Importation"), [this] { importArchive(); });

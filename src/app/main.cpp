@@ -14,6 +14,15 @@
 #include "people/registers/J_clients.h"
 #include "people/registers/j_AGENT.h"
 #include "platform/os/Display.h"
+#include "exercise/archives/F_Arch2.h"
+#include "exercise/closing/Closing.h"
+#include "exercise/closing/Cloturex.h"
+#include "exercise/closing/F_ecrase.h"
+#include "exercise/repair/Mecano2.h"
+#include "exercise/viewing/Viewing.h"
+#include "payroll/params/Identif.h"
+#include "payroll/pay/Salaires.h"
+#include "rentals/contracts/F_Location.h"
 #include "treasury/receipts/J_Recettes.h"
 #include "platform/reports/ReportPreview.h"
 #include "platform/ui/ErrorLog.h"
@@ -89,6 +98,35 @@ int main(int argc, char** argv)
     openers.screens.insert(QStringLiteral("J_clients"), modal([&] { return std::make_unique<kv::J_clients>(session); }));
     openers.screens.insert(QStringLiteral("j_AGENT"), modal([&] { return std::make_unique<kv::j_AGENT>(session); }));
     openers.screens.insert(QStringLiteral("J_Recettes"), modal([&] { return std::make_unique<kv::J_Recettes>(session); }));
+    openers.screens.insert(QStringLiteral("F_Location"), modal([&] { return std::make_unique<kv::F_Location>(session); }));
+    openers.screens.insert(QStringLiteral("Salaires"), modal([&] { return std::make_unique<kv::Salaires>(session); }));
+    // Identif: identification (0), employer charges (1), deletion of a month's pays (2).
+    for (int mode = 0; mode <= 2; ++mode)
+        openers.screens.insert(QStringLiteral("Identif%1").arg(mode), [&session, mode] {
+            session.dialogValue = mode;
+            kv::Identif screen(session);
+            session.ui().showModal(screen);
+        });
+    // Exercise lifecycle: closing and its undo, another exercise, archives and import, repair.
+    openers.screens.insert(QStringLiteral("Cloturex"), modal([&] { return std::make_unique<kv::Cloturex>(session); }));
+    openers.confirmUndo = [&session] { return kv::confirmUndo(session); };
+    openers.undoClosing = [&session] { kv::exercise::undoLastClosing(session); };
+    for (int mode : {0, 1})
+        openers.screens.insert(QStringLiteral("F_Arch2_%1").arg(mode), [&session, mode] {
+            session.dialogValue = mode;
+            kv::F_Arch2 screen(session);
+            session.ui().showModal(screen);
+        });
+    openers.screens.insert(QStringLiteral("Mecano2"), modal([&] { return std::make_unique<kv::Mecano2>(session); }));
+    kv::Form1* mainWindow = nullptr;
+    openers.screens.insert(QStringLiteral("VoirExercice"), [&session, &mainWindow] {
+        kv::exercise::viewAnotherExercise(session, [&mainWindow] {
+            if (mainWindow) {
+                mainWindow->reinitialise_les_menus();
+                mainWindow->refreshHeader();
+            }
+        });
+    });
     openers.restart = [&session] {
         try {
             kv::Startup(session).run();
@@ -99,6 +137,7 @@ int main(int argc, char** argv)
     };
 
     kv::Form1 window(session, pictures, *display, openers);
+    mainWindow = &window;
     window.show();
     kv::ui::centreWindow(window);
     window.activateWindow();

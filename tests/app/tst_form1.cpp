@@ -166,11 +166,12 @@ private slots:
 
         const QString vehicle = "INSERT INTO Vehicules (num, flag_Arch) VALUES (1, 0);";
         const QString client = "INSERT INTO Agents (num, Type_Ag, Arch) VALUES (1, 2, 0);";
-        for (const char* entry : {"identification", "charges", "cloturer", "annuler_cloture", "voir_exercice", "sauvegarde",
+        for (const char* entry : {"identification", "charges", "cloturer", "annuler_cloture", "sauvegarde",
                                   "importation", "reparer", "types", "marques", "modeles", "carburants", "vehicules",
                                   "chauffeurs", "clients", "recettes_diverses", "agents", "rapport", "aide", "a_propos"})
             QTest::newRow(entry) << entry << "" << "";
         // Checks made before the password still come first.
+        QTest::newRow("another exercise with only one") << "voir_exercice" << "" << "Un seul exercice rencontré";
         QTest::newRow("location without vehicle") << "location" << "" << "Initialisation des véhicules préalable";
         QTest::newRow("location without client") << "location" << vehicle << "Initialisation des clients préalable";
         QTest::newRow("location ready") << "location" << vehicle + client << "";

@@ -3,6 +3,7 @@
 #include "platform/ui/Ui.h"
 
 #include <QAbstractScrollArea>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -14,7 +15,8 @@ namespace kv::test {
 
 void useTestScreens()
 {
-    const QString path = QDir::temp().filePath(QStringLiteral("kavorel-test-screens.json"));
+    // One file per test process: tests run side by side.
+    const QString path = QDir::temp().filePath(QStringLiteral("kavorel-test-screens-%1.json").arg(QCoreApplication::applicationPid()));
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         file.write(R"({"screens": [
