@@ -2,6 +2,7 @@
 
 #include "EnginePassword.h"
 #include "Form12.h"
+#include "Recovery.h"
 #include "core/formats/Names.h"
 #include "core/kit/Guard.h"
 #include "core/passwords/Form_v2.h"
@@ -10,6 +11,7 @@
 #include "platform/db/FileOps.h"
 #include "platform/db/RecordSet.h"
 #include "platform/os/Files.h"
+#include "platform/ui/ErrorLog.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -71,8 +73,10 @@ void Startup::run()
     openEngine();
     readProtectedSettings();
     createFolders();
+    recoverInterruptedWork();
     readExerciseState();
     ensureExerciseDatabase();
+    checkExerciseDatabase();
     s_.ouvrir_exercice();
     s_.dernierExercice = true;
     // A parameters row the engine refuses to write is reported; the exercise stays open as it is.
@@ -160,6 +164,45 @@ void Startup::createFolders()
 {
     os::ensureFolder(s_.programDir(), QStringLiteral("Archives"));
     os::ensureFolder(s_.programDir(), QStringLiteral("photos"));
+}
+
+void Startup::recoverInterruptedWork()
+{
+    // A run cut short (crash, power cut) leaves work files, journals and maybe a closing half done:
+    // put right before the state file is read, so that what follows sees either the old state or the new.
+    const recovery::Report report = recovery::recoverInterruptedWork(s_.programDir(), s_.exerciseStatePath());
+    QStringList lines;
+    if (!report.closing.isEmpty())
+        lines << report.closing;
+    if (!report.rolledBack.isEmpty())
+        lines << QStringLiteral("transaction interrompue annulée : ") + report.rolledBack.join(QStringLiteral(", "));
+    if (!report.removed.isEmpty())
+        lines << QStringLiteral("fichiers de travail supprimés : ") + report.removed.join(QStringLiteral(", "));
+    if (!report.kept.isEmpty())
+        lines << QStringLiteral("journaux laissés en place : ") + report.kept.join(QStringLiteral(", "));
+    if (!lines.isEmpty())
+        ui::errorLog().write(QStringLiteral("Reprise après interruption : ") + lines.join(QStringLiteral("; ")));
+}
+
+void Startup::checkExerciseDatabase()
+{
+    // A truncated or foreign file is found here, before the connection writes anything into it: the
+    // engine reads every page (a quick check) and the standing tables must be there.
+    const QString path = s_.exercisePath(s_.exerciceOuvert);
+    bool sound = false;
+    try {
+        db::Database db;
+        db.open(path, db::Database::Mode::ReadOnly);
+        sound = db.scalar(QStringLiteral("PRAGMA quick_check")).toString() == QLatin1String("ok");
+        for (const QString& table : schema::standingTables)
+            sound = sound && db.hasTable(table);
+    } catch (const db::Error&) {
+        sound = false;
+    }
+    if (!sound) {
+        s_.ui().message(QStringLiteral("La base de données semble endommagée\n"), ui::Icon::Exclamation, kZebTitle);
+        throw ProgramEnd{1};
+    }
 }
 
 void Startup::readExerciseState()

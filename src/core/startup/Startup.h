@@ -22,8 +22,10 @@ public:
     void openEngine();
     void readProtectedSettings();
     void createFolders();
+    void recoverInterruptedWork();
     void readExerciseState();
     void ensureExerciseDatabase();
+    void checkExerciseDatabase();
     void ensureParameters();
 
 private:

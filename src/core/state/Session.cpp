@@ -37,9 +37,11 @@ void Session::ouvrir_exercice()
             workspace ? workspace->openDatabase(path) : std::make_unique<db::Database>();
         if (!db->isOpen())
             db->open(path);
-        schema::upgradeExerciseDatabase(*db);
+        // The standing tables are looked for before anything is written: a file that is not an exercise
+        // database (an empty file reads as an empty database) is reported and left exactly as it was.
         for (const QString& table : schema::standingTables)
             db->query(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(db::Database::identifier(table)));
+        schema::upgradeExerciseDatabase(*db);
         db_ = std::move(db);
     } catch (const db::Error&) {
         db_.reset();

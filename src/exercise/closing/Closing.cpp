@@ -66,6 +66,7 @@ Outcome closeExercise(Session& s, ClosingOption option, FileOps& files)
     const QString work = s.programFile(kClosingWorkFile);
     const QString prov = s.programFile(kCompactWorkFile);
     const QString previous = s.programFile(kPreviousNewYearFile);
+    const QString marker = s.programFile(kClosingMarkerFile);
     const bool newExisted = QFileInfo(newPath).isFile();
 
     s.fermer_exercice();
@@ -99,25 +100,36 @@ Outcome closeExercise(Session& s, ClosingOption option, FileOps& files)
         // a failure puts it back as it was.
         if (newExisted && !files.copy(newPath, previous, &error))
             return fail(error::Copy);
-        if (!files.replace(work, newPath, &error))
+        // From here until the state file is written, a crash would leave a new year that the state file
+        // does not name: the marker lets the next start undo it (or finish it once the state is written).
+        if (!recovery::writeClosingMarker(marker, newYear, &error))
+            return fail(error::State);
+        if (!files.replace(work, newPath, &error)) {
+            files.remove(marker, nullptr);
             return fail(error::Rename);
+        }
         // The new year is complete and in place: the state file says so last.
         if (!files.writeState(s.exerciseStatePath(),
                               {static_cast<qint16>(s.premierExercice), static_cast<qint16>(s.nbClotures + 1)}, &error)) {
             failure = {error::State, error};
-            if (newExisted)
-                files.replace(previous, newPath, nullptr);
-            else
-                files.remove(newPath, nullptr);
+            const bool putBack = newExisted ? files.replace(previous, newPath, nullptr) : files.remove(newPath, nullptr);
+            // Without the old new-year file back in place, the marker stays for the next start to finish.
+            if (putBack)
+                files.remove(marker, nullptr);
             return false;
         }
+        files.remove(marker, nullptr);
         files.remove(previous, nullptr);
         return true;
     }();
 
     if (!built) {
+        // While the marker is there, cloture.prec is the only copy of the new year's earlier file: it
+        // stays for the next start to put back.
+        const bool unfinished = QFileInfo::exists(marker);
         for (const QString& left : leftovers(work, prov, previous))
-            QFile::remove(left);
+            if (!(unfinished && left == previous))
+                QFile::remove(left);
         if (!engineError.isEmpty())
             kit::showEngineError(s.ui(), engineError);
         else

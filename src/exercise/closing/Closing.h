@@ -4,7 +4,10 @@
 // A closing builds the whole new year's file aside (a copy of the year, emptied as the option asks and,
 // with the reset, repaired and compacted), puts it in place with one rename, and only then writes the
 // exercise state file. A failure or a crash at any step leaves either the old state with the old files
-// or the new state with a complete new year; a failure reopens the year that was open.
+// or the new state with a complete new year; a failure reopens the year that was open. Between the
+// rename and the state file a marker names the new year, so that a start after a crash there finishes
+// the closing or undoes it (core/startup/Recovery).
+#include "core/startup/Recovery.h"
 #include "exercise/common/ExerciseFiles.h"
 
 namespace kv {
@@ -24,12 +27,13 @@ enum class Outcome {
     Failed    ///< a step failed: its message was shown and the year open before is open again
 };
 
-/// The work file of a closing, in the program folder; never left behind by a finished closing.
-inline const QString kClosingWorkFile = QStringLiteral("cloture.tmp");
-/// Where a file of the new year that was already there waits while a closing replaces it.
-inline const QString kPreviousNewYearFile = QStringLiteral("cloture.prec");
-/// The work file of a compaction, in the program folder.
-inline const QString kCompactWorkFile = QStringLiteral("prov.mdb");
+/// The work files of a closing (never left behind by a finished one; a start after a crash deletes
+/// them): the new year being built, a file of the new year that was already there, the compaction's.
+inline const QString& kClosingWorkFile = recovery::kClosingWorkFile;
+inline const QString& kPreviousNewYearFile = recovery::kPreviousNewYearFile;
+inline const QString& kCompactWorkFile = recovery::kCompactWorkFile;
+/// Present from the moment the new year's file is put in place until the state file says so.
+inline const QString& kClosingMarkerFile = recovery::kClosingMarkerFile;
 
 /// "Confirmer clôture de l'exercice  " + year with a leading blank + line feed + the option's words.
 QString closingQuestion(int year, ClosingOption option);

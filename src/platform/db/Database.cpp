@@ -203,6 +203,20 @@ void Database::open(const QString& path, Mode mode)
     try {
         // A file that is not a database opens without complaint; the first read tells.
         query(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        // What a crash (the program killed, a power cut) may leave is a database as of its last commit:
+        //  - journal_mode DELETE, a rollback journal: a transaction writes the pages it changes into
+        //    "<file>-journal" first, and the journal's deletion is the commit; an interrupted transaction
+        //    is undone from the journal at the next open. Committed data always lives in the database
+        //    file itself, so a plain copy of a closed file (archives, the exit's copy, a closing, an
+        //    import) is complete; with a write-ahead log, committed pages would sit in "-wal" beside it
+        //    until a checkpoint, and a copy of the file alone after a crash would lose them.
+        //  - synchronous FULL: the journal is flushed to disk before the database is written and the
+        //    database before the journal goes, so that a commit reported is on the disk and a power cut
+        //    at any moment leaves the file consistent (NORMAL may lose the last commits, or worse in
+        //    rollback mode, on a power cut). A firm's year is a few thousand rows: the flushes cost little.
+        if (mode != Mode::ReadOnly)
+            query(QStringLiteral("PRAGMA journal_mode = DELETE"));
+        query(QStringLiteral("PRAGMA synchronous = FULL"));
     } catch (...) {
         close();
         throw;
