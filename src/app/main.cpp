@@ -6,6 +6,7 @@
 #include "core/about/F_HLP.h"
 #include "core/about/MainPictures.h"
 #include "core/about/Pictures.h"
+#include "core/startup/InstanceLock.h"
 #include "core/startup/Startup.h"
 #include "core/state/Session.h"
 #include "fleet/references/Initials.h"
@@ -50,6 +51,10 @@ int main(int argc, char** argv)
     });
 
     kv::Session session(QApplication::applicationDirPath(), ui);
+    // One program per folder: a second start is refused here, before any file is read or written.
+    kv::InstanceLock instanceLock(session.programDir());
+    if (!instanceLock.acquire(ui))
+        return 1;
     kv::ui::errorLog().setPath(session.programFile(kv::ui::kErrorLogName));
     kv::ui::errorLog().write(QStringLiteral("Démarrage"));
     // The last-resort guard: an error a screen let out is shown and the program goes on; a program end
