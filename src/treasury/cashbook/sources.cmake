@@ -1,2 +1,14 @@
 list(APPEND KV_TREASURY_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/LedgerClasses.h)
+    ${CMAKE_CURRENT_LIST_DIR}/LedgerClasses.h
+    ${CMAKE_CURRENT_LIST_DIR}/CashDay.h
+    ${CMAKE_CURRENT_LIST_DIR}/CashDay.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CashPrints.h
+    ${CMAKE_CURRENT_LIST_DIR}/CashPrints.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CashListModel.h
+    ${CMAKE_CURRENT_LIST_DIR}/CashListModel.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Calendar.h
+    ${CMAKE_CURRENT_LIST_DIR}/Calendar.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Q_Date.h
+    ${CMAKE_CURRENT_LIST_DIR}/Q_Date.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/J_CAISSE.h
+    ${CMAKE_CURRENT_LIST_DIR}/J_CAISSE.cpp)
