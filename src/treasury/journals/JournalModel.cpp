@@ -1,0 +1,65 @@
+#include "JournalModel.h"
+
+#include "core/kit/ScreenKit.h"
+
+namespace kv::journals {
+
+JournalModel::JournalModel(Journal journal, QObject* parent)
+    : QAbstractTableModel(parent), journal_(journal), captions_(captions(journal)), right_(rightColumns(journal)),
+      centred_(centredColumns(journal))
+{
+}
+
+void JournalModel::setRows(QList<QStringList> rows)
+{
+    beginResetModel();
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+QString JournalModel::cell(int row, int column) const
+{
+    if (row < 0 || row >= rows_.size())
+        return {};
+    return rows_[row].value(column);
+}
+
+int JournalModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
+
+int JournalModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(captions_.size()); }
+
+QVariant JournalModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const int c = index.column();
+    switch (role) {
+    case Qt::DisplayRole: return cell(index.row(), c);
+    case Qt::TextAlignmentRole: {
+        Qt::Alignment a = Qt::AlignLeft;
+        if (right_.contains(c))
+            a = Qt::AlignRight;
+        else if (centred_.contains(c))
+            a = Qt::AlignHCenter;
+        return QVariant::fromValue(a | Qt::AlignVCenter);
+    }
+    case Qt::FontRole:
+        if (right_.contains(c))
+            return kit::amountFont();
+        return {};
+    case Qt::ToolTipRole:
+        if (c == textColumn(journal_))
+            return cell(index.row(), c).trimmed();
+        return {};
+    default: return {};
+    }
+}
+
+QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < captions_.size())
+        return captions_[section];
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+} // namespace kv::journals
