@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-pdf-dev qt6-svg-dev qt6-qpa-plugins qt6-translations-l10n libgl-dev libxkbcommon-dev
+  qt6-base-dev qt6-pdf-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins qt6-translations-l10n libgl-dev libxkbcommon-dev
   libsqlite3-dev sqlite3 libkainjow-mustache-dev
   libxrandr-dev libx11-dev
   fonts-dejavu-core

@@ -29,11 +29,22 @@ void createExerciseDatabase(const QString& path)
 namespace {
 // Each step takes a database of version N-1 to version N (index 0 -> version 1).
 // Version 1 is the first schema of this program: a file without a version but with the tables is taken
-// as version 1 (it holds nothing to change).
+// as version 1 (it holds nothing to change). Every step must also pass over a file that has its changes
+// already (a copy of a newer file whose version was reset).
 const std::vector<std::function<void(db::Database&)>>& steps()
 {
     static const std::vector<std::function<void(db::Database&)>> all = {
         [](db::Database&) {},
+        // Version 2: the oil-change intervals of the due-date list, in the parameters row. A file whose
+        // version was lost may hold them already: only a missing column is added.
+        [](db::Database& db) {
+            const QStringList columns = db.columns(QStringLiteral("Permn"));
+            auto has = [&](const QString& name) { return columns.contains(name, Qt::CaseInsensitive); };
+            if (!has(QStringLiteral("Vidange_Jours")))
+                db.execute(QStringLiteral("ALTER TABLE Permn ADD COLUMN Vidange_Jours INTEGER DEFAULT 180"));
+            if (!has(QStringLiteral("Vidange_Km")))
+                db.execute(QStringLiteral("ALTER TABLE Permn ADD COLUMN Vidange_Km REAL DEFAULT 10000"));
+        },
     };
     return all;
 }

@@ -1,4 +1,4 @@
--- Schema of an exercise database, version 1. The template ZEB_00.mdb is built from this file, and
+-- Schema of an exercise database, version 2. The template ZEB_00.mdb is built from this file, and
 -- tests build their databases from it too. Text columns ignore letter case (FR_NOCASE); dates are ISO
 -- text "yyyy-mm-dd"; Boolean columns hold 1 or 0; other columns have no default, so a field never
 -- written reads as null.
@@ -169,7 +169,11 @@ CREATE TABLE Permn (
     VF1 REAL, VF2 REAL, VF3 REAL, VF4 REAL, VF5 REAL, VF6 REAL,
     VF7 REAL, VF8 REAL, VF9 REAL, VF10 REAL, VF11 REAL, VF12 REAL,
     Charge1 REAL, Charge2 REAL, Charge3 REAL, Charge4 REAL, Charge5 REAL,
-    Charge6 REAL, Charge7 REAL, Charge8 REAL, Charge9 REAL
+    Charge6 REAL, Charge7 REAL, Charge8 REAL, Charge9 REAL,
+    -- Oil-change intervals watched by the due-date list (version 2): days and kilometres after the last
+    -- oil change; 0 or null leaves that criterion out.
+    Vidange_Jours INTEGER DEFAULT 180,
+    Vidange_Km    REAL DEFAULT 10000
 );
 
 CREATE TABLE textes (

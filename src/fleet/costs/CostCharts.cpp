@@ -1,0 +1,120 @@
+#include "CostCharts.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QChart>
+#include <QGraphicsScene>
+#include <QImage>
+#include <QPainter>
+#include <QStackedBarSeries>
+#include <QValueAxis>
+
+namespace kv::costs {
+
+namespace {
+
+QChart* newChart(const QString& title)
+{
+    auto* chart = new QChart;
+    chart->setTitle(title);
+    QFont titleFont = chart->titleFont();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(10);
+    chart->setTitleFont(titleFont);
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setBackgroundBrush(Qt::white);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    return chart;
+}
+
+void addAxes(QChart* chart, QStackedBarSeries* series, const QStringList& categories)
+{
+    chart->addSeries(series);
+    auto* x = new QBarCategoryAxis;
+    x->append(categories);
+    QFont small = x->labelsFont();
+    small.setPointSizeF(8);
+    x->setLabelsFont(small);
+    if (categories.size() > 8)
+        x->setLabelsAngle(-45);
+    chart->addAxis(x, Qt::AlignBottom);
+    series->attachAxis(x);
+    auto* y = new QValueAxis;
+    y->setLabelFormat(QStringLiteral("%.0f"));
+    y->setLabelsFont(small);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(y);
+    y->applyNiceNumbers();
+}
+
+} // namespace
+
+const std::array<QColor, kHeadings>& headingColours()
+{
+    static const std::array<QColor, kHeadings> colours = {QColor(0x2f, 0x6f, 0xb3), QColor(0xe0, 0x9b, 0x1a),
+                                                          QColor(0x5a, 0x9e, 0x4b), QColor(0x8e, 0x5c, 0xa8),
+                                                          QColor(0x55, 0x55, 0x55), QColor(0x4f, 0xb3, 0xbf)};
+    return colours;
+}
+
+QChart* marginChart(const CostReport& report)
+{
+    QChart* chart = newChart(QStringLiteral("Marge par véhicule"));
+    auto* profit = new QBarSet(QStringLiteral("Bénéfice"));
+    auto* loss = new QBarSet(QStringLiteral("Perte"));
+    profit->setColor(QColor(0x2f, 0x6f, 0xb3));
+    loss->setColor(QColor(0xc0, 0x00, 0x00));
+    QStringList categories;
+    for (const VehicleCost& c : report.vehicles) {
+        const double m = c.figures.margin();
+        *profit << (m > 0 ? m : 0);
+        *loss << (m < 0 ? m : 0);
+        categories << (c.matricule.isEmpty() ? c.name : c.matricule);
+    }
+    auto* series = new QStackedBarSeries;
+    series->append(profit);
+    series->append(loss);
+    series->setBarWidth(0.6);
+    addAxes(chart, series, categories);
+    return chart;
+}
+
+QChart* monthlyChart(const CostReport& report)
+{
+    QChart* chart = newChart(QStringLiteral("Dépenses par rubrique et par mois"));
+    auto* series = new QStackedBarSeries;
+    for (int h = 0; h < kHeadings; ++h) {
+        auto* set = new QBarSet(headingCaptions()[h]);
+        set->setColor(headingColours()[h]);
+        set->setBorderColor(headingColours()[h].darker(130));
+        for (const MonthExpenses& m : report.months)
+            *set << m.byHeading[h];
+        series->append(set);
+    }
+    series->setBarWidth(0.7);
+    QStringList categories;
+    for (const MonthExpenses& m : report.months)
+        categories << monthCaption(m.year, m.month);
+    addAxes(chart, series, categories);
+    return chart;
+}
+
+QImage renderChart(QChart& chart, QSize size, qreal scale)
+{
+    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::white);
+    QGraphicsScene scene;
+    scene.addItem(&chart);
+    chart.resize(size);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        scene.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)), QRectF(QPointF(0, 0), QSizeF(size)));
+    }
+    scene.removeItem(&chart);
+    return image;
+}
+
+} // namespace kv::costs

@@ -1,0 +1,27 @@
+#pragma once
+// The two charts of the vehicle costs: the margin of each vehicle (bars above the axis for a profit,
+// below and in red for a loss) and the fleet's expenses by heading, month after month (stacked bars).
+// The same charts are shown on the screen and drawn into the printed report as pictures.
+#include "VehicleCosts.h"
+
+#include <QColor>
+#include <QSize>
+
+class QChart;
+class QImage;
+
+namespace kv::costs {
+
+/// Colours of the six headings, the same on the screen and on paper.
+const std::array<QColor, kHeadings>& headingColours();
+
+/// A new chart of the margin per vehicle (the caller owns it).
+QChart* marginChart(const CostReport& report);
+/// A new chart of the expenses by heading per month (the caller owns it).
+QChart* monthlyChart(const CostReport& report);
+
+/// Draws a chart that no view shows on a white picture of `size` logical pixels at `scale` device pixels per logical
+/// pixel (2 gives a picture sharp enough for paper). The chart is resized for it.
+QImage renderChart(QChart& chart, QSize size, qreal scale = 2.0);
+
+} // namespace kv::costs

@@ -1,0 +1,278 @@
+#include "F_CoutVehicules.h"
+
+#include "CostCharts.h"
+#include "core/formats/FieldRules.h"
+#include "core/kit/Guard.h"
+#include "core/kit/ScreenKit.h"
+#include "core/reports/ReportRoutine.h"
+#include "core/state/Session.h"
+#include "platform/db/Database.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QColor>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSaveFile>
+#include <QTableView>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace kv {
+
+using kit::Command;
+using kit::Glyph;
+
+namespace costs {
+
+void CostModel::setReport(const CostReport& report)
+{
+    beginResetModel();
+    rows_ = report.vehicles;
+    endResetModel();
+}
+
+QString CostModel::cell(int row, int column) const
+{
+    if (row < 0 || row >= rows_.size())
+        return {};
+    const VehicleCost& c = rows_[row];
+    const Figures& f = c.figures;
+    if (column >= ColHeading0 && column < ColHeading0 + kHeadings)
+        return money(f.byHeading[column - ColHeading0]);
+    switch (column) {
+    case ColMatricule: return c.matricule;
+    case ColVehicule: return c.archived ? c.name + QStringLiteral(" (archivé)") : c.name;
+    case ColDepenses: return money(f.expenses);
+    case ColRecettes: return money(f.receipts);
+    case ColMarge: return money(f.margin());
+    case ColKm: return f.km > 0 ? kilometres(f.km) : QString();
+    case ColCoutKm: return f.costPerKm() ? money(*f.costPerKm()) : QString();
+    }
+    return {};
+}
+
+QVariant CostModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rows_.size())
+        return {};
+    const bool figure = index.column() >= ColHeading0;
+    switch (role) {
+    case Qt::DisplayRole: return cell(index.row(), index.column());
+    case Qt::TextAlignmentRole:
+        if (index.column() == ColMatricule)
+            return int(Qt::AlignCenter);
+        return int((figure ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    case Qt::FontRole:
+        if (figure)
+            return kit::amountFont();
+        return {};
+    case Qt::ForegroundRole:
+        if (index.column() == ColMarge && rows_[index.row()].figures.margin() < 0)
+            return QColor(0xc0, 0x00, 0x00);
+        return {};
+    }
+    return {};
+}
+
+QVariant CostModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    if (section >= ColHeading0 && section < ColHeading0 + kHeadings)
+        return headingCaptions()[section - ColHeading0];
+    switch (section) {
+    case ColMatricule: return QStringLiteral("Matricule");
+    case ColVehicule: return QStringLiteral("Véhicule");
+    case ColDepenses: return QStringLiteral("Dépenses");
+    case ColRecettes: return QStringLiteral("Recettes");
+    case ColMarge: return QStringLiteral("Marge");
+    case ColKm: return QStringLiteral("Km parcourus");
+    case ColCoutKm: return QStringLiteral("Coût / km");
+    }
+    return {};
+}
+
+} // namespace costs
+
+namespace {
+
+QLineEdit* dateField(QWidget* parent, const QString& name, ui::Ui& ui)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setMaxLength(10);
+    e->setAlignment(Qt::AlignCenter);
+    e->setFixedWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("88/88/88888")) + 16);
+    new DateField(e, ui);
+    return e;
+}
+
+QString shown(const QDate& d) { return d.toString(QStringLiteral("dd/MM/yyyy")); }
+
+/// Saves a chart picture atomically; false when it cannot be written.
+bool savePicture(const QImage& image, const QString& path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG"))
+        return false;
+    return file.commit();
+}
+
+} // namespace
+
+F_CoutVehicules::F_CoutVehicules(Session& session, QWidget* parent) : QDialog(parent), s_(session)
+{
+    setObjectName(QStringLiteral("F_CoutVehicules"));
+    setWindowTitle(QStringLiteral(" "));
+    setModal(true);
+
+    const int year = s_.exerciceOuvert > 0 ? s_.exerciceOuvert : QDate::currentDate().year();
+    bar_ = new kit::CommandBar(this);
+    from_ = dateField(bar_, QStringLiteral("du"), s_.ui());
+    to_ = dateField(bar_, QStringLiteral("au"), s_.ui());
+    from_->setText(shown(QDate(year, 1, 1)));
+    to_->setText(shown(QDate(year, 12, 31)));
+    bar_->addWidget(new QLabel(QStringLiteral("Du"), bar_));
+    bar_->addWidget(from_);
+    bar_->addWidget(new QLabel(QStringLiteral("Au"), bar_));
+    bar_->addWidget(to_);
+    bar_->add(Glyph::Search, QStringLiteral("Calculer"), QStringLiteral("calculer"), QKeySequence(Qt::ALT | Qt::Key_C), this,
+              &F_CoutVehicules::calculate);
+    bar_->addGap();
+    bar_->add(Command::Print, QStringLiteral("imprimer"), this, &F_CoutVehicules::print);
+    bar_->addStretch();
+    bar_->add(Command::Close, QStringLiteral("fermer"), this, &F_CoutVehicules::quit);
+    auto* chain = new FieldChain({from_, to_}, this);
+    connect(chain, &FieldChain::enterOnLast, this, [this] { calculate(); });
+
+    model_ = new costs::CostModel(this);
+    grid_ = new QTableView(this);
+    grid_->setObjectName(QStringLiteral("grille"));
+    grid_->setModel(model_);
+    kit::setupGrid(grid_);
+    kit::fitColumns(grid_, costs::CostModel::ColVehicule);
+
+    auto* totalsRow = new QHBoxLayout;
+    totalsRow->addWidget(new QLabel(QStringLiteral("Total du parc :"), this));
+    totalsRow->addStretch();
+    const QList<QPair<QString, QString>> totals = {{QStringLiteral("Dépenses"), QStringLiteral("totDepenses")},
+                                                   {QStringLiteral("Recettes"), QStringLiteral("totRecettes")},
+                                                   {QStringLiteral("Marge"), QStringLiteral("totMarge")},
+                                                   {QStringLiteral("Km parcourus"), QStringLiteral("totKm")},
+                                                   {QStringLiteral("Coût / km"), QStringLiteral("totCoutKm")}};
+    for (const auto& [caption, name] : totals) {
+        QLineEdit* field = kit::totalField(this, name);
+        field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("-888 888 888.88")) + 20);
+        totalsRow->addWidget(new QLabel(caption, this));
+        totalsRow->addWidget(field);
+        totals_ << field;
+    }
+
+    marginView_ = new QChartView(this);
+    marginView_->setObjectName(QStringLiteral("grapheMarge"));
+    monthlyView_ = new QChartView(this);
+    monthlyView_->setObjectName(QStringLiteral("grapheMois"));
+    for (QChartView* v : {marginView_, monthlyView_}) {
+        v->setRenderHint(QPainter::Antialiasing);
+        v->setMinimumHeight(250);
+        v->setMinimumWidth(300);
+    }
+    auto* charts = new QHBoxLayout;
+    charts->addWidget(marginView_, 2);
+    charts->addWidget(monthlyView_, 3);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(kit::titleBand(QStringLiteral("Coût par véhicule"), this));
+    layout->addWidget(bar_);
+    layout->addWidget(grid_, 3);
+    layout->addLayout(totalsRow);
+    layout->addLayout(charts, 2);
+
+    calculate();
+    kit::sizeScreen(*this, QSize(1240, 740));
+}
+
+F_CoutVehicules::~F_CoutVehicules() = default;
+
+QToolButton* F_CoutVehicules::command(const QString& objectName) const { return bar_->command(objectName); }
+
+QLineEdit* F_CoutVehicules::total(const QString& objectName) const
+{
+    for (QLineEdit* e : totals_)
+        if (e->objectName() == objectName)
+            return e;
+    return nullptr;
+}
+
+bool F_CoutVehicules::calculate()
+{
+    if (!checkDateField(*from_, s_.ui()) || !checkDateField(*to_, s_.ui()))
+        return false;
+    const QDate from = QDate::fromString(from_->text().trimmed(), QStringLiteral("dd/MM/yyyy"));
+    const QDate to = QDate::fromString(to_->text().trimmed(), QStringLiteral("dd/MM/yyyy"));
+    if (to < from) {
+        s_.ui().message(QStringLiteral("Dates inversées"), ui::Icon::Critical, QStringLiteral("ATTENTION"));
+        to_->setFocus();
+        to_->selectAll();
+        return false;
+    }
+    costs::CostReport report;
+    if (!kit::guarded(s_.ui(), [&] { report = costs::compute(s_.db(), from, to); }))
+        report = costs::CostReport{from, to, {}, {}, {}};
+    display(report);
+    return true;
+}
+
+void F_CoutVehicules::display(const costs::CostReport& report)
+{
+    report_ = report;
+    model_->setReport(report);
+    kit::fitColumns(grid_, costs::CostModel::ColVehicule);
+    const costs::Figures& f = report.fleet;
+    total(QStringLiteral("totDepenses"))->setText(costs::money(f.expenses));
+    total(QStringLiteral("totRecettes"))->setText(costs::money(f.receipts));
+    total(QStringLiteral("totMarge"))->setText(costs::money(f.margin()));
+    total(QStringLiteral("totKm"))->setText(f.km > 0 ? costs::kilometres(f.km) : QString());
+    total(QStringLiteral("totCoutKm"))->setText(f.costPerKm() ? costs::money(*f.costPerKm()) : QString());
+    for (auto [view, chart] : {std::pair{marginView_, costs::marginChart(report)}, std::pair{monthlyView_, costs::monthlyChart(report)}}) {
+        QChart* previous = view->chart();
+        view->setChart(chart);
+        delete previous;
+    }
+    command(QStringLiteral("imprimer"))->setEnabled(!report.vehicles.isEmpty());
+}
+
+void F_CoutVehicules::print()
+{
+    if (report_.vehicles.isEmpty() || !report_.from.isValid())
+        return;
+    // The charts go to the report as pictures beside its PDF, named by the selection parameters.
+    const QString folder = QFileInfo(reportOutputPath(QStringLiteral("Cout_Vehicules.RPT"))).absolutePath();
+    const QString marginPath = folder + QStringLiteral("/Cout_Vehicules_marge.png");
+    const QString monthlyPath = folder + QStringLiteral("/Cout_Vehicules_mois.png");
+    std::unique_ptr<QChart> margin(costs::marginChart(report_));
+    std::unique_ptr<QChart> monthly(costs::monthlyChart(report_));
+    if (!savePicture(costs::renderChart(*margin, QSize(1000, 330)), marginPath)
+        || !savePicture(costs::renderChart(*monthly, QSize(1000, 330)), monthlyPath)) {
+        s_.ui().message(QStringLiteral("Impossible d'écrire les graphiques dans ") + folder, ui::Icon::Critical,
+                        QStringLiteral("Z.E.B."));
+        return;
+    }
+    ReportRequest request;
+    request.templateName = QStringLiteral("Cout_Vehicules.RPT");
+    request.texts.insert(QStringLiteral("ch4"),
+                         QStringLiteral("Période du %1 au %2").arg(shown(report_.from), shown(report_.to)));
+    request.params.insert(QStringLiteral("du"), report_.from.toString(Qt::ISODate));
+    request.params.insert(QStringLiteral("au"), report_.to.toString(Qt::ISODate));
+    request.params.insert(QStringLiteral("graphe_marge"), QUrl::fromLocalFile(marginPath).toString());
+    request.params.insert(QStringLiteral("graphe_mois"), QUrl::fromLocalFile(monthlyPath).toString());
+    kit::guarded(s_.ui(), [&] { printReport(s_, request); });
+}
+
+} // namespace kv

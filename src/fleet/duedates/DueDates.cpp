@@ -1,0 +1,197 @@
+#include "DueDates.h"
+
+#include "core/formats/Numbers.h"
+#include "platform/db/Database.h"
+#include "platform/db/Dates.h"
+#include "treasury/cashbook/LedgerClasses.h"
+
+#include <algorithm>
+
+namespace kv::duedates {
+
+namespace {
+
+// One branch per kind, each reading its table once grouped by vehicle. In a grouped query SQLite takes
+// the other columns from the row that holds the MAX(), so each branch gives the latest record of its
+// vehicle with its own number and details.
+QString selection()
+{
+    return QStringLiteral(R"(
+WITH veh AS (
+    SELECT v.num, v.matricule, trim(coalesce(trim(ma.denom), '') || ' ' || coalesce(trim(mo.denom), '')) AS nom,
+           v.Date_vidange, v.Km_Vidange
+    FROM Vehicules v
+    LEFT JOIN Marques ma ON ma.num = v.num_marque
+    LEFT JOIN Modeles mo ON mo.num = v.num_Modele
+    WHERE v.flag_Arch IS NOT 1
+),
+ass AS (SELECT num, num_vehicule, agence, MAX(au) AS fin FROM Assurances WHERE au > '' GROUP BY num_vehicule),
+ctl AS (SELECT num, num_vehicule, Date1, MAX(Date2) AS fin FROM Controles WHERE Date2 > '' GROUP BY num_vehicule),
+vig AS (SELECT num, num_vehicule, Date AS achat, MAX(date(Date, '+1 year')) AS fin
+        FROM Vignettes WHERE Date > '' GROUP BY num_vehicule),
+kms AS (SELECT num_vehicule, MAX(Km) AS km FROM Depenses WHERE Km > 0 AND %1 GROUP BY num_vehicule),
+oil AS (
+    SELECT veh.num, veh.matricule, veh.nom, veh.Date_vidange, veh.Km_Vidange,
+           CASE WHEN :jours > 0 AND veh.Date_vidange > '' THEN date(veh.Date_vidange, '+' || :jours || ' days') END AS fin,
+           CASE WHEN veh.Km_Vidange > 0 AND k.km IS NOT NULL THEN k.km - veh.Km_Vidange END AS depuis
+    FROM veh LEFT JOIN kms k ON k.num_vehicule = veh.num
+)
+SELECT 0 AS genre, a.num AS record, veh.num AS vehicule, veh.matricule, veh.nom, a.fin, a.agence AS detail,
+       NULL AS depuis, NULL AS km_vidange, 0 AS par_km
+FROM ass a JOIN veh ON veh.num = a.num_vehicule WHERE a.fin <= :limite
+UNION ALL
+SELECT 1, c.num, veh.num, veh.matricule, veh.nom, c.fin, c.Date1, NULL, NULL, 0
+FROM ctl c JOIN veh ON veh.num = c.num_vehicule WHERE c.fin <= :limite
+UNION ALL
+SELECT 2, g.num, veh.num, veh.matricule, veh.nom, g.fin, g.achat, NULL, NULL, 0
+FROM vig g JOIN veh ON veh.num = g.num_vehicule WHERE g.fin <= :limite
+UNION ALL
+SELECT 3, o.num, o.num, o.matricule, o.nom, o.fin, o.Date_vidange, o.depuis, o.Km_Vidange,
+       CASE WHEN :km > 0 AND o.depuis >= :km THEN 1 ELSE 0 END
+FROM oil o WHERE o.fin <= :limite OR (:km > 0 AND o.depuis >= :km)
+)")
+        .arg(cashbook::expenseCondition(cashbook::ExpenseClass::Vehicle));
+}
+
+// No-break spaces: a mileage never splits over two lines of the printed list.
+QString kmText(double km)
+{
+    QString text = formatNumber(km, u"# ### ##0") + QStringLiteral(" km");
+    return text.replace(u' ', QChar(0x00A0));
+}
+
+QString detailOf(Kind kind, const db::Row& r)
+{
+    const double kmVidange = r.number(QStringLiteral("km_vidange"));
+    const QString date = db::toShownDate(r.value(QStringLiteral("detail")));
+    switch (kind) {
+    case Kind::Assurance: return r.text(QStringLiteral("detail")).trimmed();
+    case Kind::Controle: return date.isEmpty() ? QString() : QStringLiteral("Visite du ") + date;
+    case Kind::Vignette: return QStringLiteral("Achetée le ") + date;
+    case Kind::Vidange: {
+        QString text = QStringLiteral("Dernière vidange");
+        if (!date.isEmpty())
+            text += QStringLiteral(" le ") + date;
+        if (kmVidange > 0)
+            text += QStringLiteral(" à ") + kmText(kmVidange);
+        if (!r.isNull(QStringLiteral("depuis")))
+            text += QStringLiteral(", ") + kmText(r.number(QStringLiteral("depuis"))) + QStringLiteral(" depuis");
+        return text;
+    }
+    }
+    return {};
+}
+
+/// The days that order the list: an oil change due by kilometres counts as due today at the latest.
+int urgencyDays(const Item& i) { return i.dueByKm && (i.due.isNull() || i.daysLeft > 0) ? 0 : i.daysLeft; }
+
+} // namespace
+
+QString Item::key() const
+{
+    static const QString letters = QStringLiteral("ACVH");
+    return letters[int(kind)] + QString::number(record);
+}
+
+QString kindText(Kind kind)
+{
+    switch (kind) {
+    case Kind::Assurance: return QStringLiteral("Assurance");
+    case Kind::Controle: return QStringLiteral("Contrôle technique");
+    case Kind::Vignette: return QStringLiteral("Vignette");
+    case Kind::Vidange: return QStringLiteral("Vidange");
+    }
+    return {};
+}
+
+QString urgencyText(const Item& item)
+{
+    const bool byDate = !item.due.isNull() && item.daysLeft < 0;
+    if (byDate)
+        return QStringLiteral("Dépassée de %1 j").arg(-item.daysLeft) + (item.dueByKm ? QStringLiteral(", km atteint") : QString());
+    if (item.dueByKm)
+        return QStringLiteral("Kilométrage atteint");
+    if (item.daysLeft == 0)
+        return QStringLiteral("Aujourd'hui");
+    return QStringLiteral("Dans %1 j").arg(item.daysLeft);
+}
+
+OilIntervals readIntervals(const db::Database& db)
+{
+    const db::Rows rows = db.query(QStringLiteral("SELECT Vidange_Jours, Vidange_Km FROM Permn LIMIT 1"));
+    if (rows.isEmpty())
+        return {};
+    return {int(rows.first().integer(QStringLiteral("Vidange_Jours"))), rows.first().number(QStringLiteral("Vidange_Km"))};
+}
+
+void writeIntervals(db::Database& db, const OilIntervals& intervals)
+{
+    db::Transaction t(db);
+    const QVariantList values = {intervals.days, intervals.km};
+    if (db.execute(QStringLiteral("UPDATE Permn SET Vidange_Jours = ?, Vidange_Km = ?"), values) == 0)
+        db.execute(QStringLiteral("INSERT INTO Permn (Vidange_Jours, Vidange_Km) VALUES (?, ?)"), values);
+    t.commit();
+}
+
+QList<Item> dueItems(const db::Database& db, const QDate& today, int horizon)
+{
+    const OilIntervals oil = readIntervals(db);
+    QVariantMap params;
+    params.insert(QStringLiteral("limite"), today.addDays(std::max(horizon, 0)).toString(Qt::ISODate));
+    params.insert(QStringLiteral("jours"), std::max(oil.days, 0));
+    params.insert(QStringLiteral("km"), std::max(oil.km, 0.0));
+    QList<Item> items;
+    const db::Rows rows = db.query(selection(), params);
+    for (const db::Row& r : rows) {
+        Item i;
+        i.kind = Kind(r.integer(QStringLiteral("genre")));
+        i.record = r.integer(QStringLiteral("record"));
+        i.vehicle = r.integer(QStringLiteral("vehicule"));
+        i.matricule = r.text(QStringLiteral("matricule")).trimmed();
+        i.vehicleName = r.text(QStringLiteral("nom")).trimmed();
+        i.due = QDate::fromString(r.text(QStringLiteral("fin")).left(10), Qt::ISODate);
+        i.dueByKm = r.flag(QStringLiteral("par_km"));
+        i.kmSince = r.number(QStringLiteral("depuis"));
+        // An oil change listed for its kilometres alone keeps its date only when that is due too.
+        if (i.dueByKm && !i.due.isNull() && i.due > today.addDays(std::max(horizon, 0)))
+            i.due = QDate();
+        i.daysLeft = i.due.isNull() ? 0 : int(today.daysTo(i.due));
+        i.overdue = (!i.due.isNull() && i.daysLeft < 0) || i.dueByKm;
+        i.detail = detailOf(i.kind, r);
+        items << i;
+    }
+    std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+        const int da = urgencyDays(a), dbb = urgencyDays(b);
+        if (da != dbb)
+            return da < dbb;
+        if (a.overdue != b.overdue)
+            return a.overdue;
+        if (a.matricule != b.matricule)
+            return a.matricule < b.matricule;
+        return int(a.kind) < int(b.kind);
+    });
+    return items;
+}
+
+int overdueCount(const db::Database& db, const QDate& today)
+{
+    const QList<Item> items = dueItems(db, today, 0);
+    return int(std::count_if(items.begin(), items.end(), [](const Item& i) { return i.overdue; }));
+}
+
+QString noticeText(const db::Database& db, const QDate& today)
+{
+    const QList<Item> items = dueItems(db, today, kDefaultHorizon);
+    const int overdue = int(std::count_if(items.begin(), items.end(), [](const Item& i) { return i.overdue; }));
+    const int soon = int(items.size()) - overdue;
+    QStringList parts;
+    if (overdue > 0)
+        parts << QStringLiteral("%1 dépassée%2").arg(overdue).arg(overdue > 1 ? QStringLiteral("s") : QString());
+    if (soon > 0)
+        parts << QStringLiteral("%1 dans les %2 jours").arg(soon).arg(kDefaultHorizon);
+    if (parts.isEmpty())
+        return {};
+    return QStringLiteral("Échéances : ") + parts.join(QStringLiteral(", "));
+}
+
+} // namespace kv::duedates
