@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPdfDocument>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
