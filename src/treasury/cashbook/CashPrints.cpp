@@ -53,7 +53,6 @@ bool printTab(Session& session, const CashDay& day, Tab tab)
     ReportRequest request;
     request.templateName = templateName(tab);
     request.texts = {{QStringLiteral("ch4"), title(day.day)}};
-    request.params = {{QStringLiteral("jour"), day.day.toString(Qt::ISODate)}};
     switch (tab) {
     case TabSummary: request.texts = summaryTexts(day); break;
     case TabVehicles: request.buffer = keys(day.vehicles); break;

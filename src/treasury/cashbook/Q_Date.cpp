@@ -62,12 +62,13 @@ Q_Date::Q_Date(Session& session, const QDate& first, QWidget* parent) : QDialog(
     months_->setSelectionMode(QAbstractItemView::SingleSelection);
     months_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     months_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    months_->setStyleSheet(QStringLiteral("QListWidget::item { padding: 3px 8px; }"));
     {
         int width = 0;
         for (int i = 0; i < months_->count(); ++i)
             width = std::max(width, months_->fontMetrics().horizontalAdvance(months_->item(i)->text()));
-        months_->setFixedWidth(width + 36);
-        months_->setMinimumHeight(12 * (months_->fontMetrics().height() + 6) + 8);
+        months_->setFixedWidth(width + 40);
+        months_->setMinimumHeight(12 * (months_->sizeHintForRow(0) + 1) + 8);
     }
     connect(months_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0)
