@@ -86,7 +86,20 @@ bool playBackJournal(const QString& dbPath)
     } catch (const db::Error&) {
         return false;
     }
-    return !QFileInfo::exists(dbPath + kJournal);
+    const QString journal = dbPath + kJournal;
+    QFile f(journal);
+    if (!f.exists())
+        return true;
+    // Still there after the engine opened the file: the journal is not hot. A transaction killed as it
+    // began leaves an empty journal, or one whose header was never written (its first bytes zero); the
+    // engine ignores such a journal, and so may we.
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = f.read(8);
+    f.close();
+    if (head.count('\0') != head.size())
+        return false;
+    return QFile::remove(journal);
 }
 
 void cleanFolder(const QString& dir, const QString& stateFileName, Report& report)
