@@ -24,6 +24,8 @@
 #include "payroll/params/Identif.h"
 #include "payroll/pay/Salaires.h"
 #include "rentals/contracts/F_Location.h"
+#include "treasury/charges/Chrges.h"
+#include "treasury/journals/f_jrnl2.h"
 #include "treasury/receipts/J_Recettes.h"
 #include "platform/reports/ReportPreview.h"
 #include "platform/ui/ErrorLog.h"
@@ -103,6 +105,8 @@ int main(int argc, char** argv)
     openers.screens.insert(QStringLiteral("J_clients"), modal([&] { return std::make_unique<kv::J_clients>(session); }));
     openers.screens.insert(QStringLiteral("j_AGENT"), modal([&] { return std::make_unique<kv::j_AGENT>(session); }));
     openers.screens.insert(QStringLiteral("J_Recettes"), modal([&] { return std::make_unique<kv::J_Recettes>(session); }));
+    openers.screens.insert(QStringLiteral("f_jrnl2"), modal([&] { return std::make_unique<kv::f_jrnl2>(session); }));
+    openers.screens.insert(QStringLiteral("Chrges"), modal([&] { return std::make_unique<kv::Chrges>(session); }));
     openers.screens.insert(QStringLiteral("F_Location"), modal([&] { return std::make_unique<kv::F_Location>(session); }));
     openers.screens.insert(QStringLiteral("Salaires"), modal([&] { return std::make_unique<kv::Salaires>(session); }));
     // Identif: identification (0), employer charges (1), deletion of a month's pays (2).
