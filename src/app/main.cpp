@@ -24,6 +24,8 @@
 #include "payroll/params/Identif.h"
 #include "payroll/pay/Salaires.h"
 #include "rentals/contracts/F_Location.h"
+#include "treasury/cashbook/J_CAISSE.h"
+#include "treasury/cashbook/Q_Date.h"
 #include "treasury/charges/Chrges.h"
 #include "treasury/journals/f_jrnl2.h"
 #include "treasury/receipts/J_Recettes.h"
@@ -105,6 +107,9 @@ int main(int argc, char** argv)
     openers.screens.insert(QStringLiteral("J_clients"), modal([&] { return std::make_unique<kv::J_clients>(session); }));
     openers.screens.insert(QStringLiteral("j_AGENT"), modal([&] { return std::make_unique<kv::j_AGENT>(session); }));
     openers.screens.insert(QStringLiteral("J_Recettes"), modal([&] { return std::make_unique<kv::J_Recettes>(session); }));
+    // The cash book: the calendar chooses the day.
+    openers.chooseDate = [&session](QDate first) { return kv::chooseDate(session, first); };
+    openers.cashBook = [&session](QDate day) { kv::showCashBook(session, day); };
     openers.screens.insert(QStringLiteral("f_jrnl2"), modal([&] { return std::make_unique<kv::f_jrnl2>(session); }));
     openers.screens.insert(QStringLiteral("Chrges"), modal([&] { return std::make_unique<kv::Chrges>(session); }));
     openers.screens.insert(QStringLiteral("F_Location"), modal([&] { return std::make_unique<kv::F_Location>(session); }));
