@@ -36,7 +36,10 @@ void addAxes(QChart* chart, QStackedBarSeries* series, const QStringList& catego
     QFont small = x->labelsFont();
     small.setPointSizeF(8);
     x->setLabelsFont(small);
-    if (categories.size() > 8)
+    // Upright labels while they have room; across the bars when there are many.
+    if (categories.size() > 12)
+        x->setLabelsAngle(-90);
+    else if (categories.size() > 6 && categories.first().size() > 6)
         x->setLabelsAngle(-45);
     chart->addAxis(x, Qt::AlignBottom);
     series->attachAxis(x);
@@ -66,8 +69,11 @@ QChart* marginChart(const CostReport& report)
     profit->setColor(QColor(0x2f, 0x6f, 0xb3));
     loss->setColor(QColor(0xc0, 0x00, 0x00));
     QStringList categories;
+    // Vehicles without a line in the period have no margin to show: left out, so the others keep room.
     for (const VehicleCost& c : report.vehicles) {
         const double m = c.figures.margin();
+        if (m == 0 && c.figures.expenses == 0)
+            continue;
         *profit << (m > 0 ? m : 0);
         *loss << (m < 0 ? m : 0);
         categories << (c.matricule.isEmpty() ? c.name : c.matricule);
@@ -93,9 +99,13 @@ QChart* monthlyChart(const CostReport& report)
         series->append(set);
     }
     series->setBarWidth(0.7);
+    // The months of one year are named without it (the period says it); across years each carries its year.
+    const bool oneYear = !report.months.isEmpty() && report.months.first().year == report.months.last().year;
     QStringList categories;
     for (const MonthExpenses& m : report.months)
-        categories << monthCaption(m.year, m.month);
+        categories << (oneYear ? monthCaption(m.year, m.month).section(u' ', 0, 0) : monthCaption(m.year, m.month));
+    if (oneYear)
+        chart->setTitle(chart->title() + QStringLiteral(" (%1)").arg(report.months.first().year));
     addAxes(chart, series, categories);
     return chart;
 }

@@ -15,7 +15,7 @@ namespace kv::costs {
 /// Colours of the six headings, the same on the screen and on paper.
 const std::array<QColor, kHeadings>& headingColours();
 
-/// A new chart of the margin per vehicle (the caller owns it).
+/// A new chart of the margin per vehicle with a line in the period (the caller owns it).
 QChart* marginChart(const CostReport& report);
 /// A new chart of the expenses by heading per month (the caller owns it).
 QChart* monthlyChart(const CostReport& report);

@@ -180,19 +180,19 @@ F_CoutVehicules::F_CoutVehicules(Session& session, QWidget* parent) : QDialog(pa
     monthlyView_->setObjectName(QStringLiteral("grapheMois"));
     for (QChartView* v : {marginView_, monthlyView_}) {
         v->setRenderHint(QPainter::Antialiasing);
-        v->setMinimumHeight(250);
+        v->setMinimumHeight(300);
         v->setMinimumWidth(300);
     }
     auto* charts = new QHBoxLayout;
-    charts->addWidget(marginView_, 2);
-    charts->addWidget(monthlyView_, 3);
+    charts->addWidget(marginView_, 1);
+    charts->addWidget(monthlyView_, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(kit::titleBand(QStringLiteral("Coût par véhicule"), this));
     layout->addWidget(bar_);
-    layout->addWidget(grid_, 3);
+    layout->addWidget(grid_, 1);
     layout->addLayout(totalsRow);
-    layout->addLayout(charts, 2);
+    layout->addLayout(charts, 1);
 
     calculate();
     kit::sizeScreen(*this, QSize(1240, 740));
