@@ -12,6 +12,8 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <algorithm>
+
 namespace kv::recovery {
 
 namespace {
@@ -164,6 +166,15 @@ bool isCopyTemporary(const QString& name, const QString& stateFileName)
         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = pattern.match(name);
     if (!m.hasMatch())
+        return false;
+    // The six characters are drawn from letters of both cases and digits: a word or a number a user
+    // gave a copy of his own ("ZEB_2021.MDB.backup", ".ANCIEN", ".202103") draws from one class only
+    // and is left alone (a temporary that happens to do so too is only a stray file).
+    const QString suffix = name.right(6);
+    int classes = 0;
+    for (auto test : {+[](QChar c) { return c.isLower(); }, +[](QChar c) { return c.isUpper(); }, +[](QChar c) { return c.isDigit(); }})
+        classes += std::any_of(suffix.begin(), suffix.end(), test) ? 1 : 0;
+    if (classes < 2)
         return false;
     const QString base = m.captured(1);
     // Only the state file among the .INI files: its name is the installation code + ".INI".

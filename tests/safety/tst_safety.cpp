@@ -1,0 +1,486 @@
+// Nothing lost, nothing corrupted: one program per folder, the start after a crash, damaged exercise
+// files at start-up, and writes refused by a read-only folder or a full disk.
+#include "SafetyFixture.h"
+
+#include "../core/CoreFixture.h"
+#include "core/kit/Guard.h"
+#include "core/ledger/Ledger.h"
+#include "core/startup/ExitSequence.h"
+#include "core/startup/InstanceLock.h"
+#include "core/startup/Recovery.h"
+#include "core/state/ExerciseStateFile.h"
+#include "exercise/archives/Archives.h"
+#include "exercise/closing/Closing.h"
+#include "platform/db/FileOps.h"
+
+#include <QTest>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <utime.h>
+
+using namespace kv;
+using namespace kv::test;
+using ui::Icon;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+bool sound(const QString& path) { return db::checkDatabaseFile(path, nullptr); }
+
+/// A child process that holds the program folder's lock until it is killed.
+pid_t holdLockInChild(const QString& dir)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        InstanceLock lock(dir);
+        const char ok = lock.tryLock() == InstanceLock::Result::Taken ? 'y' : 'n';
+        ssize_t n = ::write(fds[1], &ok, 1);
+        (void)n;
+        for (;;)
+            ::pause();
+    }
+    ::close(fds[1]);
+    char ok = 'n';
+    ssize_t n = ::read(fds[0], &ok, 1);
+    (void)n;
+    ::close(fds[0]);
+    return ok == 'y' ? pid : -1;
+}
+
+qint64 count(const QString& path, const QString& table)
+{
+    db::Database db;
+    db.open(path, db::Database::Mode::ReadOnly);
+    return db.scalar(QStringLiteral("SELECT count(*) FROM ") + table).toLongLong();
+}
+
+} // namespace
+
+class SafetyTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<CoreFixture> f_;
+    TestFolder& folder() { return *f_->folder; }
+    ScriptedUi& ui() { return f_->ui; }
+    Session& s() { return *f_->session; }
+
+    bool start()
+    {
+        try {
+            Startup(s()).run();
+            return true;
+        } catch (const ProgramEnd&) {
+            return false;
+        }
+    }
+
+private slots:
+    void init() { f_ = std::make_unique<CoreFixture>(); }
+    void cleanup() { f_.reset(); }
+
+    // ---- one program, one folder ----------------------------------------------------------------------
+
+    void secondStartIsRefusedAndTouchesNoFile()
+    {
+        InstanceLock first(folder().path());
+        QVERIFY(first.acquire(ui()));
+        f_->openExercise();
+        s().fermer_exercice();
+        const FolderSnapshot before = FolderSnapshot::of(folder().path());
+
+        ScriptedUi second;
+        InstanceLock again(folder().path());
+        QVERIFY(!again.acquire(second));
+        QCOMPARE(second.messages.size(), 1);
+        const ShownMessage m = second.messages.first();
+        QCOMPARE(m.icon, Icon::Critical);
+        QCOMPARE(m.title, QStringLiteral("ATTENTION"));
+        QVERIFY2(m.text.contains(QDir::toNativeSeparators(folder().path())), qPrintable(m.text));
+        QCOMPARE(FolderSnapshot::of(folder().path()), before);
+
+        first.unlock();
+        QCOMPARE(again.tryLock(), InstanceLock::Result::Taken); // the folder is free once the first run ends
+    }
+
+    void livingHolderKeepsTheFolderWhateverTheLockAgeAndAKilledOneDoesNot()
+    {
+        const pid_t holder = holdLockInChild(folder().path());
+        QVERIFY(holder > 0);
+        // A program left open for days: its lock is old but its process is there.
+        const QByteArray lockPath = QFile::encodeName(folder().file(kInstanceLockName));
+        utimbuf old{::time(nullptr) - 3 * 86400, ::time(nullptr) - 3 * 86400};
+        QCOMPARE(::utime(lockPath.constData(), &old), 0);
+        InstanceLock lock(folder().path());
+        QCOMPARE(lock.tryLock(), InstanceLock::Result::Held);
+
+        // The run crashes: its lock stays behind, and the next start takes it over.
+        ::kill(holder, SIGKILL);
+        ::waitpid(holder, nullptr, 0);
+        QVERIFY(QFile::exists(folder().file(kInstanceLockName)));
+        QCOMPARE(lock.tryLock(), InstanceLock::Result::Taken);
+        QVERIFY(lock.acquire(ui()));
+        QVERIFY(ui().messages.isEmpty());
+    }
+
+    void folderThatRefusesWritesIsSaidBeforeAnythingElse()
+    {
+        ReadOnlyFolder readOnly(folder().path());
+        if (!readOnly.active())
+            QSKIP("no way to make a read-only folder here");
+        InstanceLock lock(folder().path());
+        QVERIFY(!lock.acquire(ui()));
+        QCOMPARE(ui().messages,
+                 (QList<ShownMessage>{{InstanceLock::refusedText(QDir::toNativeSeparators(folder().path())), Icon::Critical,
+                                       QStringLiteral("ATTENTION"), false}}));
+    }
+
+    // ---- the start after a crash ----------------------------------------------------------------------
+
+    void workFilesOfAnInterruptedRunAreRemoved_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("closing work file") << "cloture.tmp" << true;
+        QTest::newRow("its journal") << "cloture.tmp-journal" << true;
+        QTest::newRow("compaction work file") << "prov.mdb" << true;
+        QTest::newRow("its journal too") << "prov.mdb-journal" << true;
+        QTest::newRow("earlier new-year file, no closing under way") << "cloture.prec" << true;
+        QTest::newRow("atomic copy of a year") << "ZEB_2021.MDB.aB3xY9" << true;
+        QTest::newRow("exit copy in Archives") << "Archives/ZEB_2021.mdb.Qw12Er" << true;
+        QTest::newRow("archive being written") << "Archives/20210305.ZEB.zz99AA" << true;
+        QTest::newRow("settings file being written") << "ZEB.CFG.a1b2c3" << true;
+        QTest::newRow("state file being written") << ".INI.x1y2z3" << true;
+        QTest::newRow("signatures being written") << "Dir_Data.TXT.Zx81Qp" << true;
+        QTest::newRow("new exercise file being built") << "ZEB_2022.MDB.build" << true;
+        QTest::newRow("journal without its database") << "ZEB_2019.MDB-journal" << true;
+        QTest::newRow("a user's own file") << "notes.txt" << false;
+        QTest::newRow("a user's backup") << "ZEB_2021.MDB.backup" << false;
+        QTest::newRow("a user's backup in capitals") << "ZEB_2021.MDB.ANCIEN" << false;
+        QTest::newRow("a user's numbered copy") << "ZEB_2021.MDB.202103" << false;
+        QTest::newRow("not six characters") << "ZEB_2021.MDB.abc" << false;
+        QTest::newRow("another program's file") << "Rapport.RPT.a1b2c3" << false;
+        QTest::newRow("an archive") << "Archives/20200101.ZEB" << false;
+        QTest::newRow("another state file") << "ABC.INI.a1b2c3" << false;
+    }
+    void workFilesOfAnInterruptedRunAreRemoved()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, removed);
+        QDir(folder().path()).mkpath(QStringLiteral("Archives"));
+        folder().write(".INI", stateBytes(2021, 0));
+        folder().write(name, "reste");
+        QVERIFY(start());
+        QCOMPARE(!folder().exists(name), removed);
+        QVERIFY(ui().messages.isEmpty());
+        QCOMPARE(s().exerciceOuvert, 2021);
+    }
+
+    void interruptedTransactionIsUndoneAndItsJournalGoes()
+    {
+        f_->openExercise();
+        const QString path = s().exercisePath(2021);
+        ledger::Line l;
+        l.date = QStringLiteral("02/03/2021");
+        l.montant = 125.5;
+        l.ref = QStringLiteral("validée");
+        ledger::add(s().db(), ledger::Book::Recettes, l);
+        s().fermer_exercice();
+        const qint64 before = count(path, QStringLiteral("Recettes"));
+
+        // A transaction so large that its pages reach the file before the commit, killed midway.
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            db::Database db;
+            db.open(path);
+            db.executeScript(QStringLiteral("PRAGMA cache_size = 2; BEGIN"));
+            for (int i = 0; i < 3000; ++i)
+                db.execute(QStringLiteral("INSERT INTO Recettes (date, montant, ref) VALUES ('2021-01-01', ?, ?)"),
+                           {i, QString(200, u'x')});
+            ::raise(SIGKILL);
+        }
+        ::waitpid(pid, nullptr, 0);
+        QVERIFY(QFile::exists(path + QStringLiteral("-journal")));
+
+        f_->session = std::make_unique<Session>(folder().path(), ui());
+        QVERIFY(start());
+        QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
+        QCOMPARE(s().db().scalar(QStringLiteral("SELECT count(*) FROM Recettes")).toLongLong(), before);
+        QCOMPARE(s().db().scalar(QStringLiteral("SELECT ref FROM Recettes WHERE montant = 125.5")).toString(), QStringLiteral("validée"));
+        s().fermer_exercice();
+        QVERIFY(sound(path));
+    }
+
+    void closingCutShortIsUndoneOrFinished_data()
+    {
+        QTest::addColumn<bool>("stateWritten");
+        QTest::addColumn<bool>("newYearWasThere");
+        QTest::addColumn<int>("openYear");
+        QTest::addColumn<QString>("newYearFile"); // "built", "earlier" or "" (absent)
+        QTest::newRow("state not written, no earlier file") << false << false << 2021 << "";
+        QTest::newRow("state not written, earlier file put back") << false << true << 2021 << "earlier";
+        QTest::newRow("state written") << true << false << 2022 << "built";
+        QTest::newRow("state written, earlier file kept aside dropped") << true << true << 2022 << "built";
+    }
+    void closingCutShortIsUndoneOrFinished()
+    {
+        QFETCH(bool, stateWritten);
+        QFETCH(bool, newYearWasThere);
+        QFETCH(int, openYear);
+        QFETCH(QString, newYearFile);
+        f_->openExercise();
+        s().fermer_exercice();
+        // The moment of the crash: the new year's file in place, the marker naming it.
+        const QString built = folder().file("ZEB_2022.MDB");
+        QVERIFY(db::copyFileAtomic(s().exercisePath(2021), built, nullptr));
+        {
+            db::Database db;
+            db.open(built);
+            db.execute(QStringLiteral("INSERT INTO Recettes (num, date, montant, ref) VALUES (99, '2022-01-01', 1, 'nouvelle année')"));
+        }
+        const QByteArray builtBytes = readAll(built);
+        QByteArray earlierBytes;
+        if (newYearWasThere) {
+            QVERIFY(db::copyFileAtomic(s().exercisePath(2021), folder().file(exercise::kPreviousNewYearFile), nullptr));
+            earlierBytes = readAll(folder().file(exercise::kPreviousNewYearFile));
+        }
+        QVERIFY(recovery::writeClosingMarker(folder().file(exercise::kClosingMarkerFile), 2022, nullptr));
+        folder().write(".INI", stateBytes(2021, stateWritten ? 1 : 0));
+
+        f_->session = std::make_unique<Session>(folder().path(), ui());
+        QVERIFY(start());
+        QVERIFY(ui().messages.isEmpty());
+        QCOMPARE(s().exerciceOuvert, openYear);
+        QCOMPARE(readExerciseState(folder().file(".INI")).closings, qint16(openYear - 2021));
+        QVERIFY(!folder().exists(exercise::kClosingMarkerFile));
+        QVERIFY(!folder().exists(exercise::kPreviousNewYearFile));
+        if (newYearFile.isEmpty())
+            QVERIFY(!folder().exists("ZEB_2022.MDB"));
+        else
+            QCOMPARE(readAll(built), newYearFile == "built" ? builtBytes : earlierBytes);
+    }
+
+    // ---- damaged exercise files -----------------------------------------------------------------------
+
+    void damagedExerciseFileAtStartUpIsLeftAsItWas_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("zero length") << "empty";
+        QTest::newRow("header only") << "header";
+        QTest::newRow("cut in half") << "half";
+        QTest::newRow("last page missing") << "lastPage";
+        QTest::newRow("garbage") << "garbage";
+        QTest::newRow("a page overwritten") << "page";
+        QTest::newRow("another program's database") << "foreign";
+    }
+    void damagedExerciseFileAtStartUpIsLeftAsItWas()
+    {
+        QFETCH(QString, damage);
+        // A year with enough rows to fill several pages.
+        f_->openExercise();
+        for (int i = 0; i < 300; ++i) {
+            ledger::Line l;
+            l.date = QStringLiteral("02/03/2021");
+            l.montant = i;
+            l.ref = QString(100, QChar(u'a' + i % 26));
+            ledger::add(s().db(), ledger::Book::Depenses, l);
+        }
+        s().fermer_exercice();
+        const QString path = s().exercisePath(2021);
+        QByteArray bytes = readAll(path);
+        QVERIFY(bytes.size() > 8 * 4096);
+        if (damage == "empty")
+            bytes.clear();
+        else if (damage == "header")
+            bytes.truncate(100);
+        else if (damage == "half")
+            bytes.truncate(bytes.size() / 2);
+        else if (damage == "lastPage")
+            bytes.chop(4096);
+        else if (damage == "garbage")
+            bytes = QByteArray(20000, '\x5a');
+        else if (damage == "page")
+            bytes.replace(bytes.size() - 3 * 4096, 4096, QByteArray(4096, '\xff'));
+        if (damage == "foreign") {
+            QFile::remove(path);
+            db::Database other;
+            other.open(path, db::Database::Mode::Create);
+            other.executeScript(QStringLiteral("CREATE TABLE photos (id INTEGER PRIMARY KEY, data BLOB)"));
+            other.close();
+            bytes = readAll(path);
+        } else {
+            writeAll(path, bytes);
+        }
+
+        ui().clear();
+        f_->session = std::make_unique<Session>(folder().path(), ui());
+        QVERIFY(!start());
+        QCOMPARE(ui().messages, (QList<ShownMessage>{{QStringLiteral("La base de données semble endommagée\n"), Icon::Exclamation,
+                                                      QStringLiteral("Z.E.B."), false}}));
+        QCOMPARE(readAll(path), bytes);
+        QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
+    }
+
+    // ---- writes refused: read-only folder, full disk --------------------------------------------------
+
+    void closingInAReadOnlyFolderChangesNoFile()
+    {
+        f_->openExercise();
+        s().fermer_exercice();
+        s().ouvrir_exercice();
+        ReadOnlyFolder readOnly(folder().path());
+        if (!readOnly.active())
+            QSKIP("no way to make a read-only folder here");
+        s().reconnect();
+        const FolderSnapshot before = FolderSnapshot::of(folder().path());
+        QCOMPARE(exercise::closeExercise(s(), exercise::ClosingOption::Keep), exercise::Outcome::Failed);
+        QCOMPARE(ui().last().icon, Icon::Exclamation);
+        QVERIFY2(ui().last().text.startsWith(QStringLiteral("Erreur N° ")), qPrintable(ui().last().text));
+        QVERIFY(s().isOpen());
+        QCOMPARE(s().exerciceOuvert, 2021);
+        s().fermer_exercice();
+        QCOMPARE(FolderSnapshot::of(folder().path()), before);
+    }
+
+    void archiveIntoAReadOnlyFolderIsRefusedWithAMessage()
+    {
+        f_->openExercise();
+        QTemporaryDir target;
+        writeAll(QDir(target.path()).filePath("20210305.ZEB"), "archive d'avant");
+        ReadOnlyFolder readOnly(target.path());
+        if (!readOnly.active())
+            QSKIP("no way to make a read-only folder here");
+        const FolderSnapshot before = FolderSnapshot::of(target.path());
+        QCOMPARE(exercise::archiveExercise(s(), target.path(), QStringLiteral("05/03/2021")), exercise::ArchiveResult::Failed);
+        QCOMPARE(ui().last().icon, Icon::Critical);
+        QCOMPARE(ui().last().title, QStringLiteral("ATTENTION"));
+        QVERIFY2(ui().last().text.startsWith(QStringLiteral("Erreur n°  1\n")), qPrintable(ui().last().text));
+        QCOMPARE(FolderSnapshot::of(target.path()), before);
+        QVERIFY(s().isOpen());
+    }
+
+    void fullDiskRefusesABookingAndKeepsTheYear()
+    {
+        SmallDisk disk(2 * 1024 * 1024);
+        if (!disk.active())
+            QSKIP("a small tmpfs can only be mounted as root");
+        for (const char* name : {"ZEB_00.mdb", "system.mdw"})
+            QVERIFY(QFile::copy(folder().file(name), QDir(disk.path()).filePath(name)));
+        writeAll(QDir(disk.path()).filePath(".INI"), stateBytes(2021, 0));
+        Session session(disk.path(), ui());
+        Startup(session).run();
+        const qint64 before = session.db().scalar(QStringLiteral("SELECT count(*) FROM Depenses")).toLongLong();
+        disk.fill(0);
+
+        const bool written = kit::guarded(ui(), [&] {
+            db::Transaction t(session.db());
+            for (int i = 0; i < 200; ++i) {
+                ledger::Line l;
+                l.date = QStringLiteral("02/03/2021");
+                l.montant = i;
+                l.ref = QString(2000, u'x');
+                ledger::add(session.db(), ledger::Book::Depenses, l);
+            }
+            t.commit();
+        });
+        QVERIFY(!written);
+        QCOMPARE(ui().last().icon, Icon::Critical);
+        QVERIFY2(ui().last().text.contains(QStringLiteral("full")), qPrintable(ui().last().text));
+        QCOMPARE(session.db().scalar(QStringLiteral("SELECT count(*) FROM Depenses")).toLongLong(), before);
+        session.fermer_exercice();
+        disk.emptyFiller();
+        QVERIFY(sound(session.exercisePath(2021)));
+        QCOMPARE(count(session.exercisePath(2021), QStringLiteral("Depenses")), before);
+    }
+
+    void exitCopyOnAFullDiskKeepsTheGoodArchive()
+    {
+        SmallDisk disk(3 * 1024 * 1024);
+        if (!disk.active())
+            QSKIP("a small tmpfs can only be mounted as root");
+        for (const char* name : {"ZEB_00.mdb", "system.mdw"})
+            QVERIFY(QFile::copy(folder().file(name), QDir(disk.path()).filePath(name)));
+        writeAll(QDir(disk.path()).filePath(".INI"), stateBytes(2021, 0));
+        Session session(disk.path(), ui());
+        Startup(session).run();
+        // The archive of the last exit, good; then the year grows beyond what the disk has left.
+        session.fermer_exercice();
+        const QString archive = QDir(disk.path()).filePath("Archives/ZEB_2021.mdb");
+        QVERIFY(db::copyFileAtomic(session.exercisePath(2021), archive, nullptr));
+        const QByteArray good = readAll(archive);
+        session.ouvrir_exercice();
+        {
+            db::Transaction t(session.db());
+            for (int i = 0; i < 400; ++i)
+                session.db().execute(QStringLiteral("INSERT INTO Depenses (date, montant, ref) VALUES ('2021-03-02', ?, ?)"),
+                                     {i, QString(1000, u'y')});
+            t.commit();
+        }
+        const qint64 size = QFileInfo(session.exercisePath(2021)).size();
+        disk.fill(size / 2);
+
+        ExitSequence().run(session);
+        QCOMPARE(ui().last().icon, Icon::Critical);
+        QCOMPARE(ui().last().title, QStringLiteral("Z.E.B."));
+        QCOMPARE(readAll(archive), good);
+        QCOMPARE(QDir(QDir(disk.path()).filePath("Archives")).entryList(QDir::Files | QDir::Hidden), QStringList{"ZEB_2021.mdb"});
+        disk.emptyFiller();
+        QVERIFY(sound(session.exercisePath(2021)));
+    }
+
+    void importOnAFullDiskLeavesTheYearAsItWas()
+    {
+        SmallDisk disk(3 * 1024 * 1024);
+        if (!disk.active())
+            QSKIP("a small tmpfs can only be mounted as root");
+        for (const char* name : {"ZEB_00.mdb", "system.mdw"})
+            QVERIFY(QFile::copy(folder().file(name), QDir(disk.path()).filePath(name)));
+        writeAll(QDir(disk.path()).filePath(".INI"), stateBytes(2021, 0));
+        // The archive to import lies elsewhere and is larger than what is left.
+        QTemporaryDir elsewhere;
+        const QString source = QDir(elsewhere.path()).filePath("20210305.ZEB");
+        QVERIFY(db::copyFileAtomic(folder().file("ZEB_00.mdb"), source, nullptr));
+        {
+            db::Database db;
+            db.open(source);
+            for (int i = 0; i < 600; ++i)
+                db.execute(QStringLiteral("INSERT INTO Depenses (date, montant, ref) VALUES ('2021-03-02', ?, ?)"), {i, QString(1000, u'y')});
+        }
+        Session session(disk.path(), ui());
+        Startup(session).run();
+        const QString year = session.exercisePath(2021);
+        session.fermer_exercice();
+        const QByteArray before = readAll(year);
+        session.ouvrir_exercice();
+        disk.fill(QFileInfo(source).size() / 2);
+
+        QCOMPARE(exercise::importArchive(session, elsewhere.path(), "20210305.ZEB"), exercise::ImportResult::Failed);
+        QCOMPARE(ui().last().icon, Icon::Critical);
+        QVERIFY2(ui().last().text.startsWith(QStringLiteral("Erreur n° ")), qPrintable(ui().last().text));
+        QVERIFY(session.isOpen());
+        session.fermer_exercice();
+        QCOMPARE(readAll(year), before);
+        disk.emptyFiller();
+        for (const QString& name : QDir(disk.path()).entryList(QDir::Files | QDir::Hidden))
+            QVERIFY2(!QRegularExpression(QStringLiteral("\\.[A-Za-z0-9]{6}$")).match(name).hasMatch(), qPrintable(name));
+    }
+};
+
+QTEST_MAIN(SafetyTest)
+#include "tst_safety.moc"
