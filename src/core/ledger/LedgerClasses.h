@@ -20,7 +20,7 @@
 // `Salaires` rows with a `date`: the day their month was closed.
 #include <QString>
 
-namespace kv::cashbook {
+namespace kv::ledger {
 
 enum class ExpenseClass {
     Vehicle,       ///< "Dép. Véhicules"
@@ -52,4 +52,4 @@ inline QString paidPayCondition(const QString& alias = {})
     return QStringLiteral("(%1date IS NOT NULL)").arg(p);
 }
 
-} // namespace kv::cashbook
+} // namespace kv::ledger

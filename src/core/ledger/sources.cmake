@@ -1,1 +1,1 @@
-list(APPEND KV_CORE_SOURCES ledger/Ledger.h ledger/Ledger.cpp)
+list(APPEND KV_CORE_SOURCES ledger/Ledger.h ledger/Ledger.cpp ledger/LedgerClasses.h)

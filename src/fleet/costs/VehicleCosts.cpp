@@ -2,7 +2,7 @@
 
 #include "core/formats/Numbers.h"
 #include "platform/db/Database.h"
-#include "treasury/cashbook/LedgerClasses.h"
+#include "core/ledger/LedgerClasses.h"
 
 #include <QHash>
 #include <QMap>
@@ -49,7 +49,7 @@ CostReport compute(const db::Database& db, const QDate& from, const QDate& to)
     report.from = from;
     report.to = to;
     const QVariantMap period = {{QStringLiteral("du"), from.toString(Qt::ISODate)}, {QStringLiteral("au"), to.toString(Qt::ISODate)}};
-    const QString vehicleExpense = cashbook::expenseCondition(cashbook::ExpenseClass::Vehicle);
+    const QString vehicleExpense = ledger::expenseCondition(ledger::ExpenseClass::Vehicle);
 
     // Lines booked on no vehicle number are kept under 0, so that the totals hold every vehicle expense.
     QMap<qint64, Figures> figures;

@@ -3,7 +3,7 @@
 #include "core/formats/Numbers.h"
 #include "platform/db/Database.h"
 #include "platform/db/Dates.h"
-#include "treasury/cashbook/LedgerClasses.h"
+#include "core/ledger/LedgerClasses.h"
 
 #include <algorithm>
 
@@ -50,7 +50,7 @@ SELECT 3, o.num, o.num, o.matricule, o.nom, o.fin, o.Date_vidange, o.depuis, o.K
        CASE WHEN :km > 0 AND o.depuis >= :km THEN 1 ELSE 0 END
 FROM oil o WHERE o.fin <= :limite OR (:km > 0 AND o.depuis >= :km)
 )")
-        .arg(cashbook::expenseCondition(cashbook::ExpenseClass::Vehicle));
+        .arg(ledger::expenseCondition(ledger::ExpenseClass::Vehicle));
 }
 
 // No-break spaces: a mileage never splits over two lines of the printed list.

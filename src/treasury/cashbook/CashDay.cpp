@@ -1,12 +1,16 @@
 #include "CashDay.h"
 
-#include "LedgerClasses.h"
+#include "core/ledger/LedgerClasses.h"
 #include "core/formats/Names.h"
 #include "core/formats/Numbers.h"
 #include "core/schema/Schema.h"
 #include "platform/db/Database.h"
 
 namespace kv::cashbook {
+
+using ledger::ExpenseClass;
+using ledger::expenseCondition;
+using ledger::paidPayCondition;
 
 namespace {
 

@@ -1,5 +1,4 @@
 list(APPEND KV_TREASURY_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/LedgerClasses.h
     ${CMAKE_CURRENT_LIST_DIR}/CashDay.h
     ${CMAKE_CURRENT_LIST_DIR}/CashDay.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CashPrints.h

@@ -5,14 +5,14 @@
 #include "core/schema/Schema.h"
 #include "platform/db/Database.h"
 #include "platform/db/Dates.h"
-#include "treasury/cashbook/LedgerClasses.h"
+#include "core/ledger/LedgerClasses.h"
 
 #include <QDate>
 
 namespace kv::journals {
 
-using cashbook::ExpenseClass;
-using cashbook::expenseCondition;
+using ledger::ExpenseClass;
+using ledger::expenseCondition;
 
 namespace {
 
@@ -121,7 +121,7 @@ Report read(const db::Database& db, const Selection& selection)
                        "s.Autres_Retenues, s.Net, a.nom, a.Prenom, a.Fonction "
                        "FROM Salaires s LEFT JOIN Agents a ON a.num = s.num_agent "
                        "WHERE %1 AND s.date >= ? AND s.date <= ? ORDER BY s.date, s.num")
-            .arg(cashbook::paidPayCondition(QStringLiteral("s"))),
+            .arg(ledger::paidPayCondition(QStringLiteral("s"))),
         period);
     report.pays.reserve(pays.size());
     for (const db::Row& r : pays) {

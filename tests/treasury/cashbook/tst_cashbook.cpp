@@ -14,7 +14,7 @@
 #include "treasury/cashbook/CashPrints.h"
 #include "treasury/cashbook/Calendar.h"
 #include "treasury/cashbook/J_CAISSE.h"
-#include "treasury/cashbook/LedgerClasses.h"
+#include "core/ledger/LedgerClasses.h"
 #include "treasury/cashbook/Q_Date.h"
 
 #include <QDir>
@@ -35,6 +35,7 @@
 using namespace kv;
 using namespace kv::test;
 using namespace kv::cashbook;
+using namespace kv::ledger;
 using ui::Icon;
 
 namespace {
