@@ -142,6 +142,9 @@ void Form1::openScreen(const QString& name)
 {
     if (availableOrSaySo(screenAvailable(name)))
         openers_.screens.value(name)();
+    // A screen may have changed what is due.
+    if (notice_)
+        refreshNotice();
 }
 
 void Form1::openGuarded(const QString& screen, bool level2, const std::function<bool()>& check, bool checkFirst)
@@ -226,6 +229,9 @@ void Form1::buildMenus()
     QMenu* editions = menuBar()->addMenu(QStringLiteral("&Editions"));
     addEntry(editions, "rapport", QStringLiteral("&Rapport d'activité"), screen("f_jrnl2", true));
     addEntry(editions, "caisse", QStringLiteral("Caisse"), [this] { openCashBook(); });
+    editions->addSeparator();
+    addEntry(editions, "echeances", QStringLiteral("Échéances"), screen("F_Echeances"));
+    addEntry(editions, "cout_vehicules", QStringLiteral("Coût par véhicule"), screen("F_CoutVehicules"));
 
     QMenu* aide = menuBar()->addMenu(QStringLiteral("?"));
     QMenu* affichage = aide->addMenu(QStringLiteral("Affichage"));
@@ -358,6 +364,15 @@ void Form1::buildBody()
         headerBox->addWidget(header_[i]);
     }
 
+    notice_ = new QLabel(body_);
+    notice_->setObjectName(QStringLiteral("avis"));
+    notice_->setStyleSheet(QStringLiteral("QLabel { color: #8b1a1a; background: #fdecea; border: 1px solid #e3a6a0; "
+                                          "border-radius: 4px; padding: 4px 10px; font-weight: bold; }"));
+    notice_->setCursor(Qt::PointingHandCursor);
+    notice_->setToolTip(QStringLiteral("Échéances"));
+    notice_->installEventFilter(this);
+    notice_->hide();
+
     gauche_ = new QLabel(body_);
     gauche_->setObjectName(QStringLiteral("gauche"));
     gauche_->setFixedSize(393, 369);
@@ -407,6 +422,7 @@ void Form1::buildBody()
     left->setSpacing(10);
     left->addWidget(title_, 0, Qt::AlignLeft);
     left->addLayout(headerBox);
+    left->addWidget(notice_, 0, Qt::AlignLeft);
     left->addSpacing(12);
     left->addWidget(gauche_, 0, Qt::AlignLeft);
     left->addWidget(changePicture_, 0, Qt::AlignLeft);
@@ -440,6 +456,14 @@ void Form1::refreshHeader()
     const QStringList lines = s_.headerLines();
     for (int i = 0; i < 3; ++i)
         header_[i]->setText(lines.value(i));
+    refreshNotice();
+}
+
+void Form1::refreshNotice()
+{
+    const QString text = openers_.notice ? openers_.notice() : QString();
+    notice_->setText(text);
+    notice_->setHidden(text.isEmpty());
 }
 
 void Form1::clearHoverFrames()
@@ -479,6 +503,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
         }
         if (watched == changePicture_) {
             openScreen(QStringLiteral("FP_imge"));
+            return true;
+        }
+        if (watched == notice_) {
+            openScreen(QStringLiteral("F_Echeances"));
             return true;
         }
         for (int i = 0; i < 9; ++i) {

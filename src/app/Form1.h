@@ -30,6 +30,9 @@ struct ScreenOpeners {
     std::function<void(QDate)> cashBook;
     /// After an import the start-up sequence runs again; false when the program must end.
     std::function<bool()> restart;
+    /// The short notice of what is due (empty: nothing), shown on the main window; a click opens
+    /// "F_Echeances".
+    std::function<QString()> notice;
 };
 
 class Form1 : public QMainWindow {
@@ -46,9 +49,12 @@ public:
     QLabel* headerLine(int n) const;
     QLabel* titleLabel() const { return title_; }
     QLabel* changePictureLabel() const { return changePicture_; }
+    QLabel* noticeLabel() const { return notice_; }
 
-    /// Fills the three header lines from the open exercise.
+    /// Fills the three header lines from the open exercise, and the notice of what is due.
     void refreshHeader();
+    /// Asks again what is due and shows the notice, or hides it when nothing is.
+    void refreshNotice();
     /// Enables the closing and its undo when the latest exercise is open, disables them otherwise.
     void reinitialise_les_menus();
     /// Asks for confirmation and, on Yes, runs the exit sequence; true when the program may end.
@@ -89,6 +95,7 @@ private:
     QLabel* header_[3] = {};
     QLabel* gauche_ = nullptr;
     QLabel* changePicture_ = nullptr;
+    QLabel* notice_ = nullptr;
     QLabel* shortcutLabels_[9] = {};
     QLabel* shortcutPictures_[9] = {};
     QString shortcutActions_[9];

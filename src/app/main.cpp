@@ -16,6 +16,9 @@
 #include "people/registers/j_AGENT.h"
 #include "platform/os/Display.h"
 #include "exercise/archives/F_Arch2.h"
+#include "fleet/costs/F_CoutVehicules.h"
+#include "fleet/duedates/DueDates.h"
+#include "fleet/duedates/F_Echeances.h"
 #include "exercise/closing/Closing.h"
 #include "exercise/closing/Cloturex.h"
 #include "exercise/closing/F_ecrase.h"
@@ -121,6 +124,18 @@ int main(int argc, char** argv)
             kv::Identif screen(session);
             session.ui().showModal(screen);
         });
+    // What is due, and what each vehicle costs.
+    openers.screens.insert(QStringLiteral("F_Echeances"), modal([&] { return std::make_unique<kv::F_Echeances>(session); }));
+    openers.screens.insert(QStringLiteral("F_CoutVehicules"), modal([&] { return std::make_unique<kv::F_CoutVehicules>(session); }));
+    openers.notice = [&session] {
+        // The notice never interrupts: an engine error here is only logged.
+        try {
+            return session.isOpen() ? kv::duedates::noticeText(session.db()) : QString();
+        } catch (const kv::db::Error& e) {
+            kv::ui::errorLog().write(QStringLiteral("Échéances : ") + e.message());
+            return QString();
+        }
+    };
     // Exercise lifecycle: closing and its undo, another exercise, archives and import, repair.
     openers.screens.insert(QStringLiteral("Cloturex"), modal([&] { return std::make_unique<kv::Cloturex>(session); }));
     openers.confirmUndo = [&session] { return kv::confirmUndo(session); };

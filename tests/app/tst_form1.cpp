@@ -46,7 +46,7 @@ ScriptedUi::ScreenScript typePassword(const QStringList& entries)
 const QStringList kScreenNames = {"Identif0", "Chrges", "Cloturex", "VoirExercice", "F_Arch2_0", "F_Arch2_1", "Mecano2",
                                   "Initials1", "Initials2", "Initials3", "Initials4", "Vehicules", "J_Chauff", "J_clients",
                                   "F_Location", "J_Recettes", "j_AGENT", "Salaires", "Identif1", "Identif2", "f_jrnl2",
-                                  "F_HLP", "Auteur", "FP_imge"};
+                                  "F_HLP", "Auteur", "FP_imge", "F_Echeances", "F_CoutVehicules"};
 
 ShownMessage m(const QString& text, Icon icon, const QString& title) { return {text, icon, title, false}; }
 
@@ -65,6 +65,7 @@ class Form1Test : public QObject {
     bool confirmUndo_ = false;
     int undone_ = 0;
     int restarts_ = 0;
+    QString dueNotice_;
     std::unique_ptr<Form1> w_;
 
     Session& s() { return *f_->session; }
@@ -89,6 +90,7 @@ class Form1Test : public QObject {
             ++restarts_;
             return true;
         };
+        openers.notice = [this] { return dueNotice_; };
         w_ = std::make_unique<Form1>(s(), *pictures_, display_, openers);
     }
 
@@ -203,6 +205,25 @@ private slots:
         QVERIFY(opened_.isEmpty());
         QCOMPARE(restarts_, 0);   // an import that did not happen does not start the program again
         QVERIFY(s().isOpen());
+    }
+
+    void dueNoticeShowsWhatIsDueAndLeadsToIt()
+    {
+        dueNotice_ = "Échéances : 2 dépassées, 1 dans les 30 jours";
+        makeWindow();
+        w_->show();
+        QVERIFY(w_->noticeLabel()->isVisible());
+        QCOMPARE(w_->noticeLabel()->text(), dueNotice_);
+        QVERIFY(ui().messages.isEmpty()); // a notice, never a box
+        // Once the due items are dealt with, the notice goes when the screen closes.
+        dueNotice_.clear();
+        QTest::mouseClick(w_->noticeLabel(), Qt::LeftButton);
+        QCOMPARE(opened_, QStringList{"F_Echeances"});
+        QVERIFY(w_->noticeLabel()->isHidden());
+        // Both new entries open their screens.
+        w_->action("echeances")->trigger();
+        w_->action("cout_vehicules")->trigger();
+        QCOMPARE(opened_, (QStringList{"F_Echeances", "F_Echeances", "F_CoutVehicules"}));
     }
 
     void shortcutsAndLabelsWithoutTheirScreenSaySo()
