@@ -7,7 +7,7 @@ packages=(
   libsqlite3-dev sqlite3 libkainjow-mustache-dev
   libxrandr-dev libx11-dev
   fonts-dejavu-core
-  xvfb xauth xdotool imagemagick poppler-utils
+  xvfb xauth xdotool imagemagick poppler-utils unzip
 )
 missing=()
 for p in "${packages[@]}"; do

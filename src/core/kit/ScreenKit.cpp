@@ -1,5 +1,7 @@
 #include "ScreenKit.h"
 
+#include "Export.h"
+
 #include "platform/ui/Ui.h"
 
 #include <QDialog>
@@ -184,6 +186,7 @@ void setupGrid(QTableView* grid)
     grid->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     grid->setMinimumSize(200, 120);
     grid->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    installExport(grid);
 }
 
 void fitColumns(QTableView* grid, int stretchColumn)

@@ -112,7 +112,7 @@ PanelButtons panelButtons(QWidget* parent, const QString& confirmName = QStringL
 // ---- grids ---------------------------------------------------------------------------------------------
 
 /// The look and behaviour of every list: whole rows, one at a time, read-only, alternate colours, no row
-/// header, no word wrap, rows one line high.
+/// header, no word wrap, rows one line high; "Exporter…" (Ctrl+E) in its context menu (kit/Export.h).
 void setupGrid(QTableView* grid);
 /// Every column sized to its content, and `stretchColumn` (the free text: a name, an object, an
 /// observation) taking the spare width. -1 stretches none.

@@ -1,4 +1,5 @@
 list(APPEND KV_CORE_SOURCES
     kit/Glyphs.h kit/Glyphs.cpp
     kit/ScreenKit.h kit/ScreenKit.cpp
-    kit/Guard.h kit/Guard.cpp)
+    kit/Guard.h kit/Guard.cpp
+    kit/Export.h kit/Export.cpp)

@@ -1,0 +1,423 @@
+// Export of a list: cells read as numbers, dates or texts; CSV bytes in both styles; the on-screen
+// column order; the stored zip and the .xlsx read back (by a reader of our own and by unzip); the
+// "Exporter…" command every grid gets from the kit.
+#include "core/kit/Export.h"
+#include "core/kit/ScreenKit.h"
+#include "harness/ScriptedUi.h"
+
+#include <QAction>
+#include <QFile>
+#include <QHeaderView>
+#include <QProcess>
+#include <QStandardItemModel>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+#include <QtEndian>
+
+using namespace kv;
+using kit::ExportCell;
+
+namespace {
+
+/// Our own reader of a stored zip: walks the local headers, checks each CRC and the central directory.
+QMap<QString, QByteArray> readStoredZip(const QByteArray& zip, QString* fault)
+{
+    QMap<QString, QByteArray> files;
+    auto u16 = [&](qsizetype at) { return qFromLittleEndian<quint16>(zip.constData() + at); };
+    auto u32 = [&](qsizetype at) { return qFromLittleEndian<quint32>(zip.constData() + at); };
+    qsizetype at = 0;
+    while (at + 30 <= zip.size() && u32(at) == 0x04034b50) {
+        if (u16(at + 8) != 0) { *fault = QStringLiteral("compressed entry"); return {}; }
+        const quint32 crc = u32(at + 14), size = u32(at + 18), usize = u32(at + 22);
+        const quint16 nameLen = u16(at + 26), extraLen = u16(at + 28);
+        if (size != usize) { *fault = QStringLiteral("sizes differ"); return {}; }
+        const QString name = QString::fromUtf8(zip.mid(at + 30, nameLen));
+        const QByteArray data = zip.mid(at + 30 + nameLen + extraLen, size);
+        if (kit::crc32(data) != crc) { *fault = QStringLiteral("bad crc for ") + name; return {}; }
+        files.insert(name, data);
+        at += 30 + nameLen + extraLen + size;
+    }
+    // End of central directory: the entry count and the directory's place.
+    const qsizetype end = zip.size() - 22;
+    if (end < 0 || u32(end) != 0x06054b50) { *fault = QStringLiteral("no end record"); return {}; }
+    if (u16(end + 10) != files.size()) { *fault = QStringLiteral("entry count"); return {}; }
+    if (u32(end + 16) != quint32(at)) { *fault = QStringLiteral("central directory offset"); return {}; }
+    if (u32(end + 12) != quint32(end - at)) { *fault = QStringLiteral("central directory size"); return {}; }
+    return files;
+}
+
+QByteArray unzipP(const QString& zipPath, const QString& member)
+{
+    QProcess p;
+    p.start(QStringLiteral("unzip"), {QStringLiteral("-p"), zipPath, member});
+    p.waitForFinished(30000);
+    return p.exitCode() == 0 ? p.readAllStandardOutput() : QByteArray();
+}
+
+bool wellFormed(const QByteArray& xml)
+{
+    QXmlStreamReader r(xml);
+    while (!r.atEnd())
+        r.readNext();
+    return !r.hasError();
+}
+
+/// A list like a register's: N°, date, designation, amount, a code.
+QStandardItemModel* sampleModel(QObject* parent)
+{
+    auto* m = new QStandardItemModel(0, 5, parent);
+    m->setHorizontalHeaderLabels({QStringLiteral("N°"), QStringLiteral("Date"), QStringLiteral("Désignation"),
+                                  QStringLiteral("Montant"), QStringLiteral("Tél.")});
+    auto row = [&](const QStringList& cells) {
+        QList<QStandardItem*> items;
+        for (const QString& c : cells)
+            items << new QStandardItem(c);
+        m->appendRow(items);
+    };
+    row({QStringLiteral("1"), QStringLiteral("05/03/2026"), QStringLiteral("Vidange; filtre \"OK\""),
+         QStringLiteral("1 234.50"), QStringLiteral("0550123456")});
+    row({QStringLiteral("2"), QStringLiteral("01/01/2025"), QStringLiteral("شركة النقل\nligne 2"),
+         QStringLiteral("-12.00"), QString()});
+    row({QStringLiteral("3"), QStringLiteral("31/12/2026"), QStringLiteral("A<B & C, D"),
+         QStringLiteral("3 000"), QStringLiteral("021 45 67 89")});
+    return m;
+}
+
+} // namespace
+
+class ExportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup()
+    {
+        kit::setExportFileAsker({});
+        kit::setExportUi(nullptr);
+    }
+
+    void crc32_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<quint32>("crc");
+        QTest::newRow("empty") << QByteArray() << quint32(0);
+        QTest::newRow("check value") << QByteArray("123456789") << quint32(0xCBF43926);
+        QTest::newRow("fox") << QByteArray("The quick brown fox jumps over the lazy dog") << quint32(0x414FA339);
+        QTest::newRow("high bytes") << QByteArray("\xff\x00\x80", 3) << kit::crc32(QByteArray("\xff\x00\x80", 3));
+    }
+    void crc32()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(quint32, crc);
+        QCOMPARE(kit::crc32(data), crc);
+    }
+
+    void zipReadBackByUnzip()
+    {
+        QByteArray binary;
+        for (int i = 0; i < 70000; ++i)
+            binary.append(char(i * 7 % 256));
+        const QList<QPair<QString, QByteArray>> files{{QStringLiteral("a.txt"), QByteArray("bonjour\n")},
+                                                      {QStringLiteral("vide/empty.xml"), QByteArray()},
+                                                      {QStringLiteral("données/é.bin"), binary}};
+        const QByteArray zip = kit::zipStored(files);
+        QString fault;
+        const auto mine = readStoredZip(zip, &fault);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        QCOMPARE(mine.size(), 3);
+        for (const auto& [name, data] : files)
+            QCOMPARE(mine.value(name), data);
+
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty(),
+                 "unzip is missing: scripts/setup.sh installs it");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.zip"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(zip);
+        f.close();
+        QProcess test;
+        test.start(QStringLiteral("unzip"), {QStringLiteral("-tq"), path});
+        QVERIFY(test.waitForFinished(30000));
+        QVERIFY2(test.exitCode() == 0, test.readAllStandardOutput().constData());
+        QCOMPARE(unzipP(path, QStringLiteral("a.txt")), QByteArray("bonjour\n"));
+        QCOMPARE(unzipP(path, QStringLiteral("données/é.bin")), binary);
+    }
+
+    void amounts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("isNumber");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("decimals");
+        QTest::newRow("thousands and decimals") << QStringLiteral("1 234.50") << true << 1234.5 << 2;
+        QTest::newRow("negative") << QStringLiteral("-12.00") << true << -12.0 << 2;
+        QTest::newRow("whole thousands") << QStringLiteral("3 000") << true << 3000.0 << 0;
+        QTest::newRow("millions") << QStringLiteral("12 345 678.9") << true << 12345678.9 << 1;
+        QTest::newRow("nbsp") << QStringLiteral("1\u00A0234.5") << true << 1234.5 << 1;
+        QTest::newRow("narrow nbsp") << QStringLiteral("-1\u202F000") << true << -1000.0 << 0;
+        QTest::newRow("plain") << QStringLiteral("250") << true << 250.0 << 0;
+        QTest::newRow("below one") << QStringLiteral("0.75") << true << 0.75 << 2;
+        QTest::newRow("blanks around") << QStringLiteral("  42.10 ") << true << 42.1 << 2;
+        QTest::newRow("telephone") << QStringLiteral("0550123456") << false << 0.0 << 0;
+        QTest::newRow("telephone with blanks") << QStringLiteral("021 45 67 89") << false << 0.0 << 0;
+        QTest::newRow("plate") << QStringLiteral("12345 116 16") << false << 0.0 << 0;
+        QTest::newRow("bad group") << QStringLiteral("1 23") << false << 0.0 << 0;
+        QTest::newRow("two points") << QStringLiteral("1.2.3") << false << 0.0 << 0;
+        QTest::newRow("comma decimals") << QStringLiteral("12,50") << false << 0.0 << 0;
+        QTest::newRow("too long") << QStringLiteral("1234567890123456") << false << 0.0 << 0;
+        QTest::newRow("word") << QStringLiteral("OUI") << false << 0.0 << 0;
+        QTest::newRow("empty") << QString() << false << 0.0 << 0;
+        QTest::newRow("dash only") << QStringLiteral("-") << false << 0.0 << 0;
+    }
+    void amounts()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, isNumber);
+        QFETCH(double, value);
+        QFETCH(int, decimals);
+        ExportCell cell;
+        QCOMPARE(kit::parseAmount(text, cell), isNumber);
+        if (isNumber) {
+            QCOMPARE(cell.kind, ExportCell::Number);
+            QCOMPARE(cell.number, value);
+            QCOMPARE(cell.decimals, decimals);
+            QVERIFY(!cell.text.contains(QLatin1Char(' ')));
+        }
+    }
+
+    void cells_data()
+    {
+        QTest::addColumn<QVariant>("display");
+        QTest::addColumn<QVariant>("user");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("date text") << QVariant(QStringLiteral("05/03/2026")) << QVariant() << int(ExportCell::Date)
+                                   << QStringLiteral("05/03/2026");
+        QTest::newRow("impossible date") << QVariant(QStringLiteral("31/02/2026")) << QVariant()
+                                         << int(ExportCell::Text) << QStringLiteral("31/02/2026");
+        QTest::newRow("raw amount beside its text")
+            << QVariant(QStringLiteral("1 234,50 DA")) << QVariant(1234.5) << int(ExportCell::Number) << QStringLiteral("1234.5");
+        QTest::newRow("raw date") << QVariant(QStringLiteral("5 mars 2026")) << QVariant(QDate(2026, 3, 5))
+                                  << int(ExportCell::Date) << QStringLiteral("05/03/2026");
+        QTest::newRow("raw integer") << QVariant(QStringLiteral("sept")) << QVariant(7) << int(ExportCell::Number)
+                                     << QStringLiteral("7");
+        QTest::newRow("raw text ignored") << QVariant(QStringLiteral("12.5")) << QVariant(QStringLiteral("x"))
+                                          << int(ExportCell::Number) << QStringLiteral("12.5");
+        QTest::newRow("text") << QVariant(QStringLiteral("Renault")) << QVariant() << int(ExportCell::Text)
+                              << QStringLiteral("Renault");
+    }
+    void cells()
+    {
+        QFETCH(QVariant, display);
+        QFETCH(QVariant, user);
+        QFETCH(int, kind);
+        QFETCH(QString, text);
+        QStandardItemModel m(1, 1);
+        m.setData(m.index(0, 0), display, Qt::DisplayRole);
+        if (user.isValid())
+            m.setData(m.index(0, 0), user, Qt::UserRole);
+        const ExportCell cell = kit::exportCell(m, 0, 0);
+        QCOMPARE(int(cell.kind), kind);
+        QCOMPARE(cell.text, text);
+    }
+
+    void csvBytes_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("french") << int(kit::CsvStyle::French)
+                                << QByteArray("\xEF\xBB\xBF"
+                                              "N°;Date;Désignation;Montant;Tél.\r\n"
+                                              "1;05/03/2026;\"Vidange; filtre \"\"OK\"\"\";1234,50;0550123456\r\n"
+                                              "2;01/01/2025;\"شركة النقل\nligne 2\";-12,00;\r\n"
+                                              "3;31/12/2026;A<B & C, D;3000;021 45 67 89\r\n");
+        QTest::newRow("international") << int(kit::CsvStyle::International)
+                                       << QByteArray("\xEF\xBB\xBF"
+                                                     "N°,Date,Désignation,Montant,Tél.\r\n"
+                                                     "1,05/03/2026,\"Vidange; filtre \"\"OK\"\"\",1234.50,0550123456\r\n"
+                                                     "2,01/01/2025,\"شركة النقل\nligne 2\",-12.00,\r\n"
+                                                     "3,31/12/2026,\"A<B & C, D\",3000,021 45 67 89\r\n");
+    }
+    void csvBytes()
+    {
+        QFETCH(int, style);
+        QFETCH(QByteArray, expected);
+        QStandardItemModel* m = sampleModel(this);
+        QCOMPARE(kit::csvBytes(kit::tableOf(*m), kit::CsvStyle(style)), expected);
+    }
+
+    void screenOrderAndHiddenColumns()
+    {
+        QTableView grid;
+        grid.setModel(sampleModel(&grid));
+        kit::setupGrid(&grid);
+        grid.horizontalHeader()->moveSection(3, 0); // Montant first
+        grid.setColumnHidden(4, true);              // Tél. hidden
+        grid.horizontalHeader()->hideSection(0);    // N° hidden through the header
+        grid.setRowHidden(1, true);                 // a filtered-out row
+        const kit::ExportTable t = kit::tableOf(grid);
+        QCOMPARE(t.headers, (QStringList{QStringLiteral("Montant"), QStringLiteral("Date"), QStringLiteral("Désignation")}));
+        QCOMPARE(t.rows.size(), 2);
+        QCOMPARE(t.rows[0][0].number, 1234.5);
+        QCOMPARE(t.rows[0][1].date, QDate(2026, 3, 5));
+        QCOMPARE(t.rows[1][2].text, QStringLiteral("A<B & C, D"));
+        QCOMPARE(kit::csvBytes(t, kit::CsvStyle::French),
+                 QByteArray("\xEF\xBB\xBF"
+                            "Montant;Date;Désignation\r\n"
+                            "1234,50;05/03/2026;\"Vidange; filtre \"\"OK\"\"\"\r\n"
+                            "3000;31/12/2026;A<B & C, D\r\n"));
+    }
+
+    void xlsxReadBack()
+    {
+        QTableView grid;
+        grid.setModel(sampleModel(&grid));
+        kit::setupGrid(&grid);
+        grid.horizontalHeader()->moveSection(3, 1);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("liste.xlsx"));
+        QString error;
+        QVERIFY2(kit::writeExport(kit::tableOf(grid), kit::ExportFormat::Xlsx, path, &error), qPrintable(error));
+
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QString fault;
+        const auto parts = readStoredZip(f.readAll(), &fault);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        const QStringList names{QStringLiteral("[Content_Types].xml"), QStringLiteral("_rels/.rels"),
+                                QStringLiteral("xl/workbook.xml"), QStringLiteral("xl/_rels/workbook.xml.rels"),
+                                QStringLiteral("xl/styles.xml"), QStringLiteral("xl/worksheets/sheet1.xml")};
+        for (const QString& n : names) {
+            QVERIFY2(parts.contains(n), qPrintable(n));
+            QVERIFY2(wellFormed(parts.value(n)), qPrintable(n));
+        }
+        QVERIFY(parts.value(QStringLiteral("[Content_Types].xml")).startsWith("<?xml"));
+
+        // The sheet as unzip gives it.
+        const QByteArray sheet = unzipP(path, QStringLiteral("xl/worksheets/sheet1.xml"));
+        QCOMPARE(sheet, parts.value(QStringLiteral("xl/worksheets/sheet1.xml")));
+        const QString xml = QString::fromUtf8(sheet);
+        // Captions in bold (style 3), in screen order: N°, Montant, Date...
+        QVERIFY(xml.contains(QStringLiteral(R"(<c r="A1" t="inlineStr" s="3"><is><t xml:space="preserve">N°</t></is></c>)")));
+        QVERIFY(xml.contains(QStringLiteral(R"(<c r="B1" t="inlineStr" s="3"><is><t xml:space="preserve">Montant</t></is></c>)")));
+        // Amounts as numbers with the number style, whole numbers plain.
+        QVERIFY(xml.contains(QStringLiteral(R"(<c r="B2" s="1"><v>1234.5</v></c>)")));
+        QVERIFY(xml.contains(QStringLiteral(R"(<c r="B3" s="1"><v>-12</v></c>)")));
+        QVERIFY(xml.contains(QStringLiteral(R"(<c r="B4"><v>3000</v></c>)")));
+        QVERIFY(xml.contains(QStringLiteral(R"(<c r="A2"><v>1</v></c>)")));
+        // Dates as serial days with the date style (1 January 2025 is day 45658).
+        QVERIFY(xml.contains(QStringLiteral(R"(<c r="C2" s="2"><v>46086</v></c>)")));
+        QVERIFY(xml.contains(QStringLiteral(R"(<c r="C3" s="2"><v>45658</v></c>)")));
+        QVERIFY(xml.contains(QStringLiteral(R"(<c r="C4" s="2"><v>46387</v></c>)")));
+        // Texts escaped; a telephone number stays text.
+        QVERIFY(xml.contains(QStringLiteral(R"(<t xml:space="preserve">Vidange; filtre &quot;OK&quot;</t>)")));
+        QVERIFY(xml.contains(QStringLiteral(R"(<t xml:space="preserve">A&lt;B &amp; C, D</t>)")));
+        QVERIFY(xml.contains(QStringLiteral("<t xml:space=\"preserve\">شركة النقل\nligne 2</t>")));
+        QVERIFY(xml.contains(QStringLiteral(R"(<c r="E2" t="inlineStr"><is><t xml:space="preserve">0550123456</t></is></c>)")));
+
+        // The styles: index 1 a number format, index 2 the dd/mm/yyyy format.
+        QXmlStreamReader styles(parts.value(QStringLiteral("xl/styles.xml")));
+        QString dateFormatId;
+        QStringList cellFormats;
+        bool inCellXfs = false;
+        while (!styles.atEnd()) {
+            styles.readNext();
+            if (styles.isStartElement() && styles.name() == QLatin1String("numFmt")
+                && styles.attributes().value(QLatin1String("formatCode")) == QLatin1String("dd/mm/yyyy"))
+                dateFormatId = styles.attributes().value(QLatin1String("numFmtId")).toString();
+            if (styles.name() == QLatin1String("cellXfs"))
+                inCellXfs = styles.isStartElement();
+            if (inCellXfs && styles.isStartElement() && styles.name() == QLatin1String("xf"))
+                cellFormats << styles.attributes().value(QLatin1String("numFmtId")).toString();
+        }
+        QVERIFY(!dateFormatId.isEmpty());
+        QCOMPARE(cellFormats.size(), 4);
+        QCOMPARE(cellFormats[2], dateFormatId);
+        QCOMPARE(cellFormats[1], QStringLiteral("4"));
+    }
+
+    void xlsxStripsWhatXmlForbids()
+    {
+        kit::ExportTable t;
+        t.headers << QStringLiteral("a\x01" "b");
+        ExportCell c;
+        c.text = QStringLiteral("x\x02y]]>z");
+        t.rows << QList<ExportCell>{c};
+        QString fault;
+        const auto parts = readStoredZip(kit::xlsxBytes(t, QStringLiteral("Liste [2026]: a/b")), &fault);
+        QVERIFY(fault.isEmpty());
+        QVERIFY(wellFormed(parts.value(QStringLiteral("xl/worksheets/sheet1.xml"))));
+        QVERIFY(parts.value(QStringLiteral("xl/worksheets/sheet1.xml")).contains("xy]]&gt;z"));
+        QVERIFY(parts.value(QStringLiteral("xl/workbook.xml")).contains("name=\"Liste  2026   a b\""));
+    }
+
+    void gridCommand()
+    {
+        test::ScriptedUi ui;
+        kit::setExportUi(&ui);
+        QTableView grid;
+        grid.setModel(sampleModel(&grid));
+        kit::setupGrid(&grid);
+        kit::setupGrid(&grid); // twice: still one command
+        QCOMPARE(grid.contextMenuPolicy(), Qt::ActionsContextMenu);
+        const auto actions = grid.findChildren<QAction*>(QStringLiteral("exporter"));
+        QCOMPARE(actions.size(), 1);
+        QAction* exporter = actions.first();
+        QVERIFY(grid.actions().contains(exporter));
+        QCOMPARE(exporter->text(), QStringLiteral("Exporter…"));
+        QCOMPARE(exporter->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+
+        QTemporaryDir dir;
+        QString answer;
+        kit::ExportFormat chosen = kit::ExportFormat::CsvFrench;
+        int asked = 0;
+        kit::setExportFileAsker([&](QWidget* parent, kit::ExportFormat& format) {
+            ++asked;
+            if (parent != grid.window())
+                return QString();
+            format = chosen;
+            return answer;
+        });
+
+        // Cancelled: nothing written, nothing said.
+        exporter->trigger();
+        QCOMPARE(asked, 1);
+        QVERIFY(ui.messages.isEmpty());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 0);
+
+        // Written in the chosen format.
+        answer = dir.filePath(QStringLiteral("liste.csv"));
+        exporter->trigger();
+        QFile csv(answer);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QVERIFY(csv.readAll().startsWith("\xEF\xBB\xBF" "N°;Date;Désignation;Montant;Tél.\r\n1;05/03/2026;"));
+        QVERIFY(ui.messages.isEmpty());
+
+        // Ctrl+E on the shown grid runs it too.
+        answer = dir.filePath(QStringLiteral("liste.xlsx"));
+        chosen = kit::ExportFormat::Xlsx;
+        grid.show();
+        grid.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&grid));
+        grid.setFocus();
+        QTest::keyClick(&grid, Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(asked, 3);
+        QFile xlsx(answer);
+        QVERIFY(xlsx.open(QIODevice::ReadOnly));
+        QVERIFY(xlsx.readAll().startsWith("PK\x03\x04"));
+
+        // A folder that does not exist: a clear message through the ui, no file.
+        answer = dir.filePath(QStringLiteral("absent/liste.xlsx"));
+        exporter->trigger();
+        QCOMPARE(ui.messages.size(), 1);
+        QCOMPARE(ui.messages[0].icon, ui::Icon::Critical);
+        QVERIFY(ui.messages[0].text.contains(QStringLiteral("exportation")));
+        QVERIFY(ui.messages[0].text.contains(QStringLiteral("liste.xlsx")));
+        QVERIFY(!QFile::exists(answer));
+    }
+};
+
+QTEST_MAIN(ExportTest)
+#include "tst_export.moc"
