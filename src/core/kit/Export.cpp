@@ -239,9 +239,13 @@ ExportCell exportCell(const QAbstractItemModel& model, int row, int column)
 {
     const QModelIndex index = model.index(row, column);
     ExportCell cell;
-    if (fromRaw(index.data(Qt::UserRole), cell) || fromRaw(index.data(Qt::EditRole), cell))
-        return cell;
     const QString shown = index.data(Qt::DisplayRole).toString();
+    // A raw value stands for the shown text only when that text is a figure (or nothing): a code shown
+    // by its label ("Espèces") stays the label.
+    static const QRegularExpression digit(QStringLiteral("\\d"));
+    const bool figure = shown.trimmed().isEmpty() || shown.contains(digit);
+    if (figure && (fromRaw(index.data(Qt::UserRole), cell) || fromRaw(index.data(Qt::EditRole), cell)))
+        return cell;
     if (parseDate(shown, cell) || parseAmount(shown, cell))
         return cell;
     cell = ExportCell{};

@@ -40,8 +40,9 @@ struct ExportTable {
     QList<QList<ExportCell>> rows;
 };
 
-/// What a cell becomes: the model's numeric or date value (user role, then edit role) when it has one,
-/// otherwise its shown text read as a number or a date when it is one, otherwise text.
+/// What a cell becomes: the model's numeric or date value (user role, then edit role) when it has one
+/// and the shown text is a figure (holds a digit, or is empty), otherwise its shown text read as a number
+/// or a date when it is one, otherwise text.
 ExportCell exportCell(const QAbstractItemModel& model, int row, int column);
 /// The shown text read as an amount: digits with blanks or non-breaking spaces between thousands and
 /// "." decimals, an optional leading "-". Codes with a leading zero ("0550…") and long digit strings stay text.

@@ -201,8 +201,12 @@ private slots:
             << QVariant(QStringLiteral("1 234,50 DA")) << QVariant(1234.5) << int(ExportCell::Number) << QStringLiteral("1234.5");
         QTest::newRow("raw date") << QVariant(QStringLiteral("5 mars 2026")) << QVariant(QDate(2026, 3, 5))
                                   << int(ExportCell::Date) << QStringLiteral("05/03/2026");
-        QTest::newRow("raw integer") << QVariant(QStringLiteral("sept")) << QVariant(7) << int(ExportCell::Number)
+        QTest::newRow("raw integer") << QVariant(QStringLiteral("N° 7")) << QVariant(7) << int(ExportCell::Number)
                                      << QStringLiteral("7");
+        QTest::newRow("raw value under an empty text") << QVariant(QString()) << QVariant(0.5)
+                                                       << int(ExportCell::Number) << QStringLiteral("0.5");
+        QTest::newRow("code shown by its label") << QVariant(QStringLiteral("Espèces")) << QVariant(2)
+                                                 << int(ExportCell::Text) << QStringLiteral("Espèces");
         QTest::newRow("raw text ignored") << QVariant(QStringLiteral("12.5")) << QVariant(QStringLiteral("x"))
                                           << int(ExportCell::Number) << QStringLiteral("12.5");
         QTest::newRow("text") << QVariant(QStringLiteral("Renault")) << QVariant() << int(ExportCell::Text)
@@ -221,6 +225,30 @@ private slots:
         const ExportCell cell = kit::exportCell(m, 0, 0);
         QCOMPARE(int(cell.kind), kind);
         QCOMPARE(cell.text, text);
+    }
+
+    void editRoleValue()
+    {
+        // A model that shows an amount in its own way and gives the figure for editing.
+        struct Amounts : QAbstractTableModel {
+            int rowCount(const QModelIndex& = {}) const override { return 1; }
+            int columnCount(const QModelIndex& = {}) const override { return 2; }
+            QVariant data(const QModelIndex& i, int role) const override
+            {
+                if (role == Qt::DisplayRole)
+                    return i.column() == 0 ? QStringLiteral("1 234,50 DA") : QStringLiteral("mardi 5 mai 2026");
+                if (role == Qt::EditRole)
+                    return i.column() == 0 ? QVariant(1234.5) : QVariant(QDateTime(QDate(2026, 5, 5), QTime(8, 30)));
+                return {};
+            }
+        } m;
+        const ExportCell amount = kit::exportCell(m, 0, 0);
+        QCOMPARE(amount.kind, ExportCell::Number);
+        QCOMPARE(amount.number, 1234.5);
+        const ExportCell date = kit::exportCell(m, 0, 1);
+        QCOMPARE(date.kind, ExportCell::Date);
+        QCOMPARE(date.date, QDate(2026, 5, 5));
+        QCOMPARE(date.text, QStringLiteral("05/05/2026"));
     }
 
     void csvBytes_data()
