@@ -6,6 +6,7 @@
 #include "core/about/F_HLP.h"
 #include "core/about/MainPictures.h"
 #include "core/about/Pictures.h"
+#include "core/kit/Export.h"
 #include "core/startup/InstanceLock.h"
 #include "core/startup/Startup.h"
 #include "core/state/Session.h"
@@ -53,6 +54,7 @@ int main(int argc, char** argv)
         QApplication::installTranslator(&qtFrench);
 
     kv::ui::QtUi ui;
+    kv::kit::setExportUi(&ui);
     ui.setReportViewer([](const QString& pdf, const QString& title) {
         kv::reports::showPreview(pdf, title, QApplication::activeWindow());
     });
