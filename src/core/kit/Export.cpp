@@ -293,6 +293,14 @@ ExportTable tableOf(const QAbstractItemModel& model)
     return table;
 }
 
+namespace {
+/// A text a spreadsheet would take for a formula when it opens a CSV file.
+bool startsLikeAFormula(const QString& text)
+{
+    return !text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.front());
+}
+} // namespace
+
 QByteArray csvBytes(const ExportTable& table, CsvStyle style)
 {
     const QChar sep = style == CsvStyle::French ? QLatin1Char(';') : QLatin1Char(',');
@@ -317,6 +325,8 @@ QByteArray csvBytes(const ExportTable& table, CsvStyle style)
         for (const ExportCell& cell : row) {
             if (cell.kind == ExportCell::Number && style == CsvStyle::French)
                 fields << QString(cell.text).replace(QLatin1Char('.'), QLatin1Char(','));
+            else if (cell.kind != ExportCell::Number && startsLikeAFormula(cell.text))
+                fields << QLatin1Char('\'') + cell.text; // a spreadsheet never runs a typed text as a formula
             else
                 fields << cell.text;
         }

@@ -276,6 +276,27 @@ private slots:
         QCOMPARE(kit::csvBytes(kit::tableOf(*m), kit::CsvStyle(style)), expected);
     }
 
+    void csvTextsThatLookLikeFormulasStayText_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("equals") << "=1+2" << QByteArray("'=1+2");
+        QTest::newRow("plus") << "+33 6 12" << QByteArray("'+33 6 12");
+        QTest::newRow("at") << "@SUM(A1)" << QByteArray("'@SUM(A1)");
+        QTest::newRow("minus text") << "-> voir" << QByteArray("'-> voir");
+        QTest::newRow("negative amount") << "-12.00" << QByteArray("-12,00");
+        QTest::newRow("plain") << "Vidange" << QByteArray("Vidange");
+    }
+    void csvTextsThatLookLikeFormulasStayText()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, written);
+        QStandardItemModel m(1, 1);
+        m.setHorizontalHeaderLabels({QStringLiteral("Objet")});
+        m.setItem(0, 0, new QStandardItem(typed));
+        QCOMPARE(kit::csvBytes(kit::tableOf(m), kit::CsvStyle::French), QByteArray("\xEF\xBB\xBFObjet\r\n") + written + "\r\n");
+    }
+
     void screenOrderAndHiddenColumns()
     {
         QTableView grid;
