@@ -194,6 +194,35 @@ private slots:
         QCOMPARE(db().scalar("SELECT count(*) FROM Agents").toInt(), 2);
     }
 
+    /// A template restyled into sections nested without end, or into lists that multiply beyond any
+    /// document, is refused with a message instead of exhausting the stack or never ending.
+    void reportTemplateThatWouldNeverEndIsRefused_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("sections nested 2000 deep") << 2000 << "sections imbriquées";
+        QTest::newRow("lists multiplying 40 deep") << 40 << "répètent le document";
+    }
+    void reportTemplateThatWouldNeverEndIsRefused()
+    {
+        QFETCH(int, depth);
+        QFETCH(QString, refusal);
+        QString error;
+        const reports::Template tpl = reports::parseTemplate(
+            QStringLiteral("<!--kavorel-report\nquery q: SELECT 1 AS n UNION ALL SELECT 2\n-->\n") + QStringLiteral("{{#q}}").repeated(depth)
+                + QStringLiteral("{{n}} and some text to fill the page") + QStringLiteral("{{/q}}").repeated(depth),
+            QStringLiteral("Boucle.RPT"), &error);
+        QVERIFY2(tpl.valid, qPrintable(error));
+        const reports::QueryRunner runner = [this](const QString& sql, const QVariantMap& bound) {
+            QList<reports::Row> rows;
+            for (const db::Row& r : db().query(sql, bound))
+                rows << r.toMap();
+            return rows;
+        };
+        QVERIFY(reports::fill(tpl, {}, runner, {}, &error).isNull());
+        QVERIFY2(error.contains(refusal) && error.contains(QStringLiteral("Boucle.RPT")), qPrintable(error));
+    }
+
     /// The read-only guard judges the statement, not the words inside its literals; the text alone, or
     /// a statement built around it, is refused when it writes.
     void readOnlyGuardIsNotFooled_data() { hostile_data(); }

@@ -335,6 +335,34 @@ Template load(const QString& path, QString* error)
     return parseTemplate(QString::fromUtf8(file.readAll()), path, error);
 }
 
+namespace {
+constexpr int kMaxSectionDepth = 64;
+constexpr double kMaxRepeats = 1e6;
+
+/// How deep the sections of a body nest ({{#..}} and {{^..}} open, {{/..}} closes), and how many
+/// times its innermost text may be repeated: the product of the row counts of the query lists that
+/// enclose it.
+void measureSections(const QString& body, const QHash<QString, qsizetype>& rowCounts, int* deepest, double* repeats)
+{
+    QList<double> stack{1.0};
+    *deepest = 0;
+    *repeats = 1.0;
+    for (qsizetype i = body.indexOf(QStringLiteral("{{")); i >= 0; i = body.indexOf(QStringLiteral("{{"), i + 2)) {
+        const QChar c = i + 2 < body.size() ? body[i + 2] : QChar();
+        if (c == u'#' || c == u'^') {
+            const qsizetype end = body.indexOf(QStringLiteral("}}"), i + 3);
+            const QString tag = body.mid(i + 3, end < 0 ? -1 : end - i - 3).trimmed();
+            const double factor = c == u'#' ? double(std::max<qsizetype>(1, rowCounts.value(tag, 1))) : 1.0;
+            stack.append(stack.last() * factor);
+            *deepest = std::max(*deepest, int(stack.size() - 1));
+            *repeats = std::max(*repeats, stack.last());
+        } else if (c == u'/' && stack.size() > 1) {
+            stack.removeLast();
+        }
+    }
+}
+} // namespace
+
 QString fill(const Template& tpl, const QVariantMap& textes, const QueryRunner& runner, const QVariantMap& params,
              QString* error)
 {
@@ -358,6 +386,7 @@ QString fill(const Template& tpl, const QVariantMap& textes, const QueryRunner& 
     mustache::data count{mustache::data::type::object};
     mustache::data any{mustache::data::type::object};
     mustache::data first{mustache::data::type::object};
+    QHash<QString, qsizetype> rowCounts;
     for (const Query& q : tpl.queries) {
         auto failQuery = [&](const QString& message) {
             setError(error, QStringLiteral("Requête « %1 » : %2").arg(q.name, message));
@@ -399,6 +428,7 @@ QString fill(const Template& tpl, const QVariantMap& textes, const QueryRunner& 
             list.push_back(row);
         }
         const std::string name = utf8(q.name);
+        rowCounts.insert(q.name, rows.size());
         if (!rows.isEmpty())
             first.set(name, recordData(rows.front()));
         root.set(name, list);
@@ -409,6 +439,22 @@ QString fill(const Template& tpl, const QVariantMap& textes, const QueryRunner& 
     root.set("any", any);
     root.set("first", first);
 
+    // A restyled template is a file anyone can edit: sections nested without end are refused before
+    // the tag engine walks them (its walk is recursive), and so are lists nested so that their rows
+    // multiply beyond any document.
+    const QString name = QFileInfo(tpl.path).fileName();
+    int depth = 0;
+    double repeats = 1;
+    measureSections(tpl.body, rowCounts, &depth, &repeats);
+    if (depth > kMaxSectionDepth) {
+        setError(error, QStringLiteral("Modèle « %1 » : plus de %2 sections imbriquées").arg(name).arg(kMaxSectionDepth));
+        return {};
+    }
+    if (repeats > kMaxRepeats) {
+        setError(error, QStringLiteral("Modèle « %1 » : les listes imbriquées répètent le document plus de %2 fois")
+                            .arg(name).arg(qint64(kMaxRepeats)));
+        return {};
+    }
     const std::string bodyUtf8 = utf8(tpl.body);
     mustache::mustache view{bodyUtf8};
     view.set_custom_escape(&escapeHtml);
@@ -418,7 +464,6 @@ QString fill(const Template& tpl, const QVariantMap& textes, const QueryRunner& 
     if (!view.is_valid()) {
         int line = 0;
         const QString message = mustacheMessage(view.error_message(), bodyUtf8, tpl.bodyFirstLine, &line);
-        const QString name = QFileInfo(tpl.path).fileName();
         setError(error, line > 0 ? QStringLiteral("Modèle « %1 », ligne %2 : %3").arg(name).arg(line).arg(message)
                                  : QStringLiteral("Modèle « %1 » : %2").arg(name, message));
         return {};
