@@ -9,7 +9,7 @@
 
 namespace kv::kit {
 
-/// Title of the box that shows an engine error the specification does not name.
+/// Title of the box that shows an engine error no screen has a message of its own for.
 inline const QString kEngineErrorTitle = QStringLiteral("Z.E.B.");
 
 /// Shows an engine error (critical, "Z.E.B.") and writes it to the program's error log.
