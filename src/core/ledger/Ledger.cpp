@@ -58,6 +58,35 @@ qint64 add(db::Database& db, Book book, const Line& line)
     return num;
 }
 
+Batch::Batch(db::Database& db, Book book) : book_(book), next_(db.nextNum(table(book)))
+{
+    // Every column a booking may write; the ones a line leaves unset are bound to null, as add() leaves them.
+    columns_ = {QStringLiteral("num"), QStringLiteral("date"), QStringLiteral("MM"), QStringLiteral("Montant"),
+                QStringLiteral("mode"), QStringLiteral("ref"), QStringLiteral("contrepartie"), QStringLiteral("Num_Agent"),
+                QStringLiteral("num_vehicule")};
+    if (book == Book::Depenses)
+        columns_ << QStringLiteral("Type_Dep") << QStringLiteral("Km");
+    QStringList marks;
+    for (int i = 0; i < columns_.size(); ++i)
+        marks << QStringLiteral("?");
+    insert_ = std::make_unique<db::Prepared>(
+        db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table(book), columns_.join(u','), marks.join(u',')));
+}
+
+Batch::~Batch() = default;
+
+qint64 Batch::add(const Line& line)
+{
+    QStringList names{QStringLiteral("num")};
+    QVariantList values{next_};
+    common(line, book_, names, values, true);
+    QVariantList bound(columns_.size());
+    for (int i = 0; i < names.size(); ++i)
+        bound[columns_.indexOf(names[i])] = values[i];
+    insert_->execute(bound);
+    return next_++;
+}
+
 bool update(db::Database& db, Book book, qint64 num, const Line& line)
 {
     QStringList names;

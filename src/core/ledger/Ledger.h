@@ -3,9 +3,11 @@
 // miscellaneous receipts and salary advances are rows of the same two tables. Every screen that books
 // a line goes through these two operations, so that numbering, month and date storage are the same.
 #include <QString>
+#include <QStringList>
+#include <memory>
 #include <optional>
 
-namespace kv::db { class Database; }
+namespace kv::db { class Database; class Prepared; }
 
 namespace kv::ledger {
 
@@ -37,5 +39,23 @@ qint64 add(db::Database& db, Book book, const Line& line);
 /// Rewrites date, month, amount, mode and object of line `num` (and the optional fields that are set,
 /// except `contrepartie` and `numAgent`, which a line keeps for life). False when no such line exists.
 bool update(db::Database& db, Book book, qint64 num, const Line& line);
+
+/// Many new lines of one book written through one prepared statement, for loading a year at once
+/// (the demo exercise): each line is stored exactly as add() stores it, numbered on from the last line
+/// the table held when the batch began. The caller holds a transaction around the whole batch and
+/// writes nothing else into the book meanwhile.
+class Batch {
+public:
+    Batch(db::Database& db, Book book);
+    ~Batch();
+    /// Writes a new line; returns its number.
+    qint64 add(const Line& line);
+
+private:
+    Book book_;
+    std::unique_ptr<db::Prepared> insert_;
+    QStringList columns_;
+    qint64 next_ = 1;
+};
 
 } // namespace kv::ledger

@@ -326,7 +326,7 @@ AssignmentEntry assignmentFrom(const db::Row& r)
 
 // ---- writes ------------------------------------------------------------------------------------------
 
-qint64 save(Session& s, qint64 vehicle, qint64 num, const ExpenseEntry& e)
+ledger::Line lineOf(qint64 vehicle, const ExpenseEntry& e)
 {
     ledger::Line line;
     line.date = e.date.trimmed();
@@ -336,14 +336,11 @@ qint64 save(Session& s, qint64 vehicle, qint64 num, const ExpenseEntry& e)
     line.numVehicule = vehicle;
     line.typeDep = e.typeDep;
     line.km = readNumber(e.km);
-    if (num != 0)
-        return ledger::update(s.db(), ledger::Book::Depenses, num, line) ? num : 0;
-    s.reconnect();
-    line.contrepartie = schema::contrepartie::VehiculeOuAgent;
-    return ledger::add(s.db(), ledger::Book::Depenses, line);
+    line.contrepartie = schema::contrepartie::VehiculeOuAgent; // written by a new line only
+    return line;
 }
 
-qint64 save(Session& s, qint64 vehicle, qint64 num, const ReceiptEntry& e)
+ledger::Line lineOf(qint64 vehicle, const ReceiptEntry& e)
 {
     ledger::Line line;
     line.date = e.date.trimmed();
@@ -351,6 +348,21 @@ qint64 save(Session& s, qint64 vehicle, qint64 num, const ReceiptEntry& e)
     line.mode = e.mode;
     line.ref = objectOf(e.objet);
     line.numVehicule = vehicle;
+    return line;
+}
+
+qint64 save(Session& s, qint64 vehicle, qint64 num, const ExpenseEntry& e)
+{
+    const ledger::Line line = lineOf(vehicle, e);
+    if (num != 0)
+        return ledger::update(s.db(), ledger::Book::Depenses, num, line) ? num : 0;
+    s.reconnect();
+    return ledger::add(s.db(), ledger::Book::Depenses, line);
+}
+
+qint64 save(Session& s, qint64 vehicle, qint64 num, const ReceiptEntry& e)
+{
+    const ledger::Line line = lineOf(vehicle, e);
     if (num != 0)
         return ledger::update(s.db(), ledger::Book::Recettes, num, line) ? num : 0;
     s.reconnect();

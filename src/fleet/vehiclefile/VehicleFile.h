@@ -5,6 +5,7 @@
 // A line is written by save(): number 0 books a new line (the connection is re-established first and
 // the line numbered over the whole table, whatever vehicle the other lines belong to), any other
 // number changes that line. Expenses and receipts go through the shared ledger booking.
+#include "core/ledger/Ledger.h"
 #include "platform/db/Row.h"
 
 #include <QList>
@@ -104,6 +105,10 @@ InsuranceEntry insuranceFrom(const db::Row& line);
 ControlEntry controlFrom(const db::Row& line);
 StickerEntry stickerFrom(const db::Row& line);
 AssignmentEntry assignmentFrom(const db::Row& line);
+
+/// The ledger line an expense or a receipt panel books for the vehicle (what save() writes).
+ledger::Line lineOf(qint64 vehicle, const ExpenseEntry& e);
+ledger::Line lineOf(qint64 vehicle, const ReceiptEntry& e);
 
 qint64 save(Session& s, qint64 vehicle, qint64 num, const ExpenseEntry& e);
 qint64 save(Session& s, qint64 vehicle, qint64 num, const ReceiptEntry& e);

@@ -308,6 +308,39 @@ QVariant Database::scalar(const QString& sql, const QVariantList& params) const
     return queryOne(sql, params).value(0);
 }
 
+Prepared::Prepared(Database& db, const QString& sql) : db_(db)
+{
+    if (!db.handle())
+        throw Error(QStringLiteral("Base de données non ouverte"));
+    const QByteArray text = sql.toUtf8();
+    const int rc = sqlite3_prepare_v2(db.handle(), text.constData(), text.size(), &stmt_, nullptr);
+    if (rc != SQLITE_OK)
+        throw Error(engineMessage(db.handle(), rc), rc);
+}
+
+Prepared::~Prepared() { sqlite3_finalize(stmt_); }
+
+int Prepared::execute(const QVariantList& params)
+{
+    sqlite3* handle = db_.handle();
+    if (!stmt_)
+        return 0;
+    sqlite3_reset(stmt_);
+    if (sqlite3_bind_parameter_count(stmt_) != params.size())
+        throw Error(QStringLiteral("%1 paramètre(s) attendu(s), %2 fourni(s)").arg(sqlite3_bind_parameter_count(stmt_)).arg(params.size()));
+    for (int i = 0; i < params.size(); ++i)
+        bindValue(handle, stmt_, i + 1, params[i]);
+    int rc;
+    while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) {
+        const Error error(engineMessage(handle, rc), rc);
+        sqlite3_reset(stmt_);
+        throw error;
+    }
+    return sqlite3_changes(handle);
+}
+
 int Database::execute(const QString& sql, const QVariantList& params)
 {
     query(sql, params);

@@ -9,6 +9,7 @@
 #include <QVariant>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace kv::db {
 
@@ -69,6 +70,22 @@ private:
     template <typename Binder> Rows run(const QString& sql, Binder bind) const;
     sqlite3* db_ = nullptr;
     QString path_;
+};
+
+/// One statement prepared once and run many times with new positional parameters: the bulk writes of
+/// the demo exercise, inside the caller's transaction. The database must outlive it.
+class Prepared {
+public:
+    Prepared(Database& db, const QString& sql);
+    ~Prepared();
+    Prepared(const Prepared&) = delete;
+    Prepared& operator=(const Prepared&) = delete;
+    /// Runs the statement with these parameters (as many as it has "?"); returns the rows it changed.
+    int execute(const QVariantList& params);
+
+private:
+    Database& db_;
+    sqlite3_stmt* stmt_ = nullptr;
 };
 
 /// Escapes a typed text for use as a "begins with" pattern: `LIKE ? ESCAPE '\'` with this value.
