@@ -4,6 +4,7 @@
 
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
@@ -481,6 +482,23 @@ bool exportGrid(QTableView* grid)
     else
         qWarning("%s", qPrintable(text));
     return false;
+}
+
+QTableView* exportableGrid(QWidget* window)
+{
+    if (!window)
+        return nullptr;
+    QTableView* first = nullptr;
+    const QWidget* focus = QApplication::focusWidget();
+    for (QTableView* grid : window->findChildren<QTableView*>()) {
+        if (!grid->isVisibleTo(window) || !grid->findChild<QAction*>(QStringLiteral("exporter"), Qt::FindDirectChildrenOnly))
+            continue;
+        if (focus && (focus == grid || grid->isAncestorOf(focus)))
+            return grid;
+        if (!first)
+            first = grid;
+    }
+    return first;
 }
 
 void installExport(QTableView* grid)

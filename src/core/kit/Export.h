@@ -82,6 +82,9 @@ void setExportUi(ui::Ui* ui);
 
 /// Asks for the file and exports the grid; a failure is shown through the export ui. True when written.
 bool exportGrid(QTableView* grid);
+/// The list a window's "Exporter" command exports: among its shown grids that offer the export, the one
+/// that has the focus, else the first. Null when the window shows none.
+QTableView* exportableGrid(QWidget* window);
 /// Adds "Exporter…" (Ctrl+E on the grid) to the grid's context menu. Done by setupGrid.
 void installExport(QTableView* grid);
 

@@ -69,6 +69,22 @@ QPixmap draw(Glyph g, int size, bool disabled)
         p.drawPath(path);
         break;
     }
+    case Glyph::Export: {
+        // A sheet with its grid, and an arrow leaving it.
+        p.setBrush(col("#ffffff"));
+        p.drawRect(QRectF(4, 4, 17, 24));
+        p.setPen(QPen(col("#2e8b57"), 1.4));
+        for (double y : {11.0, 16.0, 21.0})
+            p.drawLine(QPointF(6, y), QPointF(19, y));
+        p.drawLine(QPointF(11, 6), QPointF(11, 26));
+        p.setPen(Qt::NoPen);
+        p.setBrush(col("#2e8b57"));
+        QPolygonF a;
+        a << QPointF(30, 18) << QPointF(22, 10) << QPointF(22, 15) << QPointF(15, 15) << QPointF(15, 21)
+          << QPointF(22, 21) << QPointF(22, 26);
+        p.drawPolygon(a);
+        break;
+    }
     case Glyph::Zoom:
         p.setBrush(col("#dff0ff"));
         p.drawEllipse(QPointF(13, 13), 8, 8);

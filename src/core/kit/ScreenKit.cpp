@@ -74,6 +74,7 @@ CommandLook look(Command command)
     case Command::Up: return {Glyph::Up, QStringLiteral("Haut"), QKeySequence(Qt::CTRL | Qt::Key_Home)};
     case Command::Search: return {Glyph::Search, QStringLiteral("Rechercher"), QKeySequence(Qt::ALT | Qt::Key_R)};
     case Command::Open: return {Glyph::Open, QStringLiteral("Table"), QKeySequence(Qt::ALT | Qt::Key_T)};
+    case Command::Export: return {Glyph::Export, QStringLiteral("Exporter"), QKeySequence(Qt::ALT | Qt::Key_E)};
     }
     return {Glyph::None, QString(), QKeySequence()};
 }
@@ -128,6 +129,14 @@ QToolButton* CommandBar::add(Command command, const QString& objectName, const Q
     QToolButton* b = commandButton(this, command, objectName, text);
     row_->addWidget(b);
     commands_ << b;
+    return b;
+}
+
+QToolButton* CommandBar::addExport(const QString& objectName)
+{
+    QToolButton* b = add(Command::Export, objectName);
+    b->setToolTip(QStringLiteral("Exporter la liste vers un classeur ou un fichier CSV"));
+    connect(b, &QToolButton::clicked, this, [this] { exportGrid(exportableGrid(window())); });
     return b;
 }
 

@@ -41,7 +41,7 @@ QLabel* panelHeading(const QString& text, QWidget* parent, const QString& object
 
 /// The commands that several screens share. Each has one picture, one text and one accelerator in the
 /// whole program.
-enum class Command { New, Edit, Delete, Filter, Zoom, Print, Quit, Close, Confirm, Cancel, Down, Up, Search, Open };
+enum class Command { New, Edit, Delete, Filter, Zoom, Print, Quit, Close, Confirm, Cancel, Down, Up, Search, Open, Export };
 
 struct CommandLook {
     Glyph glyph;
@@ -82,6 +82,9 @@ public:
         connectClicked(b, receiver, slot);
         return b;
     }
+    /// "Exporter" (Alt+E): exports the list the user is in, as the grid's own "Exporter…" does. The list
+    /// is the grid of this window that has the focus, else the first one shown.
+    QToolButton* addExport(const QString& objectName = QStringLiteral("cmdExporter"));
     /// A small gap between groups of commands.
     void addGap();
     /// Pushes the commands added after it to the right end.

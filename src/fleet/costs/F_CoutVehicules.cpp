@@ -146,6 +146,7 @@ F_CoutVehicules::F_CoutVehicules(Session& session, QWidget* parent) : QDialog(pa
               &F_CoutVehicules::calculate);
     bar_->addGap();
     bar_->add(Command::Print, QStringLiteral("imprimer"), this, &F_CoutVehicules::print);
+    bar_->addExport();
     bar_->addStretch();
     bar_->add(Command::Close, QStringLiteral("fermer"), this, &F_CoutVehicules::quit);
     auto* chain = new FieldChain({from_, to_}, this);

@@ -106,6 +106,7 @@ F_Echeances::F_Echeances(Session& session, QWidget* parent)
     bar_ = new kit::CommandBar(this);
     bar_->add(Command::Zoom, QStringLiteral("zoom"), this, &F_Echeances::zoom);
     bar_->add(Command::Print, QStringLiteral("imprimer"), this, &F_Echeances::print);
+    bar_->addExport();
     bar_->addGap();
     bar_->add(Glyph::Edit, QStringLiteral("Vidange"), QStringLiteral("vidange"), QKeySequence(Qt::ALT | Qt::Key_V), this,
               &F_Echeances::openIntervals);

@@ -70,6 +70,7 @@ Vehicules::Vehicules(Session& session, QWidget* parent) : QDialog(parent), s_(se
     bar_->add(Command::Filter, QStringLiteral("filtre"), this, &Vehicules::openFilter);
     bar_->add(Command::Zoom, QStringLiteral("zoom"), this, &Vehicules::zoom);
     bar_->add(Command::Print, QStringLiteral("imprimer"), this, &Vehicules::print);
+    bar_->addExport();
     bar_->addGap();
     // "Bas" and "Haut" only speak: arrows without words or tooltip.
     QToolButton* down = bar_->add(Glyph::Down, QString(), QStringLiteral("bas"), kit::look(Command::Down).key);

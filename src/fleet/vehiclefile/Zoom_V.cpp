@@ -104,6 +104,7 @@ Zoom_V::Zoom_V(Session& session, QWidget* parent) : QDialog(parent), s_(session)
     auto* top = new QHBoxLayout;
     top->addWidget(kit::titleBand(QStringLiteral("Véhicule  ") + header_.matricule.trimmed(), this), 1);
     auto* bar = new kit::CommandBar(this);
+    bar->addExport();
     close_ = bar->add(Command::Close, QStringLiteral("fermer"), this, &Zoom_V::closeFile);
     bar->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     top->addWidget(bar);

@@ -275,6 +275,7 @@ void Identif::buildSuppression()
     layout->addWidget(kit::titleBand(QStringLiteral("Supprimer une paye"), this));
     bar_ = new kit::CommandBar(this);
     delete_ = bar_->add(Command::Delete, QStringLiteral("supprimer"), this, &Identif::deleteMonth);
+    bar_->addExport();
     bar_->addStretch();
     bar_->add(Command::Close, QStringLiteral("fermer"), this, &QDialog::reject);
     layout->addWidget(bar_);

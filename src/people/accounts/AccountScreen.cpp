@@ -96,6 +96,7 @@ AccountScreen::AccountScreen(Session& session, const accounts::Kind& kind, QWidg
 
     auto* bar = new kit::CommandBar(this);
     print_ = bar->add(kit::Command::Print, QStringLiteral("imprimer"), this, &AccountScreen::print);
+    bar->addExport();
     bar->addStretch();
     quit_ = bar->add(kit::Command::Quit, QStringLiteral("quitter"), static_cast<QDialog*>(this), &QDialog::accept);
 

@@ -77,6 +77,7 @@ PersonRegister::PersonRegister(Session& session, const PersonKind& kind, QWidget
     bar_->add(Command::Filter, QStringLiteral("Filtre"), this, &PersonRegister::filtre);
     bar_->add(Command::Zoom, QStringLiteral("ZOOM"), this, &PersonRegister::zoom);
     bar_->add(Command::Print, QStringLiteral("Imprimer"), this, &PersonRegister::imprimer);
+    bar_->addExport();
     bar_->addStretch();
     bar_->add(Command::Quit, QStringLiteral("Quitter"), this, &QDialog::reject);
     layout->addWidget(bar_);

@@ -82,6 +82,7 @@ F_Location::F_Location(Session& session, QWidget* parent) : QDialog(parent), s_(
     bar_->add(Command::Filter, QStringLiteral("filtre"), this, &F_Location::openFilter, QStringLiteral("Filte"));
     bar_->add(Command::Zoom, QStringLiteral("zoom"), this, &F_Location::zoom);
     bar_->add(Command::Print, QStringLiteral("imprimer"), this, &F_Location::print);
+    bar_->addExport();
     bar_->addStretch();
     bar_->add(Command::Quit, QStringLiteral("quitter"), static_cast<QDialog*>(this), &QDialog::accept);
 

@@ -38,6 +38,7 @@ J_CAISSE::J_CAISSE(Session& session, const QDate& day, QWidget* parent) : QDialo
     bar_->add(kit::Glyph::Search, QStringLiteral("Autre date"), QStringLiteral("autreDate"), QKeySequence(Qt::ALT | Qt::Key_D),
               this, &J_CAISSE::otherDate);
     bar_->add(kit::Command::Print, QStringLiteral("imprimer"), this, &J_CAISSE::print);
+    bar_->addExport();
     bar_->addStretch();
     bar_->add(kit::Command::Quit, QStringLiteral("quitter"), static_cast<QDialog*>(this), &QDialog::reject);
 

@@ -70,6 +70,7 @@ f_jrnl2::f_jrnl2(Session& session, QWidget* parent) : QDialog(parent), s_(sessio
     bar_->add(kit::Glyph::Open, QStringLiteral("Autre date"), QStringLiteral("autreDate"), QKeySequence(Qt::ALT | Qt::Key_D),
               this, &f_jrnl2::otherDate);
     bar_->add(Command::Print, QStringLiteral("imprimer"), this, &f_jrnl2::print);
+    bar_->addExport();
     bar_->addStretch();
     bar_->add(Command::Quit, QStringLiteral("quitter"), static_cast<QDialog*>(this), &QDialog::reject);
 

@@ -53,6 +53,7 @@ J_Recettes::J_Recettes(Session& session, QWidget* parent) : QDialog(parent), s_(
     bar_->addGap();
     bar_->add(Command::Filter, QStringLiteral("filtre"), this, &J_Recettes::openFilter);
     bar_->add(Command::Print, QStringLiteral("imprimer"), this, &J_Recettes::print);
+    bar_->addExport();
     bar_->addStretch();
     bar_->add(Command::Quit, QStringLiteral("quitter"), static_cast<QDialog*>(this), &QDialog::reject);
 

@@ -12,6 +12,9 @@
 #include <QStandardItemModel>
 #include <QStandardPaths>
 #include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QApplication>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -465,6 +468,87 @@ private slots:
         QVERIFY(ui.messages[0].text.contains(QStringLiteral("exportation")));
         QVERIFY(ui.messages[0].text.contains(QStringLiteral("liste.xlsx")));
         QVERIFY(!QFile::exists(answer));
+    }
+
+    // The command bar's "Exporter" exports the list the user is in: the focused grid, else the first
+    // shown one; a hidden grid (another tab) and a grid without export are never taken.
+    void barCommandExportsTheListInUse()
+    {
+        test::ScriptedUi ui;
+        kit::setExportUi(&ui);
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* bar = new kit::CommandBar(&window);
+        QToolButton* command = bar->addExport();
+        layout->addWidget(bar);
+        auto makeGrid = [&](const QString& name, bool exportable) {
+            auto* grid = new QTableView(&window);
+            grid->setObjectName(name);
+            auto* model = new QStandardItemModel(1, 1, grid);
+            model->setHorizontalHeaderLabels({name});
+            model->setItem(0, 0, new QStandardItem(name + QStringLiteral(" ligne")));
+            grid->setModel(model);
+            if (exportable)
+                kit::setupGrid(grid);
+            layout->addWidget(grid);
+            return grid;
+        };
+        QTableView* plain = makeGrid(QStringLiteral("sansExport"), false);
+        QTableView* hidden = makeGrid(QStringLiteral("cache"), true);
+        QTableView* first = makeGrid(QStringLiteral("premiere"), true);
+        QTableView* second = makeGrid(QStringLiteral("seconde"), true);
+        hidden->hide();
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        QCOMPARE(command->text(), QStringLiteral("Exporter"));
+        QCOMPARE(command->shortcut(), QKeySequence(Qt::ALT | Qt::Key_E));
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("liste.csv"));
+        kit::setExportFileAsker([&](QWidget*, kit::ExportFormat& format) {
+            format = kit::ExportFormat::CsvFrench;
+            return path;
+        });
+        auto exportedCaption = [&] {
+            QFile::remove(path);
+            command->click();
+            QFile f(path);
+            if (!f.open(QIODevice::ReadOnly))
+                return QString();
+            return QString::fromUtf8(f.readAll().mid(3)).section(QStringLiteral("\r\n"), 0, 0);
+        };
+
+        struct Case {
+            QWidget* focus;
+            QString expected;
+        };
+        const QList<Case> cases{{plain, QStringLiteral("premiere")},
+                                {second, QStringLiteral("seconde")},
+                                {first, QStringLiteral("premiere")},
+                                {nullptr, QStringLiteral("premiere")}};
+        for (const Case& c : cases) {
+            if (c.focus)
+                c.focus->setFocus();
+            else if (QApplication::focusWidget())
+                QApplication::focusWidget()->clearFocus();
+            QCOMPARE(exportedCaption(), c.expected);
+        }
+        // Alt+E runs it too.
+        second->setFocus();
+        QFile::remove(path);
+        QTest::keyClick(second, Qt::Key_E, Qt::AltModifier);
+        QTRY_VERIFY(QFile::exists(path)); // a button's shortcut clicks it after a short animation
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains("seconde"));
+        QVERIFY(ui.messages.isEmpty());
+
+        // A window that shows no exportable grid: nothing is asked.
+        QWidget empty;
+        QVERIFY(!kit::exportableGrid(&empty));
+        QVERIFY(!kit::exportableGrid(nullptr));
     }
 };
 
