@@ -244,6 +244,8 @@ void Form1::buildMenus()
         a->setChecked(i == int(s_.displayChoice));
         displayGroup_->addAction(a);
     }
+    QAction* guide = addEntry(aide, "guide", QStringLiteral("Guide de l'utilisateur"), screen("Guide"));
+    guide->setShortcut(QKeySequence(Qt::Key_F1));
     addEntry(aide, "aide", QStringLiteral("Aide"), screen("F_HLP"));
     addEntry(aide, "a_propos", QStringLiteral("&A propos ..."), screen("Auteur"));
 }

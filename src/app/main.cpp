@@ -4,9 +4,11 @@
 #include "core/about/Auteur.h"
 #include "core/about/FP_imge.h"
 #include "core/about/F_HLP.h"
+#include "core/about/Guide.h"
 #include "core/about/MainPictures.h"
 #include "core/about/Pictures.h"
 #include "core/kit/Export.h"
+#include "core/startup/DataFolder.h"
 #include "core/startup/InstanceLock.h"
 #include "core/startup/Startup.h"
 #include "core/state/Session.h"
@@ -39,6 +41,7 @@
 #include "platform/ui/QtUi.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -46,6 +49,8 @@ int main(int argc, char** argv)
 {
     kv::ui::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kavorel"));
+    QApplication::setDesktopFileName(QStringLiteral("kavorel"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/kavorel.svg")));
 
     // Qt's own texts (Yes/No buttons, file and print dialogs) in French.
     QTranslator qtFrench;
@@ -59,7 +64,13 @@ int main(int argc, char** argv)
         kv::reports::showPreview(pdf, title, QApplication::activeWindow());
     });
 
-    kv::Session session(QApplication::applicationDirPath(), ui);
+    // The data folder: the program folder when it can hold the data, otherwise the user's own.
+    const kv::datafolder::Choice folder = kv::datafolder::prepare(QApplication::applicationDirPath());
+    if (!folder.error.isEmpty()) {
+        ui.message(folder.error, kv::ui::Icon::Critical, QStringLiteral("Z.E.B."));
+        return 1;
+    }
+    kv::Session session(folder.dataDir, ui);
     // One program per folder: a second start is refused here, before any file is read or written.
     kv::InstanceLock instanceLock(session.programDir());
     if (!instanceLock.acquire(ui))
@@ -99,6 +110,7 @@ int main(int argc, char** argv)
         };
     };
     openers.screens.insert(QStringLiteral("Auteur"), modal([&] { return std::make_unique<kv::Auteur>(session); }));
+    openers.screens.insert(QStringLiteral("Guide"), modal([&] { return std::make_unique<kv::Guide>(session); }));
     openers.screens.insert(QStringLiteral("F_HLP"), modal([&] { return std::make_unique<kv::F_HLP>(session); }));
     openers.screens.insert(QStringLiteral("FP_imge"), modal([&] { return std::make_unique<kv::FP_imge>(session, pictures); }));
     for (int mode = 1; mode <= 4; ++mode)

@@ -8,7 +8,8 @@ target_sources(kv_core PRIVATE
     about/MainPictures.h about/MainPictures.cpp
     about/Auteur.h about/Auteur.cpp
     about/F_HLP.h about/F_HLP.cpp
-    about/FP_imge.h about/FP_imge.cpp)
+    about/FP_imge.h about/FP_imge.cpp
+    about/Guide.h about/Guide.cpp)
 target_link_libraries(kv_core PUBLIC Qt6::Svg)
 
 qt_add_resources(kv_core "pictures"
@@ -30,3 +31,17 @@ qt_add_resources(kv_core "pictures"
         ${CMAKE_SOURCE_DIR}/resources/buttons/Appliquer_Droit.svg
         ${CMAKE_SOURCE_DIR}/resources/buttons/Appliquer_Gauche.svg
         ${CMAKE_SOURCE_DIR}/resources/buttons/Fermer.svg)
+
+# The user guide's pages, read by the Guide window.
+file(GLOB KV_GUIDE_PAGES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/guide/*.html ${CMAKE_SOURCE_DIR}/docs/guide/*.css
+     ${CMAKE_SOURCE_DIR}/docs/guide/*.png ${CMAKE_SOURCE_DIR}/docs/guide/*.svg)
+qt_add_resources(kv_core "guide"
+    PREFIX "/guide"
+    BASE "${CMAKE_SOURCE_DIR}/docs/guide"
+    FILES ${KV_GUIDE_PAGES})
+
+# The program's icon, shown by its windows (the desktop's copy is installed by packaging/).
+qt_add_resources(kv_core "icon"
+    PREFIX "/icon"
+    BASE "${CMAKE_SOURCE_DIR}/packaging"
+    FILES ${CMAKE_SOURCE_DIR}/packaging/kavorel.svg)

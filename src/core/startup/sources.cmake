@@ -4,4 +4,5 @@ list(APPEND KV_CORE_SOURCES
     startup/Startup.h startup/Startup.cpp
     startup/ExitSequence.h startup/ExitSequence.cpp
     startup/InstanceLock.h startup/InstanceLock.cpp
+    startup/DataFolder.h startup/DataFolder.cpp
     startup/Recovery.h startup/Recovery.cpp)
