@@ -7,7 +7,7 @@ packages=(
   libsqlite3-dev sqlite3 libkainjow-mustache-dev
   libxrandr-dev libx11-dev
   fonts-dejavu-core
-  xvfb xauth xdotool imagemagick poppler-utils unzip
+  xvfb xauth xdotool imagemagick poppler-utils unzip desktop-file-utils libreoffice-calc-nogui
 )
 missing=()
 for p in "${packages[@]}"; do
