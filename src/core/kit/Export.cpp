@@ -37,7 +37,7 @@ ui::Ui*& exportUi()
 
 const QString kXlsxFilter = QStringLiteral("Classeur Excel (*.xlsx)");
 const QString kCsvFilter = QStringLiteral("CSV (*.csv)");
-const QString kCsvIntlFilter = QStringLiteral("CSV séparateur « , » et décimales « . » (*.csv)");
+const QString kCsvIntlFilter = QStringLiteral("CSV séparateur « , », décimales « . » et dates AAAA-MM-JJ (*.csv)");
 
 QString dialogAsk(QWidget* parent, ExportFormat& format)
 {
@@ -326,6 +326,9 @@ QByteArray csvBytes(const ExportTable& table, CsvStyle style)
         for (const ExportCell& cell : row) {
             if (cell.kind == ExportCell::Number && style == CsvStyle::French)
                 fields << QString(cell.text).replace(QLatin1Char('.'), QLatin1Char(','));
+            else if (cell.kind == ExportCell::Date && style == CsvStyle::International)
+                fields << cell.date.toString(Qt::ISODate); // day first would be read month first there
+
             else if (cell.kind != ExportCell::Number && startsLikeAFormula(cell.text))
                 fields << QLatin1Char('\'') + cell.text; // a spreadsheet never runs a typed text as a formula
             else
@@ -489,7 +492,8 @@ QTableView* exportableGrid(QWidget* window)
     if (!window)
         return nullptr;
     QTableView* first = nullptr;
-    const QWidget* focus = QApplication::focusWidget();
+    // The window's own focus: the list the user was in, even while another window is active.
+    const QWidget* focus = window->focusWidget();
     for (QTableView* grid : window->findChildren<QTableView*>()) {
         if (!grid->isVisibleTo(window) || !grid->findChild<QAction*>(QStringLiteral("exporter"), Qt::FindDirectChildrenOnly))
             continue;

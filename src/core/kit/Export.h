@@ -55,7 +55,7 @@ ExportTable tableOf(const QAbstractItemModel& model);
 
 enum class CsvStyle {
     French,       ///< ";" between fields, "," decimals
-    International ///< "," between fields, "." decimals
+    International ///< "," between fields, "." decimals, dates "yyyy-mm-dd"
 };
 /// UTF-8 with a byte order mark, CRLF line ends, fields quoted when they hold the separator, a quote
 /// or a line break.

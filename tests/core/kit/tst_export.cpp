@@ -267,9 +267,9 @@ private slots:
         QTest::newRow("international") << int(kit::CsvStyle::International)
                                        << QByteArray("\xEF\xBB\xBF"
                                                      "N°,Date,Désignation,Montant,Tél.\r\n"
-                                                     "1,05/03/2026,\"Vidange; filtre \"\"OK\"\"\",1234.50,0550123456\r\n"
-                                                     "2,01/01/2025,\"شركة النقل\nligne 2\",-12.00,\r\n"
-                                                     "3,31/12/2026,\"A<B & C, D\",3000,021 45 67 89\r\n");
+                                                     "1,2026-03-05,\"Vidange; filtre \"\"OK\"\"\",1234.50,0550123456\r\n"
+                                                     "2,2025-01-01,\"شركة النقل\nligne 2\",-12.00,\r\n"
+                                                     "3,2026-12-31,\"A<B & C, D\",3000,021 45 67 89\r\n");
     }
     void csvBytes()
     {
