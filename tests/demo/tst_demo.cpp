@@ -4,6 +4,7 @@
 #include "demo/Generator.h"
 
 #include "core/formats/Names.h"
+#include "core/schema/ExerciseSchema.h"
 #include "core/schema/Schema.h"
 #include "core/startup/Startup.h"
 #include "core/state/ExerciseStateFile.h"
@@ -186,6 +187,59 @@ private slots:
         QVERIFY(!params.closed[11]);
         QCOMPARE(db.scalar(QStringLiteral("SELECT round(sum(avances), 2) FROM Salaires")).toDouble(),
                  db.scalar(QStringLiteral("SELECT round(sum(Montant), 2) FROM Depenses WHERE contrepartie = 1 AND Type_Dep = 10")).toDouble());
+    }
+
+    void olderFileGetsTheLedgerIndexes()
+    {
+        // A file of version 2: the ledger's indexes as they were then.
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("ZEB_2021.MDB"));
+        schema::createExerciseDatabase(path);
+        {
+            db::Database db;
+            db.open(path);
+            db.executeScript(QStringLiteral(
+                "DROP INDEX Depenses_date; CREATE INDEX Depenses_date ON Depenses (date);"
+                "DROP INDEX Recettes_date; CREATE INDEX Recettes_date ON Recettes (date);"
+                "DROP INDEX Depenses_agent; CREATE INDEX Depenses_agent ON Depenses (Num_Agent, contrepartie);"
+                "DROP INDEX Recettes_agent; CREATE INDEX Recettes_agent ON Recettes (Num_Agent, contrepartie);"
+                "INSERT INTO Depenses (num, date, Montant, Num_Agent, contrepartie) VALUES (1, '2021-03-01', 12.5, 4, 0);"));
+            db.setUserVersion(2);
+        }
+        db::Database db;
+        db.open(path);
+        schema::upgradeExerciseDatabase(db);
+        QCOMPARE(db.userVersion(), schema::kSchemaVersion);
+        const auto columnsOf = [&](const QString& index) {
+            QStringList names;
+            for (const db::Row& r : db.query(QStringLiteral("SELECT name FROM pragma_index_info(?) ORDER BY seqno"), {index}))
+                names << r.value(0).toString();
+            return names;
+        };
+        const QList<std::pair<QString, QStringList>> expected = {
+            {QStringLiteral("Depenses_date"), {QStringLiteral("date"), QStringLiteral("Montant")}},
+            {QStringLiteral("Recettes_date"), {QStringLiteral("date"), QStringLiteral("Montant")}},
+            {QStringLiteral("Depenses_agent"), {QStringLiteral("Num_Agent"), QStringLiteral("contrepartie"), QStringLiteral("date")}},
+            {QStringLiteral("Recettes_agent"), {QStringLiteral("Num_Agent"), QStringLiteral("contrepartie"), QStringLiteral("date")}}};
+        for (const auto& [index, columns] : expected)
+            QCOMPARE(columnsOf(index), columns);
+        // The balance of the earlier days is read from the index alone, an account in its order.
+        const auto plan = [&](const QString& sql) {
+            QStringList steps;
+            for (const db::Row& r : db.query(QStringLiteral("EXPLAIN QUERY PLAN ") + sql, {QStringLiteral("2021-06-01")}))
+                steps << r.value(3).toString();
+            return steps.join(u'\n');
+        };
+        QVERIFY2(plan(QStringLiteral("SELECT sum(Montant) FROM Depenses WHERE date < ?")).contains(QStringLiteral("COVERING INDEX Depenses_date")),
+                 qPrintable(plan(QStringLiteral("SELECT sum(Montant) FROM Depenses WHERE date < ?"))));
+        const QString account = plan(QStringLiteral("SELECT num, date, Montant FROM Depenses WHERE Num_Agent = 4 AND contrepartie = 0 "
+                                                    "AND date < ? ORDER BY date"));
+        QVERIFY2(account.contains(QStringLiteral("Depenses_agent")) && !account.contains(QStringLiteral("TEMP B-TREE")), qPrintable(account));
+        // The rows stay, and a second pass changes nothing.
+        QCOMPARE(db.scalar(QStringLiteral("SELECT Montant FROM Depenses WHERE num = 1")).toDouble(), 12.5);
+        db.setUserVersion(2);
+        schema::upgradeExerciseDatabase(db);
+        QCOMPARE(columnsOf(QStringLiteral("Depenses_date")), expected[0].second);
     }
 };
 

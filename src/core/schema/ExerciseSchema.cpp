@@ -45,6 +45,16 @@ const std::vector<std::function<void(db::Database&)>>& steps()
             if (!has(QStringLiteral("Vidange_Km")))
                 db.execute(QStringLiteral("ALTER TABLE Permn ADD COLUMN Vidange_Km REAL DEFAULT 10000"));
         },
+        // Version 3: the ledger's indexes by date carry the amount, so that the cash book's balance of
+        // every earlier day is summed from the index alone; those by person carry the date, the order
+        // of an account. Each index is made again under its own name.
+        [](db::Database& db) {
+            db.executeScript(QStringLiteral(
+                "DROP INDEX IF EXISTS Depenses_date; CREATE INDEX Depenses_date ON Depenses (date, Montant);"
+                "DROP INDEX IF EXISTS Recettes_date; CREATE INDEX Recettes_date ON Recettes (date, Montant);"
+                "DROP INDEX IF EXISTS Depenses_agent; CREATE INDEX Depenses_agent ON Depenses (Num_Agent, contrepartie, date);"
+                "DROP INDEX IF EXISTS Recettes_agent; CREATE INDEX Recettes_agent ON Recettes (Num_Agent, contrepartie, date);"));
+        },
     };
     return all;
 }

@@ -1,4 +1,4 @@
--- Schema of an exercise database, version 2. The template ZEB_00.mdb is built from this file, and
+-- Schema of an exercise database, version 3. The template ZEB_00.mdb is built from this file, and
 -- tests build their databases from it too. Text columns ignore letter case (FR_NOCASE); dates are ISO
 -- text "yyyy-mm-dd"; Boolean columns hold 1 or 0; other columns have no default, so a field never
 -- written reads as null.
@@ -70,10 +70,10 @@ CREATE TABLE Depenses (
     Num_Agent    INTEGER,
     Km           REAL
 );
-CREATE INDEX Depenses_date ON Depenses (date);
+CREATE INDEX Depenses_date ON Depenses (date, Montant);
 CREATE INDEX Depenses_MM ON Depenses (MM);
 CREATE INDEX Depenses_vehicule ON Depenses (num_vehicule, date);
-CREATE INDEX Depenses_agent ON Depenses (Num_Agent, contrepartie);
+CREATE INDEX Depenses_agent ON Depenses (Num_Agent, contrepartie, date);
 CREATE INDEX Depenses_contrepartie ON Depenses (contrepartie, Type_Dep);
 
 CREATE TABLE Recettes (
@@ -87,10 +87,10 @@ CREATE TABLE Recettes (
     num_vehicule INTEGER,
     Num_Agent    INTEGER
 );
-CREATE INDEX Recettes_date ON Recettes (date);
+CREATE INDEX Recettes_date ON Recettes (date, Montant);
 CREATE INDEX Recettes_MM ON Recettes (MM);
 CREATE INDEX Recettes_vehicule ON Recettes (num_vehicule, date);
-CREATE INDEX Recettes_agent ON Recettes (Num_Agent, contrepartie);
+CREATE INDEX Recettes_agent ON Recettes (Num_Agent, contrepartie, date);
 CREATE INDEX Recettes_contrepartie ON Recettes (contrepartie);
 
 CREATE TABLE Assurances (num INTEGER PRIMARY KEY, num_vehicule INTEGER, agence TEXT COLLATE FR_NOCASE, du TEXT, au TEXT);

@@ -255,7 +255,7 @@ private slots:
         }
         s().ouvrir_exercice();
         QCOMPARE(db().userVersion(), schema::kSchemaVersion);
-        QCOMPARE(schema::kSchemaVersion, 2);
+        QVERIFY(schema::kSchemaVersion >= 2);
         QCOMPARE(duedates::readIntervals(db()), (duedates::OilIntervals{180, 10000}));
         QCOMPARE(value("SELECT Taux_CNAS FROM Permn").toDouble(), 9.0); // the row kept its values
         // Opening it again changes nothing.
