@@ -37,6 +37,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <malloc.h>
 #include <filesystem>
 #include <map>
 
@@ -90,6 +91,9 @@ Started& started()
 
 void resetPeak()
 {
+    // What an earlier benchmark freed goes back to the system first, so that the mark starts from what
+    // the process holds now.
+    malloc_trim(0);
     if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
         std::fputs("5", f);
         std::fclose(f);
@@ -176,24 +180,26 @@ void CashBook_Bare(benchmark::State& state)
     Bare bare(exerciseFile());
     const QByteArray day = iso(gDay);
     measured(state, [&](benchmark::State&) {
-        // The day's four lists with their names, and the balance of every earlier day.
+        // The day's four lists with their names (the day chooses the index), and the balance of every earlier day.
         bare.run("SELECT d.num, v.matricule, m.denom, d.ref, d.Montant FROM Depenses d LEFT JOIN Vehicules v ON v.num = d.num_vehicule "
-                 "LEFT JOIN Modeles m ON m.num = v.num_Modele WHERE d.date = ? AND d.contrepartie = 0 AND d.Type_Dep < 6",
+                 "LEFT JOIN Modeles m ON m.num = v.num_Modele WHERE d.date = ? AND +d.contrepartie = 0 AND +d.Type_Dep < 6",
                  {day});
         bare.run("SELECT d.num, a.nom, a.Prenom, a.Fonction, d.Montant FROM Depenses d LEFT JOIN Agents a ON a.num = d.Num_Agent "
-                 "WHERE d.date = ? AND d.contrepartie = 1 AND d.Type_Dep = 10",
+                 "WHERE d.date = ? AND +d.contrepartie = 1 AND +d.Type_Dep = 10",
                  {day});
         bare.run("SELECT s.num, a.nom, a.Prenom, a.Fonction, s.Net, s.MM FROM Salaires s LEFT JOIN Agents a ON a.num = s.num_agent "
                  "WHERE s.date = ?",
                  {day});
         bare.run("SELECT d.num, a.nom, a.Prenom, d.Montant, d.mode, d.ref FROM Depenses d LEFT JOIN Agents a ON a.num = d.Num_Agent "
-                 "WHERE d.date = ? AND NOT (d.contrepartie = 0 AND d.Type_Dep < 6) AND NOT (d.contrepartie = 1 AND d.Type_Dep = 10)",
+                 "WHERE d.date = ? AND NOT (+d.contrepartie = 0 AND +d.Type_Dep < 6) AND NOT (+d.contrepartie = 1 AND +d.Type_Dep = 10)",
                  {day});
         bare.run("SELECT r.num, a.nom, a.Prenom, r.Montant, r.mode, r.ref FROM Recettes r LEFT JOIN Agents a ON a.num = r.Num_Agent "
                  "WHERE r.date = ?",
                  {day});
-        bare.run("SELECT (SELECT total(Montant) FROM Recettes WHERE date < ?1) - (SELECT total(Montant) FROM Depenses WHERE date < ?1) "
-                 "- (SELECT total(Net) FROM Salaires WHERE date < ?1)",
+        // The same figure to the cent: each line rounded to the cent, as the cash book counts it.
+        bare.run("SELECT (SELECT sum(CAST(round(round(Montant, 2) * 100) AS INTEGER)) FROM Recettes WHERE date < ?1) "
+                 "- (SELECT sum(CAST(round(round(Montant, 2) * 100) AS INTEGER)) FROM Depenses WHERE date < ?1) "
+                 "- (SELECT sum(CAST(round(round(Net, 2) * 100) AS INTEGER)) FROM Salaires WHERE date < ?1)",
                  {day});
     });
 }
@@ -413,7 +419,7 @@ public:
         for (const Run& r : runs) {
             if (r.error_occurred || r.run_type != Run::RT_Iteration)
                 continue;
-            const std::string name = r.benchmark_name();
+            const std::string name = r.run_name.function_name;
             const auto peak = r.counters.find("peak_MB");
             figures_[name] = {r.GetAdjustedRealTime() / 1e3, peak == r.counters.end() ? 0 : double(peak->second)};
             order_.push_back(name);
@@ -511,8 +517,8 @@ int main(int argc, char** argv)
         Started& s = started();
         gYear = s.session.exerciceOuvert;
         const db::Database& db = s.session.db();
-        gVehicle = db.scalar(QStringLiteral("SELECT num_vehicule FROM Depenses GROUP BY num_vehicule ORDER BY count(*) DESC LIMIT 1")).toLongLong();
-        gClient = db.scalar(QStringLiteral("SELECT Num_Agent FROM Recettes WHERE contrepartie = 1 GROUP BY Num_Agent ORDER BY count(*) DESC LIMIT 1"))
+        gVehicle = db.scalar(QStringLiteral("SELECT num_vehicule FROM Depenses WHERE num_vehicule IS NOT NULL GROUP BY num_vehicule ORDER BY count(*) DESC LIMIT 1")).toLongLong();
+        gClient = db.scalar(QStringLiteral("SELECT Num_Agent FROM Recettes WHERE contrepartie = 1 AND Num_Agent IS NOT NULL GROUP BY Num_Agent ORDER BY count(*) DESC LIMIT 1"))
                       .toLongLong();
         gDay = QDate::fromString(db.scalar(QStringLiteral("SELECT max(date) FROM Depenses")).toString(), Qt::ISODate);
         const qint64 vehicleLines =

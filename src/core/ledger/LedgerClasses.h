@@ -28,11 +28,18 @@ enum class ExpenseClass {
     Other,         ///< "Autres Dépenses"
 };
 
+/// How the engine may use the condition.
+enum class IndexUse {
+    Allowed,  ///< its columns may choose the index of the query
+    KeptOut   ///< "+d.contrepartie": for a query whose other terms (one day) are far more selective, which
+              ///< the engine, knowing nothing of the rows, would otherwise pass over for `Depenses_contrepartie`
+};
+
 /// The SQL condition selecting the `Depenses` lines of a kind; `alias` qualifies the columns
 /// ("d" gives "d.contrepartie"), empty for none. The text holds no parameter.
-inline QString expenseCondition(ExpenseClass kind, const QString& alias = {})
+inline QString expenseCondition(ExpenseClass kind, const QString& alias = {}, IndexUse use = IndexUse::Allowed)
 {
-    const QString p = alias.isEmpty() ? QString() : alias + u'.';
+    const QString p = (use == IndexUse::Allowed ? QString() : QStringLiteral("+")) + (alias.isEmpty() ? QString() : alias + u'.');
     // `IS` compares like `=` but gives 0 for a null, so none of the three is ever null.
     const QString vehicle = QStringLiteral("(%1contrepartie IS 0 AND %1Type_Dep IS NOT NULL AND %1Type_Dep < 6)").arg(p);
     const QString advance = QStringLiteral("(%1contrepartie IS 1 AND %1Type_Dep IS 10)").arg(p);

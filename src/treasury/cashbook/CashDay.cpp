@@ -137,7 +137,7 @@ CashDay readCashDay(const db::Database& db, const QDate& day, int exerciseYear)
                                  "LEFT JOIN Vehicules v ON v.num = d.num_vehicule "
                                  "LEFT JOIN Modeles m ON m.num = v.num_Modele "
                                  "WHERE %2 AND d.date = ? ORDER BY d.num")
-                      .arg(cents(QStringLiteral("d.Montant")), expenseCondition(ExpenseClass::Vehicle, QStringLiteral("d"))),
+                      .arg(cents(QStringLiteral("d.Montant")), expenseCondition(ExpenseClass::Vehicle, QStringLiteral("d"), ledger::IndexUse::KeptOut)),
                   at)) {
         VehicleLine l;
         l.num = r.value(0).toLongLong();
@@ -155,7 +155,7 @@ CashDay readCashDay(const db::Database& db, const QDate& day, int exerciseYear)
          db.query(QStringLiteral("SELECT d.num, a.nom, a.Prenom, a.Fonction, %1 FROM Depenses d "
                                  "LEFT JOIN Agents a ON a.num = d.Num_Agent "
                                  "WHERE %2 AND d.date = ? ORDER BY d.num")
-                      .arg(cents(QStringLiteral("d.Montant")), expenseCondition(ExpenseClass::SalaryAdvance, QStringLiteral("d"))),
+                      .arg(cents(QStringLiteral("d.Montant")), expenseCondition(ExpenseClass::SalaryAdvance, QStringLiteral("d"), ledger::IndexUse::KeptOut)),
                   at))
         c.salaries.append({SalaryLine::Kind::Advance, r.value(0).toLongLong(), r.value(1).toString().trimmed(),
                            r.value(2).toString().trimmed(), r.value(3).toString().trimmed(), r.value(4).toLongLong(),
@@ -179,7 +179,7 @@ CashDay readCashDay(const db::Database& db, const QDate& day, int exerciseYear)
                                                   "LEFT JOIN Agents a ON a.num = d.Num_Agent "
                                                   "WHERE %2 AND d.date = ? ORDER BY d.num")
                                        .arg(cents(QStringLiteral("d.Montant")),
-                                            expenseCondition(ExpenseClass::Other, QStringLiteral("d"))),
+                                            expenseCondition(ExpenseClass::Other, QStringLiteral("d"), ledger::IndexUse::KeptOut)),
                                    at),
                           kMiscBeneficiary);
     c.receipts = moneyLines(db.query(QStringLiteral("SELECT r.num, a.num, a.nom, a.Prenom, %1, r.mode, r.ref FROM Recettes r "
