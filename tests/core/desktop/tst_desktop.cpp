@@ -26,6 +26,7 @@ void write(const QString& path, const QByteArray& bytes, const QDateTime& time =
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
+    f.flush(); // before the time is set: a later flush would stamp the file again
     if (time.isValid())
         QVERIFY(f.setFileTime(time, QFileDevice::FileModificationTime));
 }
