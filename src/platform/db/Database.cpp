@@ -232,7 +232,7 @@ void Database::close() noexcept
     path_.clear();
 }
 
-template <typename Binder> Rows Database::run(const QString& sql, Binder bind) const
+template <typename Binder, typename Sink> void Database::walk(const QString& sql, Binder bind, Sink sink) const
 {
     if (!db_)
         throw Error(QStringLiteral("Base de données non ouverte"));
@@ -243,9 +243,8 @@ template <typename Binder> Rows Database::run(const QString& sql, Binder bind) c
     if (rc != SQLITE_OK)
         throw Error(engineMessage(db_, rc), rc);
     if (!st.stmt)
-        return {};
+        return;
     bind(st.stmt);
-    Rows rows;
     QSharedPointer<const Columns> columns;
     const int n = sqlite3_column_count(st.stmt);
     while ((rc = sqlite3_step(st.stmt)) == SQLITE_ROW) {
@@ -259,11 +258,30 @@ template <typename Binder> Rows Database::run(const QString& sql, Binder bind) c
         values.reserve(n);
         for (int i = 0; i < n; ++i)
             values << columnValue(st.stmt, i);
-        rows.append(Row(columns, std::move(values)));
+        sink(Row(columns, std::move(values)));
     }
     if (rc != SQLITE_DONE)
         throw Error(engineMessage(db_, rc), rc);
+}
+
+template <typename Binder> Rows Database::run(const QString& sql, Binder bind) const
+{
+    Rows rows;
+    walk(sql, bind, [&rows](Row&& row) { rows.append(std::move(row)); });
     return rows;
+}
+
+void Database::forEach(const QString& sql, const QVariantList& params, const std::function<void(const Row&)>& each) const
+{
+    walk(sql,
+         [&](sqlite3_stmt* stmt) {
+             const int expected = sqlite3_bind_parameter_count(stmt);
+             if (expected != params.size())
+                 throw Error(QStringLiteral("%1 paramètre(s) attendu(s), %2 fourni(s)").arg(expected).arg(params.size()));
+             for (int i = 0; i < params.size(); ++i)
+                 bindValue(db_, stmt, i + 1, params[i]);
+         },
+         [&each](Row&& row) { each(row); });
 }
 
 Rows Database::query(const QString& sql, const QVariantList& params) const

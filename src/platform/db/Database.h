@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <functional>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -36,6 +37,8 @@ public:
     /// Runs one query; positional parameters bind to "?", a QVariantMap binds to ":name".
     Rows query(const QString& sql, const QVariantList& params = {}) const;
     Rows query(const QString& sql, const QVariantMap& params) const;
+    /// Runs one query and hands each row to `each` as it is read, holding none of them: the long lists.
+    void forEach(const QString& sql, const QVariantList& params, const std::function<void(const Row&)>& each) const;
     /// First row, or an empty row when none.
     Row queryOne(const QString& sql, const QVariantList& params = {}) const;
     /// First field of the first row; null when no row (and null for a sum over no row).
@@ -68,6 +71,7 @@ public:
 
 private:
     template <typename Binder> Rows run(const QString& sql, Binder bind) const;
+    template <typename Binder, typename Sink> void walk(const QString& sql, Binder bind, Sink sink) const;
     sqlite3* db_ = nullptr;
     QString path_;
 };

@@ -14,17 +14,39 @@ void JournalModel::setRows(QList<QStringList> rows)
 {
     beginResetModel();
     rows_ = std::move(rows);
+    report_ = nullptr;
+    cachedRow_ = -1;
+    endResetModel();
+}
+
+void JournalModel::setReport(const Report* report)
+{
+    beginResetModel();
+    rows_.clear();
+    report_ = report;
+    cachedRow_ = -1;
     endResetModel();
 }
 
 QString JournalModel::cell(int row, int column) const
 {
-    if (row < 0 || row >= rows_.size())
+    if (row < 0 || row >= rowCount())
         return {};
-    return rows_[row].value(column);
+    if (!report_)
+        return rows_[row].value(column);
+    if (cachedRow_ != row) {
+        cached_ = rowCells(*report_, journal_, row);
+        cachedRow_ = row;
+    }
+    return cached_.value(column);
 }
 
-int JournalModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
+int JournalModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return report_ ? lineCount(*report_, journal_) : int(rows_.size());
+}
 
 int JournalModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(captions_.size()); }
 

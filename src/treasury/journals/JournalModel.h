@@ -1,6 +1,7 @@
 #pragma once
-// The list of one journal of the activity report: rows already formatted (journals::cells), amounts
-// right-aligned in the amount font, dates, numbers and modes centred.
+// The list of one journal of the activity report: the lines of a report, each formatted when the list
+// asks for it (journals::rowCells), or rows already formatted; amounts right-aligned in the amount font,
+// dates, numbers and modes centred.
 #include "Journals.h"
 
 #include <QAbstractTableModel>
@@ -14,6 +15,8 @@ public:
 
     Journal journal() const { return journal_; }
     void setRows(QList<QStringList> rows);
+    /// Shows the journal's lines of `report`, which must outlive the model or be replaced first.
+    void setReport(const Report* report);
     QString cell(int row, int column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -26,6 +29,9 @@ private:
     QStringList captions_;
     QList<int> right_, centred_;
     QList<QStringList> rows_;
+    const Report* report_ = nullptr;
+    mutable qsizetype cachedRow_ = -1; ///< the line last formatted, asked for once per column
+    mutable QStringList cached_;
 };
 
 } // namespace kv::journals

@@ -8,6 +8,8 @@
 #include "core/ledger/LedgerClasses.h"
 
 #include <QDate>
+#include <QHash>
+#include <QSet>
 
 namespace kv::journals {
 
@@ -21,20 +23,6 @@ QDate asDate(const QString& shown) { return QDate::fromString(shown.trimmed(), Q
 /// The bounds of the selection as stored (ISO text), for "date >= ? AND date <= ?".
 QVariantList bounds(const Selection& s) { return {db::toStoredDate(s.from), db::toStoredDate(s.to)}; }
 
-
-MoneyLine moneyLine(const db::Row& r)
-{
-    MoneyLine m;
-    m.num = r.integer(QStringLiteral("num"));
-    m.date = db::toShownDate(r.value(QStringLiteral("date")));
-    m.found = !r.isNull(QStringLiteral("agent"));
-    m.nom = r.text(QStringLiteral("nom"));
-    m.prenom = r.text(QStringLiteral("Prenom"));
-    m.montant = r.number(QStringLiteral("Montant"));
-    m.mode = int(r.integer(QStringLiteral("mode")));
-    m.ref = r.value(QStringLiteral("ref"));
-    return m;
-}
 
 } // namespace
 
@@ -81,35 +69,89 @@ std::optional<Selection> period(const QString& from, const QString& to, DateFaul
 
 // ---- the journals ----------------------------------------------------------------------------------------
 
+namespace {
+
+/// One copy of each text that the lines repeat (dates, registrations, objects, names): the lines of a
+/// year share a few thousand texts instead of holding a copy each.
+class SharedTexts {
+public:
+    QString text(const QVariant& value)
+    {
+        const QString t = value.toString();
+        const auto it = texts_.constFind(t);
+        if (it != texts_.cend())
+            return *it;
+        texts_.insert(t);
+        return t;
+    }
+    /// The object of a line: null stays null.
+    QVariant ref(const QVariant& value) { return value.isNull() ? value : QVariant(text(value)); }
+    /// A stored date as shown, converted once per day.
+    QString date(const QVariant& stored)
+    {
+        const QString key = stored.toString();
+        const auto it = dates_.constFind(key);
+        if (it != dates_.cend())
+            return *it;
+        const QString shown = db::toShownDate(stored);
+        dates_.insert(key, shown);
+        return shown;
+    }
+
+private:
+    QSet<QString> texts_;
+    QHash<QString, QString> dates_;
+};
+
+/// Columns: num, date, Montant, mode, ref, agent, nom, Prenom.
+MoneyLine moneyLine(const db::Row& r, SharedTexts& texts)
+{
+    MoneyLine m;
+    m.num = r.value(0).toLongLong();
+    m.date = texts.date(r.value(1));
+    m.montant = r.value(2).toDouble();
+    m.mode = r.value(3).toInt();
+    m.ref = texts.ref(r.value(4));
+    m.found = !r.value(5).isNull();
+    m.nom = texts.text(r.value(6));
+    m.prenom = texts.text(r.value(7));
+    return m;
+}
+
+} // namespace
+
 Report read(const db::Database& db, const Selection& selection)
 {
     Report report;
     report.selection = selection;
     const QVariantList period = bounds(selection);
+    SharedTexts texts;
 
-    // "Dép. véhicules": by vehicle, then date.
-    const db::Rows vehicles = db.query(
-        QStringLiteral("SELECT d.num, d.date, d.num_vehicule, v.matricule, d.ref, d.Type_Dep, d.Montant "
-                       "FROM Depenses d LEFT JOIN Vehicules v ON v.num = d.num_vehicule "
-                       "WHERE %1 AND d.date >= ? AND d.date <= ? "
-                       "ORDER BY d.num_vehicule, d.date, d.num")
-            .arg(expenseCondition(ExpenseClass::Vehicle, QStringLiteral("d"))),
-        period);
-    report.vehicleLines.reserve(vehicles.size());
-    for (const db::Row& r : vehicles) {
-        VehicleLine l;
-        l.num = r.integer(QStringLiteral("num"));
-        l.date = db::toShownDate(r.value(QStringLiteral("date")));
-        l.vehicle = r.integer(QStringLiteral("num_vehicule"));
-        l.matricule = r.text(QStringLiteral("matricule"));
-        l.ref = r.value(QStringLiteral("ref"));
-        // The vehicle condition keeps headings below 6; a heading below 0 was never written by a screen.
-        l.heading = std::clamp(int(r.integer(QStringLiteral("Type_Dep"))), 0, kHeadings - 1);
-        l.montant = r.number(QStringLiteral("Montant"));
-        report.headingTotals[l.heading] += l.montant;
-        report.vehicleTotal += l.montant;
-        report.vehicleLines << l;
-    }
+    // "Dép. véhicules": by vehicle, then date. The rows are taken as they are read, a year of them
+    // never held twice, into a list sized for them once.
+    report.vehicleLines.reserve(db.scalar(QStringLiteral("SELECT count(*) FROM Depenses d WHERE %1 AND d.date >= ? AND d.date <= ?")
+                                              .arg(expenseCondition(ExpenseClass::Vehicle, QStringLiteral("d"))),
+                                          period)
+                                    .toLongLong());
+    db.forEach(QStringLiteral("SELECT d.num, d.date, d.num_vehicule, v.matricule, d.ref, d.Type_Dep, d.Montant "
+                              "FROM Depenses d LEFT JOIN Vehicules v ON v.num = d.num_vehicule "
+                              "WHERE %1 AND d.date >= ? AND d.date <= ? "
+                              "ORDER BY d.num_vehicule, d.date, d.num")
+                   .arg(expenseCondition(ExpenseClass::Vehicle, QStringLiteral("d"))),
+               period, [&](const db::Row& r) {
+                   VehicleLine l;
+                   l.num = r.value(0).toLongLong();
+                   l.date = texts.date(r.value(1));
+                   l.vehicle = r.value(2).toLongLong();
+                   l.matricule = texts.text(r.value(3));
+                   l.ref = texts.ref(r.value(4));
+                   // The vehicle condition keeps headings below 6; a heading below 0 was never written by a screen.
+                   l.heading = std::clamp(int(r.value(5).toLongLong()), 0, kHeadings - 1);
+                   l.montant = r.value(6).toDouble();
+                   report.headingTotals[l.heading] += l.montant;
+                   report.vehicleTotal += l.montant;
+                   report.vehicleLines << l;
+               });
 
     // "Salaires": the advances on salary paid in the period, then the pays closed in it.
     report.advances = db.scalar(QStringLiteral("SELECT sum(Montant) FROM Depenses WHERE %1 AND date >= ? AND date <= ?")
@@ -147,15 +189,15 @@ Report read(const db::Database& db, const Selection& selection)
         "SELECT x.num, x.date, x.Montant, x.mode, x.ref, a.num AS agent, a.nom, a.Prenom "
         "FROM %1 x LEFT JOIN Agents a ON a.num = x.Num_Agent "
         "WHERE %2 AND x.date >= ? AND x.date <= ? ORDER BY x.date, x.num");
-    for (const db::Row& r :
-         db.query(money.arg(schema::Depenses, expenseCondition(ExpenseClass::Other, QStringLiteral("x"))), period)) {
-        report.otherExpenses << moneyLine(r);
-        report.otherTotal += report.otherExpenses.last().montant;
-    }
-    for (const db::Row& r : db.query(money.arg(schema::Recettes, QStringLiteral("1")), period)) {
-        report.receipts << moneyLine(r);
+    db.forEach(money.arg(schema::Depenses, expenseCondition(ExpenseClass::Other, QStringLiteral("x"))), period,
+               [&](const db::Row& r) {
+                   report.otherExpenses << moneyLine(r, texts);
+                   report.otherTotal += report.otherExpenses.last().montant;
+               });
+    db.forEach(money.arg(schema::Recettes, QStringLiteral("1")), period, [&](const db::Row& r) {
+        report.receipts << moneyLine(r, texts);
         report.receiptTotal += report.receipts.last().montant;
-    }
+    });
     return report;
 }
 
@@ -304,54 +346,56 @@ int textColumn(Journal journal)
     return -1;
 }
 
-QList<QStringList> cells(const Report& report, Journal journal)
+QStringList rowCells(const Report& report, Journal journal, qsizetype i)
 {
-    QList<QStringList> rows;
     const auto position = [](qsizetype i) { return u' ' + QString::number(i + 1); };
     switch (journal) {
-    case Journal::Vehicles:
-        for (const VehicleLine& l : report.vehicleLines) {
-            QStringList row{l.date, l.matricule, textCell(l.ref)};
-            const QString amount = amountCell(l.montant, QStringLiteral("### ###"), l.montant != 0);
-            for (int h = 0; h < kHeadings; ++h)
-                row << (h == l.heading ? amount : QString());
-            row << amount;
-            rows << row;
-        }
-        break;
-    case Journal::Pays:
-        for (qsizetype i = 0; i < report.pays.size(); ++i) {
-            const PayLine& p = report.pays[i];
-            const auto positive = [](double v) { return v > 0 ? numberCell(v) : QString(); };
-            rows << QStringList{position(i),
-                                p.date,
-                                textCell(p.nom),
-                                textCell(p.prenom),
-                                textCell(p.fonction),
-                                positive(p.mois),
-                                positive(p.taux),
-                                positive(p.jours),
-                                amountCell(p.brut, QStringLiteral("### ###"), p.brut > 0),
-                                amountCell(p.deductions, QStringLiteral("### ###"), p.deductions > 0),
-                                amountCell(p.net, QStringLiteral("### ###"), p.net > 0)};
-        }
-        break;
+    case Journal::Vehicles: {
+        const VehicleLine& l = report.vehicleLines[i];
+        QStringList row{l.date, l.matricule, textCell(l.ref)};
+        const QString amount = amountCell(l.montant, QStringLiteral("### ###"), l.montant != 0);
+        for (int h = 0; h < kHeadings; ++h)
+            row << (h == l.heading ? amount : QString());
+        row << amount;
+        return row;
+    }
+    case Journal::Pays: {
+        const PayLine& p = report.pays[i];
+        const auto positive = [](double v) { return v > 0 ? numberCell(v) : QString(); };
+        return QStringList{position(i),
+                           p.date,
+                           textCell(p.nom),
+                           textCell(p.prenom),
+                           textCell(p.fonction),
+                           positive(p.mois),
+                           positive(p.taux),
+                           positive(p.jours),
+                           amountCell(p.brut, QStringLiteral("### ###"), p.brut > 0),
+                           amountCell(p.deductions, QStringLiteral("### ###"), p.deductions > 0),
+                           amountCell(p.net, QStringLiteral("### ###"), p.net > 0)};
+    }
     case Journal::Others:
     case Journal::Receipts: {
         const bool others = journal == Journal::Others;
-        const QList<MoneyLine>& lines = others ? report.otherExpenses : report.receipts;
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            const MoneyLine& m = lines[i];
-            rows << QStringList{position(i),
-                                m.date,
-                                personCell(m, others ? kUnknownBeneficiary : kUnknownPayer),
-                                amountCell(m.montant, QStringLiteral("# ### ###"), m.montant > 0),
-                                modeCell(m.mode),
-                                m.ref.isNull() ? QString() : textCell(m.ref.toString().trimmed())};
-        }
-        break;
+        const MoneyLine& m = (others ? report.otherExpenses : report.receipts)[i];
+        return QStringList{position(i),
+                           m.date,
+                           personCell(m, others ? kUnknownBeneficiary : kUnknownPayer),
+                           amountCell(m.montant, QStringLiteral("# ### ###"), m.montant > 0),
+                           modeCell(m.mode),
+                           m.ref.isNull() ? QString() : textCell(m.ref.toString().trimmed())};
     }
     }
+    return {};
+}
+
+QList<QStringList> cells(const Report& report, Journal journal)
+{
+    QList<QStringList> rows;
+    const int n = lineCount(report, journal);
+    rows.reserve(n);
+    for (int i = 0; i < n; ++i)
+        rows << rowCells(report, journal, i);
     return rows;
 }
 

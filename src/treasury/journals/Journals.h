@@ -163,6 +163,9 @@ QList<int> centredColumns(Journal journal);
 int textColumn(Journal journal);
 /// The cells of every line of a journal, as shown.
 QList<QStringList> cells(const Report& report, Journal journal);
+/// The cells of line `i` of a journal (0 to lineCount() - 1), as shown: what a list asks for the lines
+/// it shows.
+QStringList rowCells(const Report& report, Journal journal, qsizetype i);
 
 // ---- printing ----------------------------------------------------------------------------------------------
 

@@ -287,10 +287,13 @@ void f_jrnl2::run(const journals::Selection& selection)
 
 void f_jrnl2::showJournals(journals::Report report)
 {
+    // The lists let go of the report they show before it is replaced.
+    for (JournalModel* model : models_)
+        model->setReport(nullptr);
     report_ = std::move(report);
     computed_ = true;
     for (int j = 0; j < journals::kJournals; ++j) {
-        models_[j]->setRows(journals::cells(report_, Journal(j)));
+        models_[j]->setReport(&report_);
         grids_[j]->scrollToTop();
     }
     heading_->setText(report_.selection.heading);
