@@ -136,7 +136,7 @@ const QStringList kOils = {"15W40", "10W40", "5W30", "20W50"};
 
 // The objects of vehicle lines by heading (at most 20 characters, as the vehicle file keeps them).
 const QList<QStringList> kObjects = {
-    {"Bon gasoil n° %1", "Plein gasoil", "Carburant station", "Bon carburant n° %1"},
+    {"Bon gasoil n° %1", "Plein gasoil", "Carburant station", "Bon carbur. n° %1"},
     {"Huile moteur", "Vidange moteur", "Huile de boîte", "Appoint huile"},
     {"Plaquettes de frein", "Filtre à air", "Filtre à gasoil", "Batterie 12V", "Courroie distrib.", "Amortisseurs",
      "Kit embrayage", "Alternateur", "Démarreur", "Rétroviseur", "Phare avant", "Pompe à eau"},
@@ -552,7 +552,7 @@ private:
                         out.expense(v.num, e);
                     } else {
                         vehiclefile::ReceiptEntry e;
-                        e.montant = amount(rnd_.between(10, 160) * 500);
+                        e.montant = amount(rnd_.between(20, 300) * 500);
                         e.date = shown(day);
                         e.objet = rnd_.pick(kReceiptObjects);
                         e.mode = mode;
@@ -569,7 +569,7 @@ private:
                 } else if (kind < 0.97 && !clients_.isEmpty()) {
                     const qint64 client = rnd_.chance(0.18) ? busyClient_ : persons_[rnd_.pick(clients_)].num;
                     const bool receipt = rnd_.chance(0.75);
-                    const double montant = rnd_.between(4, 400) * 250.0;
+                    const double montant = (receipt ? rnd_.between(20, 400) : rnd_.between(4, 80)) * 250.0;
                     const QString object = rnd_.pick(receipt ? kClientReceipts : kClientExpenses);
                     out.fund(fundCodes(receipt ? ledger::Book::Recettes : ledger::Book::Depenses, client, schema::contrepartie::Client),
                              mode, day, montant, object);
