@@ -207,6 +207,7 @@ Vehicules::Vehicules(Session& session, QWidget* parent) : QDialog(parent), s_(se
     pickList_ = new QListWidget(pickPanel_);
     pickList_->setObjectName(QStringLiteral("choix"));
     pickList_->setAlternatingRowColors(true);
+    pickList_->installEventFilter(this); // Enter confirms the entry, as the check picture does
     connect(pickList_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         pickList_->setCurrentItem(item);
         confirmPick();
@@ -559,6 +560,13 @@ void Vehicules::keyPressEvent(QKeyEvent* event)
 
 bool Vehicules::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == pickList_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            confirmPick();
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonPress)
         for (int i = 0; i < 4; ++i)
             if (watched == pickField_[i] && pickButton_[i]->isEnabled()) {

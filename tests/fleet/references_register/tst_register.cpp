@@ -873,6 +873,19 @@ private slots:
         QCOMPARE(w.openPick(), 0);
         for (int p = 1; p <= 4; ++p)
             QVERIFY(w.pickButton(p)->isEnabled());
+        // Enter confirms the current entry too.
+        for (int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+            w.pickButton(Vehicules::Type)->click();
+            w.pickList()->setCurrentRow(0);
+            QTest::keyClick(w.pickList(), Qt::Key(key));
+            QCOMPARE(w.pickField(Vehicules::Type)->text(), QString("Non précisé"));
+            QCOMPARE(w.pickedNum(Vehicules::Type), qint64(1));
+            QCOMPARE(w.openPick(), 0);
+            QVERIFY(w.confirmButton()->isEnabled());
+            w.pickButton(Vehicules::Type)->click();
+            w.pickList()->setCurrentRow(1);
+            w.pickConfirm()->click();
+        }
     }
 
     void pickListOpensReferenceScreen_data()
