@@ -699,6 +699,14 @@ Summary generate(const Options& options, const std::function<void(const QString&
     const QDir folder(o.folder);
     if (!QDir().mkpath(folder.absolutePath()))
         throw std::runtime_error(("cannot create " + folder.absolutePath()).toStdString());
+    // The demo year becomes the folder's first exercise: a folder that holds other years is left alone.
+    for (const QString& name : folder.entryList({QStringLiteral("ZEB_*.MDB")}, QDir::Files)) {
+        if (name.compare(QStringLiteral("ZEB_00.mdb"), Qt::CaseInsensitive) == 0 ||
+            name.compare(QStringLiteral("ZEB_%1.MDB").arg(o.year), Qt::CaseInsensitive) == 0)
+            continue;
+        throw std::runtime_error(("the folder already holds the exercise " + name +
+                                  ": make the demo year in a folder of its own").toStdString());
+    }
     ensureSystemFiles(folder);
     if (!QFile::exists(folder.filePath(QStringLiteral("ZEB.CFG"))))
         writeSettingsFile(folder.filePath(QStringLiteral("ZEB.CFG")));

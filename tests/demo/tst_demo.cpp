@@ -83,6 +83,11 @@ private slots:
         again.replace = true;
         demo::generate(again);
         QCOMPARE(dump(first.databasePath), rows);
+        // A folder that holds other years is never touched.
+        demo::Options other = small(a.path());
+        other.year = kYear + 1;
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, demo::generate(other));
+        QVERIFY(!QFile::exists(a.filePath(QStringLiteral("ZEB_%1.MDB").arg(kYear + 1))));
     }
 
     void batchStoresWhatTheScreensBook()
