@@ -189,6 +189,10 @@ Report read(const db::Database& db, const Selection& selection)
         "SELECT x.num, x.date, x.Montant, x.mode, x.ref, a.num AS agent, a.nom, a.Prenom "
         "FROM %1 x LEFT JOIN Agents a ON a.num = x.Num_Agent "
         "WHERE %2 AND x.date >= ? AND x.date <= ? ORDER BY x.date, x.num");
+    const QString count = QStringLiteral("SELECT count(*) FROM %1 x WHERE %2 AND x.date >= ? AND x.date <= ?");
+    report.otherExpenses.reserve(
+        db.scalar(count.arg(schema::Depenses, expenseCondition(ExpenseClass::Other, QStringLiteral("x"))), period).toLongLong());
+    report.receipts.reserve(db.scalar(count.arg(schema::Recettes, QStringLiteral("1")), period).toLongLong());
     db.forEach(money.arg(schema::Depenses, expenseCondition(ExpenseClass::Other, QStringLiteral("x"))), period,
                [&](const db::Row& r) {
                    report.otherExpenses << moneyLine(r, texts);
