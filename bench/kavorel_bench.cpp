@@ -21,7 +21,7 @@
 #include "people/accounts/AccountScreen.h"
 #include "people/accounts/PersonAccount.h"
 #include "platform/os/Display.h"
-#include "platform/ui/Ui.h"
+#include "platform/ui/SilentUi.h"
 #include "treasury/cashbook/CashDay.h"
 #include "treasury/cashbook/J_CAISSE.h"
 #include "treasury/journals/Journals.h"
@@ -55,17 +55,10 @@ QDate gDay;          ///< a day late in the year: its opening balance spans the 
 
 QString exerciseFile() { return QDir(gFolder).filePath(QStringLiteral("ZEB_%1.MDB").arg(gYear)); }
 
-class BenchUi : public ui::Ui {
+/// The benchmark's screens answer Yes to every question.
+class BenchUi : public ui::SilentUi {
 public:
-    void beep() override {}
-    int showModal(QDialog&) override { return 0; }
-    void showReport(const QString&, const QString&) override {}
-    bool openUrl(const QString&) override { return false; }
-    QStringList messages;
-
-protected:
-    void showMessage(const QString& text, ui::Icon, const QString&) override { messages << text; }
-    bool askQuestion(const QString&, ui::Icon, const QString&) override { return true; }
+    BenchUi() : SilentUi(true) {}
 };
 
 class NoDisplay : public os::Display {

@@ -1,6 +1,7 @@
 #include "Generator.h"
 
 #include "core/formats/Names.h"
+#include "platform/ui/SilentUi.h"
 #include "core/ledger/Ledger.h"
 #include "core/schema/ExerciseSchema.h"
 #include "core/schema/Schema.h"
@@ -160,22 +161,10 @@ QString amount(double v) { return QString::number(v, 'f', 2); }
 
 // ---- the folder ---------------------------------------------------------------------------------------------
 
-/// The console's seam: messages go to the error output, questions are answered No, screens are not shown.
-class ConsoleUi : public ui::Ui {
+/// The console's seam: messages are kept for the error output, questions are answered No.
+class ConsoleUi : public ui::SilentUi {
 public:
-    void beep() override {}
-    int showModal(QDialog&) override { return 0; }
-    void showReport(const QString&, const QString&) override {}
-    bool openUrl(const QString&) override { return false; }
-    QStringList messages;
-
-protected:
-    void showMessage(const QString& text, ui::Icon, const QString& title) override { messages << title + QStringLiteral(": ") + text; }
-    bool askQuestion(const QString& text, ui::Icon, const QString&) override
-    {
-        messages << text;
-        return false;
-    }
+    ConsoleUi() : SilentUi(false) {}
 };
 
 /// The firm of the demo, in the identity records of ZEB.CFG (records 37 to 52).

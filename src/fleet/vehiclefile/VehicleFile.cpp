@@ -351,22 +351,26 @@ ledger::Line lineOf(qint64 vehicle, const ReceiptEntry& e)
     return line;
 }
 
+namespace {
+/// Line `num` rewritten, or a new line (num 0) booked after a reconnection; the line's number, 0 when
+/// line `num` is no longer there.
+qint64 book(Session& s, ledger::Book book, qint64 num, const ledger::Line& line)
+{
+    if (num != 0)
+        return ledger::update(s.db(), book, num, line) ? num : 0;
+    s.reconnect();
+    return ledger::add(s.db(), book, line);
+}
+} // namespace
+
 qint64 save(Session& s, qint64 vehicle, qint64 num, const ExpenseEntry& e)
 {
-    const ledger::Line line = lineOf(vehicle, e);
-    if (num != 0)
-        return ledger::update(s.db(), ledger::Book::Depenses, num, line) ? num : 0;
-    s.reconnect();
-    return ledger::add(s.db(), ledger::Book::Depenses, line);
+    return book(s, ledger::Book::Depenses, num, lineOf(vehicle, e));
 }
 
 qint64 save(Session& s, qint64 vehicle, qint64 num, const ReceiptEntry& e)
 {
-    const ledger::Line line = lineOf(vehicle, e);
-    if (num != 0)
-        return ledger::update(s.db(), ledger::Book::Recettes, num, line) ? num : 0;
-    s.reconnect();
-    return ledger::add(s.db(), ledger::Book::Recettes, line);
+    return book(s, ledger::Book::Recettes, num, lineOf(vehicle, e));
 }
 
 qint64 save(Session& s, qint64 vehicle, qint64 num, const InsuranceEntry& e)
