@@ -288,6 +288,7 @@ private slots:
         QTest::newRow("garbage") << "garbage";
         QTest::newRow("a page overwritten") << "page";
         QTest::newRow("another program's database") << "foreign";
+        QTest::newRow("negative schema version") << "negativeVersion";
     }
     void damagedExerciseFileAtStartUpIsLeftAsItWas()
     {
@@ -317,6 +318,8 @@ private slots:
             bytes = QByteArray(20000, '\x5a');
         else if (damage == "page")
             bytes.replace(bytes.size() - 3 * 4096, 4096, QByteArray(4096, '\xff'));
+        else if (damage == "negativeVersion")
+            bytes.replace(60, 4, QByteArray(4, '\xff')); // the header's user version, -1
         if (damage == "foreign") {
             QFile::remove(path);
             db::Database other;

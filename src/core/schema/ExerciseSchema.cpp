@@ -65,6 +65,9 @@ void upgradeExerciseDatabase(db::Database& db)
     int version = db.userVersion();
     if (version >= kSchemaVersion)
         return;
+    // No version of this program writes a negative one: the file is not one of its exercises.
+    if (version < 0)
+        throw db::Error(QStringLiteral("Version de base inconnue : %1").arg(version));
     for (; version < kSchemaVersion; ++version) {
         db::Transaction t(db);
         steps()[version](db);

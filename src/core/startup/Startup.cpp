@@ -196,6 +196,8 @@ void Startup::checkExerciseDatabase()
         sound = db.scalar(QStringLiteral("PRAGMA quick_check")).toString() == QLatin1String("ok");
         for (const QString& table : schema::standingTables)
             sound = sound && db.hasTable(table);
+        // No version of the program writes a negative schema version: such a file is not one of its years.
+        sound = sound && db.userVersion() >= 0;
     } catch (const db::Error&) {
         sound = false;
     }

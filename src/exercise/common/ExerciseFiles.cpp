@@ -68,8 +68,11 @@ bool isExerciseDatabase(const QString& path, QString* why)
     try {
         db::Database db;
         db.open(path, db::Database::Mode::ReadOnly);
-        if (db.userVersion() > schema::kSchemaVersion)
+        const int version = db.userVersion();
+        if (version > schema::kSchemaVersion)
             return refuse(QStringLiteral("base écrite par une version plus récente du programme"));
+        if (version < 0)
+            return refuse(QStringLiteral("version de base inconnue"));
         // The tables of an exercise database of the first version: later versions only add to them.
         static const QStringList tables = {schema::Agents,    schema::Vehicules,  schema::Genres,     schema::Marques,
                                            schema::Modeles,   schema::Carburants, schema::Depenses,   schema::Recettes,
