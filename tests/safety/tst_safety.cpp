@@ -289,6 +289,7 @@ private slots:
         QTest::newRow("a page overwritten") << "page";
         QTest::newRow("another program's database") << "foreign";
         QTest::newRow("negative schema version") << "negativeVersion";
+        QTest::newRow("an older year whose last upgrade step fails") << "failingUpgrade";
     }
     void damagedExerciseFileAtStartUpIsLeftAsItWas()
     {
@@ -320,7 +321,15 @@ private slots:
             bytes.replace(bytes.size() - 3 * 4096, 4096, QByteArray(4096, '\xff'));
         else if (damage == "negativeVersion")
             bytes.replace(60, 4, QByteArray(4, '\xff')); // the header's user version, -1
-        if (damage == "foreign") {
+        if (damage == "failingUpgrade") {
+            // Version 1: the next step adds the oil-change columns, the last one cannot make its index.
+            db::Database old;
+            old.open(path);
+            old.executeScript(QStringLiteral("DROP INDEX Depenses_date; CREATE TABLE Depenses_date (x);"
+                                             "ALTER TABLE Permn DROP COLUMN Vidange_Jours; PRAGMA user_version = 1;"));
+            old.close();
+            bytes = readAll(path);
+        } else if (damage == "foreign") {
             QFile::remove(path);
             db::Database other;
             other.open(path, db::Database::Mode::Create);

@@ -68,12 +68,12 @@ void upgradeExerciseDatabase(db::Database& db)
     // No version of this program writes a negative one: the file is not one of its exercises.
     if (version < 0)
         throw db::Error(QStringLiteral("Version de base inconnue : %1").arg(version));
-    for (; version < kSchemaVersion; ++version) {
-        db::Transaction t(db);
+    // Every step in one transaction: a step that fails leaves the file as it was, not half brought up.
+    db::Transaction t(db);
+    for (; version < kSchemaVersion; ++version)
         steps()[version](db);
-        db.setUserVersion(version + 1);
-        t.commit();
-    }
+    db.setUserVersion(kSchemaVersion);
+    t.commit();
 }
 
 } // namespace kv::schema

@@ -12,8 +12,8 @@ QString schemaScript();
 /// Creates a new exercise database at `path` (a template): all tables, indexes and initial rows.
 /// Throws db::Error; an existing file is replaced only when the build succeeded.
 void createExerciseDatabase(const QString& path);
-/// Brings an exercise database written by an earlier version up to date, one transaction per step.
-/// Throws db::Error when a step fails (that step leaves the file as it was).
+/// Brings an exercise database written by an earlier version up to date, every step in one transaction.
+/// Throws db::Error when a step fails (the file is left as it was).
 void upgradeExerciseDatabase(db::Database& db);
 
 } // namespace kv::schema

@@ -194,8 +194,12 @@ void Startup::checkExerciseDatabase()
         db::Database db;
         db.open(path, db::Database::Mode::ReadOnly);
         sound = db.scalar(QStringLiteral("PRAGMA quick_check")).toString() == QLatin1String("ok");
-        for (const QString& table : schema::standingTables)
+        for (const QString& table : schema::standingTables) {
             sound = sound && db.hasTable(table);
+            // Read as the connection reads them: a schema that names them but cannot be read is found here.
+            if (sound)
+                db.query(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(db::Database::identifier(table)));
+        }
         // No version of the program writes a negative schema version: such a file is not one of its years.
         sound = sound && db.userVersion() >= 0;
     } catch (const db::Error&) {

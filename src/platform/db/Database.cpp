@@ -479,6 +479,7 @@ std::atomic<int> savepointCounter{0};
 
 Transaction::Transaction(Database& db) : db_(db), name_(QStringLiteral("kv_sp_%1").arg(++savepointCounter))
 {
+    outermost_ = db_.handle() && sqlite3_get_autocommit(db_.handle()) != 0;
     db_.executeScript(QStringLiteral("SAVEPOINT ") + name_);
 }
 
@@ -487,7 +488,13 @@ Transaction::~Transaction()
     if (done_ || !db_.isOpen())
         return;
     try {
-        db_.executeScript(QStringLiteral("ROLLBACK TO ") + name_ + QStringLiteral("; RELEASE ") + name_);
+        // The outermost transaction is rolled back whole: "ROLLBACK TO" then "RELEASE" would commit the
+        // restored pages and stamp the file's header, so that a refused write would not leave the file
+        // byte for byte as it was.
+        if (outermost_)
+            db_.executeScript(QStringLiteral("ROLLBACK"));
+        else
+            db_.executeScript(QStringLiteral("ROLLBACK TO ") + name_ + QStringLiteral("; RELEASE ") + name_);
     } catch (...) {
     }
 }

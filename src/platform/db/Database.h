@@ -107,6 +107,7 @@ public:
 private:
     Database& db_;
     QString name_;
+    bool outermost_ = false;
     bool done_ = false;
 };
 
