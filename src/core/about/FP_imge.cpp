@@ -3,6 +3,7 @@
 #include "MainPictures.h"
 #include "PictureButton.h"
 #include "Pictures.h"
+#include "core/kit/FolderTree.h"
 #include "core/state/Session.h"
 #include "platform/os/Files.h"
 
@@ -35,7 +36,8 @@ const QStringList FP_imge::kPatterns = {QStringLiteral("*.BMP"), QStringLiteral(
 namespace {
 
 constexpr QSize kPreviewSize(384, 288);
-constexpr int kPathRole = Qt::UserRole;
+constexpr int kPathRole = Qt::UserRole; // as the folder tree keeps it
+using kit::readableFolder;
 
 /// The file list: a keyboard move to another file counts as a click on it.
 class FileList : public QListWidget {
@@ -71,19 +73,6 @@ QList<QStorageInfo> volumes()
         return a.rootPath().compare(b.rootPath(), Qt::CaseInsensitive) < 0;
     });
     return found;
-}
-
-bool isUnder(const QString& path, const QString& root)
-{
-    if (root == QStringLiteral("/"))
-        return path.startsWith(u'/');
-    return path == root || path.startsWith(root + u'/');
-}
-
-bool readableFolder(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.isDir() && info.isReadable() && info.isExecutable();
 }
 
 QLabel* caption(const QString& text, QWidget* parent)
@@ -243,60 +232,11 @@ QStringList FP_imge::drives() const
 
 // ---- lists --------------------------------------------------------------------------------------------
 
-void FP_imge::selectDriveOf(const QString& path)
-{
-    int best = -1;
-    int bestLength = -1;
-    for (int i = 0; i < drives_->count(); ++i) {
-        const QString root = drives_->itemData(i).toString();
-        if (isUnder(path, root) && root.size() > bestLength) {
-            best = i;
-            bestLength = root.size();
-        }
-    }
-    if (best < 0) {
-        // A folder on no listed volume: its own root joins the list.
-        const QString root = QStorageInfo(path).isValid() ? QStorageInfo(path).rootPath() : QStringLiteral("/");
-        drives_->addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), root, root);
-        best = drives_->count() - 1;
-    }
-    const QSignalBlocker block(drives_);
-    drives_->setCurrentIndex(best);
-}
+void FP_imge::selectDriveOf(const QString& path) { kit::selectDriveOf(drives_, path); }
 
 void FP_imge::fillFolders()
 {
-    const QSignalBlocker block(folders_);
-    folders_->clear();
-    const QString root = drives_->currentData().toString();
-    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
-
-    // The chain from the drive's root down to the folder, then the folder's own sub-folders.
-    QStringList chain;
-    for (QString p = folder_;; p = QFileInfo(p).path()) {
-        chain.prepend(p);
-        if (p == root || !isUnder(p, root) || QFileInfo(p).path() == p)
-            break;
-    }
-    QTreeWidgetItem* parent = nullptr;
-    for (const QString& p : chain) {
-        const QString name = (p == chain.first()) ? p : QFileInfo(p).fileName();
-        auto* item = parent ? new QTreeWidgetItem(parent, {name}) : new QTreeWidgetItem(folders_, {name});
-        item->setIcon(0, p == chain.first() ? style()->standardIcon(QStyle::SP_DriveHDIcon) : open);
-        item->setData(0, kPathRole, p);
-        parent = item;
-    }
-    const QStringList subfolders =
-        QDir(folder_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QString& sub : subfolders) {
-        auto* item = new QTreeWidgetItem(parent, {sub});
-        item->setIcon(0, closed);
-        item->setData(0, kPathRole, QDir(folder_).filePath(sub));
-    }
-    folders_->expandAll();
-    folders_->setCurrentItem(parent);
-    folders_->scrollToItem(parent, QAbstractItemView::PositionAtTop);
+    kit::fillFolderTree(folders_, drives_->currentData().toString(), folder_, QAbstractItemView::PositionAtTop);
 }
 
 void FP_imge::fillFiles()

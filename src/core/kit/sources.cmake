@@ -2,4 +2,5 @@ list(APPEND KV_CORE_SOURCES
     kit/Glyphs.h kit/Glyphs.cpp
     kit/ScreenKit.h kit/ScreenKit.cpp
     kit/Guard.h kit/Guard.cpp
-    kit/Export.h kit/Export.cpp)
+    kit/Export.h kit/Export.cpp
+    kit/FolderTree.h kit/FolderTree.cpp)

@@ -1,5 +1,6 @@
 #include "FolderChooser.h"
 
+#include "core/kit/FolderTree.h"
 #include "core/kit/ScreenKit.h"
 
 #include <QComboBox>
@@ -15,22 +16,11 @@
 
 namespace kv::exercise {
 
+using kit::readableFolder;
+
 namespace {
 
-constexpr int kPathRole = Qt::UserRole;
-
-bool isUnder(const QString& path, const QString& root)
-{
-    if (root == QStringLiteral("/"))
-        return path.startsWith(u'/');
-    return path == root || path.startsWith(root + u'/');
-}
-
-bool readableFolder(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.isDir() && info.isReadable() && info.isExecutable();
-}
+constexpr int kPathRole = Qt::UserRole; // as the folder tree keeps it
 
 QStringList volumeRoots()
 {
@@ -108,55 +98,8 @@ void FolderChooser::chooseDrive(int index)
         selectDriveOf(folder_);
 }
 
-void FolderChooser::selectDriveOf(const QString& path)
-{
-    int best = -1;
-    qsizetype bestLength = -1;
-    for (int i = 0; i < drives_->count(); ++i) {
-        const QString root = drives_->itemData(i).toString();
-        if (isUnder(path, root) && root.size() > bestLength) {
-            best = i;
-            bestLength = root.size();
-        }
-    }
-    if (best < 0) {
-        const QString root = QStorageInfo(path).isValid() ? QStorageInfo(path).rootPath() : QStringLiteral("/");
-        drives_->addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), root, root);
-        best = drives_->count() - 1;
-    }
-    const QSignalBlocker block(drives_);
-    drives_->setCurrentIndex(best);
-}
+void FolderChooser::selectDriveOf(const QString& path) { kit::selectDriveOf(drives_, path); }
 
-void FolderChooser::fillFolders()
-{
-    const QSignalBlocker block(folders_);
-    folders_->clear();
-    const QString root = drives_->currentData().toString();
-    QStringList chain;
-    for (QString p = folder_;; p = QFileInfo(p).path()) {
-        chain.prepend(p);
-        if (p == root || !isUnder(p, root) || QFileInfo(p).path() == p)
-            break;
-    }
-    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    QTreeWidgetItem* parent = nullptr;
-    for (const QString& p : chain) {
-        const QString name = p == chain.first() ? p : QFileInfo(p).fileName();
-        auto* item = parent ? new QTreeWidgetItem(parent, {name}) : new QTreeWidgetItem(folders_, {name});
-        item->setIcon(0, p == chain.first() ? style()->standardIcon(QStyle::SP_DriveHDIcon) : open);
-        item->setData(0, kPathRole, p);
-        parent = item;
-    }
-    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
-    for (const QString& sub : QDir(folder_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
-        auto* item = new QTreeWidgetItem(parent, {sub});
-        item->setIcon(0, closed);
-        item->setData(0, kPathRole, QDir(folder_).filePath(sub));
-    }
-    folders_->expandAll();
-    folders_->setCurrentItem(parent);
-    folders_->scrollToItem(parent);
-}
+void FolderChooser::fillFolders() { kit::fillFolderTree(folders_, drives_->currentData().toString(), folder_); }
 
 } // namespace kv::exercise

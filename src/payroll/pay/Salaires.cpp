@@ -91,6 +91,24 @@ QWidget* sidePanel(const QString& heading, const QString& name, QWidget* parent,
     return panel;
 }
 
+/// The caption of a total, in the totals' colour.
+QLabel* totalLabel(const QString& caption, QWidget* parent)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #1f3b5c; }"));
+    return label;
+}
+
+/// The "Imprimer" and "Fermer" commands of a document panel.
+kit::PanelButtons printPanelButtons(QWidget* panel, const QString& printName, const QString& closeName)
+{
+    const kit::PanelButtons buttons = kit::panelButtons(panel, printName, closeName);
+    buttons.confirm->setText(QStringLiteral("Imprimer"));
+    buttons.confirm->setIcon(kit::icon(Glyph::Print));
+    buttons.cancel->setText(QStringLiteral("Fermer"));
+    return buttons;
+}
+
 } // namespace
 
 // ---- construction -----------------------------------------------------------------------------------------
@@ -293,9 +311,7 @@ QWidget* Salaires::buildAgentPage()
     // Totals, below the entries.
     const auto totalRow = [&](int r, int c, const QString& caption, const QString& name) {
         QLineEdit* t = kit::totalField(pay, name);
-        auto* label = new QLabel(caption, pay);
-        label->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #1f3b5c; }"));
-        grid->addWidget(label, r, c * 2);
+        grid->addWidget(totalLabel(caption, pay), r, c * 2);
         grid->addWidget(t, r, c * 2 + 1);
         totals_.append({caption, t});
         return t;
@@ -503,11 +519,8 @@ void Salaires::buildCertificatePanel()
     field(QStringLiteral("Au"), QStringLiteral("Au"), QStringLiteral("att_fin"), false);
     l->addLayout(form);
     l->addStretch();
-    const kit::PanelButtons buttons = kit::panelButtons(certificatePanel_, QStringLiteral("imprimer_attestation"),
+    const kit::PanelButtons buttons = printPanelButtons(certificatePanel_, QStringLiteral("imprimer_attestation"),
                                                         QStringLiteral("fermer_attestation"));
-    buttons.confirm->setText(QStringLiteral("Imprimer"));
-    buttons.confirm->setIcon(kit::icon(Glyph::Print));
-    buttons.cancel->setText(QStringLiteral("Fermer"));
     connect(buttons.confirm, &QToolButton::clicked, this, &Salaires::printCertificate);
     connect(buttons.cancel, &QToolButton::clicked, this, &Salaires::closeCertificate);
     l->addWidget(buttons.row);
@@ -562,26 +575,19 @@ void Salaires::buildStatementPanel()
                                          : QStringLiteral("Total des retenues");
             QLineEdit* t = kit::totalField(statementPanel_, QStringLiteral("releve_total%1").arg(i));
             statement_.insert(total, t);
-            auto* label = new QLabel(total, statementPanel_);
-            label->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #1f3b5c; }"));
-            grid->addWidget(label, r, 0);
+            grid->addWidget(totalLabel(total, statementPanel_), r, 0);
             grid->addWidget(t, r++, 1);
         }
     }
     QLineEdit* net = kit::totalField(statementPanel_, QStringLiteral("releve_net"));
     statement_.insert(QStringLiteral("Net"), net);
-    auto* label = new QLabel(QStringLiteral("Net"), statementPanel_);
-    label->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #1f3b5c; }"));
-    grid->addWidget(label, r, 0);
+    grid->addWidget(totalLabel(QStringLiteral("Net"), statementPanel_), r, 0);
     grid->addWidget(net, r++, 1);
     grid->setColumnStretch(0, 1);
     l->addLayout(grid);
     l->addStretch();
-    const kit::PanelButtons buttons = kit::panelButtons(statementPanel_, QStringLiteral("imprimer_releve"),
+    const kit::PanelButtons buttons = printPanelButtons(statementPanel_, QStringLiteral("imprimer_releve"),
                                                         QStringLiteral("fermer_releve"));
-    buttons.confirm->setText(QStringLiteral("Imprimer"));
-    buttons.confirm->setIcon(kit::icon(Glyph::Print));
-    buttons.cancel->setText(QStringLiteral("Fermer"));
     connect(buttons.confirm, &QToolButton::clicked, this, &Salaires::printStatement);
     connect(buttons.cancel, &QToolButton::clicked, this, &Salaires::closeStatement);
     l->addWidget(buttons.row);
