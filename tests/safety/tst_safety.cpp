@@ -161,6 +161,7 @@ private slots:
         QTest::newRow("its journal") << "cloture.tmp-journal" << true;
         QTest::newRow("compaction work file") << "prov.mdb" << true;
         QTest::newRow("its journal too") << "prov.mdb-journal" << true;
+        QTest::newRow("a copy into the closing work file") << "cloture.tmp.kvtmp" << true;
         QTest::newRow("earlier new-year file, no closing under way") << "cloture.prec" << true;
         QTest::newRow("atomic copy of a year") << "ZEB_2021.MDB.aB3xY9" << true;
         QTest::newRow("exit copy in Archives") << "Archives/ZEB_2021.mdb.Qw12Er" << true;
@@ -169,6 +170,9 @@ private slots:
         QTest::newRow("state file being written") << ".INI.x1y2z3" << true;
         QTest::newRow("signatures being written") << "Dir_Data.TXT.Zx81Qp" << true;
         QTest::newRow("new exercise file being built") << "ZEB_2022.MDB.build" << true;
+        QTest::newRow("the program's own temporary of a year") << "ZEB_2021.MDB.kvtmp" << true;
+        QTest::newRow("... of the state file") << ".INI.kvtmp" << true;
+        QTest::newRow("... of an archive") << "Archives/20210305.ZEB.kvtmp" << true;
         QTest::newRow("journal without its database") << "ZEB_2019.MDB-journal" << true;
         QTest::newRow("a user's own file") << "notes.txt" << false;
         QTest::newRow("a user's backup") << "ZEB_2021.MDB.backup" << false;
@@ -178,6 +182,7 @@ private slots:
         QTest::newRow("another program's file") << "Rapport.RPT.a1b2c3" << false;
         QTest::newRow("an archive") << "Archives/20200101.ZEB" << false;
         QTest::newRow("another state file") << "ABC.INI.a1b2c3" << false;
+        QTest::newRow("another program's temporary") << "Rapport.RPT.kvtmp" << false;
     }
     void workFilesOfAnInterruptedRunAreRemoved()
     {

@@ -162,20 +162,24 @@ bool isCopyTemporary(const QString& name, const QString& stateFileName)
 {
     static const QRegularExpression pattern(
         QStringLiteral("^(ZEB_.+\\.mdb|\\d{8}\\.ZEB|ZEB\\.CFG|Dir_Data\\.TXT|SignData\\.TXT|VOSK\\.INI|system\\.mdw|"
-                       "cloture\\.enc|.*\\.INI)\\.[A-Za-z0-9]{6}$"),
+                       "cloture\\.enc|.*\\.INI)\\.([A-Za-z0-9]{6}|kvtmp)$"),
         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = pattern.match(name);
     if (!m.hasMatch())
         return false;
-    // The six characters are drawn from letters of both cases and digits: a word or a number a user
-    // gave a copy of his own ("ZEB_2021.MDB.backup", ".ANCIEN", ".202103") draws from one class only
-    // and is left alone (a temporary that happens to do so too is only a stray file).
-    const QString suffix = name.right(6);
-    int classes = 0;
-    for (auto test : {+[](QChar c) { return c.isLower(); }, +[](QChar c) { return c.isUpper(); }, +[](QChar c) { return c.isDigit(); }})
-        classes += std::any_of(suffix.begin(), suffix.end(), test) ? 1 : 0;
-    if (classes < 2)
-        return false;
+    // The program's own atomic writes go through "<file>.kvtmp" (db::temporaryOf); six random
+    // characters are those of a temporary named by an earlier version.
+    if (m.captured(2).compare(QStringLiteral("kvtmp"), Qt::CaseInsensitive) != 0) {
+        // The six characters are drawn from letters of both cases and digits: a word or a number a user
+        // gave a copy of his own ("ZEB_2021.MDB.backup", ".ANCIEN", ".202103") draws from one class only
+        // and is left alone (a temporary that happens to do so too is only a stray file).
+        const QString suffix = name.right(6);
+        int classes = 0;
+        for (auto test : {+[](QChar c) { return c.isLower(); }, +[](QChar c) { return c.isUpper(); }, +[](QChar c) { return c.isDigit(); }})
+            classes += std::any_of(suffix.begin(), suffix.end(), test) ? 1 : 0;
+        if (classes < 2)
+            return false;
+    }
     const QString base = m.captured(1);
     // Only the state file among the .INI files: its name is the installation code + ".INI".
     if (base.endsWith(QStringLiteral(".INI"), Qt::CaseInsensitive) && base.compare(QStringLiteral("VOSK.INI"), Qt::CaseInsensitive) != 0)
@@ -187,10 +191,12 @@ Report recoverInterruptedWork(const QString& programDir, const QString& statePat
 {
     Report report;
     finishClosing(programDir, statePath, report);
-    // The work files of a closing, a compaction and a repair, with any journal of theirs.
+    // The work files of a closing, a compaction and a repair, with any journal of theirs and the
+    // temporary of a copy into them.
     for (const QString& work : {kClosingWorkFile, kCompactWorkFile, kPreviousNewYearFile})
-        for (const QString& suffix : {QString(), kJournal, QStringLiteral("-wal"), QStringLiteral("-shm")})
-            removeFile(os::resolve(programDir, work + suffix), report);
+        for (const QString& name : {work, work + kJournal, work + QStringLiteral("-wal"), work + QStringLiteral("-shm"),
+                                    db::temporaryOf(work)})
+            removeFile(os::resolve(programDir, name), report);
     // A new exercise file being built from the schema.
     QDir folder(programDir);
     for (const QString& name : folder.entryList({QStringLiteral("ZEB_*.build"), QStringLiteral("ZEB_*.build-journal")}, QDir::Files))

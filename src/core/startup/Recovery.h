@@ -37,8 +37,8 @@ struct Report {
 };
 
 /// True when `name` is a temporary file of an atomic copy of one of the program's own files: the
-/// file's name, a dot and six random letters and digits (the copy is renamed over the file when
-/// complete). Where the system offers unnamed temporary files (Linux), such a name never appears.
+/// file's name and ".kvtmp" (db::temporaryOf), or, from earlier versions, a dot and six random letters
+/// and digits (the copy is renamed over the file when complete).
 bool isCopyTemporary(const QString& name, const QString& stateFileName);
 
 /// Puts right what an interrupted run left in `programDir` (and its Archives folder). `statePath` is

@@ -1,7 +1,8 @@
 #include "ExerciseStateFile.h"
 
+#include "platform/db/FileOps.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 namespace kv {
@@ -34,13 +35,7 @@ bool writeExerciseState(const QString& path, const ExerciseState& state, QString
         data.resize(4);
     qToLittleEndian<qint16>(state.firstYear, data.data());
     qToLittleEndian<qint16>(state.closings, data.data() + 2);
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(data) != data.size() || !out.commit()) {
-        if (error)
-            *error = out.errorString();
-        return false;
-    }
-    return true;
+    return db::writeFileAtomic(path, data, error);
 }
 
 } // namespace kv

@@ -3,7 +3,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -47,6 +46,41 @@ bool replaceFile(const QString& source, const QString& target, QString* error)
     return true;
 }
 
+QString temporaryOf(const QString& target) { return target + QStringLiteral(".kvtmp"); }
+
+namespace {
+/// Writes `temp` through `fill`, flushes it and renames it over `target`; the temporary goes on failure.
+template <typename Fill>
+bool writeThroughTemporary(const QString& target, QString* error, Fill fill)
+{
+    const QString temp = temporaryOf(target);
+    QFile out(temp);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (error)
+            *error = out.errorString() + QStringLiteral(" : ") + temp;
+        return false;
+    }
+    if (!fill(out) || !out.flush()) {
+        if (error && error->isEmpty())
+            *error = out.errorString() + QStringLiteral(" : ") + temp;
+        out.close();
+        QFile::remove(temp);
+        return false;
+    }
+    out.close();
+    if (!replaceFile(temp, target, error)) {
+        QFile::remove(temp);
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+bool writeFileAtomic(const QString& target, const QByteArray& bytes, QString* error)
+{
+    return writeThroughTemporary(target, error, [&](QFile& out) { return out.write(bytes) == bytes.size(); });
+}
+
 bool copyFileAtomic(const QString& source, const QString& target, QString* error)
 {
     QFile in(source);
@@ -55,34 +89,19 @@ bool copyFileAtomic(const QString& source, const QString& target, QString* error
             *error = in.errorString() + QStringLiteral(" : ") + source;
         return false;
     }
-    QSaveFile out(target);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = out.errorString() + QStringLiteral(" : ") + target;
-        return false;
-    }
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(1 << 20);
-        if (chunk.isEmpty() && in.error() != QFile::NoError) {
-            out.cancelWriting();
-            if (error)
-                *error = in.errorString();
-            return false;
+    return writeThroughTemporary(target, error, [&](QFile& out) {
+        while (!in.atEnd()) {
+            const QByteArray chunk = in.read(1 << 20);
+            if (chunk.isEmpty() && in.error() != QFile::NoError) {
+                if (error)
+                    *error = in.errorString();
+                return false;
+            }
+            if (out.write(chunk) != chunk.size())
+                return false;
         }
-        if (out.write(chunk) != chunk.size()) {
-            out.cancelWriting();
-            if (error)
-                *error = out.errorString();
-            return false;
-        }
-    }
-    if (!out.commit()) {
-        if (error)
-            *error = out.errorString() + QStringLiteral(" : ") + target;
-        return false;
-    }
-    return true;
+        return true;
+    });
 }
 
 bool checkDatabaseFile(const QString& path, QString* error)

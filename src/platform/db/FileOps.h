@@ -2,14 +2,20 @@
 // File operations on closed database files. Every replacement is atomic: the new content is written
 // to a temporary file in the target's folder, flushed, checked, and renamed over the target in one step,
 // so that no failure leaves the target missing or half written.
+#include <QByteArray>
 #include <QString>
 
 namespace kv::db {
 
 /// Renames `source` over `target` in one step (replacing it). False with a message on failure.
 bool replaceFile(const QString& source, const QString& target, QString* error);
+/// The temporary an atomic write of `target` goes through: "<target>.kvtmp", beside it (one writer per
+/// folder, under the program's lock). Start-up removes one a crash left.
+QString temporaryOf(const QString& target);
 /// Copies `source` to `target`, replacing it atomically. False with a message on failure.
 bool copyFileAtomic(const QString& source, const QString& target, QString* error);
+/// Writes `bytes` as the whole of `target`, replacing it atomically. False with a message on failure.
+bool writeFileAtomic(const QString& target, const QByteArray& bytes, QString* error);
 /// Checks a closed database file: true when the engine opens it and finds it sound.
 bool checkDatabaseFile(const QString& path, QString* error);
 /// Repairs a closed database file and compacts it into a fresh file that takes its place under the
