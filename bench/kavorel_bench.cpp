@@ -209,6 +209,9 @@ void CashBookScreen_Kavorel(benchmark::State& state)
 
 // ---- activity report of the year -------------------------------------------------------------------------
 
+/// The lines a list shows at once.
+constexpr int kScreenful = 40;
+
 journals::Selection yearSelection()
 {
     return *journals::period(QStringLiteral("01/01/%1").arg(gYear), QStringLiteral("31/12/%1").arg(gYear));
@@ -219,9 +222,53 @@ void Journals_Kavorel(benchmark::State& state)
     db::Database& db = started().session.db();
     const journals::Selection year = yearSelection();
     measured(state, [&](benchmark::State&) {
-        // The report and its totals; a list formats only the lines it shows (the screen's figure has them).
+        // The report, its totals, and the first screenful of each list, as a list asks for it.
         const journals::Report report = journals::compute(db, year);
+        for (int j = 0; j < journals::kJournals; ++j)
+            for (int i = 0; i < std::min(kScreenful, journals::lineCount(report, journals::Journal(j))); ++i)
+                benchmark::DoNotOptimize(journals::rowCells(report, journals::Journal(j), i));
         benchmark::DoNotOptimize(report.vehicleTotal + report.receiptTotal);
+    });
+}
+
+/// The same work bare: the averages, the totals and the numbers of every journal's lines in its order
+/// (one pass each), the pays, and the first screenful of lines of each list.
+void JournalsSame_Bare(benchmark::State& state)
+{
+    Bare bare(exerciseFile());
+    const QByteArray from = iso(QDate(gYear, 1, 1)), to = iso(QDate(gYear, 12, 31));
+    const QByteArray days = QByteArray::number(QDate(gYear, 1, 1).daysTo(QDate(gYear, 12, 31)) + 1);
+    const QByteArray screenful = QByteArray::number(kScreenful);
+    measured(state, [&](benchmark::State&) {
+        bare.run("BEGIN");
+        bare.run("UPDATE Vehicules SET moyenne = coalesce((SELECT sum(d.Montant) FROM Depenses d WHERE d.num_vehicule = Vehicules.num "
+                 "AND d.date >= ?1 AND d.date <= ?2), 0) / ?3",
+                 {from, to, days});
+        bare.run("COMMIT");
+        double sum = 0;
+        bare.run("SELECT d.num, d.Type_Dep, d.Montant FROM Depenses d WHERE d.contrepartie = 0 AND d.Type_Dep < 6 "
+                 "AND d.date >= ? AND d.date <= ? ORDER BY d.num_vehicule, d.date, d.num",
+                 {from, to}, &sum);
+        bare.run("SELECT d.num, d.date, d.num_vehicule, v.matricule, d.ref, d.Type_Dep, d.Montant FROM Depenses d "
+                 "LEFT JOIN Vehicules v ON v.num = d.num_vehicule WHERE d.contrepartie = 0 AND d.Type_Dep < 6 "
+                 "AND d.date >= ? AND d.date <= ? ORDER BY d.num_vehicule, d.date, d.num LIMIT ?",
+                 {from, to, screenful});
+        bare.run("SELECT total(Montant) FROM Depenses WHERE contrepartie = 1 AND Type_Dep = 10 AND date >= ? AND date <= ?", {from, to});
+        bare.run("SELECT s.num, s.date, s.MM, s.Taux_Jour, s.nbre_jours, s.BRUT, s.avances, s.Remb_prets, s.Autres_Retenues, s.Net, "
+                 "a.nom, a.Prenom, a.Fonction FROM Salaires s LEFT JOIN Agents a ON a.num = s.num_agent "
+                 "WHERE s.date >= ? AND s.date <= ? ORDER BY s.date, s.num",
+                 {from, to});
+        const char* others = "NOT (x.contrepartie = 0 AND x.Type_Dep < 6) AND NOT (x.contrepartie = 1 AND x.Type_Dep = 10)";
+        for (const auto& [table, condition] : {std::pair{"Depenses", others}, std::pair{"Recettes", "1"}}) {
+            const QByteArray keys = QByteArrayLiteral("SELECT x.num, x.Montant FROM ") + table + " x WHERE " + condition
+                                    + " AND x.date >= ? AND x.date <= ? ORDER BY x.date, x.num";
+            bare.run(keys.constData(), {from, to}, &sum);
+            const QByteArray page = QByteArrayLiteral("SELECT x.num, x.date, x.Montant, x.mode, x.ref, a.nom, a.Prenom FROM ") + table
+                                    + " x LEFT JOIN Agents a ON a.num = x.Num_Agent WHERE " + condition
+                                    + " AND x.date >= ? AND x.date <= ? ORDER BY x.date, x.num LIMIT ?";
+            bare.run(page.constData(), {from, to, screenful});
+        }
+        benchmark::DoNotOptimize(sum);
     });
 }
 
@@ -231,7 +278,7 @@ void Journals_Bare(benchmark::State& state)
     const QByteArray from = iso(QDate(gYear, 1, 1)), to = iso(QDate(gYear, 12, 31));
     const QByteArray days = QByteArray::number(QDate(gYear, 1, 1).daysTo(QDate(gYear, 12, 31)) + 1);
     measured(state, [&](benchmark::State&) {
-        // The vehicles' averages, then the four journals' rows.
+        // The vehicles' averages, then every line of the four journals.
         bare.run("BEGIN");
         bare.run("UPDATE Vehicules SET moyenne = coalesce((SELECT sum(d.Montant) FROM Depenses d WHERE d.num_vehicule = Vehicules.num "
                  "AND d.date >= ?1 AND d.date <= ?2), 0) / ?3",
@@ -429,8 +476,9 @@ public:
         const Row rows[] = {
             {"Cash book of a day (lists, opening balance, summary)", "CashBook_Kavorel", "CashBook_Bare"},
             {"Cash book screen J_CAISSE shown", "CashBookScreen_Kavorel", "CashBook_Bare"},
-            {"Activity report of the year (4 journals)", "Journals_Kavorel", "Journals_Bare"},
-            {"Activity report screen f_jrnl2, year computed", "JournalsScreen_Kavorel", "Journals_Bare"},
+            {"Activity report of the year (4 journals, totals, first screenful)", "Journals_Kavorel", "JournalsSame_Bare"},
+            {"Activity report screen f_jrnl2, year computed", "JournalsScreen_Kavorel", "JournalsSame_Bare"},
+            {"Activity report of the year, against reading every line bare", "Journals_Kavorel", "Journals_Bare"},
             {"Vehicle file Zoom_V shown (busiest vehicle)", "VehicleFile_Kavorel", "VehicleFile_Bare"},
             {"Client account Zoom_Cli shown (busiest client)", "PersonAccount_Kavorel", "PersonAccount_Bare"},
             {"Start-up to the main window shown", "Startup_Kavorel", "Startup_Bare"},
@@ -470,6 +518,7 @@ void registerAll()
     add("CashBookScreen_Kavorel", CashBookScreen_Kavorel);
     add("Journals_Kavorel", Journals_Kavorel, 5);
     add("Journals_Bare", Journals_Bare, 5);
+    add("JournalsSame_Bare", JournalsSame_Bare, 5);
     add("JournalsScreen_Kavorel", JournalsScreen_Kavorel, 3);
     add("VehicleFile_Kavorel", VehicleFile_Kavorel);
     add("VehicleFile_Bare", VehicleFile_Bare);

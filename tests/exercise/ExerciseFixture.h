@@ -40,6 +40,10 @@ public:
     {
         return fails("repairAndCompact", error) ? false : FileOps::repairAndCompact(path, workFile, error);
     }
+    bool copyEmptying(const QString& source, const QString& target, const QStringList& emptied, QString* error) override
+    {
+        return fails("copyEmptying", error) ? false : FileOps::copyEmptying(source, target, emptied, error);
+    }
     bool writeState(const QString& path, const ExerciseState& state, QString* error) override
     {
         return fails("writeState", error) ? false : FileOps::writeState(path, state, error);

@@ -312,8 +312,7 @@ private slots:
         QTest::addColumn<ClosingOption>("option");
         QTest::addColumn<QString>("failing");
         QTest::addColumn<int>("number");
-        QTest::newRow("remise: copie") << ClosingOption::Reset << "copy" << 1;
-        QTest::newRow("remise: compactage") << ClosingOption::Reset << "repairAndCompact" << 4;
+        QTest::newRow("remise: copie vidée") << ClosingOption::Reset << "copyEmptying" << 1;
         QTest::newRow("remise: mise en place") << ClosingOption::Reset << "replace" << 2;
         QTest::newRow("remise: fichier d'état") << ClosingOption::Reset << "writeState" << 5;
         QTest::newRow("conservation: copie") << ClosingOption::Keep << "copy" << 1;
@@ -372,8 +371,7 @@ private slots:
         QTest::addColumn<QString>("trigger");
         QTest::newRow("paies") << ClosingOption::Keep << "DELETE ON Salaires";
         QTest::newRow("drapeaux des mois") << ClosingOption::Keep << "UPDATE ON Permn";
-        QTest::newRow("recettes") << ClosingOption::Reset << "DELETE ON Recettes";
-        QTest::newRow("dépenses") << ClosingOption::Reset << "DELETE ON Depenses";
+        QTest::newRow("remise: drapeaux des mois") << ClosingOption::Reset << "UPDATE ON Permn";
     }
     void anEngineRefusalDuringAClosingShowsItsMessageAndChangesNothing()
     {

@@ -55,6 +55,17 @@ const std::vector<std::function<void(db::Database&)>>& steps()
                 "DROP INDEX IF EXISTS Depenses_agent; CREATE INDEX Depenses_agent ON Depenses (Num_Agent, contrepartie, date);"
                 "DROP INDEX IF EXISTS Recettes_agent; CREATE INDEX Recettes_agent ON Recettes (Num_Agent, contrepartie, date);"));
         },
+        // Version 4: the indexes by date and by vehicle hold the lines in the order the journals and the
+        // vehicle file list them (the line number after the date) with what the journals total and
+        // classify, so that a year's journal is read from its index in order, with neither a sort nor a
+        // look into the table.
+        [](db::Database& db) {
+            db.executeScript(QStringLiteral(
+                "DROP INDEX IF EXISTS Depenses_date; CREATE INDEX Depenses_date ON Depenses (date, num, contrepartie, Type_Dep, Montant);"
+                "DROP INDEX IF EXISTS Recettes_date; CREATE INDEX Recettes_date ON Recettes (date, num, Montant);"
+                "DROP INDEX IF EXISTS Depenses_vehicule; "
+                "CREATE INDEX Depenses_vehicule ON Depenses (num_vehicule, date, num, contrepartie, Type_Dep, Montant);"));
+        },
     };
     return all;
 }

@@ -70,9 +70,9 @@ CREATE TABLE Depenses (
     Num_Agent    INTEGER,
     Km           REAL
 );
-CREATE INDEX Depenses_date ON Depenses (date, Montant);
+CREATE INDEX Depenses_date ON Depenses (date, num, contrepartie, Type_Dep, Montant);
 CREATE INDEX Depenses_MM ON Depenses (MM);
-CREATE INDEX Depenses_vehicule ON Depenses (num_vehicule, date);
+CREATE INDEX Depenses_vehicule ON Depenses (num_vehicule, date, num, contrepartie, Type_Dep, Montant);
 CREATE INDEX Depenses_agent ON Depenses (Num_Agent, contrepartie, date);
 CREATE INDEX Depenses_contrepartie ON Depenses (contrepartie, Type_Dep);
 
@@ -87,7 +87,7 @@ CREATE TABLE Recettes (
     num_vehicule INTEGER,
     Num_Agent    INTEGER
 );
-CREATE INDEX Recettes_date ON Recettes (date, Montant);
+CREATE INDEX Recettes_date ON Recettes (date, num, Montant);
 CREATE INDEX Recettes_MM ON Recettes (MM);
 CREATE INDEX Recettes_vehicule ON Recettes (num_vehicule, date);
 CREATE INDEX Recettes_agent ON Recettes (Num_Agent, contrepartie, date);

@@ -42,6 +42,11 @@ bool FileOps::repairAndCompact(const QString& path, const QString& workFile, QSt
     return db::repairAndCompact(path, workFile, error);
 }
 
+bool FileOps::copyEmptying(const QString& source, const QString& target, const QStringList& emptied, QString* error)
+{
+    return db::copyDatabaseEmptying(source, target, emptied, error);
+}
+
 bool FileOps::writeState(const QString& path, const ExerciseState& state, QString* error)
 {
     return writeExerciseState(path, state, error);

@@ -8,6 +8,7 @@
 #include "core/state/ExerciseStateFile.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace kv {
 class Session;
@@ -45,6 +46,9 @@ public:
     virtual bool remove(const QString& path, QString* error);
     /// Repairs a closed database file and compacts it into `workFile`, which then takes its place.
     virtual bool repairAndCompact(const QString& path, const QString& workFile, QString* error);
+    /// Writes a repaired, compact copy of the closed database `source` into `target`, with the tables
+    /// `emptied` left empty (the rest row for row as it is).
+    virtual bool copyEmptying(const QString& source, const QString& target, const QStringList& emptied, QString* error);
     /// Rewrites record 1 of the exercise state file (atomic).
     virtual bool writeState(const QString& path, const ExerciseState& state, QString* error);
 };

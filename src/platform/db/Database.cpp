@@ -284,6 +284,33 @@ void Database::forEach(const QString& sql, const QVariantList& params, const std
          [&each](Row&& row) { each(row); });
 }
 
+qint64 Cursor::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+double Cursor::number(int column) const { return sqlite3_column_double(stmt_, column); }
+bool Cursor::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+
+void Database::scan(const QString& sql, const QVariantList& params, const std::function<void(const Cursor&)>& each) const
+{
+    if (!db_)
+        throw Error(QStringLiteral("Base de données non ouverte"));
+    const QByteArray text = sql.toUtf8();
+    Statement st;
+    int rc = sqlite3_prepare_v2(db_, text.constData(), text.size(), &st.stmt, nullptr);
+    if (rc != SQLITE_OK)
+        throw Error(engineMessage(db_, rc), rc);
+    if (!st.stmt)
+        return;
+    const int expected = sqlite3_bind_parameter_count(st.stmt);
+    if (expected != params.size())
+        throw Error(QStringLiteral("%1 paramètre(s) attendu(s), %2 fourni(s)").arg(expected).arg(params.size()));
+    for (int i = 0; i < params.size(); ++i)
+        bindValue(db_, st.stmt, i + 1, params[i]);
+    const Cursor cursor(st.stmt);
+    while ((rc = sqlite3_step(st.stmt)) == SQLITE_ROW)
+        each(cursor);
+    if (rc != SQLITE_DONE)
+        throw Error(engineMessage(db_, rc), rc);
+}
+
 Rows Database::query(const QString& sql, const QVariantList& params) const
 {
     return run(sql, [&](sqlite3_stmt* stmt) {

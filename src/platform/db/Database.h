@@ -17,6 +17,18 @@ namespace kv::db {
 /// Name of the collation declared on every text column of the exercise databases.
 inline constexpr const char* kTextCollation = "FR_NOCASE";
 
+/// The current row of a scan (Database::scan), read column by column.
+class Cursor {
+public:
+    explicit Cursor(sqlite3_stmt* stmt) : stmt_(stmt) {}
+    qint64 integer(int column) const;
+    double number(int column) const;
+    bool isNull(int column) const;
+
+private:
+    sqlite3_stmt* stmt_;
+};
+
 class Database {
 public:
     enum class Mode { ReadWrite, ReadOnly, Create };
@@ -39,6 +51,10 @@ public:
     Rows query(const QString& sql, const QVariantMap& params) const;
     /// Runs one query and hands each row to `each` as it is read, holding none of them: the long lists.
     void forEach(const QString& sql, const QVariantList& params, const std::function<void(const Row&)>& each) const;
+    /// Runs one query and hands each row to `each` as the engine holds it, copying nothing: the scans
+    /// of a whole year's ledger (numbers and amounts), where a row object per line would cost more than
+    /// the engine's own work. The cursor is valid only inside the call.
+    void scan(const QString& sql, const QVariantList& params, const std::function<void(const Cursor&)>& each) const;
     /// First row, or an empty row when none.
     Row queryOne(const QString& sql, const QVariantList& params = {}) const;
     /// First field of the first row; null when no row (and null for a sum over no row).

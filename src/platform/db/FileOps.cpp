@@ -3,6 +3,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
+#include <QSet>
 
 #include <cerrno>
 #include <cstdio>
@@ -146,6 +148,92 @@ bool repairAndCompact(const QString& path, const QString& workFile, QString* err
     }
     if (!replaceFile(workFile, path, error)) {
         QFile::remove(workFile);
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+QString quoted(const QString& name)
+{
+    QString q = name;
+    q.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + q + u'"';
+}
+
+} // namespace
+
+bool copyDatabaseEmptying(const QString& source, const QString& target, const QStringList& emptied, QString* error)
+{
+    QFile::remove(target);
+    if (!QFileInfo(source).isFile()) {
+        // Attaching a missing file would create it empty.
+        if (error)
+            *error = QStringLiteral("Fichier introuvable (") + source + u')';
+        return false;
+    }
+    try {
+        {
+            Database db;
+            db.open(target, Database::Mode::Create);
+            // The target is a work file of its own, thrown away on any failure and checked and flushed
+            // before it is put anywhere: it needs neither journal nor flushes while it is filled.
+            db.executeScript(QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF"));
+            db.execute(QStringLiteral("ATTACH DATABASE ? AS src"), {source});
+            // The new file takes the source's page layout before its first page is written.
+            db.execute(QStringLiteral("PRAGMA main.page_size = ") + db.scalar(QStringLiteral("PRAGMA src.page_size")).toString());
+            db.execute(QStringLiteral("PRAGMA main.auto_vacuum = ")
+                       + db.scalar(QStringLiteral("PRAGMA src.auto_vacuum")).toString());
+            const QVariant version = db.scalar(QStringLiteral("PRAGMA src.user_version"));
+            const QVariant application = db.scalar(QStringLiteral("PRAGMA src.application_id"));
+
+            struct Object {
+                QString type, name, sql;
+            };
+            QList<Object> objects;
+            for (const auto& row : db.query(QStringLiteral("SELECT type, name, sql FROM src.sqlite_master "
+                                                           "WHERE sql IS NOT NULL AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+                                                           "ORDER BY rowid")))
+                objects.append({row.value(0).toString(), row.value(1).toString(), row.value(2).toString()});
+            QSet<QString> skipped;
+            for (const QString& t : emptied)
+                skipped.insert(t.toLower());
+
+            Transaction t(db);
+            // Tables first, filled, then what is built on them: an index built once over its rows is
+            // cheaper than one kept up to date row by row, and a trigger must not fire on the copy.
+            for (const Object& o : objects)
+                if (o.type == QLatin1String("table"))
+                    db.execute(o.sql);
+            for (const Object& o : objects)
+                if (o.type == QLatin1String("table") && !skipped.contains(o.name.toLower()))
+                    db.execute(QStringLiteral("INSERT INTO main.") + quoted(o.name) + QStringLiteral(" SELECT * FROM src.")
+                               + quoted(o.name));
+            // The counters of AUTOINCREMENT tables go on from where they were, emptied tables included.
+            if (db.scalar(QStringLiteral("SELECT count(*) FROM src.sqlite_master WHERE name = 'sqlite_sequence'")).toInt() > 0
+                && db.scalar(QStringLiteral("SELECT count(*) FROM main.sqlite_master WHERE name = 'sqlite_sequence'")).toInt() > 0) {
+                db.execute(QStringLiteral("DELETE FROM main.sqlite_sequence"));
+                db.execute(QStringLiteral("INSERT INTO main.sqlite_sequence SELECT * FROM src.sqlite_sequence"));
+            }
+            for (const Object& o : objects)
+                if (o.type != QLatin1String("table"))
+                    db.execute(o.sql);
+            db.execute(QStringLiteral("PRAGMA main.user_version = ") + QString::number(version.toLongLong()));
+            db.execute(QStringLiteral("PRAGMA main.application_id = ") + QString::number(application.toLongLong()));
+            t.commit();
+            db.execute(QStringLiteral("DETACH DATABASE src"));
+        }
+        if (!syncFile(target) || !checkDatabaseFile(target, error)) {
+            if (error && error->isEmpty())
+                *error = QStringLiteral("Écriture impossible (") + target + u')';
+            QFile::remove(target);
+            return false;
+        }
+    } catch (const Error& e) {
+        QFile::remove(target);
+        if (error)
+            *error = e.message();
         return false;
     }
     return true;

@@ -4,6 +4,7 @@
 // so that no failure leaves the target missing or half written.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace kv::db {
 
@@ -21,5 +22,10 @@ bool checkDatabaseFile(const QString& path, QString* error);
 /// Repairs a closed database file and compacts it into a fresh file that takes its place under the
 /// same name. On any failure the file is left exactly as it was. `workFile` is the temporary file.
 bool repairAndCompact(const QString& path, const QString& workFile, QString* error);
+/// Writes into `target` (made anew) a compact copy of the closed database `source`: the same tables,
+/// indexes, triggers, views, version and counters, every row of every table except those of `emptied`,
+/// which come out empty. Each index is built afresh from its rows, so the copy is repaired as well.
+/// The source is only read. On failure `target` is removed and the message is in `error`.
+bool copyDatabaseEmptying(const QString& source, const QString& target, const QStringList& emptied, QString* error);
 
 } // namespace kv::db

@@ -1,6 +1,8 @@
 #include "JournalModel.h"
 
 #include "core/kit/ScreenKit.h"
+#include "platform/db/Error.h"
+#include "platform/ui/ErrorLog.h"
 
 namespace kv::journals {
 
@@ -35,7 +37,14 @@ QString JournalModel::cell(int row, int column) const
     if (!report_)
         return rows_[row].value(column);
     if (cachedRow_ != row) {
-        cached_ = rowCells(*report_, journal_, row);
+        try {
+            cached_ = rowCells(*report_, journal_, row);
+        } catch (const db::Error& e) {
+            // A list asks while it paints, where no message can be shown: the line stays blank, the
+            // reason goes to the log, and the next paint tries again.
+            ui::errorLog().write(e.message());
+            return {};
+        }
         cachedRow_ = row;
     }
     return cached_.value(column);

@@ -120,25 +120,40 @@ MoneyLine moneyLine(const db::Row& r, SharedTexts& texts)
 
 } // namespace
 
-Report read(const db::Database& db, const Selection& selection)
-{
-    Report report;
-    report.selection = selection;
-    const QVariantList period = bounds(selection);
-    SharedTexts texts;
+namespace {
 
-    // "Dép. véhicules": by vehicle, then date. The rows are taken as they are read, a year of them
-    // never held twice, into a list sized for them once.
-    report.vehicleLines.reserve(db.scalar(QStringLiteral("SELECT count(*) FROM Depenses d WHERE %1 AND d.date >= ? AND d.date <= ?")
-                                              .arg(expenseCondition(ExpenseClass::Vehicle, QStringLiteral("d"))),
-                                          period)
-                                    .toLongLong());
+/// From this many days, a period's vehicle journal is read in the order of the vehicle index.
+constexpr int kLongPeriodDays = 60;
+
+/// "?, ?, …" for `n` parameters.
+QString placeholders(qsizetype n)
+{
+    QString p;
+    p.reserve(n * 3);
+    for (qsizetype i = 0; i < n; ++i)
+        p += i == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
+    return p;
+}
+
+QVariantList asParams(const QList<qint64>& nums)
+{
+    QVariantList params;
+    params.reserve(nums.size());
+    for (const qint64 n : nums)
+        params << n;
+    return params;
+}
+
+/// The vehicle expenses of these numbers.
+QList<VehicleLine> vehicleLines(const db::Database& db, const QList<qint64>& nums)
+{
+    QList<VehicleLine> lines;
+    lines.reserve(nums.size());
+    SharedTexts texts;
     db.forEach(QStringLiteral("SELECT d.num, d.date, d.num_vehicule, v.matricule, d.ref, d.Type_Dep, d.Montant "
-                              "FROM Depenses d LEFT JOIN Vehicules v ON v.num = d.num_vehicule "
-                              "WHERE %1 AND d.date >= ? AND d.date <= ? "
-                              "ORDER BY d.num_vehicule, d.date, d.num")
-                   .arg(expenseCondition(ExpenseClass::Vehicle, QStringLiteral("d"))),
-               period, [&](const db::Row& r) {
+                              "FROM Depenses d LEFT JOIN Vehicules v ON v.num = d.num_vehicule WHERE d.num IN (%1)")
+                   .arg(placeholders(nums.size())),
+               asParams(nums), [&](const db::Row& r) {
                    VehicleLine l;
                    l.num = r.value(0).toLongLong();
                    l.date = texts.date(r.value(1));
@@ -148,10 +163,54 @@ Report read(const db::Database& db, const Selection& selection)
                    // The vehicle condition keeps headings below 6; a heading below 0 was never written by a screen.
                    l.heading = std::clamp(int(r.value(5).toLongLong()), 0, kHeadings - 1);
                    l.montant = r.value(6).toDouble();
-                   report.headingTotals[l.heading] += l.montant;
-                   report.vehicleTotal += l.montant;
-                   report.vehicleLines << l;
+                   lines << l;
                });
+    return lines;
+}
+
+/// The expenses or receipts (`table`) of these numbers.
+QList<MoneyLine> moneyLines(const db::Database& db, const QString& table, const QList<qint64>& nums)
+{
+    QList<MoneyLine> lines;
+    lines.reserve(nums.size());
+    SharedTexts texts;
+    db.forEach(QStringLiteral("SELECT x.num, x.date, x.Montant, x.mode, x.ref, a.num AS agent, a.nom, a.Prenom "
+                              "FROM %1 x LEFT JOIN Agents a ON a.num = x.Num_Agent WHERE x.num IN (%2)")
+                   .arg(table, placeholders(nums.size())),
+               asParams(nums), [&](const db::Row& r) { lines << moneyLine(r, texts); });
+    return lines;
+}
+
+} // namespace
+
+Report read(const db::Database& db, const Selection& selection)
+{
+    Report report;
+    report.selection = selection;
+    const QVariantList period = bounds(selection);
+    const db::Database* source = &db;
+
+    // "Dép. véhicules": by vehicle, then date. One pass over the index gives the numbers in order and
+    // the totals by heading; the lines are read when they are shown.
+    // A long period is read from the index by vehicle, which holds the lines in this order already; a
+    // short one from the index by date, its few lines then sorted (the engine, knowing nothing of the
+    // rows, would otherwise take the index of the line's kind and sort the whole ledger, even for a day).
+    QList<qint64> keys;
+    const bool longPeriod = selection.days > kLongPeriodDays;
+    db.scan(QStringLiteral("SELECT d.num, d.Type_Dep, d.Montant FROM Depenses d %1"
+                           "WHERE %2 AND d.date >= ? AND d.date <= ? ORDER BY d.num_vehicule, d.date, d.num")
+                .arg(longPeriod ? QStringLiteral("INDEXED BY Depenses_vehicule ") : QString(),
+                     expenseCondition(ExpenseClass::Vehicle, QStringLiteral("d"), ledger::IndexUse::KeptOut)),
+            period, [&](const db::Cursor& c) {
+                keys << c.integer(0);
+                const int heading = std::clamp(int(c.integer(1)), 0, kHeadings - 1);
+                const double amount = c.number(2);
+                report.headingTotals[heading] += amount;
+                report.vehicleTotal += amount;
+            });
+    report.vehicleLines = Lines<VehicleLine>(std::move(keys), [source](const QList<qint64>& nums) {
+        return vehicleLines(*source, nums);
+    });
 
     // "Salaires": the advances on salary paid in the period, then the pays closed in it.
     report.advances = db.scalar(QStringLiteral("SELECT sum(Montant) FROM Depenses WHERE %1 AND date >= ? AND date <= ?")
@@ -185,23 +244,21 @@ Report read(const db::Database& db, const Selection& selection)
     }
 
     // "Autres dépenses" and "Recettes": by date, then number.
-    const QString money = QStringLiteral(
-        "SELECT x.num, x.date, x.Montant, x.mode, x.ref, a.num AS agent, a.nom, a.Prenom "
-        "FROM %1 x LEFT JOIN Agents a ON a.num = x.Num_Agent "
-        "WHERE %2 AND x.date >= ? AND x.date <= ? ORDER BY x.date, x.num");
-    const QString count = QStringLiteral("SELECT count(*) FROM %1 x WHERE %2 AND x.date >= ? AND x.date <= ?");
-    report.otherExpenses.reserve(
-        db.scalar(count.arg(schema::Depenses, expenseCondition(ExpenseClass::Other, QStringLiteral("x"))), period).toLongLong());
-    report.receipts.reserve(db.scalar(count.arg(schema::Recettes, QStringLiteral("1")), period).toLongLong());
-    db.forEach(money.arg(schema::Depenses, expenseCondition(ExpenseClass::Other, QStringLiteral("x"))), period,
-               [&](const db::Row& r) {
-                   report.otherExpenses << moneyLine(r, texts);
-                   report.otherTotal += report.otherExpenses.last().montant;
-               });
-    db.forEach(money.arg(schema::Recettes, QStringLiteral("1")), period, [&](const db::Row& r) {
-        report.receipts << moneyLine(r, texts);
-        report.receiptTotal += report.receipts.last().montant;
-    });
+    const auto money = [&](const QString& table, const QString& condition, double& total) {
+        QList<qint64> nums;
+        db.scan(QStringLiteral("SELECT x.num, x.Montant FROM %1 x WHERE %2 AND x.date >= ? AND x.date <= ? "
+                               "ORDER BY x.date, x.num")
+                    .arg(table, condition),
+                period, [&](const db::Cursor& c) {
+                    nums << c.integer(0);
+                    total += c.number(1);
+                });
+        return Lines<MoneyLine>(std::move(nums), [source, table](const QList<qint64>& page) {
+            return moneyLines(*source, table, page);
+        });
+    };
+    report.otherExpenses = money(schema::Depenses, expenseCondition(ExpenseClass::Other, QStringLiteral("x")), report.otherTotal);
+    report.receipts = money(schema::Recettes, QStringLiteral("1"), report.receiptTotal);
     return report;
 }
 
@@ -414,11 +471,16 @@ QStringList keys(const Report& report, Journal journal)
         for (const auto& l : lines)
             k << QString::number(l.num);
     };
+    const auto numbers = [&k](const QList<qint64>& nums) {
+        k.reserve(nums.size());
+        for (const qint64 n : nums)
+            k << QString::number(n);
+    };
     switch (journal) {
-    case Journal::Vehicles: add(report.vehicleLines); break;
+    case Journal::Vehicles: numbers(report.vehicleLines.keys()); break;
     case Journal::Pays: add(report.pays); break;
-    case Journal::Others: add(report.otherExpenses); break;
-    case Journal::Receipts: add(report.receipts); break;
+    case Journal::Others: numbers(report.otherExpenses.keys()); break;
+    case Journal::Receipts: numbers(report.receipts.keys()); break;
     }
     return k;
 }

@@ -8,12 +8,16 @@
 // heading) in "Dép. véhicules", an advance on salary (`contrepartie` 1, `Type_Dep` 10) in the advances of
 // "Salaires", every other expense in "Autres dépenses" (the cash book lists the same lines under that
 // name), every receipt in "Recettes".
+#include <QCache>
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <array>
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace kv::db { class Database; }
@@ -91,10 +95,85 @@ struct VehicleTotals {
     double total = 0;
 };
 
+/// The lines of one journal of a report, in the journal's order. Their numbers are read with the report;
+/// the lines themselves a page at a time, when a list or a print asks for them, and only the pages last
+/// asked for are kept: the year of a large firm has a million lines, which a list shows a screenful at
+/// a time. Copies share their pages.
+template <typename Line> class Lines {
+public:
+    /// Reads the lines of these numbers, in any order.
+    using Loader = std::function<QList<Line>(const QList<qint64>& nums)>;
+    static constexpr qsizetype kPage = 256;
+    static constexpr int kPagesKept = 32;
+
+    Lines() = default;
+    Lines(QList<qint64> keys, Loader load) : d_(std::make_shared<Shared>(std::move(keys), std::move(load))) {}
+
+    qsizetype size() const { return d_ ? d_->keys.size() : 0; }
+    bool isEmpty() const { return size() == 0; }
+    /// The numbers of the lines, in their order.
+    QList<qint64> keys() const { return d_ ? d_->keys : QList<qint64>(); }
+    /// Line `i`; one that was deleted since the report was read comes back empty, with its number.
+    /// Throws db::Error when its page cannot be read.
+    Line operator[](qsizetype i) const
+    {
+        const qsizetype page = i / kPage;
+        const QList<Line>* lines = d_->pages.object(page);
+        if (!lines)
+            lines = load(page);
+        return lines->at(i - page * kPage);
+    }
+
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Line;
+        using difference_type = qsizetype;
+        using pointer = void;
+        using reference = Line;
+        const_iterator(const Lines* lines, qsizetype i) : lines_(lines), i_(i) {}
+        Line operator*() const { return (*lines_)[i_]; }
+        const_iterator& operator++() { ++i_; return *this; }
+        bool operator==(const const_iterator& o) const { return i_ == o.i_; }
+        bool operator!=(const const_iterator& o) const { return i_ != o.i_; }
+
+    private:
+        const Lines* lines_;
+        qsizetype i_;
+    };
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size()}; }
+
+private:
+    struct Shared {
+        Shared(QList<qint64> k, Loader l) : keys(std::move(k)), load(std::move(l)) {}
+        QList<qint64> keys;
+        Loader load;
+        QCache<qsizetype, QList<Line>> pages{kPagesKept};
+    };
+    const QList<Line>* load(qsizetype page) const
+    {
+        const QList<qint64> nums = d_->keys.mid(page * kPage, kPage);
+        QHash<qint64, qsizetype> at;
+        at.reserve(nums.size());
+        for (qsizetype i = 0; i < nums.size(); ++i)
+            at.insert(nums[i], i);
+        auto* lines = new QList<Line>(nums.size());
+        for (qsizetype i = 0; i < nums.size(); ++i)
+            (*lines)[i].num = nums[i];
+        for (const Line& l : d_->load(nums))
+            if (const auto it = at.constFind(l.num); it != at.cend())
+                (*lines)[*it] = l;
+        d_->pages.insert(page, lines);
+        return lines;
+    }
+    std::shared_ptr<Shared> d_;
+};
+
 struct Report {
     Selection selection;
 
-    QList<VehicleLine> vehicleLines;
+    Lines<VehicleLine> vehicleLines;
     std::array<double, kHeadings> headingTotals{};
     double vehicleTotal = 0;
 
@@ -102,14 +181,16 @@ struct Report {
     QVariant advances;     ///< sum of the period's advances on salary; null when there is none
     double payTotal = 0;   ///< the advances plus the nets of the pays
 
-    QList<MoneyLine> otherExpenses;
+    Lines<MoneyLine> otherExpenses;
     double otherTotal = 0;
 
-    QList<MoneyLine> receipts;
+    Lines<MoneyLine> receipts;
     double receiptTotal = 0;
 };
 
-/// Reads the four journals of the selection. Throws db::Error.
+/// Reads the four journals of the selection: their totals and the numbers of their lines in one pass
+/// over each, the lines of the pays. The other lines are read from `db` when they are asked for, so the
+/// database must stay open while the report is shown. Throws db::Error.
 Report read(const db::Database& db, const Selection& selection);
 
 /// The expenses of each vehicle over the period by heading, in vehicle order (one grouped query).

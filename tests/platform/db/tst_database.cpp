@@ -282,6 +282,77 @@ private slots:
         QVERIFY(!QFile::exists(work));
     }
 
+    void aCopyEmptyingTablesKeepsEverythingElseAsItWas()
+    {
+        db_.executeScript(QStringLiteral(
+            "CREATE TABLE Depenses (num INTEGER PRIMARY KEY AUTOINCREMENT, veh INTEGER, Montant REAL);"
+            "CREATE INDEX Depenses_veh ON Depenses (veh, Montant);"
+            "CREATE INDEX Agents_nom ON Agents (nom);"
+            "CREATE TABLE log (what TEXT);"
+            "CREATE TRIGGER Agents_log AFTER INSERT ON Agents BEGIN INSERT INTO log VALUES (NEW.nom); END;"
+            "CREATE VIEW Noms AS SELECT nom FROM Agents;"
+            "INSERT INTO Depenses (veh, Montant) VALUES (1, 5), (2, 7), (3, 9);"
+            "PRAGMA user_version = 7; PRAGMA application_id = 4242;"));
+        const auto schemaOf = [](Database& db) {
+            QStringList objects;
+            for (const Row& r : db.query(QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY name")))
+                objects << r.values().at(0).toString() + u'|' + r.values().at(1).toString() + u'|'
+                               + r.values().at(2).toString() + u'|' + r.values().at(3).toString();
+            return objects;
+        };
+        const QStringList schemaBefore = schemaOf(db_);
+        const Rows agentsBefore = db_.query(QStringLiteral("SELECT * FROM Agents ORDER BY num"));
+        db_.close();
+        const QByteArray sourceBefore = folder_.read(QStringLiteral("t.db"));
+
+        const QString copy = folder_.file(QStringLiteral("copie.mdb"));
+        folder_.write(QStringLiteral("copie.mdb"), "reste");
+        QString error;
+        QVERIFY2(copyDatabaseEmptying(path_, copy, {QStringLiteral("depenses")}, &error), qPrintable(error));
+        QCOMPARE(folder_.read(QStringLiteral("t.db")), sourceBefore); // only read
+
+        Database c;
+        c.open(copy, Database::Mode::ReadOnly);
+        QCOMPARE(schemaOf(c), schemaBefore);
+        QCOMPARE(c.userVersion(), 7);
+        QCOMPARE(c.scalar(QStringLiteral("PRAGMA application_id")).toInt(), 4242);
+        const Rows agents = c.query(QStringLiteral("SELECT * FROM Agents ORDER BY num"));
+        QCOMPARE(agents.size(), agentsBefore.size());
+        for (int i = 0; i < agents.size(); ++i)
+            QCOMPARE(agents[i].values(), agentsBefore[i].values());
+        QCOMPARE(c.scalar(QStringLiteral("SELECT count(*) FROM Depenses")).toInt(), 0);
+        QCOMPARE(c.scalar(QStringLiteral("SELECT count(*) FROM textes")).toInt(), 1);
+        // The trigger was not fired by the copy of the rows, and the text order still ignores case.
+        QCOMPARE(c.scalar(QStringLiteral("SELECT count(*) FROM log")).toInt(), 0);
+        QCOMPARE(c.scalar(QStringLiteral("SELECT nom FROM Noms ORDER BY nom LIMIT 1")).toString(), QStringLiteral("benali"));
+        // The counter of the emptied table goes on: a new line does not take a number used last year.
+        QCOMPARE(c.scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'Depenses'")).toInt(), 3);
+        QCOMPARE(c.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    }
+
+    void aFailedCopyEmptyingLeavesNoTarget_data()
+    {
+        QTest::addColumn<QByteArray>("source");
+        QTest::newRow("pas une base") << QByteArray(8192, '\x5a');
+        QTest::newRow("absente") << QByteArray();
+    }
+    void aFailedCopyEmptyingLeavesNoTarget()
+    {
+        QFETCH(QByteArray, source);
+        db_.close();
+        const QString from = folder_.file(QStringLiteral("source.mdb"));
+        QFile::remove(from);
+        if (!source.isEmpty())
+            folder_.write(QStringLiteral("source.mdb"), source);
+        const QString copy = folder_.file(QStringLiteral("copie.mdb"));
+        QString error;
+        QVERIFY(!copyDatabaseEmptying(from, copy, {QStringLiteral("Agents")}, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(!QFile::exists(copy));
+        if (!source.isEmpty())
+            QCOMPARE(folder_.read(QStringLiteral("source.mdb")), source);
+    }
+
     void atomicCopyKeepsTargetOnFailure()
     {
         folder_.write(QStringLiteral("target.mdb"), "old");

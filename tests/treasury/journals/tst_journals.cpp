@@ -10,6 +10,7 @@
 #include "treasury/charges/Chrges.h"
 #include "treasury/journals/JournalModel.h"
 #include "treasury/journals/Journals.h"
+#include "platform/db/Dates.h"
 #include "treasury/journals/f_jrnl2.h"
 
 #include <QDate>
@@ -39,10 +40,10 @@ ShownMessage m(const QString& text, Icon icon, const QString& title, bool questi
     return {text, icon, title, question};
 }
 
-template <typename Line> QList<qint64> nums(const QList<Line>& lines)
+template <typename Lines> QList<qint64> nums(const Lines& lines)
 {
     QList<qint64> n;
-    for (const Line& l : lines)
+    for (const auto& l : lines)
         n << l.num;
     return n;
 }
@@ -384,6 +385,71 @@ private slots:
             std::sort(seen.begin(), seen.end());
             QVERIFY(std::adjacent_find(seen.begin(), seen.end()) == seen.end());
         }
+    }
+
+    // ---- a long journal, read a page at a time ---------------------------------------------------------
+
+    void aLongJournalReadsEveryLineInOrderAcrossItsPages_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("short period, by date then sorted") << "01/03/2021" << "31/03/2021";
+        QTest::newRow("long period, in the vehicle index") << "01/01/2021" << "31/12/2021";
+    }
+    void aLongJournalReadsEveryLineInOrderAcrossItsPages()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        for (int v = 1; v <= 7; ++v)
+            addVehicle(v, QStringLiteral("0000%1 115 16").arg(v));
+        addPerson(10, 1, "HAMIDI", "Samir", "Chauffeur");
+        // More lines than three pages, in March, numbered against their order (by vehicle, date, number).
+        const int lines = 3 * journals::Lines<journals::VehicleLine>::kPage + 17;
+        QRandomGenerator random(2021);
+        {
+            db::Transaction t(db());
+            for (int i = 1; i <= lines; ++i) {
+                const QString iso = QDate(2021, 3, 1).addDays(random.bounded(31)).toString(Qt::ISODate);
+                addExpense(lines + 1 - i, iso, i, 0, i % 6, random.bounded(1, 8), QVariant(), QStringLiteral("ligne %1").arg(i));
+                addReceipt(lines + 1 - i, iso, i, 1, 10, QVariant(), QStringLiteral("recette %1").arg(i));
+            }
+            t.commit();
+        }
+        const journals::Report r = journals::read(db(), *journals::period(from, to));
+
+        QStringList expected;
+        for (const db::Row& row : db().query("SELECT d.num, d.date, v.matricule, d.ref, d.Montant FROM Depenses d "
+                                             "JOIN Vehicules v ON v.num = d.num_vehicule ORDER BY d.num_vehicule, d.date, d.num"))
+            expected << row.values().at(0).toString() + u'|' + db::toShownDate(row.value(1)) + u'|' + row.text("matricule") + u'|'
+                            + row.text("ref") + u'|' + QString::number(row.number("Montant"));
+        QStringList got;
+        for (qsizetype i = 0; i < r.vehicleLines.size(); ++i) {
+            const journals::VehicleLine l = r.vehicleLines[i];
+            got << QString::number(l.num) + u'|' + l.date + u'|' + l.matricule + u'|' + l.ref.toString() + u'|' + QString::number(l.montant);
+        }
+        QCOMPARE(got, expected);
+        QCOMPARE(r.vehicleTotal, lines * (lines + 1) / 2.0);
+        // Lines asked for out of order, far apart, and again after other pages came and went.
+        for (const qsizetype i : {qsizetype(lines - 1), qsizetype(0), qsizetype(300), qsizetype(lines - 1), qsizetype(5)})
+            QCOMPARE(QString::number(r.vehicleLines[i].num), expected[i].section(u'|', 0, 0));
+
+        QList<qint64> receipts;
+        for (const db::Row& row : db().query("SELECT num FROM Recettes ORDER BY date, num"))
+            receipts << row.integer("num");
+        QCOMPARE(nums(r.receipts), receipts);
+        QCOMPARE(r.receipts[lines - 1].nom, QStringLiteral("HAMIDI"));
+        QCOMPARE(journals::keys(r, Journal::Receipts).size(), lines);
+
+        // A line deleted after the report was read (its page not read yet) shows blank under its number.
+        const journals::Report unread = journals::read(db(), *journals::period(from, to));
+        const qint64 gone = unread.receipts.keys().at(lines - 2);
+        db().execute("DELETE FROM Recettes WHERE num = ?", {gone});
+        const journals::MoneyLine blank = unread.receipts[lines - 2];
+        QCOMPARE(blank.num, gone);
+        QVERIFY(blank.date.isEmpty() && blank.montant == 0 && !blank.found);
+        QCOMPARE(unread.receipts[lines - 1].num, receipts[lines - 1]);
+        QVERIFY(unread.receipts[lines - 1].montant > 0);
+        QCOMPARE(journals::read(db(), *journals::period(from, to)).receipts.size(), lines - 1);
     }
 
     // ---- the average per day ---------------------------------------------------------------------------
