@@ -92,6 +92,32 @@ bool copyFileAtomic(const QString& source, const QString& target, QString* error
         return false;
     }
     return writeThroughTemporary(target, error, [&](QFile& out) {
+        // The kernel copies file to file, the bytes never passing through the program; where it cannot
+        // (another file system on an old kernel), the copy goes by blocks.
+        qint64 left = in.size();
+        bool copied = false;
+        while (left > 0) {
+            const ssize_t n = ::copy_file_range(in.handle(), nullptr, out.handle(), nullptr, size_t(left), 0);
+            if (n < 0) {
+                if (copied || (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)) {
+                    if (error)
+                        *error = QString::fromLocal8Bit(std::strerror(errno)) + QStringLiteral(" : ") + target;
+                    return false;
+                }
+                break;
+            }
+            if (n == 0)
+                break;
+            copied = true;
+            left -= n;
+        }
+        if (copied && left == 0)
+            return true;
+        if (copied) {
+            if (error)
+                *error = QStringLiteral("Copie incomplète : ") + source;
+            return false;
+        }
         while (!in.atEnd()) {
             const QByteArray chunk = in.read(1 << 20);
             if (chunk.isEmpty() && in.error() != QFile::NoError) {

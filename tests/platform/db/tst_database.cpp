@@ -363,6 +363,28 @@ private slots:
         QVERIFY(copyFileAtomic(folder_.file(QStringLiteral("source.mdb")), folder_.file(QStringLiteral("target.mdb")), &error));
         QCOMPARE(folder_.read(QStringLiteral("target.mdb")), QByteArray("new"));
     }
+
+    void atomicCopyCopiesEveryByte_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::newRow("vide") << 0;
+        QTest::newRow("un octet") << 1;
+        QTest::newRow("plusieurs mégaoctets, pas un multiple du bloc") << (5 << 20) + 12345;
+    }
+    void atomicCopyCopiesEveryByte()
+    {
+        QFETCH(int, size);
+        QByteArray bytes(size, Qt::Uninitialized);
+        for (int i = 0; i < size; ++i)
+            bytes[i] = char((i * 7919) >> 3);
+        folder_.write(QStringLiteral("source.mdb"), bytes);
+        folder_.write(QStringLiteral("target.mdb"), QByteArray(9 << 20, 'x')); // longer than the copy
+        QString error;
+        QVERIFY2(copyFileAtomic(folder_.file(QStringLiteral("source.mdb")), folder_.file(QStringLiteral("target.mdb")), &error),
+                 qPrintable(error));
+        QCOMPARE(folder_.read(QStringLiteral("target.mdb")), bytes);
+        QVERIFY(!QFile::exists(temporaryOf(folder_.file(QStringLiteral("target.mdb")))));
+    }
 };
 
 QTEST_GUILESS_MAIN(DatabaseTest)
