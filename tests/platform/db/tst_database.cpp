@@ -376,7 +376,7 @@ private slots:
         QFETCH(int, size);
         QByteArray bytes(size, Qt::Uninitialized);
         for (int i = 0; i < size; ++i)
-            bytes[i] = char((i * 7919) >> 3);
+            bytes[i] = char((quint32(i) * 7919u) >> 3);
         folder_.write(QStringLiteral("source.mdb"), bytes);
         folder_.write(QStringLiteral("target.mdb"), QByteArray(9 << 20, 'x')); // longer than the copy
         QString error;
