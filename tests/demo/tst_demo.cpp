@@ -4,6 +4,7 @@
 #include "demo/Generator.h"
 
 #include "core/formats/Names.h"
+#include "core/ledger/LedgerClasses.h"
 #include "core/schema/ExerciseSchema.h"
 #include "core/schema/Schema.h"
 #include "core/startup/Startup.h"
@@ -228,6 +229,8 @@ private slots:
             {QStringLiteral("Depenses_vehicule"),
              {QStringLiteral("num_vehicule"), QStringLiteral("date"), QStringLiteral("num"), QStringLiteral("contrepartie"),
               QStringLiteral("Type_Dep"), QStringLiteral("Montant")}},
+            {QStringLiteral("Depenses_km"),
+             {QStringLiteral("num_vehicule"), QStringLiteral("Km"), QStringLiteral("contrepartie"), QStringLiteral("Type_Dep")}},
             {QStringLiteral("Depenses_agent"), {QStringLiteral("Num_Agent"), QStringLiteral("contrepartie"), QStringLiteral("date")}},
             {QStringLiteral("Recettes_agent"), {QStringLiteral("Num_Agent"), QStringLiteral("contrepartie"), QStringLiteral("date")}}};
         for (const auto& [index, columns] : expected)
@@ -254,6 +257,10 @@ private slots:
             const QString steps = plan(journal);
             QVERIFY2(steps.contains(QStringLiteral("COVERING INDEX")) && !steps.contains(QStringLiteral("TEMP B-TREE")), qPrintable(steps));
         }
+        // The last mileage of a vehicle is a seek in the index of the lines with a mileage.
+        const QString lastKm = plan(QStringLiteral("SELECT MAX(d.Km) FROM Depenses d WHERE d.num_vehicule = 3 AND d.Km > 0 AND %1 AND ? > ''")
+                                        .arg(ledger::expenseCondition(ledger::ExpenseClass::Vehicle, QStringLiteral("d"))));
+        QVERIFY2(lastKm.contains(QStringLiteral("COVERING INDEX Depenses_km")), qPrintable(lastKm));
         // The rows stay, and a second pass changes nothing.
         QCOMPARE(db.scalar(QStringLiteral("SELECT Montant FROM Depenses WHERE num = 1")).toDouble(), 12.5);
         db.setUserVersion(2);

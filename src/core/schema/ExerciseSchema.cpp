@@ -58,13 +58,16 @@ const std::vector<std::function<void(db::Database&)>>& steps()
         // Version 4: the indexes by date and by vehicle hold the lines in the order the journals and the
         // vehicle file list them (the line number after the date) with what the journals total and
         // classify, so that a year's journal is read from its index in order, with neither a sort nor a
-        // look into the table.
+        // look into the table; the lines with a mileage have an index by vehicle, which gives the last
+        // mileage of each vehicle (the due oil changes shown at start-up) without reading the ledger.
         [](db::Database& db) {
             db.executeScript(QStringLiteral(
                 "DROP INDEX IF EXISTS Depenses_date; CREATE INDEX Depenses_date ON Depenses (date, num, contrepartie, Type_Dep, Montant);"
                 "DROP INDEX IF EXISTS Recettes_date; CREATE INDEX Recettes_date ON Recettes (date, num, Montant);"
                 "DROP INDEX IF EXISTS Depenses_vehicule; "
-                "CREATE INDEX Depenses_vehicule ON Depenses (num_vehicule, date, num, contrepartie, Type_Dep, Montant);"));
+                "CREATE INDEX Depenses_vehicule ON Depenses (num_vehicule, date, num, contrepartie, Type_Dep, Montant);"
+                "DROP INDEX IF EXISTS Depenses_km; "
+                "CREATE INDEX Depenses_km ON Depenses (num_vehicule, Km, contrepartie, Type_Dep) WHERE Km > 0;"));
         },
     };
     return all;

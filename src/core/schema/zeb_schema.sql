@@ -73,6 +73,7 @@ CREATE TABLE Depenses (
 CREATE INDEX Depenses_date ON Depenses (date, num, contrepartie, Type_Dep, Montant);
 CREATE INDEX Depenses_MM ON Depenses (MM);
 CREATE INDEX Depenses_vehicule ON Depenses (num_vehicule, date, num, contrepartie, Type_Dep, Montant);
+CREATE INDEX Depenses_km ON Depenses (num_vehicule, Km, contrepartie, Type_Dep) WHERE Km > 0;
 CREATE INDEX Depenses_agent ON Depenses (Num_Agent, contrepartie, date);
 CREATE INDEX Depenses_contrepartie ON Depenses (contrepartie, Type_Dep);
 

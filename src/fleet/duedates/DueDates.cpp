@@ -29,7 +29,9 @@ ass AS (SELECT num, num_vehicule, agence, MAX(au) AS fin FROM Assurances WHERE a
 ctl AS (SELECT num, num_vehicule, Date1, MAX(Date2) AS fin FROM Controles WHERE Date2 > '' GROUP BY num_vehicule),
 vig AS (SELECT num, num_vehicule, Date AS achat, MAX(date(Date, '+1 year')) AS fin
         FROM Vignettes WHERE Date > '' GROUP BY num_vehicule),
-kms AS (SELECT num_vehicule, MAX(Km) AS km FROM Depenses WHERE Km > 0 AND %1 GROUP BY num_vehicule),
+kms AS (SELECT veh.num AS num_vehicule,
+               (SELECT MAX(d.Km) FROM Depenses d WHERE d.num_vehicule = veh.num AND d.Km > 0 AND %1) AS km
+        FROM veh),
 oil AS (
     SELECT veh.num, veh.matricule, veh.nom, veh.Date_vidange, veh.Km_Vidange,
            CASE WHEN :jours > 0 AND veh.Date_vidange > '' THEN date(veh.Date_vidange, '+' || :jours || ' days') END AS fin,
@@ -50,7 +52,7 @@ SELECT 3, o.num, o.num, o.matricule, o.nom, o.fin, o.Date_vidange, o.depuis, o.K
        CASE WHEN :km > 0 AND o.depuis >= :km THEN 1 ELSE 0 END
 FROM oil o WHERE o.fin <= :limite OR (:km > 0 AND o.depuis >= :km)
 )")
-        .arg(ledger::expenseCondition(ledger::ExpenseClass::Vehicle));
+        .arg(ledger::expenseCondition(ledger::ExpenseClass::Vehicle, QStringLiteral("d")));
 }
 
 // No-break spaces: a mileage never splits over two lines of the printed list.
