@@ -222,6 +222,18 @@ journals::Selection yearSelection()
     return *journals::period(QStringLiteral("01/01/%1").arg(gYear), QStringLiteral("31/12/%1").arg(gYear));
 }
 
+/// The vehicles' averages of the year, written bare as the report writes them.
+void bareAverages(Bare& bare)
+{
+    const QByteArray from = iso(QDate(gYear, 1, 1)), to = iso(QDate(gYear, 12, 31));
+    const QByteArray days = QByteArray::number(QDate(gYear, 1, 1).daysTo(QDate(gYear, 12, 31)) + 1);
+    bare.run("BEGIN");
+    bare.run("UPDATE Vehicules SET moyenne = coalesce((SELECT sum(d.Montant) FROM Depenses d WHERE d.num_vehicule = Vehicules.num "
+             "AND d.date >= ?1 AND d.date <= ?2), 0) / ?3",
+             {from, to, days});
+    bare.run("COMMIT");
+}
+
 void Journals_Kavorel(benchmark::State& state)
 {
     db::Database& db = started().session.db();
@@ -243,7 +255,6 @@ void JournalsSame_Bare(benchmark::State& state)
 {
     Bare bare(exerciseFile());
     const QByteArray from = iso(QDate(gYear, 1, 1)), to = iso(QDate(gYear, 12, 31));
-    const QByteArray days = QByteArray::number(QDate(gYear, 1, 1).daysTo(QDate(gYear, 12, 31)) + 1);
     // The numbers of a journal's lines in order, with the total of the column after them.
     const auto keys = [&](const char* sql, std::vector<qint64>& nums, double& total) {
         sqlite3_stmt* st = nullptr;
@@ -264,11 +275,7 @@ void JournalsSame_Bare(benchmark::State& state)
         bare.run((select + " WHERE x.num IN (" + in + ")").constData());
     };
     measured(state, [&](benchmark::State&) {
-        bare.run("BEGIN");
-        bare.run("UPDATE Vehicules SET moyenne = coalesce((SELECT sum(d.Montant) FROM Depenses d WHERE d.num_vehicule = Vehicules.num "
-                 "AND d.date >= ?1 AND d.date <= ?2), 0) / ?3",
-                 {from, to, days});
-        bare.run("COMMIT");
+        bareAverages(bare);
         std::vector<qint64> nums;
         double total = 0;
         keys("SELECT d.num, d.Type_Dep, d.Montant FROM Depenses d INDEXED BY Depenses_vehicule WHERE +d.contrepartie IS 0 "
@@ -298,14 +305,9 @@ void Journals_Bare(benchmark::State& state)
 {
     Bare bare(exerciseFile());
     const QByteArray from = iso(QDate(gYear, 1, 1)), to = iso(QDate(gYear, 12, 31));
-    const QByteArray days = QByteArray::number(QDate(gYear, 1, 1).daysTo(QDate(gYear, 12, 31)) + 1);
     measured(state, [&](benchmark::State&) {
         // The vehicles' averages, then every line of the four journals.
-        bare.run("BEGIN");
-        bare.run("UPDATE Vehicules SET moyenne = coalesce((SELECT sum(d.Montant) FROM Depenses d WHERE d.num_vehicule = Vehicules.num "
-                 "AND d.date >= ?1 AND d.date <= ?2), 0) / ?3",
-                 {from, to, days});
-        bare.run("COMMIT");
+        bareAverages(bare);
         bare.run("SELECT d.num, d.date, d.num_vehicule, v.matricule, d.ref, d.Type_Dep, d.Montant FROM Depenses d "
                  "LEFT JOIN Vehicules v ON v.num = d.num_vehicule WHERE d.contrepartie = 0 AND d.Type_Dep < 6 "
                  "AND d.date >= ? AND d.date <= ? ORDER BY d.num_vehicule, d.date, d.num",

@@ -203,8 +203,8 @@ bool copyDatabaseEmptying(const QString& source, const QString& target, const QS
         {
             Database db;
             db.open(target, Database::Mode::Create);
-            // The target is a work file of its own, thrown away on any failure and checked and flushed
-            // before it is put anywhere: it needs neither journal nor flushes while it is filled.
+            // The target is a work file of its own, thrown away on any failure, checked here and flushed
+            // by the replacement that puts it in place: it needs neither journal nor flushes while filled.
             db.executeScript(QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF"));
             db.execute(QStringLiteral("ATTACH DATABASE ? AS src"), {source});
             // The new file takes the source's page layout before its first page is written.
@@ -250,9 +250,7 @@ bool copyDatabaseEmptying(const QString& source, const QString& target, const QS
             t.commit();
             db.execute(QStringLiteral("DETACH DATABASE src"));
         }
-        if (!syncFile(target) || !checkDatabaseFile(target, error)) {
-            if (error && error->isEmpty())
-                *error = QStringLiteral("Écriture impossible (") + target + u')';
+        if (!checkDatabaseFile(target, error)) {
             QFile::remove(target);
             return false;
         }

@@ -126,14 +126,7 @@ namespace {
 constexpr int kLongPeriodDays = 60;
 
 /// "?, ?, …" for `n` parameters.
-QString placeholders(qsizetype n)
-{
-    QString p;
-    p.reserve(n * 3);
-    for (qsizetype i = 0; i < n; ++i)
-        p += i == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
-    return p;
-}
+QString placeholders(qsizetype n) { return QStringList(n, QStringLiteral("?")).join(QStringLiteral(", ")); }
 
 QVariantList asParams(const QList<qint64>& nums)
 {
