@@ -26,6 +26,7 @@
 #include "exercise/closing/Cloturex.h"
 #include "exercise/closing/F_ecrase.h"
 #include "exercise/repair/Mecano2.h"
+#include "exercise/repair/Repair.h"
 #include "exercise/viewing/Viewing.h"
 #include "payroll/params/Identif.h"
 #include "payroll/pay/Salaires.h"
@@ -70,6 +71,11 @@ int main(int argc, char** argv)
         ui.message(folder.error, kv::ui::Icon::Critical, QStringLiteral("Z.E.B."));
         return 1;
     }
+    if (!folder.notice.isEmpty()) {
+        ui.message(folder.notice, folder.refuse ? kv::ui::Icon::Critical : kv::ui::Icon::Exclamation, QStringLiteral("Z.E.B."));
+        if (folder.refuse)
+            return 1;
+    }
     kv::Session session(folder.dataDir, ui);
     // One program per folder: a second start is refused here, before any file is read or written.
     kv::InstanceLock instanceLock(session.programDir());
@@ -77,6 +83,10 @@ int main(int argc, char** argv)
         return 1;
     kv::ui::errorLog().setPath(session.programFile(kv::ui::kErrorLogName));
     kv::ui::errorLog().write(QStringLiteral("Démarrage"));
+    // A lock left behind: the last run did not end cleanly, the start-up reads the whole year through.
+    session.uncleanExit = instanceLock.tookOverStaleLock();
+    // The repair the start-up and the exit offer for a damaged year: the repair screen's own.
+    session.repairYear = [&session](const QString& fileName) { return kv::exercise::repairExerciseFile(session, fileName); };
     // The last-resort guard: an error a screen let out is shown and the program goes on; a program end
     // requested from inside a screen (a connection that cannot be re-established) ends every loop.
     app.setUi(&ui);

@@ -6,6 +6,7 @@
 #include "core/schema/ExerciseSchema.h"
 #include "core/schema/Schema.h"
 #include "core/startup/EnginePassword.h"
+#include "core/startup/InstanceLock.h"
 #include "core/startup/Startup.h"
 #include "core/state/ExerciseStateFile.h"
 #include "core/state/ProtectedSettings.h"
@@ -688,6 +689,15 @@ Summary generate(const Options& options, const std::function<void(const QString&
     const QDir folder(o.folder);
     if (!QDir().mkpath(folder.absolutePath()))
         throw std::runtime_error(("cannot create " + folder.absolutePath()).toStdString());
+    // The program's own lock: a year the program has open is never written under it.
+    InstanceLock lock(folder.absolutePath());
+    switch (lock.tryLock()) {
+    case InstanceLock::Result::Taken: break;
+    case InstanceLock::Result::Held:
+        throw std::runtime_error(("the program is running on " + folder.absolutePath() + ": close it first").toStdString());
+    case InstanceLock::Result::Refused:
+        throw std::runtime_error(("cannot write in " + folder.absolutePath()).toStdString());
+    }
     // The demo year becomes the folder's first exercise: a folder that holds other years is left alone.
     for (const QString& name : folder.entryList({QStringLiteral("ZEB_*.MDB")}, QDir::Files)) {
         if (name.compare(QStringLiteral("ZEB_00.mdb"), Qt::CaseInsensitive) == 0 ||

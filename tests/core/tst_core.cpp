@@ -147,6 +147,18 @@ private slots:
         QVERIFY(!folder().exists(".INI"));
     }
 
+    void yearOfFiveDigitsIsRefusedAsTheStartUpWouldRefuseIt()
+    {
+        // A year the state file could hold but no start-up opens (ZEB_12345.MDB): refused at once.
+        Form12 form(s());
+        form.yearField()->setText("12345");
+        form.okButton()->click();
+        QCOMPARE(form.result(), 0);
+        QCOMPARE(ui().messages, msg("Saisie  incorrecte", Icon::Exclamation, "A T T E N T I O N"));
+        QVERIFY(!folder().exists("ZEB_12345.MDB"));
+        QVERIFY(!folder().exists(".INI"));
+    }
+
     void leavingTheFirstExerciseDialogEndsTheProgram()
     {
         ui().onScreen("Form12", [](QDialog& d) {

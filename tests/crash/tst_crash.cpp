@@ -1,18 +1,26 @@
-// The crash test. A child process starts the program on a program folder and works as a user would:
-// ledger bookings, pays, closings of the year (both options), imports of an archive and repairs of an
-// exercise file. The parent kills it with SIGKILL at a random moment of a chosen phase (each phase in
-// turn, the child's own start-up included), then starts the program afresh on the folder and checks:
+// The crash test. A child process starts the program on a program folder (holding its lock, as the
+// program does) and works as a user would: ledger bookings, pays, closings of the year (both options)
+// and their undo, archives, imports of an archive, repairs of an exercise file, and the exit with its
+// copy into Archives. The parent kills it with SIGKILL at a random moment of a chosen phase (each phase
+// in turn, the child's own start-up included, and the real executable starting on the folder), then
+// starts the program afresh on the folder (the lock left behind: a start after an unclean exit) and
+// checks:
 //   - the start-up ends with the latest exercise open and no message;
 //   - every exercise file of the state passes PRAGMA integrity_check, and no file of a later year exists
-//     (a closing is either not done, or done with its state file);
-//   - every booking and pay the child reported as committed is there with its amount;
+//     (a closing or its undo is either not done, or done with its state file);
+//   - every booking the child reported as committed is there, whole (every field) and once; every pay
+//     with its net; after an import the year holds the archive's rows, after a closing with the data
+//     kept the new year holds the old year's, after a reset none of them;
 //   - no work file, journal or copy temporary is left in the folder or in Archives;
-//   - the archive offered for import is unchanged, and every file of Archives passes the check.
+//   - the archive offered for import is unchanged, every file of Archives passes the check, and an exit
+//     copy reported complete is the year byte for byte.
 // The child reports committed work through a pipe, each line written after the commit it reports.
 //
 // Seeded and reproducible in its choices (KV_CRASH_SEED); the moments of the kills depend on the
 // machine. Bounded: KV_CRASH_KILLS kills (600), stopping early after KV_CRASH_SECONDS (170).
 #include "core/ledger/Ledger.h"
+#include "core/startup/ExitSequence.h"
+#include "core/startup/InstanceLock.h"
 #include "core/startup/Startup.h"
 #include "core/state/ExerciseStateFile.h"
 #include "core/state/Session.h"
@@ -49,8 +57,11 @@ using namespace kv;
 
 namespace {
 
-enum Phase { Booking, Pays, Closing, Import, Repair, StartUp, PhaseCount };
-const char* const kPhaseNames[PhaseCount] = {"écritures", "paies", "clôture", "importation", "réparation", "démarrage"};
+enum Phase { Booking, Pays, Closing, Import, Repair, Undo, Archive, ExitCopy, StartUp, Program, PhaseCount };
+/// The phases a child's work cycles through (the exit copy ends its work, the program is the real one).
+constexpr int kWorkPhases = ExitCopy;
+const char* const kPhaseNames[PhaseCount] = {"écritures", "paies",  "clôture",   "importation", "réparation",
+                                             "annulation", "archivage", "copie de sortie", "démarrage", "programme"};
 const QString kArchiveName = QStringLiteral("20210305.ZEB");
 
 // ---- the child --------------------------------------------------------------------------------------------
@@ -69,15 +80,30 @@ QString dateIn(int year, std::mt19937& rng)
     return QStringLiteral("%1/%2/%3").arg(int(rng() % 28) + 1, 2, 10, QChar(u'0')).arg(int(rng() % 12) + 1, 2, 10, QChar(u'0')).arg(year);
 }
 
-void book(Session& s, std::mt19937& rng)
+/// Every field of a row, as one digest: what the parent compares, not only the amount.
+QByteArray rowDigest(const db::Database& db, const QString& table, qint64 num)
 {
+    const db::Row row = db.queryOne(QStringLiteral("SELECT * FROM %1 WHERE num = ?").arg(db::Database::identifier(table)), {num});
+    if (row.size() == 0)
+        return QByteArray();
+    QCryptographicHash h(QCryptographicHash::Sha1);
+    for (int i = 0; i < row.size(); ++i) {
+        const QVariant v = row.value(i);
+        h.addData(row.names().value(i).toUtf8() + '=' + (v.isNull() ? QByteArray("<null>") : v.toString().toUtf8()) + '\x1f');
+    }
+    return h.result().toHex().left(16);
+}
+
+void book(Session& s, std::mt19937& rng, quint32 seed)
+{
+    static int serial = 0;
     for (int i = 0; i < 12; ++i) {
         const bool expense = rng() % 2;
         ledger::Line line;
         line.date = dateIn(s.exerciceOuvert, rng);
         line.montant = double(rng() % 1000000) / 100;
         line.mode = int(rng() % 2);
-        line.ref = QStringLiteral("écriture %1").arg(rng() % 100000);
+        line.ref = QStringLiteral("e%1-%2").arg(seed).arg(++serial); // one of a kind: a duplicate shows
         line.contrepartie = 0;
         line.numVehicule = 1;
         if (expense) {
@@ -86,7 +112,12 @@ void book(Session& s, std::mt19937& rng)
         }
         const ledger::Book b = expense ? ledger::Book::Depenses : ledger::Book::Recettes;
         const qint64 num = ledger::add(s.db(), b, line);
-        report(QStringLiteral("B %1 %2 %3 %4").arg(s.exerciceOuvert).arg(ledger::table(b)).arg(num).arg(line.montant, 0, 'f', 2).toUtf8());
+        report(QStringLiteral("B %1 %2 %3 %4 %5")
+                   .arg(s.exerciceOuvert)
+                   .arg(ledger::table(b))
+                   .arg(num)
+                   .arg(QString::fromLatin1(rowDigest(s.db(), ledger::table(b), num)), line.ref)
+                   .toUtf8());
     }
 }
 
@@ -116,6 +147,13 @@ void pays(Session& s, std::mt19937& rng)
     std::mt19937 rng(seed);
     test::ScriptedUi ui; // every question answered Yes
     Session s(dir, ui);
+    // The folder's lock, as the program holds it: a kill leaves it behind for the next start to find.
+    InstanceLock lock(dir);
+    if (lock.tryLock() != InstanceLock::Result::Taken) {
+        report("X the folder's lock could not be taken");
+        ::_exit(3);
+    }
+    s.uncleanExit = lock.tookOverStaleLock();
     report(QByteArray("P ") + QByteArray::number(int(StartUp)));
     QElapsedTimer startTimer;
     startTimer.start();
@@ -126,18 +164,21 @@ void pays(Session& s, std::mt19937& rng)
         ::_exit(3);
     }
     report(QByteArray("E ") + QByteArray::number(int(StartUp)) + ' ' + QByteArray::number(startTimer.nsecsElapsed() / 1000));
-    const int firstWork = first == StartUp ? Booking : first;
-    for (int step = 0; step < 10; ++step) {
-        const Phase phase = Phase((firstWork + step) % StartUp);
+    const int firstWork = first == StartUp || first == ExitCopy ? Booking : first;
+    const int steps = first == ExitCopy ? 2 : 10;
+    for (int step = 0; step <= steps; ++step) {
+        // The work of the phases in turn, then the exit.
+        const Phase phase = step == steps ? ExitCopy : Phase((firstWork + step) % kWorkPhases);
         report(QByteArray("P ") + QByteArray::number(int(phase)));
         QElapsedTimer timer;
         timer.start();
         try {
             switch (phase) {
-            case Booking: book(s, rng); break;
+            case Booking: book(s, rng, seed); break;
             case Pays: pays(s, rng); break;
             case Closing: {
                 const auto option = rng() % 2 ? exercise::ClosingOption::Keep : exercise::ClosingOption::Reset;
+                report(option == exercise::ClosingOption::Keep ? "c K" : "c R");
                 if (exercise::closeExercise(s, option) == exercise::Outcome::Done)
                     report("C " + QByteArray::number(s.exerciceOuvert));
                 break;
@@ -151,6 +192,19 @@ void pays(Session& s, std::mt19937& rng)
                 exercise::repairExerciseFile(s, QStringLiteral("ZEB_%1.MDB").arg(year));
                 break;
             }
+            case Undo:
+                if (s.nbClotures > 0 && exercise::undoLastClosing(s) == exercise::Outcome::Done)
+                    report("U " + QByteArray::number(s.exerciceOuvert));
+                break;
+            case Archive: {
+                const QString date = QStringLiteral("%1/06/%2").arg(int(rng() % 28) + 1, 2, 10, QChar(u'0')).arg(s.exerciceOuvert);
+                exercise::archiveExercise(s, QDir(dir).filePath(QStringLiteral("Archives")), date);
+                break;
+            }
+            case ExitCopy:
+                ExitSequence().run(s);
+                report("Q " + QByteArray::number(s.exerciceOuvert));
+                break;
             default: break;
             }
         } catch (const ProgramEnd&) {
@@ -164,7 +218,7 @@ void pays(Session& s, std::mt19937& rng)
             ::_exit(3);
         }
         // Questions and the reports of success are the work's own; anything else is a failure.
-        static const QStringList success = {QStringLiteral("Importation terminée avec succés"),
+        static const QStringList success = {QStringLiteral("Importation terminée avec succés"), QStringLiteral("Archivage terminé"),
                                             QStringLiteral("Base de données réparée avec succès")};
         for (const test::ShownMessage& m : ui.messages)
             if (!m.question && !success.contains(m.text))
@@ -172,6 +226,7 @@ void pays(Session& s, std::mt19937& rng)
         ui.messages.clear();
         report(QByteArray("E ") + QByteArray::number(int(phase)) + ' ' + QByteArray::number(timer.nsecsElapsed() / 1000));
     }
+    lock.unlock();
     ::_exit(0);
 }
 
@@ -183,8 +238,13 @@ QByteArray digest(const QString& path)
     return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256) : QByteArray();
 }
 
+struct Booked {
+    QByteArray digest; ///< of every field (rowDigest)
+    QString ref;       ///< one of a kind
+};
+
 struct Expected {
-    std::map<std::pair<QString, qint64>, QString> bookings;                    ///< (table, num) -> amount
+    std::map<std::pair<QString, qint64>, Booked> bookings;                     ///< (table, num) -> the row
     std::map<std::pair<qint64, int>, QString> pays;                            ///< (agent, month) -> net
     std::map<std::pair<qint64, int>, QString> pending;                         ///< a pay being written
 };
@@ -198,6 +258,11 @@ private:
     std::map<int, Expected> years_;
     int openYear_ = 2021;
     QByteArray archiveDigest_;
+    Expected archiveRows_;          ///< the rows of the archive offered for import
+    char closingOption_ = 0;        ///< 'K' or 'R': the closing under way
+    int exitCopied_ = 0;            ///< a year whose exit copy was reported complete
+    QString program_;               ///< the real executable, copied into the folder
+    int undosFinished_ = 0, exitCopiesChecked_ = 0;
     std::array<int, PhaseCount> kills_{};
     std::array<qint64, PhaseCount> estimateUs_{};
     int filesChecked_ = 0, bookingsChecked_ = 0, paysChecked_ = 0, closingsRolledBack_ = 0, closingsFinished_ = 0,
@@ -209,6 +274,8 @@ private:
     std::optional<Phase> killOnce(Phase target, std::mt19937& rng);
     void take(const QByteArray& line, std::optional<Phase>& last);
     void check(std::optional<Phase> killedIn, int kill);
+    std::optional<Phase> killProgram(std::mt19937& rng);
+    void closed(int newYear);
     bool integrity(const QString& path);
 };
 
@@ -235,9 +302,15 @@ void CrashTest::prepare()
         db::Database db;
         db.open(archive);
         db.execute(QStringLiteral("INSERT INTO Recettes (num, date, montant, Mode, ref) VALUES (1, '2021-03-05', 1, 0, 'archive')"));
+        archiveRows_.bookings[{QStringLiteral("Recettes"), 1}] = {rowDigest(db, QStringLiteral("Recettes"), 1), QStringLiteral("archive")};
     }
     archiveDigest_ = digest(archive);
+    // The real program, started from the folder as its program folder.
+    program_ = folder_.file(QStringLiteral("kavorel"));
+    if (!QFile::copy(QStringLiteral(KAVOREL_PROGRAM_DIR "/kavorel"), program_))
+        fail(QStringLiteral("le programme ne peut pas être copié dans le dossier"));
     estimateUs_.fill(40000);
+    estimateUs_[Program] = 1500000; // from its start to its window, and a little idle in it
 }
 
 void CrashTest::take(const QByteArray& line, std::optional<Phase>& last)
@@ -249,8 +322,8 @@ void CrashTest::take(const QByteArray& line, std::optional<Phase>& last)
     } else if (kind == 'E' && f.size() >= 3) {
         const Phase p = Phase(f[1].toInt());
         estimateUs_[p] = (estimateUs_[p] * 3 + f[2].toLongLong()) / 4;
-    } else if (kind == 'B' && f.size() >= 5) {
-        years_[f[1].toInt()].bookings[{QString::fromUtf8(f[2]), f[3].toLongLong()}] = QString::fromUtf8(f[4]);
+    } else if (kind == 'B' && f.size() >= 6) {
+        years_[f[1].toInt()].bookings[{QString::fromUtf8(f[2]), f[3].toLongLong()}] = {f[4], QString::fromUtf8(f[5])};
     } else if ((kind == 's' || kind == 'S') && f.size() >= 5) {
         Expected& y = years_[f[1].toInt()];
         const std::pair<qint64, int> key{f[2].toLongLong(), f[3].toInt()};
@@ -260,17 +333,63 @@ void CrashTest::take(const QByteArray& line, std::optional<Phase>& last)
             y.pays[key] = QString::fromUtf8(f[4]);
             y.pending.erase(key);
         }
+    } else if (kind == 'c' && f.size() >= 2) {
+        closingOption_ = f[1].at(0);
     } else if (kind == 'C' && f.size() >= 2) {
+        closed(f[1].toInt());
+    } else if (kind == 'U' && f.size() >= 2) {
+        years_.erase(openYear_);
         openYear_ = f[1].toInt();
+    } else if (kind == 'Q' && f.size() >= 2) {
+        exitCopied_ = f[1].toInt();
     } else if (kind == 'I' && f.size() >= 2) {
-        years_.erase(f[1].toInt()); // the year's file is the archive now
+        years_[f[1].toInt()] = archiveRows_; // the year's file is the archive now
     } else if (kind == 'X') {
         fail(QString::fromUtf8(line));
     }
 }
 
+void CrashTest::closed(int newYear)
+{
+    // Kept: the new year holds every row of the old one, pays aside. Reset: none of them.
+    Expected next;
+    if (closingOption_ == 'K')
+        next.bookings = years_[openYear_].bookings;
+    years_[newYear] = next;
+    openYear_ = newYear;
+    closingOption_ = 0;
+}
+
+std::optional<Phase> CrashTest::killProgram(std::mt19937& rng)
+{
+    const qint64 delayMs = std::uniform_int_distribution<qint64>(0, std::max<qint64>(estimateUs_[Program] / 1000, 50))(rng);
+    QElapsedTimer timer;
+    timer.start();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        const QByteArray path = QFile::encodeName(program_);
+        ::execl(path.constData(), path.constData(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    while (timer.elapsed() < delayMs && ::waitpid(pid, &status, WNOHANG) == 0)
+        ::usleep(2000);
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+        return Program;
+    fail(QStringLiteral("le programme s'est arrêté de lui-même (code %1)").arg(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
+    return std::nullopt;
+}
+
 std::optional<Phase> CrashTest::killOnce(Phase target, std::mt19937& rng)
 {
+    if (target == Program)
+        return killProgram(rng);
     int fds[2];
     if (::pipe(fds) != 0)
         return std::nullopt;
@@ -333,9 +452,25 @@ bool CrashTest::integrity(const QString& path)
 void CrashTest::check(std::optional<Phase> killedIn, int kill)
 {
     const int failuresBefore = failures_.size();
+    if (exitCopied_ != 0) {
+        // The exit copy reported complete is the year as the child left it.
+        const QString year = folder_.file(QStringLiteral("ZEB_%1.MDB").arg(exitCopied_));
+        const QString copy = folder_.file(QStringLiteral("Archives/ZEB_%1.mdb").arg(exitCopied_));
+        if (digest(copy) != digest(year))
+            fail(QStringLiteral("la copie de sortie de %1 n'est pas l'exercice").arg(exitCopied_));
+        ++exitCopiesChecked_;
+        exitCopied_ = 0;
+    }
     test::ScriptedUi ui;
     Session s(folder_.path(), ui);
     const bool closedLeftover = QFileInfo::exists(folder_.file(exercise::kClosingMarkerFile));
+    InstanceLock lock(folder_.path());
+    if (lock.tryLock() != InstanceLock::Result::Taken)
+        fail(QStringLiteral("le verrou du dossier reste pris"));
+    // A kill leaves the lock behind: this start reads the year through.
+    if (killedIn && killedIn != Program && !lock.tookOverStaleLock())
+        fail(QStringLiteral("le verrou d'un programme tué n'a pas été trouvé"));
+    s.uncleanExit = lock.tookOverStaleLock();
     try {
         Startup(s).run();
     } catch (const ProgramEnd&) {
@@ -349,8 +484,12 @@ void CrashTest::check(std::optional<Phase> killedIn, int kill)
     const ExerciseState state = readExerciseState(s.exerciseStatePath());
     const int latest = state.firstYear + state.closings;
     if (latest == openYear_ + 1 && killedIn == Closing) {
-        openYear_ = latest; // completed just before the kill, not yet reported
+        closed(latest); // completed just before the kill, not yet reported
         ++closingsFinished_;
+    } else if (latest == openYear_ - 1 && killedIn == Undo) {
+        years_.erase(openYear_); // undone just before the kill, not yet reported
+        openYear_ = latest;
+        ++undosFinished_;
     } else if (latest != openYear_) {
         fail(QStringLiteral("exercice %1 dans le fichier d'état, %2 attendu").arg(latest).arg(openYear_));
     } else if (closedLeftover) {
@@ -378,12 +517,15 @@ void CrashTest::check(std::optional<Phase> killedIn, int kill)
         db.open(path, db::Database::Mode::ReadOnly);
         int missing = 0, total = 0;
         QStringList lost;
-        for (const auto& [key, amount] : e.bookings) {
+        for (const auto& [key, booked] : e.bookings) {
             ++total;
-            const QVariant v = db.scalar(QStringLiteral("SELECT montant FROM %1 WHERE num = ?").arg(db::Database::identifier(key.first)), {key.second});
-            if (v.isNull() || QString::number(v.toDouble(), 'f', 2) != amount) {
+            if (rowDigest(db, key.first, key.second) != booked.digest) {
                 ++missing;
                 lost << QStringLiteral("%1 n° %2").arg(key.first).arg(key.second);
+            } else if (const int n = db.scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE ref = ?").arg(db::Database::identifier(key.first)),
+                                               {booked.ref}).toInt();
+                       n != 1) {
+                fail(QStringLiteral("ZEB_%1.MDB : %2 « %3 » %4 fois").arg(year).arg(key.first, booked.ref).arg(n));
             }
         }
         for (const auto& [key, net] : e.pays) {
@@ -400,7 +542,7 @@ void CrashTest::check(std::optional<Phase> killedIn, int kill)
         if (missing > 0 && missing == total && killedIn == Import && year == openYear_) {
             // The import was complete when the child died: the year is the archive now.
             ++importsUncertain_;
-            years_.erase(it);
+            it->second = archiveRows_;
             continue;
         }
         if (missing > 0)
@@ -417,13 +559,16 @@ void CrashTest::check(std::optional<Phase> killedIn, int kill)
     }
 
     // Nothing but the program's own files: no work file, journal or temporary left.
+    lock.unlock();
     static const QRegularExpression allowed(
-        QStringLiteral("^(ZEB_00\\.mdb|system\\.mdw|ZEB_\\d+\\.MDB|\\.INI|ZEB\\.CFG|VOSK\\.INI|[^.]+\\.RPT|Archives|photos)$"),
+        QStringLiteral("^(ZEB_00\\.mdb|system\\.mdw|ZEB_\\d+\\.MDB|\\.INI|ZEB\\.CFG|VOSK\\.INI|[^.]+\\.RPT|Archives|photos|"
+                       "kavorel|kavorel\\.log(\\.1)?)$"),
         QRegularExpression::CaseInsensitiveOption);
     for (const QString& name : QDir(folder_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
         if (!allowed.match(name).hasMatch())
             fail(QStringLiteral("fichier resté dans le dossier du programme : ") + name);
-    static const QRegularExpression allowedArchive(QStringLiteral("^(20210305\\.ZEB|ZEB_\\d+_avant_importation_\\d{8}_\\d{6}\\.mdb)$"));
+    static const QRegularExpression allowedArchive(
+        QStringLiteral("^(\\d{8}\\.ZEB|ZEB_\\d+\\.mdb|ZEB_\\d+_avant_importation_\\d{8}_\\d{6}\\.mdb)$"));
     const QDir archives(folder_.file(QStringLiteral("Archives")));
     for (const QString& name : archives.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
         if (!allowedArchive.match(name).hasMatch())
@@ -473,6 +618,7 @@ int CrashTest::run()
                 bookingsChecked_, paysChecked_);
     std::printf("Clôtures achevées au démarrage suivant : %d ; clôtures défaites : %d ; importations trouvées faites : %d\n",
                 closingsFinished_, closingsRolledBack_, importsUncertain_);
+    std::printf("Annulations de clôture trouvées faites : %d ; copies de sortie comparées : %d\n", undosFinished_, exitCopiesChecked_);
     bool everyPhase = true;
     for (int p = 0; p < PhaseCount; ++p)
         everyPhase = everyPhase && kills_[p] > 0;

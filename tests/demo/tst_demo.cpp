@@ -7,6 +7,7 @@
 #include "core/ledger/LedgerClasses.h"
 #include "core/schema/ExerciseSchema.h"
 #include "core/schema/Schema.h"
+#include "core/startup/InstanceLock.h"
 #include "core/startup/Startup.h"
 #include "core/state/ExerciseStateFile.h"
 #include "core/state/Session.h"
@@ -89,6 +90,22 @@ private slots:
         other.year = kYear + 1;
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, demo::generate(other));
         QVERIFY(!QFile::exists(a.filePath(QStringLiteral("ZEB_%1.MDB").arg(kYear + 1))));
+    }
+
+    void replaceLeavesAYearTheProgramHasOpenAlone()
+    {
+        QTemporaryDir a;
+        const demo::Summary first = demo::generate(small(a.path()));
+        const QStringList rows = dump(first.databasePath);
+        InstanceLock running(a.path()); // the program, open on the folder
+        QCOMPARE(running.tryLock(), InstanceLock::Result::Taken);
+        demo::Options again = small(a.path(), 8);
+        again.replace = true;
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, demo::generate(again));
+        QCOMPARE(dump(first.databasePath), rows);
+        running.unlock();
+        demo::generate(again);
+        QVERIFY(dump(first.databasePath) != rows);
     }
 
     void batchStoresWhatTheScreensBook()

@@ -14,6 +14,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QTemporaryDir>
 
@@ -59,11 +60,35 @@ void cfg(const uint8_t* data, size_t size)
     for (int field = 1; field <= 16; ++field)
         if (settings.identity(field).size() != ProtectedSettings::kIdentityWidths[field - 1])
             std::abort(); // an identity field always has its width
+    // A settings file the start-up accepts names a state file inside the program folder.
+    test::ScriptedUi ui;
+    Session s(folder().path(), ui);
+    try {
+        Startup(s).readProtectedSettings();
+    } catch (const ProgramEnd&) {
+        return;
+    }
+    const QFileInfo statePath(s.exerciseStatePath());
+    if (statePath.absolutePath() != QFileInfo(folder().path()).absoluteFilePath()
+        || statePath.fileName() != s.settings.installationCode() + QStringLiteral(".INI"))
+        std::abort();
 }
 
 void state(const uint8_t* data, size_t size)
 {
     const QString path = put(QStringLiteral(".INI"), data, size);
+    {
+        // A state the start-up accepts opens a year in range (a first year not chosen yet asks for one:
+        // the scripted dialog is left, which ends the start).
+        test::ScriptedUi ui;
+        Session session(folder().path(), ui);
+        try {
+            Startup(session).readExerciseState();
+            if (session.exerciceOuvert < kFirstPossibleYear || session.exerciceOuvert > kLastPossibleYear)
+                std::abort();
+        } catch (const ProgramEnd&) {
+        }
+    }
     const ExerciseState s = readExerciseState(path);
     // Writing keeps any bytes after record 1 and reads back what was written.
     if (writeExerciseState(path, {s.firstYear, qint16(s.closings + 1)}, nullptr)) {
@@ -136,10 +161,17 @@ void exercise(const uint8_t* data, size_t size)
     Session s(folder().path(), ui);
     s.exerciceOuvert = 2021;
     s.premierExercice = 2021;
+    // As after an unclean exit: the full check. A file it accepts, once opened (and upgraded), reads
+    // through: every page, every index against its rows.
+    s.uncleanExit = true;
     try {
         Startup(s).checkExerciseDatabase();
         s.ouvrir_exercice();
         s.db().scalar(QStringLiteral("SELECT count(*) FROM Permn"));
+        s.fermer_exercice();
+        QString why;
+        if (!db::checkDatabaseFile(path, &why))
+            std::abort();
     } catch (const ProgramEnd&) {
         // A refused file is left as it was. One exception: a file that came in write-ahead-log mode (no
         // version of the program writes one) is switched to a rollback journal when the connection opens

@@ -11,8 +11,10 @@
 #include "core/state/ExerciseStateFile.h"
 #include "exercise/archives/Archives.h"
 #include "exercise/closing/Closing.h"
+#include "exercise/repair/Repair.h"
 #include "platform/db/FileOps.h"
 
+#include <QSysInfo>
 #include <QTest>
 
 #include <csignal>
@@ -163,17 +165,26 @@ private slots:
         QTest::newRow("its journal too") << "prov.mdb-journal" << true;
         QTest::newRow("a copy into the closing work file") << "cloture.tmp.kvtmp" << true;
         QTest::newRow("earlier new-year file, no closing under way") << "cloture.prec" << true;
-        QTest::newRow("atomic copy of a year") << "ZEB_2021.MDB.aB3xY9" << true;
-        QTest::newRow("exit copy in Archives") << "Archives/ZEB_2021.mdb.Qw12Er" << true;
-        QTest::newRow("archive being written") << "Archives/20210305.ZEB.zz99AA" << true;
-        QTest::newRow("settings file being written") << "ZEB.CFG.a1b2c3" << true;
-        QTest::newRow("state file being written") << ".INI.x1y2z3" << true;
-        QTest::newRow("signatures being written") << "Dir_Data.TXT.Zx81Qp" << true;
+        // Only the exact names the program makes go: its atomic writes all pass through "<file>.kvtmp".
         QTest::newRow("new exercise file being built") << "ZEB_2022.MDB.build" << true;
         QTest::newRow("the program's own temporary of a year") << "ZEB_2021.MDB.kvtmp" << true;
         QTest::newRow("... of the state file") << ".INI.kvtmp" << true;
         QTest::newRow("... of an archive") << "Archives/20210305.ZEB.kvtmp" << true;
+        QTest::newRow("... of the exit copy") << "Archives/ZEB_2021.mdb.kvtmp" << true;
+        QTest::newRow("... of the settings file") << "ZEB.CFG.kvtmp" << true;
+        QTest::newRow("... of the signatures") << "Dir_Data.TXT.kvtmp" << true;
+        QTest::newRow("... of the closing marker") << "cloture.enc.kvtmp" << true;
+        QTest::newRow("... of the undo marker") << "decloture.enc.kvtmp" << true;
         QTest::newRow("journal without its database") << "ZEB_2019.MDB-journal" << true;
+        // A user's own copies, whatever their six characters look like, and his files named "-journal".
+        QTest::newRow("a user's copy of a year") << "ZEB_2025.MDB.Copie1" << false;
+        QTest::newRow("a user's copy of the settings") << "ZEB.CFG.Sauv01" << false;
+        QTest::newRow("a user's copy of an archive") << "Archives/20250601.ZEB.Mars25" << false;
+        QTest::newRow("six mixed characters") << "ZEB_2021.MDB.aB3xY9" << false;
+        QTest::newRow("a state file copy") << ".INI.x1y2z3" << false;
+        QTest::newRow("a user's journal") << "livre-journal" << false;
+        QTest::newRow("a user's journal in Archives") << "Archives/Caisse-journal" << false;
+        QTest::newRow("a journal of a user's copy") << "ZEB_2021.MDB.Copie1-journal" << false;
         QTest::newRow("a user's own file") << "notes.txt" << false;
         QTest::newRow("a user's backup") << "ZEB_2021.MDB.backup" << false;
         QTest::newRow("a user's backup in capitals") << "ZEB_2021.MDB.ANCIEN" << false;
@@ -286,19 +297,28 @@ private slots:
     void damagedExerciseFileAtStartUpIsLeftAsItWas_data()
     {
         QTest::addColumn<QString>("damage");
-        QTest::newRow("zero length") << "empty";
-        QTest::newRow("header only") << "header";
-        QTest::newRow("cut in half") << "half";
-        QTest::newRow("last page missing") << "lastPage";
-        QTest::newRow("garbage") << "garbage";
-        QTest::newRow("a page overwritten") << "page";
-        QTest::newRow("another program's database") << "foreign";
-        QTest::newRow("negative schema version") << "negativeVersion";
-        QTest::newRow("an older year whose last upgrade step fails") << "failingUpgrade";
+        QTest::addColumn<bool>("uncleanExit");
+        // Every start checks the header, the length and the standing tables; a page overwritten in the
+        // ledger reads only with the full check, which runs after an unclean exit (and before the exit
+        // copy, which then keeps the sound archive).
+        for (bool unclean : {false, true}) {
+            const char* after = unclean ? ", after an unclean exit" : "";
+            QTest::newRow(qPrintable(QStringLiteral("zero length%1").arg(after))) << "empty" << unclean;
+            QTest::newRow(qPrintable(QStringLiteral("header only%1").arg(after))) << "header" << unclean;
+            QTest::newRow(qPrintable(QStringLiteral("cut in half%1").arg(after))) << "half" << unclean;
+            QTest::newRow(qPrintable(QStringLiteral("last page missing%1").arg(after))) << "lastPage" << unclean;
+            QTest::newRow(qPrintable(QStringLiteral("garbage%1").arg(after))) << "garbage" << unclean;
+            QTest::newRow(qPrintable(QStringLiteral("another program's database%1").arg(after))) << "foreign" << unclean;
+            QTest::newRow(qPrintable(QStringLiteral("negative schema version%1").arg(after))) << "negativeVersion" << unclean;
+            QTest::newRow(qPrintable(QStringLiteral("an older year whose last upgrade step fails%1").arg(after)))
+                << "failingUpgrade" << unclean;
+        }
+        QTest::newRow("a page overwritten, after an unclean exit") << "page" << true;
     }
     void damagedExerciseFileAtStartUpIsLeftAsItWas()
     {
         QFETCH(QString, damage);
+        QFETCH(bool, uncleanExit);
         // A year with enough rows to fill several pages.
         f_->openExercise();
         for (int i = 0; i < 300; ++i) {
@@ -347,11 +367,332 @@ private slots:
 
         ui().clear();
         f_->session = std::make_unique<Session>(folder().path(), ui());
+        s().uncleanExit = uncleanExit;
         QVERIFY(!start());
         QCOMPARE(ui().messages, (QList<ShownMessage>{{QStringLiteral("La base de données semble endommagée\n"), Icon::Exclamation,
                                                       QStringLiteral("Z.E.B."), false}}));
         QCOMPARE(readAll(path), bytes);
         QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
+    }
+
+
+    // ---- locks that name no holder --------------------------------------------------------------------
+
+    void lockWithoutALivingHolderIsStale_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("empty") << "empty";
+        QTest::newRow("garbage") << "garbage";
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("a holder long gone") << "dead";
+    }
+    void lockWithoutALivingHolderIsStale()
+    {
+        QFETCH(QString, kind);
+        const QString path = folder().file(kInstanceLockName);
+        if (kind == "empty")
+            folder().write(kInstanceLockName, QByteArray());
+        else if (kind == "garbage")
+            folder().write(kInstanceLockName, QByteArray("\x01\x02 pas un verrou \xff\n\n", 18));
+        else if (kind == "folder")
+            QVERIFY(QDir().mkdir(path));
+        else
+            folder().write(kInstanceLockName, QByteArray("999999\nkavorel\n") + QSysInfo::machineHostName().toUtf8() + "\n");
+        InstanceLock lock(folder().path());
+        QVERIFY(lock.acquire(ui()));
+        QVERIFY(ui().messages.isEmpty());
+        QVERIFY(lock.tookOverStaleLock()); // the run before did not end cleanly
+        QVERIFY(QFileInfo(path).isFile());
+        // A second program is refused as ever.
+        ScriptedUi second;
+        InstanceLock again(folder().path());
+        QVERIFY(!again.acquire(second));
+        lock.unlock();
+        InstanceLock clean(folder().path());
+        QCOMPARE(clean.tryLock(), InstanceLock::Result::Taken);
+        QVERIFY(!clean.tookOverStaleLock());
+    }
+
+    void folderInPlaceOfTheLockHoldingFilesIsLeftAlone()
+    {
+        QVERIFY(QDir().mkpath(folder().file(kInstanceLockName + QStringLiteral("/notes"))));
+        InstanceLock lock(folder().path());
+        QVERIFY(!lock.acquire(ui()));
+        QCOMPARE(ui().messages.size(), 1);
+        QVERIFY(QFileInfo(folder().file(kInstanceLockName + QStringLiteral("/notes"))).isDir());
+    }
+
+    // ---- settings and state files that cannot be right ------------------------------------------------
+
+    void installationCodeMustBeLettersAndDigits_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("letters and digits") << "Ab1" << true;
+        QTest::newRow("accented letter") << QStringLiteral("Zé9") << true;
+        QTest::newRow("empty") << "" << true;
+        QTest::newRow("parent folder") << "../" << false;
+        QTest::newRow("a slash") << "a/b" << false;
+        QTest::newRow("a dot") << "a.b" << false;
+        QTest::newRow("a blank") << "a b" << false;
+    }
+    void installationCodeMustBeLettersAndDigits()
+    {
+        QFETCH(QString, code);
+        QFETCH(bool, accepted);
+        QDir(folder().path()).mkpath(QStringLiteral("inside"));
+        f_->session = std::make_unique<Session>(folder().file("inside"), ui());
+        for (const char* name : {"ZEB_00.mdb", "system.mdw"})
+            QVERIFY(QFile::copy(folder().file(name), folder().file(QStringLiteral("inside/") + name)));
+        writeAll(folder().file("inside/ZEB.CFG"), cfgBytes({{4, codeRecord(code)}}));
+        if (accepted)
+            writeAll(folder().file("inside/" + code + ".INI"), stateBytes(2021, 0));
+        const FolderSnapshot outside = FolderSnapshot::of(folder().path());
+        QCOMPARE(start(), accepted);
+        if (accepted) {
+            QVERIFY(ui().messages.isEmpty());
+            QCOMPARE(s().exerciceOuvert, 2021);
+            return;
+        }
+        QCOMPARE(ui().messages.size(), 1);
+        QCOMPARE(ui().last().icon, Icon::Critical);
+        QVERIFY2(ui().last().text.contains(QStringLiteral("lettres et des chiffres")), qPrintable(ui().last().text));
+        QVERIFY(!folder().exists("inside/ZEB_2021.MDB"));
+        // Nothing made or changed outside the program folder, nor inside past the engine's settings file.
+        FolderSnapshot after = FolderSnapshot::of(folder().path());
+        for (const QString& key : after.files.keys())
+            if (key.startsWith(QStringLiteral("inside/VOSK.INI")) || key.startsWith(QStringLiteral("inside/Archives"))
+                || key.startsWith(QStringLiteral("inside/photos")))
+                after.files.remove(key);
+        QCOMPARE(after, outside);
+    }
+
+    void impossibleYearsInTheStateFileAreRefused_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("closings");
+        QTest::newRow("year -1") << -1 << 0;
+        QTest::newRow("year 32767") << 32767 << 0;
+        QTest::newRow("year 1993") << 1993 << 0;
+        QTest::newRow("negative closings") << 2021 << -3;
+        QTest::newRow("beyond four digits after closings") << 9990 << 20;
+    }
+    void impossibleYearsInTheStateFileAreRefused()
+    {
+        QFETCH(int, first);
+        QFETCH(int, closings);
+        folder().write(".INI", stateBytes(qint16(first), qint16(closings)));
+        const FolderSnapshot before = FolderSnapshot::of(folder().path());
+        QVERIFY(!start());
+        QCOMPARE(ui().messages.size(), 1);
+        QCOMPARE(ui().last().icon, Icon::Critical);
+        QVERIFY2(ui().last().text.contains(QStringLiteral("incohérent")), qPrintable(ui().last().text));
+        QVERIFY(ui().screens.isEmpty()); // no first-exercise dialog either
+        for (const QString& name : QDir(folder().path()).entryList(QDir::Files))
+            QVERIFY2(!name.startsWith(QStringLiteral("ZEB_")) || name == QStringLiteral("ZEB_00.mdb"), qPrintable(name));
+        QCOMPARE(readExerciseState(folder().file(".INI")).firstYear, qint16(first));
+        Q_UNUSED(before);
+    }
+
+    void yearOfANewerVersionIsRefusedAtStartUp()
+    {
+        f_->openExercise();
+        s().fermer_exercice();
+        const QString path = s().exercisePath(2021);
+        {
+            db::Database db;
+            db.open(path);
+            db.setUserVersion(99);
+        }
+        const QByteArray bytes = readAll(path);
+        ui().clear();
+        f_->session = std::make_unique<Session>(folder().path(), ui());
+        QVERIFY(!start());
+        QCOMPARE(ui().messages.size(), 1);
+        QVERIFY2(ui().last().text.contains(QStringLiteral("version plus récente")), qPrintable(ui().last().text));
+        QCOMPARE(readAll(path), bytes);
+    }
+
+    // ---- undoing a closing, cut short -----------------------------------------------------------------
+
+    void undoCutShortIsFinishedOrForgotten_data()
+    {
+        QTest::addColumn<bool>("stateWritten");
+        QTest::newRow("marked, state not yet written") << false;
+        QTest::newRow("state written, year not yet deleted") << true;
+    }
+    void undoCutShortIsFinishedOrForgotten()
+    {
+        QFETCH(bool, stateWritten);
+        f_->openExercise();
+        s().fermer_exercice();
+        QVERIFY(db::copyFileAtomic(s().exercisePath(2021), folder().file("ZEB_2022.MDB"), nullptr));
+        const QByteArray year2022 = readAll(folder().file("ZEB_2022.MDB"));
+        QVERIFY(recovery::writeUndoMarker(folder().file(recovery::kUndoMarkerFile), 2022, nullptr));
+        folder().write(".INI", stateBytes(2021, stateWritten ? 0 : 1));
+
+        f_->session = std::make_unique<Session>(folder().path(), ui());
+        QVERIFY(start());
+        QVERIFY(ui().messages.isEmpty());
+        QVERIFY(!folder().exists(recovery::kUndoMarkerFile));
+        QCOMPARE(s().exerciceOuvert, stateWritten ? 2021 : 2022);
+        if (stateWritten)
+            QVERIFY(!folder().exists("ZEB_2022.MDB"));
+        else
+            QCOMPARE(readAll(folder().file("ZEB_2022.MDB")), year2022);
+    }
+
+    void killedUndoNeverLetsALaterClosingTakeUpTheOldYear()
+    {
+        // The undo stops after the state file went back (a kill there, or a deletion refused): the next
+        // start deletes the undone year, so that a kept closing builds 2022 afresh from 2021.
+        f_->openExercise();
+        QCOMPARE(exercise::closeExercise(s(), exercise::ClosingOption::Keep), exercise::Outcome::Done);
+        QCOMPARE(s().exerciceOuvert, 2022);
+        struct StopsAtDeletion : exercise::FileOps {
+            QString year;
+            bool remove(const QString& path, QString* error) override
+            {
+                if (QFileInfo(path).fileName() == QFileInfo(year).fileName()) {
+                    if (error)
+                        *error = QStringLiteral("coupure");
+                    return false;
+                }
+                return FileOps::remove(path, error);
+            }
+        } ops;
+        ops.year = s().exercisePath(2022);
+        QCOMPARE(exercise::undoLastClosing(s(), ops), exercise::Outcome::Failed);
+        QVERIFY(folder().exists("ZEB_2022.MDB"));
+        ledger::Line l;
+        l.date = QStringLiteral("02/03/2021");
+        l.montant = 77;
+        l.ref = QStringLiteral("après l'annulation");
+        ledger::add(s().db(), ledger::Book::Recettes, l);
+        s().fermer_exercice();
+
+        ui().clear();
+        f_->session = std::make_unique<Session>(folder().path(), ui());
+        QVERIFY(start());
+        QCOMPARE(s().exerciceOuvert, 2021);
+        QVERIFY(!folder().exists("ZEB_2022.MDB"));
+        QCOMPARE(exercise::closeExercise(s(), exercise::ClosingOption::Keep), exercise::Outcome::Done);
+        QCOMPARE(s().db().scalar(QStringLiteral("SELECT count(*) FROM Recettes WHERE ref = ?"), {QStringLiteral("après l'annulation")}).toInt(), 1);
+    }
+
+    // ---- the full check: after an unclean exit, before the exit copy; the repair offered ---------------
+
+    /// A year whose index no longer matches its table: every page reads, the quick page check passes,
+    /// only the full check (indexes against rows) finds it. A month's query through the index would
+    /// miss lines.
+    QString yearWithAWrongIndex(const QString& soundCopy = QString())
+    {
+        f_->openExercise();
+        for (int i = 0; i < 300; ++i) {
+            ledger::Line l;
+            l.date = QStringLiteral("%1/03/2021").arg(i % 28 + 1, 2, 10, QChar(u'0'));
+            l.montant = i;
+            l.ref = QStringLiteral("ligne %1").arg(i);
+            ledger::add(s().db(), ledger::Book::Depenses, l);
+        }
+        s().fermer_exercice();
+        const QString path = s().exercisePath(2021);
+        if (!soundCopy.isEmpty())
+            db::copyFileAtomic(path, soundCopy, nullptr);
+        db::Database db;
+        db.open(path);
+        const QString sql = db.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'Depenses_date'")).toString();
+        db.executeScript(QStringLiteral("PRAGMA writable_schema = ON"));
+        db.execute(QStringLiteral("UPDATE sqlite_master SET sql = ? WHERE name = 'Depenses_date'"),
+                   {QString(sql).replace(QStringLiteral("date"), QStringLiteral("montant")).replace(QStringLiteral("Depenses_montant"), QStringLiteral("Depenses_date"))});
+        db.close();
+        return path;
+    }
+
+    void damagedIndexIsFoundAfterAnUncleanExitAndTheRepairIsOffered_data()
+    {
+        QTest::addColumn<bool>("repair");
+        QTest::newRow("repair declined") << false;
+        QTest::newRow("repaired") << true;
+    }
+    void damagedIndexIsFoundAfterAnUncleanExitAndTheRepairIsOffered()
+    {
+        QFETCH(bool, repair);
+        const QString path = yearWithAWrongIndex();
+        QVERIFY(!sound(path));
+        QVERIFY(db::checkDatabaseHeader(path, nullptr));
+        const QByteArray bytes = readAll(path);
+        ui().clear();
+        f_->session = std::make_unique<Session>(folder().path(), ui());
+        s().uncleanExit = true;
+        s().repairYear = [this](const QString& name) { return exercise::repairExerciseFile(s(), name); };
+        ui().answers = {repair};
+        QCOMPARE(start(), repair);
+        QCOMPARE(ui().messages.value(0), (ShownMessage{QStringLiteral("La base de données semble endommagée\n"), Icon::Exclamation,
+                                                       QStringLiteral("Z.E.B."), false}));
+        QCOMPARE(ui().messages.value(1), (ShownMessage{repairOfferText(2021), Icon::Question, QStringLiteral("Z.E.B."), true}));
+        if (!repair) {
+            QCOMPARE(ui().messages.size(), 2);
+            QCOMPARE(readAll(path), bytes);
+            return;
+        }
+        QCOMPARE(ui().last().text, QStringLiteral("Base de données réparée avec succès"));
+        QCOMPARE(s().exerciceOuvert, 2021);
+        QVERIFY(s().isOpen());
+        QCOMPARE(s().db().scalar(QStringLiteral("SELECT count(*) FROM Depenses WHERE date >= '2021-03-01'")).toInt(), 300);
+        s().fermer_exercice();
+        QVERIFY(sound(path));
+    }
+
+    void repairOfferedAtStartUpAsksTheLevel2Password()
+    {
+        const QString path = yearWithAWrongIndex();
+        folder().write("ZEB.CFG", cfgBytes({{2, ProtectedSettings::encodePassword(QStringLiteral("SECRET"), 7)}}));
+        const QByteArray bytes = readAll(path);
+        ui().clear();
+        f_->session = std::make_unique<Session>(folder().path(), ui());
+        s().uncleanExit = true;
+        bool repaired = false;
+        s().repairYear = [&](const QString&) { return repaired = true; };
+        QVERIFY(!start()); // the prompt is left without the password
+        QVERIFY(ui().screens.contains(QStringLiteral("Form_v2")));
+        QVERIFY(!repaired);
+        QCOMPARE(readAll(path), bytes);
+    }
+
+    void exitCopyOfAYearThatDoesNotReadThroughKeepsTheSoundArchive()
+    {
+        // Opened after a clean exit (the cheap check passes it), then quit: the copy would replace the
+        // sound archive with the damaged year.
+        const QString archive = folder().file("Archives/ZEB_2021.mdb");
+        const QString path = yearWithAWrongIndex(archive); // the copy of the last exit, sound
+        QVERIFY(sound(archive));
+        const QByteArray good = readAll(archive);
+        ui().clear();
+        f_->session = std::make_unique<Session>(folder().path(), ui());
+        QVERIFY(start());
+        s().repairYear = [this](const QString& name) { return exercise::repairExerciseFile(s(), name); };
+        ui().answers = {false}; // repair not now
+        ExitSequence().run(s());
+        QCOMPARE(readAll(archive), good);
+        QVERIFY(ui().messages.size() >= 2);
+        QCOMPARE(ui().messages.value(0).icon, Icon::Exclamation);
+        QVERIFY2(ui().messages.value(0).text.startsWith(QStringLiteral("L'exercice 2021 (ZEB_2021.MDB) est endommagé")),
+                 qPrintable(ui().messages.value(0).text));
+        QVERIFY(ui().messages.value(1).question);
+        QCOMPARE(QDir(folder().file("Archives")).entryList(QDir::Files | QDir::Hidden), QStringList{"ZEB_2021.mdb"});
+
+        // Repaired at exit: the copy is made, the one it replaces kept under a dated name.
+        ui().clear();
+        f_->session = std::make_unique<Session>(folder().path(), ui());
+        QVERIFY(start());
+        s().repairYear = [this](const QString& name) { return exercise::repairExerciseFile(s(), name); };
+        ExitSequence().run(s());
+        QVERIFY(sound(path));
+        QCOMPARE(readAll(archive), readAll(path));
+        const QStringList kept = QDir(folder().file("Archives")).entryList({QStringLiteral("ZEB_2021_avant_reparation_*.mdb")}, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(readAll(folder().file("Archives/" + kept.first())), good);
     }
 
     // ---- writes refused: read-only folder, full disk --------------------------------------------------

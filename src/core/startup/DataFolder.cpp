@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -44,9 +45,38 @@ QString userDataDir()
     return QDir(base).filePath(QStringLiteral("Kavorel"));
 }
 
+QStringList exerciseFilesIn(const QString& dir)
+{
+    static const QRegularExpression year(QStringLiteral("^ZEB_\\d+\\.MDB$"), QRegularExpression::CaseInsensitiveOption);
+    QStringList names;
+    for (const QString& name : QDir(dir).entryList({QStringLiteral("ZEB_*")}, QDir::Files, QDir::Name | QDir::IgnoreCase))
+        if (year.match(name).hasMatch() && name.compare(QStringLiteral("ZEB_00.mdb"), Qt::CaseInsensitive) != 0)
+            names << name;
+    return names;
+}
+
 Choice prepare(const QString& programDir)
 {
-    return prepareIn(programDir, programDirHoldsData(programDir) ? programDir : userDataDir());
+    if (programDirHoldsData(programDir))
+        return prepareIn(programDir, programDir);
+    Choice c = prepareIn(programDir, userDataDir());
+    const QStringList years = exerciseFilesIn(programDir);
+    if (c.error.isEmpty() && !years.isEmpty()) {
+        // A firm's years in a folder the program may not write: never switch away from them in silence.
+        const QString why = underSystemLocation(programDir)
+                                ? QStringLiteral("ce dossier est un dossier d'installation du système, où le programme ne garde pas de données")
+                                : QStringLiteral("ce dossier est en lecture seule pour vous");
+        c.refuse = exerciseFilesIn(c.dataDir).isEmpty();
+        c.notice = QStringLiteral("Les données de l'entreprise (%1) ont été trouvées dans le dossier du programme\n%2\n"
+                                  "mais elles n'y sont pas utilisées : %3.\n")
+                       .arg(years.join(QStringLiteral(", ")), QDir::toNativeSeparators(QDir(programDir).absolutePath()), why)
+                   + (c.refuse ? QStringLiteral("Rendez ce dossier accessible en écriture, ou copiez-en les fichiers dans\n%1\n"
+                                                "puis relancez le programme. Aucun fichier n'a été modifié.")
+                                     .arg(QDir::toNativeSeparators(c.dataDir))
+                               : QStringLiteral("Le programme travaille sur les exercices du dossier\n%1")
+                                     .arg(QDir::toNativeSeparators(c.dataDir)));
+    }
+    return c;
 }
 
 Choice prepareIn(const QString& programDir, const QString& dataDir)

@@ -19,7 +19,16 @@ struct Choice {
     QString dataDir;      ///< the folder the program runs in (its "program folder" for every data file)
     QStringList copied;   ///< shipped files brought in or refreshed, by name
     QString error;        ///< why the data folder could not be made ready (empty on success)
+    /// When the program folder holds a firm's years but cannot be the data folder: where they were
+    /// found and why they are not used (empty otherwise).
+    QString notice;
+    /// True with a notice when the data folder holds no year of its own: the program must not start
+    /// there (it would ask for a first year beside the firm's real ones).
+    bool refuse = false;
 };
+
+/// The exercise files of a folder ("ZEB_" + year + ".MDB", the template left out), by name.
+QStringList exerciseFilesIn(const QString& dir);
 
 /// Chooses the data folder for `programDir` and, when it is not the program folder, makes it ready:
 /// creates it and brings in the program's shipped files it needs beside the data. Report templates

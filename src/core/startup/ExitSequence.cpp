@@ -7,10 +7,62 @@
 #include "platform/db/RecordSet.h"
 #include "platform/os/Files.h"
 
+#include "core/passwords/Form_v2.h"
+#include "platform/ui/ErrorLog.h"
+
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
 namespace kv {
+
+QString exitCopyRefusedText(int year, const QString& why)
+{
+    return QStringLiteral("L'exercice %1 (ZEB_%1.MDB) est endommagé : %2\n"
+                          "Sa copie de sortie n'a pas été faite : la copie précédente Archives\\ZEB_%1.mdb est gardée telle quelle.\n"
+                          "Réparez l'exercice (Fichiers / Réparer une base).")
+        .arg(year)
+        .arg(why);
+}
+
+QString exitCopyKeptName(int year, const QDateTime& when)
+{
+    return QStringLiteral("ZEB_%1_avant_reparation_%2.mdb").arg(year).arg(when.toString(QStringLiteral("yyyyMMdd_HHmmss")));
+}
+
+void ExitSequence::copyToArchives(Session& s)
+{
+    const QString source = s.exercisePath(s.exerciceOuvert);
+    const QString archives = os::ensureFolder(s.programDir(), QStringLiteral("Archives"));
+    const QString target = os::resolve(archives, QStringLiteral("ZEB_") + QString::number(s.exerciceOuvert) + QStringLiteral(".mdb"));
+    // The copy replaces the one a sound year left at the last exit: only a year that reads through
+    // (every page, every index) may take its place.
+    QString why;
+    bool repaired = false;
+    if (!db::checkDatabaseFile(source, &why)) {
+        ui::errorLog().write(QStringLiteral("Copie de sortie refusée, exercice %1 : %2").arg(s.exerciceOuvert).arg(why));
+        s.ui().message(exitCopyRefusedText(s.exerciceOuvert, why), ui::Icon::Exclamation, QStringLiteral("Z.E.B."));
+        if (!s.repairYear || !s.ui().ask(repairOfferText(s.exerciceOuvert).section(u'\n', 0, 1), ui::Icon::Question, QStringLiteral("Z.E.B."))
+            || !checkLevel2(s))
+            return;
+        repaired = s.repairYear(QFileInfo(source).fileName());
+        s.fermer_exercice();
+        if (!repaired || !db::checkDatabaseFile(source, &why))
+            return;
+    }
+    if (os::hasSpecialAttributes(target))
+        os::clearAttributes(target);
+    QString error;
+    // A repair may have given back fewer rows than the damaged year held: the copy it replaces is kept
+    // under a dated name.
+    if (repaired && QFileInfo(target).isFile()
+        && !db::copyFileAtomic(target, os::resolve(archives, exitCopyKeptName(s.exerciceOuvert, QDateTime::currentDateTime())), &error)) {
+        s.ui().message(error, ui::Icon::Critical, QStringLiteral("Z.E.B."));
+        return;
+    }
+    if (!db::copyFileAtomic(source, target, &error))
+        s.ui().message(error, ui::Icon::Critical, QStringLiteral("Z.E.B."));
+}
 
 void ExitSequence::run(Session& s)
 {
@@ -27,18 +79,11 @@ void ExitSequence::run(Session& s)
         }
     }
     s.fermer_exercice();
+
+    if (s.exerciceOuvert == s.latestYear() && s.exerciceOuvert != 0)
+        copyToArchives(s);
     if (s.workspace)
         s.workspace->close();
-
-    if (s.exerciceOuvert == s.latestYear() && s.exerciceOuvert != 0) {
-        const QString archives = os::ensureFolder(s.programDir(), QStringLiteral("Archives"));
-        const QString target = os::resolve(archives, QStringLiteral("ZEB_") + QString::number(s.exerciceOuvert) + QStringLiteral(".mdb"));
-        if (os::hasSpecialAttributes(target))
-            os::clearAttributes(target);
-        QString error;
-        if (!db::copyFileAtomic(s.exercisePath(s.exerciceOuvert), target, &error))
-            s.ui().message(error, ui::Icon::Critical, QStringLiteral("Z.E.B."));
-    }
 
     if (s.displayChanged && restoreDisplay)
         restoreDisplay();

@@ -1,4 +1,5 @@
 #include "Form12.h"
+#include "Startup.h"
 
 #include "core/formats/FieldRules.h"
 #include "core/formats/Numbers.h"
@@ -82,7 +83,8 @@ bool Form12::eventFilter(QObject* watched, QEvent* event)
 void Form12::confirm()
 {
     const double value = readNumber(year_->text());
-    if (value > 1993 && value < 32768) {
+    // Above 1993, and a year of four digits: what the start-up accepts from the state file.
+    if (value >= kFirstPossibleYear && value <= kLastPossibleYear) {
         s_.premierExercice = static_cast<int>(value);
         s_.nbClotures = 0;
         const QString path = s_.exercisePath(s_.premierExercice);

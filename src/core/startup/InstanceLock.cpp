@@ -2,7 +2,11 @@
 
 #include "platform/ui/Ui.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QThread>
 
 namespace kv {
 
@@ -16,12 +20,49 @@ InstanceLock::InstanceLock(const QString& programDir)
 
 InstanceLock::~InstanceLock() = default;
 
+bool InstanceLock::clearUnreadableLock()
+{
+    const QString path = QDir(dir_).filePath(kInstanceLockName);
+    const QFileInfo info(path);
+    if (info.isDir() && !info.isSymLink()) {
+        // No program makes its lock a folder: an empty one goes, one holding files is the user's.
+        return QDir().rmdir(path);
+    }
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    // A holder writes its process, host and name as it creates the lock: a lock that stays without
+    // them (empty, cut short, garbage) has no living holder. A lock just made may not be written
+    // yet: it is given a moment.
+    qint64 pid = 0;
+    QString host, app;
+    QElapsedTimer waited;
+    waited.start();
+    while (!lock_->getLockInfo(&pid, &host, &app) || pid <= 0) {
+        const qint64 age = QFileInfo(path).lastModified().msecsTo(QDateTime::currentDateTime());
+        if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
+            return true;
+        if (age >= kUnwrittenLockGraceMs || waited.elapsed() >= kUnwrittenLockGraceMs)
+            return QFile::remove(path);
+        QThread::msleep(50);
+    }
+    return true;
+}
+
 InstanceLock::Result InstanceLock::tryLock()
 {
     if (lock_->isLocked())
         return Result::Taken;
-    if (lock_->tryLock(0))
+    const QFileInfo before(QDir(dir_).filePath(kInstanceLockName));
+    const bool leftBehind = before.exists() || before.isSymLink();
+    if (lock_->tryLock(0)) {
+        tookOver_ = leftBehind;
         return Result::Taken;
+    }
+    // An unreadable lock (or a folder in its place) names no holder: it is stale.
+    if (leftBehind && clearUnreadableLock() && lock_->tryLock(0)) {
+        tookOver_ = true;
+        return Result::Taken;
+    }
     // QLockFile has already removed a lock whose process is gone (and then taken it); what is left is a
     // living holder, or a folder where the lock file cannot be made.
     return lock_->error() == QLockFile::LockFailedError ? Result::Held : Result::Refused;

@@ -29,8 +29,11 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    /// Tries once, without waiting. A lock whose process is gone is removed and taken.
+    /// Tries once. A lock whose process is gone is removed and taken, and so is a lock that names no
+    /// holder (empty, garbage, a folder in its place), once it has been there a moment.
     Result tryLock();
+    /// True when the lock taken was left behind by a run that did not end cleanly.
+    bool tookOverStaleLock() const { return tookOver_; }
     /// tryLock(), and when the folder is not taken the refusal shown through `ui` (critical, "ATTENTION").
     /// True when the program may go on.
     bool acquire(ui::Ui& ui);
@@ -42,7 +45,12 @@ public:
     /// The message when the lock cannot be written in the folder.
     static QString refusedText(const QString& programDir);
 
+    /// How long a lock may stay without its holder's details before it counts as stale.
+    static constexpr int kUnwrittenLockGraceMs = 1500;
+
 private:
+    bool clearUnreadableLock();
+    bool tookOver_ = false;
     QString dir_;
     std::unique_ptr<QLockFile> lock_;
 };

@@ -9,10 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QtEndian>
 
-#include <algorithm>
 
 namespace kv::recovery {
 
@@ -44,7 +42,7 @@ bool removeFile(const QString& path, Report& report)
 /// The database files whose journals the engine plays back at start-up: exercise files and their copies.
 bool isExerciseFileName(const QString& name)
 {
-    static const QRegularExpression pattern(QStringLiteral("^(ZEB_.+\\.mdb|\\d{8}\\.ZEB)$"),
+    static const QRegularExpression pattern(QStringLiteral("^(ZEB_\\d+\\.mdb|\\d{8}\\.ZEB)$"),
                                             QRegularExpression::CaseInsensitiveOption);
     return pattern.match(name).hasMatch();
 }
@@ -72,6 +70,29 @@ void finishClosing(const QString& dir, const QString& statePath, Report& report)
                 return;
             }
             report.closing = QStringLiteral("clôture de %1 annulée").arg(*year - 1);
+        }
+    }
+    QFile::remove(markerPath);
+}
+
+void finishUndo(const QString& dir, const QString& statePath, Report& report)
+{
+    const QString markerPath = os::resolve(dir, kUndoMarkerFile);
+    if (!QFileInfo(markerPath).isFile())
+        return;
+    const std::optional<int> year = readClosingMarker(markerPath);
+    const std::optional<ExerciseState> state = peekState(statePath);
+    if (year && state && state->firstYear > 0) {
+        const int latest = state->firstYear + state->closings;
+        const QString undonePath = os::resolve(dir, QStringLiteral("ZEB_%1.MDB").arg(*year));
+        if (latest == *year - 1) {
+            // The state file names the year before: the undo was decided, its year's file goes.
+            if (QFileInfo(undonePath).isFile() && !QFile::remove(undonePath))
+                return; // try again at the next start; the marker stays
+            report.closing = QStringLiteral("annulation de la clôture de %1 achevée").arg(*year - 1);
+        } else if (latest == *year) {
+            // The state file still names the undone year: nothing had changed, the undo did not happen.
+            report.closing = QStringLiteral("annulation de la clôture de %1 abandonnée").arg(*year - 1);
         }
     }
     QFile::remove(markerPath);
@@ -119,11 +140,14 @@ void cleanFolder(const QString& dir, const QString& stateFileName, Report& repor
         if (!name.endsWith(kJournal, Qt::CaseInsensitive))
             continue;
         const QString base = name.chopped(kJournal.size());
+        // Only the journals of the program's own database files: "livre-journal" is a user's file.
+        if (!isExerciseFileName(base))
+            continue;
         const QString basePath = folder.filePath(base);
         if (!QFileInfo(basePath).isFile()) {
             // A journal without its database holds nothing that belongs to any file.
             removeFile(path, report);
-        } else if (isExerciseFileName(base)) {
+        } else {
             if (playBackJournal(basePath))
                 report.rolledBack << base;
             else
@@ -136,14 +160,12 @@ void cleanFolder(const QString& dir, const QString& stateFileName, Report& repor
 
 bool writeClosingMarker(const QString& path, int newYear, QString* error)
 {
-    QSaveFile out(path);
-    const QByteArray data = QByteArray::number(newYear) + "\n";
-    if (!out.open(QIODevice::WriteOnly) || out.write(data) != data.size() || !out.commit()) {
-        if (error)
-            *error = out.errorString() + QStringLiteral(" : ") + path;
-        return false;
-    }
-    return true;
+    return db::writeFileAtomic(path, QByteArray::number(newYear) + "\n", error);
+}
+
+bool writeUndoMarker(const QString& path, int undoneYear, QString* error)
+{
+    return db::writeFileAtomic(path, QByteArray::number(undoneYear) + "\n", error);
 }
 
 std::optional<int> readClosingMarker(const QString& path)
@@ -160,37 +182,21 @@ std::optional<int> readClosingMarker(const QString& path)
 
 bool isCopyTemporary(const QString& name, const QString& stateFileName)
 {
+    // The program's own files, each written through "<file>.kvtmp" (db::temporaryOf).
     static const QRegularExpression pattern(
-        QStringLiteral("^(ZEB_.+\\.mdb|\\d{8}\\.ZEB|ZEB\\.CFG|Dir_Data\\.TXT|SignData\\.TXT|VOSK\\.INI|system\\.mdw|"
-                       "cloture\\.enc|.*\\.INI)\\.([A-Za-z0-9]{6}|kvtmp)$"),
+        QStringLiteral("^(ZEB_\\d+(_avant_importation_\\d{8}_\\d{6})?\\.mdb|\\d{8}\\.ZEB|ZEB\\.CFG|Dir_Data\\.TXT|VOSK\\.INI|system\\.mdw|"
+                       "cloture\\.enc|decloture\\.enc)\\.kvtmp$"),
         QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = pattern.match(name);
-    if (!m.hasMatch())
-        return false;
-    // The program's own atomic writes go through "<file>.kvtmp" (db::temporaryOf); six random
-    // characters are those of a temporary named by an earlier version.
-    if (m.captured(2).compare(QStringLiteral("kvtmp"), Qt::CaseInsensitive) != 0) {
-        // The six characters are drawn from letters of both cases and digits: a word or a number a user
-        // gave a copy of his own ("ZEB_2021.MDB.backup", ".ANCIEN", ".202103") draws from one class only
-        // and is left alone (a temporary that happens to do so too is only a stray file).
-        const QString suffix = name.right(6);
-        int classes = 0;
-        for (auto test : {+[](QChar c) { return c.isLower(); }, +[](QChar c) { return c.isUpper(); }, +[](QChar c) { return c.isDigit(); }})
-            classes += std::any_of(suffix.begin(), suffix.end(), test) ? 1 : 0;
-        if (classes < 2)
-            return false;
-    }
-    const QString base = m.captured(1);
-    // Only the state file among the .INI files: its name is the installation code + ".INI".
-    if (base.endsWith(QStringLiteral(".INI"), Qt::CaseInsensitive) && base.compare(QStringLiteral("VOSK.INI"), Qt::CaseInsensitive) != 0)
-        return base.compare(stateFileName, Qt::CaseInsensitive) == 0;
-    return true;
+    if (pattern.match(name).hasMatch())
+        return true;
+    return name.compare(stateFileName + QStringLiteral(".kvtmp"), Qt::CaseInsensitive) == 0;
 }
 
 Report recoverInterruptedWork(const QString& programDir, const QString& statePath)
 {
     Report report;
     finishClosing(programDir, statePath, report);
+    finishUndo(programDir, statePath, report);
     // The work files of a closing, a compaction and a repair, with any journal of theirs and the
     // temporary of a copy into them.
     for (const QString& work : {kClosingWorkFile, kCompactWorkFile, kPreviousNewYearFile})
@@ -199,8 +205,10 @@ Report recoverInterruptedWork(const QString& programDir, const QString& statePat
             removeFile(os::resolve(programDir, name), report);
     // A new exercise file being built from the schema.
     QDir folder(programDir);
+    static const QRegularExpression building(QStringLiteral("^ZEB_\\d+\\.MDB\\.build(-journal)?$"), QRegularExpression::CaseInsensitiveOption);
     for (const QString& name : folder.entryList({QStringLiteral("ZEB_*.build"), QStringLiteral("ZEB_*.build-journal")}, QDir::Files))
-        removeFile(folder.filePath(name), report);
+        if (building.match(name).hasMatch())
+            removeFile(folder.filePath(name), report);
     const QString stateFileName = QFileInfo(statePath).fileName();
     cleanFolder(programDir, stateFileName, report);
     const QString archives = os::resolve(programDir, QStringLiteral("Archives"));

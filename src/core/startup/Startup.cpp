@@ -6,6 +6,7 @@
 #include "core/formats/Names.h"
 #include "core/kit/Guard.h"
 #include "core/passwords/Form_v2.h"
+#include "core/schema/ExerciseSchema.h"
 #include "core/schema/Schema.h"
 #include "core/state/ExerciseStateFile.h"
 #include "platform/db/FileOps.h"
@@ -13,10 +14,11 @@
 #include "platform/os/Files.h"
 #include "platform/ui/ErrorLog.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
-#include <QSaveFile>
 #include <QScreen>
 #include <QStringDecoder>
 
@@ -52,14 +54,31 @@ std::pair<QString, QString> readSignatureFile(const QString& path)
 
 bool writeSignatureFile(const QString& path, const QString& first, const QString& second, QString* error)
 {
-    QSaveFile out(path);
     const QByteArray data = (u'"' + first + QStringLiteral("\"\r\n\"") + second + QStringLiteral("\"\r\n")).toUtf8();
-    if (!out.open(QIODevice::WriteOnly) || out.write(data) != data.size() || !out.commit()) {
-        if (error)
-            *error = out.errorString();
-        return false;
-    }
+    return db::writeFileAtomic(path, data, error);
+}
+
+bool isPossibleExerciseState(int firstYear, int closings)
+{
+    if (firstYear == 0)
+        return true; // no first exercise yet: the dialog asks for one and writes (year, 0)
+    return firstYear >= kFirstPossibleYear && closings >= 0 && firstYear + closings <= kLastPossibleYear;
+}
+
+bool isSafeInstallationCode(const QString& code)
+{
+    for (const QChar c : code)
+        if (!c.isLetterOrNumber())
+            return false;
     return true;
+}
+
+QString repairOfferText(int year)
+{
+    return QStringLiteral("L'exercice %1 (ZEB_%1.MDB) est endommagé.\n"
+                          "Le réparer maintenant ? Le mot de passe de niveau 2 est demandé.\n"
+                          "Sans réparation, le programme s'arrête sans rien modifier.")
+        .arg(year);
 }
 
 void Startup::run()
@@ -126,11 +145,7 @@ void Startup::writeEngineSettings()
 {
     const QString path = s_.programFile(QStringLiteral("VOSK.INI"));
     QFile::remove(path);
-    QSaveFile out(path);
-    if (out.open(QIODevice::WriteOnly)) {
-        out.write("0\r\n");
-        out.commit();
-    }
+    db::writeFileAtomic(path, "0\r\n", nullptr);
 }
 
 void Startup::fillNames() { dayMonthNames(); }
@@ -151,6 +166,15 @@ void Startup::openEngine()
 void Startup::readProtectedSettings()
 {
     s_.settings.load(s_.programFile(QStringLiteral("ZEB.CFG")));
+    // The installation code names the exercise state file: a code that could name a file elsewhere
+    // ("../x") is refused before any file is read or written through it.
+    if (!isSafeInstallationCode(s_.settings.installationCode())) {
+        s_.ui().message(QStringLiteral("Le code d'installation lu dans ZEB.CFG (« %1 ») n'est pas valable : il ne peut "
+                                       "contenir que des lettres et des chiffres.\nLe programme s'arrête sans rien modifier.")
+                            .arg(s_.settings.installationCode()),
+                        ui::Icon::Critical, QStringLiteral("ATTENTION: End"));
+        throw ProgramEnd{1};
+    }
     if (s_.settings.isProtected(1)) {
         s_.dialogValue = 1;
         Form_v2 prompt(s_);
@@ -182,38 +206,104 @@ void Startup::recoverInterruptedWork()
         lines << QStringLiteral("journaux laissés en place : ") + report.kept.join(QStringLiteral(", "));
     if (!lines.isEmpty())
         ui::errorLog().write(QStringLiteral("Reprise après interruption : ") + lines.join(QStringLiteral("; ")));
+    // Work left to put right means a run cut short: the year is read through before it is opened.
+    if (report.any())
+        s_.uncleanExit = true;
+}
+
+bool Startup::exerciseFileSound(bool full, QString* why, bool* newer)
+{
+    const QString path = s_.exercisePath(s_.exerciceOuvert);
+    *newer = false;
+    // The header and the file's length agree: a truncated or foreign file is found without reading it.
+    if (!db::checkDatabaseHeader(path, why))
+        return false;
+    if (full && !db::checkDatabaseFile(path, why))
+        return false;
+    try {
+        db::Database db;
+        db.open(path, db::Database::Mode::ReadOnly);
+        for (const QString& table : schema::standingTables) {
+            if (!db.hasTable(table)) {
+                *why = QStringLiteral("table %1 absente").arg(table);
+                return false;
+            }
+            // Read as the connection reads them: a schema that names them but cannot be read is found
+            // here. The small ones are read through, the ledger's two only opened.
+            const bool ledger = table == schema::Depenses || table == schema::Recettes;
+            db.query(QString::fromLatin1(ledger ? "SELECT * FROM %1 LIMIT 0" : "SELECT count(*) FROM %1").arg(db::Database::identifier(table)));
+        }
+        const int version = db.userVersion();
+        // No version of the program writes a negative schema version: such a file is not one of its years.
+        if (version < 0) {
+            *why = QStringLiteral("version de base inconnue");
+            return false;
+        }
+        if (version > schema::kSchemaVersion) {
+            *newer = true;
+            *why = QStringLiteral("base écrite par une version plus récente du programme");
+            return false;
+        }
+    } catch (const db::Error& e) {
+        *why = e.message();
+        return false;
+    }
+    return true;
 }
 
 void Startup::checkExerciseDatabase()
 {
-    // A truncated or foreign file is found here, before the connection writes anything into it: the
-    // engine reads every page (a quick check) and the standing tables must be there.
+    // A truncated or foreign file is found here, before the connection writes anything into it. Every
+    // start checks the header, the length and the standing tables; after a run that did not end cleanly
+    // the engine also reads every page and every index (the exit does the same before its copy).
     const QString path = s_.exercisePath(s_.exerciceOuvert);
-    bool sound = false;
-    try {
-        db::Database db;
-        db.open(path, db::Database::Mode::ReadOnly);
-        sound = db.scalar(QStringLiteral("PRAGMA quick_check")).toString() == QLatin1String("ok");
-        for (const QString& table : schema::standingTables) {
-            sound = sound && db.hasTable(table);
-            // Read as the connection reads them: a schema that names them but cannot be read is found here.
-            if (sound)
-                db.query(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(db::Database::identifier(table)));
-        }
-        // No version of the program writes a negative schema version: such a file is not one of its years.
-        sound = sound && db.userVersion() >= 0;
-    } catch (const db::Error&) {
-        sound = false;
+    const bool full = s_.uncleanExit;
+    QString why;
+    bool newer = false;
+    if (exerciseFileSound(full, &why, &newer)) {
+        if (full)
+            s_.uncleanExit = false; // read through once: a later start-up of this run (an import) need not
+        return;
     }
-    if (!sound) {
-        s_.ui().message(QStringLiteral("La base de données semble endommagée\n"), ui::Icon::Exclamation, kZebTitle);
+    ui::errorLog().write(QStringLiteral("Exercice %1 refusé au démarrage : %2").arg(s_.exerciceOuvert).arg(why));
+    if (newer) {
+        s_.ui().message(QStringLiteral("L'exercice %1 (%2) a été écrit par une version plus récente du programme.\n"
+                                       "Cette version ne peut pas l'ouvrir ; le fichier est laissé tel quel.")
+                            .arg(s_.exerciceOuvert)
+                            .arg(QDir::toNativeSeparators(path)),
+                        ui::Icon::Exclamation, kZebTitle);
         throw ProgramEnd{1};
     }
+    s_.ui().message(QStringLiteral("La base de données semble endommagée\n"), ui::Icon::Exclamation, kZebTitle);
+    // The repair, offered behind the level-2 password as its screen is, then the start goes on with
+    // the repaired year once it reads through.
+    if (s_.repairYear && s_.ui().ask(repairOfferText(s_.exerciceOuvert), ui::Icon::Question, kZebTitle) && checkLevel2(s_)) {
+        const bool repaired = s_.repairYear(QFileInfo(path).fileName());
+        s_.fermer_exercice();
+        if (repaired && exerciseFileSound(true, &why, &newer))
+            return;
+        if (repaired)
+            s_.ui().message(QStringLiteral("La base de données semble endommagée\n"), ui::Icon::Exclamation, kZebTitle);
+    }
+    throw ProgramEnd{1};
 }
 
 void Startup::readExerciseState()
 {
     const ExerciseState state = kv::readExerciseState(s_.exerciseStatePath());
+    // A record no first-exercise dialog or closing can write (a year -1, 32767, 1993) is not opened:
+    // nothing is created from it.
+    if (!isPossibleExerciseState(state.firstYear, state.closings)) {
+        s_.ui().message(QStringLiteral("Le fichier d'état des exercices %1 est incohérent : premier exercice %2, %3 clôture(s).\n"
+                                       "Les exercices possibles vont de %4 à %5. Le programme s'arrête sans rien créer ni modifier.")
+                            .arg(QDir::toNativeSeparators(s_.exerciseStatePath()))
+                            .arg(state.firstYear)
+                            .arg(state.closings)
+                            .arg(kFirstPossibleYear)
+                            .arg(kLastPossibleYear),
+                        ui::Icon::Critical, QStringLiteral("ATTENTION: End"));
+        throw ProgramEnd{1};
+    }
     s_.premierExercice = state.firstYear;
     s_.nbClotures = state.closings;
     if (s_.premierExercice == 0) {

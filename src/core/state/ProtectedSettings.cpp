@@ -1,9 +1,9 @@
 #include "ProtectedSettings.h"
 
+#include "platform/db/FileOps.h"
 #include "platform/os/Files.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 namespace kv {
@@ -108,12 +108,8 @@ bool ProtectedSettings::savePassword(int level, const QString& password, QString
         qToLittleEndian<qint16>(record[i], data.data() + (level - 1) * kRecordSize + 2 * i);
     if (os::hasSpecialAttributes(path_))
         os::clearAttributes(path_);
-    QSaveFile out(path_);
-    if (!out.open(QIODevice::WriteOnly) || out.write(data) != data.size() || !out.commit()) {
-        if (error)
-            *error = out.errorString();
+    if (!db::writeFileAtomic(path_, data, error))
         return false;
-    }
     records_[level - 1] = record;
     return true;
 }

@@ -9,6 +9,7 @@
 #include "platform/ui/Ui.h"
 
 #include <QSize>
+#include <functional>
 #include <memory>
 
 namespace kv {
@@ -58,6 +59,13 @@ public:
     db::Database& db() const;
     /// Rewrites record 1 of the exercise state file with the first year and the number of closings.
     bool writeExerciseState();
+    /// The last run on this folder did not end cleanly (its lock was left behind, or the start-up had
+    /// work of it to put right): the start-up reads every page of the year before it opens it.
+    bool uncleanExit = false;
+    /// Repairs an exercise file of the program folder, by name (the repair screen's operation, set by
+    /// the application): offered by the start-up and the exit when the year is found damaged. True
+    /// when repaired. Unset: no repair is offered.
+    std::function<bool(const QString& fileName)> repairYear;
 
     /// True when a file (attributes 0) or a folder (attributes 16) of that path exists, any letter case.
     static bool fichier_existe(const QString& path, int attributes = 0);

@@ -167,11 +167,22 @@ Outcome undoLastClosing(Session& s, FileOps& files)
     const int latest = s.latestYear();
     s.fermer_exercice();
 
-    // The state file goes back first: a crash after it leaves the previous year as the latest, with at
-    // worst the undone year's file still there; never a state that names a year whose file is gone.
+    // The undo is marked first, as a closing is: from the marker on, a crash is finished or rolled back
+    // by the next start (core/startup/Recovery), so that the undone year's file never outlives a state
+    // file that no longer names it (a later closing with the data kept would take it up again).
+    const QString marker = s.programFile(recovery::kUndoMarkerFile);
     QString error;
+    if (!recovery::writeUndoMarker(marker, latest, &error)) {
+        s.ui().message(errorText(QStringLiteral("Erreur N° "), {error::State, error}), ui::Icon::Exclamation, kZeb);
+        s.exerciceOuvert = openBefore;
+        s.ouvrir_exercice();
+        return Outcome::Failed;
+    }
+    // The state file goes back next: a crash after it leaves the previous year as the latest, and the
+    // marker for the next start to delete the undone year's file.
     if (!files.writeState(s.exerciseStatePath(),
                           {static_cast<qint16>(s.premierExercice), static_cast<qint16>(s.nbClotures - 1)}, &error)) {
+        files.remove(marker, nullptr);
         s.ui().message(errorText(QStringLiteral("Erreur N° "), {error::State, error}), ui::Icon::Exclamation, kZeb);
         s.exerciceOuvert = openBefore;
         s.ouvrir_exercice();
@@ -183,8 +194,11 @@ Outcome undoLastClosing(Session& s, FileOps& files)
 
     Outcome outcome = Outcome::Done;
     if (!files.remove(s.exercisePath(latest), &error)) {
+        // The marker stays: the next start deletes the file.
         s.ui().message(errorText(QStringLiteral("Erreur N° "), {error::Delete, error}), ui::Icon::Exclamation, kZeb);
         outcome = Outcome::Failed;
+    } else {
+        files.remove(marker, nullptr);
     }
     s.ouvrir_exercice();
     return outcome;

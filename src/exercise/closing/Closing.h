@@ -43,8 +43,9 @@ QString closingQuestion(int year, ClosingOption option);
 /// Throws ProgramEnd only when no exercise can be opened again.
 Outcome closeExercise(Session& session, ClosingOption option, FileOps& files = defaultFileOps());
 
-/// Undoes the last closing (the overwrite warning has been answered "Continuer"): the state file goes
-/// back one closing first, then the latest year's file is deleted and the year before is opened.
+/// Undoes the last closing (the overwrite warning has been answered "Continuer"): an undo marker names
+/// the latest year, the state file goes back one closing, the latest year's file is deleted, the marker
+/// goes, and the year before is opened. A crash on the way is finished or rolled back at the next start.
 /// At the first exercise: "Impossible de déclôturer l'exercice initial" and nothing changes (Declined).
 Outcome undoLastClosing(Session& session, FileOps& files = defaultFileOps());
 

@@ -9,13 +9,38 @@
 
 namespace kv::db {
 
+QString frenchEngineMessage(int code, const QString& detail)
+{
+    QString text;
+    switch (code & 0xff) {
+    case SQLITE_FULL: text = QStringLiteral("Le disque est plein : rien n'a été enregistré."); break;
+    case SQLITE_READONLY: text = QStringLiteral("La base de données ne peut pas être modifiée (fichier ou dossier en lecture seule)."); break;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: text = QStringLiteral("La base de données est endommagée (Fichiers / Réparer une base)."); break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: text = QStringLiteral("La base de données est occupée par un autre programme : réessayez."); break;
+    case SQLITE_IOERR: text = QStringLiteral("Erreur de lecture ou d'écriture sur le disque."); break;
+    case SQLITE_CANTOPEN: text = QStringLiteral("Le fichier de la base de données ne peut pas être ouvert."); break;
+    case SQLITE_PERM:
+    case SQLITE_AUTH: text = QStringLiteral("Accès refusé à la base de données."); break;
+    case SQLITE_CONSTRAINT: text = QStringLiteral("Enregistrement refusé : il contredit une règle de la base de données."); break;
+    case SQLITE_NOMEM: text = QStringLiteral("Mémoire insuffisante."); break;
+    case SQLITE_TOOBIG: text = QStringLiteral("Donnée trop grande pour la base de données."); break;
+    case SQLITE_INTERRUPT:
+    case SQLITE_ABORT: text = QStringLiteral("Opération interrompue."); break;
+    case SQLITE_SCHEMA: text = QStringLiteral("La structure de la base de données a changé pendant l'opération."); break;
+    case SQLITE_MISMATCH: text = QStringLiteral("Type de donnée incorrect."); break;
+    default: text = QStringLiteral("Erreur de la base de données."); break;
+    }
+    return detail.isEmpty() ? text : text + QStringLiteral("\nDétail : ") + detail;
+}
+
 namespace {
 
 QString engineMessage(sqlite3* db, int rc)
 {
-    if (db)
-        return QString::fromUtf8(sqlite3_errmsg(db));
-    return QString::fromUtf8(sqlite3_errstr(rc));
+    const QString detail = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    return frenchEngineMessage(db ? sqlite3_errcode(db) : rc, detail);
 }
 
 bool isAscii(const char* s, int n)

@@ -4,7 +4,11 @@
 
 namespace kv::db {
 
-/// A failure of the database engine, carrying the engine's own message.
+/// The user's text of an engine failure: what happened, in French, from the engine's result code, and
+/// the engine's own text as detail ("…\nDétail : disk is full").
+QString frenchEngineMessage(int code, const QString& detail);
+
+/// A failure of the database engine, carrying its message (frenchEngineMessage for the engine's own).
 class Error : public std::runtime_error {
 public:
     explicit Error(const QString& message, int code = 0)

@@ -2,6 +2,7 @@
 #include "Database.h"
 
 #include <QFile>
+#include <QtEndian>
 #include <QFileInfo>
 #include <QList>
 #include <QSet>
@@ -40,12 +41,31 @@ bool replaceFile(const QString& source, const QString& target, QString* error)
     syncFile(source);
     if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0) {
         if (error)
-            *error = QStringLiteral("Impossible de renommer %1 en %2 : %3")
-                         .arg(source, target, QString::fromLocal8Bit(std::strerror(errno)));
+            *error = QStringLiteral("Impossible de renommer %1 en %2 : %3").arg(source, target, systemMessage(errno));
         return false;
     }
     syncFolder(target);
     return true;
+}
+
+QString systemMessage(int err)
+{
+    QString text;
+    switch (err) {
+    case ENOSPC:
+    case EDQUOT: text = QStringLiteral("Le disque est plein"); break;
+    case EROFS: text = QStringLiteral("Le disque est en lecture seule"); break;
+    case EACCES:
+    case EPERM: text = QStringLiteral("Accès refusé"); break;
+    case ENOENT: text = QStringLiteral("Fichier ou dossier introuvable"); break;
+    case EISDIR: text = QStringLiteral("Un dossier porte ce nom"); break;
+    case EIO: text = QStringLiteral("Erreur de lecture ou d'écriture sur le disque"); break;
+    case EBUSY:
+    case ETXTBSY: text = QStringLiteral("Le fichier est occupé"); break;
+    case EXDEV: text = QStringLiteral("Le fichier ne peut pas changer de disque par un renommage"); break;
+    default: text = QStringLiteral("Erreur du système"); break;
+    }
+    return text + QStringLiteral(" (détail : ") + QString::fromLocal8Bit(std::strerror(err)) + u')';
 }
 
 QString temporaryOf(const QString& target) { return target + QStringLiteral(".kvtmp"); }
@@ -57,14 +77,16 @@ bool writeThroughTemporary(const QString& target, QString* error, Fill fill)
 {
     const QString temp = temporaryOf(target);
     QFile out(temp);
+    errno = 0;
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         if (error)
-            *error = out.errorString() + QStringLiteral(" : ") + temp;
+            *error = (errno ? systemMessage(errno) : out.errorString()) + QStringLiteral(" : ") + temp;
         return false;
     }
     if (!fill(out) || !out.flush()) {
+        const int err = errno;
         if (error && error->isEmpty())
-            *error = out.errorString() + QStringLiteral(" : ") + temp;
+            *error = (err ? systemMessage(err) : out.errorString()) + QStringLiteral(" : ") + temp;
         out.close();
         QFile::remove(temp);
         return false;
@@ -101,7 +123,7 @@ bool copyFileAtomic(const QString& source, const QString& target, QString* error
             if (n < 0) {
                 if (copied || (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)) {
                     if (error)
-                        *error = QString::fromLocal8Bit(std::strerror(errno)) + QStringLiteral(" : ") + target;
+                        *error = systemMessage(errno) + QStringLiteral(" : ") + target;
                     return false;
                 }
                 break;
@@ -130,6 +152,34 @@ bool copyFileAtomic(const QString& source, const QString& target, QString* error
         }
         return true;
     });
+}
+
+bool checkDatabaseHeader(const QString& path, QString* error)
+{
+    auto refuse = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return refuse(f.errorString() + QStringLiteral(" : ") + path);
+    const QByteArray h = f.read(100);
+    if (h.size() < 100 || !h.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return refuse(QStringLiteral("le fichier n'est pas une base de données (en-tête absent)"));
+    const auto be32 = [&h](int at) { return qFromBigEndian<quint32>(h.constData() + at); };
+    quint32 pageSize = qFromBigEndian<quint16>(h.constData() + 16);
+    if (pageSize == 1)
+        pageSize = 65536;
+    if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0)
+        return refuse(QStringLiteral("taille de page impossible dans l'en-tête (%1)").arg(pageSize));
+    const qint64 size = f.size();
+    if (size % pageSize != 0)
+        return refuse(QStringLiteral("la longueur du fichier (%1 octets) n'est pas un nombre entier de pages").arg(size));
+    // The page count of the header is valid when written by the same change as the header's counter.
+    if (be32(92) == be32(24) && qint64(be32(28)) != size / pageSize)
+        return refuse(QStringLiteral("le fichier compte %1 pages, son en-tête %2").arg(size / pageSize).arg(be32(28)));
+    return true;
 }
 
 bool checkDatabaseFile(const QString& path, QString* error)

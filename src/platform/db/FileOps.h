@@ -8,6 +8,10 @@
 
 namespace kv::db {
 
+/// The user's text of a system error number: what happened, in French, with the system's own text as
+/// detail ("Le disque est plein (détail : No space left on device)").
+QString systemMessage(int err);
+
 /// Renames `source` over `target` in one step (replacing it). False with a message on failure.
 bool replaceFile(const QString& source, const QString& target, QString* error);
 /// The temporary an atomic write of `target` goes through: "<target>.kvtmp", beside it (one writer per
@@ -17,7 +21,11 @@ QString temporaryOf(const QString& target);
 bool copyFileAtomic(const QString& source, const QString& target, QString* error);
 /// Writes `bytes` as the whole of `target`, replacing it atomically. False with a message on failure.
 bool writeFileAtomic(const QString& target, const QByteArray& bytes, QString* error);
-/// Checks a closed database file: true when the engine opens it and finds it sound.
+/// The cheap check of a closed database file, without the engine: the header is the engine's, its page
+/// size is possible, and the file holds exactly the pages the header counts. False with the reason.
+bool checkDatabaseHeader(const QString& path, QString* error);
+/// Checks a closed database file: true when the engine opens it and finds it sound (every page, every
+/// index against its table).
 bool checkDatabaseFile(const QString& path, QString* error);
 /// Repairs a closed database file and compacts it into a fresh file that takes its place under the
 /// same name. On any failure the file is left exactly as it was. `workFile` is the temporary file.

@@ -2,6 +2,8 @@
 
 #include "ErrorLog.h"
 
+#include <new>
+
 namespace kv::ui {
 
 bool GuardedApplication::notify(QObject* receiver, QEvent* event)
@@ -22,6 +24,8 @@ void GuardedApplication::handle(std::exception_ptr error) noexcept
         QString text;
         try {
             std::rethrow_exception(error);
+        } catch (const std::bad_alloc& e) {
+            text = QStringLiteral("Mémoire insuffisante : l'opération n'a pas été faite.\nDétail : ") + QString::fromUtf8(e.what());
         } catch (const std::exception& e) {
             text = QString::fromStdString(e.what());
         } catch (...) {
