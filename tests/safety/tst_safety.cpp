@@ -5,6 +5,7 @@
 #include "../core/CoreFixture.h"
 #include "core/kit/Guard.h"
 #include "core/ledger/Ledger.h"
+#include "core/startup/DataFolder.h"
 #include "core/startup/ExitSequence.h"
 #include "core/startup/InstanceLock.h"
 #include "core/startup/Recovery.h"
@@ -14,6 +15,7 @@
 #include "exercise/repair/Repair.h"
 #include "platform/db/FileOps.h"
 
+#include <QScopeGuard>
 #include <QSysInfo>
 #include <QTest>
 
@@ -695,6 +697,59 @@ private slots:
         QCOMPARE(readAll(folder().file("Archives/" + kept.first())), good);
     }
 
+    // ---- engine and system messages in French ---------------------------------------------------------
+
+    void engineErrorsAreSaidInFrenchWithTheEnginesWordsAsDetail()
+    {
+        f_->openExercise();
+        const QString path = s().exercisePath(2021);
+        s().fermer_exercice();
+        db::Database db;
+        db.open(path, db::Database::Mode::ReadOnly);
+        ui().clear();
+        QVERIFY(!kit::guarded(ui(), [&] { db.execute(QStringLiteral("DELETE FROM Depenses")); }));
+        QCOMPARE(ui().last().text, QStringLiteral("La base de données ne peut pas être modifiée (fichier ou dossier en lecture seule).\n"
+                                                  "Détail : attempt to write a readonly database"));
+        QVERIFY(!kit::guarded(ui(), [&] { db.query(QStringLiteral("SELECT x FROM nowhere")); }));
+        QCOMPARE(ui().last().text, QStringLiteral("Erreur de la base de données.\nDétail : no such table: nowhere"));
+        QString error;
+        QVERIFY(!db::writeFileAtomic(folder().file("no/such/folder/x"), "x", &error));
+        QVERIFY2(error.startsWith(QStringLiteral("Fichier ou dossier introuvable (détail : ")), qPrintable(error));
+    }
+
+    // ---- a program folder that holds a year but cannot be written -------------------------------------
+
+    void readOnlyProgramFolderHoldingAYearIsSaid()
+    {
+        f_->openExercise();
+        s().fermer_exercice();
+        QTemporaryDir home;
+        const QByteArray before = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", home.path().toUtf8());
+        auto restore = qScopeGuard([&] {
+            if (before.isNull())
+                qunsetenv("XDG_DATA_HOME");
+            else
+                qputenv("XDG_DATA_HOME", before);
+        });
+        ReadOnlyFolder readOnly(folder().path());
+        if (!readOnly.active())
+            QSKIP("no way to make a read-only folder here");
+        datafolder::Choice c = datafolder::prepare(folder().path());
+        QCOMPARE(c.dataDir, home.filePath("Kavorel"));
+        QVERIFY(c.refuse); // no year there: the program would ask for a first one beside the firm's
+        QVERIFY2(c.notice.contains(folder().path()) && c.notice.contains(QStringLiteral("ZEB_2021.MDB"))
+                     && c.notice.contains(QStringLiteral("lecture seule")) && c.notice.contains(home.filePath("Kavorel")),
+                 qPrintable(c.notice));
+        // With years of its own, the user's data folder is used, and the notice says so.
+        QVERIFY(QFile::copy(folder().file("ZEB_00.mdb"), home.filePath("Kavorel/ZEB_2024.MDB")));
+        c = datafolder::prepare(folder().path());
+        QVERIFY(!c.refuse);
+        QVERIFY2(c.notice.contains(QStringLiteral("Le programme travaille sur les exercices du dossier")), qPrintable(c.notice));
+        // A read-only folder without a year is no firm's data: nothing to say.
+        QVERIFY(datafolder::prepare(home.filePath("nothing")).notice.isEmpty());
+    }
+
     // ---- writes refused: read-only folder, full disk --------------------------------------------------
 
     void closingInAReadOnlyFolderChangesNoFile()
@@ -759,7 +814,9 @@ private slots:
         });
         QVERIFY(!written);
         QCOMPARE(ui().last().icon, Icon::Critical);
-        QVERIFY2(ui().last().text.contains(QStringLiteral("full")), qPrintable(ui().last().text));
+        // Said in French, the engine's own words as detail.
+        QVERIFY2(ui().last().text.startsWith(QStringLiteral("Le disque est plein")), qPrintable(ui().last().text));
+        QVERIFY2(ui().last().text.contains(QStringLiteral("\nDétail : database or disk is full")), qPrintable(ui().last().text));
         QCOMPARE(session.db().scalar(QStringLiteral("SELECT count(*) FROM Depenses")).toLongLong(), before);
         session.fermer_exercice();
         disk.emptyFiller();
