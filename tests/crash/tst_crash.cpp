@@ -40,7 +40,9 @@
 #include <QElapsedTimer>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
+#include <limits>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -141,6 +143,25 @@ void pays(Session& s, std::mt19937& rng)
     }
 }
 
+/// The program's file operations, each announced to the parent first ("K") with a moment to cut there:
+/// the kills land between any two steps of a closing, an undo, an import, an archive or a repair.
+struct CutPoints : exercise::FileOps {
+    static void cut()
+    {
+        report("K");
+        ::usleep(3000);
+    }
+    bool copy(const QString& a, const QString& b, QString* e) override { return cut(), FileOps::copy(a, b, e); }
+    bool replace(const QString& a, const QString& b, QString* e) override { return cut(), FileOps::replace(a, b, e); }
+    bool remove(const QString& a, QString* e) override { return cut(), FileOps::remove(a, e); }
+    bool repairAndCompact(const QString& a, const QString& b, QString* e) override { return cut(), FileOps::repairAndCompact(a, b, e); }
+    bool copyEmptying(const QString& a, const QString& b, const QStringList& t, QString* e) override
+    {
+        return cut(), FileOps::copyEmptying(a, b, t, e);
+    }
+    bool writeState(const QString& a, const ExerciseState& st, QString* e) override { return cut(), FileOps::writeState(a, st, e); }
+};
+
 [[noreturn]] void runChild(const QString& dir, int fd, Phase first, quint32 seed)
 {
     reportFd = fd;
@@ -164,6 +185,7 @@ void pays(Session& s, std::mt19937& rng)
         ::_exit(3);
     }
     report(QByteArray("E ") + QByteArray::number(int(StartUp)) + ' ' + QByteArray::number(startTimer.nsecsElapsed() / 1000));
+    CutPoints cuts;
     const int firstWork = first == StartUp || first == ExitCopy ? Booking : first;
     const int steps = first == ExitCopy ? 2 : 10;
     for (int step = 0; step <= steps; ++step) {
@@ -179,26 +201,26 @@ void pays(Session& s, std::mt19937& rng)
             case Closing: {
                 const auto option = rng() % 2 ? exercise::ClosingOption::Keep : exercise::ClosingOption::Reset;
                 report(option == exercise::ClosingOption::Keep ? "c K" : "c R");
-                if (exercise::closeExercise(s, option) == exercise::Outcome::Done)
+                if (exercise::closeExercise(s, option, cuts) == exercise::Outcome::Done)
                     report("C " + QByteArray::number(s.exerciceOuvert));
                 break;
             }
             case Import:
-                if (exercise::importArchive(s, QDir(dir).filePath(QStringLiteral("Archives")), kArchiveName) == exercise::ImportResult::Done)
+                if (exercise::importArchive(s, QDir(dir).filePath(QStringLiteral("Archives")), kArchiveName, cuts) == exercise::ImportResult::Done)
                     report("I " + QByteArray::number(s.exerciceOuvert));
                 break;
             case Repair: {
                 const int year = s.premierExercice + int(rng() % (s.nbClotures + 1));
-                exercise::repairExerciseFile(s, QStringLiteral("ZEB_%1.MDB").arg(year));
+                exercise::repairExerciseFile(s, QStringLiteral("ZEB_%1.MDB").arg(year), cuts);
                 break;
             }
             case Undo:
-                if (s.nbClotures > 0 && exercise::undoLastClosing(s) == exercise::Outcome::Done)
+                if (s.nbClotures > 0 && exercise::undoLastClosing(s, cuts) == exercise::Outcome::Done)
                     report("U " + QByteArray::number(s.exerciceOuvert));
                 break;
             case Archive: {
                 const QString date = QStringLiteral("%1/06/%2").arg(int(rng() % 28) + 1, 2, 10, QChar(u'0')).arg(s.exerciceOuvert);
-                exercise::archiveExercise(s, QDir(dir).filePath(QStringLiteral("Archives")), date);
+                exercise::archiveExercise(s, QDir(dir).filePath(QStringLiteral("Archives")), date, cuts);
                 break;
             }
             case ExitCopy:
@@ -402,12 +424,18 @@ std::optional<Phase> CrashTest::killOnce(Phase target, std::mt19937& rng)
     std::optional<Phase> last;
     QByteArray pending;
     bool killed = false;
-    const qint64 delayUs = std::uniform_int_distribution<qint64>(0, std::max<qint64>(estimateUs_[target], 1000))(rng);
+    qint64 delayUs = std::uniform_int_distribution<qint64>(0, std::max<qint64>(estimateUs_[target], 1000))(rng);
+    // Half the time in the phases that replace files, the kill comes at a chosen step instead.
+    const bool stepped = target == Closing || target == Undo || target == Import || target == Archive || target == Repair;
+    const int cutAt = stepped && rng() % 2 ? int(rng() % 6) + 1 : 0;
+    int cutsSeen = 0;
+    if (cutAt > 0)
+        delayUs = std::numeric_limits<qint64>::max() / 2;
     QElapsedTimer sinceTarget;
     for (;;) {
         int timeoutMs = 2000;
         if (sinceTarget.isValid())
-            timeoutMs = int(std::max<qint64>(0, (delayUs - sinceTarget.nsecsElapsed() / 1000) / 1000));
+            timeoutMs = int(std::clamp<qint64>((delayUs - sinceTarget.nsecsElapsed() / 1000) / 1000, 0, 2000));
         pollfd p{fds[0], POLLIN, 0};
         const int ready = ::poll(&p, 1, killed ? 2000 : timeoutMs);
         if (ready > 0) {
@@ -423,6 +451,10 @@ std::optional<Phase> CrashTest::killOnce(Phase target, std::mt19937& rng)
                 take(line, last);
                 if (!sinceTarget.isValid() && last == target)
                     sinceTarget.start();
+                if (!killed && cutAt > 0 && line == "K" && last == target && ++cutsSeen == cutAt) {
+                    ::kill(pid, SIGKILL);
+                    killed = true;
+                }
             }
         }
         if (!killed && sinceTarget.isValid() && sinceTarget.nsecsElapsed() / 1000 >= delayUs) {

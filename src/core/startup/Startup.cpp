@@ -76,7 +76,7 @@ bool isSafeInstallationCode(const QString& code)
 QString repairOfferText(int year)
 {
     return QStringLiteral("L'exercice %1 (ZEB_%1.MDB) est endommagé.\n"
-                          "Le réparer maintenant ? Le mot de passe de niveau 2 est demandé.\n"
+                          "Le réparer maintenant ? (Le mot de passe de niveau 2 est demandé s'il en existe un.)\n"
                           "Sans réparation, le programme s'arrête sans rien modifier.")
         .arg(year);
 }
