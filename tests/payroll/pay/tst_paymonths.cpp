@@ -107,6 +107,7 @@ private slots:
         QCOMPARE(shownPay(screen), storedPay(pay(f, a, 3)));
         QVERIFY(screen.cnasBox()->isChecked());
         QVERIFY(!screen.irgBox()->isChecked());
+        saveShot(screen, "Salaires_mois_clos");
 
         // The pay slip: going through its entries and printing gives the stored figures.
         f.ui.onScreen("FPaye", [&](QDialog& d) {
