@@ -40,6 +40,9 @@ namespace {
 QString engineMessage(sqlite3* db, int rc)
 {
     const QString detail = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    // A trigger's refusal (RAISE) carries the words of the database's own author: shown as they are.
+    if (db && sqlite3_extended_errcode(db) == SQLITE_CONSTRAINT_TRIGGER)
+        return detail;
     return frenchEngineMessage(db ? sqlite3_errcode(db) : rc, detail);
 }
 
