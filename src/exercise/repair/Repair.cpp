@@ -84,7 +84,8 @@ RepairOutcome repairDatabaseFile(const QString& programDir, const QString& path,
     };
     if (!files.recover(copy, work, &outcome.salvage, &error))
         return fail({error::Repair, error});
-    const QString fault = schema::workingYearFault(work);
+    // The recovery checked every page and index of the new file already.
+    const QString fault = schema::workingYearFault(work, schema::PageCheck::Quick);
     if (!fault.isEmpty())
         return fail({error::Repair, QStringLiteral("la base réparée ne peut pas servir d'exercice (") + fault + u')'});
     if (!files.replace(work, path, &error))
