@@ -3,6 +3,7 @@
 #include "core/schema/WorkingYear.h"
 #include "core/startup/Recovery.h"
 #include "core/state/Session.h"
+#include "platform/db/FileOps.h"
 #include "platform/os/Files.h"
 
 #include <QDir>
@@ -57,6 +58,8 @@ RepairOutcome repairDatabaseFile(const QString& programDir, const QString& path,
 {
     RepairOutcome outcome;
     const QString work = os::resolve(programDir, recovery::kCompactWorkFile);
+    // The rebuilt file is written beside the one it replaces, under the name start-up clears after a crash.
+    const QString rebuilt = db::temporaryOf(path);
     QString error;
     if (!QFileInfo(path).isFile()) {
         outcome.failure = {error::Repair, QStringLiteral("Fichier introuvable : ") + QDir::toNativeSeparators(path)};
@@ -67,34 +70,42 @@ RepairOutcome repairDatabaseFile(const QString& programDir, const QString& path,
         return outcome;
     }
     // Only a copy is read: the engine never opens the file itself, which stays as it is until the
-    // repaired file replaces it. The copy is the original kept aside when the file proves damaged.
-    const QString archives = os::ensureFolder(programDir, QStringLiteral("Archives"));
-    const QString copy = os::resolve(archives, beforeRepairName(QFileInfo(path).fileName(), now));
-    if (!files.copy(path, copy, &error)) {
+    // rebuilt file replaces it. The copy is the original kept aside when the file proves damaged.
+    if (!files.copy(path, work, &error)) {
+        files.remove(work, nullptr);
         outcome.failure = {error::Copy, error};
         return outcome;
     }
+    QString kept;
     auto fail = [&](const Failure& failure) {
+        files.remove(rebuilt, nullptr);
+        files.remove(rebuilt + QStringLiteral("-journal"), nullptr);
         files.remove(work, nullptr);
-        files.remove(work + QStringLiteral("-journal"), nullptr);
-        files.remove(copy, nullptr);
+        if (!kept.isEmpty())
+            files.remove(kept, nullptr); // the file is still in place: its copy is not needed
         outcome.failure = failure;
         outcome.salvage = {};
         return outcome;
     };
-    if (!files.recover(copy, work, &outcome.salvage, &error))
+    if (!files.recover(work, rebuilt, &outcome.salvage, &error))
         return fail({error::Repair, error});
     // The recovery checked every page and index of the new file already.
-    const QString fault = schema::workingYearFault(work, schema::PageCheck::Quick);
+    const QString fault = schema::workingYearFault(rebuilt, schema::PageCheck::Quick);
     if (!fault.isEmpty())
         return fail({error::Repair, QStringLiteral("la base réparée ne peut pas servir d'exercice (") + fault + u')'});
-    if (!files.replace(work, path, &error))
+    if (!outcome.salvage.sound || outcome.salvage.lostRows()) {
+        // Damage found: the original goes to Archives before anything replaces it.
+        const QString aside = os::resolve(os::ensureFolder(programDir, QStringLiteral("Archives")),
+                                          beforeRepairName(QFileInfo(path).fileName(), now));
+        if (!files.replace(work, aside, &error) && !files.copy(work, aside, &error))
+            return fail({error::Copy, error});
+        kept = aside;
+    }
+    if (!files.replace(rebuilt, path, &error))
         return fail({error::Rename, error});
+    files.remove(work, nullptr);
     outcome.repaired = true;
-    if (outcome.salvage.sound && !outcome.salvage.lostRows())
-        files.remove(copy, nullptr);
-    else
-        outcome.keptAside = copy;
+    outcome.keptAside = kept;
     return outcome;
 }
 

@@ -31,14 +31,17 @@ struct RepairOutcome {
 
 /// Repairs the closed exercise database file `path` of the program folder `programDir`, with no screen:
 ///  1. a stale work file prov.mdb is removed (a folder in its way fails the repair: nothing touched);
-///  2. the file is copied into Archives under beforeRepairName() and only that copy is read;
-///  3. its readable rows are written into prov.mdb, every index rebuilt from them (db::recoverDatabase);
-///  4. prov.mdb must open as a working year (schema::workingYearFault, which brings it to the current
-///     version);
-///  5. prov.mdb replaces the file in one rename.
-/// When the engine found the file sound the copy in Archives goes; otherwise it stays there, named in
-/// `keptAside`. On any failure the work files go and the file is as it was. The caller closes any
-/// connection to the file first and shows repairText().
+///  2. the file is copied to prov.mdb, and only that copy is read;
+///  3. its readable rows are written into a new file beside the original (db::temporaryOf(path)), every
+///     index rebuilt from them (db::recoverDatabase);
+///  4. the new file must open as a working year (schema::workingYearFault, which brings it to the
+///     current version);
+///  5. when the engine found damage, the copy of the original goes to Archives under beforeRepairName()
+///     (named in `keptAside`); a sound file's copy is simply removed at the end;
+///  6. the new file replaces the original in one rename.
+/// On any failure the work files (and a copy put in Archives) go and the file is exactly as it was. A
+/// crash leaves only work files that start-up removes. The caller closes any connection to the file
+/// first and shows repairText().
 RepairOutcome repairDatabaseFile(const QString& programDir, const QString& path, FileOps& files = defaultFileOps(),
                                  const QDateTime& now = QDateTime::currentDateTime());
 

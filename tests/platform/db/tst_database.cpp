@@ -308,6 +308,7 @@ private slots:
         QTest::newRow("table leaf, cells") << "Depenses" << 1000;
         QTest::newRow("first table leaf") << "Depenses" << -1;
         QTest::newRow("last table leaf") << "Depenses" << -2;
+        QTest::newRow("table root page") << "Depenses" << -3;
     }
     void aRecoveryStepsOverDamagedPages()
     {
@@ -325,7 +326,14 @@ private slots:
         db_.close();
         const QList<test::Leaf> leaves = test::leaves(path_, tree);
         QVERIFY(leaves.size() > 4);
-        const test::Leaf leaf = offset == -1 ? leaves.first() : offset == -2 ? leaves.last() : leaves.at(leaves.size() / 2);
+        test::Leaf leaf = offset == -1 ? leaves.first() : offset == -2 ? leaves.last() : leaves.at(leaves.size() / 2);
+        if (offset == -3) {
+            // The page over every leaf: no row of the table can be reached any more.
+            Database file;
+            file.open(path_, Database::Mode::ReadOnly);
+            leaf = {file.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'Depenses'")).toInt(),
+                    int(original.size())};
+        }
         QVERIFY(test::damagePage(path_, leaf.page, std::max(offset, 0), 300));
         QVERIFY(!checkDatabaseFile(path_, nullptr));
         const QByteArray damaged = folder_.read(QStringLiteral("t.db"));
