@@ -98,7 +98,10 @@ QString workingYearFault(db::Database& db, PageCheck pages)
         try {
             upgradeExerciseDatabase(db);
         } catch (const db::Error& e) {
-            return QStringLiteral("mise à niveau impossible : ") + firstLine(e.message());
+            // Columns missing before any step (the steps are undone) are what the user can act on.
+            const QString noColumn = missingColumns(db);
+            return (noColumn.isEmpty() ? QString() : noColumn + QStringLiteral(" ; ")) + QStringLiteral("mise à niveau impossible : ")
+                   + firstLine(e.message());
         }
         const QString noColumn = missingColumns(db);
         if (!noColumn.isEmpty())
