@@ -638,7 +638,7 @@ private slots:
             QCOMPARE(readAll(path), bytes);
             return;
         }
-        QCOMPARE(ui().last().text, QStringLiteral("Base de données réparée avec succès"));
+        QVERIFY2(ui().last().text.startsWith(QStringLiteral("Base de données réparée avec succès")), qPrintable(ui().last().text));
         QCOMPARE(s().exerciceOuvert, 2021);
         QVERIFY(s().isOpen());
         QCOMPARE(s().db().scalar(QStringLiteral("SELECT count(*) FROM Depenses WHERE date >= '2021-03-01'")).toInt(), 300);
@@ -692,7 +692,7 @@ private slots:
         ExitSequence().run(s());
         QVERIFY(sound(path));
         QCOMPARE(readAll(archive), readAll(path));
-        const QStringList kept = QDir(folder().file("Archives")).entryList({QStringLiteral("ZEB_2021_avant_reparation_*.mdb")}, QDir::Files);
+        const QStringList kept = QDir(folder().file("Archives")).entryList({QStringLiteral("ZEB_2021_copie_de_sortie_*.mdb")}, QDir::Files);
         QCOMPARE(kept.size(), 1);
         QCOMPARE(readAll(folder().file("Archives/" + kept.first())), good);
     }

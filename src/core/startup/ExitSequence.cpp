@@ -27,7 +27,7 @@ QString exitCopyRefusedText(int year, const QString& why)
 
 QString exitCopyKeptName(int year, const QDateTime& when)
 {
-    return QStringLiteral("ZEB_%1_avant_reparation_%2.mdb").arg(year).arg(when.toString(QStringLiteral("yyyyMMdd_HHmmss")));
+    return QStringLiteral("ZEB_%1_copie_de_sortie_%2.mdb").arg(year).arg(when.toString(QStringLiteral("yyyyMMdd_HHmmss")));
 }
 
 void ExitSequence::copyToArchives(Session& s)
