@@ -15,14 +15,12 @@ void LineListModel::setRows(ListRows rows)
 
 QString LineListModel::cell(int row, int column) const
 {
-    if (row < 0 || row >= rows_.cells.size())
-        return {};
-    return rows_.cells[row].value(column);
+    return rows_.cellsAt(row).value(column);
 }
 
 int LineListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : qMax(1, int(rows_.cells.size()));
+    return parent.isValid() ? 0 : qMax(1, rows_.size());
 }
 
 int LineListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(columns_.size()); }

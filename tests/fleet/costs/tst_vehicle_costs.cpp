@@ -20,6 +20,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QFile>
+#include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
 #include <QPdfDocument>
@@ -481,6 +482,45 @@ private slots:
         QVERIFY(ui().reports.isEmpty());
         QVERIFY(w->isVisible());
         QCOMPARE(db().scalar("SELECT ch4 FROM textes"), before);
+    }
+
+    void aLargeFleetStaysReadable()
+    {
+        // Sixty vehicles at work, each with its own margin (vehicle 10 + i earns i * 100 - 2 500).
+        for (int i = 0; i < 60; ++i) {
+            exec("INSERT INTO Vehicules (num, matricule, flag_Arch, ordre) VALUES (?, ?, 0, ?)",
+                 {10 + i, QStringLiteral("%1 119 16").arg(10000 + i), i});
+            exec("INSERT INTO Depenses (num, date, Montant, contrepartie, Type_Dep, num_vehicule) VALUES (?, '2021-05-02', 2500, 0, 0, ?)",
+                 {1 + i, 10 + i});
+            exec("INSERT INTO Recettes (num, date, Montant, num_vehicule) VALUES (?, '2021-05-03', ?, ?)", {1 + i, i * 100.0, 10 + i});
+        }
+        const costs::CostReport r = costs::compute(db(), kJan1, kDec31);
+        QCOMPARE(r.vehicles.size(), 60);
+        std::unique_ptr<QChart> margin(costs::marginChart(r));
+        auto* series = qobject_cast<QStackedBarSeries*>(margin->series().value(0));
+        auto* x = qobject_cast<QBarCategoryAxis*>(margin->axes(Qt::Horizontal).value(0));
+        QCOMPARE(x->count(), costs::kChartVehicles);
+        // The fourteen largest margins, losses or profits, in the register's order (the first vehicle loses
+        // the most), then the others in one bar: the bars still add up to the fleet's margin.
+        QCOMPARE(x->categories().first(), QStringLiteral("10000 119 16"));
+        QCOMPARE(x->categories().last(), QStringLiteral("Autres (46)"));
+        double shown = 0;
+        for (QBarSet* set : series->barSets())
+            for (qreal v : valuesOf(set))
+                shown += v;
+        QCOMPARE(shown, r.fleet.margin());
+        // The table lists every vehicle, with ten lines or more in sight on either screen.
+        for (QScreen* screen : test::testScreens()) {
+            auto w = openScreen();
+            test::showOn(*w, screen);
+            test::settle(*w);
+            QCOMPARE(test::outsideScreen(*w), QStringList());
+            QTableView* g = w->grid();
+            QCOMPARE(g->model()->rowCount(), 60);
+            QVERIFY2(g->viewport()->height() >= 10 * g->verticalHeader()->defaultSectionSize(),
+                     qPrintable(QString::number(g->viewport()->height())));
+            test::saveShot(*w, "F_CoutVehicules_60_" + QString::number(screen->availableGeometry().height()));
+        }
     }
 
     void fitsTheScreen()
