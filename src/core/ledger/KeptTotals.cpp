@@ -127,9 +127,9 @@ void createKeptTotals(db::Database& db)
     db.executeScript(QStringLiteral(
         "CREATE TABLE IF NOT EXISTS Caisse_Jours (date TEXT PRIMARY KEY, recettes INTEGER NOT NULL DEFAULT 0, "
         "vehicules INTEGER NOT NULL DEFAULT 0, salaires INTEGER NOT NULL DEFAULT 0, autres INTEGER NOT NULL DEFAULT 0, "
-        "report INTEGER NOT NULL DEFAULT 0) WITHOUT ROWID;"
+        "report INTEGER NOT NULL DEFAULT 0);"
         "CREATE TABLE IF NOT EXISTS Couts_Mois (num_vehicule INTEGER NOT NULL, mois TEXT NOT NULL, rubrique INTEGER NOT NULL, "
-        "montant INTEGER NOT NULL DEFAULT 0, km_min REAL, km_max REAL, PRIMARY KEY (mois, num_vehicule, rubrique)) WITHOUT ROWID;"));
+        "montant INTEGER NOT NULL DEFAULT 0, km_min REAL, km_max REAL, PRIMARY KEY (mois, num_vehicule, rubrique));"));
     for (const Book& b : books()) {
         const QString t = b.table;
         for (const QString& suffix : {QStringLiteral("_ajout"), QStringLiteral("_retrait"), QStringLiteral("_change")})
