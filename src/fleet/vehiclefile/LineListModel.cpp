@@ -10,12 +10,20 @@ void LineListModel::setRows(ListRows rows)
 {
     beginResetModel();
     rows_ = std::move(rows);
+    shown_ = QList<QStringList>(rows_.size());
+    formatted_ = QList<bool>(rows_.size(), false);
     endResetModel();
 }
 
 QString LineListModel::cell(int row, int column) const
 {
-    return rows_.cellsAt(row).value(column);
+    if (row < 0 || row >= rows_.size())
+        return {};
+    if (!formatted_[row]) {
+        shown_[row] = rows_.cellsAt(row);
+        formatted_[row] = true;
+    }
+    return shown_[row].value(column);
 }
 
 int LineListModel::rowCount(const QModelIndex& parent) const

@@ -23,6 +23,8 @@ void GridModel::setLines(int count, std::function<QStringList(int)> cellsOf)
     beginResetModel();
     count_ = count;
     cellsOf_ = std::move(cellsOf);
+    shown_ = QList<QStringList>(count);
+    formatted_ = QList<bool>(count, false);
     endResetModel();
 }
 
@@ -30,7 +32,11 @@ QString GridModel::cell(int row, int column) const
 {
     if (row < 0 || row >= count_ || column < 0 || !cellsOf_)
         return {};
-    return cellsOf_(row).value(column);
+    if (!formatted_[row]) {
+        shown_[row] = cellsOf_(row);
+        formatted_[row] = true;
+    }
+    return shown_[row].value(column);
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const

@@ -44,6 +44,8 @@ private:
     int amountColumn_ = -1;
     int count_ = 0;
     std::function<QStringList(int)> cellsOf_;
+    mutable QList<QStringList> shown_;   ///< the lines formatted so far
+    mutable QList<bool> formatted_;
 };
 
 /// A grid view over a GridModel; `stretchColumn` is the free text that takes the spare width.
