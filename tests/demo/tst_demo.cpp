@@ -310,10 +310,11 @@ private slots:
         // The totals follow the ledger from then on, and a second pass changes nothing.
         db.execute(QStringLiteral("DELETE FROM Depenses WHERE num = 3"));
         QCOMPARE(rows(costs).first(), QStringLiteral("7 2021-03 2 1250 1000 1000"));
-        const QStringList before = rows(days) + rows(costs);
+        const QString busyDays = QStringLiteral("SELECT * FROM Caisse_Jours WHERE recettes <> 0 OR vehicules <> 0 OR salaires <> 0 ORDER BY date");
+        const QStringList before = rows(busyDays) + rows(costs);
         db.setUserVersion(4);
         schema::upgradeExerciseDatabase(db);
-        QCOMPARE(rows(days) + rows(costs), before);
+        QCOMPARE(rows(busyDays) + rows(costs), before);
     }
 };
 
