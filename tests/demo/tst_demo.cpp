@@ -195,7 +195,7 @@ private slots:
         const auto header = vehiclefile::readHeader(db, made.busyVehicle);
         QVERIFY(header && !header->matricule.trimmed().isEmpty() && !header->modele.isEmpty() && !header->dateVidange.isEmpty());
         for (const vehiclefile::List list : vehiclefile::kLists)
-            QVERIFY2(!vehiclefile::readList(db, list, made.busyVehicle).cells.isEmpty(), qPrintable(vehiclefile::tableOf(list)));
+            QVERIFY2(!vehiclefile::readList(db, list, made.busyVehicle).rows.isEmpty(), qPrintable(vehiclefile::tableOf(list)));
         const auto credits = accounts::readMovements(db, ledger::Book::Recettes, made.busyClient, schema::contrepartie::Client);
         QVERIFY(credits.size() >= 10);
         QVERIFY(std::is_sorted(credits.begin(), credits.end(), [](const auto& a, const auto& b) {
@@ -283,6 +283,55 @@ private slots:
         db.setUserVersion(2);
         schema::upgradeExerciseDatabase(db);
         QCOMPARE(columnsOf(QStringLiteral("Depenses_date")), expected[0].second);
+    }
+
+    void olderFileGetsTheKeptTotals()
+    {
+        // A file of version 4: a ledger and pays, and no kept totals.
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("ZEB_2021.MDB"));
+        schema::createExerciseDatabase(path);
+        {
+            db::Database db;
+            db.open(path);
+            db.executeScript(QStringLiteral(
+                "DROP TABLE Caisse_Jours; DROP TABLE Couts_Mois;"
+                "DROP TRIGGER Depenses_totaux_ajout; DROP TRIGGER Depenses_totaux_retrait; DROP TRIGGER Depenses_totaux_change;"
+                "DROP TRIGGER Recettes_totaux_ajout; DROP TRIGGER Recettes_totaux_retrait; DROP TRIGGER Recettes_totaux_change;"
+                "DROP TRIGGER Salaires_totaux_ajout; DROP TRIGGER Salaires_totaux_retrait; DROP TRIGGER Salaires_totaux_change;"
+                "INSERT INTO Depenses (num, date, Montant, contrepartie, Type_Dep, num_vehicule, Km) VALUES "
+                "(1, '2021-03-01', 12.5, 0, 2, 7, 1000), (2, '2021-03-01', 100.25, 1, 10, NULL, NULL), (3, '2021-03-20', 7, 0, 2, 7, 1400);"
+                "INSERT INTO Recettes (num, date, Montant, num_vehicule) VALUES (1, '2021-03-01', 500, 7), (2, '2021-03-02', 20, NULL);"
+                "INSERT INTO Salaires (num, num_agent, MM, Net, date) VALUES (1, 3, 2, 1000.4, '2021-03-02'), (2, 3, 3, 900, NULL);"));
+            db.setUserVersion(4);
+        }
+        db::Database db;
+        db.open(path);
+        schema::upgradeExerciseDatabase(db);
+        QCOMPARE(db.userVersion(), schema::kSchemaVersion);
+        const auto rows = [&](const QString& sql) {
+            QStringList out;
+            for (const db::Row& r : db.query(sql)) {
+                QStringList cells;
+                for (int c = 0; c < r.size(); ++c)
+                    cells << r.value(c).toString();
+                out << cells.join(u' ');
+            }
+            return out;
+        };
+        const QString days = QStringLiteral("SELECT date, recettes, vehicules, salaires, autres, report FROM Caisse_Jours ORDER BY date");
+        const QString costs = QStringLiteral("SELECT num_vehicule, mois, rubrique, montant, km_min, km_max FROM Couts_Mois ORDER BY 1, 2, 3");
+        QCOMPARE(rows(days), (QStringList{"2021-03-01 50000 1250 10025 0 0", "2021-03-02 2000 0 100040 0 0", "2021-03-20 0 700 0 0 0"}));
+        QCOMPARE(rows(costs), (QStringList{"7 2021-03 2 1950 1000 1400", "7 2021-03 6 50000  "}));
+        QCOMPARE(cashbook::openingBalance(db, QDate(2021, 4, 1)), qint64(52000 - 1250 - 700 - 10025 - 100040));
+        // The totals follow the ledger from then on, and a second pass changes nothing.
+        db.execute(QStringLiteral("DELETE FROM Depenses WHERE num = 3"));
+        QCOMPARE(rows(costs).first(), QStringLiteral("7 2021-03 2 1250 1000 1000"));
+        const QString busyDays = QStringLiteral("SELECT * FROM Caisse_Jours WHERE recettes <> 0 OR vehicules <> 0 OR salaires <> 0 ORDER BY date");
+        const QStringList before = rows(busyDays) + rows(costs);
+        db.setUserVersion(4);
+        schema::upgradeExerciseDatabase(db);
+        QCOMPARE(rows(busyDays) + rows(costs), before);
     }
 };
 

@@ -17,6 +17,8 @@
 #include "exercise/viewing/Viewing.h"
 #include "harness/ScreenFit.h"
 #include "platform/db/FileOps.h"
+#include "core/ledger/KeptTotals.h"
+#include "treasury/cashbook/CashDay.h"
 #include "core/schema/ExerciseSchema.h"
 #include "core/schema/WorkingYear.h"
 #include "../platform/db/PageDamage.h"
@@ -24,6 +26,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QRandomGenerator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -297,6 +300,93 @@ private slots:
         QCOMPARE(s().exerciceOuvert, 2022);
         QCOMPARE(countYear(db()).recettes, 2);
         QCOMPARE(ui().messages.size(), 2);                   // the two questions, no other word
+    }
+
+    // ---- the cash book across a closing --------------------------------------------------------------------
+
+    /// Both kept tables, row by row.
+    QStringList keptTotals()
+    {
+        QStringList rows;
+        for (const QString& sql : {QStringLiteral("SELECT * FROM Couts_Mois WHERE montant <> 0 OR km_min IS NOT NULL ORDER BY 1, 2, 3"),
+                                   QStringLiteral("SELECT * FROM Caisse_Jours WHERE recettes <> 0 OR vehicules <> 0 "
+                                                  "OR salaires <> 0 OR autres <> 0 OR report <> 0 ORDER BY 1")})
+            for (const db::Row& r : db().query(sql)) {
+                QStringList cells;
+                for (int c = 0; c < r.size(); ++c)
+                    cells << r.value(c).toString();
+                rows << cells.join(u'|');
+            }
+        return rows;
+    }
+
+    /// Lines of every kind on random days of `year`, in cents and halves of cents, and closed pays.
+    void bookRandomLines(QRandomGenerator& rng, int year)
+    {
+        for (int i = 0; i < 120; ++i) {
+            ledger::Line l = line(QDate(year, 1, 1).addDays(rng.bounded(365)).toString("dd/MM/yyyy"),
+                                  double(rng.bounded(2000000)) / 1000.0, 0, QStringLiteral("ligne"));
+            const int kind = int(rng.bounded(5));
+            l.contrepartie = kind == 3 ? 1 : 0;
+            if (kind == 0 || kind == 1) {
+                l.numVehicule = 1;
+                l.typeDep = int(rng.bounded(6));
+            } else if (kind == 2) {
+                l.numAgent = 1;
+            } else if (kind == 3) {
+                l.numAgent = 1;
+                l.typeDep = rng.bounded(2) == 0 ? 10 : 0;
+            }
+            ledger::add(db(), kind == 4 || rng.bounded(3) == 0 ? ledger::Book::Recettes : ledger::Book::Depenses, l);
+        }
+        for (int month = 1; month <= 11; ++month)
+            db().execute("INSERT INTO Salaires (num_agent, MM, Net, regle, date) VALUES (1, ?, ?, 1, ?)",
+                         {month, double(rng.bounded(3000000)) / 1000.0, QDate(year, month, 28).toString(Qt::ISODate)});
+        db().execute("INSERT INTO Salaires (num_agent, MM, Net, regle) VALUES (1, 12, 999, 0)"); // December not closed
+    }
+
+    void theCashBookCarriesOverAClosingOfEachKind_data()
+    {
+        QTest::addColumn<int>("firstKind");
+        QTest::addColumn<int>("secondKind");
+        QTest::newRow("keep, then reset") << int(ClosingOption::Keep) << int(ClosingOption::Reset);
+        QTest::newRow("reset, then keep") << int(ClosingOption::Reset) << int(ClosingOption::Keep);
+        QTest::newRow("keep twice") << int(ClosingOption::Keep) << int(ClosingOption::Keep);
+        QTest::newRow("reset twice") << int(ClosingOption::Reset) << int(ClosingOption::Reset);
+    }
+    void theCashBookCarriesOverAClosingOfEachKind()
+    {
+        QFETCH(int, firstKind);
+        QFETCH(int, secondKind);
+        QRandomGenerator rng(quint32(firstKind * 10 + secondKind + 1));
+        bookAYear(db());
+        int year = 2021;
+        for (const int kind : {firstKind, secondKind}) {
+            bookRandomLines(rng, year);
+            // The end of the old year's last day, in the old year's file.
+            const cashbook::CashDay last = cashbook::readCashDay(db(), QDate(year, 12, 31), year);
+            QVERIFY(last.closing() != 0);
+            QCOMPARE(exercise::closeExercise(s(), ClosingOption(kind)), Outcome::Done);
+            ++year;
+            QCOMPARE(s().exerciceOuvert, year);
+            // "Report de la veille" of the 1st of January of the new year.
+            const cashbook::CashDay first = cashbook::readCashDay(db(), QDate(year, 1, 1), year);
+            QCOMPARE(first.opening, last.closing());
+            QCOMPARE(cashbook::summaryCells(first)[cashbook::RowOpening][cashbook::ColBalance],
+                     cashbook::summaryCells(last)[cashbook::RowClosing][cashbook::ColBalance]);
+            // The totals kept in the new year are the ledger's it holds, with the balance carried over.
+            const QStringList kept = keptTotals();
+            ledger::rebuildKeptTotals(db());
+            QCOMPARE(keptTotals(), kept);
+            // Lines of the new year move the balance on from there, day after day.
+            ledger::Line l = line(QDate(year, 1, 2).toString("dd/MM/yyyy"), 1200.5, 0, QStringLiteral("reçu"));
+            l.contrepartie = 3;
+            ledger::add(db(), ledger::Book::Recettes, l);
+            const cashbook::CashDay second = cashbook::readCashDay(db(), QDate(year, 1, 2), year);
+            QCOMPARE(second.opening, first.closing());
+            QCOMPARE(cashbook::readCashDay(db(), QDate(year, 1, 3), year).opening, second.closing());
+            QCOMPARE(second.closing(), last.closing() + 120050);
+        }
     }
 
     void undoAtTheFirstExerciseIsRefused()

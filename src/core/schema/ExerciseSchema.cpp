@@ -1,5 +1,6 @@
 #include "ExerciseSchema.h"
 
+#include "core/ledger/KeptTotals.h"
 #include "platform/db/FileOps.h"
 
 #include <QFile>
@@ -16,6 +17,7 @@ void createExerciseDatabase(const QString& path)
         db.open(temp, db::Database::Mode::Create);
         db::Transaction t(db);
         db.executeScript(schemaScript());
+        ledger::createKeptTotals(db);
         t.commit();
         db.setUserVersion(kSchemaVersion);
     }
@@ -69,6 +71,9 @@ const std::vector<std::function<void(db::Database&)>>& steps()
                 "DROP INDEX IF EXISTS Depenses_km; "
                 "CREATE INDEX Depenses_km ON Depenses (num_vehicule, Km, contrepartie, Type_Dep) WHERE Km > 0;"));
         },
+        // Version 5: the ledger's totals kept by day (the cash book's balances) and by vehicle, month and
+        // heading (the costs of the vehicles), with the triggers that keep them, counted from the ledger.
+        [](db::Database& db) { ledger::createKeptTotals(db); },
     };
     return all;
 }

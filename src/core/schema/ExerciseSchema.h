@@ -5,7 +5,7 @@
 namespace kv::schema {
 
 /// Version written into every exercise database built by this program (PRAGMA user_version).
-inline constexpr int kSchemaVersion = 4;
+inline constexpr int kSchemaVersion = 5;
 
 /// The schema script (tables, indexes, initial rows) of the current version.
 QString schemaScript();

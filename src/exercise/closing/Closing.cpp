@@ -1,6 +1,7 @@
 #include "Closing.h"
 
 #include "core/kit/Guard.h"
+#include "core/ledger/KeptTotals.h"
 #include "core/schema/Schema.h"
 #include "core/state/Session.h"
 #include "platform/db/Database.h"
@@ -14,8 +15,10 @@ namespace {
 
 const QString kZeb = QStringLiteral("Z.E.B");
 
-/// Empties the new year's copy as the option asks, in one transaction.
-void emptyNewYear(const QString& path, ClosingOption option)
+/// Empties the new year's copy as the option asks, in one transaction. Its cash book opens on the 1st
+/// of January with `carried`, the old year's end (cents): the pays it no longer holds (kept data) or
+/// the whole ledger (reset) are carried over in one balance.
+void emptyNewYear(const QString& path, ClosingOption option, int newYear, qint64 carried)
 {
     db::Database db;
     db.open(path, db::Database::Mode::ReadWrite);
@@ -29,7 +32,9 @@ void emptyNewYear(const QString& path, ClosingOption option)
     if (option == ClosingOption::Reset) {
         db.execute(QStringLiteral("DELETE FROM Recettes"));
         db.execute(QStringLiteral("DELETE FROM Depenses"));
+        ledger::rebuildKeptTotals(db);
     }
+    ledger::carryCashBalance(db, newYear, carried);
     // The month flags, and with them the employer's and the workers' charges of the months: the new
     // year's months have none until they are closed.
     QStringList months;
@@ -76,6 +81,10 @@ Outcome closeExercise(Session& s, ClosingOption option, FileOps& files)
     const QString marker = s.programFile(kClosingMarkerFile);
     const bool newExisted = QFileInfo(newPath).isFile();
 
+    // The old year's end, which the new year's first cash book carries over.
+    qint64 carried = 0;
+    if (!kit::guarded(s.ui(), [&] { carried = ledger::cashBalanceBefore(s.db(), QDate(newYear, 1, 1)); }))
+        return Outcome::Failed;
     s.fermer_exercice();
     Failure failure;
     QString engineError;
@@ -103,7 +112,7 @@ Outcome closeExercise(Session& s, ClosingOption option, FileOps& files)
                 return fail(error::Copy);
         }
         try {
-            emptyNewYear(work, option);
+            emptyNewYear(work, option, newYear, carried);
         } catch (const db::Error& e) {
             engineError = e.message();
             return false;

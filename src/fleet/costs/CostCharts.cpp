@@ -9,6 +9,10 @@
 #include <QStackedBarSeries>
 #include <QValueAxis>
 
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
 namespace kv::costs {
 
 namespace {
@@ -68,15 +72,39 @@ QChart* marginChart(const CostReport& report)
     auto* loss = new QBarSet(QStringLiteral("Perte"));
     profit->setColor(QColor(0x2f, 0x6f, 0xb3));
     loss->setColor(QColor(0xc0, 0x00, 0x00));
-    QStringList categories;
     // Vehicles without a line in the period have no margin to show: left out, so the others keep room.
+    QList<std::pair<QString, double>> bars;
     for (const VehicleCost& c : report.vehicles) {
         const double m = c.figures.margin();
         if (m == 0 && c.figures.expenses == 0)
             continue;
+        bars.append({c.matricule.isEmpty() ? c.name : c.matricule, m});
+    }
+    // A large fleet: the vehicles of the largest margins, profit or loss, in the register's order, and
+    // the others together in one bar, so that every bar keeps a readable label.
+    if (bars.size() > kChartVehicles) {
+        QList<int> order(bars.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return std::abs(bars[a].second) > std::abs(bars[b].second); });
+        QList<bool> shown(bars.size(), false);
+        for (int i = 0; i < kChartVehicles - 1; ++i)
+            shown[order[i]] = true;
+        QList<std::pair<QString, double>> kept;
+        double others = 0;
+        for (int i = 0; i < bars.size(); ++i) {
+            if (shown[i])
+                kept.append(bars[i]);
+            else
+                others += bars[i].second;
+        }
+        kept.append({QStringLiteral("Autres (%1)").arg(bars.size() - (kChartVehicles - 1)), others});
+        bars = kept;
+    }
+    QStringList categories;
+    for (const auto& [label, m] : bars) {
         *profit << (m > 0 ? m : 0);
         *loss << (m < 0 ? m : 0);
-        categories << (c.matricule.isEmpty() ? c.name : c.matricule);
+        categories << label;
     }
     auto* series = new QStackedBarSeries;
     series->append(profit);

@@ -15,7 +15,12 @@ namespace kv::costs {
 /// Colours of the six headings, the same on the screen and on paper.
 const std::array<QColor, kHeadings>& headingColours();
 
-/// A new chart of the margin per vehicle with a line in the period (the caller owns it).
+/// The bars of the margin chart at most: beyond, the vehicles of the largest margins and one bar for the others.
+inline constexpr int kChartVehicles = 15;
+
+/// A new chart of the margin per vehicle with a line in the period (the caller owns it); with more than
+/// kChartVehicles such vehicles, the kChartVehicles - 1 of the largest margins (profit or loss) in the
+/// register's order, then "Autres (N)" with the margin of the N others.
 QChart* marginChart(const CostReport& report);
 /// A new chart of the expenses by heading per month (the caller owns it).
 QChart* monthlyChart(const CostReport& report);

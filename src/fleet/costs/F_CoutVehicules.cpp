@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -181,7 +182,7 @@ F_CoutVehicules::F_CoutVehicules(Session& session, QWidget* parent) : QDialog(pa
     monthlyView_->setObjectName(QStringLiteral("grapheMois"));
     for (QChartView* v : {marginView_, monthlyView_}) {
         v->setRenderHint(QPainter::Antialiasing);
-        v->setMinimumHeight(300);
+        v->setMinimumHeight(220);
         v->setMinimumWidth(300);
     }
     auto* charts = new QHBoxLayout;
@@ -191,9 +192,12 @@ F_CoutVehicules::F_CoutVehicules(Session& session, QWidget* parent) : QDialog(pa
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(kit::titleBand(QStringLiteral("Coût par véhicule"), this));
     layout->addWidget(bar_);
-    layout->addWidget(grid_, 1);
+    // The table keeps the larger share and at least ten lines in sight, whatever the size of the fleet.
+    grid_->setMinimumHeight(grid_->horizontalHeader()->sizeHint().height() + 10 * grid_->verticalHeader()->defaultSectionSize()
+                            + 2 * grid_->frameWidth());
+    layout->addWidget(grid_, 3);
     layout->addLayout(totalsRow);
-    layout->addLayout(charts, 1);
+    layout->addLayout(charts, 2);
 
     calculate();
     kit::sizeScreen(*this, QSize(1240, 740));

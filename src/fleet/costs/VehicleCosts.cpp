@@ -2,9 +2,10 @@
 
 #include "core/formats/Numbers.h"
 #include "platform/db/Database.h"
-#include "core/ledger/LedgerClasses.h"
+#include "core/ledger/KeptTotals.h"
 
 #include <QHash>
+#include <algorithm>
 #include <QMap>
 #include <QSet>
 
@@ -43,37 +44,90 @@ namespace {
 int headingIndex(qint64 h) { return h >= 0 && h < kHeadings ? int(h) : kHeadings - 1; }
 } // namespace
 
+namespace {
+
+/// Whole months of the period read from the totals kept by vehicle, month and heading; the odd days at
+/// either end from the ledger, grouped the same way. Amounts in cents, as the table keeps them.
+struct Accumulated {
+    struct Vehicle {
+        std::array<qint64, kHeadings> byHeading{};
+        qint64 receipts = 0;
+        std::optional<double> kmMin, kmMax;
+    };
+    QMap<qint64, Vehicle> vehicles;
+    QHash<int, std::array<qint64, kHeadings>> months; ///< by year * 100 + month
+
+    void add(const db::Cursor& c)
+    {
+        const qint64 v = c.integer(0);
+        const int month = int(c.integer(1));
+        const int h = int(c.integer(2));
+        const qint64 amount = c.integer(3);
+        Vehicle& f = vehicles[v];
+        if (h == ledger::kReceiptsHeading) {
+            f.receipts += amount;
+            return;
+        }
+        const int i = headingIndex(h);
+        f.byHeading[i] += amount;
+        months[month][i] += amount;
+        if (!c.isNull(4) && (!f.kmMin || c.number(4) < *f.kmMin))
+            f.kmMin = c.number(4);
+        if (!c.isNull(5) && (!f.kmMax || c.number(5) > *f.kmMax))
+            f.kmMax = c.number(5);
+    }
+};
+
+QString isoDay(const QDate& d) { return d.toString(Qt::ISODate); }
+
+} // namespace
+
 CostReport compute(const db::Database& db, const QDate& from, const QDate& to)
 {
     CostReport report;
     report.from = from;
     report.to = to;
-    const QVariantMap period = {{QStringLiteral("du"), from.toString(Qt::ISODate)}, {QStringLiteral("au"), to.toString(Qt::ISODate)}};
-    const QString vehicleExpense = ledger::expenseCondition(ledger::ExpenseClass::Vehicle);
 
-    // Lines booked on no vehicle number are kept under 0, so that the totals hold every vehicle expense.
-    QMap<qint64, Figures> figures;
-    for (const db::Row& r : db.query(QStringLiteral("SELECT coalesce(num_vehicule, 0) AS v, Type_Dep AS h, sum(Montant) AS s "
-                                                    "FROM Depenses WHERE %1 AND date >= :du AND date <= :au "
-                                                    "GROUP BY coalesce(num_vehicule, 0), Type_Dep")
-                                         .arg(vehicleExpense),
-                                     period)) {
-        Figures& f = figures[r.integer(QStringLiteral("v"))];
-        const int h = headingIndex(r.integer(QStringLiteral("h")));
-        f.byHeading[h] += r.number(QStringLiteral("s"));
-        f.expenses += r.number(QStringLiteral("s"));
+    // The whole months of the period come from `Couts_Mois` (a few rows per vehicle and month); the days
+    // before the first whole month and after the last from the ledger itself.
+    Accumulated acc;
+    const QString monthNumber = QStringLiteral("CAST(substr(mois, 1, 4) AS INTEGER) * 100 + CAST(substr(mois, 6, 2) AS INTEGER)");
+    const auto fromLedger = [&](const QDate& a, const QDate& b) {
+        if (a.isValid() && b.isValid() && a <= b)
+            db.scan(QStringLiteral("SELECT v, %1, h, montant, km_min, km_max FROM (%2)").arg(monthNumber, ledger::vehicleMonthsSql()),
+                    {isoDay(a), isoDay(b)}, [&](const db::Cursor& c) { acc.add(c); });
+    };
+    if (from.isValid() && to.isValid() && from <= to) {
+        const QDate firstWhole = from.day() == 1 ? from : QDate(from.year(), from.month(), 1).addMonths(1);
+        const QDate afterLastWhole = to.addDays(1).day() == 1 ? to.addDays(1) : QDate(to.year(), to.month(), 1);
+        if (firstWhole < afterLastWhole) {
+            fromLedger(from, firstWhole.addDays(-1));
+            db.scan(QStringLiteral("SELECT num_vehicule, %1, rubrique, montant, km_min, km_max FROM Couts_Mois "
+                                   "WHERE mois >= ? AND mois < ?")
+                        .arg(monthNumber),
+                    {isoDay(firstWhole).left(7), isoDay(afterLastWhole).left(7)}, [&](const db::Cursor& c) { acc.add(c); });
+            fromLedger(afterLastWhole, to);
+        } else {
+            fromLedger(from, to);
+        }
     }
-    for (const db::Row& r : db.query(QStringLiteral("SELECT coalesce(num_vehicule, 0) AS v, max(Km) - min(Km) AS km "
-                                                    "FROM Depenses WHERE %1 AND Km > 0 AND date >= :du AND date <= :au "
-                                                    "GROUP BY coalesce(num_vehicule, 0)")
-                                         .arg(vehicleExpense),
-                                     period))
-        if (r.integer(QStringLiteral("v")) != 0)
-            figures[r.integer(QStringLiteral("v"))].km = r.number(QStringLiteral("km"));
-    for (const db::Row& r : db.query(QStringLiteral("SELECT num_vehicule AS v, sum(Montant) AS s FROM Recettes "
-                                                    "WHERE num_vehicule > 0 AND date >= :du AND date <= :au GROUP BY num_vehicule"),
-                                     period))
-        figures[r.integer(QStringLiteral("v"))].receipts = r.number(QStringLiteral("s"));
+    QMap<qint64, Figures> figures;
+    for (auto it = acc.vehicles.constBegin(); it != acc.vehicles.constEnd(); ++it) {
+        // A group whose lines were all deleted stays in the kept totals at zero: it shows nothing.
+        if (it->receipts == 0 && !it->kmMin && std::all_of(it->byHeading.begin(), it->byHeading.end(), [](qint64 a) { return a == 0; }))
+            continue;
+        Figures& f = figures[it.key()];
+        qint64 expenses = 0;
+        for (int h = 0; h < kHeadings; ++h) {
+            f.byHeading[h] = it->byHeading[h] / 100.0;
+            expenses += it->byHeading[h];
+        }
+        f.expenses = expenses / 100.0;
+        f.receipts = it->receipts / 100.0;
+        // The kilometres of the lines booked on no vehicle number mean nothing.
+        if (it.key() != 0 && it->kmMin && it->kmMax)
+            f.km = *it->kmMax - *it->kmMin;
+    }
 
     // The register in its order; archived vehicles only when they have figures.
     QSet<qint64> listed;
@@ -115,17 +169,11 @@ CostReport compute(const db::Database& db, const QDate& from, const QDate& to)
     // Every month of the period, then the fleet's expenses of each.
     for (QDate m(from.year(), from.month(), 1); from.isValid() && to.isValid() && m <= to; m = m.addMonths(1))
         report.months << MonthExpenses{m.year(), m.month(), {}};
-    QHash<QString, int> monthIndex;
-    for (int i = 0; i < report.months.size(); ++i)
-        monthIndex.insert(QStringLiteral("%1-%2").arg(report.months[i].year).arg(report.months[i].month, 2, 10, QChar(u'0')), i);
-    for (const db::Row& r : db.query(QStringLiteral("SELECT substr(date, 1, 7) AS mois, Type_Dep AS h, sum(Montant) AS s "
-                                                    "FROM Depenses WHERE %1 AND date >= :du AND date <= :au "
-                                                    "GROUP BY substr(date, 1, 7), Type_Dep")
-                                         .arg(vehicleExpense),
-                                     period)) {
-        const int i = monthIndex.value(r.text(QStringLiteral("mois")), -1);
-        if (i >= 0)
-            report.months[i].byHeading[headingIndex(r.integer(QStringLiteral("h")))] += r.number(QStringLiteral("s"));
+    for (MonthExpenses& m : report.months) {
+        const auto it = acc.months.constFind(m.year * 100 + m.month);
+        if (it != acc.months.constEnd())
+            for (int h = 0; h < kHeadings; ++h)
+                m.byHeading[h] = (*it)[h] / 100.0;
     }
     return report;
 }

@@ -10,7 +10,10 @@
 // not archived, and every vehicle, archived or no longer in the register, that has a line in the period
 // (a line whose vehicle is gone still counts in the totals, as in the journals).
 //
-// The figures are read with three grouped queries whatever the size of the fleet.
+// The whole months of the period are read from the totals the ledger keeps by vehicle, month and heading
+// (KeptTotals.h): a few rows per vehicle and month whatever the number of lines; only the days of a month
+// the period cuts are read from the ledger. Amounts are counted in cents, line by line, as the cash book
+// counts them, so that the two agree.
 #include <QDate>
 #include <QList>
 #include <QString>

@@ -10,19 +10,25 @@ void LineListModel::setRows(ListRows rows)
 {
     beginResetModel();
     rows_ = std::move(rows);
+    shown_ = QList<QStringList>(rows_.size());
+    formatted_ = QList<bool>(rows_.size(), false);
     endResetModel();
 }
 
 QString LineListModel::cell(int row, int column) const
 {
-    if (row < 0 || row >= rows_.cells.size())
+    if (row < 0 || row >= rows_.size())
         return {};
-    return rows_.cells[row].value(column);
+    if (!formatted_[row]) {
+        shown_[row] = rows_.cellsAt(row);
+        formatted_[row] = true;
+    }
+    return shown_[row].value(column);
 }
 
 int LineListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : qMax(1, int(rows_.cells.size()));
+    return parent.isValid() ? 0 : qMax(1, rows_.size());
 }
 
 int LineListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(columns_.size()); }

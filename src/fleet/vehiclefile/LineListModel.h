@@ -27,6 +27,9 @@ public:
 private:
     QList<Column> columns_;
     ListRows rows_;
+    /// Rows formatted so far: the view asks for each cell, and fitting the columns for a thousand rows.
+    mutable QList<QStringList> shown_;
+    mutable QList<bool> formatted_;
 };
 
 } // namespace kv::vehiclefile

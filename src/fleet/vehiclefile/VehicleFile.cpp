@@ -173,48 +173,43 @@ ListRows readList(const db::Database& db, List list, qint64 vehicle)
                              "LEFT JOIN Agents g ON g.num = a.num_Chauffeur WHERE a.num_vehicule = ? ORDER BY a.du, a.num");
         break;
     }
-    const db::Rows rows = db.query(sql, {vehicle});
     ListRows out;
-    out.nums.reserve(rows.size());
-    out.cells.reserve(rows.size());
-    int n = 0;
-    for (const db::Row& r : rows) {
-        ++n;
-        out.nums << r.integer(QStringLiteral("num"));
-        switch (list) {
-        case List::Depenses: {
-            const double km = r.number(QStringLiteral("Km"));
-            out.cells << QStringList{QString::number(n), db::toShownDate(r.value(QStringLiteral("date"))),
-                                     u' ' + r.text(QStringLiteral("ref")), listAmount(r.value(QStringLiteral("Montant"))),
-                                     captionAt(schema::heading::captions, r.value(QStringLiteral("Type_Dep"))),
-                                     km > 0 ? shownNumber(km) : QString()};
-            break;
-        }
-        case List::Recettes:
-            out.cells << QStringList{QString::number(n), db::toShownDate(r.value(QStringLiteral("date"))),
-                                     u' ' + r.text(QStringLiteral("ref")), listAmount(r.value(QStringLiteral("Montant"))),
-                                     captionAt(schema::mode::captions, r.value(QStringLiteral("mode")))};
-            break;
-        case List::Assurances:
-            out.cells << QStringList{r.text(QStringLiteral("agence")), db::toShownDate(r.value(QStringLiteral("du"))),
-                                     db::toShownDate(r.value(QStringLiteral("au")))};
-            break;
-        case List::Controles:
-            out.cells << QStringList{db::toShownDate(r.value(QStringLiteral("Date1"))), db::toShownDate(r.value(QStringLiteral("Date2")))};
-            break;
-        case List::Vignettes:
-            out.cells << QStringList{db::toShownDate(r.value(QStringLiteral("Date"))), listAmount(r.value(QStringLiteral("montant")))};
-            break;
-        case List::Affectations:
-            out.cells << QStringList{db::toShownDate(r.value(QStringLiteral("du"))), db::toShownDate(r.value(QStringLiteral("au"))),
-                                     r.isNull(QStringLiteral("driver"))
-                                         ? QString()
-                                         : u' ' + r.text(QStringLiteral("nom")) + u' ' + r.text(QStringLiteral("Prenom")),
-                                     r.text(QStringLiteral("obs"))};
-            break;
-        }
-    }
+    out.list = list;
+    out.rows = db.query(sql, {vehicle});
+    out.nums.reserve(out.rows.size());
+    for (const db::Row& r : out.rows)
+        out.nums << r.value(0).toLongLong();
     return out;
+}
+
+QStringList ListRows::cellsAt(int i) const
+{
+    if (i < 0 || i >= rows.size())
+        return {};
+    const db::Row& r = rows[i];
+    const QString n = QString::number(i + 1);
+    switch (list) {
+    case List::Depenses: {
+        const double km = r.number(QStringLiteral("Km"));
+        return {n, db::toShownDate(r.value(QStringLiteral("date"))), u' ' + r.text(QStringLiteral("ref")),
+                listAmount(r.value(QStringLiteral("Montant"))), captionAt(schema::heading::captions, r.value(QStringLiteral("Type_Dep"))),
+                km > 0 ? shownNumber(km) : QString()};
+    }
+    case List::Recettes:
+        return {n, db::toShownDate(r.value(QStringLiteral("date"))), u' ' + r.text(QStringLiteral("ref")),
+                listAmount(r.value(QStringLiteral("Montant"))), captionAt(schema::mode::captions, r.value(QStringLiteral("mode")))};
+    case List::Assurances:
+        return {r.text(QStringLiteral("agence")), db::toShownDate(r.value(QStringLiteral("du"))), db::toShownDate(r.value(QStringLiteral("au")))};
+    case List::Controles:
+        return {db::toShownDate(r.value(QStringLiteral("Date1"))), db::toShownDate(r.value(QStringLiteral("Date2")))};
+    case List::Vignettes:
+        return {db::toShownDate(r.value(QStringLiteral("Date"))), listAmount(r.value(QStringLiteral("montant")))};
+    case List::Affectations:
+        return {db::toShownDate(r.value(QStringLiteral("du"))), db::toShownDate(r.value(QStringLiteral("au"))),
+                r.isNull(QStringLiteral("driver")) ? QString() : u' ' + r.text(QStringLiteral("nom")) + u' ' + r.text(QStringLiteral("Prenom")),
+                r.text(QStringLiteral("obs"))};
+    }
+    return {};
 }
 
 db::Row findLine(const db::Database& db, List list, qint64 num)

@@ -52,10 +52,15 @@ struct Column {
 };
 QList<Column> columnsOf(List list);
 
-/// The rows of a list for one vehicle, formatted as shown, with the `num` of each row. One query.
+/// The rows of a list for one vehicle as read, with the `num` of each row. One query; a row is formatted
+/// only when it is shown (cellsAt), so that a vehicle of many lines opens at the cost of the read.
 struct ListRows {
+    List list = List::Depenses;
     QList<qint64> nums;
-    QList<QStringList> cells;
+    db::Rows rows;
+    int size() const { return int(nums.size()); }
+    /// The cells of row `i` (from 0) as the list shows them; empty beyond the last row.
+    QStringList cellsAt(int i) const;
 };
 ListRows readList(const db::Database& db, List list, qint64 vehicle);
 

@@ -14,21 +14,34 @@ GridModel::GridModel(QList<Qt::Alignment> alignments, QObject* parent)
 
 void GridModel::setLines(QList<QStringList> lines)
 {
+    const int count = static_cast<int>(lines.size());
+    setLines(count, [lines = std::move(lines)](int row) { return lines[row]; });
+}
+
+void GridModel::setLines(int count, std::function<QStringList(int)> cellsOf)
+{
     beginResetModel();
-    lines_ = std::move(lines);
+    count_ = count;
+    cellsOf_ = std::move(cellsOf);
+    shown_ = QList<QStringList>(count);
+    formatted_ = QList<bool>(count, false);
     endResetModel();
 }
 
 QString GridModel::cell(int row, int column) const
 {
-    if (row < 0 || row >= lines_.size() || column < 0 || column >= lines_[row].size())
+    if (row < 0 || row >= count_ || column < 0 || !cellsOf_)
         return {};
-    return lines_[row][column];
+    if (!formatted_[row]) {
+        shown_[row] = cellsOf_(row);
+        formatted_[row] = true;
+    }
+    return shown_[row].value(column);
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : std::max<int>(kShownRows, static_cast<int>(lines_.size()));
+    return parent.isValid() ? 0 : std::max<int>(kShownRows, count_);
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const
@@ -46,7 +59,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
         return QVariant::fromValue(alignments_.value(index.column(), Qt::AlignLeft) | Qt::AlignVCenter);
     if (role == Qt::FontRole && index.column() == amountColumn_)
         return kit::amountFont();
-    if (role == Qt::ToolTipRole && index.row() < lines_.size())
+    if (role == Qt::ToolTipRole && index.row() < count_)
         return cell(index.row(), index.column()).trimmed();
     return {};
 }
@@ -62,7 +75,7 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    if (index.row() >= lines_.size())
+    if (index.row() >= count_)
         return Qt::ItemIsEnabled;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }

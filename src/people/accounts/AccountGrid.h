@@ -4,6 +4,7 @@
 // program (the screen kit's grid: captions in its header, columns fitted to their content, the free
 // text taking the spare width), where a click on a blank row selects the last line.
 #include <QAbstractTableModel>
+#include <functional>
 #include <QList>
 #include <QStringList>
 #include <QTableView>
@@ -25,7 +26,10 @@ public:
 
     /// Replaces the lines (each a list of cell texts, one per column).
     void setLines(QList<QStringList> lines);
-    int lineCount() const { return static_cast<int>(lines_.size()); }
+    /// Replaces the lines by `count` lines whose cells `cellsOf(line)` gives when the line is shown: a
+    /// long account is formatted a screenful at a time.
+    void setLines(int count, std::function<QStringList(int)> cellsOf);
+    int lineCount() const { return count_; }
     QString cell(int row, int column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -38,7 +42,10 @@ private:
     QList<Qt::Alignment> alignments_;
     QStringList captions_;
     int amountColumn_ = -1;
-    QList<QStringList> lines_;
+    int count_ = 0;
+    std::function<QStringList(int)> cellsOf_;
+    mutable QList<QStringList> shown_;   ///< the lines formatted so far
+    mutable QList<bool> formatted_;
 };
 
 /// A grid view over a GridModel; `stretchColumn` is the free text that takes the spare width.

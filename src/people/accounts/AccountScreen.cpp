@@ -297,13 +297,11 @@ void AccountScreen::fill(Book book)
     sd.total->clear();
     balance_->clear();
     sd.lines = accounts::readMovements(s_.db(), book, person_, kind_.contrepartie);
-    QList<QStringList> cells;
-    cells.reserve(sd.lines.size());
-    for (int i = 0; i < sd.lines.size(); ++i) {
-        const accounts::Movement& m = sd.lines[i];
-        cells.append({QString::number(i + 1), m.date, accounts::amountCell(m.montant), accounts::objectCell(m.ref)});
-    }
-    sd.model->setLines(std::move(cells));
+    // Each line is formatted when the grid shows it.
+    sd.model->setLines(int(sd.lines.size()), [lines = sd.lines](int i) {
+        const accounts::Movement& m = lines[i];
+        return QStringList{QString::number(i + 1), m.date, accounts::amountCell(m.montant), accounts::objectCell(m.ref)};
+    });
     sd.total->setText(accounts::totalText(accounts::total(sd.lines)));
     const bool any = !sd.lines.isEmpty();
     sd.view->setEnabled(any);

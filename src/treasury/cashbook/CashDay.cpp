@@ -1,5 +1,6 @@
 #include "CashDay.h"
 
+#include "core/ledger/KeptTotals.h"
 #include "core/ledger/LedgerClasses.h"
 #include "core/formats/Names.h"
 #include "core/formats/Numbers.h"
@@ -14,17 +15,7 @@ using ledger::paidPayCondition;
 
 namespace {
 
-/// A stored amount in cents: rounded to two decimals first (halves away from zero on its decimal
-/// value, as the ledger shows it), then made a whole number of cents. An amount typed in cents (every
-/// amount a screen books) is a whole number of cents to within a millionth once multiplied by 100, and
-/// rounding that product gives the same cents as the two roundings, which are kept for the others: the
-/// cheap test spares the decimal rounding on the hundreds of thousands of lines of a balance.
-QString cents(const QString& column)
-{
-    return QStringLiteral("CAST(CASE WHEN abs(coalesce(%1, 0) * 100 - round(coalesce(%1, 0) * 100)) < 1e-6 "
-                          "THEN round(coalesce(%1, 0) * 100) ELSE round(round(coalesce(%1, 0), 2) * 100) END AS INTEGER)")
-        .arg(column);
-}
+QString cents(const QString& column) { return ledger::centsOf(column); }
 
 QString iso(const QDate& day) { return day.toString(Qt::ISODate); }
 
@@ -79,21 +70,14 @@ Sums CashDay::totals() const
 
 namespace {
 
-/// The sums of the days from `from` (included; null: from the start) to `until` (excluded), in one query.
+/// The sums of the days from `from` (included; null: from the start) to `until` (excluded), from the
+/// totals the ledger keeps by day.
 Sums sumsOf(const db::Database& db, const QVariant& from, const QString& until)
 {
-    const QString span = QStringLiteral(" AND (:from IS NULL OR date >= :from) AND date < :until");
-    const QString sql =
-        QStringLiteral("SELECT "
-                       "(SELECT coalesce(sum(%1), 0) FROM Recettes WHERE date IS NOT NULL%2), "
-                       "(SELECT coalesce(sum(%1), 0) FROM Depenses WHERE %3%2), "
-                       "(SELECT coalesce(sum(%1), 0) FROM Depenses WHERE %4%2) + "
-                       "(SELECT coalesce(sum(%5), 0) FROM Salaires WHERE %6%2), "
-                       "(SELECT coalesce(sum(%1), 0) FROM Depenses WHERE %7%2)")
-            .arg(cents(QStringLiteral("Montant")), span, expenseCondition(ExpenseClass::Vehicle),
-                 expenseCondition(ExpenseClass::SalaryAdvance), cents(QStringLiteral("Net")), paidPayCondition(),
-                 expenseCondition(ExpenseClass::Other));
-    const db::Rows rows = db.query(sql, QVariantMap{{QStringLiteral("from"), from}, {QStringLiteral("until"), until}});
+    const db::Rows rows = db.query(QStringLiteral("SELECT coalesce(sum(recettes), 0), coalesce(sum(vehicules), 0), "
+                                                  "coalesce(sum(salaires), 0), coalesce(sum(autres), 0) FROM Caisse_Jours "
+                                                  "WHERE (:from IS NULL OR date >= :from) AND date < :until"),
+                                   QVariantMap{{QStringLiteral("from"), from}, {QStringLiteral("until"), until}});
     Sums s;
     if (rows.isEmpty())
         return s;
@@ -115,14 +99,9 @@ Sums sumsBetween(const db::Database& db, const QDate& from, const QDate& to)
 
 Cents openingBalance(const db::Database& db, const QDate& day)
 {
-    // The balance alone: the three kinds of expenses share out the whole table (LedgerClasses.h), so
-    // their sum is the sum of every expense line, read in one pass over the earlier days.
-    const QString sql = QStringLiteral("SELECT "
-                                       "(SELECT coalesce(sum(%1), 0) FROM Recettes WHERE date < ?1) - "
-                                       "(SELECT coalesce(sum(%1), 0) FROM Depenses WHERE date < ?1) - "
-                                       "(SELECT coalesce(sum(%2), 0) FROM Salaires WHERE %3 AND date < ?1)")
-                            .arg(cents(QStringLiteral("Montant")), cents(QStringLiteral("Net")), paidPayCondition());
-    return db.scalar(sql, {iso(day)}).toLongLong();
+    // The totals kept by day (a few hundred rows whatever the size of the year), with the balance a
+    // closing carried over from the year before.
+    return ledger::cashBalanceBefore(db, day);
 }
 
 CashDay readCashDay(const db::Database& db, const QDate& day, int exerciseYear)
@@ -227,8 +206,11 @@ const QStringList& summaryCaptions()
 QList<QStringList> summaryCells(const CashDay& day)
 {
     const Sums t = day.totals();
-    const auto total = [](Cents c) { return wholeUnits(toAmount(c), u"# ### ###"); };
-    const auto big = [](Cents c) { return wholeUnits(toAmount(c), u"### ### ###"); };
+    // In cents, as the lists' amounts are counted: every row adds up as shown, and the end of a day is
+    // the next day's "Report de la veille" to the cent.
+    const auto text = [](Cents c, QStringView pattern) { return c == 0 ? QString() : formatNumber(toAmount(c), pattern); };
+    const auto total = [&](Cents c) { return text(c, u"# ### ##0.00"); };
+    const auto big = [&](Cents c) { return text(c, u"### ### ##0.00"); };
     QList<QStringList> rows;
     for (int r = 0; r < SummaryRows; ++r)
         rows << QStringList{summaryCaptions()[r], QString(), QString(), QString()};

@@ -10,7 +10,8 @@
 // decimals, halves away from zero, as the ledger shows it), so that the two figures are equal to the
 // cent, whatever order the sums are made in.
 //
-// Everything is read with a few set queries, the day bound as a parameter (ISO text).
+// The day's lines are read with a few set queries, the day bound as a parameter (ISO text); the opening
+// balance from the totals the ledger keeps by day (KeptTotals.h), so any day of any year costs the same.
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -116,8 +117,8 @@ enum SummaryRow { RowOpening, RowReceipts, RowVehicles, RowSalaries, RowOthers, 
 enum SummaryColumn { ColCaption, ColReceipts, ColExpenses, ColBalance, SummaryColumns };
 /// The captions of the summary's rows.
 const QStringList& summaryCaptions();
-/// The summary's cells as shown, [row][column]. Every figure is in whole units, rounded from the
-/// exact amount (so the end of one day shows what the next day's "Report de la veille" shows).
+/// The summary's cells as shown, [row][column]. Every figure is in cents, exact (so every row adds up as
+/// shown, and the end of one day shows what the next day's "Report de la veille" shows); empty for 0.
 QList<QStringList> summaryCells(const CashDay& day);
 
 /// The cells of each list, one QStringList per line in list order, starting with "N°" (from 1).

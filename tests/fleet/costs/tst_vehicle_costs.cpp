@@ -8,13 +8,19 @@
 #include "fleet/costs/F_CoutVehicules.h"
 #include "fleet/costs/VehicleCosts.h"
 #include "harness/ScreenFit.h"
+#include "core/formats/Numbers.h"
+#include "core/ledger/KeptTotals.h"
 #include "platform/db/Database.h"
+
+#include <QRandomGenerator>
+#include <cmath>
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QFile>
+#include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
 #include <QPdfDocument>
@@ -191,6 +197,163 @@ private slots:
         QCOMPARE(r.months[2].byHeading[5], 100.0);
     }
 
+    // ---- the totals kept by vehicle, month and heading ------------------------------------------------------
+
+    /// The figures of a period counted here line by line from the ledger, each line rounded to the cent.
+    static costs::CostReport byHand(const db::Database& db, const QDate& from, const QDate& to)
+    {
+        const auto cents = [](double v) { return qint64(std::llround(round2(v) * 100)); };
+        struct Acc {
+            std::array<qint64, costs::kHeadings> h{};
+            qint64 receipts = 0;
+            double kmMin = 0, kmMax = 0;
+        };
+        QMap<qint64, Acc> acc;
+        QMap<int, std::array<qint64, costs::kHeadings>> months;
+        const auto inPeriod = [&](const QVariant& d) {
+            const QDate day = QDate::fromString(d.toString(), Qt::ISODate);
+            return !d.isNull() && day >= from && day <= to;
+        };
+        for (const db::Row& r : db.query("SELECT date, Montant, contrepartie, Type_Dep, num_vehicule, Km FROM Depenses")) {
+            if (!inPeriod(r.value(0)) || r.value(2).isNull() || r.value(2).toInt() != 0 || r.value(3).isNull() || r.value(3).toInt() >= 6)
+                continue;
+            const int t = r.value(3).toInt();
+            const int h = t >= 0 && t < 6 ? t : 5;
+            Acc& a = acc[r.value(4).toLongLong()];
+            a.h[h] += cents(r.value(1).toDouble());
+            const QDate day = QDate::fromString(r.value(0).toString(), Qt::ISODate);
+            months[day.year() * 100 + day.month()][h] += cents(r.value(1).toDouble());
+            const double km = r.value(5).toDouble();
+            if (km > 0) {
+                a.kmMin = a.kmMin == 0 ? km : std::min(a.kmMin, km);
+                a.kmMax = std::max(a.kmMax, km);
+            }
+        }
+        for (const db::Row& r : db.query("SELECT date, Montant, num_vehicule FROM Recettes WHERE num_vehicule > 0"))
+            if (inPeriod(r.value(0)))
+                acc[r.value(2).toLongLong()].receipts += cents(r.value(1).toDouble());
+        costs::CostReport out;
+        for (auto it = acc.constBegin(); it != acc.constEnd(); ++it) {
+            costs::VehicleCost c;
+            c.vehicle = it.key();
+            qint64 expenses = 0;
+            for (int h = 0; h < costs::kHeadings; ++h) {
+                c.figures.byHeading[h] = it->h[h] / 100.0;
+                expenses += it->h[h];
+            }
+            c.figures.expenses = expenses / 100.0;
+            c.figures.receipts = it->receipts / 100.0;
+            c.figures.km = it.key() != 0 ? it->kmMax - it->kmMin : 0;
+            out.vehicles << c;
+        }
+        for (auto it = months.constBegin(); it != months.constEnd(); ++it) {
+            costs::MonthExpenses m{it.key() / 100, it.key() % 100, {}};
+            for (int h = 0; h < costs::kHeadings; ++h)
+                m.byHeading[h] = (*it)[h] / 100.0;
+            out.months << m;
+        }
+        return out;
+    }
+
+    /// Both kept tables, row by row.
+    QStringList keptTotals()
+    {
+        QStringList rows;
+        for (const QString& sql : {QStringLiteral("SELECT * FROM Couts_Mois WHERE montant <> 0 OR km_min IS NOT NULL ORDER BY 1, 2, 3"),
+                                   QStringLiteral("SELECT * FROM Caisse_Jours WHERE recettes <> 0 OR vehicules <> 0 OR salaires <> 0 "
+                                                  "OR autres <> 0 OR report <> 0 ORDER BY 1")})
+            for (const db::Row& r : db().query(sql)) {
+                QStringList cells;
+                for (int c = 0; c < r.size(); ++c)
+                    cells << r.value(c).toString();
+                rows << cells.join(u'|');
+            }
+        return rows;
+    }
+
+    void keptTotalsFollowEveryBookingChangeAndDeletion_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed : {1u, 5u, 2021u, 4242u})
+            QTest::addRow("seed %u", seed) << seed;
+    }
+    void keptTotalsFollowEveryBookingChangeAndDeletion()
+    {
+        QFETCH(quint32, seed);
+        QRandomGenerator rng(seed);
+        exec("INSERT INTO Vehicules (num, matricule, flag_Arch, ordre) VALUES (1, 'A', 0, 1), (2, 'B', 0, 2), (3, 'C', 1, 3)");
+        const QDate first(2020, 12, 1);
+        const auto anyDate = [&]() -> QVariant {
+            if (rng.bounded(40) == 0)
+                return QVariant(QMetaType::fromType<QString>());
+            return first.addDays(rng.bounded(430)).toString(Qt::ISODate);
+        };
+        const auto anyAmount = [&]() -> double {
+            static const double edges[] = {0.005, 1.005, 2.675, 0.125, -12.5, 0};
+            return rng.bounded(4) == 0 ? edges[rng.bounded(6)] : double(rng.bounded(10000000)) / 1000.0;
+        };
+        const auto anyVehicle = [&]() -> QVariant {
+            const int v = int(rng.bounded(6));
+            return v == 0 ? QVariant(QMetaType::fromType<qint64>()) : QVariant(qint64(v == 5 ? 9 : v % 4));
+        };
+        const auto anyHeading = [&]() -> QVariant {
+            const int h = int(rng.bounded(10));
+            return h == 9 ? QVariant(QMetaType::fromType<int>()) : QVariant(h == 8 ? -1 : h == 7 ? 10 : h);
+        };
+        const auto anyKm = [&]() -> QVariant { return rng.bounded(3) == 0 ? QVariant(0) : QVariant(double(10000 + rng.bounded(90000))); };
+        qint64 next = 1;
+        for (int round = 0; round < 6; ++round) {
+            for (int i = 0; i < 80; ++i) {
+                const int op = int(rng.bounded(10));
+                const qint64 line = 1 + rng.bounded(quint32(next));
+                if (op < 5 || next < 5) {
+                    exec("INSERT INTO Depenses (num, date, Montant, contrepartie, Type_Dep, num_vehicule, Km) VALUES (?, ?, ?, ?, ?, ?, ?)",
+                         {next++, anyDate(), anyAmount(), rng.bounded(5) == 0 ? 1 : 0, anyHeading(), anyVehicle(), anyKm()});
+                    exec("INSERT INTO Recettes (num, date, Montant, num_vehicule) VALUES (?, ?, ?, ?)",
+                         {next, anyDate(), anyAmount(), anyVehicle()});
+                } else if (op < 8) {
+                    static const char* columns[] = {"date", "Montant", "Type_Dep", "num_vehicule", "Km", "contrepartie"};
+                    const int c = int(rng.bounded(6));
+                    const QVariant value = c == 0 ? anyDate() : c == 1 ? anyAmount() : c == 2 ? anyHeading() : c == 3 ? anyVehicle()
+                                         : c == 4 ? anyKm() : QVariant(int(rng.bounded(2)));
+                    exec(QStringLiteral("UPDATE Depenses SET %1 = ? WHERE num = ?").arg(QLatin1String(columns[c])), {value, line});
+                    if (c < 2 || c == 3)
+                        exec(QStringLiteral("UPDATE Recettes SET %1 = ? WHERE num = ?").arg(QLatin1String(columns[c])), {value, line});
+                } else {
+                    exec("DELETE FROM Depenses WHERE num = ?", {line});
+                    exec("DELETE FROM Recettes WHERE num = ?", {line});
+                }
+            }
+            // What the triggers kept is what the ledger gives counted afresh.
+            const QStringList kept = keptTotals();
+            ledger::rebuildKeptTotals(db());
+            QCOMPARE(keptTotals(), kept);
+            // And the screen's figures are the ledger's, line by line, over whole and cut months.
+            for (const auto& [from, to] : {std::pair{QDate(2021, 1, 1), QDate(2021, 12, 31)}, std::pair{QDate(2020, 12, 17), QDate(2021, 3, 4)},
+                                           std::pair{QDate(2021, 2, 3), QDate(2021, 2, 20)}, std::pair{QDate(2021, 6, 30), QDate(2021, 8, 1)},
+                                           std::pair{QDate(2020, 1, 1), QDate(2022, 12, 31)}}) {
+                const costs::CostReport r = costs::compute(db(), from, to);
+                const costs::CostReport expected = byHand(db(), from, to);
+                QMap<qint64, costs::Figures> shown;
+                for (const costs::VehicleCost& c : r.vehicles)
+                    shown[c.vehicle] = c.figures;
+                for (const costs::VehicleCost& c : expected.vehicles) {
+                    const costs::Figures& f = shown.value(c.vehicle);
+                    const QString where = QStringLiteral("vehicle %1, %2 to %3").arg(c.vehicle).arg(from.toString(Qt::ISODate), to.toString(Qt::ISODate));
+                    QVERIFY2(f.byHeading == c.figures.byHeading, qPrintable(where));
+                    QVERIFY2(f.expenses == c.figures.expenses && f.receipts == c.figures.receipts, qPrintable(where));
+                    QVERIFY2(f.km == c.figures.km, qPrintable(where + QStringLiteral(": km %1, expected %2").arg(f.km).arg(c.figures.km)));
+                }
+                for (const costs::MonthExpenses& m : expected.months) {
+                    const auto it = std::find_if(r.months.begin(), r.months.end(),
+                                                 [&](const costs::MonthExpenses& x) { return x.year == m.year && x.month == m.month; });
+                    QVERIFY(it != r.months.end());
+                    QCOMPARE(it->byHeading, m.byHeading);
+                }
+            }
+        }
+    }
+
     void chartsShowTheFigures()
     {
         fleet();
@@ -319,6 +482,45 @@ private slots:
         QVERIFY(ui().reports.isEmpty());
         QVERIFY(w->isVisible());
         QCOMPARE(db().scalar("SELECT ch4 FROM textes"), before);
+    }
+
+    void aLargeFleetStaysReadable()
+    {
+        // Sixty vehicles at work, each with its own margin (vehicle 10 + i earns i * 100 - 2 500).
+        for (int i = 0; i < 60; ++i) {
+            exec("INSERT INTO Vehicules (num, matricule, flag_Arch, ordre) VALUES (?, ?, 0, ?)",
+                 {10 + i, QStringLiteral("%1 119 16").arg(10000 + i), i});
+            exec("INSERT INTO Depenses (num, date, Montant, contrepartie, Type_Dep, num_vehicule) VALUES (?, '2021-05-02', 2500, 0, 0, ?)",
+                 {1 + i, 10 + i});
+            exec("INSERT INTO Recettes (num, date, Montant, num_vehicule) VALUES (?, '2021-05-03', ?, ?)", {1 + i, i * 100.0, 10 + i});
+        }
+        const costs::CostReport r = costs::compute(db(), kJan1, kDec31);
+        QCOMPARE(r.vehicles.size(), 60);
+        std::unique_ptr<QChart> margin(costs::marginChart(r));
+        auto* series = qobject_cast<QStackedBarSeries*>(margin->series().value(0));
+        auto* x = qobject_cast<QBarCategoryAxis*>(margin->axes(Qt::Horizontal).value(0));
+        QCOMPARE(x->count(), costs::kChartVehicles);
+        // The fourteen largest margins, losses or profits, in the register's order (the first vehicle loses
+        // the most), then the others in one bar: the bars still add up to the fleet's margin.
+        QCOMPARE(x->categories().first(), QStringLiteral("10000 119 16"));
+        QCOMPARE(x->categories().last(), QStringLiteral("Autres (46)"));
+        double shown = 0;
+        for (QBarSet* set : series->barSets())
+            for (qreal v : valuesOf(set))
+                shown += v;
+        QCOMPARE(shown, r.fleet.margin());
+        // The table lists every vehicle, with ten lines or more in sight on either screen.
+        for (QScreen* screen : test::testScreens()) {
+            auto w = openScreen();
+            test::showOn(*w, screen);
+            test::settle(*w);
+            QCOMPARE(test::outsideScreen(*w), QStringList());
+            QTableView* g = w->grid();
+            QCOMPARE(g->model()->rowCount(), 60);
+            QVERIFY2(g->viewport()->height() >= 10 * g->verticalHeader()->defaultSectionSize(),
+                     qPrintable(QString::number(g->viewport()->height())));
+            test::saveShot(*w, "F_CoutVehicules_60_" + QString::number(screen->availableGeometry().height()));
+        }
     }
 
     void fitsTheScreen()

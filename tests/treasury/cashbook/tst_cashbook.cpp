@@ -5,6 +5,7 @@
 
 #include "core/formats/Numbers.h"
 #include "core/kit/ScreenKit.h"
+#include "core/ledger/KeptTotals.h"
 #include "core/ledger/Ledger.h"
 #include "harness/ScreenFit.h"
 #include "payroll/pay/Pay.h"
@@ -250,9 +251,9 @@ private slots:
         const CashDay day = readCashDay(db(), kDay, 2021);
         QVERIFY(day.vehicles.isEmpty() && day.salaries.isEmpty() && day.others.isEmpty() && day.receipts.isEmpty());
         const QList<QStringList> cells = summaryCells(day);
-        QCOMPARE(cells[RowOpening], (QStringList{"Report de la veille", "", "", "1 234"}));
+        QCOMPARE(cells[RowOpening], (QStringList{"Report de la veille", "", "", "1 234.40"}));
         QCOMPARE(cells[RowDayTotals], (QStringList{"Totaux de la journée", "", "", ""}));
-        QCOMPARE(cells[RowClosing], (QStringList{"Solde de fin de journée", "", "", "1 234"}));
+        QCOMPARE(cells[RowClosing], (QStringList{"Solde de fin de journée", "", "", "1 234.40"}));
         QCOMPARE(day.closing(), day.opening);
     }
 
@@ -267,16 +268,21 @@ private slots:
         QTest::addColumn<QStringList>("balance"); ///< the "Solde" column, rows 1 to 7
         QTest::addColumn<QStringList>("totals");  ///< "Totaux de la journée": receipts, expenses, balance
         QTest::newRow("1 000, receipts 200, vehicles 50")
-            << 1000.0 << 200.0 << 50.0 << 0.0 << QStringList{"1 000", "200", "-50", "", "", "150", "1 150"}
-            << QStringList{"200", "50", "150"};
-        QTest::newRow("decimals in whole units, rounded from the exact sums")
-            << 0.4 << 0.4 << 0.0 << 0.0 << QStringList{"", "", "", "", "", "", "1"} << QStringList{"", "", ""};
-        QTest::newRow("halves away from zero")
-            << 100.5 << 10.25 << 0.0 << 20.75 << QStringList{"101", "10", "", "", "-21", "-11", "90"}
-            << QStringList{"10", "21", "-11"};
+            << 1000.0 << 200.0 << 50.0 << 0.0
+            << QStringList{"1 000.00", "200.00", "-50.00", "", "", "150.00", "1 150.00"} << QStringList{"200.00", "50.00", "150.00"};
+        QTest::newRow("cents, as the lists count them")
+            << 0.4 << 0.4 << 0.0 << 0.0 << QStringList{"0.40", "0.40", "", "", "", "0.40", "0.80"} << QStringList{"0.40", "", "0.40"};
+        // In whole units this day showed 13 000 - 1 201 = 11 800.
+        QTest::newRow("every row adds up as shown")
+            << 13000.0 << 0.0 << 0.0 << 1200.5 << QStringList{"13 000.00", "", "", "", "-1 200.50", "-1 200.50", "11 799.50"}
+            << QStringList{"", "1 200.50", "-1 200.50"};
+        QTest::newRow("halves of a cent kept")
+            << 100.5 << 10.25 << 0.0 << 20.75 << QStringList{"100.50", "10.25", "", "", "-20.75", "-10.50", "90.00"}
+            << QStringList{"10.25", "20.75", "-10.50"};
         QTest::newRow("an overdrawn day")
-            << -500.0 << 0.0 << 1234567.0 << 0.0 << QStringList{"-500", "", "-1 234 567", "", "", "-1 234 567", "-1 235 067"}
-            << QStringList{"", "1 234 567", "-1 234 567"};
+            << -500.0 << 0.0 << 1234567.0 << 0.0
+            << QStringList{"-500.00", "", "-1 234 567.00", "", "", "-1 234 567.00", "-1 235 067.00"}
+            << QStringList{"", "1 234 567.00", "-1 234 567.00"};
     }
     void theSummaryOfTheDay()
     {
@@ -306,6 +312,13 @@ private slots:
         QCOMPARE(cells[RowReceipts][ColExpenses], QString());
         QCOMPARE(cells[RowVehicles][ColReceipts], QString());
         QCOMPARE(cells[RowOpening][ColReceipts] + cells[RowOpening][ColExpenses], QString());
+        // What is shown adds up: the opening and the day's rows give the day's total and the end.
+        double dayRows = 0;
+        for (int r = RowReceipts; r <= RowOthers; ++r)
+            dayRows += readNumber(cells[r][ColBalance]);
+        QCOMPARE(qRound64(dayRows * 100), qRound64(readNumber(cells[RowDayTotals][ColBalance]) * 100));
+        QCOMPARE(qRound64((readNumber(cells[RowOpening][ColBalance]) + dayRows) * 100),
+                 qRound64(readNumber(cells[RowClosing][ColBalance]) * 100));
     }
 
     void aVehicleExpenseOfTheDayBeforeLowersTheNextOpeningBalanceOnce()
@@ -399,6 +412,21 @@ private slots:
             ledger::add(db(), book, line);
             ++booked;
         }
+        // Lines changed and deleted since, as the screens change and delete them.
+        for (int i = 0; i < 80; ++i) {
+            const ledger::Book book = rng.bounded(2) == 0 ? ledger::Book::Depenses : ledger::Book::Recettes;
+            const qint64 num = 1 + rng.bounded(400);
+            if (rng.bounded(3) == 0) {
+                booked -= db().execute(QStringLiteral("DELETE FROM %1 WHERE num = ?").arg(ledger::table(book)), {num});
+            } else {
+                ledger::Line change;
+                change.date = anyDay().toString("dd/MM/yyyy");
+                change.montant = anyAmount();
+                ledger::update(db(), book, num, change);
+            }
+        }
+        db().execute("UPDATE Depenses SET contrepartie = 1, Type_Dep = 10 WHERE num % 17 = 0");
+        db().execute("UPDATE Depenses SET Type_Dep = 3 WHERE num % 13 = 0");
         // Pays closed on a day of the month after, one month reopened (its dates stay), one never closed.
         for (int month = 1; month <= 3; ++month) {
             payroll::buildMonth(db(), month, 26);
@@ -435,6 +463,18 @@ private slots:
             whole -= cents(r.number("Net"));
         QCOMPARE(previousClosing, whole);
         QCOMPARE(sumsBetween(db(), QDate(), last).balance(), whole);
+        // The totals kept by day are the ledger's counted afresh.
+        const auto days = [&] {
+            QStringList rows;
+            for (const db::Row& r : db().query("SELECT * FROM Caisse_Jours WHERE recettes <> 0 OR vehicules <> 0 OR salaires <> 0 "
+                                               "OR autres <> 0 ORDER BY date"))
+                rows << QStringLiteral("%1 %2 %3 %4 %5").arg(r.value(0).toString(), r.value(1).toString(), r.value(2).toString(),
+                                                             r.value(3).toString(), r.value(4).toString());
+            return rows;
+        };
+        const QStringList kept = days();
+        ledger::rebuildKeptTotals(db());
+        QCOMPARE(days(), kept);
     }
 
     // ---- the calendar -----------------------------------------------------------------------------------
@@ -582,7 +622,7 @@ private slots:
         QCOMPARE(screen.totalField(TabSalaries)->text(), QStringLiteral("58 000"));
         QCOMPARE(screen.totalField(TabOthers)->text(), QStringLiteral("1 240"));
         QCOMPARE(screen.totalField(TabReceipts)->text(), QStringLiteral("6 451"));
-        QCOMPARE(screen.model(TabSummary)->cell(RowClosing, ColBalance), QStringLiteral("-55 690"));
+        QCOMPARE(screen.model(TabSummary)->cell(RowClosing, ColBalance), QStringLiteral("-55 689.65"));
         QCOMPARE(screen.model(TabVehicles)->data(screen.model(TabVehicles)->index(0, 3), Qt::TextAlignmentRole).value<Qt::Alignment>()
                      & Qt::AlignRight,
                  Qt::AlignRight);
@@ -607,7 +647,7 @@ private slots:
         QCOMPARE(screen.model(TabReceipts)->rows(), (QList<QStringList>{{"1", " Client Divers", "77 ", "Espèces", " lendemain"}}));
         QCOMPARE(screen.model(TabVehicles)->rowCount(), 0);
         QCOMPARE(screen.totalField(TabVehicles)->text(), QString());
-        QCOMPARE(screen.model(TabSummary)->cell(RowOpening, ColBalance), QStringLiteral("-55 690"));
+        QCOMPARE(screen.model(TabSummary)->cell(RowOpening, ColBalance), QStringLiteral("-55 689.65"));
 
         ui().onScreen("Q_Date", [](QDialog& d) {
             static_cast<Q_Date&>(d).cancelButton()->click();
@@ -642,8 +682,8 @@ private slots:
         QTest::addColumn<QStringList>("expected"); ///< texts of the document
         QTest::addColumn<QStringList>("absent");
         QTest::newRow("summary") << int(TabSummary) << "" << QStringList{"99"}
-                                 << QStringList{"Récapitulatif Général", "Report de la veille", "-999", "6 451", "61 141",
-                                                "-54 691", "-55 690", "Solde de fin de journée", "Totaux de la journée"}
+                                 << QStringList{"Récapitulatif Général", "Report de la veille", "-999.00", "6 450.50", "61 141.15",
+                                                "-54 690.65", "-55 689.65", "Solde de fin de journée", "Totaux de la journée"}
                                  << QStringList{"()"};
         QTest::newRow("vehicle expenses") << int(TabVehicles) << "Oran" << QStringList{"1", "2", "3"}
                                           << QStringList{"Hilux 01234 116 31", "plein gasoil", "1 500.00", "320.75", "1 900.75",
@@ -691,17 +731,17 @@ private slots:
         QCOMPARE(textes.text("ch4"), QStringLiteral("Mouvements de trésorerie du 10/03/2021"));
         if (tab == TabSummary) {
             const QMap<QString, QString> texts = summaryTexts(screen.cashDay());
-            QCOMPARE(textes.text("ch10"), QStringLiteral("-999"));
-            QCOMPARE(textes.text("ch11"), QStringLiteral("6 451"));
-            QCOMPARE(textes.text("ch15"), QStringLiteral("6 451"));
+            QCOMPARE(textes.text("ch10"), QStringLiteral("-999.00"));
+            QCOMPARE(textes.text("ch11"), QStringLiteral("6 450.50"));
+            QCOMPARE(textes.text("ch15"), QStringLiteral("6 450.50"));
             QCOMPARE(textes.text("ch16"), QString());
-            QCOMPARE(textes.text("ch17"), QStringLiteral("1 901"));
-            QCOMPARE(textes.text("ch18"), QStringLiteral("58 000"));
-            QCOMPARE(textes.text("ch20"), QStringLiteral("61 141"));
-            QCOMPARE(textes.text("ch21"), QStringLiteral("6 451"));
-            QCOMPARE(textes.text("ch22"), QStringLiteral("-1 901"));
-            QCOMPARE(textes.text("ch25"), QStringLiteral("-54 691"));
-            QCOMPARE(textes.text("ch26"), QStringLiteral("-55 690"));
+            QCOMPARE(textes.text("ch17"), QStringLiteral("1 900.75"));
+            QCOMPARE(textes.text("ch18"), QStringLiteral("58 000.40"));
+            QCOMPARE(textes.text("ch20"), QStringLiteral("61 141.15"));
+            QCOMPARE(textes.text("ch21"), QStringLiteral("6 450.50"));
+            QCOMPARE(textes.text("ch22"), QStringLiteral("-1 900.75"));
+            QCOMPARE(textes.text("ch25"), QStringLiteral("-54 690.65"));
+            QCOMPARE(textes.text("ch26"), QStringLiteral("-55 689.65"));
             for (auto it = texts.constBegin(); it != texts.constEnd(); ++it)
                 QCOMPARE(textes.text(it.key()), it.value());
         }
