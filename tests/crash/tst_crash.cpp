@@ -154,7 +154,10 @@ struct CutPoints : exercise::FileOps {
     bool copy(const QString& a, const QString& b, QString* e) override { return cut(), FileOps::copy(a, b, e); }
     bool replace(const QString& a, const QString& b, QString* e) override { return cut(), FileOps::replace(a, b, e); }
     bool remove(const QString& a, QString* e) override { return cut(), FileOps::remove(a, e); }
-    bool repairAndCompact(const QString& a, const QString& b, QString* e) override { return cut(), FileOps::repairAndCompact(a, b, e); }
+    bool recover(const QString& a, const QString& b, db::Salvage* v, QString* e) override
+    {
+        return cut(), FileOps::recover(a, b, v, e);
+    }
     bool copyEmptying(const QString& a, const QString& b, const QStringList& t, QString* e) override
     {
         return cut(), FileOps::copyEmptying(a, b, t, e);

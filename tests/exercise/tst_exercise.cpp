@@ -1373,6 +1373,22 @@ private slots:
             const QString table = QStringLiteral("Table Depenses : %1 lignes récupérées").arg(exercise::groupedCount(3757 - leaf.cells));
             QVERIFY2(said.text.contains(table), qPrintable(said.text));
         }
+        // The kept totals follow the recovered ledger, not the lines that were lost.
+        const auto keptTotals = [&] {
+            return db().scalar("SELECT group_concat(t, ';') FROM (SELECT date || ':' || recettes || ':' || vehicules || ':' || "
+                               "salaires || ':' || autres || ':' || report AS t FROM Caisse_Jours ORDER BY date)").toString()
+                   + u'|'
+                   + db().scalar("SELECT group_concat(t, ';') FROM (SELECT num_vehicule || ':' || mois || ':' || rubrique || ':' || "
+                                 "montant || ':' || ifnull(km_min, '') || ':' || ifnull(km_max, '') AS t FROM Couts_Mois "
+                                 "ORDER BY mois, num_vehicule, rubrique)").toString();
+        };
+        const QString keptAfterRepair = keptTotals();
+        {
+            db::Transaction recount(db());
+            ledger::rebuildKeptTotals(db());
+            recount.commit();
+        }
+        QCOMPARE(keptAfterRepair, keptTotals());
         QCOMPARE(workFiles(), QStringList{});
         // The next start opens the repaired year.
         ui().clear();

@@ -1,8 +1,10 @@
 #include "Repair.h"
 
+#include "core/ledger/KeptTotals.h"
 #include "core/schema/WorkingYear.h"
 #include "core/startup/Recovery.h"
 #include "core/state/Session.h"
+#include "platform/db/Database.h"
 #include "platform/db/FileOps.h"
 #include "platform/os/Files.h"
 
@@ -93,6 +95,17 @@ RepairOutcome repairDatabaseFile(const QString& programDir, const QString& path,
     const QString fault = schema::workingYearFault(rebuilt, schema::PageCheck::Quick);
     if (!fault.isEmpty())
         return fail({error::Repair, QStringLiteral("la base réparée ne peut pas servir d'exercice (") + fault + u')'});
+    // The kept totals were copied as rows like any other table: count them again from the recovered
+    // ledger, which they must follow whatever pages were lost.
+    try {
+        db::Database rebuiltDb;
+        rebuiltDb.open(rebuilt, db::Database::Mode::ReadWrite);
+        db::Transaction transaction(rebuiltDb);
+        ledger::rebuildKeptTotals(rebuiltDb);
+        transaction.commit();
+    } catch (const db::Error& e) {
+        return fail({error::Repair, e.message()});
+    }
     if (!outcome.salvage.sound || outcome.salvage.lostRows()) {
         // Damage found: the original goes to Archives before anything replaces it.
         const QString aside = os::resolve(os::ensureFolder(programDir, QStringLiteral("Archives")),
