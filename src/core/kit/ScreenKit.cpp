@@ -4,7 +4,14 @@
 
 #include "platform/ui/Ui.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
+#include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -13,6 +20,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QTableView>
 
@@ -270,6 +278,84 @@ void SidePanel::open(QWidget* panel)
 {
     setCurrentWidget(panel ? panel : empty_);
     setHidden(panel == nullptr);
+}
+
+// ---- keys of a screen -----------------------------------------------------------------------------------
+
+namespace {
+/// Return and Enter that reach the screen (no field used them) run its default command.
+class DefaultCommand : public QObject {
+public:
+    DefaultCommand(QWidget& screen, QAbstractButton* command) : QObject(&screen), command_(command)
+    {
+        screen.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !command_)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        // A command in focus runs itself, as a focused button does in any dialog.
+        QAbstractButton* target = command_;
+        if (auto* focused = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+            focused && focused->window() == command_->window() && !qobject_cast<QCheckBox*>(focused)
+            && !qobject_cast<QRadioButton*>(focused))
+            target = focused;
+        if (!target->isEnabled() || !target->isVisibleTo(target->window()))
+            return false;
+        target->click();
+        return true;
+    }
+
+private:
+    QPointer<QAbstractButton> command_;
+};
+} // namespace
+
+void setDefaultCommand(QWidget& screen, QAbstractButton* command)
+{
+    QFont f = command->font();
+    f.setBold(true);
+    command->setFont(f);
+    command->setProperty("commandeParDefaut", true);
+    new DefaultCommand(screen, command);
+}
+
+ChangeWatch::ChangeWatch(QWidget* root) : QObject(root) { track(root); }
+
+void ChangeWatch::track(QWidget* root)
+{
+    auto touched = [this] { modified_ = true; };
+    for (QLineEdit* e : root->findChildren<QLineEdit*>()) {
+        // The line inside a spin box or an editable list belongs to that field; totals are read-only.
+        if (qobject_cast<QAbstractSpinBox*>(e->parentWidget()) || qobject_cast<QComboBox*>(e->parentWidget()))
+            continue;
+        connect(e, &QLineEdit::textEdited, this, touched);
+    }
+    for (QComboBox* c : root->findChildren<QComboBox*>())
+        connect(c, &QComboBox::activated, this, touched);
+    for (QAbstractButton* b : root->findChildren<QAbstractButton*>())
+        if (qobject_cast<QCheckBox*>(b) || qobject_cast<QRadioButton*>(b))
+            connect(b, &QAbstractButton::clicked, this, touched);
+    for (QPlainTextEdit* t : root->findChildren<QPlainTextEdit*>())
+        connect(t, &QPlainTextEdit::undoAvailable, this, [this](bool any) {
+            if (any)
+                modified_ = true;
+        });
+}
+
+bool mayLeave(ui::Ui& ui, bool modified, const std::function<bool()>& save)
+{
+    if (!modified)
+        return true;
+    if (!ui.ask(kSaveChangesQuestion, ui::Icon::Question, QStringLiteral("Z.E.B.")))
+        return true;
+    return save();
 }
 
 // ---- the window ----------------------------------------------------------------------------------------

@@ -22,11 +22,16 @@
 #include <QString>
 #include <QWidget>
 
+class QAbstractButton;
 class QDialog;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QTableView;
+
+namespace kv::ui {
+class Ui;
+}
 
 namespace kv::kit {
 
@@ -153,6 +158,36 @@ private:
     QHash<QWidget*, std::function<void()>> cancels_;
     bool watching_ = false;
 };
+
+// ---- keys of a screen -----------------------------------------------------------------------------------
+
+/// Makes `command` the screen's confirming command, as a dialog's default button: Return or Enter that
+/// the field in focus leaves unused runs it (a command in focus runs itself), and it is drawn in bold.
+void setDefaultCommand(QWidget& screen, QAbstractButton* command);
+
+/// What the user has typed or chosen in a screen since it was filled or last saved: edits of its text
+/// fields, choices in its lists and clicks on its boxes, never what the screen writes into them itself.
+class ChangeWatch : public QObject {
+    Q_OBJECT
+public:
+    /// Watches every field that `root` holds now.
+    explicit ChangeWatch(QWidget* root);
+    /// Watches the fields of another part of the screen as well (a panel built later).
+    void track(QWidget* root);
+    bool modified() const { return modified_; }
+    void clear() { modified_ = false; }
+    void touch() { modified_ = true; }
+
+private:
+    bool modified_ = false;
+};
+
+/// The question Escape and the window's close button ask on a screen where something was typed.
+inline const QString kSaveChangesQuestion = QStringLiteral("Enregistrer les modifications ?");
+/// Leaving a screen by Escape or its close button: nothing typed, it may close; otherwise "Enregistrer les
+/// modifications ?": Oui runs `save` (the screen stays open when the save is refused: false), Non leaves
+/// without saving. True when the screen may close.
+bool mayLeave(ui::Ui& ui, bool modified, const std::function<bool()>& save);
 
 // ---- the window ----------------------------------------------------------------------------------------
 

@@ -36,6 +36,7 @@ public:
     int premierExercice = 0;   ///< the first exercise year
     int nbClotures = 0;        ///< number of closings since the first exercise
     bool dernierExercice = true; ///< the open exercise is the latest one
+    bool firstStart = false;     ///< this start chose the first exercise (a fresh installation)
     int latestYear() const { return premierExercice + nbClotures; }
 
     /// The exercise database path for a year: "ZEB_" + year + ".MDB" in the program folder.

@@ -425,7 +425,7 @@ void Vehicules::deleteCurrent()
     QString question = QStringLiteral("Confirmer supression de ligne N° ") + QString::number(row + 1);
     if (!attached.isEmpty())
         question += u'\n' + vehicles::attachedNotice(attached).join(u'\n');
-    if (!s_.ui().ask(question, ui::Icon::Question, QStringLiteral("Confirmation")))
+    if (!s_.ui().askDeletion(question, ui::Icon::Question, QStringLiteral("Confirmation")))
         return;
     if (kit::guarded(s_.ui(), [&] { vehicles::remove(s_.db(), num); }))
         fillList();

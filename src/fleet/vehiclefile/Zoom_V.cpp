@@ -358,7 +358,7 @@ void Zoom_V::deleteLine(List list)
     const int row = currentRow(list);
     if (row < 0)
         return;
-    if (!s_.ui().ask(QStringLiteral("Supprimer la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
+    if (!s_.ui().askDeletion(QStringLiteral("Supprimer la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
                      QStringLiteral("Confirmation")))
         return;
     if (kit::guarded(s_.ui(), [&] { vehiclefile::deleteLine(s_.db(), list, parts_[int(list)].model->numAt(row)); }))
@@ -795,9 +795,15 @@ void Zoom_V::closeFile()
 
 void Zoom_V::reject()
 {
-    // Only "Fermer" saves the oil change and the signer; Escape and the window's close button leave
-    // the file without writing them.
-    QDialog::reject();
+    // Escape and the window's close button leave without saving; an oil change or a signer typed is
+    // not dropped silently: the user is asked first, and "Oui" closes as "Fermer" does (closeFile
+    // closes the file itself once it has saved).
+    const bool modified = oilModified_ || !(signer_ == signerRead_);
+    if (kit::mayLeave(s_.ui(), modified, [this] {
+            closeFile();
+            return false;
+        }))
+        QDialog::reject();
 }
 
 } // namespace kv

@@ -176,6 +176,9 @@ Salaires::Salaires(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     advancesBox_->hide();
     kit::sizeScreen(*this, QSize(1260, 740), {side_});
     advancesBox_->show();
+    // What Escape asks about: the agent's pay and observations, and the signer.
+    typed_ = new kit::ChangeWatch(tabs_);
+    typed_->track(sigNom_->parentWidget());
 
     // The screen opens on the month chooser, on the current month.
     openPanel(chooserPanel_);
@@ -1067,7 +1070,7 @@ void Salaires::deleteAdvance()
     const int row = advancesView_->selectedLine();
     if (row < 0 || row >= advances_.size())
         return;
-    if (!s_.ui().ask(QStringLiteral("Confirmer suppression de la ligne N° ") + QString::number(row + 1),
+    if (!s_.ui().askDeletion(QStringLiteral("Confirmer suppression de la ligne N° ") + QString::number(row + 1),
                      ui::Icon::Question, QStringLiteral("Confirmation")))
         return;
     if (!saveCurrent())
@@ -1257,20 +1260,27 @@ void Salaires::closeStatement()
 
 // ---- leaving ------------------------------------------------------------------------------------------
 
-void Salaires::quit()
+bool Salaires::saveAll()
 {
     if (!saveObservations() || !saveCurrent())
-        return;
+        return false;
     s_.signature1 = sigNom_->text().trimmed();
     s_.signature2 = sigQualite_->text().trimmed();
-    accept();
+    return true;
+}
+
+void Salaires::quit()
+{
+    if (saveAll())
+        accept();
 }
 
 void Salaires::reject()
 {
-    // The window's close button and Escape (with no panel open) leave as "Quitter" does: what was typed
-    // is saved, never lost.
-    quit();
+    // The window's close button and Escape (with no panel open) leave without saving; when something was
+    // typed, the user is asked first whether to save it.
+    if (kit::mayLeave(s_.ui(), typed_ && typed_->modified(), [this] { return saveAll(); }))
+        QDialog::reject();
 }
 
 bool Salaires::eventFilter(QObject* watched, QEvent* event)

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QUrl>
 
@@ -63,6 +64,7 @@ void QtUi::beep() { QApplication::beep(); }
 
 int QtUi::showModal(QDialog& screen)
 {
+    prepareScreen(screen);
     placeOnScreen(screen);
     return screen.exec();
 }
@@ -84,7 +86,9 @@ void QtUi::showMessage(const QString& text, Icon icon, const QString& title)
 bool QtUi::askQuestion(const QString& text, Icon icon, const QString& title)
 {
     QMessageBox box(toQt(icon), title, text, QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
-    box.setDefaultButton(QMessageBox::Yes);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Oui"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&Non"));
+    box.setDefaultButton(noByDefault() ? QMessageBox::No : QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -481,7 +481,7 @@ void F_Location::deleteCurrent()
     const int row = currentRow();
     if (row < 0)
         return;
-    if (!s_.ui().ask(QStringLiteral("Confirmer supression de ligne N° ") + QString::number(row + 1), ui::Icon::Question,
+    if (!s_.ui().askDeletion(QStringLiteral("Confirmer supression de ligne N° ") + QString::number(row + 1), ui::Icon::Question,
                      QStringLiteral("Confirmation")))
         return;
     bool found = true;
