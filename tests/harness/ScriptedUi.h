@@ -35,7 +35,7 @@ public:
     QStringList reports;                      ///< PDF files handed to the preview
     QStringList reportTitles;
     QStringList urls;
-    QStringList deletionQuestions;            ///< texts of the questions asked with "Non" as their default
+    QStringList defaultNoQuestions;            ///< texts of the questions asked with "Non" as their default
 
     /// Adds a script for the next showing of the named screen.
     void onScreen(const QString& name, ScreenScript script) { scripts[name].append(std::move(script)); }
@@ -72,7 +72,7 @@ public:
         reports.clear();
         reportTitles.clear();
         urls.clear();
-        deletionQuestions.clear();
+        defaultNoQuestions.clear();
     }
 
 protected:
@@ -84,7 +84,7 @@ protected:
     {
         messages << ShownMessage{text, icon, title, true};
         if (noByDefault())
-            deletionQuestions << text;
+            defaultNoQuestions << text;
         return answers.isEmpty() ? true : answers.takeFirst();
     }
 };

@@ -358,7 +358,7 @@ void Zoom_V::deleteLine(List list)
     const int row = currentRow(list);
     if (row < 0)
         return;
-    if (!s_.ui().askDeletion(QStringLiteral("Supprimer la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
+    if (!s_.ui().askDefaultNo(QStringLiteral("Supprimer la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
                      QStringLiteral("Confirmation")))
         return;
     if (kit::guarded(s_.ui(), [&] { vehiclefile::deleteLine(s_.db(), list, parts_[int(list)].model->numAt(row)); }))
@@ -429,12 +429,16 @@ void Zoom_V::confirm(List list)
             recObjet->setText(QStringLiteral("/"));
         return write(p, ReceiptEntry{recMontant->text(), recDate->text(), recObjet->text(), recMode->currentIndex()});
     case List::Assurances:
+        if (!checkDateOrder(*assDu, *assAu, s_.ui()))
+            return;
         return write(p, InsuranceEntry{assAgence->text(), assDu->text(), assAu->text()});
     case List::Controles:
         return write(p, ControlEntry{ctlVisite->text(), ctlSuivante->text()});
     case List::Vignettes:
         return write(p, StickerEntry{vigDate->text(), vigMontant->text()});
     case List::Affectations:
+        if (!checkDateOrder(*affDu, *affAu, s_.ui()))
+            return;
         return write(p, AssignmentEntry{affDu->text(), affAu->text(), affObs->text(),
                                         affChauffeur->count() > 0 ? affChauffeur->currentData().toLongLong()
                                                                   : qint64(schema::NothingChosen)});

@@ -1070,7 +1070,7 @@ void Salaires::deleteAdvance()
     const int row = advancesView_->selectedLine();
     if (row < 0 || row >= advances_.size())
         return;
-    if (!s_.ui().askDeletion(QStringLiteral("Confirmer suppression de la ligne N° ") + QString::number(row + 1),
+    if (!s_.ui().askDefaultNo(QStringLiteral("Confirmer suppression de la ligne N° ") + QString::number(row + 1),
                      ui::Icon::Question, QStringLiteral("Confirmation")))
         return;
     if (!saveCurrent())

@@ -33,9 +33,9 @@ public:
     {
         return askQuestion(text, icon, title.isEmpty() ? kDefaultTitle : title);
     }
-    /// A deletion question: as ask(), with "Non" the answer Return gives, so that a hurried key never
-    /// deletes.
-    bool askDeletion(const QString& text, Icon icon = Icon::Question, const QString& title = QString())
+    /// A question whose "Oui" deletes or overrides a check (every deletion): as ask(), with "Non" the
+    /// answer Return gives, so that a hurried key never deletes.
+    bool askDefaultNo(const QString& text, Icon icon = Icon::Question, const QString& title = QString())
     {
         struct Reset {
             bool& flag;

@@ -240,7 +240,7 @@ void J_Recettes::deleteSelected()
     const int row = selectedRow();
     if (row < 0)
         return;
-    if (!s_.ui().askDeletion(QStringLiteral("Confirmer suppression de la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
+    if (!s_.ui().askDefaultNo(QStringLiteral("Confirmer suppression de la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
                      QStringLiteral("Confirmation")))
         return;
     const qint64 num = model_->receipts()[row].num;
