@@ -316,7 +316,7 @@ void Form1::openCashBook()
         return;
     if (!menu_checks::fundMovements(s_))
         return;
-    const QDate chosen = openers_.chooseDate(QDate::currentDate());
+    const QDate chosen = openers_.chooseDate(s_.defaultDay());
     if (chosen.isValid() && chosen.day() > 0)
         openers_.cashBook(chosen);
 }

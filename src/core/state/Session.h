@@ -8,6 +8,7 @@
 #include "platform/db/Workspace.h"
 #include "platform/ui/Ui.h"
 
+#include <QDate>
 #include <QSize>
 #include <memory>
 
@@ -38,6 +39,11 @@ public:
     bool dernierExercice = true; ///< the open exercise is the latest one
     bool firstStart = false;     ///< this start chose the first exercise (a fresh installation)
     int latestYear() const { return premierExercice + nbClotures; }
+    /// The date an entry starts with: today when today is in the open exercise, else the last date used
+    /// in it (noteDayUsed), else the exercise's last day.
+    QDate defaultDay() const;
+    /// Remembers a date confirmed in an entry, for defaultDay (dates of another year are not kept).
+    void noteDayUsed(const QDate& day);
 
     /// The exercise database path for a year: "ZEB_" + year + ".MDB" in the program folder.
     QString exercisePath(int year) const;
@@ -92,6 +98,7 @@ public:
 
 private:
     QString programDir_;
+    QDate lastDayUsed_;
     ui::Ui& ui_;
     std::unique_ptr<db::Database> db_;
 };

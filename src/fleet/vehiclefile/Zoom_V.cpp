@@ -4,6 +4,7 @@
 #include "core/formats/Dates.h"
 #include "core/formats/FieldRules.h"
 #include "core/kit/Guard.h"
+#include "core/kit/ExerciseDate.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
 #include "core/schema/Schema.h"
@@ -39,7 +40,6 @@ namespace {
 const QString kAttention = QStringLiteral("ATTENTION");
 const QString kIntrouvable = QStringLiteral("Enregistrement introuvable");
 
-QString today() { return QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")); }
 
 QString objectPrefix(List list)
 {
@@ -420,11 +420,15 @@ void Zoom_V::confirm(List list)
         return;
     switch (list) {
     case List::Depenses:
+        if (!kit::confirmExerciseDate(*depDate, s_))
+            return;
         if (depObjet->text().trimmed().isEmpty())
             depObjet->setText(QStringLiteral("/"));
         return write(p, ExpenseEntry{depMontant->text(), depDate->text(), depObjet->text(), depKm->text(), depMode->currentIndex(),
                                      depAffectation->currentIndex()});
     case List::Recettes:
+        if (!kit::confirmExerciseDate(*recDate, s_))
+            return;
         if (recObjet->text().trimmed().isEmpty())
             recObjet->setText(QStringLiteral("/"));
         return write(p, ReceiptEntry{recMontant->text(), recDate->text(), recObjet->text(), recMode->currentIndex()});
@@ -565,7 +569,7 @@ void Zoom_V::clearPanel(List list)
         depMontant->clear();
         depObjet->clear();
         depKm->clear();
-        depDate->setText(today());
+        depDate->setText(kit::defaultDayText(s_));
         depMode->setCurrentIndex(schema::mode::Especes);
         depAffectation->setCurrentIndex(schema::heading::Gasoil);
         break;
@@ -573,7 +577,7 @@ void Zoom_V::clearPanel(List list)
         recMontant->setMaxLength(10);
         recMontant->clear();
         recObjet->clear();
-        recDate->setText(today());
+        recDate->setText(kit::defaultDayText(s_));
         recMode->setCurrentIndex(schema::mode::Especes);
         break;
     case List::Assurances:
@@ -731,7 +735,7 @@ void Zoom_V::openVoucher()
 {
     for (QLineEdit* e : bon)
         e->clear();
-    bon[0]->setText(today());
+    bon[0]->setText(kit::defaultDayText(s_));
     bon[2]->setText(voucherVehicle(header_));
     bon[7]->setText(signer_.quality);
     bon[8]->setText(signer_.name);
@@ -747,7 +751,7 @@ void Zoom_V::printVoucher()
     // A date or an amount that would print as something else is refused here.
     if (!v.date.trimmed().isEmpty() && !isValidDate(v.date) && !checkDateField(*bon[0], s_.ui()))
         return;
-    if (!checkAmountField(*bon[4], s_.ui()))
+    if (!checkAmountField(*bon[4], s_.ui()) || !kit::confirmExerciseDate(*bon[0], s_))
         return;
     const QString name = voucherTemplate(unExemplaire->isChecked());
     // A missing template prints nothing and changes nothing; the report routine says so.

@@ -6,6 +6,7 @@
 #include "core/formats/Numbers.h"
 #include "core/formats/Telephone.h"
 #include "core/kit/Guard.h"
+#include "core/kit/ExerciseDate.h"
 #include "core/kit/ScreenKit.h"
 #include "core/schema/Schema.h"
 #include "core/state/Session.h"
@@ -985,7 +986,7 @@ void Salaires::sauvegarder()
         return;
     if (!saveCurrent())
         return;
-    closingDate_->setText(today());
+    closingDate_->setText(kit::defaultDayText(s_));
     openPanel(closingPanel_);
     closingDate_->setFocus();
     closingDate_->selectAll();
@@ -995,7 +996,7 @@ void Salaires::confirmClosing()
 {
     if (month_ == 0 || locked())
         return;
-    if (!checkDateField(*closingDate_, s_.ui()))
+    if (!checkDateField(*closingDate_, s_.ui()) || !kit::confirmExerciseDate(*closingDate_, s_))
         return;
     if (!saveCurrent())
         return;

@@ -1,6 +1,7 @@
 #include "MVM_FOND.h"
 
 #include "core/formats/Dates.h"
+#include "core/kit/ExerciseDate.h"
 #include "core/formats/FieldRules.h"
 #include "core/formats/Numbers.h"
 #include "core/kit/ScreenKit.h"
@@ -133,7 +134,7 @@ void MVM_FOND::validate()
     // not a number ("12-50" would be booked as 12).
     if (!isValidDate(date) && !checkDateField(*date_, s_.ui()))
         return;
-    if (!checkAmountField(*amount_, s_.ui()))
+    if (!checkAmountField(*amount_, s_.ui()) || !kit::confirmExerciseDate(*date_, s_))
         return;
     Echange& block = s_.echange;
     block.set(7, date_->text());
