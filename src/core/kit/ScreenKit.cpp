@@ -206,6 +206,43 @@ void setupGrid(QTableView* grid)
     installExport(grid);
 }
 
+namespace {
+class ChooseOnEnter : public QObject {
+public:
+    ChooseOnEnter(QTableView* grid, std::function<void(int)> choose) : QObject(grid), grid_(grid), choose_(std::move(choose))
+    {
+        grid->installEventFilter(this);
+        connect(grid, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+            if (!index.isValid())
+                return;
+            grid_->selectRow(index.row());
+            choose_(index.row());
+        });
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        const QModelIndex current = grid_->currentIndex();
+        if (current.isValid())
+            choose_(current.row());
+        return true;
+    }
+
+private:
+    QTableView* grid_;
+    std::function<void(int)> choose_;
+};
+} // namespace
+
+void onChoose(QTableView* grid, std::function<void(int row)> choose) { new ChooseOnEnter(grid, std::move(choose)); }
+
 void fitColumns(QTableView* grid, int stretchColumn)
 {
     QHeaderView* header = grid->horizontalHeader();

@@ -126,6 +126,11 @@ void setupGrid(QTableView* grid);
 /// observation) taking the spare width. -1 stretches none.
 void fitColumns(QTableView* grid, int stretchColumn);
 
+/// What choosing a line of a list does (a search list's "Choisir", a register's "ZOOM"): Enter on the
+/// selected line or a double click on a line runs `choose` with its row. Enter is taken by the list, so
+/// that it never also reaches the screen's default command.
+void onChoose(QTableView* grid, std::function<void(int row)> choose);
+
 /// A read-only total: right-aligned, bold, in a fixed-width font so that the figures line up.
 QLineEdit* totalField(QWidget* parent, const QString& objectName);
 /// The font of amounts in grids and totals.

@@ -103,10 +103,7 @@ Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : SearchDialog(session
         if (section >= 0 && section < ColumnCount)
             captionLabels[section]->setFixedWidth(size);
     });
-    connect(grid_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
-        grid_->selectRow(row);
-        choose();
-    });
+    kit::onChoose(grid_, [this](int) { choose(); });
 
     auto* resultLayout = new QVBoxLayout(results_);
     resultLayout->setContentsMargins(0, 0, 0, 0);

@@ -437,9 +437,9 @@ void Salaires::buildChooserPanel()
     chooserModel_->setCaptions({QStringLiteral("N°"), QStringLiteral("Mois"), QString()});
     chooserView_ = new GridView(chooserModel_, 1, chooserPanel_);
     chooserView_->setObjectName(QStringLiteral("grille_mois"));
-    connect(chooserView_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-        if (index.row() < 12)
-            openMonth(index.row() + 1);
+    kit::onChoose(chooserView_, [this](int row) {
+        if (row < 12)
+            openMonth(row + 1);
     });
     l->addWidget(chooserView_, 1);
     const kit::PanelButtons buttons = kit::panelButtons(chooserPanel_, QStringLiteral("ouvrir_mois"),
@@ -463,8 +463,8 @@ void Salaires::buildListPanel()
     listModel_->setCaptions(monthListCaptions());
     listView_ = new GridView(listModel_, 3, listPanel_); // the function gives way to the amounts
     listView_->setObjectName(QStringLiteral("grille_agents"));
-    connect(listView_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-        if (index.row() < listModel_->lineCount() && showAgentAt(index.row()))
+    kit::onChoose(listView_, [this](int row) {
+        if (row < listModel_->lineCount() && showAgentAt(row))
             closeList();
     });
     l->addWidget(listView_, 1);

@@ -35,12 +35,12 @@ QChar mnemonic(const QString& text)
     return {};
 }
 
-/// A letter of a command's text as an accelerator: its base letter without accent, upper case; digits too.
+/// A letter of a command's text as an accelerator: its base letter without accent, upper case.
 QChar keyLetter(QChar c)
 {
     const QString base = QString(c).normalized(QString::NormalizationForm_D);
     const QChar b = base.isEmpty() ? c : base[0];
-    if ((b >= u'a' && b <= u'z') || (b >= u'A' && b <= u'Z') || (b >= u'0' && b <= u'9'))
+    if ((b >= u'a' && b <= u'z') || (b >= u'A' && b <= u'Z'))
         return b.toUpper();
     return {};
 }
@@ -63,7 +63,8 @@ bool isCommand(const QAbstractButton* b, const QWidget* top)
 {
     if (b->objectName().startsWith(QLatin1String("qt_")) || b->text().trimmed().isEmpty())
         return false;
-    if (!qobject_cast<const QToolButton*>(b) && !qobject_cast<const QPushButton*>(b))
+    // A checkable tool button is a choice (a day of the calendar, an option), not a command.
+    if (!qobject_cast<const QPushButton*>(b) && !(qobject_cast<const QToolButton*>(b) && !b->isCheckable()))
         return false;
     for (const QWidget* p = b->parentWidget(); p && p != top; p = p->parentWidget())
         if (qobject_cast<const QCalendarWidget*>(p) || qobject_cast<const QAbstractSpinBox*>(p)
