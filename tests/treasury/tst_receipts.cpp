@@ -142,7 +142,7 @@ private slots:
         QCOMPARE(ui().screens, QStringList{"MVM_FOND"});
         QCOMPARE(ui().messages, QList<ShownMessage>{});
         QCOMPARE(shown.heading, QStringLiteral("Nouvelle Recette"));
-        QCOMPARE(shown.date, QDate::currentDate().toString("dd/MM/yyyy"));
+        QCOMPARE(shown.date, s().defaultDay().toString("dd/MM/yyyy"));
         QCOMPARE(shown.amount, QString());
         QCOMPARE(shown.object, QString());
         QVERIFY(shown.cash && !shown.cheque);

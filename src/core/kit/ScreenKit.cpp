@@ -31,6 +31,8 @@ const QString kBandStyle = QStringLiteral(
     "QLabel { color: #ffffff; background: #2b4a6f; padding: 6px 14px; border-radius: 4px; font-weight: bold; }");
 const QString kHeadingStyle = QStringLiteral("QLabel { color: #1f3b5c; padding: 4px; font-weight: bold; }");
 constexpr int kIconSize = 22;
+/// A screen asking for this height or more is a register or a list, not a small dialog.
+constexpr int kListScreenHeight = 480;
 } // namespace
 
 // ---- title band -----------------------------------------------------------------------------------------
@@ -418,6 +420,11 @@ void sizeScreen(QDialog& screen, QSize preferred, const QList<QWidget*>& sides)
     if (area.isValid())
         needed = needed.boundedTo(area.size() - ui::kFrameAllowance);
     screen.resize(needed);
+    // A register or a list (a large screen with a grid) grows with a taller screen when it is shown.
+    if (preferred.height() >= kListScreenHeight && screen.findChild<QTableView*>()) {
+        const int smallest = ui::kSmallestScreenHeight - ui::kFrameAllowance.height();
+        screen.setProperty(ui::kListHeightProperty, std::min(needed.height(), smallest));
+    }
 }
 
 } // namespace kv::kit

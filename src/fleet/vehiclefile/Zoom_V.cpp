@@ -433,8 +433,6 @@ void Zoom_V::confirm(List list)
             recObjet->setText(QStringLiteral("/"));
         return write(p, ReceiptEntry{recMontant->text(), recDate->text(), recObjet->text(), recMode->currentIndex()});
     case List::Assurances:
-        if (!checkDateOrder(*assDu, *assAu, s_.ui()))
-            return;
         return write(p, InsuranceEntry{assAgence->text(), assDu->text(), assAu->text()});
     case List::Controles:
         return write(p, ControlEntry{ctlVisite->text(), ctlSuivante->text()});

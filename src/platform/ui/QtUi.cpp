@@ -51,6 +51,10 @@ void placeOnScreen(QWidget& window)
     if (!window.testAttribute(Qt::WA_Resized))
         window.adjustSize();
     const QRect area = availableArea(window);
+    // A list screen takes the height a screen taller than the smallest one offers, so that its lists
+    // show more lines (its layout at the smallest screen stays as it was).
+    if (const QVariant base = window.property(kListHeightProperty); base.isValid() && area.isValid())
+        window.resize(window.width(), base.toInt() + std::max(0, area.height() - kSmallestScreenHeight));
     if (area.isValid()) {
         const QSize limit = area.size() - kFrameAllowance;
         window.setMinimumSize(window.minimumSizeHint().boundedTo(limit).boundedTo(window.size()).expandedTo(QSize(0, 0)));

@@ -75,7 +75,12 @@ inline constexpr QSize kFrameAllowance{16, 48};
 /// Makes a screen fit the usable area before it is shown: a size no larger than the area, a minimum
 /// size of its own so that its layout never widens it later (a panel opening squeezes the list instead),
 /// and centred.
+/// (A window whose property kListHeightProperty holds its height for the smallest screen, a list screen,
+/// also grows by what a taller usable area offers beyond kSmallestScreenHeight.)
 void placeOnScreen(QWidget& window);
+/// The height of the smallest screen the program must fit, and the property that marks a list screen.
+inline constexpr int kSmallestScreenHeight = 800;
+inline constexpr const char* kListHeightProperty = "kv_hauteurListe";
 
 /// What every screen gets before it is shown, whoever shows it:
 /// - a window title that names it and the program ("Véhicules — Kavorel"): the screen's own caption, else

@@ -326,7 +326,7 @@ private slots:
         screen.openMonth(3);
         screen.command("sauvegarder")->click();
         QCOMPARE(screen.side()->panel(), screen.closingPanel());
-        QCOMPARE(screen.closingDate()->text(), QDate::currentDate().toString("dd/MM/yyyy"));
+        QCOMPARE(screen.closingDate()->text(), f.session->defaultDay().toString("dd/MM/yyyy"));
         screen.closingDate()->setText("31/03/2021");
         screen.findChild<QToolButton*>("valider_cloture")->click();
         QCOMPARE(f.ui.last(), m("Paye verrouillée", Icon::Information, "Z.E.B."));

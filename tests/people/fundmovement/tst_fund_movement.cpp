@@ -389,7 +389,7 @@ private slots:
         QFETCH(int, contrepartie);
         QFETCH(int, typeDep);
         fund::Codes codes{book, agent, contrepartie, typeDep < 0 ? std::nullopt : std::optional<int>(typeDep)};
-        const QString today = QDate::currentDate().toString("dd/MM/yyyy");
+        const QString today = s().defaultDay().toString("dd/MM/yyyy");
         const QString object50 = QStringLiteral("Règlement de la facture 2021-0457 du garage Amrani");
         ui().onScreen("MVM_FOND", [&](QDialog& d) {
             auto& dialog = static_cast<MVM_FOND&>(d);
