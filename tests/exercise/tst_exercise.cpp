@@ -141,7 +141,15 @@ private slots:
         for (const char* left : {"prov.mdb", "cloture.tmp", "cloture.tmp-journal", "cloture.prec"})
             folder().write(left, "reste d'une panne");
 
-        ui().onScreen("Cloturex", closeWith(ClosingOption::Reset));
+        // Return presses "OK", the dialog's confirming command.
+        ui().onScreen("Cloturex", [](QDialog& d) {
+            auto& dialog = static_cast<Cloturex&>(d);
+            d.show();
+            [[maybe_unused]] const bool shown = QTest::qWaitForWindowActive(&d);
+            dialog.resetOption()->setFocus();
+            QTest::keyClick(dialog.resetOption(), Qt::Key_Return);
+            return dialog.result();
+        });
         Cloturex dialog(s());
         QVERIFY(dialog.resetOption()->isChecked());         // chosen when it opens
         QCOMPARE(ui().showModal(dialog), int(QDialog::Accepted));
