@@ -118,6 +118,7 @@ MVM_FOND::MVM_FOND(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     layout->addLayout(form);
     layout->addStretch();
     layout->addWidget(buttons.row);
+    kit::setDefaultCommand(*this, validate_);
     kit::sizeScreen(*this, QSize(480, 300));
 
     date_->setFocus(Qt::OtherFocusReason);
