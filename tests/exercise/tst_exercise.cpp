@@ -467,7 +467,7 @@ private slots:
         QCOMPARE(s().dialogValue, continues ? 1 : 0);
         QCOMPARE(text, QStringLiteral("  Les  données  de  l'année en cours seront définitivement perdues"));
         QCOMPARE(arabic, QStringLiteral("طـلـب  إلـغــاء  نـهـائـي  لـمـعـطـيات  الــسـنـة  الـدراسـيـة  الـحـالـيـة"));
-        QCOMPARE(title, QStringLiteral(" "));
+        QCOMPARE(title, QStringLiteral("ATTENTION — Kavorel")); // named in the window list, after its band
     }
 
     // ---- viewing another exercise -------------------------------------------------------------------

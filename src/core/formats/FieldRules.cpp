@@ -167,6 +167,7 @@ void DateField::showRefusal()
     if (!refused_) {
         placeholder_ = field_->placeholderText();
         tooltip_ = field_->toolTip();
+        palette_ = field_->palette();
     }
     refused_ = true;
     QPalette p = field_->palette();
@@ -181,7 +182,7 @@ void DateField::clearRefusal()
     if (!refused_)
         return;
     refused_ = false;
-    field_->setPalette(QPalette());
+    field_->setPalette(palette_);
     field_->setPlaceholderText(placeholder_);
     field_->setToolTip(tooltip_);
 }

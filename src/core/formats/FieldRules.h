@@ -11,6 +11,7 @@
 // and to the screen; text pasted into a field is not filtered.
 #include <QList>
 #include <QObject>
+#include <QPalette>
 #include <QString>
 #include <functional>
 #include <initializer_list>
@@ -130,6 +131,7 @@ private:
     bool shapingNow_ = false;
     bool refused_ = false;
     QString placeholder_, tooltip_;
+    QPalette palette_;
 };
 
 /// Moves the focus along an ordered list of fields: Enter and the Down arrow to the next field, the

@@ -24,6 +24,8 @@
 #include <QScreen>
 #include <QTableView>
 
+#include <algorithm>
+
 namespace kv::kit {
 
 namespace {

@@ -844,12 +844,16 @@ private slots:
         w->bonFermer->click();
         w->closeButton()->click();
         QCOMPARE(f_->folder->read("SignData.TXT"), before);
-        // Printed, then the window closed by Escape: only "Fermer" writes it.
+        // Printed, then the window closed by Escape: asked first, and "Non" writes nothing.
         auto other = open();
         other->bonAchat->click();
         other->bon[8]->setText("Printed");
         other->bonImprimer->click();
+        ui().messages.clear();
+        ui().answers = {false};
         other->reject();
+        QCOMPARE(ui().messages.size(), 1);
+        QCOMPARE(ui().last().text, kit::kSaveChangesQuestion);
         QCOMPARE(f_->folder->read("SignData.TXT"), before);
         auto third = open();
         third->bonAchat->click();
