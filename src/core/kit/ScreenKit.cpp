@@ -2,6 +2,7 @@
 
 #include "Export.h"
 
+#include "platform/ui/TitleBand.h"
 #include "platform/ui/Ui.h"
 
 #include <QAbstractButton>
@@ -48,6 +49,7 @@ QLabel* titleBand(const QString& text, QWidget* parent, const QString& objectNam
     f.setPointSize(f.pointSize() + 5);
     l->setFont(f);
     l->setStyleSheet(kBandStyle);
+    l->setProperty(ui::kTitleBandProperty, true); // the screen's window is named after it
     l->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     return l;
 }

@@ -92,13 +92,6 @@ QVariant storedDate(const QString& text)
     return stored;
 }
 
-qint64 sameMatricule(const db::Database& db, const Matricule& matricule, qint64 except)
-{
-    return db.scalar(QStringLiteral("SELECT num FROM Vehicules WHERE matricule = ? AND num <> ? ORDER BY num LIMIT 1"),
-                     {composeMatricule(matricule), except})
-        .toLongLong();
-}
-
 /// Writes the fields of the entry frame into vehicle `num`; the number of rows written (0 when the
 /// vehicle no longer exists).
 int write(db::Database& db, qint64 num, const Entry& e)
@@ -183,6 +176,13 @@ QStringList attachedNotice(const Attached& a)
     if (a.locations > 0)
         out << line(a.locations, QStringLiteral("location"), QStringLiteral("locations"), true);
     return out;
+}
+
+qint64 sameMatricule(const db::Database& db, const Matricule& matricule, qint64 except)
+{
+    return db.scalar(QStringLiteral("SELECT num FROM Vehicules WHERE matricule = ? AND num <> ? ORDER BY num LIMIT 1"),
+                     {composeMatricule(matricule), except})
+        .toLongLong();
 }
 
 } // namespace kv::vehicles

@@ -54,7 +54,7 @@ void placeOnScreen(QWidget& window)
     // A list screen takes the height a screen taller than the smallest one offers, so that its lists
     // show more lines (its layout at the smallest screen stays as it was).
     if (const QVariant base = window.property(kListHeightProperty); base.isValid() && area.isValid())
-        window.resize(window.width(), base.toInt() + std::max(0, area.height() - kSmallestScreenHeight));
+        window.resize(window.width(), std::max(window.height(), base.toInt() + std::max(0, area.height() - kSmallestScreenHeight)));
     if (area.isValid()) {
         const QSize limit = area.size() - kFrameAllowance;
         window.setMinimumSize(window.minimumSizeHint().boundedTo(limit).boundedTo(window.size()).expandedTo(QSize(0, 0)));

@@ -1,4 +1,5 @@
 #include "Ui.h"
+#include "TitleBand.h"
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
@@ -135,8 +136,11 @@ QString screenTitle(const QWidget& screen)
     if (base == kProgramName || base.endsWith(kTitleSeparator + kProgramName))
         return base;
     if (base.isEmpty())
-        if (const auto* band = screen.findChild<QLabel*>(QStringLiteral("titre")))
-            base = plain(band->text());
+        for (const QLabel* band : screen.findChildren<QLabel*>())
+            if (band->property(kTitleBandProperty).toBool()) {
+                base = plain(band->text());
+                break;
+            }
     return base.isEmpty() ? kProgramName : base + kTitleSeparator + kProgramName;
 }
 

@@ -182,7 +182,7 @@ private slots:
         QCOMPARE(neuf->shortcut(), QKeySequence(Qt::ALT | Qt::Key_L));
         QCOMPARE(releve->shortcut(), QKeySequence(Qt::ALT | Qt::Key_R));
         QCOMPARE(echeance->shortcut(), QKeySequence(Qt::ALT | Qt::Key_C));
-        QVERIFY(own->shortcut().isEmpty());
+        QCOMPARE(own->shortcut(), QKeySequence(Qt::ALT | Qt::Key_E)); // its own, left as it is
         QVERIFY(day->shortcut().isEmpty()); // a day of a calendar is no command
         QVERIFY(releve->toolTip().endsWith(QStringLiteral("(Alt+R)")));
         // Shown again: nothing changes.
@@ -242,6 +242,7 @@ private slots:
         QCOMPARE(chosen, QList<int>{4});
         QCOMPARE(defaults, 0); // Enter was the list's
         const QRect cell = r.grid->visualRect(r.model->index(2, 1));
+        QTest::mouseClick(r.grid->viewport(), Qt::LeftButton, {}, cell.center()); // the press a double click follows
         QTest::mouseDClick(r.grid->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(chosen, (QList<int>{4, 2}));
         QCOMPARE(r.grid->currentIndex().row(), 2);
@@ -300,15 +301,18 @@ private slots:
     void aListUsesTheHeightOfATallerScreen()
     {
         QList<int> heights;
+        int sized = 0;
         for (QScreen* screen : test::testScreens()) {
             Register r;
+            sized = r.height(); // as the kit sized it for the smallest screen
             test::showOn(r, screen);
             QCOMPARE(test::outsideScreen(r), QStringList());
             heights << r.height();
         }
         // 1280×800, then 1280×1024: the list takes the 224 pixels more, the smaller screen keeps its size.
-        QCOMPARE(heights[0], 500);
-        QCOMPARE(heights[1], 500 + 224);
+        QVERIFY(sized >= 500);
+        QCOMPARE(heights[0], sized);
+        QCOMPARE(heights[1], sized + 224);
         // A small dialog keeps its size.
         QDialog small;
         auto* l = new QVBoxLayout(&small);
