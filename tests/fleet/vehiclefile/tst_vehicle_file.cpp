@@ -3,6 +3,7 @@
 // the scripted ui seam, with the database checked afterwards.
 #include "../../core/CoreFixture.h"
 
+#include "core/kit/ExerciseDate.h"
 #include "core/kit/ScreenKit.h"
 #include "core/startup/Startup.h"
 #include "fleet/vehiclefile/LineListModel.h"
@@ -322,10 +323,13 @@ private slots:
         QCOMPARE(w->depKm->text(), QString());                      // Km 0 shows empty
         QCOMPARE(w->depMode->currentText(), QStringLiteral("Chèque"));
         QCOMPARE(w->depAffectation->currentText(), QStringLiteral(" Pneus"));
-        w->depDate->setText("05/03/2020");
+        w->depDate->setText("05/03/2020"); // a date of the year before: asked, and kept
         w->depAffectation->setCurrentIndex(5);
+        ui().answers = {true};
         w->part(Zoom_V::List::Depenses).confirm->click();
-        QVERIFY(ui().messages.isEmpty());
+        QCOMPARE(ui().messages, (QList<ShownMessage>{{kit::outsideExerciseQuestion("05/03/2020", 2021), Icon::Exclamation,
+                                                      QStringLiteral("Confirmation"), true}}));
+        QCOMPARE(ui().defaultNoQuestions.size(), 1);
         QCOMPARE(value("SELECT count(*) FROM Depenses").toInt(), 1);
         const db::Row r = row("SELECT * FROM Depenses WHERE num = 4");
         QCOMPARE(r.number("Montant"), 1234567.5);
