@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTest>
 
 using namespace kv;
