@@ -84,7 +84,7 @@ inline constexpr const char* kListHeightProperty = "kv_hauteurListe";
 
 /// What every screen gets before it is shown, whoever shows it:
 /// - a window title that names it and the program ("Véhicules — Kavorel"): the screen's own caption, else
-///   the text of its title band (the label named "titre"), followed by the program's name;
+///   the text of its title band (kit::titleBand marks it, TitleBand.h), followed by the program's name;
 /// - an Alt key for every command button that has none, taken from a letter of its text that no other
 ///   command or mnemonic of the window uses.
 void prepareScreen(QWidget& screen);
