@@ -584,7 +584,7 @@ private:
                 const Person* p = byNum.value(line.agent.num);
                 if (!p)
                     continue;
-                const double advances = payroll::advancesTotal(payroll::readAdvances(db, p->num, month));
+                const double advances = payroll::advancesTotal(payroll::readAdvances(db, p->num, month, o_.year));
                 auto maybe = [&](double chance, int lo, int hi, int step) {
                     return rnd_.chance(chance) ? QString::number(rnd_.between(lo, hi) * step) : QString();
                 };
@@ -606,7 +606,7 @@ private:
                 QDate last(o_.year, month, QDate(o_.year, month, 1).daysInMonth());
                 while (last.dayOfWeek() == Qt::Friday)
                     last = last.addDays(-1);
-                payroll::closeMonth(db, month, shown(last));
+                payroll::closeMonth(db, month, shown(last), o_.year);
             }
         }
         t.commit();

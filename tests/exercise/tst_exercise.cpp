@@ -195,6 +195,36 @@ private slots:
         QCOMPARE(workFiles(), QStringList());
     }
 
+    // The employer's and the workers' charges of the months are last year's: the new year starts
+    // without them, as its months start open.
+    void theNewYearStartsWithoutLastYearsCharges_data()
+    {
+        QTest::addColumn<ClosingOption>("option");
+        QTest::newRow("conservation") << ClosingOption::Keep;
+        QTest::newRow("remise à zéro") << ClosingOption::Reset;
+    }
+    void theNewYearStartsWithoutLastYearsCharges()
+    {
+        QFETCH(ClosingOption, option);
+        bookAYear(db());
+        db().execute("UPDATE Permn SET PPTR3 = 6732, VF3 = 2376, PPTR4 = 6732, VF4 = 2376.5, PPTR11 = 999, VF12 = 12");
+        ui().onScreen("Cloturex", closeWith(option));
+        Cloturex dialog(s());
+        ui().showModal(dialog);
+
+        QCOMPARE(s().exerciceOuvert, 2022);
+        QStringList charges;
+        for (int m = 1; m <= 12; ++m)
+            charges << QStringLiteral("PPTR%1").arg(m) << QStringLiteral("VF%1").arg(m);
+        const db::Row permn = db().queryOne("SELECT " + charges.join(", ") + " FROM Permn");
+        for (const QString& field : charges)
+            QVERIFY2(permn.isNull(field), qPrintable(field));
+        // The closed year keeps its own.
+        db::Database old;
+        old.open(year(2021));
+        QCOMPARE(old.scalar("SELECT VF4 FROM Permn").toDouble(), 2376.5);
+    }
+
     void aNewYearFileAlreadyThereIsKeptWithTheDataAndReplacedByTheReset_data()
     {
         QTest::addColumn<ClosingOption>("option");

@@ -30,9 +30,11 @@ void emptyNewYear(const QString& path, ClosingOption option)
         db.execute(QStringLiteral("DELETE FROM Recettes"));
         db.execute(QStringLiteral("DELETE FROM Depenses"));
     }
+    // The month flags, and with them the employer's and the workers' charges of the months: the new
+    // year's months have none until they are closed.
     QStringList months;
     for (int m = 1; m <= 12; ++m)
-        months << QStringLiteral("M%1 = 0").arg(m);
+        months << QStringLiteral("M%1 = 0, PPTR%1 = NULL, VF%1 = NULL").arg(m);
     db.execute(QStringLiteral("UPDATE Permn SET ") + months.join(QStringLiteral(", ")));
     t.commit();
 }

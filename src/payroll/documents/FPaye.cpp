@@ -73,6 +73,7 @@ FPaye::FPaye(Session& session, const payroll::PaySlipSheet& sheet, const payroll
     cnasBox_->setChecked(sheet.cnasDue || readNumber(sheet.cnas) > 0);
     irgBox_->setChecked(sheet.irgDue || readNumber(sheet.irg) > 0);
     edited_ = false;
+    computed_ = entryTexts();
     loading_ = false;
 
     kit::sizeScreen(*this, QSize(900, 440));
@@ -227,11 +228,22 @@ void FPaye::build()
     });
 }
 
+QStringList FPaye::entryTexts() const
+{
+    return {tauxJour_->text(),  nbreJours_->text(),  hSuppl_->text(),
+            indS_->text(),      panier_->text(),     autreInd_->text(),
+            cnas_->text(),      irg_->text(),        avances_->text(),
+            rembPrets_->text(), autresRetenues_->text(),
+            QString::number(int(cnasBox_->isChecked()) + 2 * int(irgBox_->isChecked())),
+            QString::number(payroll::situationOf(celibataire_->isChecked(), enfants_->value()))};
+}
+
 bool FPaye::eventFilter(QObject* watched, QEvent* event)
 {
-    // Leaving an entry recomputes the slip.
+    // Leaving an entry recomputes the slip when a figure, a box or the situation was changed. Going
+    // through the entries changes nothing: the slip of a closed month keeps the figures the pay stored.
     if (event->type() == QEvent::FocusOut && qobject_cast<QLineEdit*>(watched)
-        && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason && entryTexts() != computed_)
         recompute();
     return QDialog::eventFilter(watched, event);
 }
@@ -253,6 +265,7 @@ void FPaye::recompute()
     retenues_->setText(f.retenues);
     net_->setText(f.net);
     edited_ = false;
+    computed_ = entryTexts();
 }
 
 payroll::PaySlipSheet FPaye::sheet() const
@@ -292,7 +305,7 @@ void FPaye::imprimer()
         if (!checkAmountField(*e, session_.ui()))
             return;
     // A figure typed and not yet left is counted before the slip is printed.
-    if (edited_)
+    if (edited_ || entryTexts() != computed_)
         recompute();
     payroll::printPaySlip(session_, sheet(), signatory_);
 }

@@ -1,13 +1,15 @@
 #pragma once
 // The pay slip screen ("Fiche de paye"): a copy of what the pay screen shows for its current agent,
-// adjustable before printing. It recomputes CNAS, IRG and the totals with the pay computation, and
-// stores nothing: the pay row stays as the pay screen left it.
+// adjustable before printing. When a figure is changed or a box clicked it recomputes CNAS, IRG and the
+// totals with the pay computation; printed as it opened, it prints the pay screen's figures (a closed
+// month's stored pay). It stores nothing: the pay row stays as the pay screen left it.
 //
 //   FPaye screen(session, sheet, signatory);   // sheet: the pay screen's texts (PayDocuments.h)
 //   session.ui().showModal(screen);
 #include "PayDocuments.h"
 
 #include <QDialog>
+#include <QStringList>
 
 class QCheckBox;
 class QLineEdit;
@@ -39,6 +41,7 @@ private:
     void build();
     QLineEdit* entry(const QString& name);
     QLineEdit* total(const QString& name);
+    QStringList entryTexts() const;   ///< the eleven entries, the two boxes and the situation as they stand
 
     Session& session_;
     payroll::PaySlipSheet source_;
@@ -46,6 +49,7 @@ private:
     double tauxCnas_ = 0;
     bool edited_ = false;  ///< an entry was typed into since the last recomputation
     bool loading_ = true;
+    QStringList computed_;  ///< entryTexts() at the opening or the last recomputation
 
     QLineEdit *nom_ = nullptr, *prenom_ = nullptr, *fonction_ = nullptr, *mois_ = nullptr;
     QLineEdit *tauxJour_ = nullptr, *nbreJours_ = nullptr, *hSuppl_ = nullptr, *indS_ = nullptr, *panier_ = nullptr,

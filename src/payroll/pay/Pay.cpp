@@ -5,6 +5,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/Dates.h"
 
+#include <QHash>
 #include <QSet>
 #include <stdexcept>
 
@@ -27,6 +28,42 @@ const QString kMonthQuery = QStringLiteral(
 
 QString blankUnlessAbove0(double value, const QString& text) { return value > 0 ? text : QString(); }
 
+/// Writes a computed pay into its row: the entries' values, the gross shown and the net shown.
+int writePay(db::Database& db, qint64 num, const PaySave& save)
+{
+    const PayEntries& e = save.entries;
+    const PayFigures& f = save.figures;
+    return db.execute(
+        QStringLiteral("UPDATE Salaires SET Taux_Jour = ?, nbre_jours = ?, panier = ?, autre_ind = ?, H_Suppl = ?, "
+                       "Ind_S = ?, CNAS = ?, IRG = ?, avances = ?, Remb_prets = ?, Autres_Retenues = ?, BRUT = ?, "
+                       "Net = ? WHERE num = ?"),
+        {e.tauxJour, e.nbreJours, e.panier, e.autreInd, e.hSuppl, e.indS, f.cnasValue, f.irgValue, e.avances,
+         e.rembPrets, e.autresRetenues, f.brutValue, f.netValue, num});
+}
+
+/// The advances on salary of a month of an exercise: lines of `Depenses` with `contrepartie` 1 of that
+/// month, dated in that year (a ledger kept by a closing holds last year's too). Parameters: the
+/// month, the first day of the year and the first day of the next one; the callers add their own.
+const QString kAdvancesOfTheMonth = QStringLiteral(
+    "SELECT * FROM Depenses WHERE MM = ? AND contrepartie = ? AND date >= ? AND date < ?");
+
+QVariantList advancesParams(int month, int year)
+{
+    return {month, schema::contrepartie::Client, QStringLiteral("%1-01-01").arg(year, 4, 10, QChar(u'0')),
+            QStringLiteral("%1-01-01").arg(year + 1, 4, 10, QChar(u'0'))};
+}
+
+Advance advance(const db::Row& r)
+{
+    Advance a;
+    a.num = r.integer(QStringLiteral("num"));
+    a.date = db::toShownDate(r.value(QStringLiteral("date")));
+    a.montant = r.number(QStringLiteral("Montant"));
+    a.mode = static_cast<int>(r.integer(QStringLiteral("mode")));
+    a.ref = r.text(QStringLiteral("ref"));
+    return a;
+}
+
 } // namespace
 
 QString shownAmount(double value, const QString& pattern)
@@ -43,16 +80,18 @@ QString entryText(double value, const QString& pattern)
 
 PayEntries readEntries(const PayTexts& t, bool cnasDue, bool irgDue, qint16 situation)
 {
+    // The rate and the amounts to the cent, as their entries show them once the pay is loaded again.
+    const auto cents = [](const QString& text) { return round2(readNumber(text)); };
     PayEntries e;
-    e.tauxJour = readNumber(t.tauxJour);
+    e.tauxJour = cents(t.tauxJour);
     e.nbreJours = readNumber(t.nbreJours);
-    e.hSuppl = readNumber(t.hSuppl);
-    e.indS = readNumber(t.indS);
-    e.panier = readNumber(t.panier);
-    e.autreInd = readNumber(t.autreInd);
-    e.avances = readNumber(t.avances);
-    e.rembPrets = readNumber(t.rembPrets);
-    e.autresRetenues = readNumber(t.autresRetenues);
+    e.hSuppl = cents(t.hSuppl);
+    e.indS = cents(t.indS);
+    e.panier = cents(t.panier);
+    e.autreInd = cents(t.autreInd);
+    e.avances = cents(t.avances);
+    e.rembPrets = cents(t.rembPrets);
+    e.autresRetenues = cents(t.autresRetenues);
     e.cnasDue = cnasDue;
     e.irgDue = irgDue;
     e.situation = situation;
@@ -68,9 +107,10 @@ qint16 situationOf(bool celibataire, int enfants)
 
 PayFigures computePay(const PayEntries& e, double tauxCnas)
 {
+    // Each figure from the figures shown before it, itself rounded to the cent as it is shown.
     PayFigures f;
-    const double base = e.tauxJour * e.nbreJours;
-    const double poste = base + e.hSuppl + e.indS;
+    const double base = round2(e.tauxJour * e.nbreJours);
+    const double poste = round2(base + e.hSuppl + e.indS);
 
     if (e.cnasDue) {
         const double cnas = round2(tauxCnas * poste) * 0.01;
@@ -80,25 +120,25 @@ PayFigures computePay(const PayEntries& e, double tauxCnas)
     f.cnasValue = readNumber(f.cnas);
 
     if (e.irgDue) {
-        const double tax = irg::taxe(poste - f.cnasValue, e.situation);
+        const double tax = irg::taxe(round2(poste - f.cnasValue), e.situation);
         if (tax > 0)
             f.irg = formatNumber(tax, kTotalPattern) + u' ';
     }
     f.irgValue = readNumber(f.irg);
 
-    const double brut = poste + e.panier + e.autreInd;
-    const double retenues = f.irgValue + f.cnasValue + e.avances + e.rembPrets + e.autresRetenues;
-    const double net = brut - retenues;
+    const double brut = round2(poste + e.panier + e.autreInd);
+    const double retenues = round2(f.irgValue + f.cnasValue + e.avances + e.rembPrets + e.autresRetenues);
+    const double net = round2(brut - retenues);
     f.salaireBase = shownAmount(base);
     f.salairePoste = shownAmount(poste);
     f.brut = shownAmount(brut);
     f.retenues = shownAmount(retenues);
     f.net = shownAmount(net);
-    f.baseValue = readNumber(f.salaireBase);
-    f.posteValue = readNumber(f.salairePoste);
-    f.brutValue = readNumber(f.brut);
-    f.retenuesValue = readNumber(f.retenues);
-    f.netValue = readNumber(f.net);
+    f.baseValue = base;
+    f.posteValue = poste;
+    f.brutValue = brut;
+    f.retenuesValue = retenues;
+    f.netValue = net;
     return f;
 }
 
@@ -210,9 +250,9 @@ PayRow newPay(qint64 agent, int month, double agentRate, int unitsPerMonth)
     PayRow p;
     p.agent = agent;
     p.month = month;
-    p.tauxJour = agentRate;
+    p.tauxJour = round2(agentRate);
     p.nbreJours = unitsPerMonth;
-    p.brut = p.net = agentRate * unitsPerMonth;
+    p.brut = p.net = round2(p.tauxJour * unitsPerMonth);
     p.brutNull = false;
     return p;
 }
@@ -273,6 +313,47 @@ std::optional<PayRow> readPay(const db::Database& db, qint64 agent, int month)
     return payRow(r);
 }
 
+PayTexts payTexts(const PayRow& pay, double advances)
+{
+    return {entryText(pay.tauxJour, kEntryPattern),
+            pay.nbreJours > 0 ? QString::number(pay.nbreJours) + u' ' : QString(),
+            entryText(pay.hSuppl, kEntryPattern),
+            entryText(pay.indS, kEntryPattern),
+            entryText(pay.panier, kEntryPattern),
+            entryText(pay.autreInd, kEntryPattern),
+            entryText(advances, kDeductionPattern),
+            entryText(pay.rembPrets, kDeductionPattern),
+            entryText(pay.autresRetenues, kDeductionPattern)};
+}
+
+PaySave payOf(const PayRow& pay, bool cnasDue, bool irgDue, double advances, double tauxCnas)
+{
+    PaySave save;
+    save.entries = readEntries(payTexts(pay, advances), cnasDue, irgDue);
+    save.figures = computePay(save.entries, tauxCnas);
+    return save;
+}
+
+PayFigures storedFigures(const PayRow& pay)
+{
+    PayFigures f;
+    f.baseValue = round2(pay.tauxJour * pay.nbreJours);
+    f.posteValue = round2(f.baseValue + pay.hSuppl + pay.indS);
+    f.cnasValue = pay.cnas;
+    f.irgValue = pay.irg;
+    f.brutValue = pay.brut;
+    f.retenuesValue = round2(pay.retenues());
+    f.netValue = pay.net;
+    f.cnas = entryText(pay.cnas, kTotalPattern);
+    f.irg = entryText(pay.irg, kTotalPattern);
+    f.salaireBase = shownAmount(f.baseValue);
+    f.salairePoste = shownAmount(f.posteValue);
+    f.brut = shownAmount(f.brutValue);
+    f.retenues = shownAmount(f.retenuesValue);
+    f.net = shownAmount(f.netValue);
+    return f;
+}
+
 SaveResult savePay(db::Database& db, qint64 agent, int month, const PaySave& save)
 {
     checkedMonth(month);
@@ -280,16 +361,12 @@ SaveResult savePay(db::Database& db, qint64 agent, int month, const PaySave& sav
     const db::Row permn = db.queryOne(QStringLiteral("SELECT %1 AS ferme FROM Permn").arg(kPermnFlag.arg(month)));
     if (permn.flag(QStringLiteral("ferme")))
         return SaveResult::Locked;
-    const PayEntries& e = save.entries;
-    const PayFigures& f = save.figures;
-    const int written = db.execute(
-        QStringLiteral("UPDATE Salaires SET Taux_Jour = ?, nbre_jours = ?, panier = ?, autre_ind = ?, H_Suppl = ?, "
-                       "Ind_S = ?, CNAS = ?, IRG = ?, avances = ?, Remb_prets = ?, Autres_Retenues = ?, BRUT = ?, "
-                       "Net = ? WHERE num = (SELECT MIN(num) FROM Salaires WHERE num_agent = ? AND MM = ?)"),
-        {e.tauxJour, e.nbreJours, e.panier, e.autreInd, e.hSuppl, e.indS, f.cnasValue, f.irgValue, e.avances,
-         e.rembPrets, e.autresRetenues, f.brutValue, f.brutValue - f.retenuesValue, agent, month});
-    if (written == 0)
+    const qint64 num = db.scalar(QStringLiteral("SELECT MIN(num) FROM Salaires WHERE num_agent = ? AND MM = ?"),
+                                 {agent, month})
+                           .toLongLong();
+    if (num == 0 || writePay(db, num, save) == 0)
         return SaveResult::Missing;
+    const PayEntries& e = save.entries;
     if (save.flagsClicked)
         db.execute(QStringLiteral("UPDATE Agents SET flag_cnas = ?, flag_irg = ? WHERE num = ?"),
                    {e.cnasDue ? schema::Yes : schema::No, e.irgDue ? schema::Yes : schema::No, agent});
@@ -310,20 +387,13 @@ QStringList Advance::cells() const
             u' ' + ref.trimmed()};
 }
 
-QList<Advance> readAdvances(const db::Database& db, qint64 agent, int month)
+QList<Advance> readAdvances(const db::Database& db, qint64 agent, int month, int year)
 {
     QList<Advance> list;
-    for (const db::Row& r : db.query(QStringLiteral("SELECT * FROM Depenses WHERE Num_Agent = ? AND MM = ? AND "
-                                                    "contrepartie = ? ORDER BY date, num"),
-                                     {agent, month, schema::contrepartie::Client})) {
-        Advance a;
-        a.num = r.integer(QStringLiteral("num"));
-        a.date = db::toShownDate(r.value(QStringLiteral("date")));
-        a.montant = r.number(QStringLiteral("Montant"));
-        a.mode = static_cast<int>(r.integer(QStringLiteral("mode")));
-        a.ref = r.text(QStringLiteral("ref"));
-        list << a;
-    }
+    QVariantList params = advancesParams(month, year);
+    params << agent;
+    for (const db::Row& r : db.query(kAdvancesOfTheMonth + QStringLiteral(" AND Num_Agent = ? ORDER BY date, num"), params))
+        list << advance(r);
     return list;
 }
 
@@ -346,16 +416,36 @@ bool advanceDateMatches(const QString& date, int month, int year)
     return readNumber(d.mid(3, 2)) == month && readNumber(d.right(4)) == year;
 }
 
-std::optional<double> closeMonth(db::Database& db, int month, const QString& date)
+std::optional<double> closeMonth(db::Database& db, int month, const QString& date, int year)
 {
     checkedMonth(month);
     db::Transaction t(db);
+    const PayParams params = readPayParams(db);
+
+    // Every pay of the month as the pay screen computes it, shown or not: the agent's boxes, the
+    // advances of the month, today's rate. A pay whose agent is gone keeps the deductions it carries.
+    QHash<qint64, QList<Advance>> advances;
+    for (const db::Row& r : db.query(kAdvancesOfTheMonth + QStringLiteral(" ORDER BY date, num"), advancesParams(month, year)))
+        advances[r.integer(QStringLiteral("Num_Agent"))] << advance(r);
+    QList<QPair<qint64, PaySave>> pays;
+    for (const db::Row& r : db.query(QStringLiteral("SELECT S.*, A.num AS agent_num, A.flag_cnas AS agent_cnas, "
+                                                    "A.flag_irg AS agent_irg FROM Salaires S "
+                                                    "LEFT JOIN Agents A ON A.num = S.num_agent WHERE S.MM = ?"),
+                                     {month})) {
+        const PayRow pay = payRow(r);
+        const bool known = !r.isNull(QStringLiteral("agent_num"));
+        const bool cnasDue = known ? r.integer(QStringLiteral("agent_cnas")) == schema::Yes : pay.cnas > 0;
+        const bool irgDue = known ? r.integer(QStringLiteral("agent_irg")) == schema::Yes : pay.irg > 0;
+        pays.append({pay.num, payOf(pay, cnasDue, irgDue, advancesTotal(advances.value(pay.agent)), params.tauxCnas)});
+    }
+    for (const auto& [num, save] : pays)
+        writePay(db, num, save);
+
     db.execute(QStringLiteral("UPDATE Permn SET %1 = 1").arg(kPermnFlag.arg(month)));
     const QVariant sum = db.scalar(QStringLiteral("SELECT SUM(BRUT) AS S1 FROM Salaires WHERE MM = ?"), {month});
     std::optional<double> charge;
     if (!sum.isNull()) {
-        const double tauxPP = db.queryOne(QStringLiteral("SELECT Taux_PP FROM Permn")).number(QStringLiteral("Taux_PP"));
-        charge = tauxPP * (sum.toDouble() * 0.01);
+        charge = round2(params.tauxPP * (sum.toDouble() * 0.01));
         db.execute(QStringLiteral("UPDATE Permn SET %1 = ?").arg(kPermnCharge.arg(month)), {*charge});
     }
     db.execute(QStringLiteral("UPDATE Salaires SET regle = 1 WHERE MM = ?"), {month});

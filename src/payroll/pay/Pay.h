@@ -55,7 +55,9 @@ struct PayTexts {
 };
 
 /// The values of a pay's entries (a blank entry is 0; the blanks of a shown amount are ignored), the two
-/// boxes "CNAS" and "IRG", and the family situation that chooses the income tax's situation code.
+/// boxes "CNAS" and "IRG", and the family situation that chooses the income tax's situation code. The
+/// rate and the amounts are read to the cent, as their entries show them once loaded (the rate and the
+/// amounts of a loaded pay show two decimals); the number of units as typed.
 struct PayEntries {
     double tauxJour = 0, nbreJours = 0, hSuppl = 0, indS = 0, panier = 0, autreInd = 0;
     double avances = 0, rembPrets = 0, autresRetenues = 0;
@@ -79,12 +81,14 @@ struct PayFigures {
 };
 
 /// Computes CNAS, IRG and the totals from the entries, with the workers' CNAS rate `tauxCnas` (percent):
-///   poste = rate × units + overtime + subject allowances;
+///   base = rate × units; poste = base + overtime + subject allowances;
 ///   CNAS (box ticked) = round2(tauxCnas × poste) × 0.01, shown when above 0;
 ///   IRG (box ticked) = the income tax of (poste − the CNAS shown), shown when above 0;
-///   base = rate × units; poste = base + overtime + subject allowances; gross = poste + meal + other
-///   allowances; deductions = IRG + CNAS + advances + loan repayment + other deductions (IRG and CNAS as
-///   shown); net = gross − deductions. Sums left to right in that order.
+///   gross = poste + meal + other allowances; deductions = IRG + CNAS + advances + loan repayment + other
+///   deductions; net = gross − deductions. Sums left to right in that order.
+/// One rounding rule for every figure: each one is computed from the figures shown before it and is
+/// itself rounded to the cent as it is shown, so the net shown is the gross shown less the deductions
+/// shown, to the cent, and what a pay stores is what it shows.
 PayFigures computePay(const PayEntries& entries, double tauxCnas);
 
 // ---- parameters ------------------------------------------------------------------------------------------
@@ -146,8 +150,8 @@ QStringList monthListCaptions();
 /// The salaried agents not archived, by name and first name.
 QList<PayAgent> salariedAgents(const db::Database& db);
 
-/// A new pay for an agent: the agent's rate (0 when none), units per month, gross and net = rate × units,
-/// every other amount 0, CNAS and IRG left empty, not settled.
+/// A new pay for an agent: the agent's rate to the cent as the rate entry shows it (0 when none), units
+/// per month, gross and net = rate × units, every other amount 0, CNAS and IRG left empty, not settled.
 PayRow newPay(qint64 agent, int month, double agentRate, int unitsPerMonth);
 
 /// Makes sure every salaried agent not archived has a pay row for `month` (rows missing are created in
@@ -158,13 +162,27 @@ QList<MonthLine> buildMonth(db::Database& db, int month, int unitsPerMonth, int*
 /// The pay row of an agent and month (the first one when there are several), or nothing.
 std::optional<PayRow> readPay(const db::Database& db, qint64 agent, int month);
 
-/// What saving a pay writes: the entries' values, the gross shown, the net = gross shown − deductions
-/// shown, and, when either box was clicked since the agent was shown, the agent's two flags.
+/// The texts the entries of an open month show when a pay is loaded: each stored value above 0 with
+/// its entry's pattern and a blank, "Remb Avances" the total `advances` of the month's advance lines.
+PayTexts payTexts(const PayRow& pay, double advances);
+
+/// What saving a pay writes: the entries' values, the gross shown, the net shown (= gross shown −
+/// deductions shown), and, when either box was clicked since the agent was shown, the agent's two flags.
 struct PaySave {
     PayEntries entries;
     PayFigures figures;
     bool flagsClicked = false;
 };
+
+/// The pay an open month shows for a stored row: its entries as loaded (payTexts), the agent's two
+/// boxes, the advances of the month, computed with the workers' rate `tauxCnas`. The pay screen shows
+/// this when it loads a pay of an open month, and closing a month stores it for every pay.
+PaySave payOf(const PayRow& pay, bool cnasDue, bool irgDue, double advances, double tauxCnas);
+
+/// A closed month's pay as stored, each figure as the pay screen shows it: CNAS, IRG, gross and net as
+/// stored, the deductions as the sum of the stored ones, base and poste from the stored rate, units and
+/// subject amounts. Nothing is recomputed with today's rates or the agent's boxes of today.
+PayFigures storedFigures(const PayRow& pay);
 
 enum class SaveResult { Written, Locked, Missing };
 
@@ -187,8 +205,10 @@ struct Advance {
     QStringList cells() const;
 };
 
-/// The agent's advances of the month (lines of `Depenses` with `contrepartie` 1), by date.
-QList<Advance> readAdvances(const db::Database& db, qint64 agent, int month);
+/// The agent's advances of the month of the exercise `year` (lines of `Depenses` with `contrepartie` 1
+/// whose month is `month` and whose date falls in `year`), by date. A year closed keeping its ledger
+/// passes its advances to the next one: they stay last year's.
+QList<Advance> readAdvances(const db::Database& db, qint64 agent, int month, int year);
 /// Their total: each amount rounded to two decimals, added.
 double advancesTotal(const QList<Advance>& advances);
 /// The total under the list: "# ### ##0.00" and two blanks, empty when 0.
@@ -200,10 +220,13 @@ bool advanceDateMatches(const QString& date, int month, int year);
 
 // ---- closing and reopening a month ----------------------------------------------------------------------
 
-/// Closes a month at a date (dd/mm/yyyy): its `M` flag set; when the month has pays, its `PPTR` =
-/// `Taux_PP` × (sum of `BRUT` × 0.01); `regle` set and `date` written on every pay of the month. One
-/// transaction. Returns the employer charge written (nothing when the month has no pay).
-std::optional<double> closeMonth(db::Database& db, int month, const QString& date);
+/// Closes a month of the exercise `year` at a date (dd/mm/yyyy): every pay of the month is computed and
+/// stored as the pay screen computes it when it shows the pay (payOf: the agent's boxes, today's
+/// `Taux_CNAS`, the month's advances of that year), whether its page was shown or not; its `M` flag
+/// set; when the month has pays, its `PPTR` = `Taux_PP` × (sum of `BRUT` × 0.01), to the cent; `regle`
+/// set and `date` written on every pay of the month. One transaction. Returns the employer charge
+/// written (nothing when the month has no pay).
+std::optional<double> closeMonth(db::Database& db, int month, const QString& date, int year);
 
 /// Reopens a month: its `M` flag cleared and `regle` cleared on its pays; `PPTR` and the dates stay.
 void reopenMonth(db::Database& db, int month);

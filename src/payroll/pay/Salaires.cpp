@@ -804,7 +804,7 @@ bool Salaires::loadAgent()
     if (!kit::guarded(s_.ui(), [&] {
             row = s_.db().queryOne(QStringLiteral("SELECT * FROM Agents WHERE num = ?"), {num});
             pay = readPay(s_.db(), num, month_);
-            advances_ = readAdvances(s_.db(), num, month_);
+            advances_ = readAdvances(s_.db(), num, month_, year_);
         })) {
         clearAgent();
         return false;
@@ -857,23 +857,43 @@ void Salaires::loadPay(const PayRow& pay)
 {
     for (const auto& [c, e] : entries_)
         e->clear();
-    tauxJour_->setText(entryText(pay.tauxJour, kEntryPattern));
-    nbreJours_->setText(pay.nbreJours > 0 ? QString::number(pay.nbreJours) + u' ' : QString());
-    hSuppl_->setText(entryText(pay.hSuppl, kEntryPattern));
-    indS_->setText(entryText(pay.indS, kEntryPattern));
-    panier_->setText(entryText(pay.panier, kEntryPattern));
-    autreInd_->setText(entryText(pay.autreInd, kEntryPattern));
-    rembPrets_->setText(entryText(pay.rembPrets, kDeductionPattern));
-    autresRetenues_->setText(entryText(pay.autresRetenues, kDeductionPattern));
-    // The advances entry shows the month's advance lines, not the stored amount.
-    avances_->setText(entryText(advancesTotal(advances_), kDeductionPattern));
-    cnasBox_->setChecked(agent_.cnasDue);
-    cnas_->setText(agent_.cnasDue ? entryText(pay.cnas, kEntryPattern) : QString());
-    irgBox_->setChecked(agent_.irgDue);
-    irg_->setText(agent_.irgDue ? entryText(pay.irg, kEntryPattern) : QString());
+    if (locked()) {
+        // A closed month shows its pay as it was stored, what the signature list, the slips and the cash
+        // book count: nothing is recomputed with the agent's boxes or the rates of today.
+        const PayTexts t = payTexts(pay, pay.avances);
+        const PayFigures f = storedFigures(pay);
+        tauxJour_->setText(t.tauxJour);
+        nbreJours_->setText(t.nbreJours);
+        hSuppl_->setText(t.hSuppl);
+        indS_->setText(t.indS);
+        panier_->setText(t.panier);
+        autreInd_->setText(t.autreInd);
+        avances_->setText(t.avances);
+        rembPrets_->setText(t.rembPrets);
+        autresRetenues_->setText(t.autresRetenues);
+        cnasBox_->setChecked(pay.cnas > 0);
+        irgBox_->setChecked(pay.irg > 0);
+        showFigures(f);
+    } else {
+        // The advances entry shows the month's advance lines, not the stored amount.
+        const PayTexts t = payTexts(pay, advancesTotal(advances_));
+        tauxJour_->setText(t.tauxJour);
+        nbreJours_->setText(t.nbreJours);
+        hSuppl_->setText(t.hSuppl);
+        indS_->setText(t.indS);
+        panier_->setText(t.panier);
+        autreInd_->setText(t.autreInd);
+        avances_->setText(t.avances);
+        rembPrets_->setText(t.rembPrets);
+        autresRetenues_->setText(t.autresRetenues);
+        cnasBox_->setChecked(agent_.cnasDue);
+        cnas_->setText(agent_.cnasDue ? entryText(pay.cnas, kEntryPattern) : QString());
+        irgBox_->setChecked(agent_.irgDue);
+        irg_->setText(agent_.irgDue ? entryText(pay.irg, kEntryPattern) : QString());
+        recompute();
+    }
     for (const auto& [c, e] : entries_)
         e->setCursorPosition(0);
-    recompute();
 }
 
 PayTexts Salaires::texts() const
@@ -890,9 +910,14 @@ PayEntries Salaires::entries() const
 
 void Salaires::recompute()
 {
-    if (!agentShown_)
+    // Only an open month computes; a closed one keeps showing what it stored.
+    if (!agentShown_ || locked())
         return;
-    const PayFigures f = computePay(entries(), params_.tauxCnas);
+    showFigures(computePay(entries(), params_.tauxCnas));
+}
+
+void Salaires::showFigures(const PayFigures& f)
+{
     cnas_->setText(f.cnas);
     irg_->setText(f.irg);
     base_->setText(f.salaireBase);
@@ -1000,12 +1025,15 @@ void Salaires::confirmClosing()
         return;
     if (!saveCurrent())
         return;
-    if (!kit::guarded(s_.ui(), [&] { closeMonth(s_.db(), month_, closingDate_->text().trimmed()); }))
+    if (!kit::guarded(s_.ui(), [&] { closeMonth(s_.db(), month_, closingDate_->text().trimmed(), year_); }))
         return; // the month stays open, the panel too
     kit::guarded(s_.ui(), [&] { params_ = readPayParams(s_.db()); });
     params_.closed[month_ - 1] = true;
     fillChooser();
     closePanel();
+    // The page shows the pay as the closing stored it (what was typed in the observations is kept first).
+    if (agentShown_ && saveObservations())
+        loadAgent();
     showLockState();
     s_.ui().message(QStringLiteral("Paye verrouillée"), ui::Icon::Information, kZeb);
 }
@@ -1018,8 +1046,12 @@ void Salaires::deverrouiller()
         return;
     if (!kit::guarded(s_.ui(), [&] { reopenMonth(s_.db(), month_); }))
         return;
+    // An open month computes again: the page shows the pay with the agent's boxes and today's rates.
+    kit::guarded(s_.ui(), [&] { params_ = readPayParams(s_.db()); });
     params_.closed[month_ - 1] = false;
     fillChooser();
+    if (agentShown_ && saveObservations())
+        loadAgent();
     showLockState();
     s_.ui().message(QStringLiteral("Paye déverrouillée"), ui::Icon::Information, kZeb);
 }

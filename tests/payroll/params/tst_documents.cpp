@@ -490,9 +490,10 @@ private slots:
         sheet.cnasDue = sheet.irgDue = false;
         FPaye screen(p().s(), sheet, kSigner);
         QVERIFY(!child<QCheckBox>(screen, QStringLiteral("cnas_due"))->isChecked());
+        child(screen, QStringLiteral("panier"))->setText(QStringLiteral("500"));
         leave(child(screen, QStringLiteral("panier")));
         QCOMPARE(child(screen, QStringLiteral("cnas"))->text(), QString());
-        QCOMPARE(child(screen, QStringLiteral("net"))->text(), QStringLiteral("26 000.00 "));
+        QCOMPARE(child(screen, QStringLiteral("net"))->text(), QStringLiteral("26 500.00 "));
     }
 
     void paySlipFitsBothTestScreens()

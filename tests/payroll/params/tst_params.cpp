@@ -277,12 +277,16 @@ private slots:
     {
         const qint64 a = p().addAgent(QStringLiteral("BENALI"), QStringLiteral("Karim"), QStringLiteral("Chauffeur"), 1000);
         const qint64 b = p().addAgent(QStringLiteral("SAIDI"), QStringLiteral("Amel"), QStringLiteral("Comptable"), 2000);
+        // Closing computes each pay from its entries: 2 000 × 30 and 2 000 × 20.
         PayrollFixture::Pay pay;
+        pay.taux = 2000;
+        pay.jours = 30;
         pay.brut = 60000;
         p().addPay(a, 6, pay);
+        pay.jours = 20;
         pay.brut = 40000;
         p().addPay(b, 6, pay);
-        QCOMPARE(payroll::closeMonth(p().db(), 6, QStringLiteral("30/06/2021")), std::optional<double>(25500));
+        QCOMPARE(payroll::closeMonth(p().db(), 6, QStringLiteral("30/06/2021"), 2021), std::optional<double>(25500));
         auto screen = openIdentif(p().s(), Identif::Charges);
         QCOMPARE(child(*screen, QStringLiteral("brut6"))->text(), QStringLiteral("100 000.00"));
         QCOMPARE(child(*screen, QStringLiteral("pptr6"))->text(), QStringLiteral("25 500.00"));

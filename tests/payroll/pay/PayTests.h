@@ -4,3 +4,4 @@
 int runIrgTest(int argc, char** argv);
 int runPayTest(int argc, char** argv);
 int runSalairesTest(int argc, char** argv);
+int runPayMonthsTest(int argc, char** argv);

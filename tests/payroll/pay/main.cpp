@@ -9,7 +9,7 @@ int main(int argc, char** argv)
     kv::ui::GuardedApplication app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
     int failures = 0;
-    for (auto run : {runIrgTest, runPayTest, runSalairesTest})
+    for (auto run : {runIrgTest, runPayTest, runSalairesTest, runPayMonthsTest})
         failures += run(argc, argv);
     return failures;
 }

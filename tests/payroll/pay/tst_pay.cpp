@@ -3,6 +3,7 @@
 #include "PayFixture.h"
 #include "PayTests.h"
 
+#include "core/formats/Numbers.h"
 #include "payroll/pay/Pay.h"
 #include "platform/db/Error.h"
 
@@ -51,6 +52,11 @@ private slots:
         QTest::newRow("CNAS rounded twice")
             << PayTexts{"333.33", "1", "", "", "", "", "", "", ""} << true << false << 9.0
             << QStringList{"30.00 ", "", "333.33 ", "333.33 ", "333.33 ", "30.00 ", "303.33 "};
+        // 9.5 × 20 001.21 = 190 011.495, rounded 190 011.50, so 1 900.115 shown 1 900.12 (in binary the
+        // product is just below the half, and so is the hundredth of it).
+        QTest::newRow("CNAS at 9.5 on 20 001.21")
+            << PayTexts{"20 001.21 ", "1", "", "", "", "", "", "", ""} << true << false << 9.5
+            << QStringList{"1 900.12 ", "", "20 001.21 ", "20 001.21 ", "20 001.21 ", "1 900.12 ", "18 101.09 "};
         QTest::newRow("nothing entered")
             << PayTexts{} << true << true << 9.0 << QStringList{"", "", "", "", "", "", ""};
         QTest::newRow("deductions above the gross")
@@ -179,7 +185,7 @@ private slots:
         QCOMPARE(f.field("SELECT flag_irg FROM Agents WHERE num = ?", {a}).toInt(), 0);
 
         // A closed month is not written.
-        closeMonth(f.db(), 2, "28/02/2021");
+        closeMonth(f.db(), 2, "28/02/2021", 2021);
         save.entries.tauxJour = 5;
         QCOMPARE(savePay(f.db(), a, 2, save), SaveResult::Locked);
         QCOMPARE(readPay(f.db(), a, 2)->tauxJour, 1000.0);
@@ -202,13 +208,135 @@ private slots:
         add(3, a, "2021-04-05", 4, 300, 0, 1);      // another month
         add(4, other, "2021-03-05", 3, 400, 0, 1);  // another agent
         add(5, a, "2021-03-06", 3, 900, 0, 0);      // an account line, not an advance
-        const QList<Advance> list = readAdvances(f.db(), a, 3);
+        // A ledger kept by a closing holds last year's advances of March: they are not this March's.
+        add(6, a, "2020-03-12", 3, 5000, 0, 1);
+        add(7, a, "2020-12-31", 3, 70, 0, 1);       // a month that does not match its date
+        add(8, a, "2022-03-01", 3, 60, 0, 1);
+        const QList<Advance> list = readAdvances(f.db(), a, 3, 2021);
         QCOMPARE(list.size(), 2);
         QCOMPARE(list[0].cells(), (QStringList{"05/03/2021", "250.00 ", "Chèque", " Avance"}));
         QCOMPARE(list[1].cells(), (QStringList{"20/03/2021", "1 000.01 ", "Espèces", " Avance"}));
         QCOMPARE(advancesTotal(list), 1250.01);
         QCOMPARE(advancesTotalText(1250.01), QStringLiteral("1 250.01  "));
         QCOMPARE(advancesTotalText(0), QString());
+        QCOMPARE(readAdvances(f.db(), a, 3, 2020).size(), 2);
+        QCOMPARE(advancesTotal(readAdvances(f.db(), a, 3, 2020)), 5070.0);
+    }
+
+    // The net shown is the net stored, to the cent, whatever the entries hold; and a pay loaded again
+    // shows and stores the same figures (the rate and the amounts are what their entries show).
+    void netShownIsNetStored_data()
+    {
+        QTest::addColumn<PayTexts>("texts");
+        QTest::addColumn<bool>("due");
+        QTest::addColumn<QString>("net");
+        QTest::newRow("rate 100.004 × 1 day, loan 0.005")
+            << PayTexts{"100.004", "1", "", "", "", "", "", "0.005", ""} << false << "99.99 ";
+        QTest::newRow("half cents everywhere")
+            << PayTexts{"1000.005", "2.5", "0.005", "0.015", "0.025", "0.035", "0.045", "0.055", "0.065"} << true
+            << "2 274.94 ";
+        QTest::newRow("fractional units")
+            << PayTexts{"100.01", "2.5", "", "", "", "", "", "", ""} << true << "227.53 ";
+        QTest::newRow("a rate of six decimals")
+            << PayTexts{"1846.153846", "26", "", "", "", "", "", "", ""} << true << "37 078.91 ";
+        QTest::newRow("deductions above the gross")
+            << PayTexts{"100", "1", "", "", "", "", "100.006", "", ""} << false << "-.01 ";
+    }
+    void netShownIsNetStored()
+    {
+        QFETCH(PayTexts, texts);
+        QFETCH(bool, due);
+        QFETCH(QString, net);
+        PayFixture f;
+        const qint64 a = f.addAgent("AMAR", "Nadia", 1000, true, false, due ? 1 : 0, due ? 1 : 0);
+        buildMonth(f.db(), 2, 26);
+        PaySave save;
+        save.entries = readEntries(texts, due, due);
+        save.figures = computePay(save.entries, 9);
+        QCOMPARE(save.figures.net, net);
+        QCOMPARE(savePay(f.db(), a, 2, save), SaveResult::Written);
+        const PayRow p = *readPay(f.db(), a, 2);
+        QCOMPARE(p.net, readNumber(save.figures.net));
+        QCOMPARE(p.brut, readNumber(save.figures.brut));
+        QCOMPARE(round2(p.retenues()), readNumber(save.figures.retenues));
+        QCOMPARE(round2(p.brut - p.retenues()), p.net);
+        // Loaded again (as an open month loads it), the same pay.
+        const PaySave again = payOf(p, due, due, p.avances, 9);
+        QCOMPARE((QStringList{again.figures.cnas, again.figures.irg, again.figures.brut, again.figures.retenues,
+                              again.figures.net}),
+                 (QStringList{save.figures.cnas, save.figures.irg, save.figures.brut, save.figures.retenues,
+                              save.figures.net}));
+    }
+
+    // Closing a month computes and stores every pay of the month as the pay screen computes it, pages
+    // shown or not: the agent's boxes, the month's advances of the exercise, the rate of the day.
+    void closingComputesEveryPayOfTheMonth()
+    {
+        PayFixture f;
+        const qint64 amar = f.addAgent("AMAR", "Nadia", 1000);                                   // never shown
+        const qint64 brahimi = f.addAgent("BRAHIMI", "Omar", 1500, true, false, 1, 0);           // shown, saved
+        const qint64 cherif = f.addAgent("CHERIF", "Lyes", 800, true, false, QVariant(), QVariant()); // exempt
+        const qint64 dahmani = f.addAgent("DAHMANI", "Sara", 1200);
+        buildMonth(f.db(), 3, 26);
+        f.db().execute("UPDATE Agents SET Arch = 1 WHERE num = ?", {dahmani}); // archived since: still paid
+        const auto advance = [&](qint64 agent, const QString& date, int mm, double amount) {
+            f.db().execute("INSERT INTO Depenses (num, date, MM, Montant, mode, ref, contrepartie, Type_Dep, Num_Agent) "
+                           "VALUES (?, ?, ?, ?, 0, 'Avance', 1, 10, ?)",
+                           {f.db().nextNum("Depenses"), date, mm, amount, agent});
+        };
+        advance(amar, "2021-03-10", 3, 5000);
+        advance(amar, "2020-03-15", 3, 3000);  // last year's March
+        advance(amar, "2021-04-01", 4, 700);   // April's
+        advance(cherif, "2021-03-31", 3, 250.5);
+        PaySave save;
+        save.entries = readEntries(PayTexts{"1500", "26", "2000", "", "", "", "", "", ""}, true, false);
+        save.figures = computePay(save.entries, 9);
+        QCOMPARE(savePay(f.db(), brahimi, 3, save), SaveResult::Written);
+        f.db().execute("UPDATE Permn SET Taux_CNAS = 9.5");
+
+        const std::optional<double> charge = closeMonth(f.db(), 3, "31/03/2021", 2021);
+        const auto stored = [&](qint64 agent) {
+            const PayRow p = *readPay(f.db(), agent, 3);
+            return QList<double>{p.cnas, p.irg, p.avances, p.brut, p.net};
+        };
+        // 26 000: CNAS 9.5 % 2 470, taxable 23 530 gives 2 706 less 1 082.4; the March advance of this year.
+        QCOMPARE(stored(amar), (QList<double>{2470, 1623.6, 5000, 26000, 16906.4}));
+        // 41 000 with the overtime: CNAS 3 895, no income tax (his box unticked).
+        QCOMPARE(stored(brahimi), (QList<double>{3895, 0, 0, 41000, 37105}));
+        QCOMPARE(stored(cherif), (QList<double>{0, 0, 250.5, 20800, 20549.5}));
+        // 31 200: CNAS 2 964, taxable 28 236 (28 230) gives 3 646 less 1 458.4.
+        QCOMPARE(stored(dahmani), (QList<double>{2964, 2187.6, 0, 31200, 26048.4}));
+        // The screen's computation from the stored entries gives the stored pays.
+        for (const db::Row& r : f.db().query("SELECT S.*, A.flag_cnas, A.flag_irg FROM Salaires S JOIN Agents A "
+                                             "ON A.num = S.num_agent WHERE MM = 3")) {
+            const PayRow p = payRow(r);
+            const PaySave expected = payOf(p, r.integer("flag_cnas") == 1, r.integer("flag_irg") == 1,
+                                           advancesTotal(readAdvances(f.db(), p.agent, 3, 2021)), 9.5);
+            QCOMPARE(p.net, expected.figures.netValue);
+            QCOMPARE(p.cnas, expected.figures.cnasValue);
+            QCOMPARE(p.irg, expected.figures.irgValue);
+        }
+        QCOMPARE(charge.value_or(-1), round2(25.5 * (26000 + 41000 + 20800 + 31200) * 0.01));
+    }
+
+    // The employer charge of a month counts that month's pays only, and is stored to the cent as the
+    // charges screen shows it.
+    void employerChargeOfEachMonth()
+    {
+        PayFixture f;
+        f.addAgent("AMAR", "Nadia", 333.33);
+        f.addAgent("BRAHIMI", "Omar", 1000);
+        buildMonth(f.db(), 2, 1);    // 333.33 + 1 000
+        buildMonth(f.db(), 3, 26);   // 8 666.58 + 26 000
+        QCOMPARE(closeMonth(f.db(), 3, "31/03/2021", 2021).value_or(-1), 8839.98); // 25.5 × 346.6658
+        PayParams p = readPayParams(f.db());
+        QVERIFY(!p.pptr[1]);
+        QCOMPARE(p.pptr[2].value_or(-1), 8839.98);
+        QCOMPARE(closeMonth(f.db(), 2, "28/02/2021", 2021).value_or(-1), 340.0);       // 25.5 × 13.3333
+        p = readPayParams(f.db());
+        QCOMPARE(p.pptr[1].value_or(-1), 340.0);
+        QCOMPARE(p.pptr[2].value_or(-1), 8839.98);
+        QCOMPARE(f.field("SELECT PPTR2 FROM Permn").toString(), QStringLiteral("340"));
     }
 
     void advanceDate_data()
@@ -231,11 +359,11 @@ private slots:
     {
         PayFixture f;
         f.addAgent("AMAR", "Nadia", 2000);
-        f.addAgent("BRAHIMI", "Omar", 1846.153846); // gross 47 999.999996
+        f.addAgent("BRAHIMI", "Omar", 1846.15);
         buildMonth(f.db(), 7, 26);
-        f.db().execute("UPDATE Salaires SET BRUT = 52000 WHERE num_agent = 1");
-        f.db().execute("UPDATE Salaires SET BRUT = 48000 WHERE num_agent = 2");
-        const std::optional<double> charge = closeMonth(f.db(), 7, "31/07/2021");
+        // Closing computes each pay from its entries: 52 000, and 47 999.90 + 0.10 of other allowances.
+        f.db().execute("UPDATE Salaires SET autre_ind = 0.1 WHERE num_agent = 2");
+        const std::optional<double> charge = closeMonth(f.db(), 7, "31/07/2021", 2021);
         QVERIFY(charge);
         QCOMPARE(*charge, 25500.0);
         PayParams p = readPayParams(f.db());
@@ -254,7 +382,7 @@ private slots:
 
         // Closing again records the charge and the date again.
         f.db().execute("UPDATE Permn SET Taux_PP = 10");
-        closeMonth(f.db(), 7, "02/08/2021");
+        closeMonth(f.db(), 7, "02/08/2021", 2021);
         QCOMPARE(readPayParams(f.db()).pptr[6].value_or(-1), 10000.0);
         QCOMPARE(f.field("SELECT COUNT(*) FROM Salaires WHERE MM = 7 AND date = '2021-08-02'").toInt(), 2);
     }
@@ -263,7 +391,7 @@ private slots:
     void closingAMonthWithoutPays()
     {
         PayFixture f;
-        QVERIFY(!closeMonth(f.db(), 9, "30/09/2021"));
+        QVERIFY(!closeMonth(f.db(), 9, "30/09/2021", 2021));
         const PayParams p = readPayParams(f.db());
         QVERIFY(p.closed[8]);
         QVERIFY(!p.pptr[8]);
@@ -276,7 +404,7 @@ private slots:
         f.addAgent("AMAR", "Nadia", 1000);
         buildMonth(f.db(), 7, 26);
         f.refuse("Salaires", "UPDATE");
-        QVERIFY_THROWS_EXCEPTION(db::Error, closeMonth(f.db(), 7, "31/07/2021"));
+        QVERIFY_THROWS_EXCEPTION(db::Error, closeMonth(f.db(), 7, "31/07/2021", 2021));
         const PayParams p = readPayParams(f.db());
         QVERIFY(!p.closed[6]);
         QVERIFY(!p.pptr[6]);
@@ -285,7 +413,7 @@ private slots:
     void monthOutOfRange()
     {
         PayFixture f;
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range, closeMonth(f.db(), 13, "31/07/2021"));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, closeMonth(f.db(), 13, "31/07/2021", 2021));
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, reopenMonth(f.db(), 0));
     }
 };

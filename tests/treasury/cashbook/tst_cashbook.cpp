@@ -406,8 +406,8 @@ private slots:
             payroll::buildMonth(db(), month, 26);
             db().execute("UPDATE Salaires SET Net = ? * num + 0.005 WHERE MM = ?", {double(rng.bounded(5000)) + 0.5, month});
         }
-        payroll::closeMonth(db(), 1, first.addDays(int(rng.bounded(40))).toString("dd/MM/yyyy"));
-        payroll::closeMonth(db(), 2, first.addDays(int(rng.bounded(span))).toString("dd/MM/yyyy"));
+        payroll::closeMonth(db(), 1, first.addDays(int(rng.bounded(40))).toString("dd/MM/yyyy"), 2021);
+        payroll::closeMonth(db(), 2, first.addDays(int(rng.bounded(span))).toString("dd/MM/yyyy"), 2021);
         payroll::reopenMonth(db(), 2);
         const int pays = db().scalar("SELECT count(*) FROM Salaires WHERE date IS NOT NULL").toInt();
         QVERIFY(pays > 0);
