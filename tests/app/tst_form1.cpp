@@ -169,16 +169,12 @@ private slots:
 
         const QString vehicle = "INSERT INTO Vehicules (num, flag_Arch) VALUES (1, 0);";
         const QString client = "INSERT INTO Agents (num, Type_Ag, Arch) VALUES (1, 2, 0);";
-        for (const char* entry : {"identification", "charges", "cloturer", "annuler_cloture", "sauvegarde",
+        for (const char* entry : {"identification", "identite", "charges", "cloturer", "annuler_cloture", "sauvegarde",
                                   "importation", "reparer", "types", "marques", "modeles", "carburants", "vehicules",
                                   "chauffeurs", "clients", "recettes_diverses", "agents", "rapport", "aide", "a_propos"})
             QTest::newRow(entry) << entry << "" << "";
         // Checks made before the password still come first.
         QTest::newRow("another exercise with only one") << "voir_exercice" << "" << "Un seul exercice rencontré";
-        QTest::newRow("firm identity guarded") << "identite" << "CLE" << "" << QStringList{"CLE"} << QStringList{"Form_v2"}
-                                               << QStringList{"F_Identite"} << "" << 0 << "";
-        QTest::newRow("firm identity refused") << "identite" << "CLE" << "" << QStringList{"a", "b", "c"} << QStringList{"Form_v2"}
-                                               << QStringList{} << "Mot d'accès incorrect" << int(Icon::Critical) << "Z.E.B.";
         QTest::newRow("location without vehicle") << "location" << "" << "Initialisation des véhicules préalable";
         QTest::newRow("location without client") << "location" << vehicle << "Initialisation des clients préalable";
         QTest::newRow("location ready") << "location" << vehicle + client << "";
