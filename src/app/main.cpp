@@ -7,6 +7,7 @@
 #include "core/about/Guide.h"
 #include "core/about/MainPictures.h"
 #include "core/about/Pictures.h"
+#include "core/formats/FieldRules.h"
 #include "core/kit/Export.h"
 #include "core/startup/DataFolder.h"
 #include "core/startup/InstanceLock.h"
@@ -62,6 +63,7 @@ int main(int argc, char** argv)
 
     kv::ui::QtUi ui;
     kv::kit::setExportUi(&ui);
+    kv::setFieldUi(&ui);
     ui.setReportViewer([](const QString& pdf, const QString& title) {
         kv::reports::showPreview(pdf, title, QApplication::activeWindow());
     });

@@ -16,7 +16,7 @@
 namespace kv::test {
 
 /// File operations that fail the `failAt`-th call (1 for the first) of the operation named `failing`
-/// ("copy", "replace", "remove", "repairAndCompact", "writeState") without touching any file, and do
+/// ("copy", "replace", "remove", "recover", "copyEmptying", "writeState") without touching any file, and do
 /// the real work otherwise.
 class FaultyFiles : public exercise::FileOps {
 public:
@@ -36,9 +36,9 @@ public:
     {
         return fails("remove", error) ? false : FileOps::remove(path, error);
     }
-    bool repairAndCompact(const QString& path, const QString& workFile, QString* error) override
+    bool recover(const QString& source, const QString& target, db::Salvage* salvage, QString* error) override
     {
-        return fails("repairAndCompact", error) ? false : FileOps::repairAndCompact(path, workFile, error);
+        return fails("recover", error) ? false : FileOps::recover(source, target, salvage, error);
     }
     bool copyEmptying(const QString& source, const QString& target, const QStringList& emptied, QString* error) override
     {

@@ -17,6 +17,9 @@
 #include "exercise/viewing/Viewing.h"
 #include "harness/ScreenFit.h"
 #include "platform/db/FileOps.h"
+#include "core/schema/ExerciseSchema.h"
+#include "core/schema/WorkingYear.h"
+#include "../platform/db/PageDamage.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -872,14 +875,18 @@ private slots:
         screen.warningContinue()->click();
         QCOMPARE(screen.dates(), QStringList{"05/03/2021"});
         screen.command("importer")->click();
-        QCOMPARE(ui().messages, QList<ShownMessage>{m("Importation terminée avec succés", Icon::Information, "Z.E.B.")});
+        const QStringList kept = QDir(folder().file("Archives")).entryList({"ZEB_2021_avant_importation_*.mdb"}, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        const QString keptPath = QDir(folder().file("Archives")).filePath(kept.first());
+        QCOMPARE(ui().messages, QList<ShownMessage>{m("Importation terminée avec succés\nL'exercice remplacé est conservé sous :\n"
+                                                          + QDir::toNativeSeparators(keptPath),
+                                                      Icon::Information, "Z.E.B.")});
         QCOMPARE(screen.result(), int(QDialog::Accepted));
         QVERIFY(s().isOpen());
         QCOMPARE(countYear(db()).depenses, 2);
         QCOMPARE(db().scalar("SELECT count(*) FROM Genres WHERE denom = 'Fourgon'").toInt(), 0);
+        QVERIFY(!folder().exists("prov.mdb"));
 
-        const QStringList kept = QDir(folder().file("Archives")).entryList({"ZEB_2021_avant_importation_*.mdb"}, QDir::Files);
-        QCOMPARE(kept.size(), 1);
         QCOMPARE(digest(folder().file("Archives/" + kept.first())), replaced);
         QCOMPARE(countFile(folder().file("Archives/" + kept.first())), afterArchive);
     }
@@ -892,6 +899,15 @@ private slots:
         QTest::newRow("empty file") << QByteArray() << "";
         QTest::newRow("database of something else") << QByteArray("sqlite") << "table Agents absente";
         QTest::newRow("newer version") << QByteArray("newer") << "version plus récente";
+        // Files that look like a year: the names of its tables, its columns, a version, and still not a
+        // year that opens and works.
+        QTest::newRow("right table names, no columns") << QByteArray("names:4") << "colonnes absentes de la table Agents";
+        QTest::newRow("right table names, no columns, version 0") << QByteArray("names:0") << "mise à niveau impossible";
+        QTest::newRow("one column missing") << QByteArray("dropColumn") << "colonne montant_forfait absente de la table Locations";
+        QTest::newRow("right columns, a view for a table") << QByteArray("view") << "Csse n'est pas une table";
+        QTest::newRow("right columns, version 0, an upgrade step fails") << QByteArray("upgradeFails") << "mise à niveau impossible";
+        QTest::newRow("truncated archive") << QByteArray("truncated") << "";
+        QTest::newRow("damaged index") << QByteArray("damagedIndex") << "fichier endommagé";
     }
     void aFileThatIsNotAnExerciseIsNeverImported()
     {
@@ -908,6 +924,47 @@ private slots:
             db::Database other;
             other.open(source);
             other.setUserVersion(99);
+        } else if (content.startsWith("names:")) {
+            db::Database other;
+            other.open(source, db::Database::Mode::Create);
+            for (const QString& table : {"Agents", "Vehicules", "Genres", "Marques", "Modeles", "Carburants", "Depenses",
+                                         "Recettes", "Assurances", "Controles", "Vignettes", "Affectations", "Locations",
+                                         "Salaires", "Permn", "textes", "Csse", "Tampon1"})
+                other.execute(QStringLiteral("CREATE TABLE %1 (x)").arg(table));
+            other.setUserVersion(content.mid(6).toInt());
+        } else if (content == "truncated") {
+            db().execute("INSERT INTO Tampon1 (objet) SELECT hex(randomblob(400)) FROM Depenses, Agents, Agents, Agents");
+            s().fermer_exercice();
+            QFile year2021(year(2021));
+            QVERIFY(year2021.open(QIODevice::ReadOnly));
+            folder().write("Archives/20210305.ZEB", year2021.read(year2021.size() / 2));
+            s().ouvrir_exercice();
+            db().execute("DELETE FROM Tampon1");
+        } else if (content == "damagedIndex") {
+            QVERIFY(db::copyFileAtomic(year(2021), source, nullptr));
+            {
+                db::Database other;
+                other.open(source);
+                other.execute("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 2000) "
+                              "INSERT INTO Depenses (date, Montant, contrepartie, Type_Dep, num_vehicule) "
+                              "SELECT '2021-05-01', x, 0, 0, 1 FROM n");
+            }
+            const QList<Leaf> leaves = test::leaves(source, "Depenses_date");
+            QVERIFY(leaves.size() > 2);
+            QVERIFY(test::damagePage(source, leaves.at(1).page, 0, 300));
+        } else if (content != "text" && !content.isEmpty() && !content.startsWith("Liste")) {
+            QVERIFY(db::copyFileAtomic(year(2021), source, nullptr));
+            db::Database other;
+            other.open(source);
+            if (content == "dropColumn") {
+                other.execute("ALTER TABLE Locations DROP COLUMN montant_forfait");
+            } else if (content == "view") {
+                other.executeScript("DROP TABLE Csse; CREATE VIEW Csse AS SELECT 1 AS num_produit, 0.0 AS C2, 0.0 AS C3, "
+                                    "0.0 AS C4, 0.0 AS C5, 0.0 AS C6, 0.0 AS C7, 0.0 AS C8, 0.0 AS C9");
+            } else if (content == "upgradeFails") {
+                other.executeScript("DROP INDEX Depenses_km; CREATE TABLE Depenses_km (num_vehicule, Km)");
+                other.setUserVersion(0);
+            }
         } else {
             folder().write("Archives/20210305.ZEB", content);
         }
@@ -932,35 +989,95 @@ private slots:
         s().fermer_exercice();
         QCOMPARE(digest(year(2021)), yearBytes);
         QCOMPARE(QDir(folder().file("Archives")).entryList({"*avant_importation*"}, QDir::Files), QStringList{});
+        QCOMPARE(workFiles(), QStringList{});
+        // The next start opens the year as it was.
+        ui().clear();
+        Startup(s()).run();
+        QCOMPARE(ui().messages, QList<ShownMessage>{});
+        QCOMPARE(countYear(db()), before);
+    }
+
+    // A year of an earlier version of the program (version 0: no version written, the oil-change
+    // intervals not yet in the parameters) is a working year: it is imported, brought to the current
+    // version, and the start-up that follows opens it with its data.
+    void aYearOfAnEarlierVersionIsImportedAndReopens()
+    {
+        const YearCounts booked = bookAYear(db());
+        db().execute("UPDATE Permn SET Taux_CNAS = 9.5");
+        s().fermer_exercice();
+        const QString source = folder().file("Archives/20210305.ZEB");
+        QVERIFY(db::copyFileAtomic(year(2021), source, nullptr));
+        {
+            db::Database old;
+            old.open(source);
+            old.executeScript("ALTER TABLE Permn DROP COLUMN Vidange_Jours; ALTER TABLE Permn DROP COLUMN Vidange_Km;"
+                              "DROP INDEX Depenses_km; PRAGMA user_version = 0");
+        }
+        const QByteArray sourceBytes = digest(source);
+        const QByteArray replacedBytes = digest(year(2021));
+        s().ouvrir_exercice();
+        db().executeScript("DELETE FROM Depenses; DELETE FROM Recettes");
+
+        s().dialogValue = 1;
+        F_Arch2 screen(s());
+        screen.warningContinue()->click();
+        screen.command("importer")->click();
+        const QStringList kept = QDir(folder().file("Archives")).entryList({"ZEB_2021_avant_importation_*.mdb"}, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        const QString keptPath = QDir(folder().file("Archives")).filePath(kept.first());
+        QCOMPARE(ui().messages, QList<ShownMessage>{m(exercise::importDoneText(keptPath), Icon::Information, "Z.E.B.")});
+        QVERIFY(ui().messages.first().text.contains(QDir::toNativeSeparators(keptPath)));
+        QCOMPARE(digest(source), sourceBytes);                       // the archive is only read
+        QCOMPARE(countFile(keptPath).depenses, 0);                   // the year as it was replaced
+        Q_UNUSED(replacedBytes);
+
+        ui().clear();
+        Startup(s()).run();                                            // as the main window does after an import
+        QCOMPARE(ui().messages, QList<ShownMessage>{});
+        YearCounts expected = booked;
+        expected.tauxCnas = 9.5;
+        QCOMPARE(countYear(db()), expected);
+        QCOMPARE(db().userVersion(), schema::kSchemaVersion);
+        QCOMPARE(db().scalar("SELECT Vidange_Jours FROM Permn").toInt(), 180);
+        QVERIFY(schema::workingYearFault(db()).isEmpty());
+        QCOMPARE(workFiles(), QStringList{});
     }
 
     void aFailingImportCopyLeavesTheYearAsItWas_data()
     {
+        QTest::addColumn<QString>("operation");
         QTest::addColumn<int>("failAt");
-        QTest::newRow("copy of the year kept aside") << 1;
-        QTest::newRow("replacement of the year") << 2;
+        QTest::addColumn<QString>("message");
+        QTest::newRow("copy of the archive to check") << "copy" << 1 << "Erreur n°  1\npanne simulée";
+        QTest::newRow("copy of the year kept aside") << "copy" << 2 << "Erreur n°  1\npanne simulée";
+        QTest::newRow("replacement of the year") << "replace" << 1 << "Erreur n°  2\npanne simulée";
+        QTest::newRow("stale work file") << "remove" << 1 << "Erreur n°  3\npanne simulée";
     }
     void aFailingImportCopyLeavesTheYearAsItWas()
     {
+        QFETCH(QString, operation);
         QFETCH(int, failAt);
+        QFETCH(QString, message);
         QVERIFY(db::copyFileAtomic(year(2021), folder().file("Archives/20200101.ZEB"), nullptr));
         const YearCounts before = bookAYear(db());
         s().fermer_exercice();
         const QByteArray yearBytes = digest(year(2021));
         s().ouvrir_exercice();
         FaultyFiles files;
-        files.failing = "copy";
+        files.failing = operation;
         files.failAt = failAt;
         s().dialogValue = 1;
         F_Arch2 screen(s(), nullptr, files);
         screen.warningContinue()->click();
         screen.command("importer")->click();
-        QCOMPARE(ui().messages, QList<ShownMessage>{m("Erreur n°  1\npanne simulée", Icon::Critical, "ATTENTION")});
+        QCOMPARE(ui().messages, QList<ShownMessage>{m(message, Icon::Critical, "ATTENTION")});
         QCOMPARE(screen.result(), int(QDialog::Accepted));
         QVERIFY(s().isOpen());
         QCOMPARE(countYear(db()), before);
         s().fermer_exercice();
         QCOMPARE(digest(year(2021)), yearBytes);
+        QCOMPARE(workFiles(), QStringList{});
+        QCOMPARE(QDir(folder().file("Archives")).entryList({"*avant_importation*"}, QDir::Files), QStringList{});
     }
 
     void anImportWithoutASelectionOrWithAVanishedFile()
@@ -1054,32 +1171,131 @@ private slots:
 
     void aFailedRepairLeavesTheFileAsItWas_data()
     {
-        QTest::addColumn<bool>("garbage");
-        QTest::newRow("damaged file") << true;
-        QTest::newRow("failing compaction") << false;
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("no database at all") << "garbage" << "" << "Erreur N°  4\n";
+        QTest::newRow("failing recovery") << "year" << "recover" << "Erreur N°  4\npanne simulée";
+        QTest::newRow("failing replacement") << "year" << "replace" << "Erreur N°  2\npanne simulée";
+        QTest::newRow("failing copy of the original") << "year" << "copy" << "Erreur N°  1\npanne simulée";
+        QTest::newRow("a folder named prov.mdb in the way") << "year" << "folder" << "Erreur N°  3\nUn dossier occupe la place";
+        QTest::newRow("not a year once recovered") << "notAYear" << "" << "Erreur N°  4\nla base réparée ne peut pas servir d'exercice (table";
     }
     void aFailedRepairLeavesTheFileAsItWas()
     {
-        QFETCH(bool, garbage);
-        if (garbage)
+        QFETCH(QString, file);
+        QFETCH(QString, failing);
+        QFETCH(QString, start);
+        if (file == "garbage") {
             folder().write("ZEB_2020.MDB", QByteArray("SQLite format 3") + QByteArray(3000, '\x5a'));
-        else
+        } else if (file == "notAYear") {
+            db::Database other;
+            other.open(year(2020), db::Database::Mode::Create);
+            other.execute("CREATE TABLE recettes_de_cuisine (nom TEXT)");
+        } else {
             QVERIFY(db::copyFileAtomic(year(2021), year(2020), nullptr));
+            db::Database y2020;
+            y2020.open(year(2020));
+            bookAYear(y2020);
+        }
+        if (failing == "folder") {
+            QVERIFY(QDir(folder().path()).mkpath("prov.mdb/a moi"));
+        }
         const QByteArray bytes = digest(year(2020));
         FaultyFiles files;
-        if (!garbage)
-            files.failing = "repairAndCompact";
+        files.failing = failing;
         Mecano2 screen(s(), files);
         screen.selectRow(0);
         screen.repairButton()->click();
+        QCOMPARE(digest(year(2020)), bytes);
         QCOMPARE(ui().messages.size(), 1);
         QCOMPARE(ui().messages.first().icon, Icon::Exclamation);
         QCOMPARE(ui().messages.first().title, QStringLiteral("Z.E.B."));
-        QVERIFY2(ui().messages.first().text.startsWith("Erreur N°  4\n"), qPrintable(ui().messages.first().text));
-        QCOMPARE(digest(year(2020)), bytes);
-        QVERIFY(!folder().exists("prov.mdb"));
+        QVERIFY2(ui().messages.first().text.startsWith(start), qPrintable(ui().messages.first().text));
+        if (failing == "folder")
+            QVERIFY(QFileInfo(folder().file("prov.mdb/a moi")).isDir());   // not the program's to delete
+        else
+            QVERIFY(!folder().exists("prov.mdb"));
+        QCOMPARE(QDir(folder().file("Archives")).entryList(QDir::Files), QStringList{});
         QVERIFY(s().isOpen());
         QCOMPARE(s().exerciceOuvert, 2021);
+    }
+
+    // A year of 3 757 ledger lines whose file was damaged: 300 bytes overwritten in a leaf page of the
+    // index by date, or of the ledger table itself. The repair reads the rows from the tables, rebuilds
+    // the indexes from them, says how many came back, and keeps the damaged file aside.
+    void aDamagedYearIsRepairedFromItsRows_data()
+    {
+        QTest::addColumn<QString>("tree");
+        QTest::newRow("index page") << "Depenses_date";
+        QTest::newRow("table page") << "Depenses";
+    }
+    void aDamagedYearIsRepairedFromItsRows()
+    {
+        QFETCH(QString, tree);
+        const YearCounts booked = bookAYear(db());
+        db().execute("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 3755) "
+                     "INSERT INTO Depenses (date, MM, Montant, mode, ref, contrepartie, Type_Dep, num_vehicule, Num_Agent, Km) "
+                     "SELECT date('2021-01-01', '+' || (x % 365) || ' days'), 1 + x % 12, x * 5 / 100.0, 0, 'ligne ' || x, 0, "
+                     "x % 6, 1, -1, x * 10 FROM n");
+        QCOMPARE(countYear(db()).depenses, 3757);
+        const double total = db().scalar("SELECT sum(Montant) FROM Depenses").toDouble();
+        QMap<qint64, QString> rows;
+        for (const db::Row& r : db().query("SELECT num, date || '|' || Montant || '|' || ref FROM Depenses"))
+            rows.insert(r.value(0).toLongLong(), r.value(1).toString());
+        s().fermer_exercice();
+        const QList<Leaf> leaves = test::leaves(year(2021), tree);
+        QVERIFY(leaves.size() > 4);
+        const Leaf leaf = leaves.at(leaves.size() / 2);
+        QVERIFY(test::damagePage(year(2021), leaf.page, 0, 300));
+        const QByteArray damaged = digest(year(2021));
+        s().ouvrir_exercice();
+
+        Mecano2 screen(s());
+        QCOMPARE(screen.selectedRow(), 0);
+        screen.repairButton()->click();
+        QCOMPARE(screen.result(), int(QDialog::Accepted));
+        const QStringList kept = QDir(folder().file("Archives")).entryList({"ZEB_2021_avant_reparation_*.mdb"}, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        const QString keptPath = QDir(folder().file("Archives")).filePath(kept.first());
+        QCOMPARE(digest(keptPath), damaged);                            // the damaged original, kept aside
+        QCOMPARE(ui().messages.size(), 1);
+        const ShownMessage said = ui().messages.first();
+        QCOMPARE(said.icon, Icon::Exclamation);
+        QCOMPARE(said.title, QStringLiteral("Z.E.B."));
+        QVERIFY2(said.text.endsWith("L'original endommagé est conservé sous :\n" + QDir::toNativeSeparators(keptPath)),
+                 qPrintable(said.text));
+
+        QVERIFY(s().isOpen());
+        QVERIFY(db::checkDatabaseFile(year(2021), nullptr));
+        QMap<qint64, QString> back;
+        for (const db::Row& r : db().query("SELECT num, date || '|' || Montant || '|' || ref FROM Depenses"))
+            back.insert(r.value(0).toLongLong(), r.value(1).toString());
+        for (auto it = back.cbegin(); it != back.cend(); ++it)
+            QCOMPARE(it.value(), rows.value(it.key()));
+        YearCounts now = countYear(db());
+        if (tree == "Depenses_date") {
+            // Every line and the exact total, through the rebuilt index too.
+            QCOMPARE(now, [&] { YearCounts c = booked; c.depenses = 3757; return c; }());
+            QCOMPARE(db().scalar("SELECT sum(Montant) FROM Depenses WHERE date >= '2021-01-01'").toDouble(), total);
+            QVERIFY2(said.text.startsWith("Base de données réparée avec succès\n\nLe fichier était endommagé : ses index ont été "
+                                          "reconstruits à partir des tables et toutes les lignes lisibles ont été reprises ("),
+                     qPrintable(said.text));
+        } else {
+            // The rows of the damaged page are lost, every other comes back, and the message counts them.
+            QCOMPARE(back.size(), 3757 - leaf.cells);
+            now.depenses = booked.depenses;
+            QCOMPARE(now, booked);
+            QVERIFY2(said.text.startsWith("Base de données réparée avec des pertes\n\nDes pages illisibles ont été écartées : "),
+                     qPrintable(said.text));
+            const QString table = QStringLiteral("Table Depenses : %1 lignes récupérées").arg(exercise::groupedCount(3757 - leaf.cells));
+            QVERIFY2(said.text.contains(table), qPrintable(said.text));
+        }
+        QCOMPARE(workFiles(), QStringList{});
+        // The next start opens the repaired year.
+        ui().clear();
+        Startup(s()).run();
+        QCOMPARE(ui().messages, QList<ShownMessage>{});
     }
 
     void repairWithNothingToRepairOrNothingSelected()

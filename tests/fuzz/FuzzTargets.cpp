@@ -4,6 +4,7 @@
 #include "core/state/ExerciseStateFile.h"
 #include "core/state/ProtectedSettings.h"
 #include "core/state/Session.h"
+#include "core/schema/WorkingYear.h"
 #include "exercise/common/ExerciseFiles.h"
 #include "fleet/vehiclefile/VehicleFile.h"
 #include "harness/ScriptedUi.h"
@@ -166,7 +167,7 @@ void exercise(const uint8_t* data, size_t size)
 void import(const uint8_t* data, size_t size)
 {
     const QString path = put(QStringLiteral("20210305.ZEB"), data, size);
-    exercise::isExerciseDatabase(path, nullptr);
+    schema::workingYearFaultOfCopy(path, folder().filePath(QStringLiteral("prov.mdb")));
 }
 
 } // namespace

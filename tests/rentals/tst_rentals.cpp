@@ -3,6 +3,7 @@
 // refusals, the filter, ZOOM, deletion, engine refusals, the screens that fit and the printed contract.
 #include "../core/CoreFixture.h"
 
+#include "core/formats/FieldRules.h"
 #include "harness/ScreenFit.h"
 #include "people/accounts/AccountScreen.h"
 #include "people/search/Q_Client.h"
@@ -451,6 +452,14 @@ private slots:
         QTest::newRow("PU malformed") << true << true << d1 << d2 << "12-50" << "" << "" << "Montant incorrect" << "pu";
         QTest::newRow("flat rate malformed") << true << true << d1 << d2 << "" << "--5" << "" << "Montant incorrect" << "montantForfait";
         QTest::newRow("deposit malformed") << true << true << d1 << d2 << "" << "" << "1.2.3" << "Montant incorrect" << "caution";
+        // No amount beyond 999 999 999.99: typed ones, and days × price per day (4 days here).
+        const QString tooLarge = kAmountTooLarge;
+        QTest::newRow("PU beyond the largest amount") << true << true << d1 << d2 << "1000000000" << "" << "" << tooLarge << "pu";
+        QTest::newRow("flat rate beyond") << true << true << d1 << d2 << "" << "99999999999" << "" << tooLarge << "montantForfait";
+        QTest::newRow("deposit beyond") << true << true << d1 << d2 << "" << "" << "12345678901" << tooLarge << "caution";
+        QTest::newRow("days times price beyond") << true << true << d1 << d2 << "250000000" << "" << "" << tooLarge << "pu";
+        QTest::newRow("days times price beyond, at a flat rate")
+            << true << true << d1 << d2 << "250000000" << "1000" << "" << tooLarge << "pu";
     }
     void refusals()
     {
@@ -577,6 +586,67 @@ private slots:
         QVERIFY(!w.forfaitBox()->isChecked());
         QVERIFY(!w.forfaitField()->isEnabled());
         QVERIFY(w.forfaitField()->text().isEmpty());
+    }
+
+    // A flat-rate rental is worth its flat rate wherever an amount is shown for it: the entry frame
+    // (the flat-rate field, the day-rate amount hidden), the client's "Locations" tab and the contract;
+    // the day-rate amount stays stored beside it.
+    void aFlatRateRentalShowsItsFlatRateEverywhere()
+    {
+        F_Location w(s());
+        test::showOn(w, test::testScreens().last());
+        // 4 days at 1 700 a day (6 800), let at the flat rate of 6 000.
+        fillFrame(w, "01/03/2020", "05/03/2020", "1700");
+        w.forfaitBox()->click();
+        w.forfaitField()->setText("6000");
+        w.confirmButton()->click();
+        QCOMPARE(ui().messages, QList<ShownMessage>());
+        const db::Row stored = db().queryOne("SELECT Nb, PU, montant, flag_forfait, montant_forfait FROM Locations");
+        QCOMPARE(stored.toMap(), (QVariantMap{{"Nb", 4}, {"PU", 1700.0}, {"montant", 6800.0}, {"flag_forfait", 1},
+                                              {"montant_forfait", 6000.0}}));
+        const std::optional<rentals::Rental> rental = rentals::read(db(), 1);
+        QVERIFY(rental);
+        QCOMPARE(rental->amount(), 6000.0);
+
+        // The entry frame of the rental shows the flat rate, not days × price per day.
+        w.startEdit();
+        QCOMPARE(w.forfaitField()->text(), QString("6000"));
+        QVERIFY(!w.amountDisplay()->isVisible());
+        w.cancelButton()->click();
+
+        // The client's "Locations" tab.
+        QStringList rentalCells;
+        const auto readAccount = [&](QDialog& screen) {
+            auto& account = static_cast<AccountScreen&>(screen);
+            rentalCells.clear();
+            for (int c = 0; c < account.rentalGrid()->grid()->columnCount(); ++c)
+                rentalCells << account.rentalGrid()->grid()->cell(0, c);
+            return int(QDialog::Accepted);
+        };
+        ui().onScreen("Zoom_Cli", readAccount);
+        w.command("zoom")->click();
+        QCOMPARE(rentalCells.mid(1, 4), (QStringList{"01/03/2020", "05/03/2020", "4", "6 000 "}));
+
+        // The contract: the flat rate is the amount of the rental, the day rate is not offered.
+        w.command("imprimer")->click();
+        QCOMPARE(ui().messages, QList<ShownMessage>());
+        QCOMPARE(ui().reports.size(), 1);
+        const QString text = pdfText(ui().reports.first());
+        QVERIFY2(text.contains("6 000.00"), qPrintable(text));
+        QVERIFY2(!text.contains("6 800"), qPrintable(text));
+
+        // The day rate again: every place shows days × price per day.
+        w.startEdit();
+        w.forfaitBox()->click();
+        QVERIFY(w.amountDisplay()->isVisible());
+        QCOMPARE(w.amountDisplay()->text(), QString("6 800.00"));
+        w.confirmButton()->click();
+        ui().onScreen("Zoom_Cli", readAccount);
+        w.command("zoom")->click();
+        QCOMPARE(rentalCells.value(4), QString("6 800 "));
+        w.command("imprimer")->click();
+        QCOMPARE(ui().reports.size(), 2);
+        QVERIFY(pdfText(ui().reports.last()).contains("6 800.00"));
     }
 
     void changeFillsTheFrameAndRewritesTheSameRental()

@@ -5,6 +5,7 @@
 #include "core/formats/Numbers.h"
 #include "platform/ui/Ui.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QFocusEvent>
 #include <QPalette>
@@ -99,9 +100,28 @@ DigitField::DigitField(QLineEdit* field)
 {
 }
 
-DecimalField::DecimalField(QLineEdit* field)
-    : FieldKeyFilter(
-          field, [](const QString& text, qsizetype from, qsizetype to, int key) { return decimalKey(text, key, from, to); })
+namespace {
+ui::Ui*& fieldUi()
+{
+    static ui::Ui* u = nullptr;
+    return u;
+}
+} // namespace
+
+void setFieldUi(ui::Ui* ui) { fieldUi() = ui; }
+
+DecimalField::DecimalField(QLineEdit* field, ui::Ui* ui)
+    : FieldKeyFilter(field, [ui](const QString& text, qsizetype from, qsizetype to, int key) {
+          const int code = decimalKey(text, key, from, to);
+          if (code == 0) {
+              // The character is dropped: the user hears it, as with a date field.
+              if (ui::Ui* u = ui ? ui : fieldUi())
+                  u->beep();
+              else
+                  QApplication::beep();
+          }
+          return code;
+      })
 {
 }
 
@@ -121,7 +141,10 @@ bool refuseField(QLineEdit& field, ui::Ui& ui, const QString& message)
 
 bool checkAmountField(QLineEdit& field, ui::Ui& ui)
 {
-    return isWellFormedAmount(field.text()) || refuseField(field, ui, QStringLiteral("Montant incorrect"));
+    const std::optional<double> amount = parseAmount(field.text());
+    if (!amount)
+        return refuseField(field, ui, QStringLiteral("Montant incorrect"));
+    return isWithinAmountLimit(*amount) || refuseField(field, ui, kAmountTooLarge);
 }
 
 bool checkDateField(QLineEdit& field, ui::Ui& ui, const QString& message)

@@ -53,18 +53,27 @@ public:
     explicit DigitField(QLineEdit* field);
 };
 
+/// The ui through which a field that has none of its own (DecimalField) signals a refused key; set
+/// once by the program. Without one, a refusal beeps through the application.
+void setFieldUi(ui::Ui* ui);
+
 /// Amounts and other decimal numbers (decimalKey, with the place of the key): a comma typed becomes
-/// a point, a minus goes only in front. Text pasted is not filtered: confirm the field with
-/// checkAmountField.
+/// a point, a minus goes only in front, at most nine digits before the point. A character refused
+/// beeps (through `ui`, else the one of setFieldUi). Text pasted is not filtered: confirm the field
+/// with checkAmountField.
 class DecimalField : public FieldKeyFilter {
     Q_OBJECT
 public:
-    explicit DecimalField(QLineEdit* field);
+    explicit DecimalField(QLineEdit* field, ui::Ui* ui = nullptr);
 };
+
+/// The text of the refusal of an amount beyond kMaxAmount.
+inline const QString kAmountTooLarge = QStringLiteral("Montant trop élevé : 999 999 999.99 au plus");
 
 /// The check of an amount field when the screen confirms its entry: when the text is not a
 /// well-formed amount (isWellFormedAmount: "12-50", "1.2.3", "--5"...), shows "Montant incorrect"
-/// (critical, "ATTENTION"), gives the field the focus with its text selected, and returns false.
+/// (critical, "ATTENTION"); when it is one beyond 999 999 999.99 either way, shows kAmountTooLarge
+/// the same way; then gives the field the focus with its text selected, and returns false.
 /// A blank field passes (it reads as 0): a screen that needs an amount checks that first.
 bool checkAmountField(QLineEdit& field, ui::Ui& ui);
 

@@ -1,11 +1,24 @@
 #include "core/formats/KeyFilters.h"
 
+#include "core/formats/Numbers.h"
 #include "platform/ui/Ui.h"
+
+#include <QString>
 
 namespace kv {
 
 namespace {
 constexpr bool isDigit(int key) { return key >= '0' && key <= '9'; }
+
+/// The digits in front of the point (of the whole text when it has none).
+qsizetype integerDigits(QStringView text)
+{
+    const qsizetype point = text.indexOf(u'.');
+    qsizetype count = 0;
+    for (QChar c : point < 0 ? text : text.left(point))
+        count += c.isDigit();
+    return count;
+}
 } // namespace
 
 int digitKey(int key)
@@ -39,6 +52,14 @@ int decimalKey(QStringView fieldText, int key, qsizetype from, qsizetype to)
         return 0;
     if (key == ' ')
         return 0;
+    if (isDigit(key)) {
+        // No amount goes beyond kMaxAmountDigits integer digits.
+        from = qBound<qsizetype>(0, from, fieldText.size());
+        to = qBound<qsizetype>(from, to, fieldText.size());
+        const QString after = fieldText.left(from).toString() + QChar(char16_t(key)) + fieldText.mid(to).toString();
+        if (integerDigits(after) > kMaxAmountDigits)
+            return 0;
+    }
     return key;
 }
 

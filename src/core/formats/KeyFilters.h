@@ -18,7 +18,8 @@ int digitKey(int key);
 
 /// Decimal number (amounts), for a key typed at the end of the field: digits and one "."; a comma
 /// becomes a point while the field holds none; a "-" only into an empty field; blanks and every
-/// other key above 32 are cancelled.
+/// other key above 32 are cancelled, and so is a digit that would give the text more than
+/// kMaxAmountDigits digits in front of its point (no amount goes beyond 999 999 999.99).
 int decimalKey(QStringView fieldText, int key);
 
 /// The same for a key whose character replaces the characters [from, to) of the field's text (the

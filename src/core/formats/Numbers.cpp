@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 namespace kv {
@@ -129,6 +130,26 @@ std::optional<double> parseAmount(QStringView text)
 }
 
 bool isWellFormedAmount(QStringView text) { return parseAmount(text).has_value(); }
+
+bool isWithinAmountLimit(double value)
+{
+    return std::isfinite(value) && std::fabs(round2(value)) <= kMaxAmount;
+}
+
+qint64 toCents(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    const Decimal d = roundDecimal(value, 2);
+    const std::string digits = d.integer + d.fraction;
+    constexpr std::size_t kMaxDigits = 18;   // below 2^63
+    if (!std::isfinite(value) || digits.size() > kMaxDigits)
+        return value < 0 ? std::numeric_limits<qint64>::min() : std::numeric_limits<qint64>::max();
+    qint64 cents = 0;
+    for (char c : digits)
+        cents = cents * 10 + (c - '0');
+    return d.negative ? -cents : cents;
+}
 
 double round2(double value)
 {

@@ -7,9 +7,14 @@
 // binary, yet rounds to 1.01 like 0.125 rounds to 0.13. Halves go away from zero.
 #include <QString>
 #include <QStringView>
+#include <QtGlobal>
 #include <optional>
 
 namespace kv {
+
+/// The largest amount the program takes, either way: 999 999 999.99, nine integer digits.
+inline constexpr double kMaxAmount = 999999999.99;
+inline constexpr int kMaxAmountDigits = 9;
 
 /// Reads a number from text: blanks anywhere are skipped; then a leading sign, digits and one "."
 /// are read up to the first other character. An empty text, or one starting with another
@@ -27,6 +32,13 @@ std::optional<double> parseAmount(QStringView text);
 /// Whether parseAmount gives a value for the text.
 bool isWellFormedAmount(QStringView text);
 
+/// Whether an amount, rounded to the cent, stays within kMaxAmount either way (0.004 above passes).
+bool isWithinAmountLimit(double value);
+
+/// The amount as a whole number of cents, rounded as round2 rounds: 1.005 -> 101, -0.125 -> -13.
+/// Figures beyond the range of the type are clamped to it.
+qint64 toCents(double value);
+
 /// The number rounded to two decimals, halves away from zero: the value shown by "#######0.00",
 /// read back. 0.125 -> 0.13, -0.125 -> -0.13, 1.005 -> 1.01.
 double round2(double value);
@@ -41,6 +53,7 @@ double round2(double value);
 ///   1234567.5, "# ### ###.00" -> "1 234 567.50";  1234.5, "### ###.00" -> "1 234.50";
 ///   0.5, "### ###.00" -> ".50" (no integer digit to show);  0.5, "### ##0.00" -> "0.50";
 ///   1234567, "### ###" -> "1234 567".
+/// This is the one formatter of figures: screens, printed reports and exports all show amounts with it.
 QString formatNumber(double value, QStringView pattern);
 
 } // namespace kv

@@ -10,9 +10,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QtEndian>
 
@@ -39,10 +41,24 @@ const QString kXlsxFilter = QStringLiteral("Classeur Excel (*.xlsx)");
 const QString kCsvFilter = QStringLiteral("CSV (*.csv)");
 const QString kCsvIntlFilter = QStringLiteral("CSV séparateur « , », décimales « . » et dates AAAA-MM-JJ (*.csv)");
 
+/// The folder of the last export, where the next one is proposed.
+QString& lastFolder()
+{
+    static QString folder;
+    return folder;
+}
+
 QString dialogAsk(QWidget* parent, ExportFormat& format)
 {
+    QString folder = lastFolder();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    // Without an extension: the kind chosen in the dialog's list gives it.
+    const QString proposed = QDir(folder).filePath(proposedExportName(parent, QDate::currentDate()));
     QString selected = kXlsxFilter;
-    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Exporter la liste"), QString(),
+    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Exporter la liste"), proposed,
                                                 kXlsxFilter + QStringLiteral(";;") + kCsvFilter + QStringLiteral(";;") + kCsvIntlFilter,
                                                 &selected);
     if (path.isEmpty())
@@ -61,6 +77,7 @@ QString dialogAsk(QWidget* parent, ExportFormat& format)
         format = ExportFormat::CsvFrench;
     else if (suffix.isEmpty())
         path += format == ExportFormat::Xlsx ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
+    lastFolder() = QFileInfo(path).absolutePath();
     return path;
 }
 
@@ -76,6 +93,14 @@ bool isNumericType(const QVariant& v)
     }
 }
 
+/// A number at its decimal value: the 15 significant digits a figure is shown from (1200.5 stays
+/// 1200.5; a sum that came out as 0.30000000000000004 is 0.3), in its shortest plain form.
+QString plainNumber(double d, double* decimalValue)
+{
+    *decimalValue = QString::number(d, 'g', 15).toDouble() + 0.0;   // no negative zero
+    return QLocale::c().toString(*decimalValue, 'f', QLocale::FloatingPointShortest);
+}
+
 bool fromRaw(const QVariant& v, ExportCell& cell)
 {
     if (!v.isValid() || v.isNull())
@@ -85,8 +110,7 @@ bool fromRaw(const QVariant& v, ExportCell& cell)
         if (!std::isfinite(d))
             return false;
         cell.kind = ExportCell::Number;
-        cell.number = d;
-        cell.text = QLocale::c().toString(d, 'f', QLocale::FloatingPointShortest);
+        cell.text = plainNumber(d, &cell.number);
         const qsizetype dot = cell.text.indexOf(QLatin1Char('.'));
         cell.decimals = dot < 0 ? 0 : int(cell.text.size() - dot - 1);
         return true;
@@ -250,7 +274,7 @@ ExportCell exportCell(const QAbstractItemModel& model, int row, int column)
     if (parseDate(shown, cell) || parseAmount(shown, cell))
         return cell;
     cell = ExportCell{};
-    cell.text = shown;
+    cell.text = shown.trimmed();   // the blank some lists put in front of a text is the list's, not the text's
     return cell;
 }
 
@@ -267,7 +291,7 @@ ExportTable tableOf(const QTableView& grid)
         if (logical < 0 || header->isSectionHidden(logical) || grid.isColumnHidden(logical))
             continue;
         columns << logical;
-        table.headers << model->headerData(logical, Qt::Horizontal, Qt::DisplayRole).toString();
+        table.headers << model->headerData(logical, Qt::Horizontal, Qt::DisplayRole).toString().trimmed();
     }
     for (int r = 0; r < model->rowCount(); ++r) {
         if (grid.isRowHidden(r))
@@ -284,7 +308,7 @@ ExportTable tableOf(const QAbstractItemModel& model)
 {
     ExportTable table;
     for (int c = 0; c < model.columnCount(); ++c)
-        table.headers << model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        table.headers << model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().trimmed();
     for (int r = 0; r < model.rowCount(); ++r) {
         QList<ExportCell> row;
         for (int c = 0; c < model.columnCount(); ++c)
@@ -364,7 +388,7 @@ QByteArray xlsxBytes(const ExportTable& table, const QString& sheetName)
             case ExportCell::Number:
                 sheet += QStringLiteral(R"(<c r="%1"%2><v>%3</v></c>)")
                              .arg(ref, cell.decimals > 0 ? QStringLiteral(" s=\"1\"") : QString(),
-                                  QLocale::c().toString(cell.number, 'g', 17));
+                                  QLocale::c().toString(cell.number, 'g', QLocale::FloatingPointShortest));
                 break;
             case ExportCell::Date:
                 sheet += QStringLiteral(R"(<c r="%1" s="2"><v>%2</v></c>)").arg(ref).arg(epoch.daysTo(cell.date));
@@ -461,6 +485,36 @@ bool writeExport(const ExportTable& table, ExportFormat format, const QString& p
         return false;
     }
     return true;
+}
+
+QString proposedExportName(const QWidget* window, const QDate& day)
+{
+    QString title;
+    if (window) {
+        // The screen's title band, else its window title without the program's name.
+        for (const QLabel* band : window->findChildren<QLabel*>()) {
+            if (band->property(kTitleBandProperty).toBool() && !band->text().trimmed().isEmpty()) {
+                title = band->text();
+                break;
+            }
+        }
+        if (title.trimmed().isEmpty()) {
+            title = window->windowTitle();
+            for (const QString& dash : {QStringLiteral(" — "), QStringLiteral(" - ")}) {
+                const qsizetype at = title.lastIndexOf(dash);
+                if (at > 0 && title.mid(at + dash.size()).trimmed() == QApplication::applicationName())
+                    title.truncate(at);
+            }
+        }
+    }
+    // What no file system takes in a name, nor a line break, nor a point that would read as an
+    // extension; runs of blanks become one.
+    static const QRegularExpression forbidden(QStringLiteral("[\\\\/:*?\"<>|.\\x00-\\x1f]"));
+    title.replace(forbidden, QStringLiteral(" "));
+    title = title.simplified();
+    if (title.isEmpty())
+        title = QStringLiteral("Liste");
+    return title + u' ' + day.toString(QStringLiteral("dd-MM-yyyy"));
 }
 
 void setExportFileAsker(ExportFileAsker a) { asker() = std::move(a); }

@@ -73,7 +73,16 @@ enum class ExportFormat { Xlsx, CsvFrench, CsvInternational };
 /// Writes the table to `path` atomically; false with `error` filled on failure.
 bool writeExport(const ExportTable& table, ExportFormat format, const QString& path, QString* error = nullptr);
 
+/// The dynamic property that marks a screen's title band (kit::titleBand sets it).
+inline constexpr char kTitleBandProperty[] = "kvTitleBand";
+/// The file name an export proposes, without extension: the screen's title (its title band, else its
+/// window title less the program's name; "Liste" when it has none) and the day, "dd-mm-yyyy", with
+/// what a file name cannot hold replaced by blanks. "Etat des locations 11-12-2026".
+QString proposedExportName(const QWidget* window, const QDate& day);
+
 /// The question "where to save": returns the chosen path (empty when cancelled) and the format chosen.
+/// The save dialog proposes proposedExportName in the folder of the last export (the documents folder
+/// at first).
 using ExportFileAsker = std::function<QString(QWidget* parent, ExportFormat& format)>;
 /// Replaces the save dialog (tests); an empty function restores the dialog.
 void setExportFileAsker(ExportFileAsker asker);

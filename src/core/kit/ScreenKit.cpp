@@ -44,6 +44,7 @@ QLabel* titleBand(const QString& text, QWidget* parent, const QString& objectNam
 {
     auto* l = new QLabel(text, parent);
     l->setObjectName(objectName);
+    l->setProperty(kTitleBandProperty, true);   // names the screen's exports
     QFont f = l->font();
     f.setBold(true);
     f.setPointSize(f.pointSize() + 5);

@@ -1,6 +1,8 @@
 #include "Archives.h"
 
 #include "core/formats/Dates.h"
+#include "core/schema/WorkingYear.h"
+#include "core/startup/Recovery.h"
 #include "core/state/Session.h"
 #include "platform/os/Files.h"
 
@@ -13,6 +15,7 @@ namespace {
 const QString kAttention = QStringLiteral("ATTENTION");
 const QString kZeb = QStringLiteral("Z.E.B.");
 const QString kSmallError = QStringLiteral("Erreur n° ");
+const QString& kCompactWorkFile = recovery::kCompactWorkFile;
 
 bool allDigits(const QString& text)
 {
@@ -105,11 +108,31 @@ ImportResult importArchive(Session& s, const QString& folder, const QString& fil
         s.ui().message(QStringLiteral("Fichier ") + source + QStringLiteral(" absent"), ui::Icon::Information, kAttention);
         return ImportResult::Missing;
     }
-    // The chosen file replaces the whole year: it must be an exercise database this program can open.
-    QString why;
-    if (!isExerciseDatabase(source, &why)) {
+    // The chosen file replaces the whole year: a copy of it is opened as start-up opens a year (its
+    // pages, its version and the upgrade steps, every table and column the program reads) before
+    // anything is replaced, and that checked copy is what takes the year's place. The year and the
+    // chosen file are only read until then.
+    const QString scratch = s.programFile(kCompactWorkFile);
+    QString error;
+    QString fault;
+    {
+        BusyPointer busy;
+        if (!files.remove(scratch, &error)) {
+            s.ui().message(errorText(kSmallError, {error::Delete, error}), ui::Icon::Critical, kAttention);
+            return ImportResult::Failed;
+        }
+        if (!files.copy(source, scratch, &error)) {
+            files.remove(scratch, nullptr);
+            s.ui().message(errorText(kSmallError, {error::Copy, error}), ui::Icon::Critical, kAttention);
+            return ImportResult::Failed;
+        }
+        fault = schema::workingYearFault(scratch);
+    }
+    if (!fault.isEmpty()) {
+        files.remove(scratch, nullptr);
+        files.remove(scratch + QStringLiteral("-journal"), nullptr);
         s.ui().message(QStringLiteral("Le fichier ") + source + QStringLiteral(" n'est pas une base de données d'exercice (")
-                           + why + QStringLiteral(").\nLes données actuelles n'ont pas été modifiées."),
+                           + fault + QStringLiteral(").\nLes données actuelles n'ont pas été modifiées."),
                        ui::Icon::Critical, kAttention);
         return ImportResult::Refused;
     }
@@ -117,26 +140,43 @@ ImportResult importArchive(Session& s, const QString& folder, const QString& fil
     const QString target = s.exercisePath(s.exerciceOuvert);
     s.fermer_exercice();
     Failure failure;
+    QString kept;
     bool done = false;
     {
         BusyPointer busy;
-        QString error;
         // The year about to be replaced is kept first; without that copy nothing is replaced.
-        const QString kept = os::resolve(os::ensureFolder(s.programDir(), QStringLiteral("Archives")),
-                                         beforeImportName(s.exerciceOuvert, now));
-        if (QFileInfo(target).isFile() && !files.copy(target, kept, &error))
+        const QString aside = os::resolve(os::ensureFolder(s.programDir(), QStringLiteral("Archives")),
+                                          beforeImportName(s.exerciceOuvert, now));
+        if (QFileInfo(target).isFile() && !files.copy(target, aside, &error)) {
             failure = {error::Copy, error};
-        else if (!files.copy(source, target, &error))
-            failure = {error::Copy, error};
-        else
-            done = true;
+        } else {
+            if (QFileInfo(target).isFile())
+                kept = aside;
+            if (files.replace(scratch, target, &error))
+                done = true;
+            else
+                failure = {error::Rename, error};
+        }
+        if (!done) {
+            files.remove(scratch, nullptr);
+            if (!kept.isEmpty())
+                files.remove(kept, nullptr); // the year is still in place: its copy is not needed
+        }
     }
     if (done)
-        s.ui().message(QStringLiteral("Importation terminée avec succés"), ui::Icon::Information, kZeb);
+        s.ui().message(importDoneText(kept), ui::Icon::Information, kZeb);
     else
         s.ui().message(errorText(kSmallError, failure), ui::Icon::Critical, kAttention);
     s.ouvrir_exercice();
     return done ? ImportResult::Done : ImportResult::Failed;
+}
+
+QString importDoneText(const QString& kept)
+{
+    QString text = QStringLiteral("Importation terminée avec succés");
+    if (!kept.isEmpty())
+        text += QStringLiteral("\nL'exercice remplacé est conservé sous :\n") + QDir::toNativeSeparators(kept);
+    return text;
 }
 
 bool deleteArchive(Session& s, const QString& folder, const QString& fileName, const QString& date, FileOps& files)

@@ -3,8 +3,8 @@
 // folder with their dates, the archive copy, the import of an archive over the open year, deletion.
 //
 // An archive is a byte-for-byte copy of the exercise file, named yyyymmdd.ZEB after its date. An import
-// first makes sure the chosen file is an exercise database, keeps a copy of the year it replaces in the
-// program's Archives folder, and replaces the year's file in one step.
+// first makes sure a copy of the chosen file opens as a working year, keeps a copy of the year it
+// replaces in the program's Archives folder, and puts the checked copy in the year's place in one step.
 #include "exercise/common/ExerciseFiles.h"
 
 #include <QDateTime>
@@ -51,9 +51,15 @@ enum class ImportResult {
     Done,
     Failed    ///< "Erreur n° …" shown; the year's file as it was; the exercise open again
 };
-/// "Importer": puts the archive `fileName` of `folder` in place of the open exercise's file.
+/// "Importer": puts the archive `fileName` of `folder` in place of the open exercise's file, only when
+/// a copy of it opens as a working year (schema::workingYearFault); the year is kept in Archives first.
+/// A refused or failed import leaves the year's file byte for byte as it was.
 ImportResult importArchive(Session& session, const QString& folder, const QString& fileName,
                            FileOps& files = defaultFileOps(), const QDateTime& now = QDateTime::currentDateTime());
+
+/// The message of a finished import: "Importation terminée avec succés", then where the replaced year
+/// was kept (when there was one).
+QString importDoneText(const QString& kept);
 
 /// Deletes the archive `fileName` of `folder` (line date `date`) after the question; true when deleted.
 bool deleteArchive(Session& session, const QString& folder, const QString& fileName, const QString& date,

@@ -1,8 +1,5 @@
 #include "ExerciseFiles.h"
 
-#include "core/schema/ExerciseSchema.h"
-#include "core/schema/Schema.h"
-#include "platform/db/Database.h"
 #include "platform/db/FileOps.h"
 
 #include <QFile>
@@ -37,9 +34,9 @@ bool FileOps::remove(const QString& path, QString* error)
     return false;
 }
 
-bool FileOps::repairAndCompact(const QString& path, const QString& workFile, QString* error)
+bool FileOps::recover(const QString& source, const QString& target, db::Salvage* salvage, QString* error)
 {
-    return db::repairAndCompact(path, workFile, error);
+    return db::recoverDatabase(source, target, salvage, error);
 }
 
 bool FileOps::copyEmptying(const QString& source, const QString& target, const QStringList& emptied, QString* error)
@@ -56,41 +53,6 @@ FileOps& defaultFileOps()
 {
     static FileOps ops;
     return ops;
-}
-
-bool isExerciseDatabase(const QString& path, QString* why)
-{
-    auto refuse = [why](const QString& reason) {
-        if (why)
-            *why = reason;
-        return false;
-    };
-    if (!QFileInfo(path).isFile())
-        return refuse(QStringLiteral("fichier absent"));
-    QString error;
-    if (!db::checkDatabaseFile(path, &error))
-        return refuse(error);
-    try {
-        db::Database db;
-        db.open(path, db::Database::Mode::ReadOnly);
-        const int version = db.userVersion();
-        if (version > schema::kSchemaVersion)
-            return refuse(QStringLiteral("base écrite par une version plus récente du programme"));
-        if (version < 0)
-            return refuse(QStringLiteral("version de base inconnue"));
-        // The tables of an exercise database of the first version: later versions only add to them.
-        static const QStringList tables = {schema::Agents,    schema::Vehicules,  schema::Genres,     schema::Marques,
-                                           schema::Modeles,   schema::Carburants, schema::Depenses,   schema::Recettes,
-                                           schema::Assurances, schema::Controles, schema::Vignettes,  schema::Affectations,
-                                           schema::Locations, schema::Salaires,   schema::Permn,      schema::textes,
-                                           schema::Csse,      schema::Tampon1};
-        for (const QString& table : tables)
-            if (!db.hasTable(table))
-                return refuse(QStringLiteral("table %1 absente").arg(table));
-    } catch (const db::Error& e) {
-        return refuse(e.message());
-    }
-    return true;
 }
 
 BusyPointer::BusyPointer()

@@ -6,6 +6,7 @@
 // The operations go through one FileOps object: the program uses defaultFileOps(), a test hands in one
 // that fails a chosen step to prove that the original is left as it was.
 #include "core/state/ExerciseStateFile.h"
+#include "platform/db/FileOps.h"
 
 #include <QString>
 #include <QStringList>
@@ -44,8 +45,9 @@ public:
     virtual bool replace(const QString& source, const QString& target, QString* error);
     /// Deletes a file; a file that is not there counts as deleted.
     virtual bool remove(const QString& path, QString* error);
-    /// Repairs a closed database file and compacts it into `workFile`, which then takes its place.
-    virtual bool repairAndCompact(const QString& path, const QString& workFile, QString* error);
+    /// Writes into `target` what can be read of the closed database `source` (only read), indexes
+    /// rebuilt from the rows; what came back in `salvage` (db::recoverDatabase).
+    virtual bool recover(const QString& source, const QString& target, db::Salvage* salvage, QString* error);
     /// Writes a repaired, compact copy of the closed database `source` into `target`, with the tables
     /// `emptied` left empty (the rest row for row as it is).
     virtual bool copyEmptying(const QString& source, const QString& target, const QStringList& emptied, QString* error);
@@ -55,11 +57,6 @@ public:
 
 /// The file operations of the program.
 FileOps& defaultFileOps();
-
-/// True when `path` is an exercise database this program can open: the engine opens it, finds it
-/// sound, its version is not newer than the program's, and it holds every table of an exercise.
-/// Otherwise false, with the reason in `why`.
-bool isExerciseDatabase(const QString& path, QString* why);
 
 /// The busy pointer for the length of a file operation.
 class BusyPointer {

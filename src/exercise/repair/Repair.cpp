@@ -1,11 +1,43 @@
 #include "Repair.h"
 
-#include "exercise/closing/Closing.h"
+#include "core/schema/WorkingYear.h"
+#include "core/startup/Recovery.h"
 #include "core/state/Session.h"
+#include "platform/db/FileOps.h"
+#include "platform/os/Files.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace kv::exercise {
+
+namespace {
+
+QString lines(qint64 n) { return groupedCount(n) + (n > 1 ? QStringLiteral(" lignes") : QStringLiteral(" ligne")); }
+
+/// Removes a work file that an earlier run left; an empty folder of that name goes too.
+bool clearWorkFile(const QString& work, FileOps& files, QString* error)
+{
+    const QFileInfo info(work);
+    if (info.isDir() && !info.isSymLink()) {
+        if (QDir().rmdir(work))
+            return true;
+        if (error)
+            *error = QStringLiteral("Un dossier occupe la place du fichier de travail : ") + QDir::toNativeSeparators(work);
+        return false;
+    }
+    return files.remove(work, error) && files.remove(work + QStringLiteral("-journal"), error);
+}
+
+} // namespace
+
+QString groupedCount(qint64 n)
+{
+    QString digits = QString::number(n < 0 ? -n : n);
+    for (int i = int(digits.size()) - 3; i > 0; i -= 3)
+        digits.insert(i, u' ');
+    return (n < 0 ? QStringLiteral("-") : QString()) + digits;
+}
 
 QStringList exerciseFiles(const QString& programDir)
 {
@@ -16,23 +48,107 @@ QStringList exerciseFiles(const QString& programDir)
     return dir.entryList();
 }
 
-bool repairExerciseFile(Session& s, const QString& fileName, FileOps& files)
+QString beforeRepairName(const QString& fileName, const QDateTime& when)
+{
+    return QFileInfo(fileName).completeBaseName() + QStringLiteral("_avant_reparation_")
+           + when.toString(QStringLiteral("yyyyMMdd_HHmmss")) + QStringLiteral(".mdb");
+}
+
+RepairOutcome repairDatabaseFile(const QString& programDir, const QString& path, FileOps& files, const QDateTime& now)
+{
+    RepairOutcome outcome;
+    const QString work = os::resolve(programDir, recovery::kCompactWorkFile);
+    // The rebuilt file is written beside the one it replaces, under the name start-up clears after a crash.
+    const QString rebuilt = db::temporaryOf(path);
+    QString error;
+    if (!QFileInfo(path).isFile()) {
+        outcome.failure = {error::Repair, QStringLiteral("Fichier introuvable : ") + QDir::toNativeSeparators(path)};
+        return outcome;
+    }
+    if (!clearWorkFile(work, files, &error)) {
+        outcome.failure = {error::Delete, error};
+        return outcome;
+    }
+    // Only a copy is read: the engine never opens the file itself, which stays as it is until the
+    // rebuilt file replaces it. The copy is the original kept aside when the file proves damaged.
+    if (!files.copy(path, work, &error)) {
+        files.remove(work, nullptr);
+        outcome.failure = {error::Copy, error};
+        return outcome;
+    }
+    QString kept;
+    auto fail = [&](const Failure& failure) {
+        files.remove(rebuilt, nullptr);
+        files.remove(rebuilt + QStringLiteral("-journal"), nullptr);
+        files.remove(work, nullptr);
+        if (!kept.isEmpty())
+            files.remove(kept, nullptr); // the file is still in place: its copy is not needed
+        outcome.failure = failure;
+        outcome.salvage = {};
+        return outcome;
+    };
+    if (!files.recover(work, rebuilt, &outcome.salvage, &error))
+        return fail({error::Repair, error});
+    // The recovery checked every page and index of the new file already.
+    const QString fault = schema::workingYearFault(rebuilt, schema::PageCheck::Quick);
+    if (!fault.isEmpty())
+        return fail({error::Repair, QStringLiteral("la base réparée ne peut pas servir d'exercice (") + fault + u')'});
+    if (!outcome.salvage.sound || outcome.salvage.lostRows()) {
+        // Damage found: the original goes to Archives before anything replaces it.
+        const QString aside = os::resolve(os::ensureFolder(programDir, QStringLiteral("Archives")),
+                                          beforeRepairName(QFileInfo(path).fileName(), now));
+        if (!files.replace(work, aside, &error) && !files.copy(work, aside, &error))
+            return fail({error::Copy, error});
+        kept = aside;
+    }
+    if (!files.replace(rebuilt, path, &error))
+        return fail({error::Rename, error});
+    files.remove(work, nullptr);
+    outcome.repaired = true;
+    outcome.keptAside = kept;
+    return outcome;
+}
+
+QString repairText(const RepairOutcome& outcome)
+{
+    if (!outcome.repaired)
+        return errorText(QStringLiteral("Erreur N° "), outcome.failure);
+    const db::Salvage& salvage = outcome.salvage;
+    if (outcome.keptAside.isEmpty())
+        return QStringLiteral("Base de données réparée avec succès");
+    QString text;
+    if (!salvage.lostRows()) {
+        text = QStringLiteral("Base de données réparée avec succès\n\nLe fichier était endommagé : ses index ont été "
+                              "reconstruits à partir des tables et toutes les lignes lisibles ont été reprises (")
+               + lines(salvage.rows()) + QStringLiteral(").");
+    } else {
+        text = QStringLiteral("Base de données réparée avec des pertes\n\nDes pages illisibles ont été écartées : ")
+               + lines(salvage.rows()) + QStringLiteral(" récupérées en tout.");
+        for (const db::SalvagedTable& table : salvage.tables) {
+            if (!table.damaged)
+                continue;
+            text += QStringLiteral("\nTable ") + table.name + QStringLiteral(" : ") + lines(table.rows) + QStringLiteral(" récupérées");
+            if (table.counted > table.rows)
+                text += QStringLiteral(" sur ") + groupedCount(table.counted) + QStringLiteral(" (") + lines(table.counted - table.rows)
+                        + QStringLiteral(" perdues)");
+            else
+                text += QStringLiteral(", des lignes illisibles perdues");
+        }
+    }
+    return text + QStringLiteral("\n\nL'original endommagé est conservé sous :\n") + QDir::toNativeSeparators(outcome.keptAside);
+}
+
+bool repairExerciseFile(Session& s, const QString& fileName, FileOps& files, const QDateTime& now)
 {
     s.fermer_exercice();
-    const QString path = QDir(s.programDir()).filePath(fileName.trimmed());
-    QString error;
-    bool repaired = false;
+    RepairOutcome outcome;
     {
         BusyPointer busy;
-        repaired = files.repairAndCompact(path, s.programFile(kCompactWorkFile), &error);
+        outcome = repairDatabaseFile(s.programDir(), QDir(s.programDir()).filePath(fileName.trimmed()), files, now);
     }
-    if (repaired)
-        s.ui().message(QStringLiteral("Base de données réparée avec succès"), ui::Icon::Exclamation, QStringLiteral("Z.E.B."));
-    else
-        s.ui().message(errorText(QStringLiteral("Erreur N° "), {error::Repair, error}), ui::Icon::Exclamation,
-                       QStringLiteral("Z.E.B."));
+    s.ui().message(repairText(outcome), ui::Icon::Exclamation, QStringLiteral("Z.E.B."));
     s.ouvrir_exercice();
-    return repaired;
+    return outcome.repaired;
 }
 
 } // namespace kv::exercise

@@ -2,8 +2,11 @@
 
 #include "Form8.h"
 #include "exercise/common/ExerciseFiles.h"
+#include "core/schema/WorkingYear.h"
+#include "core/startup/Recovery.h"
 #include "core/state/Session.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace kv::exercise {
@@ -34,8 +37,11 @@ bool openExerciseYear(Session& s, int year)
     }
     // A damaged file of an earlier year must not end the program: it is refused before the switch,
     // and the repair screen can mend it.
-    QString why;
-    if (!isExerciseDatabase(path, &why)) {
+    // A copy of it is checked as start-up would open it, so that the file is not written before then.
+    const QString scratch = s.programFile(recovery::kCompactWorkFile);
+    const QString why = schema::workingYearFaultOfCopy(path, scratch);
+    QFile::remove(scratch);
+    if (!why.isEmpty()) {
         s.ui().message(QStringLiteral("La base de données semble endommagée\n") + path + u'\n' + why,
                        ui::Icon::Exclamation, QStringLiteral("Z.E.B."));
         return false;

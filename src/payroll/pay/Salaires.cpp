@@ -938,6 +938,12 @@ bool Salaires::saveCurrent()
     PaySave save;
     save.entries = entries();
     save.figures = computePay(save.entries, params_.tauxCnas);
+    // The totals computed from the entries are amounts too: none goes beyond the largest one.
+    for (double figure : {save.figures.brutValue, save.figures.retenuesValue, save.figures.netValue})
+        if (!isWithinAmountLimit(figure)) {
+            s_.ui().message(kAmountTooLarge, ui::Icon::Critical, QStringLiteral("ATTENTION"));
+            return false;
+        }
     save.flagsClicked = flagsClicked_;
     SaveResult result = SaveResult::Written;
     if (!kit::guarded(s_.ui(), [&] { result = savePay(s_.db(), agent_.num, month_, save); }))

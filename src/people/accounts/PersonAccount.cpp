@@ -4,6 +4,7 @@
 #include "core/schema/Schema.h"
 #include "platform/db/Database.h"
 #include "platform/db/Dates.h"
+#include "rentals/contracts/RentalAmount.h"
 
 #include <QHash>
 
@@ -120,7 +121,8 @@ QList<Rental> readRentals(const db::Database& db, qint64 client)
     for (const db::Row& v : all)
         vehicles.insert(v.value(0).toLongLong(), {v.value(1).toString(), v.value(2).toString(), v.value(3).toString()});
 
-    const db::Rows rows = db.query(QStringLiteral("SELECT num, num_vehicule, du, au, Nb, montant, flag_regl, obs "
+    const db::Rows rows = db.query(QStringLiteral("SELECT num, num_vehicule, du, au, Nb, montant, flag_regl, obs, "
+                                                  "flag_forfait, montant_forfait "
                                                   "FROM Locations WHERE Num_Client = ? ORDER BY du, num"),
                                    {client});
     QList<Rental> rentals;
@@ -130,7 +132,10 @@ QList<Rental> readRentals(const db::Database& db, qint64 client)
         rental.num = r.value(0).toLongLong();
         rental.vehicle = r.value(1).toLongLong();
         const qint64 nb = r.value(4).toLongLong();
-        const double montant = r.value(5).toDouble();
+        // What the rental is worth (its flat rate when it is priced so), as the rentals screen and the
+        // contract show it.
+        const double montant = rentals::rentalAmount(r.value(8).toLongLong() == schema::Yes, r.value(5).toDouble(),
+                                                     r.value(9).toDouble());
         const Vehicle v = r.value(1).isNull() ? Vehicle{} : vehicles.value(rental.vehicle);
         rental.cells = {db::toShownDate(r.value(2)),
                         db::toShownDate(r.value(3)),

@@ -64,7 +64,7 @@ QString statementAmount(double value);
 struct Rental {
     qint64 num = 0;
     qint64 vehicle = 0;
-    QStringList cells;   ///< Du, Au, Nb, Montant, Règl, Marque, Modèle, Matricule, Observation
+    QStringList cells;   ///< Du, Au, Nb, Montant (what the rental is worth), Règl, Marque, Modèle, Matricule, Observation
 };
 
 /// The client's rentals ordered by `du`, each with its vehicle's make, model and registration (all

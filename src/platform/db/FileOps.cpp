@@ -6,6 +6,10 @@
 #include <QList>
 #include <QSet>
 
+#include <sqlite3.h>
+
+#include <limits>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -151,34 +155,6 @@ bool checkDatabaseFile(const QString& path, QString* error)
     }
 }
 
-bool repairAndCompact(const QString& path, const QString& workFile, QString* error)
-{
-    QFile::remove(workFile);
-    try {
-        {
-            Database db;
-            db.open(path, Database::Mode::ReadWrite);
-            // Repair: rebuild every index from its table, then write a compact copy of the whole file.
-            db.executeScript(QStringLiteral("REINDEX"));
-            db.execute(QStringLiteral("VACUUM INTO ?"), {workFile});
-        }
-        if (!checkDatabaseFile(workFile, error)) {
-            QFile::remove(workFile);
-            return false;
-        }
-    } catch (const Error& e) {
-        QFile::remove(workFile);
-        if (error)
-            *error = e.message();
-        return false;
-    }
-    if (!replaceFile(workFile, path, error)) {
-        QFile::remove(workFile);
-        return false;
-    }
-    return true;
-}
-
 namespace {
 
 QString quoted(const QString& name)
@@ -189,6 +165,268 @@ QString quoted(const QString& name)
 }
 
 } // namespace
+
+qint64 Salvage::rows() const
+{
+    qint64 n = 0;
+    for (const SalvagedTable& t : tables)
+        n += t.rows;
+    return n;
+}
+
+bool Salvage::lostRows() const
+{
+    for (const SalvagedTable& t : tables)
+        if (t.damaged)
+            return true;
+    return false;
+}
+
+namespace {
+
+/// A statement of the raw engine, finalised when it goes.
+struct RawStatement {
+    sqlite3_stmt* stmt = nullptr;
+    RawStatement(sqlite3* db, const QString& sql)
+    {
+        const QByteArray text = sql.toUtf8();
+        const int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr);
+        if (rc != SQLITE_OK) {
+            const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+            sqlite3_finalize(stmt);
+            stmt = nullptr;
+            throw Error(message, rc);
+        }
+    }
+    ~RawStatement() { sqlite3_finalize(stmt); }
+    RawStatement(const RawStatement&) = delete;
+    RawStatement& operator=(const RawStatement&) = delete;
+};
+
+/// Errors of the source that mean "this page cannot be read": the reading steps over them.
+bool isReadFault(int rc)
+{
+    const int primary = rc & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_IOERR || primary == SQLITE_MISMATCH
+           || primary == SQLITE_RANGE || primary == SQLITE_TOOBIG || primary == SQLITE_NOMEM || primary == SQLITE_ERROR;
+}
+
+/// True when the `n` bytes at `p` are UTF-8: every text of a database is, and bytes that are not were
+/// written over it (a damaged page may still decode into a row whose texts are such bytes).
+bool isUtf8(const unsigned char* p, int n)
+{
+    for (int i = 0; i < n;) {
+        const unsigned char c = p[i];
+        int follow = 0;
+        if (c < 0x80)
+            follow = 0;
+        else if (c >= 0xC2 && c <= 0xDF)
+            follow = 1;
+        else if (c >= 0xE0 && c <= 0xEF)
+            follow = 2;
+        else if (c >= 0xF0 && c <= 0xF4)
+            follow = 3;
+        else
+            return false;
+        if (i + follow > n - 1)
+            return false;
+        for (int k = 1; k <= follow; ++k)
+            if ((p[i + k] & 0xC0) != 0x80)
+                return false;
+        i += follow + 1;
+    }
+    return true;
+}
+
+/// Copies the rows of `table` from `src` into the same table of `dst` (both open), stepping over what
+/// cannot be read. The rows are read in rowid order from a given rowid on; when the engine fails on a
+/// page, the smallest rowid beyond the last row read from which reading works again is sought (first
+/// by doubling steps, then by halving the interval), and the reading goes on from there.
+void salvageTable(Database& src, Database& dst, const QString& table, SalvagedTable* out)
+{
+    QStringList columns;
+    for (const Row& r : src.query(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table}))
+        columns << quoted(r.value(0).toString());
+    if (columns.isEmpty())
+        return;
+    QStringList marks;
+    for (int i = 0; i < columns.size(); ++i)
+        marks << QStringLiteral("?");
+    const QString list = columns.join(QStringLiteral(", "));
+    RawStatement insert(dst.handle(), QStringLiteral("INSERT INTO main.%1 (%2) VALUES (%3)").arg(quoted(table), list, marks.join(u',')));
+    const QString select = QStringLiteral("SELECT rowid, %1 FROM main.%2 WHERE rowid >= ? ORDER BY rowid").arg(list, quoted(table));
+    const int n = int(columns.size());
+    constexpr qint64 lowest = std::numeric_limits<qint64>::min();
+    constexpr qint64 highest = std::numeric_limits<qint64>::max();
+
+    // Whether reading from `from` on gives a first row (or the end of the table) without a fault.
+    auto readable = [&](qint64 from) {
+        RawStatement probe(src.handle(), select);
+        sqlite3_bind_int64(probe.stmt, 1, from);
+        const int rc = sqlite3_step(probe.stmt);
+        return rc == SQLITE_ROW || rc == SQLITE_DONE;
+    };
+    auto plus = [](qint64 a, qint64 b) { return a > highest - b ? highest : a + b; };
+
+    qint64 from = lowest;
+    bool haveLast = false;
+    qint64 last = 0;
+    for (;;) {
+        RawStatement read(src.handle(), select);
+        sqlite3_bind_int64(read.stmt, 1, from);
+        bool readAny = false;
+        int rc;
+        while ((rc = sqlite3_step(read.stmt)) == SQLITE_ROW) {
+            const qint64 rowid = sqlite3_column_int64(read.stmt, 0);
+            if (haveLast && rowid <= last) {
+                // A row out of order is no row of this table: what a damaged page decodes into.
+                out->damaged = true;
+                continue;
+            }
+            bool garbled = false;
+            for (int i = 1; i <= n && !garbled; ++i)
+                if (sqlite3_column_type(read.stmt, i) == SQLITE_TEXT)
+                    garbled = !isUtf8(sqlite3_column_text(read.stmt, i), sqlite3_column_bytes(read.stmt, i));
+            if (garbled) {
+                out->damaged = true;
+                last = rowid;
+                haveLast = true;
+                readAny = true;
+                continue;
+            }
+            sqlite3_reset(insert.stmt);
+            for (int i = 0; i < n; ++i)
+                sqlite3_bind_value(insert.stmt, i + 1, sqlite3_column_value(read.stmt, i + 1));
+            const int written = sqlite3_step(insert.stmt);
+            if (written != SQLITE_DONE) {
+                if ((written & 0xff) != SQLITE_CONSTRAINT)
+                    throw Error(QString::fromUtf8(sqlite3_errmsg(dst.handle())), written);
+                out->damaged = true; // a value the table refuses: read from a damaged page
+            } else {
+                ++out->rows;
+            }
+            last = rowid;
+            haveLast = true;
+            readAny = true;
+        }
+        if (rc == SQLITE_DONE)
+            return;
+        if (!isReadFault(rc))
+            throw Error(QString::fromUtf8(sqlite3_errmsg(src.handle())), rc);
+        out->damaged = true;
+        // `failing`: a rowid from which reading fails; the next start lies above it.
+        qint64 failing = readAny ? plus(last, 1) : from;
+        if (failing == highest)
+            return;
+        qint64 gap = 1;
+        qint64 good = plus(failing, gap);
+        while (!readable(good)) {
+            if (good == highest)
+                return;
+            failing = good;
+            gap = gap > highest / 2 ? highest : gap * 2;
+            good = plus(failing, gap);
+        }
+        while (good - failing > 1) {
+            const qint64 middle = failing + (good - failing) / 2;
+            if (readable(middle))
+                good = middle;
+            else
+                failing = middle;
+        }
+        from = good;
+    }
+}
+
+} // namespace
+
+bool recoverDatabase(const QString& source, const QString& target, Salvage* salvage, QString* error)
+{
+    Salvage result;
+    auto fail = [&](const QString& message) {
+        QFile::remove(target);
+        QFile::remove(target + QStringLiteral("-journal"));
+        if (error)
+            *error = message;
+        return false;
+    };
+    QFile::remove(target);
+    if (!QFileInfo(source).isFile())
+        return fail(QStringLiteral("Fichier introuvable (") + source + u')');
+    try {
+        {
+            Database src;
+            src.open(source, Database::Mode::ReadOnly);
+            // A cell that does not fit its page is a fault, not a row.
+            src.executeScript(QStringLiteral("PRAGMA cell_size_check = ON"));
+            try {
+                result.sound = src.scalar(QStringLiteral("PRAGMA integrity_check(1)")).toString() == QLatin1String("ok");
+            } catch (const Error&) {
+                result.sound = false;
+            }
+            struct Object {
+                QString type, name, sql;
+            };
+            QList<Object> objects;
+            for (const auto& row : src.query(QStringLiteral("SELECT type, name, sql FROM main.sqlite_master "
+                                                            "WHERE sql IS NOT NULL AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+                                                            "ORDER BY rowid")))
+                objects.append({row.value(0).toString(), row.value(1).toString(), row.value(2).toString()});
+            const QVariant pageSize = src.scalar(QStringLiteral("PRAGMA page_size"));
+            const QVariant autoVacuum = src.scalar(QStringLiteral("PRAGMA auto_vacuum"));
+            const QVariant version = src.scalar(QStringLiteral("PRAGMA user_version"));
+            const QVariant application = src.scalar(QStringLiteral("PRAGMA application_id"));
+
+            Database dst;
+            dst.open(target, Database::Mode::Create);
+            // A work file of its own, thrown away on any failure and checked before it is used.
+            dst.executeScript(QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF"));
+            dst.execute(QStringLiteral("PRAGMA page_size = ") + QString::number(pageSize.toInt()));
+            dst.execute(QStringLiteral("PRAGMA auto_vacuum = ") + QString::number(autoVacuum.toInt()));
+            Transaction t(dst);
+            for (const Object& o : objects)
+                if (o.type == QLatin1String("table"))
+                    dst.execute(o.sql);
+            for (const Object& o : objects)
+                if (o.type == QLatin1String("table")) {
+                    SalvagedTable table;
+                    table.name = o.name;
+                    salvageTable(src, dst, o.name, &table);
+                    if (table.damaged) {
+                        try {
+                            table.counted = src.scalar(QStringLiteral("SELECT count(*) FROM main.") + quoted(o.name)).toLongLong();
+                        } catch (const Error&) {
+                            table.counted = -1;
+                        }
+                    }
+                    result.tables.append(table);
+                }
+            // The counters of AUTOINCREMENT tables, when they can be read.
+            try {
+                const Rows sequence = src.query(QStringLiteral("SELECT name, seq FROM main.sqlite_sequence"));
+                dst.execute(QStringLiteral("DELETE FROM main.sqlite_sequence"));
+                for (const Row& r : sequence)
+                    dst.execute(QStringLiteral("INSERT INTO main.sqlite_sequence (name, seq) VALUES (?, ?)"), {r.value(0), r.value(1)});
+            } catch (const Error&) {
+            }
+            // Indexes are built from the rows now in the tables: whatever their pages held is gone.
+            for (const Object& o : objects)
+                if (o.type != QLatin1String("table"))
+                    dst.execute(o.sql);
+            dst.execute(QStringLiteral("PRAGMA user_version = ") + QString::number(version.toLongLong()));
+            dst.execute(QStringLiteral("PRAGMA application_id = ") + QString::number(application.toLongLong()));
+            t.commit();
+        }
+        QString check;
+        if (!checkDatabaseFile(target, &check))
+            return fail(check);
+    } catch (const Error& e) {
+        return fail(e.message());
+    }
+    if (salvage)
+        *salvage = result;
+    return true;
+}
 
 bool copyDatabaseEmptying(const QString& source, const QString& target, const QStringList& emptied, QString* error)
 {

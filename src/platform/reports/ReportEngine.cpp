@@ -1,5 +1,7 @@
 #include "ReportEngine.h"
 
+#include "core/formats/Numbers.h"
+
 #include "SqlGuard.h"
 
 #include <QDate>
@@ -179,12 +181,12 @@ QString formatAmount(const QString& text, int decimals)
     const double v = s.toDouble(&ok);
     if (!ok || !std::isfinite(v))
         return text;
-    QString digits = QString::number(std::fabs(v), 'f', decimals);
-    const qsizetype dot = digits.indexOf(u'.');
-    for (qsizetype i = (dot < 0 ? digits.size() : dot) - 3; i > 0; i -= 3)
-        digits.insert(i, QChar(0x00A0));
-    const bool zero = !digits.contains(QRegularExpression(QStringLiteral("[1-9]")));
-    return (v < 0 && !zero) ? u'-' + digits : digits;
+    // The screens' own formatter, so that a printed figure is the one the screen shows (1.005 -> 1.01,
+    // halves away from zero on the decimal value); its blanks become no-break spaces.
+    QString pattern = QStringLiteral("### ### ### ### ##0");
+    if (decimals > 0)
+        pattern += u'.' + QString(decimals, u'0');
+    return kv::formatNumber(v, pattern).replace(u' ', QChar(0x00A0));
 }
 
 QString formatDate(const QString& text)

@@ -508,17 +508,18 @@ void F_Location::print()
     if (row < 0)
         return;
     const qint64 num = nums_[row];
-    bool found = false;
-    if (!kit::guarded(s_.ui(), [&] { found = rentals::read(s_.db(), num).has_value(); }))
+    std::optional<rentals::Rental> rental;
+    if (!kit::guarded(s_.ui(), [&] { rental = rentals::read(s_.db(), num); }))
         return;
-    if (!found) {
+    if (!rental) {
         s_.ui().message(kIntrouvable);
         fillList();
         return;
     }
     ReportRequest request;
     request.templateName = QStringLiteral("Contrat_Location.RPT");
-    request.params = {{QStringLiteral("num"), num}};
+    // What the rental is worth, by the rule every screen follows.
+    request.params = {{QStringLiteral("num"), num}, {QStringLiteral("montant_location"), rental->amount()}};
     printReport(s_, request); // shows its own failures, engine errors included
 }
 
@@ -647,6 +648,13 @@ void F_Location::confirmEntry()
     r.obs = obs_->text();
     r.regle = regle_->isChecked();
     r.archived = archive_->isChecked();
+    // Days × price per day is an amount too: it never goes beyond the largest one either.
+    if (!isWithinAmountLimit(r.montant)) {
+        s_.ui().message(kAmountTooLarge, ui::Icon::Critical, kAttention);
+        pu_->setFocus(Qt::OtherFocusReason);
+        pu_->selectAll();
+        return;
+    }
     days_->setText(QString::number(days));
     amount_->setText(pu_->text().trimmed().isEmpty() ? QString() : rentals::amountText(r.montant));
 

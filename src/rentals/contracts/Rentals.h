@@ -1,6 +1,8 @@
 #pragma once
 // The rentals without their widgets: the list with its vehicle and client names, one rental read back
 // for its entry frame, the day count and the day-rate amount, numbering, saving and deleting.
+#include "RentalAmount.h"
+
 #include <QList>
 #include <QString>
 #include <optional>
@@ -44,6 +46,8 @@ struct Rental {
     bool regle = false;
     bool archived = false;
     bool operator==(const Rental&) const = default;
+    /// What the rental is worth: its flat rate when it is priced so, else `montant`.
+    double amount() const { return rentalAmount(forfait, montant, montantForfait); }
 };
 
 /// Widths of what is typed.

@@ -1,3 +1,3 @@
 list(APPEND KV_RENTALS_SOURCES
-    contracts/Rentals.h contracts/Rentals.cpp
+    contracts/RentalAmount.h contracts/Rentals.h contracts/Rentals.cpp
     contracts/F_Location.h contracts/F_Location.cpp)

@@ -82,6 +82,16 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const
         if (c == textColumn(journal_))
             return cell(index.row(), c).trimmed();
         return {};
+    case Qt::UserRole:
+        // The exact amount behind a cell shown in whole units, for the list's export.
+        if (!report_ || !right_.contains(c))
+            return {};
+        try {
+            return rowValue(*report_, journal_, index.row(), c);
+        } catch (const db::Error& e) {
+            ui::errorLog().write(e.message());
+            return {};
+        }
     default: return {};
     }
 }

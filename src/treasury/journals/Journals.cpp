@@ -443,6 +443,29 @@ QStringList rowCells(const Report& report, Journal journal, qsizetype i)
     return {};
 }
 
+QVariant rowValue(const Report& report, Journal journal, qsizetype i, int column)
+{
+    // The same cells as rowCells shows an amount in.
+    switch (journal) {
+    case Journal::Vehicles: {
+        const VehicleLine& l = report.vehicleLines[i];
+        const bool amountColumn = column == 3 + l.heading || column == 3 + kHeadings;
+        return amountColumn && l.montant != 0 ? QVariant(l.montant) : QVariant();
+    }
+    case Journal::Pays: {
+        const PayLine& p = report.pays[i];
+        const double v = column == 8 ? p.brut : column == 9 ? p.deductions : column == 10 ? p.net : 0;
+        return v > 0 ? QVariant(v) : QVariant();
+    }
+    case Journal::Others:
+    case Journal::Receipts: {
+        const MoneyLine& m = (journal == Journal::Others ? report.otherExpenses : report.receipts)[i];
+        return column == 3 && m.montant > 0 ? QVariant(m.montant) : QVariant();
+    }
+    }
+    return {};
+}
+
 QList<QStringList> cells(const Report& report, Journal journal)
 {
     QList<QStringList> rows;

@@ -247,6 +247,9 @@ QList<QStringList> cells(const Report& report, Journal journal);
 /// The cells of line `i` of a journal (0 to lineCount() - 1), as shown: what a list asks for the lines
 /// it shows.
 QStringList rowCells(const Report& report, Journal journal, qsizetype i);
+/// The exact amount behind an amount cell of line `i` (the cell shows it in whole units), null for any
+/// other cell or an amount not shown: what an export of the list writes (1200.5 where "1 201" shows).
+QVariant rowValue(const Report& report, Journal journal, qsizetype i, int column);
 
 // ---- printing ----------------------------------------------------------------------------------------------
 

@@ -59,6 +59,8 @@ private slots:
     void keyFilter();
     void decimalFieldMinusInPlace_data();
     void decimalFieldMinusInPlace();
+    void decimalFieldBeepsWhatItDrops_data();
+    void decimalFieldBeepsWhatItDrops();
     void selectOnFocus_data();
     void selectOnFocus();
 
@@ -160,6 +162,45 @@ void FieldRulesTest::decimalFieldMinusInPlace()
         field->setCursorPosition(cursor);
     QTest::keyClicks(field, typed);
     QCOMPARE(field->text(), expected);
+}
+
+void FieldRulesTest::decimalFieldBeepsWhatItDrops_data()
+{
+    QTest::addColumn<bool>("ownUi");   // the field's own ui, or the one the program sets for every field
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("beeps");
+    QTest::newRow("accepted keys are silent") << true << "" << "-12,5" << "-12.5" << 0;
+    QTest::newRow("letter and blank") << true << "12" << "a 3" << "123" << 2;
+    QTest::newRow("second point, minus inside") << true << "1.5" << ".-," << "1.5" << 3;
+    QTest::newRow("tenth integer digit") << true << "" << "99999999999" << "999999999" << 2;
+    QTest::newRow("through the program's ui") << false << "" << "1x" << "1" << 1;
+}
+
+void FieldRulesTest::decimalFieldBeepsWhatItDrops()
+{
+    QFETCH(bool, ownUi);
+    QFETCH(QString, start);
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    QFETCH(int, beeps);
+    test::ScriptedUi ui;
+    Screen screen;
+    QLineEdit* field = screen.fields[0];
+    if (ownUi) {
+        new DecimalField(field, &ui);
+    } else {
+        setFieldUi(&ui);
+        new DecimalField(field);
+    }
+    QVERIFY(screen.show());
+    QVERIFY(Screen::focus(field));
+    field->setText(start);
+    QTest::keyClicks(field, typed);
+    setFieldUi(nullptr);
+    QCOMPARE(field->text(), expected);
+    QCOMPARE(ui.beeps, beeps);
 }
 
 void FieldRulesTest::selectOnFocus_data()
@@ -392,19 +433,32 @@ void FieldRulesTest::amountCheckedOnConfirmation_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("accepted");
-    QTest::newRow("amount") << "1 234.50" << true;
-    QTest::newRow("negative amount") << "-12.50" << true;
-    QTest::newRow("blank reads as 0") << "" << true;
-    QTest::newRow("minus inside") << "12-50" << false;
-    QTest::newRow("two points") << "1.2.3" << false;
-    QTest::newRow("two minus signs") << "--5" << false;
-    QTest::newRow("point alone") << "." << false;
+    QTest::addColumn<QString>("message");   // of a refusal
+    const QString malformed = QStringLiteral("Montant incorrect");
+    QTest::newRow("amount") << "1 234.50" << true << "";
+    QTest::newRow("negative amount") << "-12.50" << true << "";
+    QTest::newRow("blank reads as 0") << "" << true << "";
+    QTest::newRow("minus inside") << "12-50" << false << malformed;
+    QTest::newRow("two points") << "1.2.3" << false << malformed;
+    QTest::newRow("two minus signs") << "--5" << false << malformed;
+    QTest::newRow("point alone") << "." << false << malformed;
+    QTest::newRow("minus alone") << "-" << false << malformed;
+    QTest::newRow("letter pasted") << "12a" << false << malformed;
+    // No amount beyond 999 999 999.99, either way.
+    QTest::newRow("largest amount") << "999 999 999.99" << true << "";
+    QTest::newRow("largest negative amount") << "-999999999.99" << true << "";
+    QTest::newRow("a tenth digit pasted") << "1000000000" << false << kAmountTooLarge;
+    QTest::newRow("the pay entry of the fault") << "99999999999" << false << kAmountTooLarge;
+    QTest::newRow("fourteen digits") << "12345678901234" << false << kAmountTooLarge;
+    QTest::newRow("rounds up beyond") << "999999999.995" << false << kAmountTooLarge;
+    QTest::newRow("negative beyond") << "-1000000000" << false << kAmountTooLarge;
 }
 
 void FieldRulesTest::amountCheckedOnConfirmation()
 {
     QFETCH(QString, text);
     QFETCH(bool, accepted);
+    QFETCH(QString, message);
     test::ScriptedUi ui;
     Screen screen;
     QLineEdit* amount = screen.fields[1];
@@ -419,7 +473,7 @@ void FieldRulesTest::amountCheckedOnConfirmation()
         QVERIFY(ui.messages.isEmpty());
         QCOMPARE(QApplication::focusWidget(), screen.fields[0]);
     } else {
-        QCOMPARE(ui.messages, (QList<test::ShownMessage>{{"Montant incorrect", ui::Icon::Critical, "ATTENTION", false}}));
+        QCOMPARE(ui.messages, (QList<test::ShownMessage>{{message, ui::Icon::Critical, "ATTENTION", false}}));
         QCOMPARE(QApplication::focusWidget(), amount);
         QCOMPARE(amount->selectedText(), text);
     }

@@ -63,6 +63,9 @@ void KeyFiltersTest::decimalKey_data()
     QTest::newRow("plus refused") << "" << int('+') << 0;
     QTest::newRow("backspace") << "1.5" << kBackspaceKey << kBackspaceKey;
     QTest::newRow("enter") << "1.5" << kEnterKey << kEnterKey;
+    QTest::newRow("tenth integer digit refused") << "999999999" << int('9') << 0;
+    QTest::newRow("tenth digit of a negative refused") << "-999999999" << int('9') << 0;
+    QTest::newRow("backspace in a nine-digit amount") << "999999999" << kBackspaceKey << kBackspaceKey;
 }
 
 void KeyFiltersTest::decimalKey()
@@ -97,6 +100,15 @@ void KeyFiltersTest::decimalKeyInPlace_data()
     QTest::newRow("digit at the start") << "12" << 0 << 0 << int('5') << int('5');
     QTest::newRow("point rule sees the selection too") << "1.5" << 0 << 3 << int('.') << 0;
     QTest::newRow("backspace before the sign") << "-12" << 0 << 0 << kBackspaceKey << kBackspaceKey;
+    // No amount beyond nine digits in front of its point (999 999 999.99).
+    QTest::newRow("ninth integer digit") << "12345678" << 8 << 8 << int('9') << int('9');
+    QTest::newRow("tenth integer digit refused") << "123456789" << 9 << 9 << int('0') << 0;
+    QTest::newRow("tenth digit after the sign refused") << "-123456789" << 10 << 10 << int('1') << 0;
+    QTest::newRow("tenth digit typed in front refused") << "123456789.5" << 0 << 0 << int('1') << 0;
+    QTest::newRow("decimals of a nine-digit amount") << "999999999.9" << 11 << 11 << int('9') << int('9');
+    QTest::newRow("digit over a selected digit") << "123456789" << 0 << 1 << int('9') << int('9');
+    QTest::newRow("point that leaves nine in front") << "1234567891" << 9 << 9 << int('.') << int('.');
+    QTest::newRow("comma that leaves nine in front") << "1234567891" << 9 << 9 << int(',') << int('.');
 }
 
 void KeyFiltersTest::decimalKeyInPlace()

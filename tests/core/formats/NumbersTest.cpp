@@ -4,6 +4,9 @@
 
 #include <QTest>
 
+#include <cmath>
+#include <limits>
+
 using namespace kv;
 
 namespace {
@@ -23,6 +26,10 @@ private slots:
     void round2HalvesGoAwayFromZero();
     void formatNumber_data();
     void formatNumber();
+    void toCents_data();
+    void toCents();
+    void amountLimit_data();
+    void amountLimit();
 };
 
 void NumbersTest::readNumber_data()
@@ -193,6 +200,54 @@ void NumbersTest::formatNumber()
     QFETCH(QString, pattern);
     QFETCH(QString, expected);
     QCOMPARE(kv::formatNumber(value, pattern), expected);
+}
+
+void NumbersTest::toCents_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<qint64>("cents");
+    QTest::newRow("1.005 as the screen shows it") << 1.005 << qint64(101);
+    QTest::newRow("2.675") << 2.675 << qint64(268);
+    QTest::newRow("0.125") << 0.125 << qint64(13);
+    QTest::newRow("-0.125 away from zero") << -0.125 << qint64(-13);
+    QTest::newRow("1 200.50") << 1200.5 << qint64(120050);
+    QTest::newRow("sum of tenths") << 0.1 + 0.2 << qint64(30);
+    QTest::newRow("carry into the integer") << 99.995 << qint64(10000);
+    QTest::newRow("largest amount") << 999999999.99 << qint64(99999999999);
+    QTest::newRow("small negative to zero") << -0.004 << qint64(0);
+    QTest::newRow("zero") << 0.0 << qint64(0);
+    QTest::newRow("beyond the type") << 1e30 << std::numeric_limits<qint64>::max();
+}
+
+void NumbersTest::toCents()
+{
+    QFETCH(double, value);
+    QFETCH(qint64, cents);
+    QCOMPARE(kv::toCents(value), cents);
+    if (std::fabs(value) < 1e12)   // the same figure as round2 and the pattern "0.00"
+        QCOMPARE(kv::formatNumber(value, u"0.00"), kv::formatNumber(double(cents) / 100, u"0.00"));
+}
+
+void NumbersTest::amountLimit_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("within");
+    QTest::newRow("largest amount") << 999999999.99 << true;
+    QTest::newRow("largest negative amount") << -999999999.99 << true;
+    QTest::newRow("rounds down to the largest") << 999999999.994 << true;
+    QTest::newRow("rounds up beyond") << 999999999.995 << false;
+    QTest::newRow("ten digits") << 1000000000.0 << false;
+    QTest::newRow("the pay entry of the fault") << 99999999999.0 << false;
+    QTest::newRow("fourteen digits") << 12345678901234.0 << false;
+    QTest::newRow("zero") << 0.0 << true;
+    QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << false;
+}
+
+void NumbersTest::amountLimit()
+{
+    QFETCH(double, value);
+    QFETCH(bool, within);
+    QCOMPARE(kv::isWithinAmountLimit(value), within);
 }
 
 int runNumbersTest(int argc, char** argv)

@@ -1,11 +1,15 @@
 // Export of a list: cells read as numbers, dates or texts; CSV bytes in both styles; the on-screen
 // column order; the stored zip and the .xlsx read back (by a reader of our own and by unzip); the
 // "Exporter…" command every grid gets from the kit.
+#include "core/formats/Numbers.h"
 #include "core/kit/Export.h"
 #include "core/kit/ScreenKit.h"
 #include "harness/ScriptedUi.h"
+#include "platform/reports/ReportEngine.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QLabel>
 #include <QFile>
 #include <QHeaderView>
 #include <QProcess>
@@ -18,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
+#include <QScopeGuard>
 #include <QtEndian>
 
 using namespace kv;
@@ -228,6 +233,123 @@ private slots:
         const ExportCell cell = kit::exportCell(m, 0, 0);
         QCOMPARE(int(cell.kind), kind);
         QCOMPARE(cell.text, text);
+    }
+
+    // One figure on the screen, in print and in an export: tricky decimal halves whose binary value
+    // lies just below the half, large amounts, negative ones.
+    void moneyThroughScreenPrintAndExport_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("shown");    // "# ### ##0.00"
+        QTest::addColumn<QString>("plain");    // what an export writes (CSV, international)
+        QTest::newRow("1.005") << 1.005 << "1.01" << "1.01";
+        QTest::newRow("2.675") << 2.675 << "2.68" << "2.68";
+        QTest::newRow("1.115") << 1.115 << "1.12" << "1.12";
+        QTest::newRow("0.285") << 0.285 << "0.29" << "0.29";
+        QTest::newRow("-2.675") << -2.675 << "-2.68" << "-2.68";
+        QTest::newRow("0.125") << 0.125 << "0.13" << "0.13";
+        QTest::newRow("10.075") << 10.075 << "10.08" << "10.08";
+        QTest::newRow("1 234 567.895") << 1234567.895 << "1 234 567.90" << "1234567.90";
+        QTest::newRow("sum of tenths") << 0.1 + 0.2 << "0.30" << "0.30";
+        QTest::newRow("carry") << 99.995 << "100.00" << "100.00";
+        QTest::newRow("largest amount") << 999999999.99 << "999 999 999.99" << "999999999.99";
+        QTest::newRow("small negative") << -0.004 << "0.00" << "0.00";
+    }
+    void moneyThroughScreenPrintAndExport()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, shown);
+        QFETCH(QString, plain);
+        // The screen.
+        const QString screen = formatNumber(value, u"# ### ##0.00");
+        QCOMPARE(screen, shown);
+        // The print: the value as the report engine gets it from a query, through its money format.
+        QString printed = reports::formatAmount(reports::valueText(QVariant(value)));
+        QCOMPARE(printed.replace(QChar(0x00A0), u' '), shown);
+        // The export of the list that shows it.
+        QStandardItemModel m(1, 1);
+        m.setHorizontalHeaderLabels({QStringLiteral("Montant")});
+        m.setItem(0, 0, new QStandardItem(screen + u' '));
+        const ExportCell cell = kit::exportCell(m, 0, 0);
+        QCOMPARE(cell.kind, ExportCell::Number);
+        QCOMPARE(cell.text, plain);
+        QCOMPARE(cell.number, round2(value));
+        QCOMPARE(kit::csvBytes(kit::tableOf(m), kit::CsvStyle::International), "\xEF\xBB\xBFMontant\r\n" + plain.toUtf8() + "\r\n");
+    }
+
+    // A list that shows its amounts in whole units gives their exact value: the export writes it, not
+    // the rounded figure (the journals show 1 201 for 1 200.50).
+    void wholeUnitsListExportsTheExactAmount_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("csv");      // French
+        QTest::addColumn<QString>("xlsx");     // the cell's value in the sheet
+        QTest::newRow("1 200.50") << 1200.5 << "1200,5" << "1200.5";
+        QTest::newRow("a sum with binary noise") << 1000.1 + 200.2 << "1200,3" << "1200.3";
+        QTest::newRow("1.005") << 1.005 << "1,005" << "1.005";
+        QTest::newRow("whole") << 3000.0 << "3000" << "3000";
+        QTest::newRow("negative") << -12.5 << "-12,5" << "-12.5";
+    }
+    void wholeUnitsListExportsTheExactAmount()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, csv);
+        QFETCH(QString, xlsx);
+        QStandardItemModel m(1, 2);
+        m.setHorizontalHeaderLabels({QStringLiteral("Objet"), QStringLiteral("Montant")});
+        m.setItem(0, 0, new QStandardItem(QStringLiteral(" Vidange")));
+        auto* amount = new QStandardItem(formatNumber(value, u"### ###") + u' ');
+        amount->setData(value, Qt::UserRole);
+        m.setItem(0, 1, amount);
+        const kit::ExportTable table = kit::tableOf(m);
+        QCOMPARE(kit::csvBytes(table, kit::CsvStyle::French), "\xEF\xBB\xBFObjet;Montant\r\nVidange;" + csv.toUtf8() + "\r\n");
+        QString fault;
+        const QByteArray sheet = readStoredZip(kit::xlsxBytes(table), &fault).value(QStringLiteral("xl/worksheets/sheet1.xml"));
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        QVERIFY2(sheet.contains("<v>" + xlsx.toUtf8() + "</v>"), sheet.constData());
+    }
+
+    // Texts go out without the blanks a list puts around them (" Vidange", a caption "Taux ").
+    void textsWithoutTheListsBlanks()
+    {
+        QStandardItemModel m(1, 3);
+        m.setHorizontalHeaderLabels({QStringLiteral("Taux "), QStringLiteral(" Nom"), QStringLiteral("Mode")});
+        m.setItem(0, 0, new QStandardItem(QStringLiteral(" 3 ")));
+        m.setItem(0, 1, new QStandardItem(QStringLiteral(" BENALI Omar ")));
+        m.setItem(0, 2, new QStandardItem(QStringLiteral("  ")));
+        QCOMPARE(kit::csvBytes(kit::tableOf(m), kit::CsvStyle::French),
+                 QByteArray("\xEF\xBB\xBFTaux;Nom;Mode\r\n3;BENALI Omar;\r\n"));
+    }
+
+    // The save dialog proposes the screen's title and the day.
+    void proposedFileName_data()
+    {
+        QTest::addColumn<QString>("band");
+        QTest::addColumn<QString>("windowTitle");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("title band") << "Etat des locations" << " " << "Etat des locations 11-12-2026";
+        QTest::newRow("band wins over the window title") << "Rapport d'activité" << "Journaux — Kavorel"
+                                                          << "Rapport d'activité 11-12-2026";
+        QTest::newRow("window title without the program") << "" << "Véhicules — Kavorel" << "Véhicules 11-12-2026";
+        QTest::newRow("what a file name cannot hold") << "Mouvements du 05/03/2026: caisse*" << ""
+                                                      << "Mouvements du 05 03 2026 caisse 11-12-2026";
+        QTest::newRow("no title") << "" << " " << "Liste 11-12-2026";
+    }
+    void proposedFileName()
+    {
+        QFETCH(QString, band);
+        QFETCH(QString, windowTitle);
+        QFETCH(QString, name);
+        const QString program = QCoreApplication::applicationName();
+        QCoreApplication::setApplicationName(QStringLiteral("Kavorel"));
+        auto restore = qScopeGuard([&] { QCoreApplication::setApplicationName(program); });
+        QDialog window;
+        window.setWindowTitle(windowTitle);
+        auto* layout = new QVBoxLayout(&window);
+        if (!band.isEmpty())
+            layout->addWidget(kit::titleBand(band, &window));
+        layout->addWidget(new QLabel(QStringLiteral("Une étiquette"), &window));
+        QCOMPARE(kit::proposedExportName(&window, QDate(2026, 12, 11)), name);
     }
 
     void editRoleValue()

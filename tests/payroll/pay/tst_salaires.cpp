@@ -4,6 +4,7 @@
 #include "PayFixture.h"
 #include "PayTests.h"
 
+#include "core/formats/FieldRules.h"
 #include "core/formats/Numbers.h"
 #include "core/kit/ScreenKit.h"
 #include "harness/ScreenFit.h"
@@ -340,6 +341,38 @@ private slots:
         QCOMPARE(pay(f, b, 5).number("panier"), 0.0);
         screen.command("quitter")->click();
         QVERIFY(screen.isVisible());
+    }
+
+    // No amount beyond 999 999 999.99: neither an entry (the 99 999 999 999 of "Panier" gave a net of
+    // 100 000 027 250.23) nor a total computed from entries that each pass.
+    void amountBeyondTheLargestStopsTheMove_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("deductions");   // CNAS and IRG due (their computed entries then overflow too)
+        QTest::newRow("Panier") << "Panier" << "99999999999" << true;
+        QTest::newRow("fourteen digits") << "Autres Ind" << "12345678901234" << true;
+        QTest::newRow("a gross from a daily rate") << "Taux Journalier" << "999999999" << true;
+        QTest::newRow("a gross from a daily rate, nothing deducted") << "Taux Journalier" << "999999999" << false;
+        QTest::newRow("a gross from an allowance that passes, beside the base") << "Panier" << "999999999" << false;
+    }
+    void amountBeyondTheLargestStopsTheMove()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, typed);
+        QFETCH(bool, deductions);
+        PayFixture f;
+        const qint64 b = f.addAgent("BENALI", "Karim", 1000, true, false, deductions ? 1 : 0, deductions ? 1 : 0);
+        f.addAgent("ZERROUK", "Amine", 800);
+        Salaires screen(*f.session);
+        showOn(screen, testScreens().first());
+        screen.openMonth(5);
+        const QVariantMap before = pay(f, b, 5).toMap();
+        type(screen.entry(entry), typed);
+        screen.command("suivant")->click();
+        QCOMPARE(f.ui.last(), m(kAmountTooLarge, Icon::Critical, "ATTENTION"));
+        QCOMPARE(screen.currentAgent(), b);
+        QCOMPARE(pay(f, b, 5).toMap(), before);
     }
 
     void monthWithoutSalariedAgent()

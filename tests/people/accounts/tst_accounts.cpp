@@ -640,6 +640,30 @@ private slots:
         shoot(screen, "Zoom_Cli_locations");
     }
 
+    // A rental let at a flat rate shows the flat rate, what the client pays, not its days × price per day.
+    void aFlatRateRentalShowsItsFlatRate_data()
+    {
+        QTest::addColumn<int>("forfait");
+        QTest::addColumn<double>("montantForfait");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("flat rate with a price per day") << 1 << 6000.0 << "6 000 ";
+        QTest::newRow("flat rate of nothing") << 1 << 0.0 << "";
+        QTest::newRow("day rate beside a typed flat rate") << 0 << 6000.0 << "6 800 ";
+    }
+    void aFlatRateRentalShowsItsFlatRate()
+    {
+        QFETCH(int, forfait);
+        QFETCH(double, montantForfait);
+        QFETCH(QString, shown);
+        addPerson(3, schema::person::Client);
+        db().execute("INSERT INTO Locations (num, num_vehicule, Num_Client, du, au, Nb, PU, montant, flag_forfait,"
+                     " montant_forfait, flag_regl) VALUES (1, 10, 3, '2021-03-01', '2021-03-05', 4, 1700, 6800, ?, ?, 0)",
+                     {forfait, montantForfait});
+        s().num_courant = 3;
+        Zoom_Cli screen(s());
+        QCOMPARE(screen.rentalGrid()->grid()->cell(0, 4), shown);
+    }
+
     void aClientWithoutRentalsHasADisabledRentalsGrid()
     {
         addPerson(3, schema::person::Client);

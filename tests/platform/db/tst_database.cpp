@@ -1,5 +1,6 @@
 // The engine layer: queries, text compares, record sets, numbering, transactions, the workspace and
 // the file operations on closed databases.
+#include "PageDamage.h"
 #include "harness/TestFolder.h"
 #include "platform/db/Dates.h"
 #include "platform/db/Database.h"
@@ -8,7 +9,11 @@
 #include "platform/db/Workspace.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QMap>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace kv;
 using namespace kv::db;
@@ -250,24 +255,33 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Error, Workspace(missing, "Special", "ADMIN", "secret"));
     }
 
-    void repairAndCompactReplacesTheFileWhole()
+    void aRecoveryOfASoundFileIsACompactCopy()
     {
         db_.execute(QStringLiteral("CREATE TABLE big (x TEXT)"));
         for (int i = 0; i < 200; ++i)
             db_.execute(QStringLiteral("INSERT INTO big VALUES (?)"), {QString(500, QChar('a' + i % 26))});
         db_.execute(QStringLiteral("DELETE FROM big"));
+        db_.executeScript(QStringLiteral("CREATE INDEX Agents_nom ON Agents (nom); PRAGMA user_version = 3"));
         db_.close();
-        const qint64 before = QFileInfo(path_).size();
+        const QByteArray original = folder_.read(QStringLiteral("t.db"));
         const QString work = folder_.file(QStringLiteral("prov.mdb"));
+        Salvage salvage;
         QString error;
-        QVERIFY2(repairAndCompact(path_, work, &error), qPrintable(error));
-        QVERIFY(!QFile::exists(work));
-        QVERIFY(QFileInfo(path_).size() < before);
-        db_.open(path_);
-        QCOMPARE(db_.scalar(QStringLiteral("SELECT nom FROM Agents WHERE num = 1")).toString(), QStringLiteral("Élise"));
+        QVERIFY2(recoverDatabase(path_, work, &salvage, &error), qPrintable(error));
+        QCOMPARE(folder_.read(QStringLiteral("t.db")), original);      // only read
+        QVERIFY(salvage.sound);
+        QVERIFY(!salvage.lostRows());
+        QCOMPARE(salvage.rows(), 4);                                   // 3 agents, 1 text
+        QVERIFY(QFileInfo(work).size() < original.size());
+        Database copy;
+        copy.open(work, Database::Mode::ReadOnly);
+        QCOMPARE(copy.scalar(QStringLiteral("SELECT nom FROM Agents WHERE num = 1")).toString(), QStringLiteral("Élise"));
+        QCOMPARE(copy.scalar(QStringLiteral("SELECT count(*) FROM Agents WHERE Montant IS NULL")).toInt(), 1);
+        QCOMPARE(copy.userVersion(), 3);
+        QCOMPARE(copy.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'Agents_nom'")).toInt(), 1);
     }
 
-    void failedRepairLeavesTheFileAsItWas()
+    void aRecoveryOfWhatIsNoDatabaseFails()
     {
         db_.close();
         const QString bad = folder_.file(QStringLiteral("ZEB_2020.MDB"));
@@ -276,10 +290,90 @@ private slots:
         const QString work = folder_.file(QStringLiteral("prov.mdb"));
         folder_.write(QStringLiteral("prov.mdb"), "left over");
         QString error;
-        QVERIFY(!repairAndCompact(bad, work, &error));
+        QVERIFY(!recoverDatabase(bad, work, nullptr, &error));
         QVERIFY(!error.isEmpty());
         QCOMPARE(folder_.read(QStringLiteral("ZEB_2020.MDB")), garbage);
         QVERIFY(!QFile::exists(work));
+    }
+
+    // A ledger of 3 757 lines with its indexes; one leaf page damaged, at its header (the page cannot be
+    // read at all) or among its cells.
+    void aRecoveryStepsOverDamagedPages_data()
+    {
+        QTest::addColumn<QString>("tree");
+        QTest::addColumn<int>("offset");
+        QTest::newRow("index leaf, header") << "Depenses_date" << 0;
+        QTest::newRow("index leaf, cells") << "Depenses_date" << 1000;
+        QTest::newRow("table leaf, header") << "Depenses" << 0;
+        QTest::newRow("table leaf, cells") << "Depenses" << 1000;
+        QTest::newRow("first table leaf") << "Depenses" << -1;
+        QTest::newRow("last table leaf") << "Depenses" << -2;
+        QTest::newRow("table root page") << "Depenses" << -3;
+    }
+    void aRecoveryStepsOverDamagedPages()
+    {
+        QFETCH(QString, tree);
+        QFETCH(int, offset);
+        db_.executeScript(QStringLiteral(
+            "CREATE TABLE Depenses (num INTEGER PRIMARY KEY, date TEXT, Montant REAL, ref TEXT COLLATE FR_NOCASE);"
+            "CREATE INDEX Depenses_date ON Depenses (date, num, Montant);"
+            "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 3757) "
+            "INSERT INTO Depenses SELECT x, date('2021-01-01', '+' || (x % 365) || ' days'), x * 25 / 100.0, 'ligne ' || x FROM n;"
+            "PRAGMA user_version = 4"));
+        QMap<qint64, QString> original;
+        for (const Row& r : db_.query(QStringLiteral("SELECT num, date || '|' || Montant || '|' || ref FROM Depenses")))
+            original.insert(r.value(0).toLongLong(), r.value(1).toString());
+        db_.close();
+        const QList<test::Leaf> leaves = test::leaves(path_, tree);
+        QVERIFY(leaves.size() > 4);
+        test::Leaf leaf = offset == -1 ? leaves.first() : offset == -2 ? leaves.last() : leaves.at(leaves.size() / 2);
+        if (offset == -3) {
+            // The page over every leaf: no row of the table can be reached any more.
+            Database file;
+            file.open(path_, Database::Mode::ReadOnly);
+            leaf = {file.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'Depenses'")).toInt(),
+                    int(original.size())};
+        }
+        QVERIFY(test::damagePage(path_, leaf.page, std::max(offset, 0), 300));
+        QVERIFY(!checkDatabaseFile(path_, nullptr));
+        const QByteArray damaged = folder_.read(QStringLiteral("t.db"));
+
+        const QString work = folder_.file(QStringLiteral("prov.mdb"));
+        Salvage salvage;
+        QString error;
+        QVERIFY2(recoverDatabase(path_, work, &salvage, &error), qPrintable(error));
+        QCOMPARE(folder_.read(QStringLiteral("t.db")), damaged);
+        QVERIFY(!salvage.sound);
+        QVERIFY(checkDatabaseFile(work, nullptr));
+        Database copy;
+        copy.open(work, Database::Mode::ReadOnly);
+        QMap<qint64, QString> back;
+        for (const Row& r : copy.query(QStringLiteral("SELECT num, date || '|' || Montant || '|' || ref FROM Depenses")))
+            back.insert(r.value(0).toLongLong(), r.value(1).toString());
+        // Every row that came back is a row of the file as it was, none made up from the damaged bytes.
+        for (auto it = back.cbegin(); it != back.cend(); ++it)
+            QVERIFY2(original.value(it.key()) == it.value(), qPrintable(QString::number(it.key()) + u' ' + it.value()));
+        const SalvagedTable& depenses = salvage.tables.at(2);
+        QCOMPARE(depenses.name, QStringLiteral("Depenses"));
+        QCOMPARE(depenses.rows, back.size());
+        if (tree == QLatin1String("Depenses_date")) {
+            // The index is rebuilt from the table rows: everything comes back.
+            QCOMPARE(back.size(), original.size());
+            QVERIFY(!salvage.lostRows());
+            QCOMPARE(copy.scalar(QStringLiteral("SELECT sum(Montant) FROM Depenses")).toDouble(), 3757.0 * 3758 / 2 * 0.25);
+        } else {
+            // At most the rows of the damaged page are lost; those of the other pages all come back.
+            QVERIFY(depenses.damaged);
+            QVERIFY(salvage.lostRows());
+            QVERIFY2(back.size() >= original.size() - leaf.cells, qPrintable(QString::number(back.size())));
+            QVERIFY(back.size() < original.size());
+            if (offset <= 0)
+                QCOMPARE(back.size(), original.size() - leaf.cells);
+        }
+        QCOMPARE(salvage.tables.at(0).rows, 3);                            // the other tables whole
+        QCOMPARE(copy.scalar(QStringLiteral("SELECT count(*) FROM Depenses WHERE date >= '2021-06-01'")).toInt(),
+                 int(std::count_if(back.cbegin(), back.cend(), [](const QString& v) { return v.left(10) >= QLatin1String("2021-06-01"); })));
+        QCOMPARE(copy.userVersion(), 4);
     }
 
     void aCopyEmptyingTablesKeepsEverythingElseAsItWas()

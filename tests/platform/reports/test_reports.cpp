@@ -574,6 +574,16 @@ void TestReports::formatHelpers_data()
     QTest::newRow("money: not a number stays escaped") << "money" << QVariant("<n/a>") << "&lt;n/a&gt;";
     QTest::newRow("int: grouped and rounded") << "int" << QVariant(123456.6) << "123" + nb + "457";
     QTest::newRow("int: three digits") << "int" << QVariant(999) << "999";
+    // Rounded as the screens round: halves away from zero on the decimal value, not on the binary one.
+    QTest::newRow("money: 1.005 as the screen shows it") << "money" << QVariant(1.005) << "1.01";
+    QTest::newRow("money: 2.675") << "money" << QVariant(2.675) << "2.68";
+    QTest::newRow("money: -2.675") << "money" << QVariant(-2.675) << "-2.68";
+    QTest::newRow("money: 0.125") << "money" << QVariant(0.125) << "0.13";
+    QTest::newRow("money: 1 234 567.895") << "money" << QVariant(1234567.895) << "1" + nb + "234" + nb + "567.90";
+    QTest::newRow("money: largest amount") << "money" << QVariant(999999999.99) << "999" + nb + "999" + nb + "999.99";
+    QTest::newRow("money: a sum of tenths") << "money" << QVariant(0.1 + 0.2) << "0.30";
+    QTest::newRow("int: a half goes up") << "int" << QVariant(2.5) << "3";
+    QTest::newRow("int: 1 200.50") << "int" << QVariant(1200.5) << "1" + nb + "201";
     QTest::newRow("date: iso") << "date" << QVariant("2024-03-05") << "05/03/2024";
     QTest::newRow("date: iso with time") << "date" << QVariant("2024-12-31 08:15:00") << "31/12/2024";
     QTest::newRow("date: already shown form") << "date" << QVariant("05/03/2024") << "05/03/2024";

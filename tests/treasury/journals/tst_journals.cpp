@@ -4,6 +4,8 @@
 // Then the monthly running charges Chrges.
 #include "../../core/CoreFixture.h"
 
+#include "core/formats/FieldRules.h"
+#include "core/kit/Export.h"
 #include "core/kit/ScreenKit.h"
 #include "harness/ScreenFit.h"
 #include "platform/db/Database.h"
@@ -921,6 +923,41 @@ private slots:
         QCOMPARE(ui().messages, QList<ShownMessage>{});
         QVERIFY(!screen.isVisible());
         QCOMPARE(screen.result(), int(QDialog::Accepted));
+    }
+
+    // A journal shows whole units; its export writes the amounts themselves.
+    void theExportWritesTheExactAmounts()
+    {
+        march();
+        const journals::Report r = journals::read(db(), marchSelection());
+        journals::JournalModel vehicles(Journal::Vehicles);
+        vehicles.setReport(&r);
+        const QByteArray csv = kit::csvBytes(kit::tableOf(vehicles), kit::CsvStyle::French);
+        // 1 500.40 shows "1 500" and 250.60 shows "251"; their texts lose the list's leading blank.
+        QVERIFY2(csv.contains("01/03/2021;00456 116 31;Gasoil;1500,4;;;;;;1500,4\r\n"), csv.constData());
+        QVERIFY2(csv.contains("15/03/2021;00123 115 16;;;;;;;250,6;250,6\r\n"), csv.constData());
+
+        journals::JournalModel pays(Journal::Pays);
+        pays.setReport(&r);
+        const kit::ExportTable table = kit::tableOf(pays);
+        // BENALI's closed pay: gross 26 000, advances 5 000, net 17 020.80 (shown "17 021").
+        QCOMPARE(table.rows[0][10].kind, kit::ExportCell::Number);
+        QCOMPARE(table.rows[0][10].number, 17020.8);
+        QCOMPARE(table.rows[0][10].text, QStringLiteral("17020.8"));
+        QCOMPARE(table.rows[0][9].number, 5000.0);
+        QCOMPARE(table.rows[0][2].text, QStringLiteral("BENALI"));
+    }
+
+    void aChargeBeyondTheLargestAmountIsRefused()
+    {
+        Chrges screen(s());
+        test::showOn(screen, test::testScreens().first());
+        const QVariantList before = db().queryOne("SELECT * FROM Permn").values();
+        screen.field(3)->setText("12345678901234");   // pasted: the key filter never saw it
+        screen.command("valider")->click();
+        QCOMPARE(ui().messages, (QList<ShownMessage>{m(kAmountTooLarge, Icon::Critical, "ATTENTION")}));
+        QVERIFY(screen.field(3)->hasFocus());
+        QCOMPARE(db().queryOne("SELECT * FROM Permn").values(), before);
     }
 
     void aMalformedAmountIsRefused_data()
