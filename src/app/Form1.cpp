@@ -171,6 +171,10 @@ void Form1::buildMenus()
     QMenu* parametrages = fichiers->addMenu(QStringLiteral("&Paramétrages"));
     addEntry(parametrages, "identification", QStringLiteral("&Identification"), screen("Identif0", true));
     addEntry(parametrages, "charges", QStringLiteral("&Charges"), screen("Chrges", true));
+    addEntry(parametrages, "identite", QStringLiteral("Identité de l'&entreprise"), [this] {
+        openGuarded(QStringLiteral("F_Identite"), true, {}, false);
+        refreshHeader();
+    });
     QMenu* exercice = fichiers->addMenu(QStringLiteral("&Exercice"));
     addEntry(exercice, "cloturer", QStringLiteral("&Clôturer l'exercice"), [this] { closeExercise(); });
     addEntry(exercice, "annuler_cloture", QStringLiteral("&Annuler derniere clôture"), [this] { undoLastClosing(); });
@@ -250,6 +254,18 @@ void Form1::buildMenus()
     addEntry(aide, "a_propos", QStringLiteral("&A propos ..."), screen("Auteur"));
 }
 
+void Form1::askIdentityOnFirstStart()
+{
+    // Once, on the start that chose the first exercise: a new firm enters the name its documents print.
+    if (!s_.firstStart)
+        return;
+    s_.firstStart = false;
+    if (!s_.identite(1).trimmed().isEmpty() || !screenAvailable(QStringLiteral("F_Identite")))
+        return;
+    openScreen(QStringLiteral("F_Identite"));
+    refreshHeader();
+}
+
 void Form1::reinitialise_les_menus()
 {
     const bool latest = s_.dernierExercice;
@@ -300,7 +316,7 @@ void Form1::openCashBook()
         return;
     if (!menu_checks::fundMovements(s_))
         return;
-    const QDate chosen = openers_.chooseDate(QDate::currentDate());
+    const QDate chosen = openers_.chooseDate(s_.defaultDay());
     if (chosen.isValid() && chosen.day() > 0)
         openers_.cashBook(chosen);
 }

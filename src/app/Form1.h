@@ -57,6 +57,8 @@ public:
     void refreshNotice();
     /// Enables the closing and its undo when the latest exercise is open, disables them otherwise.
     void reinitialise_les_menus();
+    /// On the start that chose the first exercise, with no firm name yet: opens "Identité de l'entreprise".
+    void askIdentityOnFirstStart();
     /// Asks for confirmation and, on Yes, runs the exit sequence; true when the program may end.
     bool confirmExit();
 

@@ -12,6 +12,7 @@
 #include "core/startup/DataFolder.h"
 #include "core/startup/InstanceLock.h"
 #include "core/startup/Startup.h"
+#include "core/identity/F_Identite.h"
 #include "core/state/Session.h"
 #include "fleet/references/Initials.h"
 #include "fleet/register/Vehicules.h"
@@ -43,6 +44,7 @@
 #include "platform/ui/QtUi.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -140,6 +142,7 @@ int main(int argc, char** argv)
     openers.chooseDate = [&session](QDate first) { return kv::chooseDate(session, first); };
     openers.cashBook = [&session](QDate day) { kv::showCashBook(session, day); };
     openers.screens.insert(QStringLiteral("f_jrnl2"), modal([&] { return std::make_unique<kv::f_jrnl2>(session); }));
+    openers.screens.insert(QStringLiteral("F_Identite"), modal([&] { return std::make_unique<kv::F_Identite>(session); }));
     openers.screens.insert(QStringLiteral("Chrges"), modal([&] { return std::make_unique<kv::Chrges>(session); }));
     openers.screens.insert(QStringLiteral("F_Location"), modal([&] { return std::make_unique<kv::F_Location>(session); }));
     openers.screens.insert(QStringLiteral("Salaires"), modal([&] { return std::make_unique<kv::Salaires>(session); }));
@@ -196,6 +199,7 @@ int main(int argc, char** argv)
     window.show();
     kv::ui::centreWindow(window);
     window.activateWindow();
+    QTimer::singleShot(0, &window, [&window] { window.askIdentityOnFirstStart(); });
     const int code = app.exec();
     kv::ui::errorLog().write(QStringLiteral("Sortie (%1)").arg(code));
     return code;

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTest>
 
 using namespace kv;
@@ -46,7 +47,7 @@ ScriptedUi::ScreenScript typePassword(const QStringList& entries)
 const QStringList kScreenNames = {"Identif0", "Chrges", "Cloturex", "VoirExercice", "F_Arch2_0", "F_Arch2_1", "Mecano2",
                                   "Initials1", "Initials2", "Initials3", "Initials4", "Vehicules", "J_Chauff", "J_clients",
                                   "F_Location", "J_Recettes", "j_AGENT", "Salaires", "Identif1", "Identif2", "f_jrnl2",
-                                  "F_HLP", "Auteur", "FP_imge", "F_Echeances", "F_CoutVehicules"};
+                                  "F_HLP", "Auteur", "FP_imge", "F_Echeances", "F_CoutVehicules", "F_Identite"};
 
 ShownMessage m(const QString& text, Icon icon, const QString& title) { return {text, icon, title, false}; }
 
@@ -168,7 +169,7 @@ private slots:
 
         const QString vehicle = "INSERT INTO Vehicules (num, flag_Arch) VALUES (1, 0);";
         const QString client = "INSERT INTO Agents (num, Type_Ag, Arch) VALUES (1, 2, 0);";
-        for (const char* entry : {"identification", "charges", "cloturer", "annuler_cloture", "sauvegarde",
+        for (const char* entry : {"identification", "identite", "charges", "cloturer", "annuler_cloture", "sauvegarde",
                                   "importation", "reparer", "types", "marques", "modeles", "carburants", "vehicules",
                                   "chauffeurs", "clients", "recettes_diverses", "agents", "rapport", "aide", "a_propos"})
             QTest::newRow(entry) << entry << "" << "";
@@ -273,6 +274,10 @@ private slots:
                                          << QStringList{"J_Chauff"} << "" << 0 << "";
         QTest::newRow("identification guarded") << "identification" << "CLE" << "" << QStringList{"CLE"} << QStringList{"Form_v2"}
                                                 << QStringList{"Identif0"} << "" << 0 << "";
+        QTest::newRow("firm identity guarded") << "identite" << "CLE" << "" << QStringList{"CLE"} << QStringList{"Form_v2"}
+                                               << QStringList{"F_Identite"} << "" << 0 << "";
+        QTest::newRow("firm identity refused") << "identite" << "CLE" << "" << QStringList{"a", "b", "c"} << QStringList{"Form_v2"}
+                                               << QStringList{} << "Mot d'accès incorrect" << int(Icon::Critical) << "Z.E.B.";
         QTest::newRow("location without vehicle") << "location" << "" << "" << QStringList{} << QStringList{} << QStringList{}
                                                   << "Initialisation des véhicules préalable" << int(Icon::Critical) << "ATTENTION";
         QTest::newRow("location with archived vehicle only")
@@ -336,12 +341,39 @@ private slots:
         QCOMPARE(opened_, (QStringList{"Vehicules", "Identif0", "f_jrnl2"}));
     }
 
+    // A fresh installation (this start chose the first exercise) with no firm yet asks for it once.
+    void firstStartAsksForTheFirmOnce_data()
+    {
+        QTest::addColumn<bool>("firstStart");
+        QTest::addColumn<QString>("firm");
+        QTest::addColumn<QStringList>("opened");
+        QTest::newRow("fresh installation") << true << "" << QStringList{"F_Identite"};
+        QTest::newRow("firm already entered") << true << "SARL Amrani" << QStringList{};
+        QTest::newRow("later start") << false << "" << QStringList{};
+    }
+    void firstStartAsksForTheFirmOnce()
+    {
+        QFETCH(bool, firstStart);
+        QFETCH(QString, firm);
+        QFETCH(QStringList, opened);
+        if (!firm.isEmpty())
+            QVERIFY(s().settings.saveIdentity({{1, firm}}, nullptr));
+        s().firstStart = firstStart;
+        w_->askIdentityOnFirstStart();
+        QCOMPARE(opened_, opened);
+        w_->askIdentityOnFirstStart(); // once
+        QCOMPARE(opened_, opened);
+        QVERIFY(!s().firstStart);
+    }
+
     void cashBookOpensOnTheChosenDay()
     {
         s().db().execute("INSERT INTO Recettes (num, Montant) VALUES (1, 10)");
         calendarAnswer_ = QDate(2021, 3, 15);
         w_->action("caisse")->trigger();
-        QCOMPARE(calendarShown_, QList<QDate>{QDate::currentDate()});
+        // The calendar opens on a day of the open exercise: today in it, else its last day.
+        QCOMPARE(calendarShown_, QList<QDate>{QDate::currentDate().year() == s().exerciceOuvert ? QDate::currentDate()
+                                                                                         : QDate(s().exerciceOuvert, 12, 31)});
         QCOMPARE(cashBooks_, QList<QDate>{QDate(2021, 3, 15)});
         calendarAnswer_ = QDate();
         w_->action("caisse")->trigger();

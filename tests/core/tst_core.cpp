@@ -2,6 +2,9 @@
 // the passwords, the report routine and the exit sequence, through the scripted ui seam.
 #include "CoreFixture.h"
 
+#include "core/identity/F_Identite.h"
+#include "core/kit/ExerciseDate.h"
+#include "core/kit/ScreenKit.h"
 #include "core/ledger/Ledger.h"
 #include "core/passwords/Form_v2.h"
 #include "core/passwords/New_MPS.h"
@@ -18,6 +21,8 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPdfDocument>
@@ -362,6 +367,144 @@ private slots:
         QCOMPARE(t.text("ch2"), fields[1]);
         QCOMPARE(t.text("ch3"), fields[2]);
         QCOMPARE(t.text("ch30"), QStringLiteral("(Algérie)"));
+    }
+
+    // ---- the firm's identity, entered in the program ------------------------------------------------------
+
+    void identityScreenWritesWhatStartUpReads()
+    {
+        // Other records of the file stay as they were: a password, and identity field 5.
+        folder().write("ZEB.CFG", cfgBytes({{2, passwordRecord("SECRET")}, {41, ProtectedSettings::encodeText("Champ 5")}}));
+        folder().write(".INI", stateBytes(2021, 0));
+        QVERIFY(start());
+        QVERIFY(s().firstStart == false); // the first exercise was chosen before
+        QCOMPARE(s().headerLines().value(0), QString());
+        F_Identite screen(s());
+        QCOMPARE(screen.field(1)->maxLength(), 40);
+        QCOMPARE(screen.field(3)->maxLength(), 20);
+        QCOMPARE(screen.field(1)->accessibleName(), QStringLiteral("Raison sociale"));
+        screen.field(1)->setText("  SARL Transports Amrani ");
+        screen.field(2)->setText("Transport de voyageurs");
+        screen.field(3)->setText("Blida");
+        screen.field(4)->setText("Tél. 025 41 22 10");
+        QVERIFY(screen.save());
+        QVERIFY(ui().messages.isEmpty());
+        // In memory at once: the header and the report texts.
+        QCOMPARE(s().headerLines(), (QStringList{"SARL Transports Amrani", "Blida", "Année  2021"}));
+        s().ecrire_identite();
+        const db::Row t = s().db().queryOne("SELECT * FROM textes");
+        QCOMPARE(t.text("ch1"), QStringLiteral("SARL Transports Amrani"));
+        QCOMPARE(t.text("ch2"), QStringLiteral("Transport de voyageurs"));
+        QCOMPARE(t.text("ch30"), QStringLiteral("(Tél. 025 41 22 10)"));
+        // And in the file, the way start-up reads it.
+        ProtectedSettings again;
+        again.load(folder().file("ZEB.CFG"));
+        QCOMPARE(again.identity(1).trimmed(), QStringLiteral("SARL Transports Amrani"));
+        QCOMPARE(again.identity(3), QStringLiteral("Blida").leftJustified(20));
+        QCOMPARE(again.identity(4).trimmed(), QStringLiteral("Tél. 025 41 22 10"));
+        QCOMPARE(again.identity(5).trimmed(), QStringLiteral("Champ 5"));
+        QCOMPARE(again.password(2), QStringLiteral("SECRET"));
+    }
+
+    void identityScreenKeysAndRefusal()
+    {
+        folder().write(".INI", stateBytes(2021, 0));
+        QVERIFY(start());
+        {
+            // Escape after typing asks; "Non" leaves the file as it was.
+            F_Identite screen(s());
+            screen.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&screen));
+            QTest::keyClicks(screen.field(1), "SARL X");
+            ui().answers = {false};
+            QTest::keyClick(screen.field(1), Qt::Key_Escape);
+            QVERIFY(!screen.isVisible());
+            QCOMPARE(ui().messages.size(), 1);
+            QCOMPARE(ui().last().text, kit::kSaveChangesQuestion);
+            QCOMPARE(s().identite(1).trimmed(), QString());
+        }
+        {
+            // Return in a field confirms.
+            ui().clear();
+            F_Identite screen(s());
+            screen.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&screen));
+            screen.field(1)->setFocus();
+            QTest::keyClicks(screen.field(1), "SARL Y");
+            QTest::keyClick(screen.field(1), Qt::Key_Return);
+            QCOMPARE(screen.result(), int(QDialog::Accepted));
+            QCOMPARE(s().identite(1).trimmed(), QStringLiteral("SARL Y"));
+        }
+        {
+            // A file that cannot be replaced (a folder stands in its place): the message, memory unchanged.
+            ui().clear();
+            QVERIFY(QFile::remove(folder().file("ZEB.CFG")));
+            QVERIFY(QDir(folder().path()).mkdir("ZEB.CFG"));
+            F_Identite screen(s());
+            screen.field(1)->setText("SARL Z");
+            QVERIFY(!screen.save());
+            QCOMPARE(ui().messages.size(), 1);
+            QVERIFY(ui().last().text.startsWith(QStringLiteral("ZEB.CFG : ")));
+            QCOMPARE(s().identite(1).trimmed(), QStringLiteral("SARL Y"));
+            QVERIFY(QFileInfo(folder().file("ZEB.CFG")).isDir());
+        }
+    }
+
+    void firstStartIsMarked()
+    {
+        ui().onScreen("Form12", typeYears({"2021"}));
+        QVERIFY(start());
+        QVERIFY(s().firstStart);
+    }
+
+    // ---- dates of the open exercise ------------------------------------------------------------------------
+
+    void entriesStartInTheOpenExercise()
+    {
+        folder().write(".INI", stateBytes(2021, 0));
+        QVERIFY(start());
+        const QDate today = QDate::currentDate();
+        if (today.year() == 2021)
+            QSKIP("the test needs a year other than the exercise's");
+        QCOMPARE(s().defaultDay(), QDate(2021, 12, 31));
+        s().noteDayUsed(QDate(2021, 5, 12));
+        QCOMPARE(s().defaultDay(), QDate(2021, 5, 12));
+        s().noteDayUsed(QDate(2022, 1, 3)); // not of the exercise: not kept
+        QCOMPARE(s().defaultDay(), QDate(2021, 5, 12));
+        QCOMPARE(kit::defaultDayText(s()), QStringLiteral("12/05/2021"));
+        s().exerciceOuvert = today.year();
+        QCOMPARE(s().defaultDay(), today);
+    }
+
+    void dateOutsideTheExerciseIsAsked_data()
+    {
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QList<bool>>("answers");
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<int>("questions");
+        QTest::newRow("in the exercise") << "15/03/2021" << QList<bool>{} << true << 0;
+        QTest::newRow("next year, Non") << "03/01/2022" << QList<bool>{false} << false << 1;
+        QTest::newRow("last year, Oui") << "31/12/2020" << QList<bool>{true} << true << 1;
+        QTest::newRow("not a date: checkDateField's") << "31/02/2022" << QList<bool>{} << true << 0;
+        QTest::newRow("blank") << "" << QList<bool>{} << true << 0;
+    }
+    void dateOutsideTheExerciseIsAsked()
+    {
+        QFETCH(QString, date);
+        QFETCH(QList<bool>, answers);
+        QFETCH(bool, taken);
+        QFETCH(int, questions);
+        folder().write(".INI", stateBytes(2021, 0));
+        QVERIFY(start());
+        ui().answers = answers;
+        QLineEdit field(date);
+        QCOMPARE(kit::confirmExerciseDate(field, s()), taken);
+        QCOMPARE(ui().messages.size(), questions);
+        if (questions) {
+            QCOMPARE(ui().last(), (ShownMessage{kit::outsideExerciseQuestion(date, 2021), Icon::Exclamation,
+                                                "Confirmation", true}));
+            QCOMPARE(ui().defaultNoQuestions.size(), 1);
+        }
     }
 
     void signatureTextsAreRead()

@@ -35,6 +35,7 @@ public:
     QStringList reports;                      ///< PDF files handed to the preview
     QStringList reportTitles;
     QStringList urls;
+    QStringList defaultNoQuestions;            ///< texts of the questions asked with "Non" as their default
 
     /// Adds a script for the next showing of the named screen.
     void onScreen(const QString& name, ScreenScript script) { scripts[name].append(std::move(script)); }
@@ -43,6 +44,7 @@ public:
     int showModal(QDialog& screen) override
     {
         screens << screen.objectName();
+        ui::prepareScreen(screen); // as the real seam does before showing it
         auto it = scripts.find(screen.objectName());
         if (it == scripts.end() || it->isEmpty())
             return QDialog::Rejected;
@@ -70,6 +72,7 @@ public:
         reports.clear();
         reportTitles.clear();
         urls.clear();
+        defaultNoQuestions.clear();
     }
 
 protected:
@@ -80,6 +83,8 @@ protected:
     bool askQuestion(const QString& text, ui::Icon icon, const QString& title) override
     {
         messages << ShownMessage{text, icon, title, true};
+        if (noByDefault())
+            defaultNoQuestions << text;
         return answers.isEmpty() ? true : answers.takeFirst();
     }
 };

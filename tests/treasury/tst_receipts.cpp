@@ -136,13 +136,14 @@ private slots:
         addVehicleReceipt(7, "2021-02-01", 9000);
         addReceipt(12, "2021-02-03", 300, "compte", 0, 1, -1);
         Shown shown;
+        const QString entryDay = s().defaultDay().toString("dd/MM/yyyy"); // a day of the open exercise
         ui().onScreen("MVM_FOND", typeMovement("05/11/2021", "1 234.50", "vente de ferraille", 1, &shown));
         J_Recettes screen(s());
 
         QCOMPARE(ui().screens, QStringList{"MVM_FOND"});
         QCOMPARE(ui().messages, QList<ShownMessage>{});
         QCOMPARE(shown.heading, QStringLiteral("Nouvelle Recette"));
-        QCOMPARE(shown.date, QDate::currentDate().toString("dd/MM/yyyy"));
+        QCOMPARE(shown.date, entryDay);
         QCOMPARE(shown.amount, QString());
         QCOMPARE(shown.object, QString());
         QVERIFY(shown.cash && !shown.cheque);

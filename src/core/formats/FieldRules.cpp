@@ -6,7 +6,9 @@
 #include "platform/ui/Ui.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QFocusEvent>
+#include <QPalette>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScopedValueRollback>
@@ -150,6 +152,15 @@ bool checkDateField(QLineEdit& field, ui::Ui& ui, const QString& message)
     return isValidDate(field.text()) || refuseField(field, ui, message);
 }
 
+bool checkDateOrder(QLineEdit& from, QLineEdit& to, ui::Ui& ui)
+{
+    if (!isValidDate(from.text()) || !isValidDate(to.text()))
+        return true;
+    const QDate first = QDate::fromString(from.text().trimmed(), QStringLiteral("dd/MM/yyyy"));
+    const QDate last = QDate::fromString(to.text().trimmed(), QStringLiteral("dd/MM/yyyy"));
+    return !(first.isValid() && last.isValid() && last < first) || refuseField(to, ui, QStringLiteral("Dates inversées"));
+}
+
 // --- selection on entry --------------------------------------------------------------------------
 
 SelectOnFocus::SelectOnFocus(QLineEdit* field, int length) : QObject(field), field_(field), length_(length)
@@ -174,8 +185,35 @@ DateField::DateField(QLineEdit* field, ui::Ui& ui) : QObject(field), field_(fiel
     connect(field, &QLineEdit::textChanged, this, &DateField::shape);
 }
 
+void DateField::showRefusal()
+{
+    if (!refused_) {
+        placeholder_ = field_->placeholderText();
+        tooltip_ = field_->toolTip();
+        palette_ = field_->palette();
+    }
+    refused_ = true;
+    QPalette p = field_->palette();
+    p.setColor(QPalette::PlaceholderText, QColor(0xc0, 0x1c, 0x1c));
+    field_->setPalette(p);
+    field_->setPlaceholderText(kRefusal);
+    field_->setToolTip(kRefusal);
+}
+
+void DateField::clearRefusal()
+{
+    if (!refused_)
+        return;
+    refused_ = false;
+    field_->setPalette(palette_);
+    field_->setPlaceholderText(placeholder_);
+    field_->setToolTip(tooltip_);
+}
+
 void DateField::shape()
 {
+    if (!field_->text().isEmpty())
+        clearRefusal();
     if (!shaping_ || shapingNow_)
         return;
     QScopedValueRollback guard(shapingNow_, true);
@@ -199,6 +237,7 @@ bool DateField::eventFilter(QObject* watched, QEvent* event)
             break;
         if (!field_->text().trimmed().isEmpty() && dateCheck(field_->text(), ui_) != 0) {
             field_->clear();
+            showRefusal();
             // Taken back once the focus change under way is over: a widget refocused from inside
             // its own focus-out would be left with a hidden cursor.
             QTimer::singleShot(0, field_, [field = field_] {

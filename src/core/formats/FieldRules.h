@@ -11,6 +11,7 @@
 // and to the screen; text pasted into a field is not filtered.
 #include <QList>
 #include <QObject>
+#include <QPalette>
 #include <QString>
 #include <functional>
 #include <initializer_list>
@@ -82,6 +83,11 @@ bool checkAmountField(QLineEdit& field, ui::Ui& ui);
 /// may stay blank checks that first.
 bool checkDateField(QLineEdit& field, ui::Ui& ui, const QString& message = QStringLiteral("Date incorrecte"));
 
+/// The check of a period typed in two date fields ("Du", "Au"): when both hold real days and `to` comes
+/// before `from`, shows "Dates inversées" (critical, "ATTENTION"), gives `to` the focus with its text
+/// selected, and returns false. Blank or incorrect dates are left to checkDateField.
+bool checkDateOrder(QLineEdit& from, QLineEdit& to, ui::Ui& ui);
+
 /// Entering the field selects its text from the start: all of it, or its first `length` characters.
 class SelectOnFocus : public QObject {
     Q_OBJECT
@@ -104,8 +110,9 @@ private:
 /// - after every change of the text, it is shaped by formatDateTyping and the cursor goes to its end
 ///   (screens that shape only in some states switch this with setShaping);
 /// - when the focus moves to another field of the window and the text is not blank and fails
-///   dateCheck (which beeps), the field is emptied and takes the focus back. Losing the focus to
-///   another window or to a popup menu checks nothing.
+///   dateCheck (which beeps), the field is emptied and takes the focus back, and shows "Date incorrecte"
+///   in red inside it (and as its tooltip) until something is typed again, so that the screen never
+///   looks frozen. Losing the focus to another window or to a popup menu checks nothing.
 /// What Enter does belongs to the screen (see FieldChain).
 class DateField : public QObject {
     Q_OBJECT
@@ -114,17 +121,26 @@ public:
 
     void setShaping(bool on) { shaping_ = on; }
     bool shaping() const { return shaping_; }
+    /// What an emptied field shows after a refusal.
+    static inline const QString kRefusal = QStringLiteral("Date incorrecte");
+    /// True while the field shows the refusal.
+    bool showsRefusal() const { return refused_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void shape();
+    void showRefusal();
+    void clearRefusal();
 
     QLineEdit* field_;
     ui::Ui& ui_;
     bool shaping_ = true;
     bool shapingNow_ = false;
+    bool refused_ = false;
+    QString placeholder_, tooltip_;
+    QPalette palette_;
 };
 
 /// Moves the focus along an ordered list of fields: Enter and the Down arrow to the next field, the

@@ -2,9 +2,17 @@
 
 #include "Export.h"
 
+#include "platform/ui/TitleBand.h"
 #include "platform/ui/Ui.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
+#include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -13,8 +21,11 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QTableView>
+
+#include <algorithm>
 
 namespace kv::kit {
 
@@ -23,6 +34,8 @@ const QString kBandStyle = QStringLiteral(
     "QLabel { color: #ffffff; background: #2b4a6f; padding: 6px 14px; border-radius: 4px; font-weight: bold; }");
 const QString kHeadingStyle = QStringLiteral("QLabel { color: #1f3b5c; padding: 4px; font-weight: bold; }");
 constexpr int kIconSize = 22;
+/// A screen asking for this height or more is a register or a list, not a small dialog.
+constexpr int kListScreenHeight = 480;
 } // namespace
 
 // ---- title band -----------------------------------------------------------------------------------------
@@ -37,6 +50,7 @@ QLabel* titleBand(const QString& text, QWidget* parent, const QString& objectNam
     f.setPointSize(f.pointSize() + 5);
     l->setFont(f);
     l->setStyleSheet(kBandStyle);
+    l->setProperty(ui::kTitleBandProperty, true); // the screen's window is named after it
     l->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     return l;
 }
@@ -199,6 +213,43 @@ void setupGrid(QTableView* grid)
     installExport(grid);
 }
 
+namespace {
+class ChooseOnEnter : public QObject {
+public:
+    ChooseOnEnter(QTableView* grid, std::function<void(int)> choose) : QObject(grid), grid_(grid), choose_(std::move(choose))
+    {
+        grid->installEventFilter(this);
+        connect(grid, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+            if (!index.isValid())
+                return;
+            grid_->selectRow(index.row());
+            choose_(index.row());
+        });
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        const QModelIndex current = grid_->currentIndex();
+        if (current.isValid())
+            choose_(current.row());
+        return true;
+    }
+
+private:
+    QTableView* grid_;
+    std::function<void(int)> choose_;
+};
+} // namespace
+
+void onChoose(QTableView* grid, std::function<void(int row)> choose) { new ChooseOnEnter(grid, std::move(choose)); }
+
 void fitColumns(QTableView* grid, int stretchColumn)
 {
     QHeaderView* header = grid->horizontalHeader();
@@ -273,6 +324,84 @@ void SidePanel::open(QWidget* panel)
     setHidden(panel == nullptr);
 }
 
+// ---- keys of a screen -----------------------------------------------------------------------------------
+
+namespace {
+/// Return and Enter that reach the screen (no field used them) run its default command.
+class DefaultCommand : public QObject {
+public:
+    DefaultCommand(QWidget& screen, QAbstractButton* command) : QObject(&screen), command_(command)
+    {
+        screen.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !command_)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        // A command in focus runs itself, as a focused button does in any dialog.
+        QAbstractButton* target = command_;
+        if (auto* focused = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+            focused && focused->window() == command_->window() && !qobject_cast<QCheckBox*>(focused)
+            && !qobject_cast<QRadioButton*>(focused))
+            target = focused;
+        if (!target->isEnabled() || !target->isVisibleTo(target->window()))
+            return false;
+        target->click();
+        return true;
+    }
+
+private:
+    QPointer<QAbstractButton> command_;
+};
+} // namespace
+
+void setDefaultCommand(QWidget& screen, QAbstractButton* command)
+{
+    QFont f = command->font();
+    f.setBold(true);
+    command->setFont(f);
+    command->setProperty("commandeParDefaut", true);
+    new DefaultCommand(screen, command);
+}
+
+ChangeWatch::ChangeWatch(QWidget* root) : QObject(root) { track(root); }
+
+void ChangeWatch::track(QWidget* root)
+{
+    auto touched = [this] { modified_ = true; };
+    for (QLineEdit* e : root->findChildren<QLineEdit*>()) {
+        // The line inside a spin box or an editable list belongs to that field; totals are read-only.
+        if (qobject_cast<QAbstractSpinBox*>(e->parentWidget()) || qobject_cast<QComboBox*>(e->parentWidget()))
+            continue;
+        connect(e, &QLineEdit::textEdited, this, touched);
+    }
+    for (QComboBox* c : root->findChildren<QComboBox*>())
+        connect(c, &QComboBox::activated, this, touched);
+    for (QAbstractButton* b : root->findChildren<QAbstractButton*>())
+        if (qobject_cast<QCheckBox*>(b) || qobject_cast<QRadioButton*>(b))
+            connect(b, &QAbstractButton::clicked, this, touched);
+    for (QPlainTextEdit* t : root->findChildren<QPlainTextEdit*>())
+        connect(t, &QPlainTextEdit::undoAvailable, this, [this](bool any) {
+            if (any)
+                modified_ = true;
+        });
+}
+
+bool mayLeave(ui::Ui& ui, bool modified, const std::function<bool()>& save)
+{
+    if (!modified)
+        return true;
+    if (!ui.ask(kSaveChangesQuestion, ui::Icon::Question, QStringLiteral("Z.E.B.")))
+        return true;
+    return save();
+}
+
 // ---- the window ----------------------------------------------------------------------------------------
 
 void sizeScreen(QDialog& screen, QSize preferred, const QList<QWidget*>& sides)
@@ -296,6 +425,11 @@ void sizeScreen(QDialog& screen, QSize preferred, const QList<QWidget*>& sides)
     if (area.isValid())
         needed = needed.boundedTo(area.size() - ui::kFrameAllowance);
     screen.resize(needed);
+    // A register or a list (a large screen with a grid) grows with a taller screen when it is shown.
+    if (preferred.height() >= kListScreenHeight && screen.findChild<QTableView*>()) {
+        const int smallest = ui::kSmallestScreenHeight - ui::kFrameAllowance.height();
+        screen.setProperty(ui::kListHeightProperty, std::min(needed.height(), smallest));
+    }
 }
 
 } // namespace kv::kit

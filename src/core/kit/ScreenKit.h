@@ -22,11 +22,16 @@
 #include <QString>
 #include <QWidget>
 
+class QAbstractButton;
 class QDialog;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QTableView;
+
+namespace kv::ui {
+class Ui;
+}
 
 namespace kv::kit {
 
@@ -121,6 +126,11 @@ void setupGrid(QTableView* grid);
 /// observation) taking the spare width. -1 stretches none.
 void fitColumns(QTableView* grid, int stretchColumn);
 
+/// What choosing a line of a list does (a search list's "Choisir", a register's "ZOOM"): Enter on the
+/// selected line or a double click on a line runs `choose` with its row. Enter is taken by the list, so
+/// that it never also reaches the screen's default command.
+void onChoose(QTableView* grid, std::function<void(int row)> choose);
+
 /// A read-only total: right-aligned, bold, in a fixed-width font so that the figures line up.
 QLineEdit* totalField(QWidget* parent, const QString& objectName);
 /// The font of amounts in grids and totals.
@@ -153,6 +163,36 @@ private:
     QHash<QWidget*, std::function<void()>> cancels_;
     bool watching_ = false;
 };
+
+// ---- keys of a screen -----------------------------------------------------------------------------------
+
+/// Makes `command` the screen's confirming command, as a dialog's default button: Return or Enter that
+/// the field in focus leaves unused runs it (a command in focus runs itself), and it is drawn in bold.
+void setDefaultCommand(QWidget& screen, QAbstractButton* command);
+
+/// What the user has typed or chosen in a screen since it was filled or last saved: edits of its text
+/// fields, choices in its lists and clicks on its boxes, never what the screen writes into them itself.
+class ChangeWatch : public QObject {
+    Q_OBJECT
+public:
+    /// Watches every field that `root` holds now.
+    explicit ChangeWatch(QWidget* root);
+    /// Watches the fields of another part of the screen as well (a panel built later).
+    void track(QWidget* root);
+    bool modified() const { return modified_; }
+    void clear() { modified_ = false; }
+    void touch() { modified_ = true; }
+
+private:
+    bool modified_ = false;
+};
+
+/// The question Escape and the window's close button ask on a screen where something was typed.
+inline const QString kSaveChangesQuestion = QStringLiteral("Enregistrer les modifications ?");
+/// Leaving a screen by Escape or its close button: nothing typed, it may close; otherwise "Enregistrer les
+/// modifications ?": Oui runs `save` (the screen stays open when the save is refused: false), Non leaves
+/// without saving. True when the screen may close.
+bool mayLeave(ui::Ui& ui, bool modified, const std::function<bool()>& save);
 
 // ---- the window ----------------------------------------------------------------------------------------
 

@@ -1,6 +1,7 @@
 list(APPEND KV_CORE_SOURCES
     kit/Glyphs.h kit/Glyphs.cpp
     kit/ScreenKit.h kit/ScreenKit.cpp
+    kit/ExerciseDate.h kit/ExerciseDate.cpp
     kit/Guard.h kit/Guard.cpp
     kit/Export.h kit/Export.cpp
     kit/FolderTree.h kit/FolderTree.cpp)

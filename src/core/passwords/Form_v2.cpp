@@ -1,11 +1,12 @@
 #include "Form_v2.h"
 
+#include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace kv {
@@ -27,12 +28,7 @@ Form_v2::Form_v2(Session& session, QWidget* parent) : QDialog(parent), s_(sessio
     // Until access is granted, leaving the prompt in any way is a refusal.
     s_.dialogValue = kRefused;
 
-    level_ = new QLabel(QStringLiteral("Niveau  ") + u' ' + QString::number(level), this);
-    QFont bold = level_->font();
-    bold.setBold(true);
-    bold.setPointSize(bold.pointSize() + 2);
-    level_->setFont(bold);
-    level_->setAlignment(Qt::AlignCenter);
+    level_ = kit::panelHeading(QStringLiteral("Niveau  ") + u' ' + QString::number(level), this, QStringLiteral("niveau"));
 
     entry_ = new QLineEdit(this);
     entry_->setObjectName(QStringLiteral("motDePasse"));
@@ -40,20 +36,21 @@ Form_v2::Form_v2(Session& session, QWidget* parent) : QDialog(parent), s_(sessio
     entry_->setMaxLength(41);
     entry_->setMinimumWidth(220);
 
-    confirm_ = new QPushButton(QStringLiteral("Valider"), this);
-    confirm_->setObjectName(QStringLiteral("valider"));
-    confirm_->setDefault(true);
-    connect(confirm_, &QPushButton::clicked, this, &Form_v2::confirm);
-    connect(entry_, &QLineEdit::returnPressed, this, &Form_v2::confirm);
+    // Enter in the field is the confirming command's (one attempt per Enter).
+    confirm_ = kit::commandButton(this, kit::Command::Confirm, QStringLiteral("valider"));
+    connect(confirm_, &QToolButton::clicked, this, &Form_v2::confirm);
+    kit::setDefaultCommand(*this, confirm_);
 
     auto* row = new QHBoxLayout;
     row->addWidget(entry_);
     row->addWidget(confirm_);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 16, 20, 16);
+    layout->addWidget(kit::titleBand(windowTitle(), this));
     layout->addWidget(level_);
     layout->addLayout(row);
+    layout->addStretch();
     entry_->setFocus();
+    kit::sizeScreen(*this, QSize(380, 180));
 }
 
 void Form_v2::confirm()

@@ -5,7 +5,7 @@
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
+class QToolButton;
 
 namespace kv {
 
@@ -17,7 +17,7 @@ public:
     explicit Form_v2(Session& session, QWidget* parent = nullptr);
 
     QLineEdit* passwordField() const { return entry_; }
-    QPushButton* confirmButton() const { return confirm_; }
+    QToolButton* confirmButton() const { return confirm_; }
     QLabel* levelLabel() const { return level_; }
     int attempts() const { return attempts_; }
 
@@ -28,7 +28,7 @@ private:
     Session& s_;
     QLabel* level_;
     QLineEdit* entry_;
-    QPushButton* confirm_;
+    QToolButton* confirm_;
     QString password_, override_;
     int attempts_ = 0;
 };

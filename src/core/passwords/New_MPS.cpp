@@ -1,13 +1,14 @@
 #include "New_MPS.h"
 
 #include "core/formats/FieldRules.h"
+#include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
+#include <QToolButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -24,9 +25,9 @@ New_MPS::New_MPS(Session& session, QWidget* parent) : QDialog(parent), s_(sessio
     tabWidget_->addTab(buildTab(1), QStringLiteral("Niveau 1"));
     tabWidget_->addTab(buildTab(2), QStringLiteral("Niveau 2"));
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(12, 12, 12, 12);
+    layout->addWidget(kit::titleBand(windowTitle(), this));
     layout->addWidget(tabWidget_);
-    setMinimumWidth(380);
+    kit::sizeScreen(*this, QSize(420, 260));
 }
 
 QWidget* New_MPS::buildTab(int level)
@@ -43,14 +44,12 @@ QWidget* New_MPS::buildTab(int level)
     t.current = field("actuel");
     t.fresh = field("nouveau");
     t.confirmation = field("confirmation");
-    t.save = new QPushButton(QStringLiteral("Enregistrer"), page);
-    t.save->setObjectName(QStringLiteral("enregistrer_%1").arg(level));
-    t.close = new QPushButton(QStringLiteral("Fermer"), page);
-    t.close->setObjectName(QStringLiteral("fermer_%1").arg(level));
-    t.save->setAutoDefault(false);
-    t.close->setAutoDefault(false);
-    connect(t.save, &QPushButton::clicked, this, [this, level] { save(level); });
-    connect(t.close, &QPushButton::clicked, this, &QDialog::reject);
+    // The kit's commands; a hidden tab's commands take no keys, so both tabs share Alt+E and Alt+Q.
+    t.save = kit::commandButton(page, kit::Glyph::Confirm, QStringLiteral("Enregistrer"), QStringLiteral("enregistrer_%1").arg(level),
+                                QKeySequence(Qt::ALT | Qt::Key_E));
+    t.close = kit::commandButton(page, kit::Command::Close, QStringLiteral("fermer_%1").arg(level));
+    connect(t.save, &QToolButton::clicked, this, [this, level] { save(level); });
+    connect(t.close, &QToolButton::clicked, this, &QDialog::reject);
 
     // Enter or Down moves to the next field, Up to the previous; Enter in the confirmation saves.
     auto* chain = new FieldChain({t.current, t.fresh, t.confirmation}, page);

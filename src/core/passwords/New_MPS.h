@@ -4,7 +4,7 @@
 #include <array>
 
 class QLineEdit;
-class QPushButton;
+class QToolButton;
 class QTabWidget;
 
 namespace kv {
@@ -20,8 +20,8 @@ public:
         QLineEdit* current = nullptr;
         QLineEdit* fresh = nullptr;
         QLineEdit* confirmation = nullptr;
-        QPushButton* save = nullptr;
-        QPushButton* close = nullptr;
+        QToolButton* save = nullptr;
+        QToolButton* close = nullptr;
     };
     const LevelTab& tab(int level) const { return tabs_[level - 1]; }
     QTabWidget* tabs() const { return tabWidget_; }

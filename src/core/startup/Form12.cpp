@@ -3,6 +3,7 @@
 
 #include "core/formats/FieldRules.h"
 #include "core/formats/Numbers.h"
+#include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
 #include "platform/db/FileOps.h"
 
@@ -12,7 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace kv {
@@ -23,12 +24,9 @@ Form12::Form12(Session& session, QWidget* parent) : QDialog(parent), s_(session)
     setWindowTitle(QStringLiteral("Initialisation"));
     setModal(true);
 
-    auto* label = new QLabel(QStringLiteral("Exercice Initial"), this);
+    auto* label = kit::panelHeading(QStringLiteral("Exercice Initial"), this, QStringLiteral("exerciceInitial"));
     QFont big = label->font();
-    big.setPointSize(big.pointSize() + 4);
-    big.setBold(true);
-    label->setFont(big);
-    label->setAlignment(Qt::AlignCenter);
+    big.setPointSize(big.pointSize() + 2);
 
     year_ = new QLineEdit(QString::number(QDate::currentDate().year()), this);
     year_->setObjectName(QStringLiteral("annee"));
@@ -39,14 +37,11 @@ Form12::Form12(Session& session, QWidget* parent) : QDialog(parent), s_(session)
     new DigitField(year_);
     year_->installEventFilter(this);
 
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
-    ok_->setObjectName(QStringLiteral("ok"));
-    quit_ = new QPushButton(QStringLiteral("Quitter"), this);
-    quit_->setObjectName(QStringLiteral("quitter"));
-    ok_->setAutoDefault(false);
-    quit_->setAutoDefault(false);
-    connect(ok_, &QPushButton::clicked, this, &Form12::confirm);
-    connect(quit_, &QPushButton::clicked, this, &QDialog::reject);
+    // The kit's commands: "OK" confirms (Enter in the field too, once it holds 4 digits), "Quitter" ends.
+    ok_ = kit::commandButton(this, kit::Command::Confirm, QStringLiteral("ok"), QStringLiteral("OK"));
+    quit_ = kit::commandButton(this, kit::Command::Quit, QStringLiteral("quitter"));
+    connect(ok_, &QToolButton::clicked, this, &Form12::confirm);
+    connect(quit_, &QToolButton::clicked, this, &QDialog::reject);
 
     auto* fieldRow = new QHBoxLayout;
     fieldRow->addStretch();
@@ -57,12 +52,13 @@ Form12::Form12(Session& session, QWidget* parent) : QDialog(parent), s_(session)
     buttons->addWidget(ok_);
     buttons->addWidget(quit_);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(24, 20, 24, 16);
     layout->setSpacing(14);
+    layout->addWidget(kit::titleBand(windowTitle(), this));
     layout->addWidget(label);
     layout->addLayout(fieldRow);
+    layout->addStretch();
     layout->addLayout(buttons);
-    setMinimumWidth(320);
+    kit::sizeScreen(*this, QSize(380, 230));
     year_->setFocus();
     year_->selectAll();
 }

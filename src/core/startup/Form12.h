@@ -3,7 +3,7 @@
 #include <QDialog>
 
 class QLineEdit;
-class QPushButton;
+class QToolButton;
 
 namespace kv {
 
@@ -15,8 +15,8 @@ public:
     explicit Form12(Session& session, QWidget* parent = nullptr);
 
     QLineEdit* yearField() const { return year_; }
-    QPushButton* okButton() const { return ok_; }
-    QPushButton* quitButton() const { return quit_; }
+    QToolButton* okButton() const { return ok_; }
+    QToolButton* quitButton() const { return quit_; }
 
     /// OK: a year above 1993 becomes the first exercise; otherwise "Saisie  incorrecte".
     void confirm();
@@ -27,8 +27,8 @@ protected:
 private:
     Session& s_;
     QLineEdit* year_;
-    QPushButton* ok_;
-    QPushButton* quit_;
+    QToolButton* ok_;
+    QToolButton* quit_;
 };
 
 } // namespace kv

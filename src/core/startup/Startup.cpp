@@ -310,6 +310,7 @@ void Startup::readExerciseState()
         Form12 dialog(s_);
         if (s_.ui().showModal(dialog) != QDialog::Accepted)
             throw ProgramEnd{0};
+        s_.firstStart = true;
     }
     s_.exerciceOuvert = s_.latestYear();
 }

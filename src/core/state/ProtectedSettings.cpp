@@ -90,25 +90,57 @@ QString ProtectedSettings::password(int level) const
 
 QString ProtectedSettings::overridePassword() const { return decodePassword(records_[2], 2); }
 
+namespace {
+/// Reads the whole file, writes the given records into it (1-based; the file grows with zeros to hold
+/// them) and puts it in place atomically.
+bool writeRecords(const QString& path, const QMap<int, CfgRecord>& records, QString* error)
+{
+    QByteArray data;
+    {
+        QFile in(path);
+        if (in.exists() && in.open(QIODevice::ReadOnly))
+            data = in.readAll();
+    }
+    for (auto it = records.constBegin(); it != records.constEnd(); ++it) {
+        const qsizetype end = qsizetype(it.key()) * ProtectedSettings::kRecordSize;
+        if (data.size() < end)
+            data.append(QByteArray(end - data.size(), '\0'));
+        for (int i = 0; i < 42; ++i)
+            qToLittleEndian<qint16>(it.value()[i], data.data() + (it.key() - 1) * ProtectedSettings::kRecordSize + 2 * i);
+    }
+    if (os::hasSpecialAttributes(path))
+        os::clearAttributes(path);
+    return db::writeFileAtomic(path, data, error);
+}
+} // namespace
+
+bool ProtectedSettings::saveIdentity(const QMap<int, QString>& fields, QString* error)
+{
+    QMap<int, CfgRecord> records;
+    QMap<int, QString> kept;
+    for (auto it = fields.constBegin(); it != fields.constEnd(); ++it) {
+        const int k = it.key();
+        if (k < 1 || k > 16)
+            continue;
+        QString text = it.value().left(kIdentityWidths[k - 1]);
+        while (text.endsWith(u' '))
+            text.chop(1);
+        records.insert(36 + k, encodeText(text));
+        kept.insert(k, text.leftJustified(kIdentityWidths[k - 1], u' '));
+    }
+    if (!writeRecords(path_, records, error))
+        return false;
+    for (auto it = kept.constBegin(); it != kept.constEnd(); ++it)
+        identity_[it.key() - 1] = it.value();
+    return true;
+}
+
 bool ProtectedSettings::savePassword(int level, const QString& password, QString* error)
 {
     if (level < 1 || level > 2)
         return false;
     const CfgRecord record = encodePassword(password, 7);
-    QByteArray data;
-    {
-        QFile in(path_);
-        if (in.exists() && in.open(QIODevice::ReadOnly))
-            data = in.readAll();
-    }
-    const qsizetype end = qsizetype(level) * kRecordSize;
-    if (data.size() < end)
-        data.append(QByteArray(end - data.size(), '\0'));
-    for (int i = 0; i < 42; ++i)
-        qToLittleEndian<qint16>(record[i], data.data() + (level - 1) * kRecordSize + 2 * i);
-    if (os::hasSpecialAttributes(path_))
-        os::clearAttributes(path_);
-    if (!db::writeFileAtomic(path_, data, error))
+    if (!writeRecords(path_, {{level, record}}, error))
         return false;
     records_[level - 1] = record;
     return true;

@@ -5,6 +5,7 @@
 //   record 3:    override password (code x 2), accepted at every level
 //   record 4:    installation code (integers 2..4, code x 7, 0 = no character)
 //   records 37 to 52: the firm identity, 16 text records (integer 42 = length x 7, integers 1..n = code x 7)
+#include <QMap>
 #include <QString>
 #include <array>
 
@@ -40,6 +41,11 @@ public:
     /// Writes the password of level 1 or 2 into the file (atomically) and into the in-memory table.
     /// False with a message when the file cannot be written (the file is then unchanged).
     bool savePassword(int level, const QString& password, QString* error);
+
+    /// Writes identity fields (1..16, each cut to its width, trailing blanks dropped) into their records
+    /// of the file (atomically; the other records stay as they are) and into memory. False with a message
+    /// when the file cannot be written (the file and memory are then unchanged).
+    bool saveIdentity(const QMap<int, QString>& fields, QString* error);
 
     QString path() const { return path_; }
 

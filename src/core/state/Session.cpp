@@ -82,6 +82,22 @@ bool Session::fichier_existe(const QString& path, int attributes)
     return attributes == 16 ? found.isDir() : found.isFile();
 }
 
+QDate Session::defaultDay() const
+{
+    const QDate today = QDate::currentDate();
+    if (exerciceOuvert <= 0 || today.year() == exerciceOuvert)
+        return today;
+    if (lastDayUsed_.isValid() && lastDayUsed_.year() == exerciceOuvert)
+        return lastDayUsed_;
+    return QDate(exerciceOuvert, 12, 31);
+}
+
+void Session::noteDayUsed(const QDate& day)
+{
+    if (day.isValid() && day.year() == exerciceOuvert)
+        lastDayUsed_ = day;
+}
+
 void Session::ecrire_identite()
 {
     db::RecordSet textes(db(), schema::textes);

@@ -8,6 +8,7 @@
 #include "platform/db/Workspace.h"
 #include "platform/ui/Ui.h"
 
+#include <QDate>
 #include <QSize>
 #include <functional>
 #include <memory>
@@ -37,7 +38,13 @@ public:
     int premierExercice = 0;   ///< the first exercise year
     int nbClotures = 0;        ///< number of closings since the first exercise
     bool dernierExercice = true; ///< the open exercise is the latest one
+    bool firstStart = false;     ///< this start chose the first exercise (a fresh installation)
     int latestYear() const { return premierExercice + nbClotures; }
+    /// The date an entry starts with: today when today is in the open exercise, else the last date used
+    /// in it (noteDayUsed), else the exercise's last day.
+    QDate defaultDay() const;
+    /// Remembers a date confirmed in an entry, for defaultDay (dates of another year are not kept).
+    void noteDayUsed(const QDate& day);
 
     /// The exercise database path for a year: "ZEB_" + year + ".MDB" in the program folder.
     QString exercisePath(int year) const;
@@ -99,6 +106,7 @@ public:
 
 private:
     QString programDir_;
+    QDate lastDayUsed_;
     ui::Ui& ui_;
     std::unique_ptr<db::Database> db_;
 };

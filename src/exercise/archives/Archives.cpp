@@ -186,7 +186,7 @@ bool deleteArchive(Session& s, const QString& folder, const QString& fileName, c
         s.ui().message(QStringLiteral("Fichier ") + path + QStringLiteral(" absent"), ui::Icon::Information, kAttention);
         return false;
     }
-    if (!s.ui().ask(QStringLiteral("Confirmer suppression  archivage du ") + date + u'\n', ui::Icon::Question, kZeb))
+    if (!s.ui().askDefaultNo(QStringLiteral("Confirmer suppression  archivage du ") + date + u'\n', ui::Icon::Question, kZeb))
         return false;
     QString error;
     if (!files.remove(path, &error)) {

@@ -49,6 +49,7 @@ Cloturex::Cloturex(Session& session, QWidget* parent, exercise::FileOps& files)
     layout->addStretch();
     layout->addWidget(bar);
     reset_->setFocus();
+    kit::setDefaultCommand(*this, ok_);
     kit::sizeScreen(*this, QSize(440, 230));
 }
 

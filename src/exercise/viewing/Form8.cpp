@@ -55,6 +55,7 @@ Form8::Form8(Session& session, QWidget* parent) : QDialog(parent), s_(session)
     layout->addWidget(bar);
     selectRow(0);
     list_->setFocus();
+    kit::setDefaultCommand(*this, ok_);
     kit::sizeScreen(*this, QSize(300, 340));
 }
 

@@ -35,7 +35,7 @@ kms AS (SELECT veh.num AS num_vehicule,
 oil AS (
     SELECT veh.num, veh.matricule, veh.nom, veh.Date_vidange, veh.Km_Vidange,
            CASE WHEN :jours > 0 AND veh.Date_vidange > '' THEN date(veh.Date_vidange, '+' || :jours || ' days') END AS fin,
-           CASE WHEN veh.Km_Vidange > 0 AND k.km IS NOT NULL THEN k.km - veh.Km_Vidange END AS depuis
+           CASE WHEN veh.Km_Vidange > 0 AND k.km >= veh.Km_Vidange THEN k.km - veh.Km_Vidange END AS depuis
     FROM veh LEFT JOIN kms k ON k.num_vehicule = veh.num
 )
 SELECT 0 AS genre, a.num AS record, veh.num AS vehicule, veh.matricule, veh.nom, a.fin, a.agence AS detail,
@@ -76,8 +76,11 @@ QString detailOf(Kind kind, const db::Row& r)
             text += QStringLiteral(" le ") + date;
         if (kmVidange > 0)
             text += QStringLiteral(" à ") + kmText(kmVidange);
+        // No line booked at or above the oil change's mileage: the distance run since is not known.
         if (!r.isNull(QStringLiteral("depuis")))
             text += QStringLiteral(", ") + kmText(r.number(QStringLiteral("depuis"))) + QStringLiteral(" depuis");
+        else if (kmVidange > 0)
+            text += QStringLiteral(", kilométrage actuel inconnu");
         return text;
     }
     }

@@ -180,7 +180,7 @@ void Initials::deleteSelected()
         s_.ui().message(QStringLiteral("Suppression refusée"), ui::Icon::Critical, QStringLiteral("ATTENTION"));
         return;
     }
-    if (!s_.ui().ask(QStringLiteral("Confirmer la suppression de : ") + entries_.names[p], ui::Icon::Question,
+    if (!s_.ui().askDefaultNo(QStringLiteral("Confirmer la suppression de : ") + entries_.names[p], ui::Icon::Question,
                      QStringLiteral("Attention")))
         return;
     if (kit::guarded(s_.ui(), [&] { references::remove(s_.db(), kind_, num); }))

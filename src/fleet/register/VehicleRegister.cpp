@@ -178,4 +178,11 @@ QStringList attachedNotice(const Attached& a)
     return out;
 }
 
+qint64 sameMatricule(const db::Database& db, const Matricule& matricule, qint64 except)
+{
+    return db.scalar(QStringLiteral("SELECT num FROM Vehicules WHERE matricule = ? AND num <> ? ORDER BY num LIMIT 1"),
+                     {composeMatricule(matricule), except})
+        .toLongLong();
+}
+
 } // namespace kv::vehicles

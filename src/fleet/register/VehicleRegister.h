@@ -55,6 +55,8 @@ std::optional<Entry> read(const db::Database& db, qint64 num);
 /// by the ledger, the follow-ups, the driver assignments and the rentals, so that a new vehicle never
 /// inherits the lines of a deleted one.
 qint64 nextNumber(const db::Database& db);
+/// The number of another vehicle (not `except`) that has the same registration number, or 0.
+qint64 sameMatricule(const db::Database& db, const Matricule& matricule, qint64 except);
 
 /// Adds a vehicle (numbered by nextNumber, placed after the last `ordre`); returns its number.
 qint64 add(db::Database& db, const Entry& entry);

@@ -425,7 +425,7 @@ void Vehicules::deleteCurrent()
     QString question = QStringLiteral("Confirmer supression de ligne N° ") + QString::number(row + 1);
     if (!attached.isEmpty())
         question += u'\n' + vehicles::attachedNotice(attached).join(u'\n');
-    if (!s_.ui().ask(question, ui::Icon::Question, QStringLiteral("Confirmation")))
+    if (!s_.ui().askDefaultNo(question, ui::Icon::Question, QStringLiteral("Confirmation")))
         return;
     if (kit::guarded(s_.ui(), [&] { vehicles::remove(s_.db(), num); }))
         fillList();
@@ -505,6 +505,17 @@ void Vehicules::confirmEntry()
     v.archived = archOui_->isChecked();
     bool found = true;
     const qint64 num = newEntry_ || currentRow() < 0 ? 0 : nums_[currentRow()];
+    // Two vehicles with one registration number is most often a number typed twice: asked first.
+    qint64 same = 0;
+    if (!kit::guarded(s_.ui(), [&] { same = vehicles::sameMatricule(s_.db(), v.matricule, num); }))
+        return;
+    if (same != 0
+        && !s_.ui().askDefaultNo(QStringLiteral("Le matricule ") + vehicles::composeMatricule(v.matricule).simplified()
+                                    + QStringLiteral(" est déjà celui d'un autre véhicule.\nEnregistrer quand même ?"),
+                                ui::Icon::Exclamation, QStringLiteral("Confirmation"))) {
+        mat_[0]->setFocus();
+        return;
+    }
     const bool written = kit::guarded(s_.ui(), [&] {
         if (newEntry_) {
             s_.reconnect();

@@ -61,59 +61,32 @@ Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : SearchDialog(session
     results_->setObjectName(QStringLiteral("resultats"));
     auto* resultHeading = kit::titleBand(QStringLiteral("Recherche Rapide (Véhicules)"), results_, QStringLiteral("titreResultats"));
 
+    // The commands as on every screen: the list's commands first, "Fermer" at the right end.
     auto* resultBar = new kit::CommandBar(results_);
-    close_ = command(resultBar, Command::Close, QStringLiteral("fermer"));
-    resultBar->addStretch();
     openCriteria_ = command(resultBar, Command::Filter, QStringLiteral("criteres"), QStringLiteral("Critères"));
     choose_ = command(resultBar, Command::Confirm, QStringLiteral("choisir"), QStringLiteral("Choisir"));
+    resultBar->addStretch();
+    close_ = command(resultBar, Command::Close, QStringLiteral("fermer"));
     connect(close_, &QToolButton::clicked, this, &QDialog::reject);
     connect(openCriteria_, &QToolButton::clicked, this, &Q_Vehicule::openCriteria);
     connect(choose_, &QToolButton::clicked, this, &Q_Vehicule::choose);
 
-    // The grid has no header row: its captions are labels above it, as wide as the columns.
+    // The grid of every list: its captions in its header.
     grid_ = new QTableWidget(1, ColumnCount, results_);
     grid_->setObjectName(QStringLiteral("liste"));
     QStringList captionTexts;
     for (const QString& c : kCaptions)
         captionTexts << c;
-    grid_->setHorizontalHeaderLabels(captionTexts); // sizes the columns for their captions too
+    grid_->setHorizontalHeaderLabels(captionTexts);
     kit::setupGrid(grid_);
     kit::fitColumns(grid_, ColMarque);
-    grid_->horizontalHeader()->setVisible(false);
-    // The hidden header measures the captions as the labels above show them, in bold.
-    QFont captionFont = grid_->horizontalHeader()->font();
-    captionFont.setBold(true);
-    grid_->horizontalHeader()->setFont(captionFont);
-    grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    auto* captionRow = new QWidget(results_);
-    auto* captions = new QHBoxLayout(captionRow);
-    captions->setSpacing(0);
-    captions->setContentsMargins(grid_->frameWidth(), 0, 0, 0);
-    std::array<QLabel*, ColumnCount> captionLabels{};
-    for (int c = 0; c < ColumnCount; ++c) {
-        auto* caption = new QLabel(kCaptions[c], captionRow);
-        caption->setAlignment(kCentred[c] ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
-        caption->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #1f3b5c; padding: 2px 0px 2px 3px; }"));
-        caption->setMinimumWidth(0);
-        captions->addWidget(caption);
-        captionLabels[c] = caption;
-    }
-    captions->addStretch();
-    connect(grid_->horizontalHeader(), &QHeaderView::sectionResized, captionRow, [captionLabels](int section, int, int size) {
-        if (section >= 0 && section < ColumnCount)
-            captionLabels[section]->setFixedWidth(size);
-    });
-    connect(grid_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
-        grid_->selectRow(row);
-        choose();
-    });
+    kit::onChoose(grid_, [this](int) { choose(); });
 
     auto* resultLayout = new QVBoxLayout(results_);
     resultLayout->setContentsMargins(0, 0, 0, 0);
     resultLayout->setSpacing(6);
     resultLayout->addWidget(resultHeading);
     resultLayout->addWidget(resultBar);
-    resultLayout->addWidget(captionRow);
     resultLayout->addWidget(grid_, 1);
 
     // ---- criteria panel -----------------------------------------------------------------------------------

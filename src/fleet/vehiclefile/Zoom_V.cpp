@@ -4,6 +4,7 @@
 #include "core/formats/Dates.h"
 #include "core/formats/FieldRules.h"
 #include "core/kit/Guard.h"
+#include "core/kit/ExerciseDate.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
 #include "core/schema/Schema.h"
@@ -39,7 +40,6 @@ namespace {
 const QString kAttention = QStringLiteral("ATTENTION");
 const QString kIntrouvable = QStringLiteral("Enregistrement introuvable");
 
-QString today() { return QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")); }
 
 QString objectPrefix(List list)
 {
@@ -358,7 +358,7 @@ void Zoom_V::deleteLine(List list)
     const int row = currentRow(list);
     if (row < 0)
         return;
-    if (!s_.ui().ask(QStringLiteral("Supprimer la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
+    if (!s_.ui().askDefaultNo(QStringLiteral("Supprimer la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
                      QStringLiteral("Confirmation")))
         return;
     if (kit::guarded(s_.ui(), [&] { vehiclefile::deleteLine(s_.db(), list, parts_[int(list)].model->numAt(row)); }))
@@ -420,11 +420,15 @@ void Zoom_V::confirm(List list)
         return;
     switch (list) {
     case List::Depenses:
+        if (!kit::confirmExerciseDate(*depDate, s_))
+            return;
         if (depObjet->text().trimmed().isEmpty())
             depObjet->setText(QStringLiteral("/"));
         return write(p, ExpenseEntry{depMontant->text(), depDate->text(), depObjet->text(), depKm->text(), depMode->currentIndex(),
                                      depAffectation->currentIndex()});
     case List::Recettes:
+        if (!kit::confirmExerciseDate(*recDate, s_))
+            return;
         if (recObjet->text().trimmed().isEmpty())
             recObjet->setText(QStringLiteral("/"));
         return write(p, ReceiptEntry{recMontant->text(), recDate->text(), recObjet->text(), recMode->currentIndex()});
@@ -435,6 +439,8 @@ void Zoom_V::confirm(List list)
     case List::Vignettes:
         return write(p, StickerEntry{vigDate->text(), vigMontant->text()});
     case List::Affectations:
+        if (!checkDateOrder(*affDu, *affAu, s_.ui()))
+            return;
         return write(p, AssignmentEntry{affDu->text(), affAu->text(), affObs->text(),
                                         affChauffeur->count() > 0 ? affChauffeur->currentData().toLongLong()
                                                                   : qint64(schema::NothingChosen)});
@@ -561,7 +567,7 @@ void Zoom_V::clearPanel(List list)
         depMontant->clear();
         depObjet->clear();
         depKm->clear();
-        depDate->setText(today());
+        depDate->setText(kit::defaultDayText(s_));
         depMode->setCurrentIndex(schema::mode::Especes);
         depAffectation->setCurrentIndex(schema::heading::Gasoil);
         break;
@@ -569,7 +575,7 @@ void Zoom_V::clearPanel(List list)
         recMontant->setMaxLength(10);
         recMontant->clear();
         recObjet->clear();
-        recDate->setText(today());
+        recDate->setText(kit::defaultDayText(s_));
         recMode->setCurrentIndex(schema::mode::Especes);
         break;
     case List::Assurances:
@@ -727,7 +733,7 @@ void Zoom_V::openVoucher()
 {
     for (QLineEdit* e : bon)
         e->clear();
-    bon[0]->setText(today());
+    bon[0]->setText(kit::defaultDayText(s_));
     bon[2]->setText(voucherVehicle(header_));
     bon[7]->setText(signer_.quality);
     bon[8]->setText(signer_.name);
@@ -743,7 +749,7 @@ void Zoom_V::printVoucher()
     // A date or an amount that would print as something else is refused here.
     if (!v.date.trimmed().isEmpty() && !isValidDate(v.date) && !checkDateField(*bon[0], s_.ui()))
         return;
-    if (!checkAmountField(*bon[4], s_.ui()))
+    if (!checkAmountField(*bon[4], s_.ui()) || !kit::confirmExerciseDate(*bon[0], s_))
         return;
     const QString name = voucherTemplate(unExemplaire->isChecked());
     // A missing template prints nothing and changes nothing; the report routine says so.
@@ -795,9 +801,15 @@ void Zoom_V::closeFile()
 
 void Zoom_V::reject()
 {
-    // Only "Fermer" saves the oil change and the signer; Escape and the window's close button leave
-    // the file without writing them.
-    QDialog::reject();
+    // Escape and the window's close button leave without saving; an oil change or a signer typed is
+    // not dropped silently: the user is asked first, and "Oui" closes as "Fermer" does (closeFile
+    // closes the file itself once it has saved).
+    const bool modified = oilModified_ || !(signer_ == signerRead_);
+    if (kit::mayLeave(s_.ui(), modified, [this] {
+            closeFile();
+            return false;
+        }))
+        QDialog::reject();
 }
 
 } // namespace kv

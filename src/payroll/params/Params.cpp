@@ -123,7 +123,7 @@ void Params::save()
     if (!kit::guarded(session_.ui(), [&] { payroll::writeParameters(session_.db(), p); }))
         return; // the engine said why; the screen stays open with what was typed
     session_.ui().message(QStringLiteral("Paramétrage efféctué avec succès"), ui::Icon::Information,
-                          QStringLiteral("Tolvane"));
+                          ui::kProgramName);
     accept();
 }
 

@@ -6,6 +6,7 @@
 #include "core/formats/Numbers.h"
 #include "core/formats/Telephone.h"
 #include "core/kit/Guard.h"
+#include "core/kit/ExerciseDate.h"
 #include "core/kit/ScreenKit.h"
 #include "core/schema/Schema.h"
 #include "core/state/Session.h"
@@ -176,6 +177,9 @@ Salaires::Salaires(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     advancesBox_->hide();
     kit::sizeScreen(*this, QSize(1260, 740), {side_});
     advancesBox_->show();
+    // What Escape asks about: the agent's pay and observations, and the signer.
+    typed_ = new kit::ChangeWatch(tabs_);
+    typed_->track(sigNom_->parentWidget());
 
     // The screen opens on the month chooser, on the current month.
     openPanel(chooserPanel_);
@@ -433,9 +437,9 @@ void Salaires::buildChooserPanel()
     chooserModel_->setCaptions({QStringLiteral("N°"), QStringLiteral("Mois"), QString()});
     chooserView_ = new GridView(chooserModel_, 1, chooserPanel_);
     chooserView_->setObjectName(QStringLiteral("grille_mois"));
-    connect(chooserView_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-        if (index.row() < 12)
-            openMonth(index.row() + 1);
+    kit::onChoose(chooserView_, [this](int row) {
+        if (row < 12)
+            openMonth(row + 1);
     });
     l->addWidget(chooserView_, 1);
     const kit::PanelButtons buttons = kit::panelButtons(chooserPanel_, QStringLiteral("ouvrir_mois"),
@@ -459,8 +463,8 @@ void Salaires::buildListPanel()
     listModel_->setCaptions(monthListCaptions());
     listView_ = new GridView(listModel_, 3, listPanel_); // the function gives way to the amounts
     listView_->setObjectName(QStringLiteral("grille_agents"));
-    connect(listView_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-        if (index.row() < listModel_->lineCount() && showAgentAt(index.row()))
+    kit::onChoose(listView_, [this](int row) {
+        if (row < listModel_->lineCount() && showAgentAt(row))
             closeList();
     });
     l->addWidget(listView_, 1);
@@ -1013,7 +1017,7 @@ void Salaires::sauvegarder()
         return;
     if (!saveCurrent())
         return;
-    closingDate_->setText(today());
+    closingDate_->setText(kit::defaultDayText(s_));
     openPanel(closingPanel_);
     closingDate_->setFocus();
     closingDate_->selectAll();
@@ -1023,7 +1027,7 @@ void Salaires::confirmClosing()
 {
     if (month_ == 0 || locked())
         return;
-    if (!checkDateField(*closingDate_, s_.ui()))
+    if (!checkDateField(*closingDate_, s_.ui()) || !kit::confirmExerciseDate(*closingDate_, s_))
         return;
     if (!saveCurrent())
         return;
@@ -1105,7 +1109,7 @@ void Salaires::deleteAdvance()
     const int row = advancesView_->selectedLine();
     if (row < 0 || row >= advances_.size())
         return;
-    if (!s_.ui().ask(QStringLiteral("Confirmer suppression de la ligne N° ") + QString::number(row + 1),
+    if (!s_.ui().askDefaultNo(QStringLiteral("Confirmer suppression de la ligne N° ") + QString::number(row + 1),
                      ui::Icon::Question, QStringLiteral("Confirmation")))
         return;
     if (!saveCurrent())
@@ -1295,20 +1299,27 @@ void Salaires::closeStatement()
 
 // ---- leaving ------------------------------------------------------------------------------------------
 
-void Salaires::quit()
+bool Salaires::saveAll()
 {
     if (!saveObservations() || !saveCurrent())
-        return;
+        return false;
     s_.signature1 = sigNom_->text().trimmed();
     s_.signature2 = sigQualite_->text().trimmed();
-    accept();
+    return true;
+}
+
+void Salaires::quit()
+{
+    if (saveAll())
+        accept();
 }
 
 void Salaires::reject()
 {
-    // The window's close button and Escape (with no panel open) leave as "Quitter" does: what was typed
-    // is saved, never lost.
-    quit();
+    // The window's close button and Escape (with no panel open) leave without saving; when something was
+    // typed, the user is asked first whether to save it.
+    if (kit::mayLeave(s_.ui(), typed_ && typed_->modified(), [this] { return saveAll(); }))
+        QDialog::reject();
 }
 
 bool Salaires::eventFilter(QObject* watched, QEvent* event)

@@ -34,7 +34,7 @@ namespace kv {
 
 class Session;
 namespace accounts { class GridModel; class GridView; }
-namespace kit { class CommandBar; class SidePanel; }
+namespace kit { class ChangeWatch; class CommandBar; class SidePanel; }
 
 class Salaires : public QDialog {
     Q_OBJECT
@@ -151,6 +151,7 @@ private:
     void showLockState();
     void setDocumentMode(bool on);   ///< a document panel open: tabs and commands disabled
     bool saveObservations();
+    bool saveAll();            ///< what "Quitter" saves: the pay, the observations and the signatures
     payroll::PayTexts texts() const;
     payroll::PayEntries entries() const;
     payroll::Signatory signatory() const;
@@ -170,6 +171,7 @@ private:
     QString obsLoaded_;
     QList<payroll::Advance> advances_;
     bool flagsClicked_ = false;
+    kit::ChangeWatch* typed_ = nullptr;   ///< what the user typed since the screen opened
     QString periodStart_, periodEnd_;
 
     QLabel* title_ = nullptr;

@@ -410,7 +410,7 @@ void AccountScreen::deleteLine(Book book)
     const int row = sd.view->selectedLine();
     if (row < 0)
         return;
-    if (!s_.ui().ask(QStringLiteral("Confirmer suppression de la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
+    if (!s_.ui().askDefaultNo(QStringLiteral("Confirmer suppression de la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
                      QStringLiteral("Confirmation")))
         return;
     int deleted = 0;

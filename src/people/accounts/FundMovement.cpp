@@ -90,7 +90,7 @@ std::optional<qint64> book(Session& session, const Codes& codes, std::optional<q
 
 Outcome enterNew(Session& session, const Codes& codes, const Options& options)
 {
-    fillNew(session.echange, codes.book, QDate::currentDate());
+    fillNew(session.echange, codes.book, session.defaultDay());
     return run(session, codes, std::nullopt, options);
 }
 

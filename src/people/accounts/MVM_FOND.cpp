@@ -1,6 +1,7 @@
 #include "MVM_FOND.h"
 
 #include "core/formats/Dates.h"
+#include "core/kit/ExerciseDate.h"
 #include "core/formats/FieldRules.h"
 #include "core/formats/Numbers.h"
 #include "core/kit/ScreenKit.h"
@@ -117,6 +118,7 @@ MVM_FOND::MVM_FOND(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     layout->addLayout(form);
     layout->addStretch();
     layout->addWidget(buttons.row);
+    kit::setDefaultCommand(*this, validate_);
     kit::sizeScreen(*this, QSize(480, 300));
 
     date_->setFocus(Qt::OtherFocusReason);
@@ -133,7 +135,7 @@ void MVM_FOND::validate()
     // not a number ("12-50" would be booked as 12).
     if (!isValidDate(date) && !checkDateField(*date_, s_.ui()))
         return;
-    if (!checkAmountField(*amount_, s_.ui()))
+    if (!checkAmountField(*amount_, s_.ui()) || !kit::confirmExerciseDate(*date_, s_))
         return;
     Echange& block = s_.echange;
     block.set(7, date_->text());

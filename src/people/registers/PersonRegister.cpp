@@ -589,7 +589,7 @@ void PersonRegister::supprimer()
     // The rows that name the person stay: the question says so.
     for (const QString& line : historyLines(kind_, history))
         question += u'\n' + line;
-    if (!session_.ui().ask(question, ui::Icon::Question, QStringLiteral("Confirmation")))
+    if (!session_.ui().askDefaultNo(question, ui::Icon::Question, QStringLiteral("Confirmation")))
         return;
     if (!kit::guarded(session_.ui(), [&] { deletePerson(session_.db(), num); }))
         return;

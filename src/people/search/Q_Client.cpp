@@ -96,10 +96,7 @@ Q_Client::Q_Client(Session& session, QWidget* parent) : SearchDialog(session, pa
     list_->setModel(model_);
     kit::setupGrid(list_);
     kit::fitColumns(list_, kNomColumn);
-    connect(list_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-        list_->selectRow(index.row());
-        choose();
-    });
+    kit::onChoose(list_, [this](int) { choose(); });
 
     choose_ = kit::commandButton(results_, kit::Command::Confirm, QStringLiteral("choisir"), QStringLiteral("Choisir"));
     back_ = kit::commandButton(results_, kit::Glyph::Up, QStringLiteral("Retour"), QStringLiteral("retour"),

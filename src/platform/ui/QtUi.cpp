@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QUrl>
 
@@ -50,6 +51,10 @@ void placeOnScreen(QWidget& window)
     if (!window.testAttribute(Qt::WA_Resized))
         window.adjustSize();
     const QRect area = availableArea(window);
+    // A list screen takes the height a screen taller than the smallest one offers, so that its lists
+    // show more lines (its layout at the smallest screen stays as it was).
+    if (const QVariant base = window.property(kListHeightProperty); base.isValid() && area.isValid())
+        window.resize(window.width(), std::max(window.height(), base.toInt() + std::max(0, area.height() - kSmallestScreenHeight)));
     if (area.isValid()) {
         const QSize limit = area.size() - kFrameAllowance;
         window.setMinimumSize(window.minimumSizeHint().boundedTo(limit).boundedTo(window.size()).expandedTo(QSize(0, 0)));
@@ -63,6 +68,7 @@ void QtUi::beep() { QApplication::beep(); }
 
 int QtUi::showModal(QDialog& screen)
 {
+    prepareScreen(screen);
     placeOnScreen(screen);
     return screen.exec();
 }
@@ -84,7 +90,9 @@ void QtUi::showMessage(const QString& text, Icon icon, const QString& title)
 bool QtUi::askQuestion(const QString& text, Icon icon, const QString& title)
 {
     QMessageBox box(toQt(icon), title, text, QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
-    box.setDefaultButton(QMessageBox::Yes);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Oui"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&Non"));
+    box.setDefaultButton(noByDefault() ? QMessageBox::No : QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 

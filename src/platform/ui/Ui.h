@@ -15,6 +15,9 @@ enum class Icon { NoIcon, Critical, Question, Exclamation, Information };
 
 /// Title shown by a message box that has no title of its own.
 inline const QString kDefaultTitle = QStringLiteral("ZEB");
+/// The program's name: the main window's title, the end of every screen's title, and the title of a
+/// message that names the program.
+inline const QString kProgramName = QStringLiteral("Kavorel");
 
 class Ui {
 public:
@@ -30,6 +33,17 @@ public:
     {
         return askQuestion(text, icon, title.isEmpty() ? kDefaultTitle : title);
     }
+    /// A question whose "Oui" deletes or overrides a check (every deletion): as ask(), with "Non" the
+    /// answer Return gives, so that a hurried key never deletes.
+    bool askDefaultNo(const QString& text, Icon icon = Icon::Question, const QString& title = QString())
+    {
+        struct Reset {
+            bool& flag;
+            ~Reset() { flag = false; }
+        } reset{noByDefault_};
+        noByDefault_ = true;
+        return askQuestion(text, icon, title.isEmpty() ? kDefaultTitle : title);
+    }
     /// The machine's beep.
     virtual void beep() = 0;
     /// Shows a screen modal and centred; returns its result code (QDialog::Accepted/Rejected or done(n)).
@@ -42,6 +56,11 @@ public:
 protected:
     virtual void showMessage(const QString& text, Icon icon, const QString& title) = 0;
     virtual bool askQuestion(const QString& text, Icon icon, const QString& title) = 0;
+    /// True while the question being asked is a deletion ("Non" is its default answer).
+    bool noByDefault() const { return noByDefault_; }
+
+private:
+    bool noByDefault_ = false;
 };
 
 /// Centres a window on the screen it is on: top = half the screen height - half the window height,
@@ -56,6 +75,20 @@ inline constexpr QSize kFrameAllowance{16, 48};
 /// Makes a screen fit the usable area before it is shown: a size no larger than the area, a minimum
 /// size of its own so that its layout never widens it later (a panel opening squeezes the list instead),
 /// and centred.
+/// (A window whose property kListHeightProperty holds its height for the smallest screen, a list screen,
+/// also grows by what a taller usable area offers beyond kSmallestScreenHeight.)
 void placeOnScreen(QWidget& window);
+/// The height of the smallest screen the program must fit, and the property that marks a list screen.
+inline constexpr int kSmallestScreenHeight = 800;
+inline constexpr const char* kListHeightProperty = "kv_hauteurListe";
+
+/// What every screen gets before it is shown, whoever shows it:
+/// - a window title that names it and the program ("Véhicules — Kavorel"): the screen's own caption, else
+///   the text of its title band (kit::titleBand marks it, TitleBand.h), followed by the program's name;
+/// - an Alt key for every command button that has none, taken from a letter of its text that no other
+///   command or mnemonic of the window uses.
+void prepareScreen(QWidget& screen);
+/// The title prepareScreen gives a screen.
+QString screenTitle(const QWidget& screen);
 
 } // namespace kv::ui

@@ -481,7 +481,7 @@ void F_Location::deleteCurrent()
     const int row = currentRow();
     if (row < 0)
         return;
-    if (!s_.ui().ask(QStringLiteral("Confirmer supression de ligne N° ") + QString::number(row + 1), ui::Icon::Question,
+    if (!s_.ui().askDefaultNo(QStringLiteral("Confirmer supression de ligne N° ") + QString::number(row + 1), ui::Icon::Question,
                      QStringLiteral("Confirmation")))
         return;
     bool found = true;
@@ -625,11 +625,9 @@ void F_Location::confirmEntry()
     for (QLineEdit* d : {du_, au_})
         if (!checkDateField(*d, s_.ui()))
             return;
-    const int days = rentals::dayCount(du_->text(), au_->text()).value_or(-1);
-    if (days < 0) {
-        s_.ui().message(kInversees, ui::Icon::Critical, kAttention);
+    if (!checkDateOrder(*du_, *au_, s_.ui()))
         return;
-    }
+    const int days = rentals::dayCount(du_->text(), au_->text()).value_or(0);
     for (QLineEdit* a : {pu_, forfaitAmount_, caution_})
         if (!checkAmountField(*a, s_.ui()))
             return;

@@ -41,12 +41,11 @@ QToolButton* yearButton(QWidget* parent, Qt::ArrowType arrow, const QString& nam
 
 Q_Date::Q_Date(Session& session, const QDate& first, QWidget* parent) : QDialog(parent)
 {
-    Q_UNUSED(session);
     setObjectName(QStringLiteral("Q_Date"));
     setWindowTitle(QStringLiteral(" "));
     setModal(true);
 
-    const QDate start = first.isValid() ? first : QDate::currentDate();
+    const QDate start = first.isValid() ? first : session.defaultDay();
     year_ = start.year();
     month_ = start.month();
     day_ = start.day();
@@ -119,6 +118,7 @@ Q_Date::Q_Date(Session& session, const QDate& first, QWidget* parent) : QDialog(
         cell->setStyleSheet(kCellStyle);
         cell->setFocusPolicy(Qt::NoFocus);
         connect(cell, &QToolButton::clicked, this, [this, cell] { chooseDay(cell->text().toInt()); });
+        cell->installEventFilter(this); // a double click chooses the day
         grid->addWidget(cell, 1 + i / cal::kColumns, i % cal::kColumns);
         cells_ << cell;
     }
@@ -146,6 +146,11 @@ Q_Date::Q_Date(Session& session, const QDate& first, QWidget* parent) : QDialog(
     layout->addWidget(buttons.row);
 
     rebuild();
+    // The calendar itself takes the keys: arrows move the day, Page Up/Down the month, Enter chooses;
+    // the month list takes the focus when it is clicked.
+    months_->setFocusPolicy(Qt::ClickFocus);
+    setFocusPolicy(Qt::StrongFocus);
+    setFocus(Qt::OtherFocusReason);
     kit::sizeScreen(*this, QSize(560, 400));
 }
 
@@ -200,13 +205,52 @@ void Q_Date::rebuild()
     heading_->setText(cal::inWords(year_, month_, day_));
 }
 
+void Q_Date::moveTo(const QDate& day)
+{
+    if (!day.isValid() || day.year() < cal::kFirstYear || day.year() > cal::lastYear())
+        return;
+    year_ = day.year();
+    month_ = day.month();
+    day_ = day.day();
+    rebuild();
+}
+
 void Q_Date::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        accept();
+    // The days take the keyboard wherever the focus is, but the month list keeps its own arrows.
+    const bool inMonths = months_->hasFocus();
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: accept(); return;
+    case Qt::Key_Left: moveTo(current().addDays(-1)); return;
+    case Qt::Key_Right: moveTo(current().addDays(1)); return;
+    case Qt::Key_Up:
+        if (!inMonths)
+            moveTo(current().addDays(-7));
         return;
+    case Qt::Key_Down:
+        if (!inMonths)
+            moveTo(current().addDays(7));
+        return;
+    case Qt::Key_PageUp: moveTo(current().addMonths(event->modifiers() & Qt::ControlModifier ? -12 : -1)); return;
+    case Qt::Key_PageDown: moveTo(current().addMonths(event->modifiers() & Qt::ControlModifier ? 12 : 1)); return;
+    case Qt::Key_Home: moveTo(QDate(year_, month_, 1)); return;
+    case Qt::Key_End: moveTo(QDate(year_, month_, cal::daysInMonth(year_, month_))); return;
+    default: break;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool Q_Date::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (auto* cell = qobject_cast<QToolButton*>(watched); cell && cells_.contains(cell) && !cell->text().isEmpty()) {
+            chooseDay(cell->text().toInt());
+            accept();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QDate chooseDate(Session& session, const QDate& first, QWidget* parent)

@@ -44,6 +44,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void moveTo(const QDate& day);
 
 private:
     /// Rebuilds the cells for the month and year shown and selects the day.

@@ -3,6 +3,7 @@
 #include "JournalModel.h"
 #include "core/formats/FieldRules.h"
 #include "core/kit/Guard.h"
+#include "core/kit/ExerciseDate.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
 #include "core/state/Session.h"
@@ -198,8 +199,8 @@ f_jrnl2::f_jrnl2(Session& session, QWidget* parent) : QDialog(parent), s_(sessio
     layout->addLayout(body, 1);
     kit::sizeScreen(*this, QSize(1180, 640), {side_});
 
-    // Opening: today in the three dates, both tab strips on their first tab, the date panel in front.
-    const QString today = QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
+    // Opening: the default day of the exercise in the three dates, both tab strips on their first tab, the date panel in front.
+    const QString today = kit::defaultDayText(s_);
     for (QLineEdit* e : {day_, from_, to_})
         e->setText(today);
     dateTabs_->setCurrentIndex(0);

@@ -9,6 +9,7 @@
 #include "platform/db/Database.h"
 
 #include <QFormLayout>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -88,7 +89,10 @@ J_Recettes::J_Recettes(Session& session, QWidget* parent) : QDialog(parent), s_(
 
     // ---- the filter panel: a period ---------------------------------------------------------------------
     side_ = new kit::SidePanel(kSideWidth, this);
-    filterPanel_ = new QWidget(side_);
+    // Framed, as the panels of the other registers are.
+    auto* filterFrame = new QFrame(side_);
+    filterFrame->setFrameShape(QFrame::StyledPanel);
+    filterPanel_ = filterFrame;
     filterPanel_->setObjectName(QStringLiteral("panneauFiltre"));
     from_ = dateField(filterPanel_, QStringLiteral("du"));
     to_ = dateField(filterPanel_, QStringLiteral("au"));
@@ -114,7 +118,7 @@ J_Recettes::J_Recettes(Session& session, QWidget* parent) : QDialog(parent), s_(
     connect(filterConfirm_, &QToolButton::clicked, this, &J_Recettes::applyFilter);
     connect(filterCancel_, &QToolButton::clicked, this, &J_Recettes::cancelFilter);
     auto* filterLayout = new QVBoxLayout(filterPanel_);
-    filterLayout->setContentsMargins(4, 0, 4, 0);
+    filterLayout->setContentsMargins(8, 6, 8, 8);
     filterLayout->addWidget(kit::panelHeading(QStringLiteral("Période"), filterPanel_));
     filterLayout->addSpacing(6);
     filterLayout->addLayout(form);
@@ -240,7 +244,7 @@ void J_Recettes::deleteSelected()
     const int row = selectedRow();
     if (row < 0)
         return;
-    if (!s_.ui().ask(QStringLiteral("Confirmer suppression de la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
+    if (!s_.ui().askDefaultNo(QStringLiteral("Confirmer suppression de la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
                      QStringLiteral("Confirmation")))
         return;
     const qint64 num = model_->receipts()[row].num;

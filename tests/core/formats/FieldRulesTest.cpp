@@ -330,7 +330,8 @@ void FieldRulesTest::dateFocusOut()
     test::ScriptedUi ui;
     Screen screen;
     QLineEdit* field = screen.fields[0];
-    new DateField(field, ui);
+    field->setPlaceholderText(QStringLiteral("jj/mm/aaaa"));
+    auto* rule = new DateField(field, ui);
     QVERIFY(screen.show());
     QVERIFY(Screen::focus(field));
     field->setText(text);
@@ -340,6 +341,14 @@ void FieldRulesTest::dateFocusOut()
     QCOMPARE(field->text(), expected);
     QCOMPARE(QApplication::focusWidget(), keepsFocus ? field : screen.fields[1]);
     QCOMPARE(ui.beeps, beeps);
+    // A refused date says so in the emptied field, until something is typed again.
+    QCOMPARE(rule->showsRefusal(), keepsFocus);
+    QCOMPARE(field->placeholderText(), keepsFocus ? DateField::kRefusal : QStringLiteral("jj/mm/aaaa"));
+    if (keepsFocus) {
+        QTest::keyClick(field, Qt::Key_2);
+        QVERIFY(!rule->showsRefusal());
+        QCOMPARE(field->placeholderText(), QStringLiteral("jj/mm/aaaa"));
+    }
 }
 
 void FieldRulesTest::dateFocusLostOutsideTheWindow_data()

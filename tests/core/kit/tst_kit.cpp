@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -124,6 +125,212 @@ private slots:
         QVERIFY(r.isVisible());
         QTest::keyClick(r.grid, Qt::Key_Escape);
         QVERIFY(!r.isVisible());
+    }
+
+    // ---- one look, one keyboard ------------------------------------------------------------------------
+
+    void everyScreenIsTitledAfterItselfAndTheProgram_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("band");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("blank caption, band") << " " << "Véhicules" << "Véhicules — Kavorel";
+        QTest::newRow("empty caption, band") << "" << "Salaires" << "Salaires — Kavorel";
+        QTest::newRow("own caption") << "  Archiver la base de données " << "Archivage"
+                                     << "Archiver la base de données — Kavorel";
+        QTest::newRow("no caption, no band") << " " << "" << "Kavorel";
+        QTest::newRow("already titled") << "Véhicules — Kavorel" << "Véhicules" << "Véhicules — Kavorel";
+        QTest::newRow("rich band") << "" << "<b>Caisse</b> du 12/05/2021" << "Caisse du 12/05/2021 — Kavorel";
+    }
+    void everyScreenIsTitledAfterItselfAndTheProgram()
+    {
+        QFETCH(QString, caption);
+        QFETCH(QString, band);
+        QFETCH(QString, title);
+        QDialog d;
+        d.setWindowTitle(caption);
+        auto* layout = new QVBoxLayout(&d);
+        if (!band.isEmpty())
+            layout->addWidget(kit::titleBand(band, &d));
+        // Through the seam a test uses, as the program's seam does.
+        test::ScriptedUi scripted;
+        scripted.showModal(d);
+        QCOMPARE(d.windowTitle(), title);
+        ui::prepareScreen(d); // shown again: the same title
+        QCOMPARE(d.windowTitle(), title);
+    }
+
+    void everyCommandGetsItsOwnAltKey()
+    {
+        QDialog d;
+        auto* layout = new QVBoxLayout(&d);
+        auto* bar = new kit::CommandBar(&d);
+        bar->add(kit::Command::New, QStringLiteral("nouveau"));                                   // Alt+N
+        QToolButton* neuf = bar->add(kit::Glyph::New, QStringLiteral("Nouvelle ligne"), QStringLiteral("ligne"));
+        QToolButton* releve = bar->add(kit::Glyph::Print, QStringLiteral("Relevé"), QStringLiteral("releve"));
+        QToolButton* echeance = bar->add(kit::Glyph::Zoom, QStringLiteral("Échéance"), QStringLiteral("echeance"));
+        auto* own = new QPushButton(QStringLiteral("&Enregistrer"), &d);                         // its own mnemonic
+        auto* day = new QToolButton(&d);
+        day->setText(QStringLiteral("12"));
+        day->setCheckable(true);
+        layout->addWidget(bar);
+        layout->addWidget(own);
+        layout->addWidget(day);
+        ui::prepareScreen(d);
+        // "Nouvelle ligne": N is taken, the next word's first letter; "Relevé": R; "Échéance": E is the
+        // mnemonic of "Enregistrer", then C.
+        QCOMPARE(neuf->shortcut(), QKeySequence(Qt::ALT | Qt::Key_L));
+        QCOMPARE(releve->shortcut(), QKeySequence(Qt::ALT | Qt::Key_R));
+        QCOMPARE(echeance->shortcut(), QKeySequence(Qt::ALT | Qt::Key_C));
+        QCOMPARE(own->shortcut(), QKeySequence(Qt::ALT | Qt::Key_E)); // its own, left as it is
+        QVERIFY(day->shortcut().isEmpty()); // a day of a calendar is no command
+        QVERIFY(releve->toolTip().endsWith(QStringLiteral("(Alt+R)")));
+        // Shown again: nothing changes.
+        ui::prepareScreen(d);
+        QCOMPARE(neuf->shortcut(), QKeySequence(Qt::ALT | Qt::Key_L));
+    }
+
+    void returnRunsTheDefaultCommand()
+    {
+        QDialog d;
+        auto* layout = new QVBoxLayout(&d);
+        auto* field = new QLineEdit(&d);
+        auto* bar = new kit::CommandBar(&d);
+        int ok = 0, cancelled = 0;
+        QToolButton* confirm = bar->add(kit::Command::Confirm, QStringLiteral("ok"));
+        QToolButton* cancel = bar->add(kit::Command::Cancel, QStringLiteral("annuler"));
+        QObject::connect(confirm, &QToolButton::clicked, &d, [&] { ++ok; });
+        QObject::connect(cancel, &QToolButton::clicked, &d, [&] { ++cancelled; });
+        layout->addWidget(field);
+        layout->addWidget(bar);
+        kit::setDefaultCommand(d, confirm);
+        QVERIFY(confirm->font().bold());
+        test::showOn(d, test::testScreens().first());
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(ok, 1);
+        QTest::keyClick(field, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(ok, 2);
+        // A command in focus runs itself.
+        cancel->setFocus();
+        QTest::keyClick(cancel, Qt::Key_Return);
+        QCOMPARE(cancelled, 1);
+        QCOMPARE(ok, 2);
+        // A disabled default does nothing.
+        field->setFocus();
+        confirm->setEnabled(false);
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(ok, 2);
+    }
+
+    void enterChoosesTheLineOfAList()
+    {
+        Register r;
+        QList<int> chosen;
+        int defaults = 0;
+        kit::onChoose(r.grid, [&](int row) { chosen << row; });
+        QToolButton* q = r.bar->command(QStringLiteral("quitter"));
+        QObject::connect(q, &QToolButton::clicked, &r, [&] { ++defaults; });
+        kit::setDefaultCommand(r, q);
+        test::showOn(r, test::testScreens().first());
+        QVERIFY(QTest::qWaitForWindowActive(&r));
+        r.grid->setFocus();
+        r.grid->selectRow(4);
+        r.grid->setCurrentIndex(r.model->index(4, 0));
+        QTest::keyClick(r.grid, Qt::Key_Return);
+        QCOMPARE(chosen, QList<int>{4});
+        QCOMPARE(defaults, 0); // Enter was the list's
+        const QRect cell = r.grid->visualRect(r.model->index(2, 1));
+        QTest::mouseClick(r.grid->viewport(), Qt::LeftButton, {}, cell.center()); // the press a double click follows
+        QTest::mouseDClick(r.grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(chosen, (QList<int>{4, 2}));
+        QCOMPARE(r.grid->currentIndex().row(), 2);
+    }
+
+    void leavingAsksOnlyWhenSomethingWasTyped_data()
+    {
+        QTest::addColumn<bool>("typed");
+        QTest::addColumn<QList<bool>>("answers");
+        QTest::addColumn<bool>("saveWorks");
+        QTest::addColumn<bool>("leaves");
+        QTest::addColumn<int>("saves");
+        QTest::addColumn<int>("questions");
+        QTest::newRow("nothing typed") << false << QList<bool>{} << true << true << 0 << 0;
+        QTest::newRow("typed, Non: leaves without saving") << true << QList<bool>{false} << true << true << 0 << 1;
+        QTest::newRow("typed, Oui: saves and leaves") << true << QList<bool>{true} << true << true << 1 << 1;
+        QTest::newRow("typed, Oui, save refused: stays") << true << QList<bool>{true} << false << false << 1 << 1;
+    }
+    void leavingAsksOnlyWhenSomethingWasTyped()
+    {
+        QFETCH(bool, typed);
+        QFETCH(QList<bool>, answers);
+        QFETCH(bool, saveWorks);
+        QFETCH(bool, leaves);
+        QFETCH(int, saves);
+        QFETCH(int, questions);
+        test::ScriptedUi scripted;
+        scripted.answers = answers;
+        int saved = 0;
+        QCOMPARE(kit::mayLeave(scripted, typed, [&] { ++saved; return saveWorks; }), leaves);
+        QCOMPARE(saved, saves);
+        QCOMPARE(scripted.messages.size(), questions);
+        if (questions)
+            QCOMPARE(scripted.last(), (test::ShownMessage{kit::kSaveChangesQuestion, ui::Icon::Question,
+                                                          QStringLiteral("Z.E.B."), true}));
+    }
+
+    void onlyWhatTheUserTypesCounts()
+    {
+        QDialog d;
+        auto* layout = new QVBoxLayout(&d);
+        auto* field = new QLineEdit(&d);
+        auto* total = kit::totalField(&d, QStringLiteral("total"));
+        layout->addWidget(field);
+        layout->addWidget(total);
+        kit::ChangeWatch watch(&d);
+        field->setText(QStringLiteral("written by the screen"));
+        total->setText(QStringLiteral("12.00"));
+        QVERIFY(!watch.modified());
+        QTest::keyClicks(field, QStringLiteral("x"));
+        QVERIFY(watch.modified());
+        watch.clear();
+        QVERIFY(!watch.modified());
+    }
+
+    void aListUsesTheHeightOfATallerScreen()
+    {
+        QList<int> heights;
+        int sized = 0;
+        for (QScreen* screen : test::testScreens()) {
+            Register r;
+            sized = r.height(); // as the kit sized it for the smallest screen
+            test::showOn(r, screen);
+            QCOMPARE(test::outsideScreen(r), QStringList());
+            heights << r.height();
+        }
+        // 1280×800, then 1280×1024: the list takes the 224 pixels more, the smaller screen keeps its size.
+        QVERIFY(sized >= 500);
+        QCOMPARE(heights[0], sized);
+        QCOMPARE(heights[1], sized + 224);
+        // A small dialog keeps its size.
+        QDialog small;
+        auto* l = new QVBoxLayout(&small);
+        auto* grid = new QTableView(&small);
+        l->addWidget(grid);
+        kit::sizeScreen(small, QSize(400, 300));
+        test::showOn(small, test::testScreens().last());
+        QCOMPARE(small.height(), 300);
+    }
+
+    void deletionQuestionsDefaultToNo()
+    {
+        test::ScriptedUi scripted;
+        scripted.answers = {true, true};
+        QVERIFY(scripted.askDefaultNo(QStringLiteral("Confirmer suppression de la ligne N° 3")));
+        QVERIFY(scripted.ask(QStringLiteral("Veuiller Confirmer Fin de Travail !!")));
+        QCOMPARE(scripted.defaultNoQuestions, QStringList{QStringLiteral("Confirmer suppression de la ligne N° 3")});
+        QCOMPARE(scripted.messages.first().title, QStringLiteral("ZEB"));
     }
 
     void freeTextColumnTakesTheSpareWidth()

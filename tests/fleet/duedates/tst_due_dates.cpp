@@ -194,6 +194,35 @@ private slots:
                  QStringList({"Dépassée de 76 j", "Kilométrage atteint", "Dans 10 j"}));
     }
 
+    // The oil change's mileage above every mileage booked (typed by hand, or the lines of the year before):
+    // the distance since is not known, never negative.
+    void distanceSinceNeverNegative_data()
+    {
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<QString>("detail");
+        const QString km = "INSERT INTO Depenses (num, date, Montant, contrepartie, Type_Dep, num_vehicule, Km) VALUES ";
+        QTest::newRow("booked mileage below") << QString(km + "(1, '2021-06-10', 4500, 0, 0, 1, 99500)")
+                                              << QString("Dernière vidange le 01/12/2020 à 100\u00a0000\u00a0km, kilométrage actuel inconnu");
+        QTest::newRow("no mileage booked") << QString()
+                                           << QString("Dernière vidange le 01/12/2020 à 100\u00a0000\u00a0km, kilométrage actuel inconnu");
+        QTest::newRow("booked mileage equal") << QString(km + "(1, '2021-06-10', 4500, 0, 0, 1, 100000)")
+                                              << QString("Dernière vidange le 01/12/2020 à 100\u00a0000\u00a0km, 0\u00a0km depuis");
+    }
+    void distanceSinceNeverNegative()
+    {
+        QFETCH(QString, lines);
+        QFETCH(QString, detail);
+        exec("INSERT INTO Vehicules (num, matricule, flag_Arch, Date_vidange, Km_Vidange) VALUES (1, 'A', 0, '2020-12-01', 100000)");
+        exec("UPDATE Permn SET Vidange_Jours = 180, Vidange_Km = 10000");
+        if (!lines.isEmpty())
+            exec(lines);
+        const QList<Item> items = duedates::dueItems(db(), kToday, 30);
+        QCOMPARE(items.size(), 1);
+        QCOMPARE(items[0].detail, detail);
+        QVERIFY(items[0].kmSince >= 0);
+        QVERIFY(!items[0].dueByKm);
+    }
+
     void horizonWidensTheList()
     {
         fleet();

@@ -705,6 +705,49 @@ private slots:
         QCOMPARE(db().queryOne("SELECT num, ordre FROM Vehicules WHERE Annee = '2009'").integer("ordre"), 3);
     }
 
+    // A registration number already given to another vehicle is asked about before it is saved.
+    void duplicateMatriculeIsAsked_data()
+    {
+        QTest::addColumn<bool>("editing");      // changing vehicle 2 rather than adding one
+        QTest::addColumn<QStringList>("typed"); // the matricule's three parts
+        QTest::addColumn<QList<bool>>("answers");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<int>("withIt");         // vehicles with 00012   5 31 afterwards
+        QTest::newRow("new, same number, Non") << false << QStringList{"12", "5", "31"} << QList<bool>{false} << true << 1;
+        QTest::newRow("new, same number, Oui") << false << QStringList{"12", "5", "31"} << QList<bool>{true} << true << 2;
+        QTest::newRow("new, same number written differently") << false << QStringList{"00012", "5", "31"} << QList<bool>{false}
+                                                              << true << 1;
+        QTest::newRow("new, other number") << false << QStringList{"12", "5", "16"} << QList<bool>{} << false << 1;
+        QTest::newRow("change of the vehicle itself") << true << QStringList{"7", "7", "7"} << QList<bool>{} << false << 1;
+        QTest::newRow("change onto another's number, Non") << true << QStringList{"12", "5", "31"} << QList<bool>{false} << true << 1;
+    }
+    void duplicateMatriculeIsAsked()
+    {
+        QFETCH(bool, editing);
+        QFETCH(QStringList, typed);
+        QFETCH(QList<bool>, answers);
+        QFETCH(bool, asked);
+        QFETCH(int, withIt);
+        addVehicle("12", "5", "31", "2019");
+        addVehicle("7", "7", "7", "2020");
+        Vehicules w(s());
+        if (editing) {
+            w.setCurrentRow(1);
+            w.command("modifier")->click();
+        } else {
+            w.command("nouveau")->click();
+        }
+        QVERIFY(w.isEntering());
+        fillEntry(w, {typed[0], typed[1], typed[2], "2021"});
+        ui().answers = answers;
+        w.confirmButton()->click();
+        const QString question = QStringLiteral("Le matricule 00012 5 31 est déjà celui d'un autre véhicule.\nEnregistrer quand même ?");
+        QCOMPARE(ui().defaultNoQuestions, asked ? QStringList{question} : QStringList{});
+        QCOMPARE(db().scalar("SELECT count(*) FROM Vehicules WHERE matricule = '00012   5 31'").toInt(), withIt);
+        // Refused: the entry stays open with what was typed.
+        QCOMPARE(w.isEntering(), asked && !answers.value(0));
+    }
+
     void deleteNotConfirmedKeepsVehicle()
     {
         addVehicle("1", "1", "1", "2001");
@@ -714,6 +757,7 @@ private slots:
         w.setCurrentRow(1);
         w.command("supprimer")->click();
         QCOMPARE(ui().messages.last(), question("Confirmer supression de ligne N° 2", "Confirmation"));
+        QCOMPARE(ui().defaultNoQuestions, QStringList{"Confirmer supression de ligne N° 2"}); // Return answers "Non"
         QCOMPARE(db().scalar("SELECT count(*) FROM Vehicules").toInt(), 2);
         QCOMPARE(w.grid()->rowCount(), 2);
         // Deleting the last vehicle opens the entry of a new one.

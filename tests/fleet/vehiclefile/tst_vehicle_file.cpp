@@ -3,6 +3,8 @@
 // the scripted ui seam, with the database checked afterwards.
 #include "../../core/CoreFixture.h"
 
+#include "core/kit/ExerciseDate.h"
+#include "core/kit/ScreenKit.h"
 #include "core/startup/Startup.h"
 #include "fleet/vehiclefile/LineListModel.h"
 #include "fleet/vehiclefile/Zoom_V.h"
@@ -35,8 +37,10 @@ namespace {
 
 constexpr qint64 kVehicle = 5;
 
-QString today() { return QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")); }
-QString todayIso() { return QDate::currentDate().toString(Qt::ISODate); }
+/// The day a new entry of the exercise 2021 starts with: today in 2021, else the exercise's last day.
+QDate entryDay() { return QDate::currentDate().year() == 2021 ? QDate::currentDate() : QDate(2021, 12, 31); }
+QString today() { return entryDay().toString(QStringLiteral("dd/MM/yyyy")); }
+QString todayIso() { return entryDay().toString(Qt::ISODate); }
 
 ShownMessage attention(const QString& text) { return {text, Icon::Critical, QStringLiteral("ATTENTION"), false}; }
 
@@ -269,7 +273,7 @@ private slots:
         QCOMPARE(r.integer("Type_Dep"), 0);
         QCOMPARE(r.integer("mode"), 0);
         QCOMPARE(r.number("Montant"), 1234.5);
-        QCOMPARE(r.integer("MM"), QDate::currentDate().month());
+        QCOMPARE(r.integer("MM"), entryDay().month());
         QCOMPARE(r.text("date"), todayIso());
         QCOMPARE(r.text("ref"), QStringLiteral("/"));
         QCOMPARE(r.number("Km"), 12500.0);
@@ -319,10 +323,13 @@ private slots:
         QCOMPARE(w->depKm->text(), QString());                      // Km 0 shows empty
         QCOMPARE(w->depMode->currentText(), QStringLiteral("Chèque"));
         QCOMPARE(w->depAffectation->currentText(), QStringLiteral(" Pneus"));
-        w->depDate->setText("05/03/2020");
+        w->depDate->setText("05/03/2020"); // a date of the year before: asked, and kept
         w->depAffectation->setCurrentIndex(5);
+        ui().answers = {true};
         w->part(Zoom_V::List::Depenses).confirm->click();
-        QVERIFY(ui().messages.isEmpty());
+        QCOMPARE(ui().messages, (QList<ShownMessage>{{kit::outsideExerciseQuestion("05/03/2020", 2021), Icon::Exclamation,
+                                                      QStringLiteral("Confirmation"), true}}));
+        QCOMPARE(ui().defaultNoQuestions.size(), 1);
         QCOMPARE(value("SELECT count(*) FROM Depenses").toInt(), 1);
         const db::Row r = row("SELECT * FROM Depenses WHERE num = 4");
         QCOMPARE(r.number("Montant"), 1234567.5);
@@ -577,6 +584,36 @@ private slots:
         QCOMPARE(value("SELECT count(*) FROM Affectations").toInt(), 1);
     }
 
+    // An assignment whose end comes before its start is refused, as a rental is ("Dates inversées").
+    void assignmentDatesInOrder_data()
+    {
+        QTest::addColumn<QString>("du");
+        QTest::addColumn<QString>("au");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("inverted") << "10/03/2021" << "01/03/2021" << true;
+        QTest::newRow("one day") << "10/03/2021" << "10/03/2021" << false;
+        QTest::newRow("in order") << "01/03/2021" << "10/03/2021" << false;
+        QTest::newRow("open end") << "01/03/2021" << "" << false;
+        QTest::newRow("across the year") << "20/12/2021" << "05/01/2021" << true;
+    }
+    void assignmentDatesInOrder()
+    {
+        QFETCH(QString, du);
+        QFETCH(QString, au);
+        QFETCH(bool, refused);
+        exec("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Arch) VALUES (2, 1, 'BENALI', 'Omar', 0)");
+        auto w = open();
+        w->part(Zoom_V::List::Affectations).add->click();
+        w->affDu->setText(du);
+        w->affAu->setText(au);
+        w->part(Zoom_V::List::Affectations).confirm->click();
+        QCOMPARE(ui().messages, refused ? QList<ShownMessage>{attention(QStringLiteral("Dates inversées"))} : QList<ShownMessage>{});
+        QCOMPARE(value("SELECT count(*) FROM Affectations").toInt(), refused ? 0 : 1);
+        QCOMPARE(w->part(Zoom_V::List::Affectations).panel->isVisible(), refused);
+        if (refused)
+            QVERIFY(w->affAu->hasFocus());
+    }
+
     void changeKeepsTheDriverChoiceWhenItsDriverIsGone()
     {
         exec("INSERT INTO Agents (num, Type_Ag, nom, Prenom) VALUES (1, 1, 'A', 'a'), (2, 1, 'B', 'b')");
@@ -647,22 +684,27 @@ private slots:
         QCOMPARE(r.text("oil_vidange"), storedOil);
     }
 
-    void oilChangeSavedOnlyByTheCloseCommand_data()
+    // Escape and the window's close button leave without saving, after asking when something was typed:
+    // "Non" drops the oil change, "Oui" saves it as "Fermer" does.
+    void oilChangeLeftByEscapeIsAskedAbout_data()
     {
         QTest::addColumn<QString>("way");
-        QTest::newRow("Escape") << "escape";
-        QTest::newRow("window's close button") << "window";
-        QTest::newRow("Escape with a panel open, twice") << "panel";
+        QTest::addColumn<bool>("save");
+        for (const char* way : {"escape", "window", "panel"})
+            for (bool save : {false, true})
+                QTest::addRow("%s, %s", way, save ? "Oui" : "Non") << QString::fromLatin1(way) << save;
     }
-    void oilChangeSavedOnlyByTheCloseCommand()
+    void oilChangeLeftByEscapeIsAskedAbout()
     {
         QFETCH(QString, way);
+        QFETCH(bool, save);
         auto w = open();
         w->oilHuile->setFocus();
         QTest::keyClick(w->oilHuile, Qt::Key_End);
         QTest::keyClick(w->oilHuile, Qt::Key_Backspace); // an edit
         QTest::keyClicks(w->oilHuile, "X");
         w->oilKm->setText("99");
+        ui().answers = {save};
         if (way == "window") {
             w->close();
         } else {
@@ -671,11 +713,21 @@ private slots:
                 QTest::keyClick(w->recMontant, Qt::Key_Escape); // closes the panel, not the file
                 QVERIFY(!w->part(Zoom_V::List::Recettes).panel->isVisible());
                 QVERIFY(w->isVisible());
+                QVERIFY(ui().messages.isEmpty());
             }
             QTest::keyClick(w.get(), Qt::Key_Escape);
         }
         QVERIFY(!w->isVisible());
-        QCOMPARE(value("SELECT Km_Vidange FROM Vehicules WHERE num = 5").toDouble(), 45000.0);
+        QCOMPARE(ui().messages, (QList<ShownMessage>{{kit::kSaveChangesQuestion, Icon::Question, QStringLiteral("Z.E.B."), true}}));
+        QCOMPARE(value("SELECT Km_Vidange FROM Vehicules WHERE num = 5").toDouble(), save ? 99.0 : 45000.0);
+    }
+
+    void escapeWithNothingTypedAsksNothing()
+    {
+        auto w = open();
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+        QVERIFY(!w->isVisible());
+        QVERIFY(ui().messages.isEmpty());
     }
 
     void oilChangeWithoutAnEditWritesNothing()
@@ -796,12 +848,16 @@ private slots:
         w->bonFermer->click();
         w->closeButton()->click();
         QCOMPARE(f_->folder->read("SignData.TXT"), before);
-        // Printed, then the window closed by Escape: only "Fermer" writes it.
+        // Printed, then the window closed by Escape: asked first, and "Non" writes nothing.
         auto other = open();
         other->bonAchat->click();
         other->bon[8]->setText("Printed");
         other->bonImprimer->click();
+        ui().messages.clear();
+        ui().answers = {false};
         other->reject();
+        QCOMPARE(ui().messages.size(), 1);
+        QCOMPARE(ui().last().text, kit::kSaveChangesQuestion);
         QCOMPARE(f_->folder->read("SignData.TXT"), before);
         auto third = open();
         third->bonAchat->click();

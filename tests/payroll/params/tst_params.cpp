@@ -149,7 +149,7 @@ private slots:
         click(*screen, QStringLiteral("parametrage"));
         QCOMPARE(p().ui().screens, QStringList{QStringLiteral("Params")});
         QCOMPARE(p().ui().messages, QList<ShownMessage>{msg(QStringLiteral("Paramétrage efféctué avec succès"),
-                                                             Icon::Information, QStringLiteral("Tolvane"))});
+                                                             Icon::Information, QStringLiteral("Kavorel"))});
         QCOMPARE(p().permn(QStringLiteral("N_CNAS")).toString(), QStringLiteral("16 001 234"));
         QCOMPARE(p().permn(QStringLiteral("Taux_PP")).toDouble(), 26.0);
         QCOMPARE(p().permn(QStringLiteral("Taux_CNAS")).toDouble(), 9.5);

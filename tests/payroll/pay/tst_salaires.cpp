@@ -120,6 +120,46 @@ private slots:
         QCOMPARE(f.ui.messages, QList<ShownMessage>());
     }
 
+    // Escape (no panel open) leaves without saving; when a figure was typed it asks first.
+    void escapeAsksBeforeLeavingWhatWasTyped_data()
+    {
+        QTest::addColumn<bool>("typed");
+        QTest::addColumn<QList<bool>>("answers");
+        QTest::addColumn<double>("rate"); // the rate stored afterwards
+        QTest::addColumn<int>("questions");
+        QTest::newRow("nothing typed") << false << QList<bool>{} << 1000.0 << 0;
+        QTest::newRow("typed, Non") << true << QList<bool>{false} << 1000.0 << 1;
+        QTest::newRow("typed, Oui") << true << QList<bool>{true} << 1200.0 << 1;
+    }
+    void escapeAsksBeforeLeavingWhatWasTyped()
+    {
+        QFETCH(bool, typed);
+        QFETCH(QList<bool>, answers);
+        QFETCH(double, rate);
+        QFETCH(int, questions);
+        PayFixture f;
+        const qint64 a = f.addAgent("BENALI", "Karim", 1000);
+        Salaires screen(*f.session);
+        showOn(screen, testScreens().first());
+        screen.openMonth(3);
+        screen.quit(); // the month's pay exists, at the agent's rate
+        QCOMPARE(pay(f, a, 3).number("Taux_Jour"), 1000.0);
+        Salaires again(*f.session);
+        showOn(again, testScreens().first());
+        again.openMonth(3);
+        QLineEdit* taux = again.entry("Taux Journalier");
+        if (typed) {
+            taux->setFocus();
+            taux->selectAll();
+            QTest::keyClicks(taux, "1200");
+        }
+        f.ui.answers = answers;
+        QTest::keyClick(&again, Qt::Key_Escape);
+        QVERIFY(!again.isVisible());
+        QCOMPARE(f.ui.messages.size(), questions);
+        QCOMPARE(pay(f, a, 3).number("Taux_Jour"), rate);
+    }
+
     // An advance of 1 000 in the month raises the deductions and lowers the net, on screen and stored.
     void advanceOfTheMonth()
     {
@@ -359,7 +399,7 @@ private slots:
         screen.openMonth(3);
         screen.command("sauvegarder")->click();
         QCOMPARE(screen.side()->panel(), screen.closingPanel());
-        QCOMPARE(screen.closingDate()->text(), QDate::currentDate().toString("dd/MM/yyyy"));
+        QCOMPARE(screen.closingDate()->text(), f.session->defaultDay().toString("dd/MM/yyyy"));
         screen.closingDate()->setText("31/03/2021");
         screen.findChild<QToolButton*>("valider_cloture")->click();
         QCOMPARE(f.ui.last(), m("Paye verrouillée", Icon::Information, "Z.E.B."));

@@ -258,7 +258,7 @@ private slots:
         QCOMPARE(object50.size(), 50);
         MVM_FOND d(s());
         showActive(d);
-        d.dateField()->setText("05/11/2020");
+        d.dateField()->setText("05/11/2021"); // a day of the open exercise: nothing asked
         d.amountField()->setText("1 234.50");
         d.objectField()->setText(object50);
         if (choice == 0)
@@ -270,7 +270,7 @@ private slots:
         QVERIFY(!d.isVisible());
         QCOMPARE(d.result(), int(QDialog::Accepted));
         QCOMPARE(s().echange.get(10), QStringLiteral("OK"));
-        QCOMPARE(s().echange.raw(7), QStringLiteral("05/11/2020").leftJustified(40));
+        QCOMPARE(s().echange.raw(7), QStringLiteral("05/11/2021").leftJustified(40));
         QCOMPARE(s().echange.raw(8), QStringLiteral("1 234.50").leftJustified(40));
         QCOMPARE(s().echange.raw(4), object50.left(40));
         QCOMPARE(s().echange.get(3), mode);
@@ -389,7 +389,7 @@ private slots:
         QFETCH(int, contrepartie);
         QFETCH(int, typeDep);
         fund::Codes codes{book, agent, contrepartie, typeDep < 0 ? std::nullopt : std::optional<int>(typeDep)};
-        const QString today = QDate::currentDate().toString("dd/MM/yyyy");
+        const QString today = s().defaultDay().toString("dd/MM/yyyy");
         const QString object50 = QStringLiteral("Règlement de la facture 2021-0457 du garage Amrani");
         ui().onScreen("MVM_FOND", [&](QDialog& d) {
             auto& dialog = static_cast<MVM_FOND&>(d);

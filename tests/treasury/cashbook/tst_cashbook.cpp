@@ -18,6 +18,8 @@
 #include "core/ledger/LedgerClasses.h"
 #include "treasury/cashbook/Q_Date.h"
 
+#include <QApplication>
+
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -569,6 +571,58 @@ private slots:
         dialog.dayCells()[2 + 9]->click();
         QCOMPARE(dialog.current(), QDate(2021, 2, 10));
         QCOMPARE(dialog.heading()->text(), QStringLiteral("Mercredi 10 Février 2021"));
+    }
+
+    // The calendar takes the keyboard: arrows move the day (a week up and down), Page Up/Down the month,
+    // Home/End the month's first and last day, Enter chooses; a double click on a day chooses it.
+    void theCalendarTakesTheKeyboard_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QDate>("chosen");
+        QTest::newRow("right") << QList<int>{Qt::Key_Right} << QDate(2021, 3, 16);
+        QTest::newRow("left over the month") << QList<int>{Qt::Key_Home, Qt::Key_Left} << QDate(2021, 2, 28);
+        QTest::newRow("down a week") << QList<int>{Qt::Key_Down} << QDate(2021, 3, 22);
+        QTest::newRow("up two weeks") << QList<int>{Qt::Key_Up, Qt::Key_Up} << QDate(2021, 3, 1);
+        QTest::newRow("page down") << QList<int>{Qt::Key_PageDown} << QDate(2021, 4, 15);
+        QTest::newRow("page up over the year") << QList<int>{Qt::Key_PageUp, Qt::Key_PageUp, Qt::Key_PageUp} << QDate(2020, 12, 15);
+        QTest::newRow("end") << QList<int>{Qt::Key_End} << QDate(2021, 3, 31);
+    }
+    void theCalendarTakesTheKeyboard()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(QDate, chosen);
+        ui().onScreen("Q_Date", [keys](QDialog& d) {
+            d.show();
+            [[maybe_unused]] const bool shown = QTest::qWaitForWindowActive(&d);
+            for (int key : keys)
+                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &d, Qt::Key(key));
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &d, Qt::Key_Return);
+            return d.result();
+        });
+        QCOMPARE(chooseDate(s(), QDate(2021, 3, 15)), chosen);
+    }
+
+    void aDoubleClickChoosesTheDay()
+    {
+        ui().onScreen("Q_Date", [](QDialog& d) {
+            auto& dialog = static_cast<Q_Date&>(d);
+            d.show();
+            [[maybe_unused]] const bool shown = QTest::qWaitForWindowExposed(&d);
+            QToolButton* tenth = nullptr;
+            for (QToolButton* cell : dialog.dayCells())
+                if (cell->text() == QStringLiteral("10"))
+                    tenth = cell;
+            QTest::mouseDClick(tenth, Qt::LeftButton);
+            return d.result();
+        });
+        QCOMPARE(chooseDate(s(), QDate(2021, 3, 15)), QDate(2021, 3, 10));
+    }
+
+    void theCalendarOpensInTheExercise()
+    {
+        // No day given: the open exercise's default day, not a day of another year.
+        Q_Date dialog(s(), QDate());
+        QCOMPARE(dialog.current(), s().defaultDay());
     }
 
     void chooseDateGivesTheDayConfirmedAndNothingWhenCancelled()

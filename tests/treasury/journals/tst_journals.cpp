@@ -483,7 +483,7 @@ private slots:
     void theScreenOpensOnTheDatePanelWithToday()
     {
         f_jrnl2 screen(s());
-        const QString today = QDate::currentDate().toString("dd/MM/yyyy");
+        const QString today = s().defaultDay().toString("dd/MM/yyyy");
         QCOMPARE(screen.dayField()->text(), today);
         QCOMPARE(screen.fromField()->text(), today);
         QCOMPARE(screen.toField()->text(), today);
