@@ -15,6 +15,7 @@
 #include "exercise/repair/Repair.h"
 #include "exercise/viewing/Form8.h"
 #include "exercise/viewing/Viewing.h"
+#include "harness/KeptTotals.h"
 #include "harness/ScreenFit.h"
 #include "platform/db/FileOps.h"
 #include "core/ledger/KeptTotals.h"
@@ -313,20 +314,7 @@ private slots:
     // ---- the cash book across a closing --------------------------------------------------------------------
 
     /// Both kept tables, row by row.
-    QStringList keptTotals()
-    {
-        QStringList rows;
-        for (const QString& sql : {QStringLiteral("SELECT * FROM Couts_Mois WHERE montant <> 0 OR km_min IS NOT NULL ORDER BY 1, 2, 3"),
-                                   QStringLiteral("SELECT * FROM Caisse_Jours WHERE recettes <> 0 OR vehicules <> 0 "
-                                                  "OR salaires <> 0 OR autres <> 0 OR report <> 0 ORDER BY 1")})
-            for (const db::Row& r : db().query(sql)) {
-                QStringList cells;
-                for (int c = 0; c < r.size(); ++c)
-                    cells << r.value(c).toString();
-                rows << cells.join(u'|');
-            }
-        return rows;
-    }
+    QStringList keptTotals() { return test::keptTotalsRows(db()); }
 
     /// Lines of every kind on random days of `year`, in cents and halves of cents, and closed pays.
     void bookRandomLines(QRandomGenerator& rng, int year)
@@ -1382,15 +1370,7 @@ private slots:
             QVERIFY2(said.text.contains(table), qPrintable(said.text));
         }
         // The kept totals follow the recovered ledger, not the lines that were lost.
-        const auto keptTotals = [&] {
-            return db().scalar("SELECT group_concat(t, ';') FROM (SELECT date || ':' || recettes || ':' || vehicules || ':' || "
-                               "salaires || ':' || autres || ':' || report AS t FROM Caisse_Jours ORDER BY date)").toString()
-                   + u'|'
-                   + db().scalar("SELECT group_concat(t, ';') FROM (SELECT num_vehicule || ':' || mois || ':' || rubrique || ':' || "
-                                 "montant || ':' || ifnull(km_min, '') || ':' || ifnull(km_max, '') AS t FROM Couts_Mois "
-                                 "ORDER BY mois, num_vehicule, rubrique)").toString();
-        };
-        const QString keptAfterRepair = keptTotals();
+        const QStringList keptAfterRepair = keptTotals();
         {
             db::Transaction recount(db());
             ledger::rebuildKeptTotals(db());

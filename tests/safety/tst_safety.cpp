@@ -170,6 +170,7 @@ private slots:
         // Only the exact names the program makes go: its atomic writes all pass through "<file>.kvtmp".
         QTest::newRow("new exercise file being built") << "ZEB_2022.MDB.build" << true;
         QTest::newRow("the program's own temporary of a year") << "ZEB_2021.MDB.kvtmp" << true;
+        QTest::newRow("... and its journal (a repair cut short)") << "ZEB_2021.MDB.kvtmp-journal" << true;
         QTest::newRow("... of the state file") << ".INI.kvtmp" << true;
         QTest::newRow("... of an archive") << "Archives/20210305.ZEB.kvtmp" << true;
         QTest::newRow("... of the exit copy") << "Archives/ZEB_2021.mdb.kvtmp" << true;

@@ -140,6 +140,12 @@ void cleanFolder(const QString& dir, const QString& stateFileName, Report& repor
         if (!name.endsWith(kJournal, Qt::CaseInsensitive))
             continue;
         const QString base = name.chopped(kJournal.size());
+        // The journal of a temporary being written (a repaired year is rebuilt in its "<file>.kvtmp")
+        // goes with the temporary.
+        if (isCopyTemporary(base, stateFileName)) {
+            removeFile(path, report);
+            continue;
+        }
         // Only the journals of the program's own database files: "livre-journal" is a user's file.
         if (!isExerciseFileName(base))
             continue;

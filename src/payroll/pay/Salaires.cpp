@@ -862,30 +862,14 @@ void Salaires::loadPay(const PayRow& pay)
         // book count: nothing is recomputed with the agent's boxes or the rates of today.
         const PayTexts t = payTexts(pay, pay.avances);
         const PayFigures f = storedFigures(pay);
-        tauxJour_->setText(t.tauxJour);
-        nbreJours_->setText(t.nbreJours);
-        hSuppl_->setText(t.hSuppl);
-        indS_->setText(t.indS);
-        panier_->setText(t.panier);
-        autreInd_->setText(t.autreInd);
-        avances_->setText(t.avances);
-        rembPrets_->setText(t.rembPrets);
-        autresRetenues_->setText(t.autresRetenues);
+        showEntries(t);
         cnasBox_->setChecked(pay.cnas > 0);
         irgBox_->setChecked(pay.irg > 0);
         showFigures(f);
     } else {
         // The advances entry shows the month's advance lines, not the stored amount.
         const PayTexts t = payTexts(pay, advancesTotal(advances_));
-        tauxJour_->setText(t.tauxJour);
-        nbreJours_->setText(t.nbreJours);
-        hSuppl_->setText(t.hSuppl);
-        indS_->setText(t.indS);
-        panier_->setText(t.panier);
-        autreInd_->setText(t.autreInd);
-        avances_->setText(t.avances);
-        rembPrets_->setText(t.rembPrets);
-        autresRetenues_->setText(t.autresRetenues);
+        showEntries(t);
         cnasBox_->setChecked(agent_.cnasDue);
         cnas_->setText(agent_.cnasDue ? entryText(pay.cnas, kEntryPattern) : QString());
         irgBox_->setChecked(agent_.irgDue);
@@ -914,6 +898,19 @@ void Salaires::recompute()
     if (!agentShown_ || locked())
         return;
     showFigures(computePay(entries(), params_.tauxCnas));
+}
+
+void Salaires::showEntries(const payroll::PayTexts& t)
+{
+    tauxJour_->setText(t.tauxJour);
+    nbreJours_->setText(t.nbreJours);
+    hSuppl_->setText(t.hSuppl);
+    indS_->setText(t.indS);
+    panier_->setText(t.panier);
+    autreInd_->setText(t.autreInd);
+    avances_->setText(t.avances);
+    rembPrets_->setText(t.rembPrets);
+    autresRetenues_->setText(t.autresRetenues);
 }
 
 void Salaires::showFigures(const PayFigures& f)

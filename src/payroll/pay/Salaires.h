@@ -146,6 +146,7 @@ private:
     bool loadAgent();          ///< reads the current agent, his advances and his pay into the screen
     void loadAdvances();
     void loadPay(const payroll::PayRow& pay);
+    void showEntries(const payroll::PayTexts& texts);       ///< the nine entries of a pay
     void showFigures(const payroll::PayFigures& figures);   ///< CNAS, IRG and the five totals
     void clearAgent();
     void showLockState();

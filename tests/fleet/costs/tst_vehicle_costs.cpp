@@ -7,6 +7,7 @@
 #include "fleet/costs/CostCharts.h"
 #include "fleet/costs/F_CoutVehicules.h"
 #include "fleet/costs/VehicleCosts.h"
+#include "harness/KeptTotals.h"
 #include "harness/ScreenFit.h"
 #include "core/formats/Numbers.h"
 #include "core/ledger/KeptTotals.h"
@@ -256,20 +257,7 @@ private slots:
     }
 
     /// Both kept tables, row by row.
-    QStringList keptTotals()
-    {
-        QStringList rows;
-        for (const QString& sql : {QStringLiteral("SELECT * FROM Couts_Mois WHERE montant <> 0 OR km_min IS NOT NULL ORDER BY 1, 2, 3"),
-                                   QStringLiteral("SELECT * FROM Caisse_Jours WHERE recettes <> 0 OR vehicules <> 0 OR salaires <> 0 "
-                                                  "OR autres <> 0 OR report <> 0 ORDER BY 1")})
-            for (const db::Row& r : db().query(sql)) {
-                QStringList cells;
-                for (int c = 0; c < r.size(); ++c)
-                    cells << r.value(c).toString();
-                rows << cells.join(u'|');
-            }
-        return rows;
-    }
+    QStringList keptTotals() { return test::keptTotalsRows(db()); }
 
     void keptTotalsFollowEveryBookingChangeAndDeletion_data()
     {
