@@ -388,6 +388,22 @@ void salvageTable(Database& src, Database& dst, const QString& table, SalvagedTa
     }
 }
 
+/// A schema object of a database (table, index, trigger, view), as written, in the order it was made.
+struct SchemaObject {
+    QString type, name, sql;
+};
+
+/// The objects of the attached database `schema` ("main", "src"), the engine's own left out.
+QList<SchemaObject> schemaObjects(const Database& db, const QString& schema)
+{
+    QList<SchemaObject> objects;
+    for (const auto& row : db.query(QStringLiteral("SELECT type, name, sql FROM ") + schema
+                                    + QStringLiteral(".sqlite_master WHERE sql IS NOT NULL "
+                                                     "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid")))
+        objects.append({row.value(0).toString(), row.value(1).toString(), row.value(2).toString()});
+    return objects;
+}
+
 } // namespace
 
 bool recoverDatabase(const QString& source, const QString& target, Salvage* salvage, QString* error)
@@ -414,14 +430,7 @@ bool recoverDatabase(const QString& source, const QString& target, Salvage* salv
             } catch (const Error&) {
                 result.sound = false;
             }
-            struct Object {
-                QString type, name, sql;
-            };
-            QList<Object> objects;
-            for (const auto& row : src.query(QStringLiteral("SELECT type, name, sql FROM main.sqlite_master "
-                                                            "WHERE sql IS NOT NULL AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
-                                                            "ORDER BY rowid")))
-                objects.append({row.value(0).toString(), row.value(1).toString(), row.value(2).toString()});
+            const QList<SchemaObject> objects = schemaObjects(src, QStringLiteral("main"));
             const QVariant pageSize = src.scalar(QStringLiteral("PRAGMA page_size"));
             const QVariant autoVacuum = src.scalar(QStringLiteral("PRAGMA auto_vacuum"));
             const QVariant version = src.scalar(QStringLiteral("PRAGMA user_version"));
@@ -434,10 +443,10 @@ bool recoverDatabase(const QString& source, const QString& target, Salvage* salv
             dst.execute(QStringLiteral("PRAGMA page_size = ") + QString::number(pageSize.toInt()));
             dst.execute(QStringLiteral("PRAGMA auto_vacuum = ") + QString::number(autoVacuum.toInt()));
             Transaction t(dst);
-            for (const Object& o : objects)
+            for (const SchemaObject& o : objects)
                 if (o.type == QLatin1String("table"))
                     dst.execute(o.sql);
-            for (const Object& o : objects)
+            for (const SchemaObject& o : objects)
                 if (o.type == QLatin1String("table")) {
                     SalvagedTable table;
                     table.name = o.name;
@@ -460,7 +469,7 @@ bool recoverDatabase(const QString& source, const QString& target, Salvage* salv
             } catch (const Error&) {
             }
             // Indexes are built from the rows now in the tables: whatever their pages held is gone.
-            for (const Object& o : objects)
+            for (const SchemaObject& o : objects)
                 if (o.type != QLatin1String("table"))
                     dst.execute(o.sql);
             dst.execute(QStringLiteral("PRAGMA user_version = ") + QString::number(version.toLongLong()));
@@ -502,14 +511,7 @@ bool copyDatabaseEmptying(const QString& source, const QString& target, const QS
             const QVariant version = db.scalar(QStringLiteral("PRAGMA src.user_version"));
             const QVariant application = db.scalar(QStringLiteral("PRAGMA src.application_id"));
 
-            struct Object {
-                QString type, name, sql;
-            };
-            QList<Object> objects;
-            for (const auto& row : db.query(QStringLiteral("SELECT type, name, sql FROM src.sqlite_master "
-                                                           "WHERE sql IS NOT NULL AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
-                                                           "ORDER BY rowid")))
-                objects.append({row.value(0).toString(), row.value(1).toString(), row.value(2).toString()});
+            const QList<SchemaObject> objects = schemaObjects(db, QStringLiteral("src"));
             QSet<QString> skipped;
             for (const QString& t : emptied)
                 skipped.insert(t.toLower());
@@ -517,10 +519,10 @@ bool copyDatabaseEmptying(const QString& source, const QString& target, const QS
             Transaction t(db);
             // Tables first, filled, then what is built on them: an index built once over its rows is
             // cheaper than one kept up to date row by row, and a trigger must not fire on the copy.
-            for (const Object& o : objects)
+            for (const SchemaObject& o : objects)
                 if (o.type == QLatin1String("table"))
                     db.execute(o.sql);
-            for (const Object& o : objects)
+            for (const SchemaObject& o : objects)
                 if (o.type == QLatin1String("table") && !skipped.contains(o.name.toLower()))
                     db.execute(QStringLiteral("INSERT INTO main.") + quoted(o.name) + QStringLiteral(" SELECT * FROM src.")
                                + quoted(o.name));
@@ -530,7 +532,7 @@ bool copyDatabaseEmptying(const QString& source, const QString& target, const QS
                 db.execute(QStringLiteral("DELETE FROM main.sqlite_sequence"));
                 db.execute(QStringLiteral("INSERT INTO main.sqlite_sequence SELECT * FROM src.sqlite_sequence"));
             }
-            for (const Object& o : objects)
+            for (const SchemaObject& o : objects)
                 if (o.type != QLatin1String("table"))
                     db.execute(o.sql);
             db.execute(QStringLiteral("PRAGMA main.user_version = ") + QString::number(version.toLongLong()));
