@@ -99,4 +99,18 @@ bool update(db::Database& db, Book book, qint64 num, const Line& line)
     return db.execute(QStringLiteral("UPDATE %1 SET %2 WHERE num = ?").arg(table(book), sets.join(u',')), values) > 0;
 }
 
+bool remove(db::Database& db, Book book, qint64 num, std::optional<qint64> numAgent, int contrepartie)
+{
+    QString sql = QStringLiteral("DELETE FROM %1 WHERE num = ? AND contrepartie = ?").arg(table(book));
+    QVariantList values{num, contrepartie};
+    if (numAgent) {
+        sql += QStringLiteral(" AND Num_Agent = ?");
+        values << *numAgent;
+    }
+    db::Transaction transaction(db);
+    const bool deleted = db.execute(sql, values) > 0;
+    transaction.commit();
+    return deleted;
+}
+
 } // namespace kv::ledger

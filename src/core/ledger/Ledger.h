@@ -39,6 +39,9 @@ qint64 add(db::Database& db, Book book, const Line& line);
 /// Rewrites date, month, amount, mode and object of line `num` (and the optional fields that are set,
 /// except `contrepartie` and `numAgent`, which a line keeps for life). False when no such line exists.
 bool update(db::Database& db, Book book, qint64 num, const Line& line);
+/// Deletes line `num` of a book when it still belongs to that account (`numAgent`, null for none) and
+/// that counterpart; false when no such line is stored any more (another screen changed or deleted it).
+bool remove(db::Database& db, Book book, qint64 num, std::optional<qint64> numAgent, int contrepartie);
 
 /// Many new lines of one book written through one prepared statement, for loading a year at once
 /// (the demo exercise): each line is stored exactly as add() stores it, numbered on from the last line

@@ -6,6 +6,7 @@
 #include "core/formats/Numbers.h"
 #include "core/formats/Telephone.h"
 #include "core/kit/Guard.h"
+#include "core/ledger/Ledger.h"
 #include "core/kit/ExerciseDate.h"
 #include "core/kit/ScreenKit.h"
 #include "core/schema/Schema.h"
@@ -1111,16 +1112,13 @@ void Salaires::deleteAdvance()
         return;
     if (!saveCurrent())
         return;
-    int deleted = 0;
+    bool deleted = false;
     if (!kit::guarded(s_.ui(), [&] {
-            db::Transaction t(s_.db());
-            deleted = s_.db().execute(QStringLiteral("DELETE FROM Depenses WHERE num = ? AND Num_Agent = ? AND contrepartie = ?"),
-                                      {advances_[row].num, agent_.num, schema::contrepartie::Client});
-            t.commit();
+            deleted = ledger::remove(s_.db(), ledger::Book::Depenses, advances_[row].num, agent_.num, schema::contrepartie::Client);
         }))
         return;
-    if (deleted == 0)
-        s_.ui().message(QStringLiteral("Mouvement altéré"), ui::Icon::Information, kAttention);
+    if (!deleted)
+        s_.ui().refuse(QStringLiteral("Mouvement altéré"), ui::Icon::Information);
     loadAgent();
 }
 

@@ -413,17 +413,11 @@ void AccountScreen::deleteLine(Book book)
     if (!s_.ui().askDefaultNo(QStringLiteral("Confirmer suppression de la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
                      QStringLiteral("Confirmation")))
         return;
-    int deleted = 0;
-    if (!kit::guarded(s_.ui(), [&] {
-            db::Transaction t(s_.db());
-            deleted = s_.db().execute(QStringLiteral("DELETE FROM %1 WHERE num = ? AND Num_Agent = ? AND contrepartie = ?")
-                                          .arg(ledger::table(book)),
-                                      {sd.lines[row].num, person_, kind_.contrepartie});
-            t.commit();
-        }))
+    bool deleted = false;
+    if (!kit::guarded(s_.ui(), [&] { deleted = ledger::remove(s_.db(), book, sd.lines[row].num, person_, kind_.contrepartie); }))
         return;
-    if (deleted == 0)
-        s_.ui().message(QStringLiteral("Mouvement altéré"), ui::Icon::Information, QStringLiteral("ATTENTION"));
+    if (!deleted)
+        s_.ui().refuse(QStringLiteral("Mouvement altéré"), ui::Icon::Information);
     refresh(book);
 }
 

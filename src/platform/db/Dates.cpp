@@ -6,7 +6,7 @@ namespace kv::db {
 
 QVariant toStoredDate(const QString& shown)
 {
-    const QDate d = QDate::fromString(shown.trimmed(), QStringLiteral("dd/MM/yyyy"));
+    const QDate d = QDate::fromString(shown.trimmed(), kShownDateFormat);
     if (!d.isValid())
         return QVariant(QMetaType(QMetaType::QString));
     return d.toString(Qt::ISODate);
@@ -17,7 +17,7 @@ QString toShownDate(const QVariant& stored)
     if (stored.isNull())
         return {};
     const QDate d = QDate::fromString(stored.toString().left(10), Qt::ISODate);
-    return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+    return d.isValid() ? d.toString(kShownDateFormat) : QString();
 }
 
 } // namespace kv::db

@@ -18,6 +18,8 @@ inline const QString kDefaultTitle = QStringLiteral("ZEB");
 /// The program's name: the main window's title, the end of every screen's title, and the title of a
 /// message that names the program.
 inline const QString kProgramName = QStringLiteral("Kavorel");
+/// Title of a refusal: an entry or a command the program will not take as it stands.
+inline const QString kRefusalTitle = QStringLiteral("ATTENTION");
 
 class Ui {
 public:
@@ -28,6 +30,9 @@ public:
     {
         showMessage(text, icon, title.isEmpty() ? kDefaultTitle : title);
     }
+    /// A refusal: `text` in a box titled "ATTENTION" (critical unless told), the one way every screen
+    /// says that it will not take an entry or a command as it stands.
+    void refuse(const QString& text, Icon icon = Icon::Critical) { showMessage(text, icon, kRefusalTitle); }
     /// A Yes/No question; true for Yes.
     bool ask(const QString& text, Icon icon = Icon::Question, const QString& title = QString())
     {

@@ -4,6 +4,7 @@
 #include "core/schema/Schema.h"
 #include "platform/db/Database.h"
 #include "platform/db/Dates.h"
+#include "core/ledger/Ledger.h"
 
 namespace kv::receipts {
 
@@ -94,11 +95,7 @@ bool isListed(const db::Database& db, qint64 num)
 
 bool remove(db::Database& db, qint64 num)
 {
-    db::Transaction t(db);
-    const int deleted = db.execute(QStringLiteral("DELETE FROM Recettes WHERE num = ? AND contrepartie = ?"),
-                                   {num, schema::contrepartie::RecetteDiverse});
-    t.commit();
-    return deleted > 0;
+    return ledger::remove(db, ledger::Book::Recettes, num, std::nullopt, schema::contrepartie::RecetteDiverse);
 }
 
 } // namespace kv::receipts
