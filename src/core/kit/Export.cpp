@@ -1,5 +1,6 @@
 #include "Export.h"
 
+#include "platform/db/Dates.h"
 #include "platform/ui/Ui.h"
 
 #include <QAbstractItemModel>
@@ -121,7 +122,7 @@ bool fromRaw(const QVariant& v, ExportCell& cell)
             return false;
         cell.kind = ExportCell::Date;
         cell.date = d;
-        cell.text = d.toString(QStringLiteral("dd/MM/yyyy"));
+        cell.text = d.toString(db::kShownDateFormat);
         return true;
     }
     return false;

@@ -76,7 +76,7 @@ void New_MPS::save(int level)
     const QString fresh = t.fresh->text().trimmed().toUpper();
     const QString confirmation = t.confirmation->text().trimmed().toUpper();
     auto fail = [&](const QString& text) {
-        s_.ui().message(text, ui::Icon::Critical, QStringLiteral("ATTENTION"));
+        s_.ui().refuse(text);
         ++failures_;
         if (failures_ > 2)
             reject();
@@ -88,7 +88,7 @@ void New_MPS::save(int level)
     failures_ = 0;
     QString error;
     if (!s_.settings.savePassword(level, fresh, &error)) {
-        s_.ui().message(error, ui::Icon::Critical, QStringLiteral("ATTENTION"));
+        s_.ui().refuse(error);
         return;
     }
     stored_[level - 1] = fresh;

@@ -87,7 +87,7 @@ void Form12::confirm()
         if (!QFile::exists(path)) {
             QString error;
             if (!db::copyFileAtomic(s_.programFile(QStringLiteral("ZEB_00.mdb")), path, &error)) {
-                s_.ui().message(error, ui::Icon::Critical, QStringLiteral("ATTENTION"));
+                s_.ui().refuse(error);
                 return;
             }
         }

@@ -5,6 +5,7 @@
 #include "core/formats/Names.h"
 #include "core/formats/Numbers.h"
 #include "core/formats/Telephone.h"
+#include "core/kit/Colours.h"
 #include "core/kit/Guard.h"
 #include "core/ledger/Ledger.h"
 #include "core/kit/ExerciseDate.h"
@@ -15,6 +16,7 @@
 #include "people/accounts/AccountGrid.h"
 #include "people/accounts/FundMovement.h"
 #include "platform/db/Database.h"
+#include "platform/db/Dates.h"
 #include "platform/os/Files.h"
 
 #include <QButtonGroup>
@@ -46,7 +48,6 @@ using kit::Glyph;
 
 namespace {
 
-const QString kAttention = QStringLiteral("ATTENTION");
 const QString kZeb = QStringLiteral("Z.E.B.");
 
 /// The side panels open in place of the advances column, which has the same width.
@@ -56,13 +57,10 @@ constexpr int kListWidth = 780;
 constexpr int kPhotoWidth = 96;
 constexpr int kPhotoHeight = 112;
 
-QString today() { return QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")); }
+QString today() { return QDate::currentDate().toString(db::kShownDateFormat); }
 
 QString monthName(int month) { return dayMonthNames().frenchMonths[month - 1].trimmed(); }
 
-const QString kPanelStyle = QStringLiteral(
-    "QGroupBox { font-weight: bold; border: 1px solid #b8c4d3; border-radius: 4px; margin-top: 14px; padding-top: 6px; }"
-    " QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top center; color: #1f3b5c; padding: 0 6px; }");
 
 QLineEdit* textField(QWidget* parent, const QString& name, int maxLength = 40)
 {
@@ -97,7 +95,7 @@ QWidget* sidePanel(const QString& heading, const QString& name, QWidget* parent,
 QLabel* totalLabel(const QString& caption, QWidget* parent)
 {
     auto* label = new QLabel(caption, parent);
-    label->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #1f3b5c; }"));
+    label->setStyleSheet(kit::headingStyle());
     return label;
 }
 
@@ -120,7 +118,7 @@ Salaires::Salaires(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     setObjectName(QStringLiteral("Salaires"));
     setWindowTitle(QStringLiteral(" "));
     setModal(true);
-    setStyleSheet(kPanelStyle);
+    setStyleSheet(kit::panelBoxStyle());
     year_ = s_.exerciceOuvert;
 
     title_ = kit::titleBand(QStringLiteral("Salaires"), this);
@@ -722,7 +720,7 @@ void Salaires::openMonth(int month)
         clearAgent();
         fillMonthList();
         showLockState();
-        s_.ui().message(QStringLiteral("Aucun Agent dans cette famille"), ui::Icon::Information, kAttention);
+        s_.ui().refuse(QStringLiteral("Aucun Agent dans cette famille"), ui::Icon::Information);
         return;
     }
     index_ = 0;
@@ -939,7 +937,7 @@ bool Salaires::saveCurrent()
     // The totals computed from the entries are amounts too: none goes beyond the largest one.
     for (double figure : {save.figures.brutValue, save.figures.retenuesValue, save.figures.netValue})
         if (!isWithinAmountLimit(figure)) {
-            s_.ui().message(kAmountTooLarge, ui::Icon::Critical, QStringLiteral("ATTENTION"));
+            s_.ui().refuse(kAmountTooLarge);
             return false;
         }
     save.flagsClicked = flagsClicked_;
@@ -974,7 +972,7 @@ void Salaires::dial()
     if (!agentShown_)
         return;
     if (agent_.tel.trimmed().isEmpty()) {
-        s_.ui().message(QStringLiteral("Numéro inconnu"), ui::Icon::Information, kAttention);
+        s_.ui().refuse(QStringLiteral("Numéro inconnu"), ui::Icon::Information);
         return;
     }
     kv::dial(agent_.tel, s_.ui());
@@ -1076,7 +1074,7 @@ void Salaires::newAdvance()
     options.accept = [this, month, year](const Echange& block) {
         if (advanceDateMatches(block.get(7), month, year))
             return true;
-        s_.ui().message(QStringLiteral("Date non concordante"), ui::Icon::Critical, kAttention);
+        s_.ui().refuse(QStringLiteral("Date non concordante"));
         return false;
     };
     if (fund::enterNew(s_, codes, options).written())
