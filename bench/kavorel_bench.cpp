@@ -1076,6 +1076,8 @@ int main(int argc, char** argv)
         checkCashDay(db, gFirstDay, QStringLiteral("Lines_Jan2"));
         checkCashDay(db, gLastDay, QStringLiteral("Lines_Dec31"));
         checkCosts(db);
+        std::printf("due dates within %d days: %lld lines\n", duedates::kDefaultHorizon,
+                    static_cast<long long>(duedates::dueItems(db, QDate::currentDate()).size()));
         // The statements of the due-date screen and of the main window, for their bare baselines.
         gDueQueries = capturedQueries(db, [&] {
             F_Echeances screen(s.session);

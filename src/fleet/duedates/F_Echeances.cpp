@@ -13,6 +13,7 @@
 #include <QFont>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -130,6 +131,10 @@ F_Echeances::F_Echeances(Session& session, QWidget* parent)
     grid_->setModel(model_);
     kit::setupGrid(grid_);
     kit::fitColumns(grid_, duedates::DueListModel::ColDetail);
+    // The columns fit the first lines (the most urgent, the ones in view and as many again), not every
+    // line of a fleet's list: measuring the texts of a thousand lines per column was most of the time
+    // the screen took to open. (0, "the lines in view", measures every line while the screen is hidden.)
+    grid_->horizontalHeader()->setResizeContentsPrecision(50);
     connect(grid_, &QTableView::doubleClicked, this, [this] { zoom(); });
 
     count_ = new QLabel(this);
