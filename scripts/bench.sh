@@ -40,16 +40,20 @@ grown='CashOpeningJan2_Kavorel CashOpeningDec31_Kavorel CashBookJan2_Kavorel Cas
 run --folder="$demo" --figures=build-bench/figures-demo.txt \
     --benchmark_filter="^($(echo $grown | tr ' ' '|'))(/|\$)" "$@" > build-bench/demo-run.txt
 run --folder="$stress" --figures=build-bench/figures-stress.txt "$@"
-figure() { awk -v op="$2" '$1 == op { print $2 }' "build-bench/figures-$1.txt"; }
+figure() { awk -v op="$2" -v f="${3:-2}" '$1 == op { print $f }' "build-bench/figures-$1.txt"; }
 echo
 echo "Lines of the day: 2 January $(figure demo Lines_Jan2) (demo year), $(figure stress Lines_Jan2) (stress year);" \
      "31 December $(figure demo Lines_Dec31) (demo year), $(figure stress Lines_Dec31) (stress year)."
 echo "The day's own lists grow with the lines of the day; the opening balance must not grow with the year."
 echo
-echo "| Operation | Demo year (5,000 lines) | Stress year (1,000,000 lines) | Growth |"
-echo "|---|---:|---:|---:|"
+echo "| Operation | Demo year (5,000 lines) | Stress year (1,000,000 lines) | Growth | CPU demo | CPU stress | CPU growth |"
+echo "|---|---:|---:|---:|---:|---:|---:|"
 for op in $grown; do
-  d=$(figure demo "$op")
-  s=$(figure stress "$op")
-  [ -n "$d" ] && [ -n "$s" ] && awk -v op="$op" -v d="$d" -v s="$s" 'BEGIN { printf "| %s | %.1f ms | %.1f ms | %.2f |\n", op, d, s, (d > 0 ? s / d : 0) }'
+  d=$(figure demo "$op"); s=$(figure stress "$op")
+  dc=$(figure demo "$op" 4); sc=$(figure stress "$op" 4)
+  if [ -n "$d" ] && [ -n "$s" ]; then
+    awk -v op="$op" -v d="$d" -v s="$s" -v dc="$dc" -v sc="$sc" 'BEGIN {
+      cpu = (op ~ /^Startup/) ? "| – | – | –" : sprintf("| %.2f ms | %.2f ms | %.2f", dc, sc, (dc > 0 ? sc / dc : 0))
+      printf "| %s | %.2f ms | %.2f ms | %.2f %s |\n", op, d, s, (d > 0 ? s / d : 0), cpu }'
+  fi
 done
