@@ -132,6 +132,7 @@ Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : SearchDialog(session
         boxes_[i]->setObjectName(QString::fromLatin1(boxNames[i]));
         lists_[i] = new QComboBox(frame);
         lists_[i]->setObjectName(QString::fromLatin1(listNames[i]));
+        lists_[i]->setAccessibleName(boxTexts[i]); // its box is its label
         lists_[i]->setMinimumWidth(280);
         lists_[i]->setMaxVisibleItems(16);
         // Each list holds its table's names in `ordre` order, the numbers kept alongside; the first
