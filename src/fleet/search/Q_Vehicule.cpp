@@ -167,6 +167,8 @@ Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : SearchDialog(session
     cancel_ = command(criteriaBar, Command::Cancel, QStringLiteral("annuler"));
     connect(search_, &QToolButton::clicked, this, &Q_Vehicule::search);
     connect(cancel_, &QToolButton::clicked, this, &Q_Vehicule::cancelCriteria);
+    // Return that no field takes searches while the criteria are shown (the list takes it for itself).
+    kit::setDefaultCommand(*this, search_);
     // The frame and its commands stand as one block in the middle of the panel.
     auto* column = new QVBoxLayout;
     column->setSpacing(8);

@@ -86,6 +86,8 @@ Q_Client::Q_Client(Session& session, QWidget* parent) : SearchDialog(session, pa
     criteriaBar->addStretch();
     search_ = criteriaBar->add(kit::Command::Search, QStringLiteral("rechercher"), this, &Q_Client::search);
     cancel_ = criteriaBar->add(kit::Command::Cancel, QStringLiteral("annuler"), static_cast<QDialog*>(this), &QDialog::reject);
+    // Return that no field takes searches while the criteria are shown (the list takes it for itself).
+    kit::setDefaultCommand(*this, search_);
     // The frame and its commands stand as one block in the middle of the panel.
     auto* column = new QVBoxLayout;
     column->setSpacing(8);

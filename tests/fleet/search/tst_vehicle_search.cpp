@@ -500,6 +500,20 @@ private slots:
 
     // ---- a screen that fits ------------------------------------------------------------------------------
 
+    void returnOnTheCriteriaSearches()
+    {
+        addFleet();
+        Q_Vehicule d(s());
+        showActive(d);
+        d.criteriaButton()->click();
+        setCriteria(d, ArchiveChoice::Actuels, 0, 0, 0);
+        d.actuelsOption()->setFocus();
+        QTest::keyClick(d.actuelsOption(), Qt::Key_Return);
+        QVERIFY(d.resultPanel()->isVisible());
+        QCOMPARE(d.vehicleNumbers(), (QList<qint64>{12, 10, 13, 15}));
+        QVERIFY(d.isVisible());
+    }
+
     void everyListIsNamedByItsBox()
     {
         Q_Vehicule d(s());

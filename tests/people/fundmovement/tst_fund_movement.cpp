@@ -872,6 +872,21 @@ private slots:
         QVERIFY(d.isVisible());
     }
 
+    void returnOnTheCriteriaSearches()
+    {
+        addClients();
+        Q_Client d(s());
+        showActive(d);
+        d.nomBox()->setFocus();
+        QTest::keyClick(d.nomBox(), Qt::Key_Return); // no criterion: every client
+        QVERIFY(d.resultPanel()->isVisible());
+        QCOMPARE(d.clientNumbers().size(), 11);
+        QVERIFY(d.isVisible());
+        // On the list, Return chooses the line.
+        QTest::keyClick(d.resultList(), Qt::Key_Return);
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+    }
+
     void everyFieldIsNamedByItsLabel()
     {
         const auto name = [](QWidget* w) {
