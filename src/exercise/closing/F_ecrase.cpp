@@ -53,6 +53,8 @@ F_ecrase::F_ecrase(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     layout->addWidget(arabic_);
     layout->addStretch();
     layout->addWidget(bar);
+    // The year's data are lost for good: Return gives "Annuler", as every deletion question's "Non".
+    kit::setDefaultCommand(*this, cancel_);
     cancel_->setFocus();
     kit::sizeScreen(*this, QSize(660, 230));
 }
