@@ -12,7 +12,7 @@
 #include "core/schema/Schema.h"
 #include "core/state/Session.h"
 #include "payroll/documents/FPaye.h"
-#include "people/accounts/AccountGrid.h"
+#include "core/kit/GridModel.h"
 #include "people/accounts/FundMovement.h"
 #include "platform/db/Database.h"
 #include "platform/os/Files.h"
@@ -39,8 +39,8 @@
 namespace kv {
 
 using namespace payroll;
-using accounts::GridModel;
-using accounts::GridView;
+using kit::GridModel;
+using kit::GridView;
 using kit::Command;
 using kit::Glyph;
 
