@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QTableView>
+#include <QAbstractItemModelTester>
 #include <QTest>
 #include <QToolButton>
 
@@ -315,6 +316,7 @@ private slots:
         fleet();
         auto w = openScreen();
         duedates::DueListModel* m = w->model();
+        QAbstractItemModelTester tester(m, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(m->rowCount(), 3);
         using M = duedates::DueListModel;
         QCOMPARE(QStringList({m->cell(0, M::ColObjet), m->cell(0, M::ColDate), m->cell(0, M::ColUrgence), m->cell(0, M::ColMatricule)}),
