@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableView>
+#include <QAbstractItemModelTester>
 #include <QTest>
 #include <QToolButton>
 
@@ -202,6 +203,7 @@ private slots:
         J_Recettes screen(s());
         QCOMPARE(ui().screens, QStringList{});
         QCOMPARE(screen.nums(), (QList<qint64>{7, 4, 9, 2}));
+        QAbstractItemModelTester tester(screen.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(column(screen, ReceiptModel::ColPosition), (QStringList{"1", "2", "3", "4"}));
         QCOMPARE(column(screen, ReceiptModel::ColDate), (QStringList{"20/01/2021", "10/03/2021", "10/03/2021", "01/05/2021"}));
         QCOMPARE(column(screen, ReceiptModel::ColPayer), QStringList(4, " Client passager"));

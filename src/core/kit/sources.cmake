@@ -5,4 +5,5 @@ list(APPEND KV_CORE_SOURCES
     kit/ExerciseDate.h kit/ExerciseDate.cpp
     kit/Guard.h kit/Guard.cpp
     kit/Export.h kit/Export.cpp
+    kit/GridModel.h kit/GridModel.cpp
     kit/FolderTree.h kit/FolderTree.cpp)

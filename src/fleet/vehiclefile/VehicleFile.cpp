@@ -10,6 +10,7 @@
 #include "platform/db/Dates.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 namespace kv::vehiclefile {
 
@@ -148,38 +149,90 @@ QList<Column> columnsOf(List list)
     return {};
 }
 
-ListRows readList(const db::Database& db, List list, qint64 vehicle)
+namespace {
+
+/// What a list reads of a line, its vehicle column and its order.
+struct ListQuery {
+    QString select, vehicle, order;
+};
+
+ListQuery queryOf(List list)
 {
-    QString sql;
     switch (list) {
     case List::Depenses:
-        sql = QStringLiteral("SELECT num, date, ref, Montant, Type_Dep, Km FROM Depenses WHERE num_vehicule = ? ORDER BY date, num");
-        break;
+        return {QStringLiteral("SELECT num, date, ref, Montant, Type_Dep, Km FROM Depenses"), QStringLiteral("num_vehicule"),
+                QStringLiteral("date, num")};
     case List::Recettes:
-        sql = QStringLiteral("SELECT num, date, ref, Montant, mode FROM Recettes WHERE num_vehicule = ? ORDER BY date, num");
-        break;
+        return {QStringLiteral("SELECT num, date, ref, Montant, mode FROM Recettes"), QStringLiteral("num_vehicule"),
+                QStringLiteral("date, num")};
     case List::Assurances:
-        sql = QStringLiteral("SELECT num, agence, du, au FROM Assurances WHERE num_vehicule = ? ORDER BY du, num");
-        break;
+        return {QStringLiteral("SELECT num, agence, du, au FROM Assurances"), QStringLiteral("num_vehicule"), QStringLiteral("du, num")};
     case List::Controles:
-        sql = QStringLiteral("SELECT num, Date1, Date2 FROM Controles WHERE num_vehicule = ? ORDER BY Date1, num");
-        break;
+        return {QStringLiteral("SELECT num, Date1, Date2 FROM Controles"), QStringLiteral("num_vehicule"), QStringLiteral("Date1, num")};
     case List::Vignettes:
-        sql = QStringLiteral("SELECT num, Date, montant FROM Vignettes WHERE num_vehicule = ? ORDER BY Date, num");
-        break;
+        return {QStringLiteral("SELECT num, Date, montant FROM Vignettes"), QStringLiteral("num_vehicule"), QStringLiteral("Date, num")};
     case List::Affectations:
         // The driver's name in the same query: no lookup per row.
-        sql = QStringLiteral("SELECT a.num, a.du, a.au, a.obs, g.num AS driver, g.nom, g.Prenom FROM Affectations a "
-                             "LEFT JOIN Agents g ON g.num = a.num_Chauffeur WHERE a.num_vehicule = ? ORDER BY a.du, a.num");
-        break;
+        return {QStringLiteral("SELECT a.num, a.du, a.au, a.obs, g.num AS driver, g.nom, g.Prenom FROM Affectations a "
+                               "LEFT JOIN Agents g ON g.num = a.num_Chauffeur"),
+                QStringLiteral("a.num_vehicule"), QStringLiteral("a.du, a.num")};
     }
+    return {};
+}
+
+QString keyOf(List list) { return list == List::Affectations ? QStringLiteral("a.num") : QStringLiteral("num"); }
+
+} // namespace
+
+ListRows readList(const db::Database& db, List list, qint64 vehicle)
+{
+    const ListQuery q = queryOf(list);
     ListRows out;
     out.list = list;
-    out.rows = db.query(sql, {vehicle});
+    out.rows = db.query(QStringLiteral("%1 WHERE %2 = ? ORDER BY %3").arg(q.select, q.vehicle, q.order), {vehicle});
     out.nums.reserve(out.rows.size());
     for (const db::Row& r : out.rows)
         out.nums << r.value(0).toLongLong();
     return out;
+}
+
+QList<qint64> readNums(const db::Database& db, List list, qint64 vehicle)
+{
+    const ListQuery q = queryOf(list);
+    const QString from = list == List::Affectations ? QStringLiteral("Affectations a") : tableOf(list);
+    QList<qint64> nums;
+    db.scan(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY %4").arg(keyOf(list), from, q.vehicle, q.order), {vehicle},
+            [&](const db::Cursor& c) { nums.append(c.integer(0)); });
+    return nums;
+}
+
+QList<QVariantList> readLines(const db::Database& db, List list, const QList<qint64>& nums)
+{
+    QList<QVariantList> lines(nums.size());
+    if (nums.isEmpty())
+        return lines;
+    QStringList marks;
+    QVariantList params;
+    for (qint64 n : nums) {
+        marks << QStringLiteral("?");
+        params << n;
+    }
+    ListRows rows;
+    rows.list = list;
+    rows.rows = db.query(QStringLiteral("%1 WHERE %2 IN (%3)").arg(queryOf(list).select, keyOf(list), marks.join(u',')), params);
+    QHash<qint64, int> at;
+    for (int i = 0; i < nums.size(); ++i)
+        at.insert(nums[i], i);
+    for (int r = 0; r < rows.rows.size(); ++r) {
+        const auto it = at.constFind(rows.rows[r].value(0).toLongLong());
+        if (it == at.constEnd())
+            continue;
+        QVariantList values;
+        for (const QString& cell : rows.cellsAt(r))
+            values.append(cell);
+        lines[*it] = values;
+    }
+    return lines;
 }
 
 QStringList ListRows::cellsAt(int i) const

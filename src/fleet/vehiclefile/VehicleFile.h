@@ -63,6 +63,12 @@ struct ListRows {
     QStringList cellsAt(int i) const;
 };
 ListRows readList(const db::Database& db, List list, qint64 vehicle);
+/// The `num` of a list's lines for one vehicle, in the list's order (read from the index alone where
+/// one holds that order): the list opens with these and reads its lines as it shows them.
+QList<qint64> readNums(const db::Database& db, List list, qint64 vehicle);
+/// The cells of the lines `nums` of a list, in that order, as the list shows them (the position "N°"
+/// of the expenses and receipts is the list's); a line no longer stored gives an empty row.
+QList<QVariantList> readLines(const db::Database& db, List list, const QList<qint64>& nums);
 
 /// The line of that number, or an empty row when it does not exist.
 db::Row findLine(const db::Database& db, List list, qint64 num);

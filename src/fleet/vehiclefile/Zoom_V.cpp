@@ -1,8 +1,8 @@
 #include "Zoom_V.h"
 
-#include "LineListModel.h"
 #include "core/formats/Dates.h"
 #include "core/formats/FieldRules.h"
+#include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
 #include "core/kit/ExerciseDate.h"
 #include "core/kit/ScreenKit.h"
@@ -71,6 +71,25 @@ void capitalFirst(QLineEdit* field)
     new FieldKeyFilter(field, [](const QString& text, int key) {
         return text.isEmpty() && key >= 'a' && key <= 'z' ? key - 'a' + 'A' : key;
     });
+}
+
+/// The grid columns of a list: its cells come as read (readLines), the position of the expenses and
+/// receipts is the list's own.
+QList<kit::GridColumn> gridColumns(List list)
+{
+    QList<kit::GridColumn> columns;
+    const bool numbered = list == List::Depenses || list == List::Recettes;
+    const auto asRead = [](const QVariant& v) { return v.toString(); };
+    const QList<Column> shown = columnsOf(list);
+    for (int c = 0; c < shown.size(); ++c) {
+        kit::GridColumn g{shown[c].title, shown[c].amount ? kit::CellKind::Amount : kit::CellKind::Text, shown[c].align};
+        if (numbered && c == 0)
+            g.kind = kit::CellKind::Position;
+        else
+            g.format = asRead;
+        columns.append(g);
+    }
+    return columns;
 }
 
 } // namespace
@@ -249,10 +268,12 @@ QWidget* Zoom_V::buildListBox(List list, const QString& title)
     if (title.isEmpty())
         l->setContentsMargins(0, 0, 0, 0);
 
-    p.model = new LineListModel(columnsOf(list), this);
+    p.model = new kit::GridModel(gridColumns(list), this);
+    p.model->setMinimumRows(1); // an empty list shows one blank row that stands for no line
     p.view = new QTableView(box);
     p.view->setObjectName(prefix + QStringLiteral("_liste"));
     p.view->setModel(p.model);
+    kit::cacheCellSizes(p.view);
     kit::setupGrid(p.view);
     // The free text takes the spare width: the object, the agency, the observation.
     const int stretch = list == List::Depenses || list == List::Recettes ? 2
@@ -295,10 +316,11 @@ QWidget* Zoom_V::buildListBox(List list, const QString& title)
 void Zoom_V::fill(List list)
 {
     ListPart& p = parts_[int(list)];
-    ListRows rows;
-    if (!kit::guarded(s_.ui(), [&] { rows = readList(s_.db(), list, vehicle_); }))
+    QList<qint64> nums;
+    if (!kit::guarded(s_.ui(), [&] { nums = readNums(s_.db(), list, vehicle_); }))
         return; // the list stays as it was
-    p.model->setRows(std::move(rows));
+    // The lines are read a page at a time as the list shows them.
+    p.model->setPagedRows(std::move(nums), [this, list](const QList<qint64>& keys) { return readLines(s_.db(), list, keys); });
     const bool any = p.model->lineCount() > 0;
     p.change->setVisible(any);
     p.remove->setVisible(any);
@@ -336,14 +358,14 @@ void Zoom_V::changeLine(List list)
     if (row < 0)
         return;
     db::Row line;
-    if (!kit::guarded(s_.ui(), [&] { line = findLine(s_.db(), list, p.model->numAt(row)); }))
+    if (!kit::guarded(s_.ui(), [&] { line = findLine(s_.db(), list, p.model->keyAt(row)); }))
         return;
     if (line.size() == 0) {
         s_.ui().message(kIntrouvable);
         return;
     }
     fillPanel(list, line);
-    p.editing = p.model->numAt(row);
+    p.editing = p.model->keyAt(row);
     openPanel(p, true);
 }
 
@@ -355,7 +377,7 @@ void Zoom_V::deleteLine(List list)
     if (!s_.ui().askDefaultNo(QStringLiteral("Supprimer la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
                      QStringLiteral("Confirmation")))
         return;
-    if (kit::guarded(s_.ui(), [&] { vehiclefile::deleteLine(s_.db(), list, parts_[int(list)].model->numAt(row)); }))
+    if (kit::guarded(s_.ui(), [&] { vehiclefile::deleteLine(s_.db(), list, parts_[int(list)].model->keyAt(row)); }))
         fill(list);
 }
 

@@ -20,8 +20,7 @@ namespace kv {
 
 class Session;
 
-namespace vehiclefile { class LineListModel; }
-namespace kit { class SidePanel; }
+namespace kit { class GridModel; class SidePanel; }
 
 class Zoom_V : public QDialog {
     Q_OBJECT
@@ -39,7 +38,7 @@ public:
     struct ListPart {
         List kind{};
         QTableView* view = nullptr;
-        vehiclefile::LineListModel* model = nullptr;
+        kit::GridModel* model = nullptr;
         QToolButton* add = nullptr;
         QToolButton* change = nullptr;
         QToolButton* remove = nullptr;

@@ -1,4 +1,3 @@
 list(APPEND KV_FLEET_SOURCES
     vehiclefile/Zoom_V.h vehiclefile/Zoom_V.cpp
-    vehiclefile/VehicleFile.h vehiclefile/VehicleFile.cpp
-    vehiclefile/LineListModel.h vehiclefile/LineListModel.cpp)
+    vehiclefile/VehicleFile.h vehiclefile/VehicleFile.cpp)

@@ -13,7 +13,7 @@
 #include "core/schema/Schema.h"
 #include "core/state/Session.h"
 #include "payroll/documents/FPaye.h"
-#include "people/accounts/AccountGrid.h"
+#include "core/kit/GridModel.h"
 #include "people/accounts/FundMovement.h"
 #include "platform/db/Database.h"
 #include "platform/db/Dates.h"
@@ -41,8 +41,8 @@
 namespace kv {
 
 using namespace payroll;
-using accounts::GridModel;
-using accounts::GridView;
+using kit::GridModel;
+using kit::GridView;
 using kit::Command;
 using kit::Glyph;
 

@@ -33,8 +33,7 @@ class QToolButton;
 namespace kv {
 
 class Session;
-namespace accounts { class GridModel; class GridView; }
-namespace kit { class ChangeWatch; class CommandBar; class SidePanel; }
+namespace kit { class ChangeWatch; class CommandBar; class GridModel; class GridView; class SidePanel; }
 
 class Salaires : public QDialog {
     Q_OBJECT
@@ -66,10 +65,10 @@ public:
     QPlainTextEdit* observations() const { return obs_; }
     QLabel* photo() const { return photo_; }
     QToolButton* telephone() const { return tel_; }
-    accounts::GridView* advancesGrid() const { return advancesView_; }
+    kit::GridView* advancesGrid() const { return advancesView_; }
     QLineEdit* advancesTotalField() const { return advancesTotal_; }
-    accounts::GridView* monthChooser() const { return chooserView_; }
-    accounts::GridView* monthList() const { return listView_; }
+    kit::GridView* monthChooser() const { return chooserView_; }
+    kit::GridView* monthList() const { return listView_; }
     kit::SidePanel* side() const { return side_; }
     kit::SidePanel* listSide() const { return listSide_; }
     QWidget* chooserPanel() const { return chooserPanel_; }
@@ -194,8 +193,8 @@ private:
     QCheckBox *cnasBox_ = nullptr, *irgBox_ = nullptr;
 
     QWidget* advancesBox_ = nullptr;
-    accounts::GridModel* advancesModel_ = nullptr;
-    accounts::GridView* advancesView_ = nullptr;
+    kit::GridModel* advancesModel_ = nullptr;
+    kit::GridView* advancesView_ = nullptr;
     QToolButton *advNew_ = nullptr, *advChange_ = nullptr, *advDelete_ = nullptr, *advPrint_ = nullptr;
     QLineEdit* advancesTotal_ = nullptr;
     QButtonGroup* printGroup_ = nullptr;
@@ -205,11 +204,11 @@ private:
     kit::SidePanel* side_ = nullptr;
     kit::SidePanel* listSide_ = nullptr;
     QWidget* chooserPanel_ = nullptr;
-    accounts::GridModel* chooserModel_ = nullptr;
-    accounts::GridView* chooserView_ = nullptr;
+    kit::GridModel* chooserModel_ = nullptr;
+    kit::GridView* chooserView_ = nullptr;
     QWidget* listPanel_ = nullptr;
-    accounts::GridModel* listModel_ = nullptr;
-    accounts::GridView* listView_ = nullptr;
+    kit::GridModel* listModel_ = nullptr;
+    kit::GridView* listView_ = nullptr;
     QWidget* closingPanel_ = nullptr;
     QLineEdit* closingDate_ = nullptr;
     QWidget* certificatePanel_ = nullptr;

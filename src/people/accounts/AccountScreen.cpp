@@ -23,17 +23,24 @@
 
 namespace kv {
 
-using accounts::GridModel;
-using accounts::GridView;
+using kit::GridModel;
+using kit::GridView;
 using ledger::Book;
 
 namespace {
 
-// The movement grids: "N°", "Date", "Montant", "Objet"; the object takes the spare width.
-const QStringList kMovementCaptions = {QStringLiteral("N°"), QStringLiteral("Date"), QStringLiteral("Montant"),
-                                       QStringLiteral("Objet")};
-const QList<Qt::Alignment> kMovementAlign = {Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignRight, Qt::AlignLeft};
-constexpr int kMovementAmount = 2;
+// The movement grids: "N°", "Date", "Montant", "Objet"; the object takes the spare width. Each line is
+// read and formatted when the grid shows it (accounts::readMovementValues).
+QList<kit::GridColumn> movementColumns()
+{
+    using kit::CellKind;
+    return {{QStringLiteral("N°"), CellKind::Position, Qt::AlignHCenter, true},
+            {QStringLiteral("Date"), CellKind::Date, Qt::AlignHCenter, true},
+            {QStringLiteral("Montant"), CellKind::Amount, Qt::AlignRight, true,
+             [](const QVariant& v) { return accounts::amountCell(v.toDouble()); }},
+            {QStringLiteral("Objet"), CellKind::Text, Qt::AlignLeft, true,
+             [](const QVariant& v) { return accounts::objectCell(v.toString()); }}};
+}
 constexpr int kMovementObject = 3;
 
 // The rentals grid: position, then the rental's and the vehicle's columns; the observation takes the spare width.
@@ -205,9 +212,7 @@ QWidget* AccountScreen::buildSide(Book book, QWidget* parent)
     const bool debit = book == Book::Depenses;
     auto* box = new QGroupBox(debit ? QStringLiteral("Débit") : QStringLiteral("Crédit"), parent);
     box->setObjectName(bookName(book));
-    sd.model = new GridModel(kMovementAlign, box);
-    sd.model->setCaptions(kMovementCaptions);
-    sd.model->setAmountColumn(kMovementAmount);
+    sd.model = new GridModel(movementColumns(), box);
     sd.view = new GridView(sd.model, kMovementObject, box);
     sd.view->setObjectName(QStringLiteral("grille_") + bookName(book));
     connect(sd.view, &QTableView::doubleClicked, this, [this, book](const QModelIndex& index) {
@@ -293,18 +298,17 @@ QWidget* AccountScreen::buildRentals(QWidget* parent)
 void AccountScreen::fill(Book book)
 {
     Side& sd = side(book);
-    sd.lines.clear();
+    sd.lines = {};
     sd.model->setLines({});
     sd.total->clear();
     balance_->clear();
-    sd.lines = accounts::readMovements(s_.db(), book, person_, kind_.contrepartie);
-    // Each line is formatted when the grid shows it.
-    sd.model->setLines(int(sd.lines.size()), [lines = sd.lines](int i) {
-        const accounts::Movement& m = lines[i];
-        return QStringList{QString::number(i + 1), m.date, accounts::amountCell(m.montant), accounts::objectCell(m.ref)};
+    sd.lines = accounts::readAccountKeys(s_.db(), book, person_, kind_.contrepartie);
+    // Each line is read and formatted when the grid shows it.
+    sd.model->setPagedRows(sd.lines.nums, [this, book](const QList<qint64>& nums) {
+        return accounts::readMovementValues(s_.db(), book, nums);
     });
-    sd.total->setText(accounts::totalText(accounts::total(sd.lines)));
-    const bool any = !sd.lines.isEmpty();
+    sd.total->setText(accounts::totalText(accounts::total(sd.lines.amounts)));
+    const bool any = !sd.lines.nums.isEmpty();
     sd.view->setEnabled(any);
     sd.change->setVisible(any);
     sd.remove->setVisible(any);
@@ -351,13 +355,10 @@ QToolButton* AccountScreen::deleteButton(Book book) const { return side(book).re
 
 QList<qint64> AccountScreen::lineNumbers(Book book) const
 {
-    QList<qint64> nums;
-    for (const accounts::Movement& m : side(book).lines)
-        nums << m.num;
-    return nums;
+    return side(book).lines.nums;
 }
 
-double AccountScreen::totalOf(Book book) const { return accounts::total(side(book).lines); }
+double AccountScreen::totalOf(Book book) const { return accounts::total(side(book).lines.amounts); }
 
 double AccountScreen::balanceValue() const { return accounts::balance(totalOf(Book::Depenses), totalOf(Book::Recettes)); }
 
@@ -399,7 +400,7 @@ void AccountScreen::changeLine(Book book)
     // An expense starts from the texts its row shows; a receipt from its stored values.
     if (book == Book::Depenses)
         options.shown = fund::ShownLine{sd.model->cell(row, 1), sd.model->cell(row, 2), sd.model->cell(row, 3)};
-    const fund::Outcome outcome = fund::enterChange(s_, codes(book), sd.lines[row].num, options);
+    const fund::Outcome outcome = fund::enterChange(s_, codes(book), sd.lines.nums[row], options);
     if (outcome.status != fund::Status::Written && outcome.status != fund::Status::Missing)
         return;
     refresh(book);
@@ -415,7 +416,7 @@ void AccountScreen::deleteLine(Book book)
                      QStringLiteral("Confirmation")))
         return;
     bool deleted = false;
-    if (!kit::guarded(s_.ui(), [&] { deleted = ledger::remove(s_.db(), book, sd.lines[row].num, person_, kind_.contrepartie); }))
+    if (!kit::guarded(s_.ui(), [&] { deleted = ledger::remove(s_.db(), book, sd.lines.nums[row], person_, kind_.contrepartie); }))
         return;
     if (!deleted)
         s_.ui().refuse(QStringLiteral("Mouvement altéré"), ui::Icon::Information);

@@ -6,7 +6,7 @@
 //
 // The screen keeps no record set: every fill reads the ledger again through session.db(), so the
 // connection re-established by a booking needs nothing more than the refill that follows it.
-#include "AccountGrid.h"
+#include "core/kit/GridModel.h"
 #include "FundMovement.h"
 #include "PersonAccount.h"
 
@@ -36,7 +36,7 @@ public:
     QLabel* kindLabel() const { return kindLabel_; }
     /// The header value under a caption ("Nom", "Téléphone", ...), or null when the kind has none.
     QLabel* headerValue(const QString& caption) const;
-    accounts::GridView* grid(ledger::Book book) const;
+    kit::GridView* grid(ledger::Book book) const;
     /// The totals of the grids and the balance "Solde" (red when negative).
     QLineEdit* totalLabel(ledger::Book book) const;
     QLineEdit* balanceLabel() const { return balance_; }
@@ -47,7 +47,7 @@ public:
     QToolButton* quitButton() const { return quit_; }
     /// The client's tabs and rentals grid (null for the other kinds).
     QTabWidget* tabs() const { return tabs_; }
-    accounts::GridView* rentalGrid() const { return rentals_; }
+    kit::GridView* rentalGrid() const { return rentals_; }
     /// The ledger numbers of a grid's lines, in the grid's order; the vehicles of the rentals.
     QList<qint64> lineNumbers(ledger::Book book) const;
     QList<qint64> rentalVehicles() const { return rentalVehicles_; }
@@ -62,13 +62,13 @@ public:
 
 private:
     struct Side {
-        accounts::GridModel* model = nullptr;
-        accounts::GridView* view = nullptr;
+        kit::GridModel* model = nullptr;
+        kit::GridView* view = nullptr;
         QLineEdit* total = nullptr;
         QToolButton* add = nullptr;
         QToolButton* change = nullptr;
         QToolButton* remove = nullptr;
-        QList<accounts::Movement> lines;
+        accounts::AccountKeys lines; ///< the numbers and amounts of the grid's lines
     };
     Side& side(ledger::Book book) { return book == ledger::Book::Depenses ? debit_ : credit_; }
     const Side& side(ledger::Book book) const { return book == ledger::Book::Depenses ? debit_ : credit_; }
@@ -96,8 +96,8 @@ private:
     QToolButton* print_ = nullptr;
     QToolButton* quit_ = nullptr;
     QTabWidget* tabs_ = nullptr;
-    accounts::GridModel* rentalModel_ = nullptr;
-    accounts::GridView* rentals_ = nullptr;
+    kit::GridModel* rentalModel_ = nullptr;
+    kit::GridView* rentals_ = nullptr;
     QList<qint64> rentalVehicles_;
 };
 

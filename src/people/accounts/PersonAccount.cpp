@@ -88,6 +88,50 @@ QList<Movement> readMovements(const db::Database& db, ledger::Book book, qint64 
     return lines;
 }
 
+AccountKeys readAccountKeys(const db::Database& db, ledger::Book book, qint64 person, int contrepartie)
+{
+    AccountKeys keys;
+    db.scan(QStringLiteral("SELECT num, Montant FROM %1 WHERE Num_Agent = ? AND contrepartie = ? ORDER BY date, num")
+                .arg(ledger::table(book)),
+            {person, contrepartie}, [&](const db::Cursor& c) {
+                keys.nums.append(c.integer(0));
+                keys.amounts.append(c.number(1));
+            });
+    return keys;
+}
+
+QList<QVariantList> readMovementValues(const db::Database& db, ledger::Book book, const QList<qint64>& nums)
+{
+    QList<QVariantList> lines(nums.size());
+    if (nums.isEmpty())
+        return lines;
+    QStringList marks;
+    QVariantList params;
+    for (qint64 n : nums) {
+        marks << QStringLiteral("?");
+        params << n;
+    }
+    QHash<qint64, int> at;
+    for (int i = 0; i < nums.size(); ++i)
+        at.insert(nums[i], i);
+    const db::Rows rows = db.query(
+        QStringLiteral("SELECT num, date, Montant, ref FROM %1 WHERE num IN (%2)").arg(ledger::table(book), marks.join(u',')), params);
+    for (const db::Row& r : rows) {
+        const auto it = at.constFind(r.value(0).toLongLong());
+        if (it != at.constEnd())
+            lines[*it] = {QVariant(), r.value(1), r.value(2), r.value(3)};
+    }
+    return lines;
+}
+
+double total(const QList<double>& amounts)
+{
+    double sum = 0;
+    for (double m : amounts)
+        sum += m;
+    return sum;
+}
+
 double total(const QList<Movement>& lines)
 {
     double sum = 0;

@@ -47,6 +47,19 @@ struct Movement {
 /// The lines of a person's account in one book, by date then number.
 QList<Movement> readMovements(const db::Database& db, ledger::Book book, qint64 person, int contrepartie);
 
+/// The numbers and amounts of a person's account in one book, by date then number: what the screen
+/// totals and refers to. Read over the index of the person, without a text of any line.
+struct AccountKeys {
+    QList<qint64> nums;
+    QList<double> amounts;
+};
+AccountKeys readAccountKeys(const db::Database& db, ledger::Book book, qint64 person, int contrepartie);
+/// The values "Date" (stored), "Montant" and "Objet" of the lines `nums` of a book, in that order (a line
+/// no longer stored gives an empty row): the account's grid reads them as it shows them.
+QList<QVariantList> readMovementValues(const db::Database& db, ledger::Book book, const QList<qint64>& nums);
+/// Sum of amounts, in the list's order.
+double total(const QList<double>& amounts);
+
 /// Sum of the lines' amounts.
 double total(const QList<Movement>& lines);
 

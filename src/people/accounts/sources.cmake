@@ -1,7 +1,6 @@
 list(APPEND KV_PEOPLE_SOURCES
     accounts/Accounts.h accounts/Accounts.cpp
     accounts/AccountScreen.h accounts/AccountScreen.cpp
-    accounts/AccountGrid.h accounts/AccountGrid.cpp
     accounts/PersonAccount.h accounts/PersonAccount.cpp)
 list(APPEND KV_PEOPLE_SOURCES
     accounts/MVM_FOND.h accounts/MVM_FOND.cpp

@@ -28,6 +28,7 @@
 #include <QScreen>
 #include <QStackedBarSeries>
 #include <QTableView>
+#include <QAbstractItemModelTester>
 #include <QTest>
 #include <QToolButton>
 
@@ -372,6 +373,7 @@ private slots:
         QCOMPARE(w->fromField()->text(), QStringLiteral("01/01/2021"));
         QCOMPARE(w->toField()->text(), QStringLiteral("31/12/2021"));
         costs::CostModel* m = w->model();
+        QAbstractItemModelTester tester(m, QAbstractItemModelTester::FailureReportingMode::QtTest);
         using M = costs::CostModel;
         QCOMPARE(m->rowCount(), 4);
         QCOMPARE(QStringList({m->cell(0, M::ColMatricule), m->cell(0, M::ColHeading0 + 4), m->cell(0, M::ColDepenses),

@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QTableView>
+#include <QAbstractItemModelTester>
 #include <QTest>
 #include <QToolButton>
 
@@ -316,6 +317,7 @@ private slots:
         fleet();
         auto w = openScreen();
         duedates::DueListModel* m = w->model();
+        QAbstractItemModelTester tester(m, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(m->rowCount(), 3);
         using M = duedates::DueListModel;
         QCOMPARE(QStringList({m->cell(0, M::ColObjet), m->cell(0, M::ColDate), m->cell(0, M::ColUrgence), m->cell(0, M::ColMatricule)}),

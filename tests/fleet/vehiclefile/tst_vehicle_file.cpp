@@ -6,7 +6,7 @@
 #include "core/kit/ExerciseDate.h"
 #include "core/kit/ScreenKit.h"
 #include "core/startup/Startup.h"
-#include "fleet/vehiclefile/LineListModel.h"
+#include "core/kit/GridModel.h"
 #include "fleet/vehiclefile/Zoom_V.h"
 #include "harness/ScreenFit.h"
 #include "platform/db/Database.h"
@@ -201,7 +201,7 @@ private slots:
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 6; ++c)
                 QCOMPARE(cell(*w, Zoom_V::List::Depenses, r, c), expected[r][c]);
-        QCOMPARE(dep.model->numAt(0), 2);
+        QCOMPARE(dep.model->keyAt(0), 2);
         QCOMPARE(w->currentRow(Zoom_V::List::Depenses), 0);
         QVERIFY(dep.view->selectionModel()->isRowSelected(0));
         QCOMPARE(dep.model->headerData(5, Qt::Horizontal).toString(), QStringLiteral("Kilométrage"));

@@ -9,7 +9,7 @@
 #include "harness/ScreenFit.h"
 #include "payroll/documents/FPaye.h"
 #include "payroll/pay/Salaires.h"
-#include "people/accounts/AccountGrid.h"
+#include "core/kit/GridModel.h"
 
 #include <QCheckBox>
 #include <QCryptographicHash>

@@ -10,7 +10,7 @@
 #include "harness/ScreenFit.h"
 #include "payroll/documents/FPaye.h"
 #include "payroll/pay/Salaires.h"
-#include "people/accounts/AccountGrid.h"
+#include "core/kit/GridModel.h"
 #include "people/accounts/MVM_FOND.h"
 
 #include <QCheckBox>
@@ -67,7 +67,7 @@ QStringList shownPay(const Salaires& s)
             s.total("T. des Retenues")->text(), s.total("NET A PAYER")->text()};
 }
 
-QStringList cells(const accounts::GridView* view, int column)
+QStringList cells(const kit::GridView* view, int column)
 {
     QStringList texts;
     for (int r = 0; r < view->grid()->lineCount(); ++r)

@@ -131,7 +131,7 @@ class AccountsTest : public QObject {
     static QStringList column(const AccountScreen& screen, Book book, int c)
     {
         QStringList texts;
-        const accounts::GridModel* model = screen.grid(book)->grid();
+        const kit::GridModel* model = screen.grid(book)->grid();
         for (int r = 0; r < model->lineCount(); ++r)
             texts << model->cell(r, c);
         return texts;
@@ -497,7 +497,7 @@ private slots:
         Zoom_Ch screen(s());
         screen.show();
         QVERIFY(QTest::qWaitForWindowExposed(&screen));
-        accounts::GridView* grid = screen.grid(Book::Depenses);
+        kit::GridView* grid = screen.grid(Book::Depenses);
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(7, 1)).center());
         QCOMPARE(grid->selectedLine(), 2);
         QCOMPARE(grid->selectionModel()->selectedRows().size(), 1);
@@ -662,7 +662,7 @@ private slots:
                      "(3, 10, 4, '2021-01-01', '2021-01-02', 1, 100, 1, NULL)");
         s().num_courant = 3;
         Zoom_Cli screen(s());
-        const accounts::GridModel* model = screen.rentalGrid()->grid();
+        const kit::GridModel* model = screen.rentalGrid()->grid();
         QCOMPARE(model->lineCount(), 2);
         QCOMPARE(model->rowCount(), 10);
         const QStringList deleted = {"1", "01/02/2021", "01/02/2021", "", "", "", "", "", "", ""};
@@ -780,7 +780,7 @@ private slots:
 
     void gridModelKeepsTenRowsAndOnlyLinesSelectable()
     {
-        accounts::GridModel model({Qt::AlignHCenter, Qt::AlignRight});
+        kit::GridModel model({Qt::AlignHCenter, Qt::AlignRight});
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(model.rowCount(), 10);
         QList<QStringList> lines;
@@ -910,7 +910,7 @@ private slots:
 
             // The amounts and dates are shown whole; the object takes the spare width.
             for (Book book : {Book::Depenses, Book::Recettes}) {
-                accounts::GridView* grid = account->grid(book);
+                kit::GridView* grid = account->grid(book);
                 QHeaderView* header = grid->horizontalHeader();
                 const QFontMetrics amounts(grid->model()->index(0, 2).data(Qt::FontRole).value<QFont>());
                 QVERIFY(header->sectionSize(2) > amounts.horizontalAdvance(grid->grid()->cell(0, 2)));

@@ -32,6 +32,7 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
+#include <QAbstractItemModelTester>
 #include <QTest>
 #include <QToolButton>
 
@@ -951,6 +952,7 @@ private slots:
                 // Amounts shown whole.
                 const QTableView* grid = book.grid(Tab(tab));
                 const CashListModel* model = book.model(Tab(tab));
+                QAbstractItemModelTester tester(book.model(Tab(tab)), QAbstractItemModelTester::FailureReportingMode::QtTest);
                 const QFontMetrics amounts(kit::amountFont());
                 for (int r = 0; r < model->rowCount(); ++r)
                     for (int c = 0; c < model->columnCount(); ++c)

@@ -27,6 +27,9 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
+#include <QAbstractItemModelTester>
+#include <memory>
+#include <vector>
 #include <QTest>
 #include <QToolButton>
 
@@ -517,6 +520,10 @@ private slots:
         QCOMPARE(nums(screen.report().vehicleLines), (QList<qint64>{2, 3}));
         QCOMPARE(screen.model(Journal::Vehicles)->rowCount(), 2);
         QCOMPARE(screen.model(Journal::Vehicles)->cell(0, 5), QStringLiteral("1 500 "));
+        // The journals' models are sound as models, through the period computed below too.
+        std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
+        for (int j = 0; j < journals::kJournals; ++j)
+            testers.push_back(std::make_unique<QAbstractItemModelTester>(screen.model(Journal(j)), QAbstractItemModelTester::FailureReportingMode::QtTest));
         QCOMPARE(screen.vehicleTotal()->text(), QStringLiteral("4 500"));
         QCOMPARE(screen.headingTotal(0)->text(), QStringLiteral("3 000"));
         QCOMPARE(screen.headingTotal(2)->text(), QStringLiteral("1 500"));

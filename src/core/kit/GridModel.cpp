@@ -1,0 +1,309 @@
+#include "GridModel.h"
+
+#include "core/formats/Numbers.h"
+#include "core/kit/ScreenKit.h"
+#include "platform/db/Dates.h"
+#include "platform/db/Error.h"
+#include "platform/ui/ErrorLog.h"
+
+#include <QHash>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QStyledItemDelegate>
+
+namespace kv::kit {
+
+namespace {
+
+Qt::Alignment defaultAlignment(CellKind kind)
+{
+    switch (kind) {
+    case CellKind::Amount: return Qt::AlignRight;
+    case CellKind::Date:
+    case CellKind::Whole:
+    case CellKind::Position: return Qt::AlignHCenter;
+    case CellKind::Text: break;
+    }
+    return Qt::AlignLeft;
+}
+
+QList<GridColumn> textColumns(const QList<Qt::Alignment>& alignments)
+{
+    QList<GridColumn> columns;
+    columns.reserve(alignments.size());
+    for (Qt::Alignment a : alignments)
+        columns.append(GridColumn{QString(), CellKind::Text, a, true});
+    return columns;
+}
+
+} // namespace
+
+GridModel::GridModel(QList<GridColumn> columns, QObject* parent) : QAbstractTableModel(parent), columns_(std::move(columns))
+{
+    for (GridColumn& c : columns_)
+        if (!(c.align & Qt::AlignHorizontal_Mask))
+            c.align |= defaultAlignment(c.kind);
+}
+
+GridModel::GridModel(QList<Qt::Alignment> alignments, QObject* parent) : GridModel(textColumns(alignments), parent)
+{
+    minimumRows_ = kShownRows;
+}
+
+void GridModel::setCaptions(const QStringList& captions)
+{
+    for (int c = 0; c < columns_.size(); ++c)
+        columns_[c].caption = captions.value(c);
+    emit headerDataChanged(Qt::Horizontal, 0, int(columns_.size()) - 1);
+}
+
+void GridModel::setAmountColumn(int column)
+{
+    if (column >= 0 && column < columns_.size())
+        columns_[column].kind = CellKind::Amount;
+}
+
+void GridModel::setMinimumRows(int rows)
+{
+    if (rows == minimumRows_)
+        return;
+    beginResetModel();
+    minimumRows_ = std::max(0, rows);
+    endResetModel();
+}
+
+void GridModel::setRows(QList<QVariantList> rows)
+{
+    const int count = int(rows.size());
+    replace(count, {}, std::move(rows));
+}
+
+void GridModel::setPagedRows(QList<qint64> keys, PageReader readPage)
+{
+    const int count = int(keys.size());
+    replace(count, {}, QList<QVariantList>(count), std::move(keys), std::move(readPage));
+}
+
+bool GridModel::ensureRead(int row) const
+{
+    if (!readPage_)
+        return true;
+    const int page = row / kPageRows;
+    if (pageRead_[page])
+        return true;
+    const int first = page * kPageRows;
+    const QList<qint64> keys = keys_.mid(first, kPageRows);
+    try {
+        const QList<QVariantList> rows = readPage_(keys);
+        for (int i = 0; i < keys.size(); ++i)
+            values_[first + i] = rows.value(i);
+    } catch (const db::Error& e) {
+        // A list asks while it paints, where no message can be shown: the lines stay blank, the
+        // reason goes to the log, and the next paint tries again.
+        ui::errorLog().write(e.message());
+        return false;
+    }
+    pageRead_[page] = true;
+    return true;
+}
+
+void GridModel::setLines(QList<QStringList> lines)
+{
+    const int count = int(lines.size());
+    replace(count, [lines = std::move(lines)](int row) { return lines[row]; }, {});
+}
+
+void GridModel::setLines(int count, std::function<QStringList(int)> cellsOf) { replace(count, std::move(cellsOf), {}); }
+
+void GridModel::replace(int count, std::function<QStringList(int)> cellsOf, QList<QVariantList> values, QList<qint64> keys,
+                        PageReader readPage)
+{
+    beginResetModel();
+    count_ = std::max(0, count);
+    cellsOf_ = std::move(cellsOf);
+    values_ = std::move(values);
+    keys_ = std::move(keys);
+    readPage_ = std::move(readPage);
+    pageRead_ = QList<bool>(readPage_ ? (count_ + kPageRows - 1) / kPageRows : 0, false);
+    shown_ = QList<QStringList>(count_);
+    formatted_ = QList<bool>(count_, false);
+    endResetModel();
+}
+
+QString GridModel::format(int column, const QVariant& value) const
+{
+    if (column < 0 || column >= columns_.size())
+        return {};
+    const GridColumn& c = columns_[column];
+    if (c.format)
+        return c.format(value);
+    if (value.isNull())
+        return {};
+    switch (c.kind) {
+    case CellKind::Amount: return formatNumber(value.toDouble(), u"# ### ##0.00") + u' ';
+    case CellKind::Date: return db::toShownDate(value);
+    case CellKind::Whole: return QString::number(value.toLongLong());
+    case CellKind::Position:
+    case CellKind::Text: break;
+    }
+    return value.toString();
+}
+
+QString GridModel::cell(int row, int column) const
+{
+    if (row < 0 || row >= count_ || column < 0 || column >= columns_.size())
+        return {};
+    if (!formatted_[row]) {
+        if (cellsOf_) {
+            shown_[row] = cellsOf_(row);
+        } else {
+            if (!ensureRead(row))
+                return {};
+            const QVariantList& values = values_[row];
+            QStringList cells;
+            cells.reserve(columns_.size());
+            for (int c = 0; c < columns_.size(); ++c)
+                cells.append(columns_[c].kind == CellKind::Position ? QString::number(row + 1) : format(c, values.value(c)));
+            shown_[row] = std::move(cells);
+        }
+        formatted_[row] = true;
+    }
+    return shown_[row].value(column);
+}
+
+QVariant GridModel::value(int row, int column) const
+{
+    if (row < 0 || row >= values_.size() || !ensureRead(row))
+        return {};
+    return values_[row].value(column);
+}
+
+double GridModel::total(int column) const
+{
+    double sum = 0;
+    for (const QVariantList& row : values_)
+        sum += row.value(column).toDouble();
+    return sum;
+}
+
+int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : std::max(minimumRows_, count_); }
+
+int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(columns_.size()); }
+
+QVariant GridModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const GridColumn& c = columns_[index.column()];
+    switch (role) {
+    case Qt::DisplayRole: return cell(index.row(), index.column());
+    case Qt::TextAlignmentRole: return QVariant::fromValue(c.align | Qt::AlignVCenter);
+    case Qt::FontRole: return c.kind == CellKind::Amount ? QVariant(amountFont()) : QVariant();
+    case Qt::ToolTipRole:
+        if (c.tooltip && index.row() < count_)
+            return cell(index.row(), index.column()).trimmed();
+        return {};
+    default: return {};
+    }
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columns_.size())
+        return columns_[section].caption;
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    if (index.row() >= count_)
+        return Qt::ItemIsEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+// ---- the view -------------------------------------------------------------------------------------------
+
+namespace {
+
+/// The styled delegate, whose size of a cell is measured once: the columns that fit their content ask
+/// for the same cells at every layout of the view.
+class SizeKeepingDelegate : public QStyledItemDelegate {
+public:
+    SizeKeepingDelegate(QAbstractItemModel* model, QObject* parent) : QStyledItemDelegate(parent)
+    {
+        const auto forget = [this] { sizes_.clear(); };
+        connect(model, &QAbstractItemModel::modelReset, this, forget);
+        connect(model, &QAbstractItemModel::layoutChanged, this, forget);
+        connect(model, &QAbstractItemModel::dataChanged, this, forget);
+        connect(model, &QAbstractItemModel::rowsInserted, this, forget);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, forget);
+        connect(model, &QAbstractItemModel::rowsMoved, this, forget);
+        connect(model, &QAbstractItemModel::columnsInserted, this, forget);
+        connect(model, &QAbstractItemModel::columnsRemoved, this, forget);
+        connect(model, &QAbstractItemModel::columnsMoved, this, forget);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const quint64 key = (quint64(quint32(index.row())) << 32) | quint32(index.column());
+        const auto it = sizes_.constFind(key);
+        if (it != sizes_.constEnd())
+            return *it;
+        const QSize size = QStyledItemDelegate::sizeHint(option, index);
+        sizes_.insert(key, size);
+        return size;
+    }
+
+private:
+    mutable QHash<quint64, QSize> sizes_;
+};
+
+} // namespace
+
+void cacheCellSizes(QTableView* view)
+{
+    if (view->model())
+        view->setItemDelegate(new SizeKeepingDelegate(view->model(), view));
+}
+
+GridView::GridView(GridModel* model, int stretchColumn, QWidget* parent) : QTableView(parent), model_(model)
+{
+    model->setMinimumRows(GridModel::kShownRows);
+    setModel(model);
+    cacheCellSizes(this);
+    setupGrid(this);
+    fitColumns(this, stretchColumn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Room for the ten rows an account always shows, when the screen has it.
+    setMinimumHeight(std::min(GridModel::kShownRows, 6) * verticalHeader()->defaultSectionSize() +
+                     horizontalHeader()->sizeHint().height() + 2 * frameWidth());
+    // A click on a blank row below the lines selects the last line.
+    connect(this, &QTableView::pressed, this, [this](const QModelIndex& index) {
+        if (index.isValid() && index.row() >= model_->lineCount())
+            selectLine(index.row());
+    });
+}
+
+int GridView::selectedLine() const
+{
+    if (model_->lineCount() == 0)
+        return -1;
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    int row = !rows.isEmpty() ? rows.first().row() : (currentIndex().isValid() ? currentIndex().row() : 0);
+    return std::clamp(row, 0, model_->lineCount() - 1);
+}
+
+void GridView::selectLine(int row)
+{
+    if (model_->lineCount() == 0) {
+        clearSelection();
+        return;
+    }
+    row = std::clamp(row, 0, model_->lineCount() - 1);
+    selectRow(row);
+    setCurrentIndex(model_->index(row, 0));
+}
+
+} // namespace kv::kit

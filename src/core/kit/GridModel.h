@@ -1,0 +1,129 @@
+#pragma once
+// The list model of the screen kit: captions, columns of a kind (text, amount, date, whole number),
+// rows held as they were read and formatted only when a view asks for them (a list of twenty thousand
+// lines costs its read, not twenty thousand formatted rows), optional blank rows below the lines, and
+// the totals of the amount columns. GridView is the view of the account and pay grids over it.
+#include <QAbstractTableModel>
+#include <QList>
+#include <QStringList>
+#include <QTableView>
+#include <QVariant>
+#include <functional>
+
+namespace kv::kit {
+
+/// What a column holds, which gives its default alignment, font and formatting.
+enum class CellKind {
+    Text,   ///< shown as read, left-aligned
+    Amount, ///< a number shown "# ### ##0.00" and a blank, right-aligned in kit::amountFont()
+    Date,   ///< a stored date (ISO text) shown dd/mm/yyyy, centred
+    Whole,  ///< a whole number, empty when null, centred
+    Position, ///< the line's position in the list from 1 ("N°"), centred; holds no value
+};
+
+struct GridColumn {
+    QString caption;
+    CellKind kind = CellKind::Text;
+    /// The cell's alignment; none gives the kind's (text left, amount right, date and whole centred).
+    Qt::Alignment align = {};
+    /// The cell's trimmed text as its tooltip (a long object or observation cut by the column).
+    bool tooltip = false;
+    /// The text of a value, when the kind's is not the list's (another number pattern, a code's caption).
+    std::function<QString(const QVariant&)> format = {};
+};
+
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    /// Rows a GridView always shows, blank ones included.
+    static constexpr int kShownRows = 10;
+
+    explicit GridModel(QList<GridColumn> columns, QObject* parent = nullptr);
+    /// Text columns of these alignments, every cell with its text as tooltip (the captions come later).
+    explicit GridModel(QList<Qt::Alignment> alignments, QObject* parent = nullptr);
+
+    /// The column captions shown in the grid's header.
+    void setCaptions(const QStringList& captions);
+    /// A column of amounts, shown in the amounts' font.
+    void setAmountColumn(int column);
+    /// Blank rows below the last line up to `rows` rows in all (they cannot be selected); 0: none.
+    void setMinimumRows(int rows);
+    int minimumRows() const { return minimumRows_; }
+
+    /// Replaces the lines by rows of values as read, one per column, each formatted by its column when shown.
+    void setRows(QList<QVariantList> rows);
+    /// Reads the values of the lines of `keys`, in that order (a key the file no longer holds gives an
+    /// empty row). Throws db::Error on an engine failure.
+    using PageReader = std::function<QList<QVariantList>(const QList<qint64>& keys)>;
+    /// Replaces the lines by the lines of `keys` (in the list's order), read a page at a time by
+    /// `readPage` when a view asks for them: a list of a whole year opens at the cost of its keys.
+    void setPagedRows(QList<qint64> keys, PageReader readPage);
+    /// The key of a line (setPagedRows), 0 beyond the last line.
+    qint64 keyAt(int row) const { return row >= 0 && row < keys_.size() ? keys_[row] : 0; }
+
+    /// Replaces the lines (each a list of cell texts, one per column).
+    void setLines(QList<QStringList> lines);
+    /// Replaces the lines by `count` lines whose cells `cellsOf(line)` gives when the line is shown.
+    void setLines(int count, std::function<QStringList(int)> cellsOf);
+
+    int lineCount() const { return count_; }
+    /// The text of a cell as shown; empty for a blank row.
+    QString cell(int row, int column) const;
+    /// The value of a cell as given to setRows or read by the page reader (null for lines given as texts).
+    QVariant value(int row, int column) const;
+    /// Sum of a column's values (setRows, or the pages read so far).
+    double total(int column) const;
+
+    /// The text of a value in a column, as a cell shows it.
+    QString format(int column, const QVariant& value) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    /// Lines a page reader is asked for at once.
+    static constexpr int kPageRows = 128;
+
+private:
+    void replace(int count, std::function<QStringList(int)> cellsOf, QList<QVariantList> values, QList<qint64> keys = {},
+                 PageReader readPage = {});
+    /// Reads the page of a row when it is not read yet; false when the engine refused it.
+    bool ensureRead(int row) const;
+
+    QList<GridColumn> columns_;
+    int minimumRows_ = 0;
+    int count_ = 0;
+    std::function<QStringList(int)> cellsOf_;
+    QList<qint64> keys_;
+    PageReader readPage_;
+    mutable QList<QVariantList> values_;
+    mutable QList<bool> pageRead_;
+    mutable QList<QStringList> shown_; ///< the lines formatted so far
+    mutable QList<bool> formatted_;
+};
+
+/// Gives the view a cell delegate that keeps the size of each cell once measured, until the model
+/// changes: a list whose columns fit their content measures its first rows once, not at every layout
+/// (the view's model must be set).
+void cacheCellSizes(QTableView* view);
+
+/// A grid view over a GridModel that always shows kShownRows rows; `stretchColumn` is the free text
+/// that takes the spare width. A click on a blank row selects the last line.
+class GridView : public QTableView {
+    Q_OBJECT
+public:
+    GridView(GridModel* model, int stretchColumn, QWidget* parent = nullptr);
+
+    GridModel* grid() const { return model_; }
+    /// The selected line (0-based), or -1 when the grid has no line.
+    int selectedLine() const;
+    /// Selects a line; a row below the last line selects the last line.
+    void selectLine(int row);
+
+private:
+    GridModel* model_;
+};
+
+} // namespace kv::kit

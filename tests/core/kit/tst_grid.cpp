@@ -1,0 +1,224 @@
+// The kit's grid model: values formatted by their column's kind only when shown, lines read a page at a
+// time, blank rows, and the view that measures each cell once.
+#include "core/kit/GridModel.h"
+#include "core/kit/ScreenKit.h"
+#include "harness/TestFolder.h"
+#include "platform/db/Error.h"
+#include "platform/ui/ErrorLog.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTest>
+
+using namespace kv;
+using kit::CellKind;
+using kit::GridColumn;
+using kit::GridModel;
+
+namespace {
+
+constexpr auto kReport = QAbstractItemModelTester::FailureReportingMode::QtTest;
+
+QList<GridColumn> columns()
+{
+    return {{QStringLiteral("N°"), CellKind::Position},
+            {QStringLiteral("Date"), CellKind::Date},
+            {QStringLiteral("Objet"), CellKind::Text, {}, true},
+            {QStringLiteral("Montant"), CellKind::Amount},
+            {QStringLiteral("Km"), CellKind::Whole}};
+}
+
+QVariantList line(const char* date, const char* object, QVariant amount, QVariant km)
+{
+    return {QVariant(), QString::fromLatin1(date), QString::fromUtf8(object), amount, km};
+}
+
+/// A page reader over lines numbered 1..count, counting what it is asked for.
+struct Pages {
+    QList<QList<qint64>> asked;
+    int failures = 0; ///< refusals still to give
+    QList<QVariantList> operator()(const QList<qint64>& keys)
+    {
+        asked << keys;
+        if (failures > 0) {
+            --failures;
+            throw db::Error(QStringLiteral("disque illisible"));
+        }
+        QList<QVariantList> rows;
+        for (qint64 k : keys)
+            rows << (k == 7 ? QVariantList() : line("2021-01-02", "ligne", double(k) * 10, k));
+        return rows;
+    }
+};
+
+} // namespace
+
+class GridTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyWayOfFillingIsASoundModel()
+    {
+        GridModel model(columns());
+        QAbstractItemModelTester tester(&model, kReport);
+        model.setRows({line("2021-03-05", "Plein", 1234.5, 120), line("2021-03-06", "Filtre", 0.5, QVariant())});
+        QCOMPARE(model.rowCount(), 2);
+        model.setMinimumRows(10);
+        QCOMPARE(model.rowCount(), 10);
+        model.setLines({{"1", "a"}, {"2", "b"}, {"3", "c"}});
+        QCOMPARE(model.cell(2, 1), QStringLiteral("c"));
+        model.setLines(12, [](int i) { return QStringList{QString::number(i + 1)}; });
+        QCOMPARE(model.rowCount(), 12);
+        auto pages = std::make_shared<Pages>();
+        QList<qint64> keys;
+        for (qint64 k = 1; k <= 300; ++k)
+            keys << k;
+        model.setPagedRows(keys, [pages](const QList<qint64>& k) { return (*pages)(k); });
+        QCOMPARE(model.rowCount(), 300);
+        QCOMPARE(model.cell(299, 4), QStringLiteral("300"));
+        model.setRows({});
+        QCOMPARE(model.rowCount(), 10);
+        QCOMPARE(model.lineCount(), 0);
+    }
+
+    void cellsShowTheirColumnsKind_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("align");
+        QTest::newRow("position") << 0 << QVariant(99) << "2" << int(Qt::AlignHCenter);
+        QTest::newRow("date") << 1 << QVariant("2021-03-05") << "05/03/2021" << int(Qt::AlignHCenter);
+        QTest::newRow("date null") << 1 << QVariant() << "" << int(Qt::AlignHCenter);
+        QTest::newRow("date unreadable") << 1 << QVariant("demain") << "" << int(Qt::AlignHCenter);
+        QTest::newRow("text") << 2 << QVariant("Plein") << "Plein" << int(Qt::AlignLeft);
+        QTest::newRow("amount") << 3 << QVariant(1234567.891) << "1 234 567.89 " << int(Qt::AlignRight);
+        QTest::newRow("amount below one") << 3 << QVariant(0.5) << "0.50 " << int(Qt::AlignRight);
+        QTest::newRow("amount negative") << 3 << QVariant(-500) << "-500.00 " << int(Qt::AlignRight);
+        QTest::newRow("amount null") << 3 << QVariant() << "" << int(Qt::AlignRight);
+        QTest::newRow("whole") << 4 << QVariant(120500) << "120500" << int(Qt::AlignHCenter);
+        QTest::newRow("whole null") << 4 << QVariant() << "" << int(Qt::AlignHCenter);
+    }
+    void cellsShowTheirColumnsKind()
+    {
+        QFETCH(int, column);
+        QFETCH(QVariant, value);
+        QFETCH(QString, shown);
+        QFETCH(int, align);
+        GridModel model(columns());
+        QVariantList values(5);
+        values[column] = value;
+        model.setRows({QVariantList(5), values});
+        QCOMPARE(model.cell(1, column), shown);
+        QCOMPARE(model.data(model.index(1, column)).toString(), shown);
+        QCOMPARE(model.value(1, column), value);
+        const auto a = model.data(model.index(1, column), Qt::TextAlignmentRole).value<Qt::Alignment>();
+        QCOMPARE(int(a & Qt::AlignHorizontal_Mask), align);
+        QVERIFY(a & Qt::AlignVCenter);
+        QCOMPARE(model.data(model.index(1, column), Qt::FontRole).isValid(), column == 3);
+        QCOMPARE(model.headerData(column, Qt::Horizontal).toString(), columns()[column].caption);
+    }
+
+    void aColumnsOwnFormatAndTheTotals()
+    {
+        QList<GridColumn> cols = columns();
+        cols[3].format = [](const QVariant& v) { return QStringLiteral("<%1>").arg(v.toDouble()); };
+        GridModel model(cols);
+        model.setRows({line("2021-01-01", "a", 1.25, 1), line("2021-01-02", "b", 2.5, 2), line("2021-01-03", "c", QVariant(), 3)});
+        QCOMPARE(model.cell(0, 3), QStringLiteral("<1.25>"));
+        QCOMPARE(model.cell(2, 3), QStringLiteral("<0>"));
+        QCOMPARE(model.total(3), 3.75);
+        QCOMPARE(model.total(4), 6.0);
+        // Tooltips only where the column asks, and only on lines.
+        model.setMinimumRows(5);
+        QCOMPARE(model.data(model.index(1, 2), Qt::ToolTipRole).toString(), QStringLiteral("b"));
+        QVERIFY(!model.data(model.index(1, 1), Qt::ToolTipRole).isValid());
+        QVERIFY(!model.data(model.index(4, 2), Qt::ToolTipRole).isValid());
+        // Blank rows show nothing and cannot be selected.
+        QCOMPARE(model.cell(4, 0), QString());
+        QVERIFY(model.flags(model.index(2, 0)).testFlag(Qt::ItemIsSelectable));
+        QVERIFY(!model.flags(model.index(3, 0)).testFlag(Qt::ItemIsSelectable));
+    }
+
+    void pagedLinesAreReadOnlyAsTheyAreShown()
+    {
+        GridModel model(columns());
+        auto pages = std::make_shared<Pages>();
+        QList<qint64> keys;
+        for (qint64 k = 1000; k > 0; --k) // the list's order, not the keys' order
+            keys << k;
+        model.setPagedRows(keys, [pages](const QList<qint64>& k) { return (*pages)(k); });
+        QCOMPARE(model.lineCount(), 1000);
+        QCOMPARE(pages->asked.size(), 0);
+        QCOMPARE(model.keyAt(0), 1000);
+        QCOMPARE(model.keyAt(999), 1);
+        QCOMPARE(model.keyAt(1000), 0);
+
+        // Row 500 is in the fourth page: only that page is read, once.
+        QCOMPARE(model.cell(500, 4), QStringLiteral("500"));
+        QCOMPARE(model.cell(500, 0), QStringLiteral("501"));
+        QCOMPARE(model.cell(400, 3), QStringLiteral("6 000.00 "));
+        QCOMPARE(model.value(511, 4).toLongLong(), 489);
+        QCOMPARE(pages->asked.size(), 1);
+        QCOMPARE(pages->asked[0], keys.mid(3 * GridModel::kPageRows, GridModel::kPageRows));
+        // The last page is short; a line the reader no longer finds shows blank.
+        QCOMPARE(model.cell(993, 4), QString());
+        QCOMPARE(model.cell(993, 0), QStringLiteral("994"));
+        QCOMPARE(pages->asked.size(), 2);
+        QCOMPARE(pages->asked[1].size(), 1000 % GridModel::kPageRows);
+    }
+
+    void aRefusedPageShowsBlankLogsAndIsReadAgain()
+    {
+        test::TestFolder folder;
+        ui::errorLog().setPath(folder.file(ui::kErrorLogName));
+        GridModel model(columns());
+        auto pages = std::make_shared<Pages>();
+        pages->failures = 1;
+        model.setPagedRows({1, 2, 3}, [pages](const QList<qint64>& k) { return (*pages)(k); });
+        QCOMPARE(model.data(model.index(1, 2)).toString(), QString());
+        QVERIFY(QString::fromUtf8(folder.read(ui::kErrorLogName)).contains(QStringLiteral("disque illisible")));
+        QCOMPARE(model.data(model.index(1, 2)).toString(), QStringLiteral("ligne"));
+        QCOMPARE(pages->asked.size(), 2);
+        ui::errorLog().setPath(QString());
+    }
+
+    void aViewMeasuresEachCellOnceUntilTheModelChanges()
+    {
+        GridModel model(columns());
+        QTableView view;
+        view.setModel(&model);
+        kit::cacheCellSizes(&view);
+        kit::setupGrid(&view);
+        kit::fitColumns(&view, 2);
+        int reads = 0;
+        const auto fill = [&](const char* object) {
+            QList<QVariantList> rows;
+            for (int i = 0; i < 50; ++i)
+                rows << line("2021-01-02", object, 12.5, i);
+            QList<qint64> keys;
+            for (int i = 1; i <= 50; ++i)
+                keys << i;
+            model.setPagedRows(keys, [&reads, rows](const QList<qint64>& k) {
+                ++reads;
+                return rows.mid(0, k.size());
+            });
+        };
+        fill("court");
+        view.resize(600, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        // (QTableView keeps its override protected; the base's is public.)
+        const auto hint = [&view](int c) { return static_cast<QAbstractItemView&>(view).sizeHintForColumn(c); };
+        const int narrow = hint(3);
+        QCOMPARE(reads, 1);
+        // The widths follow the new lines, not the sizes kept of the old ones.
+        model.setRows({line("2021-01-02", "x", 1234567890.5, 1)});
+        QVERIFY(hint(3) > narrow);
+        QVERIFY(view.horizontalHeader()->sectionSize(3) >= hint(3));
+    }
+};
+
+QTEST_MAIN(GridTest)
+#include "tst_grid.moc"
