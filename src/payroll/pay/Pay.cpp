@@ -2,6 +2,7 @@
 
 #include "core/formats/Numbers.h"
 #include "core/schema/Schema.h"
+#include "people/registers/PersonStore.h"
 #include "platform/db/Database.h"
 #include "platform/db/Dates.h"
 #include "platform/db/RowWriter.h"
@@ -242,6 +243,14 @@ QStringList MonthLine::cells(int position) const
             blankUnlessAbove0(pay.brut, formatNumber(pay.brut, kTotalPattern)),
             blankUnlessAbove0(retenues, formatNumber(retenues, kTotalPattern) + u' '),
             pay.brutNull ? QString() : blankUnlessAbove0(net, formatNumber(net, kTotalPattern) + u' ')};
+}
+
+std::optional<PayAgent> readPayAgent(const db::Database& db, qint64 num)
+{
+    const std::optional<db::Row> row = people::readPersonRow(db, num);
+    if (!row)
+        return std::nullopt;
+    return payAgent(*row);
 }
 
 QList<PayAgent> salariedAgents(const db::Database& db)
