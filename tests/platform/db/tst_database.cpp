@@ -287,6 +287,11 @@ private slots:
         // Every row when there is no condition; an update of no column is refused.
         QCOMPARE(updateRows(db_, QStringLiteral("textes"), {{QStringLiteral("ch2"), QStringLiteral("b")}}), 1);
         QVERIFY_THROWS_EXCEPTION(Error, updateRows(db_, QStringLiteral("Agents"), {}));
+        // Deletions: by key, by a condition with its parameters.
+        QCOMPARE(deleteRow(db_, QStringLiteral("Agents"), QStringLiteral("num"), 42), 0);
+        QCOMPARE(deleteRows(db_, QStringLiteral("Agents"), QStringLiteral("nom = ?"), {QStringLiteral("ZORRO")}), 1);
+        QCOMPARE(deleteRow(db_, QStringLiteral("Agents"), QStringLiteral("num"), 2), 1);
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT group_concat(num) FROM Agents")).toString(), QStringLiteral("1"));
     }
 
     // ---- reads cannot write --------------------------------------------------------------------------
