@@ -1,17 +1,16 @@
 #include "MenuChecks.h"
 
-#include "core/schema/Schema.h"
+#include "core/ledger/Ledger.h"
 #include "core/state/Session.h"
+#include "fleet/register/VehicleRegister.h"
+#include "payroll/params/PayrollSettings.h"
+#include "people/registers/PersonStore.h"
 
 namespace kv::menu_checks {
 
-namespace {
-bool any(Session& s, const QString& sql) { return !s.db().query(sql).isEmpty(); }
-} // namespace
-
 bool salariedAgents(Session& s)
 {
-    if (any(s, QStringLiteral("SELECT 1 FROM Agents WHERE Salarie = 1 LIMIT 1")))
+    if (people::hasSalaried(s.db()))
         return true;
     s.ui().refuse(QStringLiteral("Aucun agent salarié enregistré"));
     return false;
@@ -19,10 +18,7 @@ bool salariedAgents(Session& s)
 
 bool paysComputed(Session& s)
 {
-    QStringList months;
-    for (int m = 1; m <= 12; ++m)
-        months << QStringLiteral("M%1 = 1").arg(m);
-    if (any(s, QStringLiteral("SELECT 1 FROM Permn WHERE ") + months.join(QStringLiteral(" OR ")) + QStringLiteral(" LIMIT 1")))
+    if (payroll::anyClosedMonth(s.db()))
         return true;
     s.ui().message(QStringLiteral("Aucune paye calculée"), ui::Icon::Critical, QStringLiteral("Z.E.B."));
     return false;
@@ -30,11 +26,11 @@ bool paysComputed(Session& s)
 
 bool rentalPrerequisites(Session& s)
 {
-    if (!any(s, QStringLiteral("SELECT 1 FROM Vehicules WHERE flag_Arch = 0 LIMIT 1"))) {
+    if (!vehicles::hasCurrentVehicle(s.db())) {
         s.ui().refuse(QStringLiteral("Initialisation des véhicules préalable"));
         return false;
     }
-    if (!any(s, QStringLiteral("SELECT 1 FROM Agents WHERE Type_Ag = %1 AND Arch = 0 LIMIT 1").arg(schema::person::Client))) {
+    if (!people::hasCurrentClient(s.db())) {
         s.ui().refuse(QStringLiteral("Initialisation des clients préalable"));
         return false;
     }
@@ -43,7 +39,7 @@ bool rentalPrerequisites(Session& s)
 
 bool fundMovements(Session& s)
 {
-    if (any(s, QStringLiteral("SELECT 1 FROM Recettes LIMIT 1")) || any(s, QStringLiteral("SELECT 1 FROM Depenses LIMIT 1")))
+    if (ledger::hasMovements(s.db()))
         return true;
     s.ui().message(QStringLiteral("Aucun mouvement de fonds enregistré"), ui::Icon::Information, QStringLiteral("Z.E.B."));
     return false;

@@ -43,6 +43,9 @@ bool update(db::Database& db, Book book, qint64 num, const Line& line);
 /// that counterpart; false when no such line is stored any more (another screen changed or deleted it).
 bool remove(db::Database& db, Book book, qint64 num, std::optional<qint64> numAgent, int contrepartie);
 
+/// True when either book holds at least one line.
+bool hasMovements(const db::Database& db);
+
 /// Many new lines of one book written through one prepared statement, for loading a year at once
 /// (the demo exercise): each line is stored exactly as add() stores it, numbered on from the last line
 /// the table held when the batch began. The caller holds a transaction around the whole batch and

@@ -3,6 +3,7 @@
 #include "core/schema/Schema.h"
 #include "core/state/Session.h"
 #include "platform/db/RecordSet.h"
+#include "platform/db/RowWriter.h"
 #include "platform/os/Files.h"
 #include "platform/reports/ReportEngine.h"
 
@@ -27,6 +28,24 @@ QVariantMap reportTexts(const QVariantMap& stored)
         identity = identity.mid(1, identity.size() - 2).trimmed();
     texts.insert(QStringLiteral("identite4"), identity);
     return texts;
+}
+
+void fillPrintBuffer(db::Database& db, const QList<db::Fields>& rows)
+{
+    db::Transaction t(db);
+    db::deleteRows(db, schema::Tampon1);
+    for (const db::Fields& row : rows)
+        db::insertRow(db, schema::Tampon1, row);
+    t.commit();
+}
+
+QList<db::Fields> keyRows(const QStringList& keys)
+{
+    QList<db::Fields> rows;
+    rows.reserve(keys.size());
+    for (const QString& key : keys)
+        rows.append({{QStringLiteral("num"), key}});
+    return rows;
 }
 
 bool printReport(Session& s, const ReportRequest& request)
@@ -54,11 +73,8 @@ bool printReport(Session& s, const ReportRequest& request)
                 textes.setField(it.key(), it.value());
             textes.update();
         }
-        if (request.buffer) {
-            db.execute(QStringLiteral("DELETE FROM Tampon1"));
-            for (const QString& key : *request.buffer)
-                db.execute(QStringLiteral("INSERT INTO Tampon1 (num) VALUES (?)"), {key});
-        }
+        if (request.buffer)
+            fillPrintBuffer(db, keyRows(*request.buffer));
         t.commit();
     } catch (const db::Error& e) {
         s.ui().message(e.message(), ui::Icon::Critical, QStringLiteral("Z.E.B."));

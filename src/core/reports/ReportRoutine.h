@@ -2,6 +2,8 @@
 // The report routine every printing screen calls: checks the template, writes the firm identity and
 // the screen's texts into the `textes` record, fills the print buffer `Tampon1` for list reports, renders
 // the template to PDF and shows it in the preview window.
+#include "platform/db/RowWriter.h"
+
 #include <QMap>
 #include <QStringList>
 #include <QVariantMap>
@@ -18,6 +20,13 @@ struct ReportRequest {
     bool ownIdentity = false;          ///< the screen writes ch1 to ch3 itself (vouchers, pay documents)
     QVariantMap params;                ///< selection parameters, bound by name in the template's queries
 };
+
+/// The one writer of the print buffer `Tampon1`: empties it, then writes `rows` in order (each its
+/// columns and values, `num` the key or the line's position), in one transaction (nested in the
+/// caller's when there is one).
+void fillPrintBuffer(db::Database& db, const QList<db::Fields>& rows);
+/// The buffer rows of a list report: one row per key, in `num`.
+QList<db::Fields> keyRows(const QStringList& keys);
 
 /// Runs the routine. False when it stopped: missing template ("Fichier '…' absent") or an engine error
 /// (shown with the engine's message; the data written before the error is rolled back).

@@ -28,6 +28,16 @@ inline const QString Tampon1 = QStringLiteral("Tampon1");
 /// The seven tables held open with the exercise database, in the order they are opened.
 inline const QStringList standingTables = {Agents, textes, Permn, Depenses, Recettes, Csse, Tampon1};
 
+/// The monthly columns of the `Permn` row, month 1 to 12: the one place that names them.
+namespace permn {
+/// `M1`..`M12`: 1 when the month's pays are closed.
+inline QString closedFlag(int month) { return QStringLiteral("M%1").arg(month); }
+/// `PPTR1`..`PPTR12`: the employer's charge of a closed month.
+inline QString employerCharge(int month) { return QStringLiteral("PPTR%1").arg(month); }
+/// `VF1`..`VF12`: the workers' charge of a closed month.
+inline QString workersCharge(int month) { return QStringLiteral("VF%1").arg(month); }
+} // namespace permn
+
 /// `Agents`.`Type_Ag`: the kind of a person.
 namespace person {
 inline constexpr int Agent = 0;

@@ -5,6 +5,7 @@
 #include "core/schema/Schema.h"
 #include "core/state/Session.h"
 #include "platform/db/Database.h"
+#include "platform/db/RowWriter.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -28,19 +29,20 @@ void emptyNewYear(const QString& path, ClosingOption option, int newYear, qint64
     // several times the copy itself.
     db.executeScript(QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA secure_delete = OFF"));
     db::Transaction t(db);
-    db.execute(QStringLiteral("DELETE FROM Salaires"));
+    db::deleteRows(db, schema::Salaires);
     if (option == ClosingOption::Reset) {
-        db.execute(QStringLiteral("DELETE FROM Recettes"));
-        db.execute(QStringLiteral("DELETE FROM Depenses"));
+        db::deleteRows(db, schema::Recettes);
+        db::deleteRows(db, schema::Depenses);
         ledger::rebuildKeptTotals(db);
     }
     ledger::carryCashBalance(db, newYear, carried);
     // The month flags, and with them the employer's and the workers' charges of the months: the new
     // year's months have none until they are closed.
-    QStringList months;
+    db::Fields months;
     for (int m = 1; m <= 12; ++m)
-        months << QStringLiteral("M%1 = 0, PPTR%1 = NULL, VF%1 = NULL").arg(m);
-    db.execute(QStringLiteral("UPDATE Permn SET ") + months.join(QStringLiteral(", ")));
+        months << db::Field{schema::permn::closedFlag(m), 0} << db::Field{schema::permn::employerCharge(m), QVariant()}
+               << db::Field{schema::permn::workersCharge(m), QVariant()};
+    db::updateRows(db, schema::Permn, months);
     t.commit();
 }
 

@@ -1,7 +1,9 @@
 #include "DueDates.h"
 
 #include "core/formats/Numbers.h"
+#include "core/schema/Schema.h"
 #include "platform/db/Database.h"
+#include "platform/db/RowWriter.h"
 #include "platform/db/Dates.h"
 #include "core/ledger/LedgerClasses.h"
 
@@ -132,9 +134,9 @@ OilIntervals readIntervals(const db::Database& db)
 void writeIntervals(db::Database& db, const OilIntervals& intervals)
 {
     db::Transaction t(db);
-    const QVariantList values = {intervals.days, intervals.km};
-    if (db.execute(QStringLiteral("UPDATE Permn SET Vidange_Jours = ?, Vidange_Km = ?"), values) == 0)
-        db.execute(QStringLiteral("INSERT INTO Permn (Vidange_Jours, Vidange_Km) VALUES (?, ?)"), values);
+    const db::Fields fields{{QStringLiteral("Vidange_Jours"), intervals.days}, {QStringLiteral("Vidange_Km"), intervals.km}};
+    if (db::updateRows(db, schema::Permn, fields) == 0)
+        db::insertRow(db, schema::Permn, fields);
     t.commit();
 }
 

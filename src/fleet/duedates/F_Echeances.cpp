@@ -283,17 +283,15 @@ void F_Echeances::print()
         return;
     // The lines go to the print buffer as the screen shows them: the template joins the vehicle of each
     // key and prints the texts.
-    const bool written = kit::guarded(s_.ui(), [&] {
-        db::Database& db = s_.db();
-        db::Transaction t(db);
-        db.execute(QStringLiteral("DELETE FROM Tampon1"));
-        for (int r = 0; r < items.size(); ++r)
-            db.execute(QStringLiteral("INSERT INTO Tampon1 (num, objet, qualite, tel, ville, depense) VALUES (?, ?, ?, ?, ?, ?)"),
-                       {items[r].key(), model_->cell(r, duedates::DueListModel::ColObjet),
-                        model_->cell(r, duedates::DueListModel::ColDate), model_->cell(r, duedates::DueListModel::ColUrgence),
-                        model_->cell(r, duedates::DueListModel::ColDetail), items[r].overdue ? 1 : 0});
-        t.commit();
-    });
+    QList<db::Fields> rows;
+    for (int r = 0; r < items.size(); ++r)
+        rows.append({{QStringLiteral("num"), items[r].key()},
+                     {QStringLiteral("objet"), model_->cell(r, duedates::DueListModel::ColObjet)},
+                     {QStringLiteral("qualite"), model_->cell(r, duedates::DueListModel::ColDate)},
+                     {QStringLiteral("tel"), model_->cell(r, duedates::DueListModel::ColUrgence)},
+                     {QStringLiteral("ville"), model_->cell(r, duedates::DueListModel::ColDetail)},
+                     {QStringLiteral("depense"), items[r].overdue ? 1 : 0}});
+    const bool written = kit::guarded(s_.ui(), [&] { fillPrintBuffer(s_.db(), rows); });
     if (!written)
         return;
     ReportRequest request;

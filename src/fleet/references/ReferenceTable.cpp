@@ -2,6 +2,7 @@
 
 #include "core/schema/Schema.h"
 #include "platform/db/Database.h"
+#include "platform/db/RowWriter.h"
 
 namespace kv::references {
 
@@ -39,15 +40,15 @@ Counters counters(const db::Database& db, int kind)
 
 void add(db::Database& db, int kind, Counters& c, const QString& name)
 {
-    db.execute(QStringLiteral("INSERT INTO %1 (num, denom, ordre) VALUES (?, ?, ?)").arg(info(kind).table),
-               {c.num + 1, name.trimmed(), c.ordre + 1});
+    db::insertRow(db, info(kind).table,
+                  {{QStringLiteral("num"), c.num + 1}, {QStringLiteral("denom"), name.trimmed()}, {QStringLiteral("ordre"), c.ordre + 1}});
     ++c.num;
     ++c.ordre;
 }
 
 bool rename(db::Database& db, int kind, qint64 num, const QString& name)
 {
-    return db.execute(QStringLiteral("UPDATE %1 SET denom = ? WHERE num = ?").arg(info(kind).table), {name.trimmed(), num}) > 0;
+    return db::updateRow(db, info(kind).table, {{QStringLiteral("denom"), name.trimmed()}}, QStringLiteral("num"), num) > 0;
 }
 
 int vehiclesUsing(const db::Database& db, int kind, qint64 num)
@@ -58,15 +59,14 @@ int vehiclesUsing(const db::Database& db, int kind, qint64 num)
 
 void remove(db::Database& db, int kind, qint64 num)
 {
-    db.execute(QStringLiteral("DELETE FROM %1 WHERE num = ?").arg(info(kind).table), {num});
+    db::deleteRow(db, info(kind).table, QStringLiteral("num"), num);
 }
 
 void writeOrder(db::Database& db, int kind, const QList<qint64>& nums)
 {
     db::Transaction t(db);
-    const QString sql = QStringLiteral("UPDATE %1 SET ordre = ? WHERE num = ?").arg(info(kind).table);
     for (int p = 0; p < nums.size(); ++p)
-        db.execute(sql, {p, nums[p]});
+        db::updateRow(db, info(kind).table, {{QStringLiteral("ordre"), p}}, QStringLiteral("num"), nums[p]);
     t.commit();
 }
 

@@ -4,6 +4,7 @@
 #include "core/schema/Schema.h"
 #include "platform/db/Error.h"
 #include "platform/db/Database.h"
+#include "platform/db/RowWriter.h"
 #include "platform/db/Dates.h"
 
 namespace kv::vehicles {
@@ -96,23 +97,20 @@ QVariant storedDate(const QString& text)
 /// vehicle no longer exists).
 int write(db::Database& db, qint64 num, const Entry& e)
 {
-    QString sql = QStringLiteral("UPDATE Vehicules SET num_Genre = ?, num_marque = ?, num_Modele = ?, num_carburant = ?,"
-                                 " matricule = ?, Annee = ?, C_Grise = ?, flag_Arch = ?");
-    QVariantList params{e.numGenre, e.numMarque, e.numModele, e.numCarburant, composeMatricule(e.matricule),
-                        e.annee.trimmed(), e.carteGrise.trimmed(),
-                        e.archived ? schema::archive::Archived : schema::archive::Current};
+    db::Fields fields{{QStringLiteral("num_Genre"), e.numGenre},
+                      {QStringLiteral("num_marque"), e.numMarque},
+                      {QStringLiteral("num_Modele"), e.numModele},
+                      {QStringLiteral("num_carburant"), e.numCarburant},
+                      {QStringLiteral("matricule"), composeMatricule(e.matricule)},
+                      {QStringLiteral("Annee"), e.annee.trimmed()},
+                      {QStringLiteral("C_Grise"), e.carteGrise.trimmed()},
+                      {QStringLiteral("flag_Arch"), e.archived ? schema::archive::Archived : schema::archive::Current}};
     // A blank date leaves the stored one as it is.
-    if (!e.dateCirculation.trimmed().isEmpty()) {
-        sql += QStringLiteral(", Date_circulation = ?");
-        params << storedDate(e.dateCirculation);
-    }
-    if (!e.dateCarte.trimmed().isEmpty()) {
-        sql += QStringLiteral(", Date = ?");
-        params << storedDate(e.dateCarte);
-    }
-    sql += QStringLiteral(" WHERE num = ?");
-    params << num;
-    return db.execute(sql, params);
+    if (!e.dateCirculation.trimmed().isEmpty())
+        fields.append({QStringLiteral("Date_circulation"), storedDate(e.dateCirculation)});
+    if (!e.dateCarte.trimmed().isEmpty())
+        fields.append({QStringLiteral("Date"), storedDate(e.dateCarte)});
+    return db::updateRow(db, schema::Vehicules, fields, QStringLiteral("num"), num);
 }
 
 } // namespace
@@ -123,7 +121,7 @@ qint64 add(db::Database& db, const Entry& entry)
     const qint64 num = nextNumber(db);
     const QVariant last = db.scalar(QStringLiteral("SELECT max(ordre) FROM Vehicules"));
     const qint64 ordre = last.isNull() ? 1 : last.toLongLong() + 1;
-    db.execute(QStringLiteral("INSERT INTO Vehicules (num, ordre) VALUES (?, ?)"), {num, ordre});
+    db::insertRow(db, schema::Vehicules, {{QStringLiteral("num"), num}, {QStringLiteral("ordre"), ordre}});
     write(db, num, entry);
     t.commit();
     return num;
@@ -137,7 +135,7 @@ bool update(db::Database& db, qint64 num, const Entry& entry)
     return found;
 }
 
-void remove(db::Database& db, qint64 num) { db.execute(QStringLiteral("DELETE FROM Vehicules WHERE num = ?"), {num}); }
+void remove(db::Database& db, qint64 num) { db::deleteRow(db, schema::Vehicules, QStringLiteral("num"), num); }
 
 Attached attached(const db::Database& db, qint64 num)
 {
@@ -183,6 +181,11 @@ qint64 sameMatricule(const db::Database& db, const Matricule& matricule, qint64 
     return db.scalar(QStringLiteral("SELECT num FROM Vehicules WHERE matricule = ? AND num <> ? ORDER BY num LIMIT 1"),
                      {composeMatricule(matricule), except})
         .toLongLong();
+}
+
+bool hasCurrentVehicle(const db::Database& db)
+{
+    return !db.query(QStringLiteral("SELECT 1 FROM Vehicules WHERE flag_Arch = ? LIMIT 1"), {schema::archive::Current}).isEmpty();
 }
 
 } // namespace kv::vehicles

@@ -65,6 +65,8 @@ qint64 add(db::Database& db, const Entry& entry);
 bool update(db::Database& db, qint64 num, const Entry& entry);
 /// Deletes the vehicle row only; its ledger lines and follow-ups stay.
 void remove(db::Database& db, qint64 num);
+/// True when at least one vehicle is not archived.
+bool hasCurrentVehicle(const db::Database& db);
 
 /// What still refers to a vehicle in the other tables: the lines stay when the vehicle is deleted.
 struct Attached {

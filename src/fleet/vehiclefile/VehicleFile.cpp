@@ -8,6 +8,7 @@
 #include "core/state/Session.h"
 #include "platform/db/Database.h"
 #include "platform/db/Dates.h"
+#include "platform/db/RowWriter.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -45,29 +46,14 @@ qint64 insertFollowUp(Session& s, const QString& table, qint64 vehicle, const QV
     db::Database& db = s.db();
     db::Transaction t(db);
     const qint64 num = db.nextNum(table);
-    QStringList names{QStringLiteral("num"), QStringLiteral("num_vehicule")};
-    QVariantList values{num, vehicle};
-    QStringList marks{QStringLiteral("?"), QStringLiteral("?")};
-    for (auto it = fields.constBegin(); it != fields.constEnd(); ++it) {
-        names << db::Database::identifier(it.key());
-        values << it.value();
-        marks << QStringLiteral("?");
-    }
-    db.execute(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, names.join(u','), marks.join(u',')), values);
+    db::insertRow(db, table, db::Fields{{QStringLiteral("num"), num}, {QStringLiteral("num_vehicule"), vehicle}} + db::fieldsOf(fields));
     t.commit();
     return num;
 }
 
 qint64 updateFollowUp(Session& s, const QString& table, qint64 num, const QVariantMap& fields)
 {
-    QStringList sets;
-    QVariantList values;
-    for (auto it = fields.constBegin(); it != fields.constEnd(); ++it) {
-        sets << db::Database::identifier(it.key()) + QStringLiteral(" = ?");
-        values << it.value();
-    }
-    values << num;
-    return s.db().execute(QStringLiteral("UPDATE %1 SET %2 WHERE num = ?").arg(table, sets.join(u',')), values) > 0 ? num : 0;
+    return db::updateRow(s.db(), table, db::fieldsOf(fields), QStringLiteral("num"), num) > 0 ? num : 0;
 }
 
 qint64 writeFollowUp(Session& s, const QString& table, qint64 vehicle, qint64 num, const QVariantMap& fields)
@@ -272,7 +258,7 @@ db::Row findLine(const db::Database& db, List list, qint64 num)
 
 void deleteLine(db::Database& db, List list, qint64 num)
 {
-    db.execute(QStringLiteral("DELETE FROM %1 WHERE num = ?").arg(tableOf(list)), {num});
+    db::deleteRow(db, tableOf(list), QStringLiteral("num"), num);
 }
 
 // ---- checks ------------------------------------------------------------------------------------------
@@ -471,24 +457,15 @@ bool saveOilChange(db::Database& db, qint64 vehicle, const OilChange& oil)
 {
     if (db.scalar(QStringLiteral("SELECT count(*) FROM Vehicules WHERE num = ?"), {vehicle}).toInt() == 0)
         return false;
-    QStringList sets;
-    QVariantList values;
-    if (isStorableDate(oil.date)) {
-        sets << QStringLiteral("Date_vidange = ?");
-        values << db::toStoredDate(oil.date);
-    }
-    if (!oil.km.trimmed().isEmpty()) {
-        sets << QStringLiteral("Km_Vidange = ?");
-        values << readNumber(oil.km);
-    }
-    if (!oil.huile.trimmed().isEmpty()) {
-        sets << QStringLiteral("oil_vidange = ?");
-        values << oil.huile.trimmed();
-    }
-    if (sets.isEmpty())
-        return true;
-    values << vehicle;
-    db.execute(QStringLiteral("UPDATE Vehicules SET %1 WHERE num = ?").arg(sets.join(u',')), values);
+    db::Fields fields;
+    if (isStorableDate(oil.date))
+        fields.append({QStringLiteral("Date_vidange"), db::toStoredDate(oil.date)});
+    if (!oil.km.trimmed().isEmpty())
+        fields.append({QStringLiteral("Km_Vidange"), readNumber(oil.km)});
+    if (!oil.huile.trimmed().isEmpty())
+        fields.append({QStringLiteral("oil_vidange"), oil.huile.trimmed()});
+    if (!fields.isEmpty())
+        db::updateRow(db, schema::Vehicules, fields, QStringLiteral("num"), vehicle);
     return true;
 }
 

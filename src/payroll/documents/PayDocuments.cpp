@@ -6,7 +6,9 @@
 #include "core/reports/ReportRoutine.h"
 #include "core/schema/Schema.h"
 #include "core/state/Session.h"
+#include "people/registers/PersonStore.h"
 #include "platform/db/Dates.h"
+#include "platform/db/RowWriter.h"
 #include "platform/db/RecordSet.h"
 
 #include <QDate>
@@ -76,8 +78,8 @@ bool printPaySlips(Session& session, int month) { return printMonthDocument(sess
 WorkCertificate workCertificateFor(Session& session, qint64 agent)
 {
     WorkCertificate c;
-    const db::Row row = session.db().queryOne(QStringLiteral("SELECT d_entree FROM Agents WHERE num = ?"), {agent});
-    c.debut = db::toShownDate(row.value(QStringLiteral("d_entree")));
+    const std::optional<db::Row> row = people::readPersonRow(session.db(), agent);
+    c.debut = row ? db::toShownDate(row->value(QStringLiteral("d_entree"))) : QString();
     c.fin = QStringLiteral("à ce jour");
     return c;
 }
@@ -98,12 +100,11 @@ bool printWorkCertificate(Session& session, qint64 agent, const WorkCertificate&
     }
     if (!optionalDateOk(session, certificate.neLe))
         return false;
-    db::Row person;
-    if (!kit::guarded(session.ui(), [&] {
-            person = session.db().queryOne(QStringLiteral("SELECT nom, Prenom, Fonction FROM Agents WHERE num = ?"), {agent});
-        }))
+    std::optional<db::Row> found;
+    if (!kit::guarded(session.ui(), [&] { found = people::readPersonRow(session.db(), agent); }))
         return false;
-    if (person.size() == 0) {
+    const db::Row person = found.value_or(db::Row());
+    if (!found) {
         session.ui().message(QStringLiteral("Enregistrement introuvable"));
         return false;
     }
@@ -168,7 +169,7 @@ bool printAnnualStatement(Session& session, qint64 agent, const AnnualStatement&
     const bool written = kit::guarded(session.ui(), [&] {
         db::Database& db = session.db();
         db::Transaction t(db);
-        db.execute(QStringLiteral("DELETE FROM Csse"));
+        db::deleteRows(db, schema::Csse);
         db::RecordSet csse(db, schema::Csse);
         csse.addNew();
         for (int i = 0; i < 8; ++i)

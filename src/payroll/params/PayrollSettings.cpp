@@ -2,6 +2,7 @@
 
 #include "core/schema/Schema.h"
 #include "platform/db/Database.h"
+#include "platform/db/RowWriter.h"
 #include "platform/db/RecordSet.h"
 
 namespace kv::payroll {
@@ -15,9 +16,6 @@ const std::array<QString, 8> kIdentificationCaptions = {
     QStringLiteral("Fax"),  QStringLiteral("Compte Bancaire"), QStringLiteral(" R.I.B."), QStringLiteral("Agence")};
 
 namespace {
-
-/// A field of a monthly series: "M", "PPTR" or "VF" followed by the month, 1 to 12.
-QString monthField(const char* series, int month) { return QString::fromLatin1(series) + QString::number(month); }
 
 /// The Permn row, positioned on it. The row exists (ensurePermn); an empty table reads as no row.
 db::RecordSet permnRow(db::Database& db)
@@ -109,8 +107,17 @@ std::array<bool, 12> closedMonths(db::Database& db)
     if (permn.eof())
         return closed;
     for (int m = 1; m <= 12; ++m)
-        closed[m - 1] = permn.field(monthField("M", m)).toLongLong() != 0;
+        closed[m - 1] = permn.field(schema::permn::closedFlag(m)).toLongLong() != 0;
     return closed;
+}
+
+bool anyClosedMonth(const db::Database& db)
+{
+    QStringList closed;
+    for (int m = 1; m <= 12; ++m)
+        closed << schema::permn::closedFlag(m) + QStringLiteral(" = 1");
+    return !db.query(QStringLiteral("SELECT 1 FROM Permn WHERE ") + closed.join(QStringLiteral(" OR ")) + QStringLiteral(" LIMIT 1"))
+                .isEmpty();
 }
 
 ChargesTable readCharges(db::Database& db)
@@ -125,12 +132,12 @@ ChargesTable readCharges(db::Database& db)
         gross[r.integer(QStringLiteral("MM")) - 1] = r.number(QStringLiteral("S1"));
     for (int m = 1; m <= 12; ++m) {
         MonthCharges& c = table[m - 1];
-        c.closed = permn.field(monthField("M", m)).toLongLong() != 0;
+        c.closed = permn.field(schema::permn::closedFlag(m)).toLongLong() != 0;
         if (!c.closed)
             continue;
         c.brut = gross[m - 1];
-        c.patronale = permn.field(monthField("PPTR", m)).toDouble();
-        c.ouvriere = permn.field(monthField("VF", m)).toDouble();
+        c.patronale = permn.field(schema::permn::employerCharge(m)).toDouble();
+        c.ouvriere = permn.field(schema::permn::workersCharge(m)).toDouble();
     }
     return table;
 }
@@ -146,8 +153,8 @@ void writeCharges(db::Database& db, const ChargesTable& table)
         const MonthCharges& c = table[m - 1];
         if (!c.closed)
             continue;
-        permn.setField(monthField("PPTR", m), c.patronale);
-        permn.setField(monthField("VF", m), c.ouvriere);
+        permn.setField(schema::permn::employerCharge(m), c.patronale);
+        permn.setField(schema::permn::workersCharge(m), c.ouvriere);
     }
     permn.update();
     t.commit();
@@ -174,15 +181,15 @@ int deleteMonthPays(db::Database& db, int month)
     if (month < 1 || month > 12)
         return 0;
     db::Transaction t(db);
-    const int deleted = db.execute(QStringLiteral("DELETE FROM Salaires WHERE MM = ?"), {month});
+    const int deleted = db::deleteRow(db, schema::Salaires, QStringLiteral("MM"), month);
     db::RecordSet permn = permnRow(db);
     if (!permn.eof()) {
         permn.edit();
-        permn.setField(monthField("M", month), 0);
+        permn.setField(schema::permn::closedFlag(month), 0);
         // The charges of pays that no longer exist go with them; closing the month again records
         // the employer's amount of the new pays.
-        permn.setField(monthField("PPTR", month), QVariant());
-        permn.setField(monthField("VF", month), QVariant());
+        permn.setField(schema::permn::employerCharge(month), QVariant());
+        permn.setField(schema::permn::workersCharge(month), QVariant());
         permn.update();
     }
     t.commit();

@@ -48,6 +48,8 @@ void writeParameters(db::Database& db, const PayrollParameters& p);
 
 /// The month-closed flags M1..M12 (index 0 is January).
 std::array<bool, 12> closedMonths(db::Database& db);
+/// True when the pays of at least one month are closed.
+bool anyClosedMonth(const db::Database& db);
 
 // ---- employer charges ------------------------------------------------------------------------------------
 

@@ -2,8 +2,10 @@
 
 #include "core/formats/Numbers.h"
 #include "core/schema/Schema.h"
+#include "people/registers/PersonStore.h"
 #include "platform/db/Database.h"
 #include "platform/db/Dates.h"
+#include "platform/db/RowWriter.h"
 
 #include <QHash>
 #include <QSet>
@@ -13,8 +15,6 @@ namespace kv::payroll {
 
 namespace {
 
-const QString kPermnFlag = QStringLiteral("M%1");
-const QString kPermnCharge = QStringLiteral("PPTR%1");
 
 /// The month list and the pay screen read an agent with his pay in one query; the agent's own number
 /// and rate are renamed so that they do not meet the pay's.
@@ -33,12 +33,21 @@ int writePay(db::Database& db, qint64 num, const PaySave& save)
 {
     const PayEntries& e = save.entries;
     const PayFigures& f = save.figures;
-    return db.execute(
-        QStringLiteral("UPDATE Salaires SET Taux_Jour = ?, nbre_jours = ?, panier = ?, autre_ind = ?, H_Suppl = ?, "
-                       "Ind_S = ?, CNAS = ?, IRG = ?, avances = ?, Remb_prets = ?, Autres_Retenues = ?, BRUT = ?, "
-                       "Net = ? WHERE num = ?"),
-        {e.tauxJour, e.nbreJours, e.panier, e.autreInd, e.hSuppl, e.indS, f.cnasValue, f.irgValue, e.avances,
-         e.rembPrets, e.autresRetenues, f.brutValue, f.netValue, num});
+    return db::updateRow(db, schema::Salaires,
+                         {{QStringLiteral("Taux_Jour"), e.tauxJour},
+                          {QStringLiteral("nbre_jours"), e.nbreJours},
+                          {QStringLiteral("panier"), e.panier},
+                          {QStringLiteral("autre_ind"), e.autreInd},
+                          {QStringLiteral("H_Suppl"), e.hSuppl},
+                          {QStringLiteral("Ind_S"), e.indS},
+                          {QStringLiteral("CNAS"), f.cnasValue},
+                          {QStringLiteral("IRG"), f.irgValue},
+                          {QStringLiteral("avances"), e.avances},
+                          {QStringLiteral("Remb_prets"), e.rembPrets},
+                          {QStringLiteral("Autres_Retenues"), e.autresRetenues},
+                          {QStringLiteral("BRUT"), f.brutValue},
+                          {QStringLiteral("Net"), f.netValue}},
+                         QStringLiteral("num"), num);
 }
 
 /// The advances on salary of a month of an exercise: lines of `Depenses` with `contrepartie` 1 of that
@@ -158,8 +167,8 @@ PayParams payParams(const db::Row& permn)
     const QString units = p.byHour ? QStringLiteral("Nb_Heures") : QStringLiteral("Nb_Jours");
     p.unitsPerMonth = permn.isNull(units) ? (p.byHour ? 182 : 26) : static_cast<qint16>(permn.number(units));
     for (int m = 1; m <= 12; ++m) {
-        p.closed[m - 1] = permn.flag(kPermnFlag.arg(m));
-        const QString charge = kPermnCharge.arg(m);
+        p.closed[m - 1] = permn.flag(schema::permn::closedFlag(m));
+        const QString charge = schema::permn::employerCharge(m);
         if (!permn.isNull(charge))
             p.pptr[m - 1] = permn.number(charge);
     }
@@ -236,6 +245,14 @@ QStringList MonthLine::cells(int position) const
             pay.brutNull ? QString() : blankUnlessAbove0(net, formatNumber(net, kTotalPattern) + u' ')};
 }
 
+std::optional<PayAgent> readPayAgent(const db::Database& db, qint64 num)
+{
+    const std::optional<db::Row> row = people::readPersonRow(db, num);
+    if (!row)
+        return std::nullopt;
+    return payAgent(*row);
+}
+
 QList<PayAgent> salariedAgents(const db::Database& db)
 {
     QList<PayAgent> agents;
@@ -276,10 +293,21 @@ QList<MonthLine> buildMonth(db::Database& db, int month, int unitsPerMonth, int*
     if (!missing.isEmpty()) {
         db::Transaction t(db);
         for (const PayRow& p : missing)
-            db.execute(QStringLiteral("INSERT INTO Salaires (num_agent, MM, Taux_Jour, nbre_jours, H_Suppl, Ind_S, panier, "
-                                      "autre_ind, avances, Remb_prets, Autres_Retenues, BRUT, Net, regle) "
-                                      "VALUES (?, ?, ?, ?, 0, 0, 0, 0, 0, 0, 0, ?, ?, 0)"),
-                       {p.agent, p.month, p.tauxJour, p.nbreJours, p.brut, p.net});
+            db::insertRow(db, schema::Salaires,
+                          {{QStringLiteral("num_agent"), p.agent},
+                           {QStringLiteral("MM"), p.month},
+                           {QStringLiteral("Taux_Jour"), p.tauxJour},
+                           {QStringLiteral("nbre_jours"), p.nbreJours},
+                           {QStringLiteral("H_Suppl"), 0},
+                           {QStringLiteral("Ind_S"), 0},
+                           {QStringLiteral("panier"), 0},
+                           {QStringLiteral("autre_ind"), 0},
+                           {QStringLiteral("avances"), 0},
+                           {QStringLiteral("Remb_prets"), 0},
+                           {QStringLiteral("Autres_Retenues"), 0},
+                           {QStringLiteral("BRUT"), p.brut},
+                           {QStringLiteral("Net"), p.net},
+                           {QStringLiteral("regle"), 0}});
         t.commit();
         if (created)
             *created = static_cast<int>(missing.size());
@@ -358,7 +386,7 @@ SaveResult savePay(db::Database& db, qint64 agent, int month, const PaySave& sav
 {
     checkedMonth(month);
     db::Transaction t(db);
-    const db::Row permn = db.queryOne(QStringLiteral("SELECT %1 AS ferme FROM Permn").arg(kPermnFlag.arg(month)));
+    const db::Row permn = db.queryOne(QStringLiteral("SELECT %1 AS ferme FROM Permn").arg(schema::permn::closedFlag(month)));
     if (permn.flag(QStringLiteral("ferme")))
         return SaveResult::Locked;
     const qint64 num = db.scalar(QStringLiteral("SELECT MIN(num) FROM Salaires WHERE num_agent = ? AND MM = ?"),
@@ -368,8 +396,10 @@ SaveResult savePay(db::Database& db, qint64 agent, int month, const PaySave& sav
         return SaveResult::Missing;
     const PayEntries& e = save.entries;
     if (save.flagsClicked)
-        db.execute(QStringLiteral("UPDATE Agents SET flag_cnas = ?, flag_irg = ? WHERE num = ?"),
-                   {e.cnasDue ? schema::Yes : schema::No, e.irgDue ? schema::Yes : schema::No, agent});
+        db::updateRow(db, schema::Agents,
+                      {{QStringLiteral("flag_cnas"), e.cnasDue ? schema::Yes : schema::No},
+                       {QStringLiteral("flag_irg"), e.irgDue ? schema::Yes : schema::No}},
+                      QStringLiteral("num"), agent);
     t.commit();
     return SaveResult::Written;
 }
@@ -377,7 +407,7 @@ SaveResult savePay(db::Database& db, qint64 agent, int month, const PaySave& sav
 void saveObservations(db::Database& db, qint64 agent, const QString& obs)
 {
     db::Transaction t(db);
-    db.execute(QStringLiteral("UPDATE Agents SET obs = ? WHERE num = ?"), {obs.trimmed(), agent});
+    db::updateRow(db, schema::Agents, {{QStringLiteral("obs"), obs.trimmed()}}, QStringLiteral("num"), agent);
     t.commit();
 }
 
@@ -441,15 +471,15 @@ std::optional<double> closeMonth(db::Database& db, int month, const QString& dat
     for (const auto& [num, save] : pays)
         writePay(db, num, save);
 
-    db.execute(QStringLiteral("UPDATE Permn SET %1 = 1").arg(kPermnFlag.arg(month)));
+    db::updateRows(db, schema::Permn, {{schema::permn::closedFlag(month), 1}});
     const QVariant sum = db.scalar(QStringLiteral("SELECT SUM(BRUT) AS S1 FROM Salaires WHERE MM = ?"), {month});
     std::optional<double> charge;
     if (!sum.isNull()) {
         charge = round2(params.tauxPP * (sum.toDouble() * 0.01));
-        db.execute(QStringLiteral("UPDATE Permn SET %1 = ?").arg(kPermnCharge.arg(month)), {*charge});
+        db::updateRows(db, schema::Permn, {{schema::permn::employerCharge(month), *charge}});
     }
-    db.execute(QStringLiteral("UPDATE Salaires SET regle = 1 WHERE MM = ?"), {month});
-    db.execute(QStringLiteral("UPDATE Salaires SET date = ? WHERE MM = ?"), {db::toStoredDate(date), month});
+    db::updateRows(db, schema::Salaires, {{QStringLiteral("regle"), 1}}, QStringLiteral("MM = ?"), {month});
+    db::updateRows(db, schema::Salaires, {{QStringLiteral("date"), db::toStoredDate(date)}}, QStringLiteral("MM = ?"), {month});
     t.commit();
     return charge;
 }
@@ -458,8 +488,8 @@ void reopenMonth(db::Database& db, int month)
 {
     checkedMonth(month);
     db::Transaction t(db);
-    db.execute(QStringLiteral("UPDATE Permn SET %1 = 0").arg(kPermnFlag.arg(month)));
-    db.execute(QStringLiteral("UPDATE Salaires SET regle = 0 WHERE MM = ?"), {month});
+    db::updateRows(db, schema::Permn, {{schema::permn::closedFlag(month), 0}});
+    db::updateRows(db, schema::Salaires, {{QStringLiteral("regle"), 0}}, QStringLiteral("MM = ?"), {month});
     t.commit();
 }
 

@@ -135,6 +135,8 @@ struct PayAgent {
     bool irgDue = false;    ///< `flag_irg` = 1
 };
 PayAgent payAgent(const db::Row& row);
+/// The agent `num` as the pay screen shows him (people::readPersonRow); nullopt when he no longer exists.
+std::optional<PayAgent> readPayAgent(const db::Database& db, qint64 num);
 
 /// A line of the month list: the agent and his pay.
 struct MonthLine {

@@ -7,6 +7,7 @@
 #include "core/reports/ReportRoutine.h"
 #include "core/schema/Schema.h"
 #include "core/state/Session.h"
+#include "people/registers/PersonStore.h"
 #include "platform/db/Database.h"
 
 #include <QFrame>
@@ -183,12 +184,12 @@ AccountScreen::AccountScreen(Session& session, const accounts::Kind& kind, QWidg
     // --- opening ---
     bool missing = false;
     const bool read = kit::guarded(s_.ui(), [&] {
-        const db::Row person = s_.db().queryOne(QStringLiteral("SELECT * FROM Agents WHERE num = ?"), {person_});
-        if (person.size() == 0) {
+        const std::optional<db::Row> person = people::readPersonRow(s_.db(), person_);
+        if (!person) {
             missing = true;
             return;
         }
-        const QStringList texts = accounts::headerValues(kind_, person);
+        const QStringList texts = accounts::headerValues(kind_, *person);
         for (int i = 0; i < texts.size(); ++i) {
             headerValues_[i]->setText(texts[i]);
             headerValues_[i]->setToolTip(texts[i]);

@@ -4,6 +4,7 @@
 #include "core/schema/Schema.h"
 #include "platform/db/Database.h"
 #include "platform/db/Dates.h"
+#include "platform/db/RowWriter.h"
 
 #include <QVariantMap>
 
@@ -180,10 +181,10 @@ QList<PersonRow> listPersons(const db::Database& db, const PersonKind& kind, con
 
 std::optional<PersonRow> listRow(const db::Database& db, const PersonKind& kind, qint64 num)
 {
-    const db::Row r = db.queryOne(QStringLiteral("SELECT * FROM Agents WHERE num = ?"), {num});
-    if (r.size() == 0)
+    const std::optional<db::Row> r = readPersonRow(db, num);
+    if (!r)
         return std::nullopt;
-    return PersonRow{num, listCells(kind, r)};
+    return PersonRow{num, listCells(kind, *r)};
 }
 
 bool missingRequired(const PersonKind& kind, const PersonEntry& e)
@@ -218,11 +219,39 @@ qint64 nextPersonNumber(const db::Database& db)
                                             {schema::Recettes, QStringLiteral("Num_Agent")}});
 }
 
-std::optional<PersonEntry> readPerson(const db::Database& db, qint64 num)
+std::optional<db::Row> readPersonRow(const db::Database& db, qint64 num)
 {
-    const db::Row r = db.queryOne(QStringLiteral("SELECT * FROM Agents WHERE num = ?"), {num});
+    db::Row r = db.queryOne(QStringLiteral("SELECT * FROM Agents WHERE num = ?"), {num});
     if (r.size() == 0)
         return std::nullopt;
+    return r;
+}
+
+QString personName(const db::Database& db, qint64 num)
+{
+    const std::optional<db::Row> r = readPersonRow(db, num);
+    if (!r)
+        return {};
+    return r->text(QStringLiteral("nom")).trimmed() + u' ' + r->text(QStringLiteral("Prenom")).trimmed();
+}
+
+bool hasSalaried(const db::Database& db)
+{
+    return !db.query(QStringLiteral("SELECT 1 FROM Agents WHERE Salarie = 1 LIMIT 1")).isEmpty();
+}
+
+bool hasCurrentClient(const db::Database& db)
+{
+    return !db.query(QStringLiteral("SELECT 1 FROM Agents WHERE Type_Ag = ? AND Arch = 0 LIMIT 1"), {schema::person::Client})
+                .isEmpty();
+}
+
+std::optional<PersonEntry> readPerson(const db::Database& db, qint64 num)
+{
+    const std::optional<db::Row> row = readPersonRow(db, num);
+    if (!row)
+        return std::nullopt;
+    const db::Row& r = *row;
     PersonEntry e;
     e.nom = r.text(QStringLiteral("nom"));
     e.prenom = r.text(QStringLiteral("Prenom"));
@@ -255,28 +284,19 @@ qint64 addPerson(db::Database& db, const PersonKind& kind, const PersonEntry& en
     f[QStringLiteral("Type_Ag")] = kind.type;
     if (kind.type == schema::person::Chauffeur)
         f[QStringLiteral("Fonction")] = QStringLiteral("Chauffeur");
-    QStringList names, marks;
-    for (auto it = f.cbegin(); it != f.cend(); ++it) {
-        names << db::Database::identifier(it.key());
-        marks << QStringLiteral(":") + it.key();
-    }
-    db.query(QStringLiteral("INSERT INTO Agents (%1) VALUES (%2)").arg(names.join(u", "), marks.join(u", ")), f);
+    db::insertRow(db, schema::Agents, db::fieldsOf(f));
     t.commit();
     return num;
 }
 
 bool updatePerson(db::Database& db, const PersonKind& kind, qint64 num, const PersonEntry& entry)
 {
-    QVariantMap f = fieldsToWrite(kind, entry);
-    QStringList sets;
-    for (auto it = f.cbegin(); it != f.cend(); ++it)
-        sets << db::Database::identifier(it.key()) + QStringLiteral(" = :") + it.key();
-    f[QStringLiteral("num_key")] = num;
+    const db::Fields f = db::fieldsOf(fieldsToWrite(kind, entry));
     db::Transaction t(db);
     const bool found = !db.scalar(QStringLiteral("SELECT num FROM Agents WHERE num = ?"), {num}).isNull();
     if (!found)
         return false;
-    db.query(QStringLiteral("UPDATE Agents SET %1 WHERE num = :num_key").arg(sets.join(u", ")), f);
+    db::updateRow(db, schema::Agents, f, QStringLiteral("num"), num);
     t.commit();
     return true;
 }
@@ -292,7 +312,7 @@ bool hasLedgerLines(const db::Database& db, qint64 num)
 void deletePerson(db::Database& db, qint64 num)
 {
     db::Transaction t(db);
-    db.execute(QStringLiteral("DELETE FROM Agents WHERE num = ?"), {num});
+    db::deleteRow(db, schema::Agents, QStringLiteral("num"), num);
     t.commit();
 }
 

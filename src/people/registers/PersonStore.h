@@ -1,6 +1,8 @@
 #pragma once
 // The person registers without their widgets: the constants of each kind of person, the list rows,
 // the required fields, the duplicate check, numbering, saving and deleting a person.
+#include "platform/db/Row.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -84,8 +86,19 @@ bool duplicateExists(const db::Database& db, const QString& nom, const QString& 
 /// still referenced by rentals, driver assignments, pays and ledger lines.
 qint64 nextPersonNumber(const db::Database& db);
 
+/// The stored `Agents` row of a person, every column; nullopt when it does not exist. The one read of a
+/// person: the entry panel, the list, the account screen, the pay documents and the rentals go
+/// through it.
+std::optional<db::Row> readPersonRow(const db::Database& db, qint64 num);
 /// The stored person in the shape of the entry panel; nullopt when it does not exist.
 std::optional<PersonEntry> readPerson(const db::Database& db, qint64 num);
+/// "nom Prenom" of a person, each trimmed; empty when he does not exist.
+QString personName(const db::Database& db, qint64 num);
+
+/// True when at least one person is salaried (`Salarie`), archived or not.
+bool hasSalaried(const db::Database& db);
+/// True when at least one client is not archived.
+bool hasCurrentClient(const db::Database& db);
 
 /// Adds a person of the kind; returns its number.
 qint64 addPerson(db::Database& db, const PersonKind& kind, const PersonEntry& entry);

@@ -243,8 +243,8 @@ void Database::open(const QString& path, Mode mode)
         //    at any moment leaves the file consistent (NORMAL may lose the last commits, or worse in
         //    rollback mode, on a power cut). A firm's year is a few thousand rows: the flushes cost little.
         if (mode != Mode::ReadOnly)
-            query(QStringLiteral("PRAGMA journal_mode = DELETE"));
-        query(QStringLiteral("PRAGMA synchronous = FULL"));
+            execute(QStringLiteral("PRAGMA journal_mode = DELETE"));
+        execute(QStringLiteral("PRAGMA synchronous = FULL"));
     } catch (...) {
         close();
         throw;
@@ -260,7 +260,18 @@ void Database::close() noexcept
     path_.clear();
 }
 
-template <typename Binder, typename Sink> void Database::walk(const QString& sql, Binder bind, Sink sink) const
+namespace {
+// A read refuses, before it runs, a statement the engine says may change the file.
+void checkAccess(sqlite3_stmt* stmt, bool readOnly)
+{
+    if (readOnly && !sqlite3_stmt_readonly(stmt))
+        throw Error(QStringLiteral("Écriture refusée : une lecture ne peut pas modifier la base de données.\nDétail : ")
+                    + QString::fromUtf8(sqlite3_sql(stmt)));
+}
+} // namespace
+
+template <typename Binder, typename Sink>
+void Database::walk(const QString& sql, Access access, Binder bind, Sink sink) const
 {
     if (!db_)
         throw Error(QStringLiteral("Base de données non ouverte"));
@@ -272,6 +283,7 @@ template <typename Binder, typename Sink> void Database::walk(const QString& sql
         throw Error(engineMessage(db_, rc), rc);
     if (!st.stmt)
         return;
+    checkAccess(st.stmt, access == Access::Read);
     bind(st.stmt);
     QSharedPointer<const Columns> columns;
     const int n = sqlite3_column_count(st.stmt);
@@ -292,24 +304,29 @@ template <typename Binder, typename Sink> void Database::walk(const QString& sql
         throw Error(engineMessage(db_, rc), rc);
 }
 
-template <typename Binder> Rows Database::run(const QString& sql, Binder bind) const
+template <typename Binder> Rows Database::run(const QString& sql, Access access, Binder bind) const
 {
     Rows rows;
-    walk(sql, bind, [&rows](Row&& row) { rows.append(std::move(row)); });
+    walk(sql, access, bind, [&rows](Row&& row) { rows.append(std::move(row)); });
     return rows;
 }
 
+namespace {
+auto positional(sqlite3* db, const QVariantList& params)
+{
+    return [db, &params](sqlite3_stmt* stmt) {
+        const int expected = sqlite3_bind_parameter_count(stmt);
+        if (expected != params.size())
+            throw Error(QStringLiteral("%1 paramètre(s) attendu(s), %2 fourni(s)").arg(expected).arg(params.size()));
+        for (int i = 0; i < params.size(); ++i)
+            bindValue(db, stmt, i + 1, params[i]);
+    };
+}
+} // namespace
+
 void Database::forEach(const QString& sql, const QVariantList& params, const std::function<void(const Row&)>& each) const
 {
-    walk(sql,
-         [&](sqlite3_stmt* stmt) {
-             const int expected = sqlite3_bind_parameter_count(stmt);
-             if (expected != params.size())
-                 throw Error(QStringLiteral("%1 paramètre(s) attendu(s), %2 fourni(s)").arg(expected).arg(params.size()));
-             for (int i = 0; i < params.size(); ++i)
-                 bindValue(db_, stmt, i + 1, params[i]);
-         },
-         [&each](Row&& row) { each(row); });
+    walk(sql, Access::Read, positional(db_, params), [&each](Row&& row) { each(row); });
 }
 
 qint64 Cursor::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
@@ -327,6 +344,7 @@ void Database::scan(const QString& sql, const QVariantList& params, const std::f
         throw Error(engineMessage(db_, rc), rc);
     if (!st.stmt)
         return;
+    checkAccess(st.stmt, true);
     const int expected = sqlite3_bind_parameter_count(st.stmt);
     if (expected != params.size())
         throw Error(QStringLiteral("%1 paramètre(s) attendu(s), %2 fourni(s)").arg(expected).arg(params.size()));
@@ -341,18 +359,12 @@ void Database::scan(const QString& sql, const QVariantList& params, const std::f
 
 Rows Database::query(const QString& sql, const QVariantList& params) const
 {
-    return run(sql, [&](sqlite3_stmt* stmt) {
-        const int expected = sqlite3_bind_parameter_count(stmt);
-        if (expected != params.size())
-            throw Error(QStringLiteral("%1 paramètre(s) attendu(s), %2 fourni(s)").arg(expected).arg(params.size()));
-        for (int i = 0; i < params.size(); ++i)
-            bindValue(db_, stmt, i + 1, params[i]);
-    });
+    return run(sql, Access::Read, positional(db_, params));
 }
 
 Rows Database::query(const QString& sql, const QVariantMap& params) const
 {
-    return run(sql, [&](sqlite3_stmt* stmt) {
+    return run(sql, Access::Read, [&](sqlite3_stmt* stmt) {
         const int count = sqlite3_bind_parameter_count(stmt);
         for (int i = 1; i <= count; ++i) {
             const char* name = sqlite3_bind_parameter_name(stmt, i);
@@ -416,7 +428,7 @@ int Prepared::execute(const QVariantList& params)
 
 int Database::execute(const QString& sql, const QVariantList& params)
 {
-    query(sql, params);
+    run(sql, Access::Write, positional(db_, params));
     return sqlite3_changes(db_);
 }
 

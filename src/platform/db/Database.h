@@ -46,6 +46,10 @@ public:
     bool isOpen() const { return db_ != nullptr; }
     QString path() const { return path_; }
 
+    // The reads (query, forEach, scan, queryOne, scalar) are const and refuse a statement that would
+    // change the file (Error): a const Database cannot write. Writes go through the non-const execute,
+    // executeScript, Prepared and the row writer (RowWriter.h).
+
     /// Runs one query; positional parameters bind to "?", a QVariantMap binds to ":name".
     Rows query(const QString& sql, const QVariantList& params = {}) const;
     Rows query(const QString& sql, const QVariantMap& params) const;
@@ -59,7 +63,7 @@ public:
     Row queryOne(const QString& sql, const QVariantList& params = {}) const;
     /// First field of the first row; null when no row (and null for a sum over no row).
     QVariant scalar(const QString& sql, const QVariantList& params = {}) const;
-    /// Runs one statement; returns the number of rows it changed.
+    /// Runs one statement that may write; returns the number of rows it changed.
     int execute(const QString& sql, const QVariantList& params = {});
     /// Runs several statements in turn, stopping at the first error (which is thrown).
     void executeScript(const QString& sql);
@@ -86,8 +90,9 @@ public:
     static QString identifier(const QString& name);
 
 private:
-    template <typename Binder> Rows run(const QString& sql, Binder bind) const;
-    template <typename Binder, typename Sink> void walk(const QString& sql, Binder bind, Sink sink) const;
+    enum class Access { Read, Write };
+    template <typename Binder> Rows run(const QString& sql, Access access, Binder bind) const;
+    template <typename Binder, typename Sink> void walk(const QString& sql, Access access, Binder bind, Sink sink) const;
     sqlite3* db_ = nullptr;
     QString path_;
 };

@@ -1,5 +1,7 @@
 #include "RecordSet.h"
 
+#include "RowWriter.h"
+
 namespace kv::db {
 
 RecordSet::RecordSet(Database& db, const QString& table, const QString& where, const QVariantList& params,
@@ -98,33 +100,18 @@ void RecordSet::update()
 {
     if (pending_ == Pending::None)
         throw Error(QStringLiteral("Mise à jour sans Edit ou AddNew"));
-    QStringList names = changes_.keys();
-    QVariantList values;
-    for (const QString& n : names)
-        values << changes_.value(n);
+    Fields fields;
+    for (auto it = changes_.constBegin(); it != changes_.constEnd(); ++it)
+        fields.append({it.key(), it.value()});
     if (pending_ == Pending::Add) {
-        QString sql;
-        if (names.isEmpty()) {
-            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table_);
-        } else {
-            QStringList marks;
-            for (int i = 0; i < names.size(); ++i)
-                marks << QStringLiteral("?");
-            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table_, names.join(u','), marks.join(u','));
-        }
-        db_.execute(sql, values);
-        const qint64 id = db_.lastInsertRowId();
+        const qint64 id = insertRow(db_, table_, fields);
         const Row fresh = db_.queryOne(QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(table_), {id});
         rows_.append(Row(columns_, fresh.values()));
         rowIds_ << id;
         pos_ = rows_.size() - 1;
     } else {
-        if (!names.isEmpty()) {
-            QStringList sets;
-            for (const QString& n : names)
-                sets << n + QStringLiteral(" = ?");
-            values << rowIds_[pos_];
-            db_.execute(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table_, sets.join(u',')), values);
+        if (!fields.isEmpty()) {
+            updateRow(db_, table_, fields, QStringLiteral("rowid"), rowIds_[pos_]);
             const Row fresh =
                 db_.queryOne(QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(table_), {rowIds_[pos_]});
             rows_[pos_] = Row(columns_, fresh.values());
@@ -144,7 +131,7 @@ void RecordSet::deleteCurrent()
 {
     if (eof() || bof())
         throw Error(QStringLiteral("Aucun enregistrement en cours"));
-    db_.execute(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table_), {rowIds_[pos_]});
+    deleteRow(db_, table_, QStringLiteral("rowid"), rowIds_[pos_]);
     rows_.removeAt(pos_);
     rowIds_.removeAt(pos_);
 }

@@ -1,5 +1,7 @@
 #include "Workspace.h"
+
 #include "FileOps.h"
+#include "RowWriter.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -50,8 +52,8 @@ void createSecurityFile(const QString& path, const QString& user, const QString&
         QByteArray salt(16, '\0');
         for (char& c : salt)
             c = static_cast<char>(QRandomGenerator::global()->bounded(256));
-        db.execute(QStringLiteral("INSERT INTO users (name, salt, hash) VALUES (?, ?, ?)"),
-                   {user, salt, passwordHash(salt, password)});
+        insertRow(db, QStringLiteral("users"),
+                  {{QStringLiteral("name"), user}, {QStringLiteral("salt"), salt}, {QStringLiteral("hash"), passwordHash(salt, password)}});
     }
     QString error;
     if (!replaceFile(temp, path, &error))

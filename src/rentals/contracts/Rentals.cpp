@@ -3,8 +3,10 @@
 #include "core/formats/Dates.h"
 #include "core/formats/Numbers.h"
 #include "core/schema/Schema.h"
+#include "people/registers/PersonStore.h"
 #include "platform/db/Database.h"
 #include "platform/db/Dates.h"
+#include "platform/db/RowWriter.h"
 #include "platform/db/Error.h"
 
 #include <QDate>
@@ -102,13 +104,7 @@ QString vehicleText(const db::Database& db, qint64 vehicle)
     return marque + u' ' + r.text(QStringLiteral("modele")).trimmed();
 }
 
-QString clientText(const db::Database& db, qint64 client)
-{
-    const db::Row r = db.queryOne(QStringLiteral("SELECT nom, Prenom FROM Agents WHERE num = ?"), {client});
-    if (r.size() == 0)
-        return {};
-    return r.text(QStringLiteral("nom")).trimmed() + u' ' + r.text(QStringLiteral("Prenom")).trimmed();
-}
+QString clientText(const db::Database& db, qint64 client) { return people::personName(db, client); }
 
 namespace {
 
@@ -146,28 +142,33 @@ const QStringList kColumns = {QStringLiteral("num_vehicule"), QStringLiteral("Nu
                               QStringLiteral("caution"),      QStringLiteral("obs"),          QStringLiteral("flag_regl"),
                               QStringLiteral("flag_Arch")};
 
+/// The fields written, column by column.
+db::Fields fields(const Rental& rental)
+{
+    const QVariantList v = values(rental);
+    db::Fields f;
+    for (qsizetype i = 0; i < kColumns.size(); ++i)
+        f.append({kColumns[i], v[i]});
+    return f;
+}
+
 } // namespace
 
 qint64 add(db::Database& db, const Rental& rental)
 {
-    QVariantList params = values(rental);
+    const db::Fields f = fields(rental);
     db::Transaction t(db);
     const qint64 num = db.nextNum(schema::Locations);
-    params.prepend(num);
-    db.execute(QStringLiteral("INSERT INTO Locations (num, %1) VALUES (?%2)")
-                   .arg(kColumns.join(QStringLiteral(", ")), QStringLiteral(", ?").repeated(kColumns.size())),
-               params);
+    db::insertRow(db, schema::Locations, db::Fields{{QStringLiteral("num"), num}} + f);
     t.commit();
     return num;
 }
 
 bool update(db::Database& db, qint64 num, const Rental& rental)
 {
-    QVariantList params = values(rental);
-    params << num;
+    const db::Fields f = fields(rental);
     db::Transaction t(db);
-    const int changed = db.execute(
-        QStringLiteral("UPDATE Locations SET %1 = ? WHERE num = ?").arg(kColumns.join(QStringLiteral(" = ?, "))), params);
+    const int changed = db::updateRow(db, schema::Locations, f, QStringLiteral("num"), num);
     t.commit();
     return changed > 0;
 }
@@ -175,7 +176,7 @@ bool update(db::Database& db, qint64 num, const Rental& rental)
 bool remove(db::Database& db, qint64 num)
 {
     db::Transaction t(db);
-    const int deleted = db.execute(QStringLiteral("DELETE FROM Locations WHERE num = ?"), {num});
+    const int deleted = db::deleteRow(db, schema::Locations, QStringLiteral("num"), num);
     t.commit();
     return deleted > 0;
 }

@@ -62,11 +62,15 @@ bool printTab(Session& session, const CashDay& day, Tab tab)
         // The buffer's rows carry the cells; written with the routine's own writes in one transaction.
         db::Database& db = session.db();
         db::Transaction t(db);
-        db.execute(QStringLiteral("DELETE FROM Tampon1"));
-        int position = 0;
+        QList<db::Fields> rows;
         for (const SalaryLine& l : day.salaries)
-            db.execute(QStringLiteral("INSERT INTO Tampon1 (num, qualite, ville, tel, depense, objet) VALUES (?, ?, ?, ?, ?, ?)"),
-                       {QString::number(++position), l.nom, l.prenom, l.fonction, toAmount(l.amount), l.object.trimmed()});
+            rows.append({{QStringLiteral("num"), QString::number(rows.size() + 1)},
+                         {QStringLiteral("qualite"), l.nom},
+                         {QStringLiteral("ville"), l.prenom},
+                         {QStringLiteral("tel"), l.fonction},
+                         {QStringLiteral("depense"), toAmount(l.amount)},
+                         {QStringLiteral("objet"), l.object.trimmed()}});
+        fillPrintBuffer(db, rows);
         if (!printReport(session, request))
             return false; // the buffer goes back as it was
         t.commit();

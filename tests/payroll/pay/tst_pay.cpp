@@ -146,6 +146,21 @@ private slots:
         QCOMPARE(f.field("SELECT COUNT(*) FROM Salaires").toInt(), 0);
     }
 
+    void anAgentReadByNumber()
+    {
+        PayFixture f;
+        const qint64 num = f.addAgent("CHERIF", "Lyes", 900.5, true, false, 1, QVariant());
+        const std::optional<PayAgent> agent = readPayAgent(f.db(), num);
+        QVERIFY(agent);
+        QCOMPARE(agent->num, num);
+        QCOMPARE(agent->nom, QStringLiteral("CHERIF"));
+        QCOMPARE(agent->prenom, QStringLiteral("Lyes"));
+        QCOMPARE(agent->tauxJour, 900.5);
+        QVERIFY(agent->cnasDue);
+        QVERIFY(!agent->irgDue);
+        QVERIFY(!readPayAgent(f.db(), num + 1));
+    }
+
     // The deductions column is the stored deductions, the net column gross less them.
     void monthListColumns()
     {

@@ -6,6 +6,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/FileOps.h"
 #include "platform/db/RecordSet.h"
+#include "platform/db/RowWriter.h"
 #include "platform/db/Workspace.h"
 
 #include <QFile>
@@ -217,6 +218,133 @@ private slots:
         QFETCH(bool, readOnly);
         QCOMPARE(db_.isReadOnlyQuery(sql), readOnly);
         QCOMPARE(db_.scalar(QStringLiteral("SELECT count(*) FROM Agents")).toInt(), 3);
+    }
+
+    // ---- the row writer ------------------------------------------------------------------------------
+
+    void rowWriterRefusesNamesThatAreNotPlain_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("column");
+        QTest::newRow("statement in the table") << "Agents; DROP TABLE textes" << "nom";
+        QTest::newRow("quoted table") << "\"Agents\"" << "nom";
+        QTest::newRow("expression as a column") << "Agents" << "nom = 1 --";
+        QTest::newRow("subquery as a column") << "Agents" << "(SELECT 1)";
+        QTest::newRow("empty column") << "Agents" << "";
+        QTest::newRow("empty table") << "" << "nom";
+    }
+    void rowWriterRefusesNamesThatAreNotPlain()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, column);
+        const Fields fields{{QStringLiteral("num"), 9}, {column, QStringLiteral("x")}};
+        QVERIFY_THROWS_EXCEPTION(Error, insertRow(db_, table, fields));
+        QVERIFY_THROWS_EXCEPTION(Error, updateRow(db_, table, fields, QStringLiteral("num"), 1));
+        if (column != QStringLiteral("nom")) // the name as the key of an update or a deletion
+            QVERIFY_THROWS_EXCEPTION(Error, updateRow(db_, QStringLiteral("Agents"), {{QStringLiteral("nom"), 1}}, column, 1));
+        QVERIFY_THROWS_EXCEPTION(Error, deleteRow(db_, table, column, 1));
+        QVERIFY_THROWS_EXCEPTION(Error, updateRows(db_, table, fields));
+        QVERIFY_THROWS_EXCEPTION(Error, insertSql(table, {QStringLiteral("num"), column}));
+        // Nothing was written or dropped.
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT group_concat(num || ':' || nom, ',') FROM Agents")).toString(),
+                 QStringLiteral("1:Élise,2:benali,5:Zorro"));
+        QVERIFY(db_.hasTable(QStringLiteral("textes")));
+    }
+
+    void rowWriterBindsEveryValueAndStoresNulls()
+    {
+        const QString hostile = QStringLiteral("O'Neil'); DROP TABLE textes; --");
+        const qint64 id = insertRow(db_, QStringLiteral("Agents"),
+                                    {{QStringLiteral("num"), 7},
+                                     {QStringLiteral("nom"), hostile},
+                                     {QStringLiteral("Montant"), QVariant()},
+                                     {QStringLiteral("d"), QDate(2021, 4, 30)}});
+        QCOMPARE(id, 7);
+        const Row r = db_.queryOne(QStringLiteral("SELECT nom, typeof(Montant) AS t, d FROM Agents WHERE num = 7"));
+        QCOMPARE(r.text(QStringLiteral("nom")), hostile);
+        QCOMPARE(r.text(QStringLiteral("t")), QStringLiteral("null"));
+        QCOMPARE(r.text(QStringLiteral("d")), QStringLiteral("2021-04-30"));
+        QVERIFY(db_.hasTable(QStringLiteral("textes")));
+
+        // No field at all: the table's defaults.
+        insertRow(db_, QStringLiteral("textes"), {});
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT count(*) FROM textes WHERE ch1 IS NULL AND ch2 IS NULL")).toInt(), 1);
+    }
+
+    void rowWriterUpdatesTheKeyedRowsOnly()
+    {
+        QCOMPARE(updateRow(db_, QStringLiteral("Agents"), {{QStringLiteral("nom"), QStringLiteral("x' OR '1'='1")}, {QStringLiteral("Montant"), QVariant()}},
+                           QStringLiteral("num"), 1),
+                 1);
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT group_concat(num || ':' || nom || ':' || coalesce(Montant, 'null'), ',') FROM Agents")).toString(),
+                 QStringLiteral("1:x' OR '1'='1:null,2:benali:20.0,5:Zorro:null"));
+        QCOMPARE(updateRow(db_, QStringLiteral("Agents"), {{QStringLiteral("nom"), QStringLiteral("y")}}, QStringLiteral("num"), 42), 0);
+        // A condition with its own parameters, bound after the fields' values.
+        QCOMPARE(updateRows(db_, QStringLiteral("Agents"), {{QStringLiteral("Montant"), 1.5}}, QStringLiteral("num > ? AND nom <> ?"),
+                            {1, QStringLiteral("zorro")}),
+                 1);
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT Montant FROM Agents WHERE num = 2")).toDouble(), 1.5);
+        // Every row when there is no condition; an update of no column is refused.
+        QCOMPARE(updateRows(db_, QStringLiteral("textes"), {{QStringLiteral("ch2"), QStringLiteral("b")}}), 1);
+        QVERIFY_THROWS_EXCEPTION(Error, updateRows(db_, QStringLiteral("Agents"), {}));
+        // Deletions: by key, by a condition with its parameters.
+        QCOMPARE(deleteRow(db_, QStringLiteral("Agents"), QStringLiteral("num"), 42), 0);
+        QCOMPARE(deleteRows(db_, QStringLiteral("Agents"), QStringLiteral("nom = ?"), {QStringLiteral("ZORRO")}), 1);
+        QCOMPARE(deleteRow(db_, QStringLiteral("Agents"), QStringLiteral("num"), 2), 1);
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT group_concat(num) FROM Agents")).toString(), QStringLiteral("1"));
+    }
+
+    // ---- reads cannot write --------------------------------------------------------------------------
+
+    void aConstDatabaseCannotWrite_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("insert") << "INSERT INTO Agents (num, nom) VALUES (9, 'x')";
+        QTest::newRow("insert returning") << "INSERT INTO Agents (num, nom) VALUES (9, 'x') RETURNING num";
+        QTest::newRow("update") << "UPDATE Agents SET nom = 'x'";
+        QTest::newRow("delete") << "DELETE FROM Agents";
+        QTest::newRow("create") << "CREATE TABLE t (a)";
+        QTest::newRow("drop") << "DROP TABLE textes";
+        QTest::newRow("pragma write") << "PRAGMA user_version = 3";
+    }
+    void aConstDatabaseCannotWrite()
+    {
+        QFETCH(QString, sql);
+        const Database& reader = db_;
+        QVERIFY_THROWS_EXCEPTION(Error, reader.query(sql));
+        QVERIFY_THROWS_EXCEPTION(Error, reader.query(sql, QVariantMap{}));
+        QVERIFY_THROWS_EXCEPTION(Error, reader.queryOne(sql));
+        QVERIFY_THROWS_EXCEPTION(Error, reader.scalar(sql));
+        QVERIFY_THROWS_EXCEPTION(Error, reader.forEach(sql, {}, [](const Row&) {}));
+        QVERIFY_THROWS_EXCEPTION(Error, reader.scan(sql, {}, [](const Cursor&) {}));
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT group_concat(num || ':' || nom, ',') FROM Agents")).toString(),
+                 QStringLiteral("1:Élise,2:benali,5:Zorro"));
+        QVERIFY(db_.hasTable(QStringLiteral("textes")));
+        QVERIFY(!db_.hasTable(QStringLiteral("t")));
+        QCOMPARE(db_.userVersion(), 0);
+        // The same statement writes through execute.
+        db_.execute(sql);
+    }
+
+    void theReadsOfPragmasStillRead_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QVariantList>("params");
+        QTest::newRow("integrity_check") << "PRAGMA integrity_check" << QVariantList{};
+        QTest::newRow("integrity_check(1)") << "PRAGMA integrity_check(1)" << QVariantList{};
+        QTest::newRow("quick_check(1)") << "PRAGMA quick_check(1)" << QVariantList{};
+        QTest::newRow("table_info") << "SELECT name FROM pragma_table_info(?)" << QVariantList{QStringLiteral("Agents")};
+        QTest::newRow("user_version") << "PRAGMA user_version" << QVariantList{};
+        QTest::newRow("page_size") << "PRAGMA page_size" << QVariantList{};
+        QTest::newRow("auto_vacuum") << "PRAGMA auto_vacuum" << QVariantList{};
+        QTest::newRow("application_id") << "PRAGMA application_id" << QVariantList{};
+    }
+    void theReadsOfPragmasStillRead()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QVariantList, params);
+        const Database& reader = db_;
+        QVERIFY(!reader.query(sql, params).isEmpty());
     }
 
     void openRefusesMissingAndForeignFiles()
