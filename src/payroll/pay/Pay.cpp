@@ -410,6 +410,16 @@ QString advancesTotalText(double total)
     return total == 0 ? QString() : formatNumber(total, u"# ### ##0.00") + QStringLiteral("  ");
 }
 
+std::optional<AgentPage> readAgentPage(const db::Database& db, qint64 agent, int month, int year)
+{
+    const db::Row row = db.queryOne(QStringLiteral("SELECT * FROM Agents WHERE num = ?"), {agent});
+    const std::optional<PayRow> pay = readPay(db, agent, month);
+    QList<Advance> advances = readAdvances(db, agent, month, year);
+    if (row.size() == 0 || !pay)
+        return std::nullopt;
+    return AgentPage{payAgent(row), *pay, std::move(advances)};
+}
+
 bool advanceDateMatches(const QString& date, int month, int year)
 {
     const QString d = date.trimmed();
