@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "MenuChecks.h"
+#include "core/kit/Colours.h"
 #include "exercise/viewing/Viewing.h"
 #include "core/about/MainPictures.h"
 #include "core/about/Pictures.h"
@@ -340,7 +341,7 @@ void Form1::buildBody()
     titleFont.setPointSize(34);
     titleFont.setBold(true);
     title_->setFont(titleFont);
-    title_->setStyleSheet(QStringLiteral("color: #1d3557; background: transparent; padding: 2px 10px;"));
+    title_->setStyleSheet(QStringLiteral("color: %1; background: transparent; padding: 2px 10px;").arg(kit::colours::kMainText));
     title_->setCursor(Qt::PointingHandCursor);
     title_->installEventFilter(this);
 
@@ -354,15 +355,16 @@ void Form1::buildBody()
         f.setPointSize(headerSizes[i]);
         f.setBold(i != 1);
         header_[i]->setFont(f);
-        header_[i]->setStyleSheet(QStringLiteral("color: #1d3557; background: transparent;"));
+        header_[i]->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(kit::colours::kMainText));
         header_[i]->setTextFormat(Qt::PlainText);
         headerBox->addWidget(header_[i]);
     }
 
     notice_ = new QLabel(body_);
     notice_->setObjectName(QStringLiteral("avis"));
-    notice_->setStyleSheet(QStringLiteral("QLabel { color: #8b1a1a; background: #fdecea; border: 1px solid #e3a6a0; "
-                                          "border-radius: 4px; padding: 4px 10px; font-weight: bold; }"));
+    notice_->setStyleSheet(QStringLiteral("QLabel { color: %1; background: %2; border: 1px solid %3; "
+                                          "border-radius: 4px; padding: 4px 10px; font-weight: bold; }")
+                               .arg(kit::colours::kNoticeText, kit::colours::kNoticeBackground, kit::colours::kNoticeBorder));
     notice_->setCursor(Qt::PointingHandCursor);
     notice_->setToolTip(QStringLiteral("Échéances"));
     notice_->installEventFilter(this);
@@ -377,7 +379,7 @@ void Form1::buildBody()
     changePicture_ = new QLabel(QStringLiteral("Modifier l'image"), body_);
     changePicture_->setObjectName(QStringLiteral("modifier_image"));
     changePicture_->setCursor(Qt::PointingHandCursor);
-    changePicture_->setStyleSheet(QStringLiteral("color: #1d3557; background: rgba(255,255,255,160); padding: 3px 8px;"));
+    changePicture_->setStyleSheet(QStringLiteral("color: %1; background: rgba(255,255,255,160); padding: 3px 8px;").arg(kit::colours::kMainText));
     changePicture_->installEventFilter(this);
 
     auto* shortcuts = new QGridLayout;
@@ -400,8 +402,9 @@ void Form1::buildBody()
         f.setBold(true);
         label->setFont(f);
         label->setAlignment(Qt::AlignCenter);
-        label->setStyleSheet(QStringLiteral("QLabel { color: #1d3557; background: rgba(255,255,255,170); padding: 2px 6px; }"
-                                            "QLabel:disabled { color: #a7b0ba; }"));
+        label->setStyleSheet(QStringLiteral("QLabel { color: %1; background: rgba(255,255,255,170); padding: 2px 6px; }"
+                                            "QLabel:disabled { color: %2; }")
+                                 .arg(kit::colours::kMainText, kit::colours::kDisabledText));
         label->setCursor(Qt::PointingHandCursor);
         label->installEventFilter(this);
         shortcutPictures_[i] = picture;

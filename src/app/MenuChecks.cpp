@@ -13,7 +13,7 @@ bool salariedAgents(Session& s)
 {
     if (any(s, QStringLiteral("SELECT 1 FROM Agents WHERE Salarie = 1 LIMIT 1")))
         return true;
-    s.ui().message(QStringLiteral("Aucun agent salarié enregistré"), ui::Icon::Critical, QStringLiteral("ATTENTION"));
+    s.ui().refuse(QStringLiteral("Aucun agent salarié enregistré"));
     return false;
 }
 
@@ -31,11 +31,11 @@ bool paysComputed(Session& s)
 bool rentalPrerequisites(Session& s)
 {
     if (!any(s, QStringLiteral("SELECT 1 FROM Vehicules WHERE flag_Arch = 0 LIMIT 1"))) {
-        s.ui().message(QStringLiteral("Initialisation des véhicules préalable"), ui::Icon::Critical, QStringLiteral("ATTENTION"));
+        s.ui().refuse(QStringLiteral("Initialisation des véhicules préalable"));
         return false;
     }
     if (!any(s, QStringLiteral("SELECT 1 FROM Agents WHERE Type_Ag = %1 AND Arch = 0 LIMIT 1").arg(schema::person::Client))) {
-        s.ui().message(QStringLiteral("Initialisation des clients préalable"), ui::Icon::Critical, QStringLiteral("ATTENTION"));
+        s.ui().refuse(QStringLiteral("Initialisation des clients préalable"));
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #include "Generator.h"
 
 #include "core/formats/Names.h"
+#include "platform/db/Dates.h"
 #include "platform/ui/SilentUi.h"
 #include "core/ledger/Ledger.h"
 #include "core/schema/ExerciseSchema.h"
@@ -157,7 +158,7 @@ const QStringList kClientExpenses = {"Remboursement caution", "Avoir client", "R
 const QStringList kMiscReceipts = {"Vente ferraille", "Location de hangar", "Vente pneus usagés", "Transport occasionnel",
                                    "Remboursement assur.", "Vente huile usagée"};
 
-QString shown(const QDate& d) { return d.toString(QStringLiteral("dd/MM/yyyy")); }
+QString shown(const QDate& d) { return d.toString(db::kShownDateFormat); }
 QString amount(double v) { return QString::number(v, 'f', 2); }
 
 // ---- the folder ---------------------------------------------------------------------------------------------

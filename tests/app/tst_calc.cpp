@@ -183,10 +183,7 @@ class CalcTest : public QObject {
                                     {kit::ExportFormat::CsvInternational, "-en.csv", QStringLiteral("CSV:44,34,76,1,,1033")}};
         for (const Format& f : formats) {
             const QString path = work_.filePath(name + QLatin1String(f.suffix));
-            kit::setExportFileAsker([&](QWidget*, kit::ExportFormat& format) {
-                format = f.format;
-                return path;
-            });
+            f_->ui.saveAnswers << SaveAnswer{path, kit::exportFilter(f.format)};
             grid->setFocus();
             command->click();
             QVERIFY2(QFile::exists(path), qPrintable(path));
@@ -203,7 +200,7 @@ class CalcTest : public QObject {
                 }
             }
         }
-        kit::setExportFileAsker({});
+        QVERIFY(f_->ui.saveAnswers.isEmpty());
     }
 
 private slots:
@@ -218,12 +215,17 @@ private slots:
     {
         f_ = std::make_unique<CoreFixture>();
         f_->openExercise(2026);
+        kit::setExportUi(&f_->ui);
         addAgent(1, QStringLiteral("BENALI"), QStringLiteral("Karim"), QStringLiteral("0550 11 22 33"), 1234.5, QStringLiteral("2020-01-02"));
         addAgent(2, QStringLiteral("Hadj-Saïd"), QStringLiteral("Amel \"la grande\""), QStringLiteral("=1+1"), 3000, QStringLiteral("2019-12-31"));
         addAgent(3, QStringLiteral("عبد القادر"), QStringLiteral("Zoé; Anaïs"), QStringLiteral("021 45, 67"), 1000000.25, QStringLiteral("2026-02-28"));
     }
 
-    void cleanup() { f_.reset(); }
+    void cleanup()
+    {
+        kit::setExportUi(nullptr);
+        f_.reset();
+    }
 
     void registerOpensInCalcWithTheScreensFigures()
     {

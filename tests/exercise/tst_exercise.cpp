@@ -550,6 +550,7 @@ private slots:
         QTest::newRow("Continuer") << "continuer" << true;
         QTest::newRow("Annuler") << "annuler" << false;
         QTest::newRow("Echap") << "escape" << false;
+        QTest::newRow("Entrée: Annuler is the default") << "return" << false;
     }
     void theOverwriteWarningReturnsItsChoiceInTheDialogValue()
     {
@@ -569,8 +570,12 @@ private slots:
                 w.continueButton()->click();
             else if (way == "annuler")
                 w.cancelButton()->click();
+            else if (way == "return")
+                QTest::keyClick(&w, Qt::Key_Return);
             else
                 QTest::keyClick(&w, Qt::Key_Escape);
+            if (way == "return")
+                [&] { QVERIFY(!w.isVisible()); }();
             return w.result();
         });
         QCOMPARE(confirmUndo(s()), continues);

@@ -11,6 +11,13 @@
 
 namespace kv::test {
 
+/// The answer to a save dialog: the path chosen (empty: cancelled) and the filter chosen (empty: the one
+/// the dialog selected at first).
+struct SaveAnswer {
+    QString path;
+    QString filter;
+};
+
 struct ShownMessage {
     QString text;
     ui::Icon icon = ui::Icon::NoIcon;
@@ -27,6 +34,7 @@ public:
     QList<bool> answers;                      ///< Yes (true) / No for each question, in order; Yes when empty
     QHash<QString, QList<ScreenScript>> scripts; ///< per screen object name, consumed in order
     QStringList urlsFailing;                  ///< openUrl() reports failure for these
+    QList<SaveAnswer> saveAnswers;            ///< one per save dialog, in order; cancelled when empty
 
     // What was shown.
     QList<ShownMessage> messages;
@@ -36,6 +44,7 @@ public:
     QStringList reportTitles;
     QStringList urls;
     QStringList defaultNoQuestions;            ///< texts of the questions asked with "Non" as their default
+    QStringList saveDialogs;                  ///< "title: proposed path" of each save dialog shown
 
     /// Adds a script for the next showing of the named screen.
     void onScreen(const QString& name, ScreenScript script) { scripts[name].append(std::move(script)); }
@@ -62,6 +71,18 @@ public:
         return !urlsFailing.contains(url);
     }
 
+    QString chooseSaveFile(const QString& title, const QString& proposedPath, const QString&,
+                           QString* chosenFilter) override
+    {
+        saveDialogs << title + QStringLiteral(": ") + proposedPath;
+        if (saveAnswers.isEmpty())
+            return QString();
+        const SaveAnswer answer = saveAnswers.takeFirst();
+        if (chosenFilter && !answer.filter.isEmpty())
+            *chosenFilter = answer.filter;
+        return answer.path;
+    }
+
     /// The last message shown, or an empty one.
     ShownMessage last() const { return messages.isEmpty() ? ShownMessage{} : messages.last(); }
     void clear()
@@ -73,6 +94,7 @@ public:
         reportTitles.clear();
         urls.clear();
         defaultNoQuestions.clear();
+        saveDialogs.clear();
     }
 
 protected:

@@ -2,6 +2,7 @@
 
 #include "Deployment.h"
 #include "Pictures.h"
+#include "core/kit/Colours.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -50,17 +51,17 @@ Auteur::Auteur(Session&, QWidget* parent) : QDialog(parent)
     big.setPointSizeF(big.pointSizeF() * 1.45);
     big.setBold(true);
     maker->setFont(big);
-    maker->setStyleSheet(QStringLiteral("color: #28415C;"));
+    maker->setStyleSheet(QStringLiteral("color: %1;").arg(kit::colours::kAboutHeading));
     QFont small = hours->font();
     small.setItalic(true);
     small.setPointSizeF(small.pointSizeF() * 0.9);
     hours->setFont(small);
-    hours->setStyleSheet(QStringLiteral("color: #6B7B8C;"));
-    email->setStyleSheet(QStringLiteral("color: #2F5C8C;"));
+    hours->setStyleSheet(QStringLiteral("color: %1;").arg(kit::colours::kAboutMuted));
+    email->setStyleSheet(QStringLiteral("color: %1;").arg(kit::colours::kLink));
 
     auto* rule = new QFrame(this);
     rule->setFrameShape(QFrame::HLine);
-    rule->setStyleSheet(QStringLiteral("color: #D3DDE7;"));
+    rule->setStyleSheet(QStringLiteral("color: %1;").arg(kit::colours::kAboutRule));
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(3);

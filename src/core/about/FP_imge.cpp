@@ -3,6 +3,7 @@
 #include "MainPictures.h"
 #include "PictureButton.h"
 #include "Pictures.h"
+#include "core/kit/Colours.h"
 #include "core/kit/FolderTree.h"
 #include "core/state/Session.h"
 #include "platform/os/Files.h"
@@ -81,7 +82,7 @@ QLabel* caption(const QString& text, QWidget* parent)
     QFont font = label->font();
     font.setBold(true);
     label->setFont(font);
-    label->setStyleSheet(QStringLiteral("color: #3E5368;"));
+    label->setStyleSheet(QStringLiteral("color: %1;").arg(kit::colours::kAboutLabel));
     return label;
 }
 
@@ -129,7 +130,8 @@ FP_imge::FP_imge(Session& session, MainPictures& pictures, QWidget* parent)
     previewLabel_->setObjectName(QStringLiteral("apercu"));
     previewLabel_->setFixedSize(kPreviewSize);
     previewLabel_->setAlignment(Qt::AlignCenter);
-    previewLabel_->setStyleSheet(QStringLiteral("QLabel { background: #FBFCFD; border: 1px solid #D3DDE7; }"));
+    previewLabel_->setStyleSheet(QStringLiteral("QLabel { background: %1; border: 1px solid %2; }")
+                                     .arg(kit::colours::kPreviewBackground, kit::colours::kAboutRule));
     auto* previewLayout = new QVBoxLayout(previewPanel_);
     previewLayout->setContentsMargins(10, 8, 10, 10);
     previewLayout->addWidget(previewLabel_, 0, Qt::AlignCenter);
@@ -138,7 +140,8 @@ FP_imge::FP_imge(Session& session, MainPictures& pictures, QWidget* parent)
     buttonPanel_->setObjectName(QStringLiteral("Panel_Image6"));
     buttonPanel_->setFrameShape(QFrame::StyledPanel);
     buttonPanel_->setStyleSheet(
-        QStringLiteral("QFrame#Panel_Image6 { background: #EEF3F8; border: 1px solid #D3DDE7; border-radius: 6px; }"));
+        QStringLiteral("QFrame#Panel_Image6 { background: %1; border: 1px solid %2; border-radius: 6px; }")
+            .arg(kit::colours::kAboutPanel, kit::colours::kAboutRule));
     auto* panelLayout = new QHBoxLayout(buttonPanel_);
     panelLayout->setContentsMargins(8, 6, 8, 6);
     panelLayout->setSpacing(10);
@@ -253,8 +256,7 @@ void FP_imge::chooseDrive(int index)
     const QString root = drives_->itemData(index).toString();
     const QStorageInfo volume(root);
     if (!readableFolder(root) || !volume.isValid() || !volume.isReady()) {
-        s_.ui().message(QStringLiteral("Le lecteur ") + root + QStringLiteral(" n'est pas prêt"), ui::Icon::Critical,
-                        QStringLiteral("ATTENTION"));
+        s_.ui().refuse(QStringLiteral("Le lecteur ") + root + QStringLiteral(" n'est pas prêt"));
         selectDriveOf(folder_);
         return;
     }
@@ -340,8 +342,7 @@ void FP_imge::write(const QPixmap& picture, const QString& name)
 {
     const QString path = photo(name);
     if (!saveAsBitmap(picture, path))
-        s_.ui().message(QStringLiteral("Impossible d'enregistrer l'image ") + QDir::toNativeSeparators(path),
-                        ui::Icon::Critical, QStringLiteral("ATTENTION"));
+        s_.ui().refuse(QStringLiteral("Impossible d'enregistrer l'image ") + QDir::toNativeSeparators(path));
 }
 
 void FP_imge::apply(int side)

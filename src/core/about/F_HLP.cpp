@@ -3,6 +3,7 @@
 #include "Deployment.h"
 #include "PictureButton.h"
 #include "Pictures.h"
+#include "core/kit/Colours.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -65,7 +66,7 @@ F_HLP::F_HLP(Session&, QWidget* parent) : QDialog(parent)
     headingFont.setPointSizeF(headingFont.pointSizeF() * 1.5);
     headingFont.setBold(true);
     heading_->setFont(headingFont);
-    heading_->setStyleSheet(QStringLiteral("color: #28415C;"));
+    heading_->setStyleSheet(QStringLiteral("color: %1;").arg(kit::colours::kAboutHeading));
 
     close_ = new PictureButton(builtInPicture(QStringLiteral("Fermer"), QSize(40, 40), devicePixelRatioF()), this);
     close_->setObjectName(QStringLiteral("Image1_2"));
@@ -85,7 +86,8 @@ F_HLP::F_HLP(Session&, QWidget* parent) : QDialog(parent)
     grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid_->setWordWrap(false);
     grid_->setFrameShape(QFrame::StyledPanel);
-    grid_->setStyleSheet(QStringLiteral("QTableWidget { background: #FFFFFF; border: 1px solid #D3DDE7; border-radius: 4px; }"));
+    grid_->setStyleSheet(QStringLiteral("QTableWidget { background: %1; border: 1px solid %2; border-radius: 4px; }")
+                             .arg(kit::colours::kPlainBackground, kit::colours::kAboutRule));
     QFont textFont = grid_->font();
     textFont.setPointSizeF(textFont.pointSizeF() * 1.1);
     grid_->setFont(textFont);
@@ -95,7 +97,7 @@ F_HLP::F_HLP(Session&, QWidget* parent) : QDialog(parent)
     for (int row = 0; row < kRows; ++row) {
         auto* item = new QTableWidgetItem(text.value(row));
         item->setFlags(Qt::ItemIsEnabled);
-        item->setForeground(QColor(row == 18 ? "#2F5C8C" : "#1F2D3A"));
+        item->setForeground(QColor(row == 18 ? kit::colours::kLink : kit::colours::kAboutText));
         if (row == 18) {
             QFont italic = textFont;
             italic.setItalic(true);

@@ -3,6 +3,7 @@
 #include "core/formats/Dates.h"
 #include "core/formats/KeyFilters.h"
 #include "core/formats/Numbers.h"
+#include "platform/db/Dates.h"
 #include "platform/ui/Ui.h"
 
 #include <QApplication>
@@ -131,7 +132,7 @@ namespace {
 
 bool refuseField(QLineEdit& field, ui::Ui& ui, const QString& message)
 {
-    ui.message(message, ui::Icon::Critical, QStringLiteral("ATTENTION"));
+    ui.refuse(message);
     field.setFocus(Qt::OtherFocusReason);
     field.selectAll();
     return false;
@@ -156,8 +157,8 @@ bool checkDateOrder(QLineEdit& from, QLineEdit& to, ui::Ui& ui)
 {
     if (!isValidDate(from.text()) || !isValidDate(to.text()))
         return true;
-    const QDate first = QDate::fromString(from.text().trimmed(), QStringLiteral("dd/MM/yyyy"));
-    const QDate last = QDate::fromString(to.text().trimmed(), QStringLiteral("dd/MM/yyyy"));
+    const QDate first = QDate::fromString(from.text().trimmed(), db::kShownDateFormat);
+    const QDate last = QDate::fromString(to.text().trimmed(), db::kShownDateFormat);
     return !(first.isValid() && last.isValid() && last < first) || refuseField(to, ui, QStringLiteral("Dates inversées"));
 }
 

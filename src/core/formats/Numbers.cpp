@@ -67,6 +67,10 @@ Decimal roundDecimal(double value, int decimals)
 
 bool isDigitPosition(QChar c) { return c == u'#' || c == u'0'; }
 
+/// The blanks a typed number may hold anywhere, and those a shown amount has between its thousands.
+bool isTypedBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
+bool isGroupBlank(QChar c) { return c == u' ' || c == QChar(0x00A0) || c == QChar(0x202F); }
+
 } // namespace
 
 double readNumber(QStringView text)
@@ -77,7 +81,7 @@ double readNumber(QStringView text)
     bool started = false;
     bool point = false;
     for (QChar c : text) {
-        if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r')
+        if (isTypedBlank(c))
             continue;
         if (c >= u'0' && c <= u'9') {
             number += char(c.unicode());
@@ -98,18 +102,36 @@ double readNumber(QStringView text)
     return value + 0.0;   // no negative zero
 }
 
-std::optional<double> parseAmount(QStringView text)
+std::optional<AmountReading> readAmount(QStringView text, AmountForm form)
 {
-    std::string number;
-    bool digits = false;
+    const bool shown = form == AmountForm::Shown;
+    if (shown)
+        text = text.trimmed();
+    std::string number;       // the plain form: sign, digits and point
+    int whole = 0;            // integer digits
+    int decimals = 0;         // digits after the point
+    int group = -1;           // digits since the last thousands blank (-1: none yet)
     bool point = false;
     for (QChar c : text) {
-        if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r')
+        if (shown ? isGroupBlank(c) : isTypedBlank(c)) {
+            // Shown: a blank only separates thousands, after the first 1 to 3 digits or a group of 3.
+            if (shown && (point || whole == 0 || (group < 0 ? whole > 3 : group != 3)))
+                return std::nullopt;
+            group = 0;
             continue;
+        }
         if (c >= u'0' && c <= u'9') {
             number += char(c.unicode());
-            digits = true;
+            if (point) {
+                ++decimals;
+            } else {
+                ++whole;
+                if (group >= 0)
+                    ++group;
+            }
         } else if (c == u'.' && !point) {
+            if (shown && (whole == 0 || (group >= 0 && group != 3)))
+                return std::nullopt;
             number += '.';
             point = true;
         } else if (c == u'-' && number.empty()) {
@@ -118,15 +140,30 @@ std::optional<double> parseAmount(QStringView text)
             return std::nullopt;
         }
     }
-    if (number.empty())
-        return 0.0;
-    if (!digits)
+    if (shown) {
+        if (whole == 0 || (point && decimals == 0) || (!point && group >= 0 && group != 3))
+            return std::nullopt;
+        const std::size_t first = number.front() == '-' ? 1 : 0;
+        if (whole > 1 && number[first] == '0')
+            return std::nullopt;   // a code or a telephone number ("0550…")
+        if (whole + decimals > 15)
+            return std::nullopt;   // beyond what a spreadsheet number holds exactly
+    } else if (number.empty()) {
+        return AmountReading{0.0, QStringLiteral("0"), 0};
+    } else if (whole + decimals == 0) {
         return std::nullopt;
+    }
     double value = 0.0;
     const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (ec != std::errc() || end != number.data() + number.size())
         return std::nullopt;   // beyond the range of a double
-    return value + 0.0;        // no negative zero
+    return AmountReading{value + 0.0, QString::fromLatin1(number), decimals};   // no negative zero
+}
+
+std::optional<double> parseAmount(QStringView text)
+{
+    const std::optional<AmountReading> amount = readAmount(text, AmountForm::Typed);
+    return amount ? std::optional<double>(amount->value) : std::nullopt;
 }
 
 bool isWellFormedAmount(QStringView text) { return parseAmount(text).has_value(); }

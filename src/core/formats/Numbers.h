@@ -21,12 +21,36 @@ inline constexpr int kMaxAmountDigits = 9;
 /// character, reads as 0. "1 234.50 " -> 1234.5, "12,5" -> 12, "abc" -> 0.
 double readNumber(QStringView text);
 
-/// Reads an amount typed by the user, refusing what is not a well-formed number: blanks anywhere
-/// are skipped (as readNumber does); what remains must be an optional leading "-", then digits with
-/// at most one "." among or around them, with at least one digit. An empty or blank text reads as
-/// 0 (a screen that needs an amount says "Montant omis" first). Anything else - "12-50", "1.2.3",
-/// "--5", "5-", "+5", "12,5", "1e5", ".", "-" - gives no value, where readNumber would have read a
-/// wrong figure. Accepted: "-12.50", "1 234.50", "12", "12.", ".5".
+/// The two forms of an amount text, read by the one rule readAmount.
+enum class AmountForm {
+    /// Typed by the user: blanks anywhere are skipped (as readNumber does); what remains must be an
+    /// optional leading "-", then digits with at most one "." among or around them, with at least one
+    /// digit. An empty or blank text reads as 0. Accepted: "-12.50", "1 234.50", "12", "12.", ".5", "007".
+    Typed,
+    /// As a list shows it, read back by the export: blanks around are ignored; an optional leading "-",
+    /// digits grouped by thousands with one blank, no-break space or narrow no-break space, or not
+    /// grouped, then "." and at least one decimal or nothing. A whole part with a leading zero ("0550…",
+    /// a code or a telephone number), more than 15 digits (beyond what a spreadsheet number holds
+    /// exactly), an empty text, "12." or ".5" are no amount: the cell stays a text.
+    Shown
+};
+
+/// An amount read from a text: its value (never a negative zero), its plain form ("-1234.50": sign,
+/// digits and point, no blank) and its count of decimals.
+struct AmountReading {
+    double value = 0.0;
+    QString plain;
+    int decimals = 0;
+};
+
+/// The one reading of an amount text, in either form; no value when the text is not an amount of that
+/// form ("12-50", "1.2.3", "--5", "5-", "+5", "12,5", "1e5", ".", "-" in both) or is beyond the range
+/// of a double.
+std::optional<AmountReading> readAmount(QStringView text, AmountForm form);
+
+/// Reads an amount typed by the user (readAmount, AmountForm::Typed), refusing what is not a
+/// well-formed number, where readNumber would have read a wrong figure. An empty or blank text reads
+/// as 0 (a screen that needs an amount says "Montant omis" first).
 std::optional<double> parseAmount(QStringView text);
 
 /// Whether parseAmount gives a value for the text.

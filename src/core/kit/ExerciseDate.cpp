@@ -2,17 +2,14 @@
 
 #include "core/formats/Dates.h"
 #include "core/state/Session.h"
+#include "platform/db/Dates.h"
 
 #include <QDate>
 #include <QLineEdit>
 
 namespace kv::kit {
 
-namespace {
-const QString kShownDate = QStringLiteral("dd/MM/yyyy");
-}
-
-QString defaultDayText(const Session& session) { return session.defaultDay().toString(kShownDate); }
+QString defaultDayText(const Session& session) { return session.defaultDay().toString(db::kShownDateFormat); }
 
 QString outsideExerciseQuestion(const QString& date, int year)
 {
@@ -25,7 +22,7 @@ bool confirmExerciseDate(QLineEdit& field, Session& session)
     const QString text = field.text().trimmed();
     if (!isValidDate(text))
         return true;
-    const QDate day = QDate::fromString(text, kShownDate);
+    const QDate day = QDate::fromString(text, db::kShownDateFormat);
     if (!day.isValid() || session.exerciceOuvert <= 0 || day.year() == session.exerciceOuvert) {
         session.noteDayUsed(day);
         return true;

@@ -2,6 +2,7 @@
 
 #include "Export.h"
 
+#include "core/kit/Colours.h"
 #include "platform/ui/TitleBand.h"
 #include "platform/ui/Ui.h"
 
@@ -30,9 +31,9 @@
 namespace kv::kit {
 
 namespace {
-const QString kBandStyle = QStringLiteral(
-    "QLabel { color: #ffffff; background: #2b4a6f; padding: 6px 14px; border-radius: 4px; font-weight: bold; }");
-const QString kHeadingStyle = QStringLiteral("QLabel { color: #1f3b5c; padding: 4px; font-weight: bold; }");
+const QString kBandStyle =
+    QStringLiteral("QLabel { color: %1; background: %2; padding: 6px 14px; border-radius: 4px; font-weight: bold; }")
+        .arg(colours::kBandText, colours::kBand);
 constexpr int kIconSize = 22;
 /// A screen asking for this height or more is a register or a list, not a small dialog.
 constexpr int kListScreenHeight = 480;
@@ -64,10 +65,25 @@ QLabel* panelHeading(const QString& text, QWidget* parent, const QString& object
     f.setBold(true);
     f.setPointSize(f.pointSize() + 2);
     l->setFont(f);
-    l->setStyleSheet(kHeadingStyle);
+    l->setStyleSheet(headingStyle(QStringLiteral("padding: 4px;")));
     l->setAlignment(Qt::AlignCenter);
     l->setWordWrap(true);
     return l;
+}
+
+QString headingStyle(const QString& more)
+{
+    return QStringLiteral("QLabel { color: %1; font-weight: bold;%2 }")
+        .arg(colours::kHeading, more.isEmpty() ? QString() : QLatin1Char(' ') + more);
+}
+
+QString panelBoxStyle()
+{
+    return QStringLiteral("QGroupBox { font-weight: bold; border: 1px solid %1; border-radius: 4px; margin-top: 14px; "
+                          "padding-top: 6px; }"
+                          " QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top center; color: %2; "
+                          "padding: 0 6px; }")
+        .arg(colours::kPanelBorder, colours::kHeading);
 }
 
 // ---- commands -------------------------------------------------------------------------------------------
@@ -275,7 +291,7 @@ QLineEdit* totalField(QWidget* parent, const QString& objectName)
     e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     e->setFont(amountFont());
     e->setMinimumWidth(QFontMetrics(e->font()).horizontalAdvance(QStringLiteral("-999 999 999.00 ")) + 12);
-    e->setStyleSheet(QStringLiteral("QLineEdit { background: #f4f7fb; }"));
+    e->setStyleSheet(QStringLiteral("QLineEdit { background: %1; }").arg(colours::kTotalBackground));
     return e;
 }
 

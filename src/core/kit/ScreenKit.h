@@ -41,6 +41,13 @@ namespace kv::kit {
 QLabel* titleBand(const QString& text, QWidget* parent, const QString& objectName = QStringLiteral("titre"));
 /// The heading of a panel or frame (entry, filter): bold, centred, in the band's colour.
 QLabel* panelHeading(const QString& text, QWidget* parent, const QString& objectName = QString());
+/// The one heading style (bold, in the heading colour) as a label's style sheet: panel headings, and the
+/// captions of totals, periods and calendar columns set in a screen's own labels. `more` adds declarations
+/// ("font-size: 11pt;").
+QString headingStyle(const QString& more = QString());
+/// The style sheet of a screen whose panels are group boxes: a framed box, its title in the heading style,
+/// centred on the frame.
+QString panelBoxStyle();
 
 // ---- commands -------------------------------------------------------------------------------------------
 

@@ -1,4 +1,5 @@
 list(APPEND KV_CORE_SOURCES
+    kit/Colours.h
     kit/Glyphs.h kit/Glyphs.cpp
     kit/ScreenKit.h kit/ScreenKit.cpp
     kit/ExerciseDate.h kit/ExerciseDate.cpp

@@ -3,7 +3,6 @@
 #include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -36,19 +35,22 @@ Form_v2::Form_v2(Session& session, QWidget* parent) : QDialog(parent), s_(sessio
     entry_->setMaxLength(41);
     entry_->setMinimumWidth(220);
 
-    // Enter in the field is the confirming command's (one attempt per Enter).
-    confirm_ = kit::commandButton(this, kit::Command::Confirm, QStringLiteral("valider"));
-    connect(confirm_, &QToolButton::clicked, this, &Form_v2::confirm);
+    entry_->setAccessibleName(level_->text());
+
+    // The kit's command bar at the foot; Enter in the field is the confirming command's (one attempt per
+    // Enter).
+    auto* bar = new kit::CommandBar(this);
+    bar->addStretch();
+    confirm_ = bar->add(kit::Command::Confirm, QStringLiteral("valider"), this, &Form_v2::confirm);
     kit::setDefaultCommand(*this, confirm_);
 
-    auto* row = new QHBoxLayout;
-    row->addWidget(entry_);
-    row->addWidget(confirm_);
     auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(10);
     layout->addWidget(kit::titleBand(windowTitle(), this));
     layout->addWidget(level_);
-    layout->addLayout(row);
+    layout->addWidget(entry_);
     layout->addStretch();
+    layout->addWidget(bar);
     entry_->setFocus();
     kit::sizeScreen(*this, QSize(380, 180));
 }

@@ -44,12 +44,16 @@ QWidget* New_MPS::buildTab(int level)
     t.current = field("actuel");
     t.fresh = field("nouveau");
     t.confirmation = field("confirmation");
-    // The kit's commands; a hidden tab's commands take no keys, so both tabs share Alt+E and Alt+Q.
-    t.save = kit::commandButton(page, kit::Glyph::Confirm, QStringLiteral("Enregistrer"), QStringLiteral("enregistrer_%1").arg(level),
-                                QKeySequence(Qt::ALT | Qt::Key_E));
-    t.close = kit::commandButton(page, kit::Command::Close, QStringLiteral("fermer_%1").arg(level));
+    // The kit's command bar at the foot of the tab; a hidden tab's commands take no keys, so both tabs
+    // share Alt+E and Alt+Q. "Enregistrer" is the default command of the tab shown.
+    auto* bar = new kit::CommandBar(page);
+    bar->addStretch();
+    t.save = bar->add(kit::Glyph::Confirm, QStringLiteral("Enregistrer"), QStringLiteral("enregistrer_%1").arg(level),
+                      QKeySequence(Qt::ALT | Qt::Key_E));
+    t.close = bar->add(kit::Command::Close, QStringLiteral("fermer_%1").arg(level));
     connect(t.save, &QToolButton::clicked, this, [this, level] { save(level); });
     connect(t.close, &QToolButton::clicked, this, &QDialog::reject);
+    kit::setDefaultCommand(*this, t.save);
 
     // Enter or Down moves to the next field, Up to the previous; Enter in the confirmation saves.
     auto* chain = new FieldChain({t.current, t.fresh, t.confirmation}, page);
@@ -59,13 +63,10 @@ QWidget* New_MPS::buildTab(int level)
     form->addRow(QStringLiteral("Mot actuel"), t.current);
     form->addRow(QStringLiteral("Nouveau"), t.fresh);
     form->addRow(QStringLiteral("Confirmation"), t.confirmation);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(t.save);
-    buttons->addWidget(t.close);
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(form);
-    layout->addLayout(buttons);
+    layout->addStretch();
+    layout->addWidget(bar);
     return page;
 }
 
@@ -76,7 +77,7 @@ void New_MPS::save(int level)
     const QString fresh = t.fresh->text().trimmed().toUpper();
     const QString confirmation = t.confirmation->text().trimmed().toUpper();
     auto fail = [&](const QString& text) {
-        s_.ui().message(text, ui::Icon::Critical, QStringLiteral("ATTENTION"));
+        s_.ui().refuse(text);
         ++failures_;
         if (failures_ > 2)
             reject();
@@ -88,7 +89,7 @@ void New_MPS::save(int level)
     failures_ = 0;
     QString error;
     if (!s_.settings.savePassword(level, fresh, &error)) {
-        s_.ui().message(error, ui::Icon::Critical, QStringLiteral("ATTENTION"));
+        s_.ui().refuse(error);
         return;
     }
     stored_[level - 1] = fresh;

@@ -37,27 +37,27 @@ Form12::Form12(Session& session, QWidget* parent) : QDialog(parent), s_(session)
     new DigitField(year_);
     year_->installEventFilter(this);
 
-    // The kit's commands: "OK" confirms (Enter in the field too, once it holds 4 digits), "Quitter" ends.
-    ok_ = kit::commandButton(this, kit::Command::Confirm, QStringLiteral("ok"), QStringLiteral("OK"));
-    quit_ = kit::commandButton(this, kit::Command::Quit, QStringLiteral("quitter"));
-    connect(ok_, &QToolButton::clicked, this, &Form12::confirm);
-    connect(quit_, &QToolButton::clicked, this, &QDialog::reject);
+    year_->setAccessibleName(label->text());
+
+    // The kit's command bar at the foot: "OK" confirms and is the default command (Enter in the field
+    // only once it holds 4 digits), "Quitter" ends.
+    auto* bar = new kit::CommandBar(this);
+    bar->addStretch();
+    ok_ = bar->add(kit::Command::Confirm, QStringLiteral("ok"), this, &Form12::confirm, QStringLiteral("OK"));
+    quit_ = bar->add(kit::Command::Quit, QStringLiteral("quitter"), static_cast<QDialog*>(this), &QDialog::reject);
+    kit::setDefaultCommand(*this, ok_);
 
     auto* fieldRow = new QHBoxLayout;
     fieldRow->addStretch();
     fieldRow->addWidget(year_);
     fieldRow->addStretch();
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok_);
-    buttons->addWidget(quit_);
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(14);
     layout->addWidget(kit::titleBand(windowTitle(), this));
     layout->addWidget(label);
     layout->addLayout(fieldRow);
     layout->addStretch();
-    layout->addLayout(buttons);
+    layout->addWidget(bar);
     kit::sizeScreen(*this, QSize(380, 230));
     year_->setFocus();
     year_->selectAll();
@@ -87,7 +87,7 @@ void Form12::confirm()
         if (!QFile::exists(path)) {
             QString error;
             if (!db::copyFileAtomic(s_.programFile(QStringLiteral("ZEB_00.mdb")), path, &error)) {
-                s_.ui().message(error, ui::Icon::Critical, QStringLiteral("ATTENTION"));
+                s_.ui().refuse(error);
                 return;
             }
         }

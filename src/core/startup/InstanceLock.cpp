@@ -72,8 +72,8 @@ bool InstanceLock::acquire(ui::Ui& ui)
 {
     switch (tryLock()) {
     case Result::Taken: return true;
-    case Result::Held: ui.message(heldText(dir_), ui::Icon::Critical, QStringLiteral("ATTENTION")); return false;
-    case Result::Refused: ui.message(refusedText(dir_), ui::Icon::Critical, QStringLiteral("ATTENTION")); return false;
+    case Result::Held: ui.refuse(heldText(dir_)); return false;
+    case Result::Refused: ui.refuse(refusedText(dir_)); return false;
     }
     return false;
 }

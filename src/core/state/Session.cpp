@@ -70,7 +70,7 @@ bool Session::writeExerciseState()
     const bool ok = kv::writeExerciseState(exerciseStatePath(),
                                            {static_cast<qint16>(premierExercice), static_cast<qint16>(nbClotures)}, &error);
     if (!ok)
-        ui_.message(error, ui::Icon::Critical, QStringLiteral("ATTENTION"));
+        ui_.refuse(error);
     return ok;
 }
 

@@ -12,7 +12,6 @@
 namespace kv::exercise {
 
 namespace {
-const QString kAttention = QStringLiteral("ATTENTION");
 const QString kZeb = QStringLiteral("Z.E.B.");
 const QString kSmallError = QStringLiteral("Erreur n° ");
 const QString& kCompactWorkFile = recovery::kCompactWorkFile;
@@ -75,7 +74,7 @@ ArchiveResult archiveExercise(Session& s, const QString& folder, const QString& 
     const QString d = date.trimmed();
     const QString name = archiveName(d);
     if (name.isEmpty()) {
-        s.ui().message(QStringLiteral("Format de date incorrect"), ui::Icon::Information, kAttention);
+        s.ui().refuse(QStringLiteral("Format de date incorrect"), ui::Icon::Information);
         return ArchiveResult::BadDate;
     }
     const QString target = QDir(folder).filePath(name);
@@ -96,7 +95,7 @@ ArchiveResult archiveExercise(Session& s, const QString& folder, const QString& 
     if (copied)
         s.ui().message(QStringLiteral("Archivage terminé"), ui::Icon::Information, kZeb);
     else
-        s.ui().message(errorText(kSmallError, {error::Copy, error}), ui::Icon::Critical, kAttention);
+        s.ui().refuse(errorText(kSmallError, {error::Copy, error}));
     s.ouvrir_exercice();
     return copied ? ArchiveResult::Done : ArchiveResult::Failed;
 }
@@ -105,7 +104,7 @@ ImportResult importArchive(Session& s, const QString& folder, const QString& fil
 {
     const QString source = QDir(folder).filePath(fileName.trimmed());
     if (!QFileInfo(source).isFile()) {
-        s.ui().message(QStringLiteral("Fichier ") + source + QStringLiteral(" absent"), ui::Icon::Information, kAttention);
+        s.ui().refuse(QStringLiteral("Fichier ") + source + QStringLiteral(" absent"), ui::Icon::Information);
         return ImportResult::Missing;
     }
     // The chosen file replaces the whole year: a copy of it is opened as start-up opens a year (its
@@ -118,12 +117,12 @@ ImportResult importArchive(Session& s, const QString& folder, const QString& fil
     {
         BusyPointer busy;
         if (!files.remove(scratch, &error)) {
-            s.ui().message(errorText(kSmallError, {error::Delete, error}), ui::Icon::Critical, kAttention);
+            s.ui().refuse(errorText(kSmallError, {error::Delete, error}));
             return ImportResult::Failed;
         }
         if (!files.copy(source, scratch, &error)) {
             files.remove(scratch, nullptr);
-            s.ui().message(errorText(kSmallError, {error::Copy, error}), ui::Icon::Critical, kAttention);
+            s.ui().refuse(errorText(kSmallError, {error::Copy, error}));
             return ImportResult::Failed;
         }
         fault = schema::workingYearFault(scratch);
@@ -131,9 +130,8 @@ ImportResult importArchive(Session& s, const QString& folder, const QString& fil
     if (!fault.isEmpty()) {
         files.remove(scratch, nullptr);
         files.remove(scratch + QStringLiteral("-journal"), nullptr);
-        s.ui().message(QStringLiteral("Le fichier ") + source + QStringLiteral(" n'est pas une base de données d'exercice (")
-                           + fault + QStringLiteral(").\nLes données actuelles n'ont pas été modifiées."),
-                       ui::Icon::Critical, kAttention);
+        s.ui().refuse(QStringLiteral("Le fichier ") + source + QStringLiteral(" n'est pas une base de données d'exercice (")
+                          + fault + QStringLiteral(").\nLes données actuelles n'ont pas été modifiées."));
         return ImportResult::Refused;
     }
 
@@ -166,7 +164,7 @@ ImportResult importArchive(Session& s, const QString& folder, const QString& fil
     if (done)
         s.ui().message(importDoneText(kept), ui::Icon::Information, kZeb);
     else
-        s.ui().message(errorText(kSmallError, failure), ui::Icon::Critical, kAttention);
+        s.ui().refuse(errorText(kSmallError, failure));
     s.ouvrir_exercice();
     return done ? ImportResult::Done : ImportResult::Failed;
 }
@@ -183,14 +181,14 @@ bool deleteArchive(Session& s, const QString& folder, const QString& fileName, c
 {
     const QString path = QDir(folder).filePath(fileName.trimmed());
     if (!QFileInfo(path).isFile()) {
-        s.ui().message(QStringLiteral("Fichier ") + path + QStringLiteral(" absent"), ui::Icon::Information, kAttention);
+        s.ui().refuse(QStringLiteral("Fichier ") + path + QStringLiteral(" absent"), ui::Icon::Information);
         return false;
     }
     if (!s.ui().askDefaultNo(QStringLiteral("Confirmer suppression  archivage du ") + date + u'\n', ui::Icon::Question, kZeb))
         return false;
     QString error;
     if (!files.remove(path, &error)) {
-        s.ui().message(errorText(kSmallError, {error::Delete, error}), ui::Icon::Critical, kAttention);
+        s.ui().refuse(errorText(kSmallError, {error::Delete, error}));
         return false;
     }
     s.ui().message(QStringLiteral("Archivage du : ") + date + QStringLiteral(" supprimé avec succès"), ui::Icon::Information, kZeb);

@@ -1,8 +1,10 @@
 #include "F_Arch2.h"
 
 #include "FolderChooser.h"
+#include "core/kit/Colours.h"
 #include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
+#include "platform/db/Dates.h"
 #include "platform/os/Files.h"
 
 #include <QDate>
@@ -54,7 +56,7 @@ F_Arch2::F_Arch2(Session& session, QWidget* parent, exercise::FileOps& files)
     auto* right = new QVBoxLayout;
     if (mode_ == Archive) {
         right->addWidget(kit::panelHeading(QStringLiteral(" Archiver les données du"), work_));
-        date_ = new QLineEdit(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")), work_);
+        date_ = new QLineEdit(QDate::currentDate().toString(db::kShownDateFormat), work_);
         date_->setObjectName(QStringLiteral("dateArchive"));
         date_->setAlignment(Qt::AlignCenter);
         date_->setFixedWidth(date_->fontMetrics().horizontalAdvance(QStringLiteral("88/88/888888")) + 16);
@@ -82,13 +84,14 @@ F_Arch2::F_Arch2(Session& session, QWidget* parent, exercise::FileOps& files)
         warning_ = frame;
         frame->setObjectName(QStringLiteral("avertissement"));
         frame->setFrameShape(QFrame::StyledPanel);
-        frame->setStyleSheet(QStringLiteral("QFrame#avertissement { background: #fff4e5; border: 2px solid #c0392b; border-radius: 6px; }"));
+        frame->setStyleSheet(QStringLiteral("QFrame#avertissement { background: %1; border: 2px solid %2; border-radius: 6px; }")
+                                 .arg(kit::colours::kAlertBackground, kit::colours::kAlertBorder));
         auto* attention = new QLabel(QStringLiteral("ATTENTION"), frame);
         QFont bold = attention->font();
         bold.setBold(true);
         bold.setPointSize(bold.pointSize() + 4);
         attention->setFont(bold);
-        attention->setStyleSheet(QStringLiteral("QLabel { color: #9b1c1c; border: none; }"));
+        attention->setStyleSheet(QStringLiteral("QLabel { color: %1; border: none; }").arg(kit::colours::kAlert));
         attention->setAlignment(Qt::AlignCenter);
         auto* text = new QLabel(QStringLiteral("Les données que vous allez importer vont écraser et remplacer définitivement  les données actuelles."), frame);
         text->setObjectName(QStringLiteral("texteAvertissement"));
@@ -170,7 +173,7 @@ void F_Arch2::fillList()
     }
     clearSelection();
     if (!read)
-        s_.ui().message(exercise::errorText(QStringLiteral("Erreur n° "), failure), ui::Icon::Critical, QStringLiteral("ATTENTION"));
+        s_.ui().refuse(exercise::errorText(QStringLiteral("Erreur n° "), failure));
     if (mode_ == Import) {
         selectRow(model_->rowCount() - 1);
         bar_->command(QStringLiteral("supprimer"))->setVisible(model_->rowCount() > 0);

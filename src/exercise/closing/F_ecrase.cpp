@@ -1,5 +1,6 @@
 #include "F_ecrase.h"
 
+#include "core/kit/Colours.h"
 #include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
 
@@ -20,7 +21,7 @@ F_ecrase::F_ecrase(Session& session, QWidget* parent) : QDialog(parent), s_(sess
 
     auto* attention = kit::titleBand(QStringLiteral("ATTENTION"), this);
     attention->setAlignment(Qt::AlignCenter);
-    attention->setStyleSheet(attention->styleSheet().replace(QStringLiteral("#2b4a6f"), QStringLiteral("#9b1c1c")));
+    attention->setStyleSheet(attention->styleSheet().replace(kit::colours::kBand, kit::colours::kAlert));
 
     warning_ = new QLabel(QStringLiteral("  Les  données  de  l'année en cours seront définitivement perdues"), this);
     warning_->setObjectName(QStringLiteral("avertissement"));
@@ -52,6 +53,8 @@ F_ecrase::F_ecrase(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     layout->addWidget(arabic_);
     layout->addStretch();
     layout->addWidget(bar);
+    // The year's data are lost for good: Return gives "Annuler", as every deletion question's "Non".
+    kit::setDefaultCommand(*this, cancel_);
     cancel_->setFocus();
     kit::sizeScreen(*this, QSize(660, 230));
 }

@@ -84,7 +84,7 @@ void Mecano2::clearSelection()
 void Mecano2::repair()
 {
     if (model_->rowCount() == 0) {
-        s_.ui().message(QStringLiteral("Aucune base d'exercice à réparer"), ui::Icon::Critical, QStringLiteral("ATTENTION"));
+        s_.ui().refuse(QStringLiteral("Aucune base d'exercice à réparer"));
         return;
     }
     const int row = selectedRow();

@@ -31,8 +31,7 @@ bool openExerciseYear(Session& s, int year)
 {
     const QString path = s.exercisePath(year);
     if (!QFileInfo(path).isFile()) {
-        s.ui().message(QStringLiteral("Fichier ") + path + QStringLiteral(" absent"), ui::Icon::Information,
-                       QStringLiteral("ATTENTION"));
+        s.ui().refuse(QStringLiteral("Fichier ") + path + QStringLiteral(" absent"), ui::Icon::Information);
         return false;
     }
     // A damaged file of an earlier year must not end the program: it is refused before the switch,

@@ -7,6 +7,7 @@
 #include "core/reports/ReportRoutine.h"
 #include "core/state/Session.h"
 #include "platform/db/Database.h"
+#include "platform/db/Dates.h"
 
 #include <QChart>
 #include <QChartView>
@@ -114,7 +115,7 @@ QLineEdit* dateField(QWidget* parent, const QString& name, ui::Ui& ui)
     return e;
 }
 
-QString shown(const QDate& d) { return d.toString(QStringLiteral("dd/MM/yyyy")); }
+QString shown(const QDate& d) { return d.toString(db::kShownDateFormat); }
 
 /// Saves a chart picture atomically; false when it cannot be written.
 bool savePicture(const QImage& image, const QString& path)
@@ -219,10 +220,10 @@ bool F_CoutVehicules::calculate()
 {
     if (!checkDateField(*from_, s_.ui()) || !checkDateField(*to_, s_.ui()))
         return false;
-    const QDate from = QDate::fromString(from_->text().trimmed(), QStringLiteral("dd/MM/yyyy"));
-    const QDate to = QDate::fromString(to_->text().trimmed(), QStringLiteral("dd/MM/yyyy"));
+    const QDate from = QDate::fromString(from_->text().trimmed(), db::kShownDateFormat);
+    const QDate to = QDate::fromString(to_->text().trimmed(), db::kShownDateFormat);
     if (to < from) {
-        s_.ui().message(QStringLiteral("Dates inversées"), ui::Icon::Critical, QStringLiteral("ATTENTION"));
+        s_.ui().refuse(QStringLiteral("Dates inversées"));
         to_->setFocus();
         to_->selectAll();
         return false;

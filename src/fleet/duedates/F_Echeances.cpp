@@ -8,6 +8,7 @@
 #include "core/state/Session.h"
 #include "fleet/vehiclefile/Zoom_V.h"
 #include "platform/db/Database.h"
+#include "platform/db/Dates.h"
 
 #include <QColor>
 #include <QFont>
@@ -44,7 +45,7 @@ QString DueListModel::cell(int row, int column) const
         return {};
     const Item& i = items_[row];
     switch (column) {
-    case ColDate: return i.due.isNull() ? QString() : i.due.toString(QStringLiteral("dd/MM/yyyy"));
+    case ColDate: return i.due.isNull() ? QString() : i.due.toString(db::kShownDateFormat);
     case ColUrgence: return urgencyText(i);
     case ColObjet: return kindText(i.kind);
     case ColMatricule: return i.matricule;
@@ -298,7 +299,7 @@ void F_Echeances::print()
     ReportRequest request;
     request.templateName = QStringLiteral("Echeances.RPT");
     request.texts.insert(QStringLiteral("ch4"), QStringLiteral("Au %1, dans les %2 jours").arg(
-                                                    today_.toString(QStringLiteral("dd/MM/yyyy"))).arg(horizon_->value()));
+                                                    today_.toString(db::kShownDateFormat)).arg(horizon_->value()));
     request.texts.insert(QStringLiteral("ch5"), count_->text());
     kit::guarded(s_.ui(), [&] { printReport(s_, request); });
 }

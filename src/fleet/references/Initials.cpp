@@ -177,7 +177,7 @@ void Initials::deleteSelected()
     if (!kit::guarded(s_.ui(), [&] { users = references::vehiclesUsing(s_.db(), kind_, num); }))
         return;
     if (users > 0) {
-        s_.ui().message(QStringLiteral("Suppression refusée"), ui::Icon::Critical, QStringLiteral("ATTENTION"));
+        s_.ui().refuse(QStringLiteral("Suppression refusée"));
         return;
     }
     if (!s_.ui().askDefaultNo(QStringLiteral("Confirmer la suppression de : ") + entries_.names[p], ui::Icon::Question,

@@ -2,6 +2,7 @@
 
 #include "core/formats/Dates.h"
 #include "core/formats/FieldRules.h"
+#include "core/kit/Colours.h"
 #include "core/reports/ReportRoutine.h"
 #include "core/schema/Schema.h"
 #include "core/state/Session.h"
@@ -35,7 +36,6 @@ using kit::Glyph;
 namespace {
 
 const QString kNone = schema::NothingChosenText;
-const QString kTitleAttention = QStringLiteral("ATTENTION");
 const QString kIntrouvable = QStringLiteral("Enregistrement introuvable");
 
 enum Column { ColRow, ColType, ColMarque, ColModele, ColAnnee, ColMatricule, ColArch, ColumnCount };
@@ -240,7 +240,8 @@ void Vehicules::buildPickList()
     pickPanel_->setObjectName(QStringLiteral("listeChoix"));
     pickPanel_->setFrameShape(QFrame::Box);
     pickPanel_->setAutoFillBackground(true);
-    pickPanel_->setStyleSheet(QStringLiteral("#listeChoix { background: #f7f9fc; border: 1px solid #6d87a6; }"));
+    pickPanel_->setStyleSheet(QStringLiteral("#listeChoix { background: %1; border: 1px solid %2; }")
+                                  .arg(kit::colours::kPickBackground, kit::colours::kPickBorder));
     pickList_ = new QListWidget(pickPanel_);
     pickList_->setObjectName(QStringLiteral("choix"));
     pickList_->setAlternatingRowColors(true);
@@ -501,7 +502,7 @@ void Vehicules::confirmEntry()
         return;
     for (QLineEdit* e : {mat_[0], mat_[1], mat_[2], annee_})
         if (e->text().trimmed().isEmpty()) {
-            s_.ui().message(QStringLiteral("Matricule et année indispensables"), ui::Icon::Critical, kTitleAttention);
+            s_.ui().refuse(QStringLiteral("Matricule et année indispensables"));
             return;
         }
     // A date still being typed when the frame is confirmed gets the check it would get on leaving its
@@ -703,7 +704,7 @@ void Vehicules::confirmFilter()
     if (!kit::guarded(s_.ui(), [&] { empty = vehicles::list(s_.db(), f).isEmpty(); }))
         return;
     if (empty) {
-        s_.ui().message(QStringLiteral("Aucun véhicule selon ces critères"), ui::Icon::Critical, kTitleAttention);
+        s_.ui().refuse(QStringLiteral("Aucun véhicule selon ces critères"));
         return;
     }
     filter_ = f;

@@ -132,6 +132,7 @@ Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : SearchDialog(session
         boxes_[i]->setObjectName(QString::fromLatin1(boxNames[i]));
         lists_[i] = new QComboBox(frame);
         lists_[i]->setObjectName(QString::fromLatin1(listNames[i]));
+        lists_[i]->setAccessibleName(boxTexts[i]); // its box is its label
         lists_[i]->setMinimumWidth(280);
         lists_[i]->setMaxVisibleItems(16);
         // Each list holds its table's names in `ordre` order, the numbers kept alongside; the first
@@ -166,6 +167,8 @@ Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : SearchDialog(session
     cancel_ = command(criteriaBar, Command::Cancel, QStringLiteral("annuler"));
     connect(search_, &QToolButton::clicked, this, &Q_Vehicule::search);
     connect(cancel_, &QToolButton::clicked, this, &Q_Vehicule::cancelCriteria);
+    // Return that no field takes searches while the criteria are shown (the list takes it for itself).
+    kit::setDefaultCommand(*this, search_);
     // The frame and its commands stand as one block in the middle of the panel.
     auto* column = new QVBoxLayout;
     column->setSpacing(8);

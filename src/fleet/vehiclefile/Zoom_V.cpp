@@ -37,7 +37,6 @@ using kit::Glyph;
 
 namespace {
 
-const QString kAttention = QStringLiteral("ATTENTION");
 const QString kIntrouvable = QStringLiteral("Enregistrement introuvable");
 
 
@@ -57,11 +56,6 @@ QLineEdit* lineEdit(QWidget* parent, const QString& name, int maxLength)
 
 /// Width of the entry panels, laid out beside the header and the tabs.
 constexpr int kSideWidth = 400;
-
-/// The look of a panel's heading (its group box title), as the screen kit draws panel headings.
-const QString kPanelStyle = QStringLiteral(
-    "QGroupBox { font-weight: bold; border: 1px solid #b8c4d3; border-radius: 4px; margin-top: 14px; padding-top: 6px; }"
-    " QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top center; color: #1f3b5c; padding: 0 6px; }");
 
 /// An amount field shows a stored amount whole, even when its grouping blanks make it longer than
 /// what may be typed: cutting it would change the amount when the line is saved again.
@@ -90,7 +84,7 @@ Zoom_V::Zoom_V(Session& session, QWidget* parent) : QDialog(parent), s_(session)
     found_ = true;
     header_ = *header;
     // Every frame of the file (header, oil change, lists, panels) has its heading drawn the same way.
-    setStyleSheet(kPanelStyle);
+    setStyleSheet(kit::panelBoxStyle());
 
     // Top: the band and the close command.
     auto* top = new QHBoxLayout;
@@ -380,7 +374,7 @@ template <typename Entry> void Zoom_V::write(ListPart& p, const Entry& entry)
 {
     const QString error = check(entry);
     if (!error.isEmpty()) {
-        s_.ui().message(error, ui::Icon::Critical, kAttention);
+        s_.ui().refuse(error);
         return;
     }
     // An amount that is not a well-formed number would be stored as another figure.

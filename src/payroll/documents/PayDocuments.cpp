@@ -16,8 +16,6 @@ namespace kv::payroll {
 
 namespace {
 
-const QString kAttention = QStringLiteral("ATTENTION");
-
 /// Runs the report routine through the guarded path: every failure is shown, the call says whether
 /// the document was shown.
 bool print(Session& session, const ReportRequest& request)
@@ -53,7 +51,7 @@ bool optionalDateOk(Session& session, const QString& text)
 {
     if (text.trimmed().isEmpty() || isValidDate(text.trimmed()))
         return true;
-    session.ui().message(QStringLiteral("Date incorrecte"), ui::Icon::Critical, kAttention);
+    session.ui().refuse(QStringLiteral("Date incorrecte"));
     return false;
 }
 
@@ -95,7 +93,7 @@ bool printWorkCertificate(Session& session, qint64 agent, const WorkCertificate&
 {
     const QString debut = certificate.debut.trimmed();
     if (debut.size() != 10 || !isValidDate(debut)) {
-        session.ui().message(QStringLiteral("Date d'entrée incorrecte"), ui::Icon::Critical, kAttention);
+        session.ui().refuse(QStringLiteral("Date d'entrée incorrecte"));
         return false;
     }
     if (!optionalDateOk(session, certificate.neLe))
@@ -141,7 +139,7 @@ std::array<QString, 2> annualPeriod(int month, int year)
     const QDate start(year, month, 1);
     if (!start.isValid())
         return {};
-    const QString format = QStringLiteral("dd/MM/yyyy");
+    const QString format = db::kShownDateFormat;
     return {start.toString(format), start.addDays(364).toString(format)};
 }
 

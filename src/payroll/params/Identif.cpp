@@ -24,7 +24,6 @@ using kit::Command;
 
 namespace {
 
-const QString kAttention = QStringLiteral("ATTENTION");
 const QString kClosedMark = QStringLiteral("####");
 const QString kOpenMark = QStringLiteral("   ");
 
@@ -341,7 +340,7 @@ void Identif::deleteMonth()
         return;
     const QString question = QStringLiteral("Confirmer suppression paye\n") + monthName(m) + QStringLiteral("  ")
                            + QString::number(session_.exerciceOuvert);
-    if (!session_.ui().askDefaultNo(question, ui::Icon::Question, kAttention))
+    if (!session_.ui().askDefaultNo(question, ui::Icon::Question, ui::kRefusalTitle))
         return;
     // The pays, the month's flag and its charges go together or not at all.
     if (!kit::guarded(session_.ui(), [&] { payroll::deleteMonthPays(session_.db(), m); }))

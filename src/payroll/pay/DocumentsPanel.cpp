@@ -9,6 +9,7 @@
 #include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
 #include "payroll/documents/FPaye.h"
+#include "platform/db/Dates.h"
 
 #include <QButtonGroup>
 #include <QDate>
@@ -29,7 +30,7 @@ using namespace payroll;
 
 namespace {
 
-QString today() { return QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")); }
+QString today() { return QDate::currentDate().toString(db::kShownDateFormat); }
 
 } // namespace
 

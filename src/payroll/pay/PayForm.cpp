@@ -30,7 +30,7 @@ int amountWidth(const QWidget* field)
 PayForm::PayForm(QWidget* parent) : QGroupBox(QStringLiteral("Paye"), parent)
 {
     setObjectName(QStringLiteral("paye"));
-    setStyleSheet(payparts::kPanelStyle);
+    setStyleSheet(kit::panelBoxStyle());
     auto* grid = new QGridLayout(this);
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(4);

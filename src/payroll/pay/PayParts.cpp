@@ -7,10 +7,6 @@
 
 namespace kv::payparts {
 
-const QString kPanelStyle = QStringLiteral(
-    "QGroupBox { font-weight: bold; border: 1px solid #b8c4d3; border-radius: 4px; margin-top: 14px; padding-top: 6px; }"
-    " QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top center; color: #1f3b5c; padding: 0 6px; }");
-
 QLineEdit* textField(QWidget* parent, const QString& name, int maxLength)
 {
     auto* e = new QLineEdit(parent);
@@ -22,7 +18,7 @@ QLineEdit* textField(QWidget* parent, const QString& name, int maxLength)
 QLabel* totalLabel(const QString& caption, QWidget* parent)
 {
     auto* label = new QLabel(caption, parent);
-    label->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #1f3b5c; }"));
+    label->setStyleSheet(kit::headingStyle());
     return label;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The small parts the pay screens are built of: their text fields, the caption of a total, the heading
-// of a side panel, the commands of a document panel, and the look of their group boxes.
+// of a side panel and the commands of a document panel.
 #include "core/kit/ScreenKit.h"
 
 #include <QString>
@@ -11,9 +11,6 @@ class QVBoxLayout;
 class QWidget;
 
 namespace kv::payparts {
-
-/// The look of the pay screens' group boxes: a bold title centred on the frame.
-extern const QString kPanelStyle;
 
 /// A text field of at most `maxLength` characters.
 QLineEdit* textField(QWidget* parent, const QString& name, int maxLength = 40);

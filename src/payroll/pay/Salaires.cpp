@@ -47,7 +47,6 @@ using kit::Glyph;
 
 namespace {
 
-const QString kAttention = QStringLiteral("ATTENTION");
 const QString kZeb = QStringLiteral("Z.E.B.");
 
 /// The side panels open in place of the advances column, which has the same width.
@@ -77,7 +76,7 @@ Salaires::Salaires(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     setObjectName(QStringLiteral("Salaires"));
     setWindowTitle(QStringLiteral(" "));
     setModal(true);
-    setStyleSheet(payparts::kPanelStyle);
+    setStyleSheet(kit::panelBoxStyle());
     year_ = s_.exerciceOuvert;
 
     title_ = kit::titleBand(QStringLiteral("Salaires"), this);
@@ -404,7 +403,7 @@ void Salaires::openMonth(int month)
         clearAgent();
         fillMonthList();
         showLockState();
-        s_.ui().message(QStringLiteral("Aucun Agent dans cette famille"), ui::Icon::Information, kAttention);
+        s_.ui().refuse(QStringLiteral("Aucun Agent dans cette famille"), ui::Icon::Information);
         return;
     }
     index_ = 0;
@@ -567,7 +566,7 @@ bool Salaires::saveCurrent()
     // The totals computed from the entries are amounts too: none goes beyond the largest one.
     for (double figure : {save.figures.brutValue, save.figures.retenuesValue, save.figures.netValue})
         if (!isWithinAmountLimit(figure)) {
-            s_.ui().message(kAmountTooLarge, ui::Icon::Critical, QStringLiteral("ATTENTION"));
+            s_.ui().refuse(kAmountTooLarge);
             return false;
         }
     save.flagsClicked = flagsClicked_;
@@ -602,7 +601,7 @@ void Salaires::dial()
     if (!agentShown_)
         return;
     if (agent_.tel.trimmed().isEmpty()) {
-        s_.ui().message(QStringLiteral("Numéro inconnu"), ui::Icon::Information, kAttention);
+        s_.ui().refuse(QStringLiteral("Numéro inconnu"), ui::Icon::Information);
         return;
     }
     kv::dial(agent_.tel, s_.ui());
@@ -694,7 +693,7 @@ void Salaires::newAdvance()
     options.accept = [this, month, year](const Echange& block) {
         if (advanceDateMatches(block.get(7), month, year))
             return true;
-        s_.ui().message(QStringLiteral("Date non concordante"), ui::Icon::Critical, kAttention);
+        s_.ui().refuse(QStringLiteral("Date non concordante"));
         return false;
     };
     if (fund::enterNew(s_, codes, options).written())

@@ -1,6 +1,7 @@
 #include "AccountScreen.h"
 
 #include "FundMovement.h"
+#include "core/kit/Colours.h"
 #include "core/kit/Guard.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
@@ -47,7 +48,6 @@ constexpr int kRentalAmount = 4;
 constexpr int kRentalObservation = 9;
 constexpr int kRentalGroupEnd = 6; // "Location" over columns 0-5, "Véhicule" over 6-8
 
-const QString kRed = QStringLiteral("#d00000");
 
 QString bookName(Book book) { return book == Book::Depenses ? QStringLiteral("debit") : QStringLiteral("credit"); }
 
@@ -78,8 +78,8 @@ QLabel* groupCaption(const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignCenter);
-    label->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: white; background: #46617f; padding: 3px; "
-                                        "border-right: 1px solid white; }"));
+    label->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: white; background: %1; padding: 3px; "
+                                        "border-right: 1px solid white; }").arg(kit::colours::kCaptionBand));
     return label;
 }
 
@@ -103,21 +103,22 @@ AccountScreen::AccountScreen(Session& session, const accounts::Kind& kind, QWidg
     // --- header: the person's values, three columns of caption and value ---
     auto* header = new QFrame(this);
     header->setObjectName(QStringLiteral("entete"));
-    header->setStyleSheet(QStringLiteral("QFrame#entete { background: #eef2f7; border: 1px solid #b8c4d2; border-radius: 3px; }"));
+    header->setStyleSheet(QStringLiteral("QFrame#entete { background: %1; border: 1px solid %2; border-radius: 3px; }")
+                              .arg(kit::colours::kPanelBackground, kit::colours::kPanelBorder));
     auto* values = new QGridLayout(header);
     values->setContentsMargins(12, 8, 12, 8);
     values->setHorizontalSpacing(8);
     values->setVerticalSpacing(4);
     auto* number = new QLabel(QStringLiteral("N° ") + QString::number(person_), header);
     number->setObjectName(QStringLiteral("numero"));
-    number->setStyleSheet(QStringLiteral("QLabel { color: #4a5a6a; font-weight: bold; }"));
+    number->setStyleSheet(QStringLiteral("QLabel { color: %1; font-weight: bold; }").arg(kit::colours::kSecondaryText));
     values->addWidget(number, 0, 0, Qt::AlignLeft | Qt::AlignTop);
     values->setColumnMinimumWidth(0, number->sizeHint().width() + 12);
     constexpr int kColumns = 3;
     const int perColumn = (static_cast<int>(kind.header.size()) + kColumns - 1) / kColumns;
     for (int i = 0; i < kind.header.size(); ++i) {
         auto* caption = new QLabel(kind.header[i].caption + QStringLiteral(" :"), header);
-        caption->setStyleSheet(QStringLiteral("QLabel { color: #4a5a6a; }"));
+        caption->setStyleSheet(QStringLiteral("QLabel { color: %1; }").arg(kit::colours::kSecondaryText));
         auto* value = new HeaderValue(schema::NothingChosenText, header);
         value->setObjectName(kind.header[i].column);
         const int r = i % perColumn, c = 1 + (i / perColumn) * 2;
@@ -141,7 +142,7 @@ AccountScreen::AccountScreen(Session& session, const accounts::Kind& kind, QWidg
     balance_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     balanceStyle_ = balance_->styleSheet();
     auto* balanceCaption = new QLabel(QStringLiteral("Solde"), movements);
-    balanceCaption->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #1f3b5c; }"));
+    balanceCaption->setStyleSheet(kit::headingStyle());
     auto* balanceRow = new QHBoxLayout;
     balanceRow->addStretch();
     balanceRow->addWidget(balanceCaption);
@@ -331,7 +332,7 @@ void AccountScreen::showBalance()
 {
     const double value = balanceValue();
     balance_->setText(accounts::totalText(value));
-    balance_->setStyleSheet(value < 0 ? balanceStyle_ + QStringLiteral(" QLineEdit { color: %1; }").arg(kRed) : balanceStyle_);
+    balance_->setStyleSheet(value < 0 ? balanceStyle_ + QStringLiteral(" QLineEdit { color: %1; }").arg(kit::colours::kNegative) : balanceStyle_);
 }
 
 QLabel* AccountScreen::headerValue(const QString& caption) const

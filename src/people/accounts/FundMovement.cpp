@@ -29,7 +29,7 @@ Outcome run(Session& session, const Codes& codes, std::optional<qint64> num, con
     if (!written) {
         // Deleted by another screen while the dialog was open.
         if (options.reportMissing)
-            session.ui().message(QStringLiteral("Mouvement altéré"), ui::Icon::Information, QStringLiteral("ATTENTION"));
+            session.ui().refuse(QStringLiteral("Mouvement altéré"), ui::Icon::Information);
         return {Status::Missing, 0};
     }
     return {Status::Written, *written};
@@ -47,7 +47,7 @@ void fillNew(Echange& block, ledger::Book book, const QDate& today)
     block.set(2, bookSlot(book));
     block.set(3, QStringLiteral("0"));
     block.set(4, QString());
-    block.set(7, today.toString(QStringLiteral("dd/MM/yyyy")));
+    block.set(7, today.toString(db::kShownDateFormat));
     block.set(8, QString());
 }
 
@@ -104,7 +104,7 @@ Outcome enterChange(Session& session, const Codes& codes, qint64 num, const Opti
         return {Status::Failed, 0};
     if (stored.size() == 0) {
         if (options.reportMissing)
-            session.ui().message(QStringLiteral("Mouvement altéré"), ui::Icon::Information, QStringLiteral("ATTENTION"));
+            session.ui().refuse(QStringLiteral("Mouvement altéré"), ui::Icon::Information);
         return {Status::Missing, 0};
     }
     const ShownLine line = options.shown ? *options.shown

@@ -9,7 +9,6 @@
 
 #include <QButtonGroup>
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -80,8 +79,11 @@ MVM_FOND::MVM_FOND(Session& session, QWidget* parent) : QDialog(parent), s_(sess
         cash_->setChecked(true);
     else if (mode == 1)
         cheque_->setChecked(true);
-    auto* modeBox = new QGroupBox(QStringLiteral("Mode"), this);
-    auto* modeLayout = new QHBoxLayout(modeBox);
+    // The mode is a row of the form as the other entries are, its two choices side by side.
+    auto* modeRow = new QWidget(this);
+    modeRow->setObjectName(QStringLiteral("Mode"));
+    auto* modeLayout = new QHBoxLayout(modeRow);
+    modeLayout->setContentsMargins(0, 0, 0, 0);
     modeLayout->addWidget(cash_);
     modeLayout->addSpacing(16);
     modeLayout->addWidget(cheque_);
@@ -110,7 +112,7 @@ MVM_FOND::MVM_FOND(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     form->addRow(QStringLiteral("Date"), date_);
     form->addRow(QStringLiteral("Montant"), amount_);
     form->addRow(QStringLiteral("Objet"), object_);
-    form->addRow(modeBox);
+    form->addRow(QStringLiteral("Mode"), modeRow);
 
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(12);

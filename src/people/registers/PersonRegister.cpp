@@ -29,7 +29,6 @@ using kit::Command;
 
 namespace {
 
-const QString kAttention = QStringLiteral("ATTENTION");
 const QString kIntrouvable = QStringLiteral("Enregistrement introuvable");
 
 /// Every lower-case letter a to z typed becomes its capital.
@@ -531,7 +530,7 @@ void PersonRegister::validate()
 {
     const PersonEntry e = entry();
     if (missingRequired(kind_, e)) {
-        session_.ui().message(QStringLiteral("Saisie incomplète"), ui::Icon::Critical, kAttention);
+        session_.ui().refuse(QStringLiteral("Saisie incomplète"));
         return;
     }
     if (!checkFormats())
@@ -560,7 +559,7 @@ void PersonRegister::validate()
     if (!ok)
         return;
     if (outcome == Outcome::Duplicate) {
-        session_.ui().message(QStringLiteral("Cet agent existe déjà"), ui::Icon::Critical, kAttention);
+        session_.ui().refuse(QStringLiteral("Cet agent existe déjà"));
         return;
     }
     newPerson_ = false;
@@ -609,7 +608,7 @@ void PersonRegister::supprimer()
         }))
         return;
     if (lines) {
-        session_.ui().message(QStringLiteral("Cet Agent ne peut être supprimé"), ui::Icon::Critical, kAttention);
+        session_.ui().refuse(QStringLiteral("Cet Agent ne peut être supprimé"));
         return;
     }
     QString question = QStringLiteral("Confirmer supression de ligne N° ") + QString::number(row + 1);
@@ -640,7 +639,7 @@ void PersonRegister::applyFilter()
     if (!kit::guarded(session_.ui(), [&] { nobody = listPersons(session_.db(), kind_, filter).isEmpty(); }))
         return;
     if (nobody) {
-        session_.ui().message(QStringLiteral("Aucun agent selon ces critères"), ui::Icon::Critical, kAttention);
+        session_.ui().refuse(QStringLiteral("Aucun agent selon ces critères"));
         return;
     }
     filter_ = filter;

@@ -7,7 +7,7 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QGroupBox>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,22 +34,30 @@ Q_Client::Q_Client(Session& session, QWidget* parent) : SearchDialog(session, pa
     setWindowTitle(QStringLiteral("Recherche client"));
     setModal(true);
 
-    // The two panels take turns in the same place: the window keeps its size.
+    // The two panels take turns in the same place: the window keeps its size. Each has its title band
+    // and its command bar, as the vehicle search's panels.
     panels_ = new QStackedWidget(this);
 
     // --- criteria panel ---
-    criteria_ = new QGroupBox(QStringLiteral("Recherche  Rapide"), panels_);
+    criteria_ = new QWidget(panels_);
     criteria_->setObjectName(QStringLiteral("criteres"));
-    nomBox_ = new QCheckBox(QStringLiteral("Nom"), criteria_);
+    criteriaHeading_ = kit::titleBand(QStringLiteral("Recherche  Rapide"), criteria_, QStringLiteral("titreCriteres"));
+    auto* frame = new QFrame(criteria_);
+    frame->setObjectName(QStringLiteral("cadreCriteres"));
+    frame->setFrameShape(QFrame::StyledPanel);
+    nomBox_ = new QCheckBox(QStringLiteral("Nom"), frame);
     nomBox_->setObjectName(QStringLiteral("chk_nom"));
-    nom_ = new QLineEdit(criteria_);
+    nom_ = new QLineEdit(frame);
     nom_->setObjectName(QStringLiteral("nom"));
-    prenomBox_ = new QCheckBox(QStringLiteral("Prénom"), criteria_);
+    nom_->setAccessibleName(nomBox_->text());
+    prenomBox_ = new QCheckBox(QStringLiteral("Prénom"), frame);
     prenomBox_->setObjectName(QStringLiteral("chk_prenom"));
-    prenom_ = new QLineEdit(criteria_);
+    prenom_ = new QLineEdit(frame);
     prenom_->setObjectName(QStringLiteral("prenom"));
+    prenom_->setAccessibleName(prenomBox_->text());
     for (auto [box, field] : {std::pair{nomBox_, nom_}, std::pair{prenomBox_, prenom_}}) {
         field->setVisible(false);
+        field->setMinimumWidth(280);
         connect(box, &QCheckBox::toggled, this, [field = field](bool on) {
             field->setVisible(on);
             if (on)
@@ -60,10 +68,11 @@ Q_Client::Q_Client(Session& session, QWidget* parent) : SearchDialog(session, pa
     auto* chain = new FieldChain({nom_, prenom_}, this);
     connect(chain, &FieldChain::enterOnLast, this, &Q_Client::search);
 
-    auto* grid = new QGridLayout;
+    auto* grid = new QGridLayout(frame);
+    grid->setContentsMargins(20, 16, 20, 16);
     grid->setColumnMinimumWidth(0, 90);
-    grid->setHorizontalSpacing(12);
-    grid->setVerticalSpacing(10);
+    grid->setHorizontalSpacing(16);
+    grid->setVerticalSpacing(12);
     grid->addWidget(nomBox_, 0, 0);
     grid->addWidget(nom_, 0, 1);
     grid->addWidget(prenomBox_, 1, 0);
@@ -72,23 +81,34 @@ Q_Client::Q_Client(Session& session, QWidget* parent) : SearchDialog(session, pa
     // Keep the rows' height while a field is hidden.
     grid->setRowMinimumHeight(0, nom_->sizeHint().height());
     grid->setRowMinimumHeight(1, prenom_->sizeHint().height());
-    auto* criteriaButtons = new QHBoxLayout;
-    criteriaButtons->addStretch();
-    search_ = kit::commandButton(criteria_, kit::Command::Search, QStringLiteral("rechercher"));
-    cancel_ = kit::commandButton(criteria_, kit::Command::Cancel, QStringLiteral("annuler"));
-    criteriaButtons->addWidget(search_);
-    criteriaButtons->addWidget(cancel_);
-    connect(search_, &QToolButton::clicked, this, &Q_Client::search);
-    connect(cancel_, &QToolButton::clicked, this, &QDialog::reject);
+
+    auto* criteriaBar = new kit::CommandBar(criteria_);
+    criteriaBar->addStretch();
+    search_ = criteriaBar->add(kit::Command::Search, QStringLiteral("rechercher"), this, &Q_Client::search);
+    cancel_ = criteriaBar->add(kit::Command::Cancel, QStringLiteral("annuler"), static_cast<QDialog*>(this), &QDialog::reject);
+    // Return that no field takes searches while the criteria are shown (the list takes it for itself).
+    kit::setDefaultCommand(*this, search_);
+    // The frame and its commands stand as one block in the middle of the panel.
+    auto* column = new QVBoxLayout;
+    column->setSpacing(8);
+    column->addWidget(frame);
+    column->addWidget(criteriaBar);
+    auto* block = new QHBoxLayout;
+    block->addStretch();
+    block->addLayout(column);
+    block->addStretch();
     auto* criteriaLayout = new QVBoxLayout(criteria_);
-    criteriaLayout->setSpacing(14);
-    criteriaLayout->addLayout(grid);
-    criteriaLayout->addStretch();
-    criteriaLayout->addLayout(criteriaButtons);
+    criteriaLayout->setContentsMargins(0, 0, 0, 0);
+    criteriaLayout->setSpacing(10);
+    criteriaLayout->addWidget(criteriaHeading_);
+    criteriaLayout->addStretch(2);
+    criteriaLayout->addLayout(block);
+    criteriaLayout->addStretch(3);
 
     // --- result panel ---
-    results_ = new QGroupBox(QStringLiteral("Recherche  Rapide (Clients)"), panels_);
+    results_ = new QWidget(panels_);
     results_->setObjectName(QStringLiteral("resultats"));
+    resultHeading_ = kit::titleBand(QStringLiteral("Recherche  Rapide (Clients)"), results_, QStringLiteral("titreResultats"));
     model_ = new QStandardItemModel(0, kCaptions.size(), this);
     model_->setHorizontalHeaderLabels(kCaptions);
     list_ = new QTableView(results_);
@@ -98,24 +118,23 @@ Q_Client::Q_Client(Session& session, QWidget* parent) : SearchDialog(session, pa
     kit::fitColumns(list_, kNomColumn);
     kit::onChoose(list_, [this](int) { choose(); });
 
-    choose_ = kit::commandButton(results_, kit::Command::Confirm, QStringLiteral("choisir"), QStringLiteral("Choisir"));
-    back_ = kit::commandButton(results_, kit::Glyph::Up, QStringLiteral("Retour"), QStringLiteral("retour"),
-                               QKeySequence(Qt::ALT | Qt::Key_Left));
-    connect(choose_, &QToolButton::clicked, this, &Q_Client::choose);
-    connect(back_, &QToolButton::clicked, this, &Q_Client::back);
-    auto* resultButtons = new QHBoxLayout;
-    resultButtons->addStretch();
-    resultButtons->addWidget(choose_);
-    resultButtons->addWidget(back_);
+    // The list's commands first, "Fermer" at the right end.
+    auto* resultBar = new kit::CommandBar(results_);
+    choose_ = resultBar->add(kit::Command::Confirm, QStringLiteral("choisir"), this, &Q_Client::choose, QStringLiteral("Choisir"));
+    back_ = resultBar->add(kit::Glyph::Up, QStringLiteral("Retour"), QStringLiteral("retour"), QKeySequence(Qt::ALT | Qt::Key_Left),
+                           this, &Q_Client::back);
+    resultBar->addStretch();
+    close_ = resultBar->add(kit::Command::Close, QStringLiteral("fermer"), static_cast<QDialog*>(this), &QDialog::reject);
     auto* resultLayout = new QVBoxLayout(results_);
+    resultLayout->setContentsMargins(0, 0, 0, 0);
     resultLayout->setSpacing(6);
+    resultLayout->addWidget(resultHeading_);
+    resultLayout->addWidget(resultBar);
     resultLayout->addWidget(list_, 1);
-    resultLayout->addLayout(resultButtons);
 
     panels_->addWidget(criteria_);
     panels_->addWidget(results_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(kit::titleBand(QStringLiteral("Recherche client"), this));
     layout->addWidget(panels_, 1);
     kit::sizeScreen(*this, QSize(680, 400));
     showResults(false);
@@ -126,6 +145,10 @@ void Q_Client::showResults(bool on)
     panels_->setCurrentWidget(on ? static_cast<QWidget*>(results_) : criteria_);
     if (on)
         list_->setFocus(Qt::OtherFocusReason);
+    else if (nomBox_->isChecked() && !nom_->isHidden())
+        nom_->setFocus(Qt::OtherFocusReason);
+    else
+        nomBox_->setFocus(Qt::OtherFocusReason);
 }
 
 void Q_Client::search()

@@ -10,7 +10,7 @@
 #include "core/search/SearchDialog.h"
 
 class QCheckBox;
-class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QStackedWidget;
 class QStandardItemModel;
@@ -30,13 +30,17 @@ public:
     QLineEdit* nomField() const { return nom_; }
     QCheckBox* prenomBox() const { return prenomBox_; }
     QLineEdit* prenomField() const { return prenom_; }
-    QGroupBox* criteriaPanel() const { return criteria_; }
-    QGroupBox* resultPanel() const { return results_; }
+    QWidget* criteriaPanel() const { return criteria_; }
+    QWidget* resultPanel() const { return results_; }
+    /// The panels' title bands.
+    QLabel* criteriaHeading() const { return criteriaHeading_; }
+    QLabel* resultHeading() const { return resultHeading_; }
     QTableView* resultList() const { return list_; }
     QToolButton* searchButton() const { return search_; }
     QToolButton* cancelButton() const { return cancel_; }
     QToolButton* chooseButton() const { return choose_; }
     QToolButton* backButton() const { return back_; }
+    QToolButton* closeButton() const { return close_; }
     /// The client numbers of the result rows, in the rows' order.
     const QList<qint64>& clientNumbers() const { return numbers_; }
 
@@ -50,8 +54,10 @@ private:
 
     Session& s_;
     QStackedWidget* panels_;
-    QGroupBox* criteria_;
-    QGroupBox* results_;
+    QWidget* criteria_;
+    QWidget* results_;
+    QLabel* criteriaHeading_;
+    QLabel* resultHeading_;
     QCheckBox* nomBox_;
     QLineEdit* nom_;
     QCheckBox* prenomBox_;
@@ -60,6 +66,7 @@ private:
     QToolButton* cancel_;
     QToolButton* choose_;
     QToolButton* back_;
+    QToolButton* close_;
     QTableView* list_;
     QStandardItemModel* model_;
     QList<qint64> numbers_;

@@ -3,6 +3,7 @@
 #include "core/formats/Numbers.h"
 
 #include "SqlGuard.h"
+#include "platform/db/Dates.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -161,7 +162,7 @@ QString valueText(const QVariant& value)
     case QMetaType::Bool:
         return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
     case QMetaType::QDate:
-        return value.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+        return value.toDate().toString(db::kShownDateFormat);
     case QMetaType::QDateTime:
         return value.toDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm"));
     case QMetaType::QByteArray:
@@ -375,7 +376,7 @@ QString fill(const Template& tpl, const QVariantMap& textes, const QueryRunner& 
     mustache::data root{mustache::data::type::object};
     root.set("textes", recordData(textes));
     root.set("params", recordData(params));
-    root.set("today", utf8(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"))));
+    root.set("today", utf8(QDate::currentDate().toString(db::kShownDateFormat)));
     root.set("now", utf8(QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm"))));
     root.set("title", utf8(tpl.title));
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -80,6 +81,12 @@ void QtUi::showReport(const QString& pdfPath, const QString& title)
 }
 
 bool QtUi::openUrl(const QString& url) { return QDesktopServices::openUrl(QUrl(url)); }
+
+QString QtUi::chooseSaveFile(const QString& title, const QString& proposedPath, const QString& filters,
+                             QString* chosenFilter)
+{
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, proposedPath, filters, chosenFilter);
+}
 
 void QtUi::showMessage(const QString& text, Icon icon, const QString& title)
 {

@@ -15,6 +15,8 @@ public:
     int showModal(QDialog& screen) override;
     void showReport(const QString& pdfPath, const QString& title) override;
     bool openUrl(const QString& url) override;
+    QString chooseSaveFile(const QString& title, const QString& proposedPath, const QString& filters,
+                           QString* chosenFilter) override;
 
 protected:
     void showMessage(const QString& text, Icon icon, const QString& title) override;

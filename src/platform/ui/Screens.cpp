@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSet>
+#include <QStackedWidget>
+#include <QTabWidget>
 #include <QTabBar>
 #include <QTextDocumentFragment>
 #include <QToolButton>
@@ -74,35 +76,73 @@ bool isCommand(const QAbstractButton* b, const QWidget* top)
     return true;
 }
 
+/// The tab pages that hold a widget, outermost first: the pages it is shown with. A key of a hidden tab's
+/// command does nothing, so commands of two different pages of one tab widget may share a letter.
+QList<const QWidget*> tabPages(const QObject* object, const QWidget* top)
+{
+    QList<const QWidget*> pages;
+    for (const QObject* o = object; o && o != top; o = o->parent()) {
+        const auto* w = qobject_cast<const QWidget*>(o);
+        const auto* stack = w ? qobject_cast<const QStackedWidget*>(w->parentWidget()) : nullptr;
+        if (stack && qobject_cast<const QTabWidget*>(stack->parentWidget()))
+            pages.prepend(w);
+    }
+    return pages;
+}
+
+/// True when the widgets of two scopes can be shown together (one's pages hold the other's).
+bool shownTogether(const QList<const QWidget*>& a, const QList<const QWidget*>& b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
 void giveAccelerators(QWidget& screen)
 {
-    QSet<QChar> used;
-    auto use = [&used](QChar c) {
+    // Every letter taken, with the tab pages of what took it.
+    QList<std::pair<QChar, QList<const QWidget*>>> used;
+    auto use = [&](QChar c, const QObject* owner) {
         if (!c.isNull())
-            used.insert(c.toUpper());
+            used.append({c.toUpper(), tabPages(owner, &screen)});
+    };
+    auto taken = [&](QChar c, const QList<const QWidget*>& pages) {
+        for (const auto& [letter, where] : used)
+            if (letter == c && shownTogether(where, pages))
+                return true;
+        return false;
     };
     const QList<QAbstractButton*> buttons = screen.findChildren<QAbstractButton*>();
     for (const QAbstractButton* b : buttons) {
-        use(altLetter(b->shortcut()));
-        use(mnemonic(b->text()));
+        use(altLetter(b->shortcut()), b);
+        use(mnemonic(b->text()), b);
     }
     for (const QAction* a : screen.findChildren<QAction*>()) {
-        use(altLetter(a->shortcut()));
-        use(mnemonic(a->text()));
+        use(altLetter(a->shortcut()), a);
+        use(mnemonic(a->text()), a);
     }
     for (const QLabel* l : screen.findChildren<QLabel*>())
         if (l->buddy())
-            use(mnemonic(l->text()));
+            use(mnemonic(l->text()), l);
     for (const QGroupBox* g : screen.findChildren<QGroupBox*>())
-        use(mnemonic(g->title()));
+        use(mnemonic(g->title()), g);
     for (const QTabBar* t : screen.findChildren<QTabBar*>())
         for (int i = 0; i < t->count(); ++i)
-            use(mnemonic(t->tabText(i)));
+            use(mnemonic(t->tabText(i)), t);
 
+    // The commands still without a key, each with its letters in order of preference: the first letter
+    // of a word first ("Mettre à jour": M, J), then any letter of the text.
+    struct Waiting {
+        QAbstractButton* button;
+        QList<QChar> candidates;
+        QList<const QWidget*> pages;
+    };
+    QList<Waiting> waiting;
     for (QAbstractButton* b : buttons) {
         if (!isCommand(b, &screen) || !b->shortcut().isEmpty() || !mnemonic(b->text()).isNull())
             continue;
-        // The first letter of a word first ("Mettre à jour": M, J), then any letter of the text.
         const QString text = b->text();
         QList<QChar> candidates;
         for (qsizetype i = 0; i < text.size(); ++i)
@@ -110,13 +150,32 @@ void giveAccelerators(QWidget& screen)
                 candidates << keyLetter(text[i]);
         for (const QChar c : text)
             candidates << keyLetter(c);
-        for (const QChar c : candidates) {
-            if (c.isNull() || used.contains(c))
+        candidates.removeAll(QChar());
+        waiting.append({b, candidates, tabPages(b, &screen)});
+    }
+    // The command with the fewest letters left goes first, so that a short word ("Nouveau" beside
+    // "Supprimer", three times on one page) is not left without one; ties in the screen's order.
+    while (!waiting.isEmpty()) {
+        qsizetype pick = -1;
+        qsizetype fewest = 0;
+        for (qsizetype i = 0; i < waiting.size(); ++i) {
+            QSet<QChar> left;
+            for (const QChar c : waiting[i].candidates)
+                if (!taken(c, waiting[i].pages))
+                    left.insert(c);
+            if (pick < 0 || left.size() < fewest) {
+                pick = i;
+                fewest = left.size();
+            }
+        }
+        const Waiting w = waiting.takeAt(pick);
+        for (const QChar c : w.candidates) {
+            if (taken(c, w.pages))
                 continue;
-            used.insert(c);
-            b->setShortcut(QKeySequence(Qt::ALT | Qt::Key(c.unicode())));
-            if (!b->toolTip().isEmpty() && !b->toolTip().contains(QLatin1String("Alt+")))
-                b->setToolTip(b->toolTip() + QStringLiteral(" (Alt+") + c + u')');
+            used.append({c, w.pages});
+            w.button->setShortcut(QKeySequence(Qt::ALT | Qt::Key(c.unicode())));
+            if (!w.button->toolTip().isEmpty() && !w.button->toolTip().contains(QLatin1String("Alt+")))
+                w.button->setToolTip(w.button->toolTip() + QStringLiteral(" (Alt+") + c + u')');
             break;
         }
     }

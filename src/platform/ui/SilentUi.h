@@ -15,6 +15,7 @@ public:
     int showModal(QDialog&) override { return 0; }
     void showReport(const QString&, const QString&) override {}
     bool openUrl(const QString&) override { return false; }
+    QString chooseSaveFile(const QString&, const QString&, const QString&, QString*) override { return QString(); }
 
     /// Every message and question, "title: text" when there is a title.
     QStringList messages;

@@ -57,6 +57,11 @@ public:
     virtual void showReport(const QString& pdfPath, const QString& title) = 0;
     /// Asks the desktop to open an address (telephony uses "tel:"); false when the request fails.
     virtual bool openUrl(const QString& url) = 0;
+    /// The save dialog: `title`, the path it proposes, its filters ("Classeur Excel (*.xlsx);;CSV (*.csv)").
+    /// `chosenFilter` holds the filter selected at first and receives the one chosen. Returns the path
+    /// chosen, empty when cancelled.
+    virtual QString chooseSaveFile(const QString& title, const QString& proposedPath, const QString& filters,
+                                   QString* chosenFilter) = 0;
 
 protected:
     virtual void showMessage(const QString& text, Icon icon, const QString& title) = 0;

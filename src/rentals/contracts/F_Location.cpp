@@ -3,6 +3,7 @@
 #include "core/formats/Dates.h"
 #include "core/formats/FieldRules.h"
 #include "core/formats/Numbers.h"
+#include "core/kit/Colours.h"
 #include "core/kit/Guard.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
@@ -34,7 +35,6 @@ using kit::Command;
 
 namespace {
 
-const QString kAttention = QStringLiteral("ATTENTION");
 const QString kIntrouvable = QStringLiteral("Enregistrement introuvable");
 const QString kInversees = QStringLiteral("Dates inversées");
 const QString kNone = schema::NothingChosenText;
@@ -107,8 +107,8 @@ F_Location::F_Location(Session& session, QWidget* parent) : QDialog(parent), s_(
     for (const Group& g : kGroups) {
         auto* label = new QLabel(QString::fromUtf8(g.text), groups_);
         label->setAlignment(Qt::AlignCenter);
-        label->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: white; background: #46617f; "
-                                            "border-right: 1px solid white; }"));
+        label->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: white; background: %1; "
+                                            "border-right: 1px solid white; }").arg(kit::colours::kCaptionBand));
         groupLabels_ << label;
     }
     groups_->setFixedHeight(groupLabels_.first()->sizeHint().height() + 6);
@@ -215,7 +215,7 @@ QWidget* F_Location::buildEntry()
         display->setReadOnly(true);
         display->setFocusPolicy(Qt::NoFocus);
         display->setAlignment(Qt::AlignRight);
-        display->setStyleSheet(QStringLiteral("QLineEdit { background: #eef2f7; }"));
+        display->setStyleSheet(QStringLiteral("QLineEdit { background: %1; }").arg(kit::colours::kPanelBackground));
     }
     amount_->setFont(kit::amountFont());
     daysLabel_ = new QLabel(QStringLiteral("Nbre de J."), period);
@@ -598,7 +598,7 @@ void F_Location::leaveDate()
     if (!days)
         return;
     if (*days < 0) {
-        s_.ui().message(kInversees, ui::Icon::Critical, kAttention);
+        s_.ui().refuse(kInversees);
         return; // "Nbre de J." keeps what it showed
     }
     days_->setText(QString::number(*days));
@@ -619,7 +619,7 @@ void F_Location::confirmEntry()
     if (!isEntering())
         return;
     if (vehicleNum_ < 0 || clientNum_ < 0) {
-        s_.ui().message(QStringLiteral("Véhicule ou client non précisé"), ui::Icon::Critical, kAttention);
+        s_.ui().refuse(QStringLiteral("Véhicule ou client non précisé"));
         return;
     }
     for (QLineEdit* d : {du_, au_})
@@ -650,7 +650,7 @@ void F_Location::confirmEntry()
     r.archived = archive_->isChecked();
     // Days × price per day is an amount too: it never goes beyond the largest one either.
     if (!isWithinAmountLimit(r.montant)) {
-        s_.ui().message(kAmountTooLarge, ui::Icon::Critical, kAttention);
+        s_.ui().refuse(kAmountTooLarge);
         pu_->setFocus(Qt::OtherFocusReason);
         pu_->selectAll();
         return;
@@ -710,7 +710,7 @@ void F_Location::confirmFilter()
     if (!kit::guarded(s_.ui(), [&] { empty = rentals::list(s_.db(), f).isEmpty(); }))
         return;
     if (empty) {
-        s_.ui().message(QStringLiteral("Aucune location selon ces critères"), ui::Icon::Critical, kAttention);
+        s_.ui().refuse(QStringLiteral("Aucune location selon ces critères"));
         return;
     }
     filter_ = f;

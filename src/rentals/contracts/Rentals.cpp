@@ -53,8 +53,8 @@ std::optional<int> dayCount(const QString& du, const QString& au)
 {
     if (!isValidDate(du) || !isValidDate(au))
         return std::nullopt;
-    const QDate first = QDate::fromString(du.trimmed(), QStringLiteral("dd/MM/yyyy"));
-    const QDate last = QDate::fromString(au.trimmed(), QStringLiteral("dd/MM/yyyy"));
+    const QDate first = QDate::fromString(du.trimmed(), db::kShownDateFormat);
+    const QDate last = QDate::fromString(au.trimmed(), db::kShownDateFormat);
     return static_cast<int>(first.daysTo(last));
 }
 

@@ -6,6 +6,7 @@
 #include "core/formats/Numbers.h"
 #include "core/schema/Schema.h"
 #include "platform/db/Database.h"
+#include "platform/db/Dates.h"
 
 namespace kv::cashbook {
 
@@ -174,7 +175,7 @@ CashDay readCashDay(const db::Database& db, const QDate& day, int exerciseYear)
 
 // ---- what is shown ------------------------------------------------------------------------------------
 
-QString title(const QDate& day) { return QStringLiteral("Mouvements de trésorerie du ") + day.toString(QStringLiteral("dd/MM/yyyy")); }
+QString title(const QDate& day) { return QStringLiteral("Mouvements de trésorerie du ") + day.toString(db::kShownDateFormat); }
 
 QString lineAmount(Cents amount)
 {

@@ -2,6 +2,7 @@
 
 #include "Calendar.h"
 #include "core/formats/Names.h"
+#include "core/kit/Colours.h"
 #include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
 
@@ -20,11 +21,13 @@ namespace cal = cashbook::calendar;
 namespace {
 
 const QString kCellStyle = QStringLiteral(
-    "QToolButton { border: 1px solid #c9d3df; border-radius: 3px; background: #ffffff; color: #1f2a36; }"
-    "QToolButton:hover { background: #e6eef8; }"
-    "QToolButton:checked { background: #2b4a6f; color: #ffffff; font-weight: bold; border-color: #2b4a6f; }");
-const QString kWeekendStyle = QStringLiteral("QLabel { color: #8a2b2b; font-weight: bold; }");
-const QString kHeadingStyle = QStringLiteral("QLabel { color: #1f3b5c; font-weight: bold; }");
+    "QToolButton { border: 1px solid %1; border-radius: 3px; background: %2; color: %3; }"
+    "QToolButton:hover { background: %4; }"
+    "QToolButton:checked { background: %5; color: %6; font-weight: bold; border-color: %5; }")
+    .arg(kit::colours::kDayBorder, kit::colours::kPlainBackground, kit::colours::kDayText, kit::colours::kDayHover,
+         kit::colours::kBand, kit::colours::kBandText);
+const QString kWeekendStyle = QStringLiteral("QLabel { color: %1; font-weight: bold; }").arg(kit::colours::kWeekend);
+const QString kHeadingStyle = kit::headingStyle();
 
 QToolButton* yearButton(QWidget* parent, Qt::ArrowType arrow, const QString& name, const QString& tip)
 {

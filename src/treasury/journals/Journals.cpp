@@ -18,7 +18,7 @@ using ledger::expenseCondition;
 
 namespace {
 
-QDate asDate(const QString& shown) { return QDate::fromString(shown.trimmed(), QStringLiteral("dd/MM/yyyy")); }
+QDate asDate(const QString& shown) { return QDate::fromString(shown.trimmed(), db::kShownDateFormat); }
 
 /// The bounds of the selection as stored (ISO text), for "date >= ? AND date <= ?".
 QVariantList bounds(const Selection& s) { return {db::toStoredDate(s.from), db::toStoredDate(s.to)}; }

@@ -28,7 +28,6 @@ using kit::Command;
 
 namespace {
 
-const QString kAttention = QStringLiteral("ATTENTION");
 constexpr int kSideWidth = 300;
 
 QLineEdit* dateField(QWidget* parent, const QString& name, Session& s)
@@ -54,7 +53,7 @@ QLineEdit* unitsTotal(QWidget* parent, const QString& name)
 QLabel* caption(const QString& text, QWidget* parent)
 {
     auto* l = new QLabel(text, parent);
-    l->setStyleSheet(QStringLiteral("QLabel { color: #1f3b5c; font-weight: bold; }"));
+    l->setStyleSheet(kit::headingStyle());
     return l;
 }
 
@@ -111,7 +110,7 @@ void f_jrnl2::buildJournals()
     heading_ = new QLabel(this);
     heading_->setObjectName(QStringLiteral("entete"));
     heading_->setAlignment(Qt::AlignCenter);
-    heading_->setStyleSheet(QStringLiteral("QLabel { color: #1f3b5c; font-weight: bold; font-size: 11pt; }"));
+    heading_->setStyleSheet(kit::headingStyle(QStringLiteral("font-size: 11pt;")));
 
     journalTabs_ = new QTabWidget(this);
     journalTabs_->setObjectName(QStringLiteral("journaux"));
@@ -283,7 +282,7 @@ void f_jrnl2::computePeriod()
     journals::DateFault fault = journals::DateFault::None;
     const auto selection = journals::period(from_->text(), to_->text(), &fault);
     if (!selection) {
-        s_.ui().message(journals::faultMessage(fault), ui::Icon::Critical, kAttention);
+        s_.ui().refuse(journals::faultMessage(fault));
         to_->setFocus();
         to_->selectAll();
         return;

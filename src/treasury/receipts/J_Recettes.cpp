@@ -2,6 +2,7 @@
 
 #include "ReceiptModel.h"
 #include "core/formats/FieldRules.h"
+#include "core/kit/Colours.h"
 #include "core/kit/Guard.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
@@ -25,7 +26,6 @@ using receipts::ReceiptModel;
 
 namespace {
 
-const QString kAttention = QStringLiteral("ATTENTION");
 constexpr int kSideWidth = 330;
 
 QLineEdit* dateField(QWidget* parent, const QString& name)
@@ -74,7 +74,7 @@ J_Recettes::J_Recettes(Session& session, QWidget* parent) : QDialog(parent), s_(
 
     periodLabel_ = new QLabel(this);
     periodLabel_->setObjectName(QStringLiteral("periode"));
-    periodLabel_->setStyleSheet(QStringLiteral("QLabel { color: #1f3b5c; font-weight: bold; }"));
+    periodLabel_->setStyleSheet(kit::headingStyle());
     total_ = kit::totalField(this, QStringLiteral("total"));
     total_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* totalRow = new QHBoxLayout;
@@ -110,7 +110,7 @@ J_Recettes::J_Recettes(Session& session, QWidget* parent) : QDialog(parent), s_(
                                            "les deux vides montrent toutes les recettes."),
                             filterPanel_);
     hint->setWordWrap(true);
-    hint->setStyleSheet(QStringLiteral("QLabel { color: #4a5a6a; }"));
+    hint->setStyleSheet(QStringLiteral("QLabel { color: %1; }").arg(kit::colours::kSecondaryText));
     const kit::PanelButtons buttons =
         kit::panelButtons(filterPanel_, QStringLiteral("filtreValider"), QStringLiteral("filtreAnnuler"));
     filterConfirm_ = buttons.confirm;
@@ -229,7 +229,7 @@ void J_Recettes::startChange()
         return;
     fund::Outcome outcome{fund::Status::Missing, 0};
     if (!listed) {
-        s_.ui().message(QStringLiteral("Mouvement altéré"), ui::Icon::Information, kAttention);
+        s_.ui().refuse(QStringLiteral("Mouvement altéré"), ui::Icon::Information);
     } else {
         fund::Options options;
         options.parent = this;
@@ -252,7 +252,7 @@ void J_Recettes::deleteSelected()
     if (!kit::guarded(s_.ui(), [&] { deleted = receipts::remove(s_.db(), num); }))
         return;
     if (!deleted)
-        s_.ui().message(QStringLiteral("Mouvement altéré"), ui::Icon::Information, kAttention);
+        s_.ui().refuse(QStringLiteral("Mouvement altéré"), ui::Icon::Information);
     fill();
 }
 
@@ -274,7 +274,7 @@ void J_Recettes::applyFilter()
     if (!period.to.isEmpty() && !checkDateField(*to_, s_.ui()))
         return;
     if (receipts::isInverted(period)) {
-        s_.ui().message(QStringLiteral("Dates inversées"), ui::Icon::Critical, kAttention);
+        s_.ui().refuse(QStringLiteral("Dates inversées"));
         to_->setFocus();
         to_->selectAll();
         return;
@@ -284,7 +284,7 @@ void J_Recettes::applyFilter()
         return;
     if (lines.isEmpty()) {
         // The panel stays open and the list as it was.
-        s_.ui().message(QStringLiteral("Aucune recette selon ces critères"), ui::Icon::Critical, kAttention);
+        s_.ui().refuse(QStringLiteral("Aucune recette selon ces critères"));
         from_->setFocus();
         return;
     }

@@ -21,6 +21,8 @@ private slots:
     void readNumber();
     void parseAmount_data();
     void parseAmount();
+    void amountForms_data();
+    void amountForms();
     void round2_data();
     void round2();
     void round2HalvesGoAwayFromZero();
@@ -114,6 +116,65 @@ void NumbersTest::parseAmount()
     if (wellFormed) {
         QCOMPARE(exact(*amount), exact(value));
         QCOMPARE(exact(*amount), exact(kv::readNumber(text)));   // the same figure as every reader
+    }
+}
+
+// The one amount rule read in its two forms: what a user types, and what a list shows (read back by the
+// export, which must not take a code or a telephone number for a figure).
+void NumbersTest::amountForms_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("typed");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("plain");
+    QTest::addColumn<int>("decimals");
+    QTest::newRow("grouped amount") << "-1 234 567.50" << true << true << -1234567.5 << "-1234567.50" << 2;
+    QTest::newRow("whole amount") << "3 000" << true << true << 3000.0 << "3000" << 0;
+    QTest::newRow("blanks around") << "  42.10 " << true << true << 42.1 << "42.10" << 2;
+    QTest::newRow("minus zero") << "-0.00" << true << true << 0.0 << "-0.00" << 2;
+    QTest::newRow("no-break space between groups") << QString::fromUtf16(u"1\u00A0234") << false << true << 1234.0 << "1234" << 0;
+    QTest::newRow("narrow no-break space") << QString::fromUtf16(u"1\u202F234.5") << false << true << 1234.5 << "1234.5" << 1;
+    QTest::newRow("blanks anywhere") << "1 23" << true << false << 123.0 << "123" << 0;
+    QTest::newRow("blank after the sign") << "- 3" << true << false << -3.0 << "-3" << 0;
+    QTest::newRow("leading zero: a code") << "0550123456" << true << false << 550123456.0 << "0550123456" << 0;
+    QTest::newRow("zero before the point") << "0.75" << true << true << 0.75 << "0.75" << 2;
+    QTest::newRow("point last") << "12." << true << false << 12.0 << "12." << 0;
+    QTest::newRow("no integer digit") << ".5" << true << false << 0.5 << ".5" << 1;
+    QTest::newRow("sixteen digits") << "1234567890123456" << true << false << 1234567890123456.0 << "1234567890123456" << 0;
+    QTest::newRow("fifteen digits") << "1234567890123.45" << true << true << 1234567890123.45 << "1234567890123.45" << 2;
+    QTest::newRow("empty") << "" << true << false << 0.0 << "0" << 0;
+    QTest::newRow("group of four after a blank") << "1 2345" << true << false << 12345.0 << "12345" << 0;
+    QTest::newRow("first group of four") << "1234 567" << true << false << 1234567.0 << "1234567" << 0;
+    QTest::newRow("blank among decimals") << "1.234 5" << true << false << 1.2345 << "1.2345" << 4;
+    QTest::newRow("two blanks between groups") << "1  234" << true << false << 1234.0 << "1234" << 0;
+    QTest::newRow("comma decimals") << "12,50" << false << false << 0.0 << "" << 0;
+    QTest::newRow("minus inside") << "12-50" << false << false << 0.0 << "" << 0;
+    QTest::newRow("plus sign") << "+5" << false << false << 0.0 << "" << 0;
+    QTest::newRow("minus alone") << "-" << false << false << 0.0 << "" << 0;
+}
+
+void NumbersTest::amountForms()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, typed);
+    QFETCH(bool, shown);
+    QFETCH(double, value);
+    QFETCH(QString, plain);
+    QFETCH(int, decimals);
+    const std::optional<AmountReading> asTyped = readAmount(text, AmountForm::Typed);
+    const std::optional<AmountReading> asShown = readAmount(text, AmountForm::Shown);
+    QCOMPARE(asTyped.has_value(), typed);
+    QCOMPARE(asShown.has_value(), shown);
+    QCOMPARE(kv::parseAmount(text).has_value(), typed);   // parseAmount is the typed form
+    for (const std::optional<AmountReading>& amount : {asTyped, asShown}) {
+        if (!amount)
+            continue;
+        QCOMPARE(exact(amount->value), exact(value));
+        if (amount->value == 0)
+            QVERIFY(!std::signbit(amount->value));   // no negative zero
+        QCOMPARE(amount->plain, plain);
+        QCOMPARE(amount->decimals, decimals);
     }
 }
 

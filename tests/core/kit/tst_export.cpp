@@ -44,7 +44,7 @@ QMap<QString, QByteArray> readStoredZip(const QByteArray& zip, QString* fault)
         if (size != usize) { *fault = QStringLiteral("sizes differ"); return {}; }
         const QString name = QString::fromUtf8(zip.mid(at + 30, nameLen));
         const QByteArray data = zip.mid(at + 30 + nameLen + extraLen, size);
-        if (kit::crc32(data) != crc) { *fault = QStringLiteral("bad crc for ") + name; return {}; }
+        if (exports::crc32(data) != crc) { *fault = QStringLiteral("bad crc for ") + name; return {}; }
         files.insert(name, data);
         at += 30 + nameLen + extraLen + size;
     }
@@ -101,7 +101,6 @@ class ExportTest : public QObject {
 private slots:
     void cleanup()
     {
-        kit::setExportFileAsker({});
         kit::setExportUi(nullptr);
     }
 
@@ -112,13 +111,13 @@ private slots:
         QTest::newRow("empty") << QByteArray() << quint32(0);
         QTest::newRow("check value") << QByteArray("123456789") << quint32(0xCBF43926);
         QTest::newRow("fox") << QByteArray("The quick brown fox jumps over the lazy dog") << quint32(0x414FA339);
-        QTest::newRow("high bytes") << QByteArray("\xff\x00\x80", 3) << kit::crc32(QByteArray("\xff\x00\x80", 3));
+        QTest::newRow("high bytes") << QByteArray("\xff\x00\x80", 3) << exports::crc32(QByteArray("\xff\x00\x80", 3));
     }
     void crc32()
     {
         QFETCH(QByteArray, data);
         QFETCH(quint32, crc);
-        QCOMPARE(kit::crc32(data), crc);
+        QCOMPARE(exports::crc32(data), crc);
     }
 
     void zipReadBackByUnzip()
@@ -129,7 +128,7 @@ private slots:
         const QList<QPair<QString, QByteArray>> files{{QStringLiteral("a.txt"), QByteArray("bonjour\n")},
                                                       {QStringLiteral("vide/empty.xml"), QByteArray()},
                                                       {QStringLiteral("données/é.bin"), binary}};
-        const QByteArray zip = kit::zipStored(files);
+        const QByteArray zip = exports::zipStored(files);
         QString fault;
         const auto mine = readStoredZip(zip, &fault);
         QVERIFY2(fault.isEmpty(), qPrintable(fault));
@@ -274,7 +273,7 @@ private slots:
         QCOMPARE(cell.kind, ExportCell::Number);
         QCOMPARE(cell.text, plain);
         QCOMPARE(cell.number, round2(value));
-        QCOMPARE(kit::csvBytes(kit::tableOf(m), kit::CsvStyle::International), "\xEF\xBB\xBFMontant\r\n" + plain.toUtf8() + "\r\n");
+        QCOMPARE(exports::csvBytes(kit::tableOf(m), exports::CsvStyle::International), "\xEF\xBB\xBFMontant\r\n" + plain.toUtf8() + "\r\n");
     }
 
     // A list that shows its amounts in whole units gives their exact value: the export writes it, not
@@ -302,9 +301,9 @@ private slots:
         amount->setData(value, Qt::UserRole);
         m.setItem(0, 1, amount);
         const kit::ExportTable table = kit::tableOf(m);
-        QCOMPARE(kit::csvBytes(table, kit::CsvStyle::French), "\xEF\xBB\xBFObjet;Montant\r\nVidange;" + csv.toUtf8() + "\r\n");
+        QCOMPARE(exports::csvBytes(table, exports::CsvStyle::French), "\xEF\xBB\xBFObjet;Montant\r\nVidange;" + csv.toUtf8() + "\r\n");
         QString fault;
-        const QByteArray sheet = readStoredZip(kit::xlsxBytes(table), &fault).value(QStringLiteral("xl/worksheets/sheet1.xml"));
+        const QByteArray sheet = readStoredZip(exports::xlsxBytes(table), &fault).value(QStringLiteral("xl/worksheets/sheet1.xml"));
         QVERIFY2(fault.isEmpty(), qPrintable(fault));
         QVERIFY2(sheet.contains("<v>" + xlsx.toUtf8() + "</v>"), sheet.constData());
     }
@@ -317,7 +316,7 @@ private slots:
         m.setItem(0, 0, new QStandardItem(QStringLiteral(" 3 ")));
         m.setItem(0, 1, new QStandardItem(QStringLiteral(" BENALI Omar ")));
         m.setItem(0, 2, new QStandardItem(QStringLiteral("  ")));
-        QCOMPARE(kit::csvBytes(kit::tableOf(m), kit::CsvStyle::French),
+        QCOMPARE(exports::csvBytes(kit::tableOf(m), exports::CsvStyle::French),
                  QByteArray("\xEF\xBB\xBFTaux;Nom;Mode\r\n3;BENALI Omar;\r\n"));
     }
 
@@ -380,13 +379,13 @@ private slots:
     {
         QTest::addColumn<int>("style");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("french") << int(kit::CsvStyle::French)
+        QTest::newRow("french") << int(exports::CsvStyle::French)
                                 << QByteArray("\xEF\xBB\xBF"
                                               "N°;Date;Désignation;Montant;Tél.\r\n"
                                               "1;05/03/2026;\"Vidange; filtre \"\"OK\"\"\";1234,50;0550123456\r\n"
                                               "2;01/01/2025;\"شركة النقل\nligne 2\";-12,00;\r\n"
                                               "3;31/12/2026;A<B & C, D;3000;021 45 67 89\r\n");
-        QTest::newRow("international") << int(kit::CsvStyle::International)
+        QTest::newRow("international") << int(exports::CsvStyle::International)
                                        << QByteArray("\xEF\xBB\xBF"
                                                      "N°,Date,Désignation,Montant,Tél.\r\n"
                                                      "1,2026-03-05,\"Vidange; filtre \"\"OK\"\"\",1234.50,0550123456\r\n"
@@ -398,7 +397,7 @@ private slots:
         QFETCH(int, style);
         QFETCH(QByteArray, expected);
         QStandardItemModel* m = sampleModel(this);
-        QCOMPARE(kit::csvBytes(kit::tableOf(*m), kit::CsvStyle(style)), expected);
+        QCOMPARE(exports::csvBytes(kit::tableOf(*m), exports::CsvStyle(style)), expected);
     }
 
     void csvTextsThatLookLikeFormulasStayText_data()
@@ -419,7 +418,7 @@ private slots:
         QStandardItemModel m(1, 1);
         m.setHorizontalHeaderLabels({QStringLiteral("Objet")});
         m.setItem(0, 0, new QStandardItem(typed));
-        QCOMPARE(kit::csvBytes(kit::tableOf(m), kit::CsvStyle::French), QByteArray("\xEF\xBB\xBFObjet\r\n") + written + "\r\n");
+        QCOMPARE(exports::csvBytes(kit::tableOf(m), exports::CsvStyle::French), QByteArray("\xEF\xBB\xBFObjet\r\n") + written + "\r\n");
     }
 
     void screenOrderAndHiddenColumns()
@@ -437,7 +436,7 @@ private slots:
         QCOMPARE(t.rows[0][0].number, 1234.5);
         QCOMPARE(t.rows[0][1].date, QDate(2026, 3, 5));
         QCOMPARE(t.rows[1][2].text, QStringLiteral("A<B & C, D"));
-        QCOMPARE(kit::csvBytes(t, kit::CsvStyle::French),
+        QCOMPARE(exports::csvBytes(t, exports::CsvStyle::French),
                  QByteArray("\xEF\xBB\xBF"
                             "Montant;Date;Désignation\r\n"
                             "1234,50;05/03/2026;\"Vidange; filtre \"\"OK\"\"\"\r\n"
@@ -453,7 +452,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("liste.xlsx"));
         QString error;
-        QVERIFY2(kit::writeExport(kit::tableOf(grid), kit::ExportFormat::Xlsx, path, &error), qPrintable(error));
+        QVERIFY2(exports::writeExport(kit::tableOf(grid), kit::ExportFormat::Xlsx, path, &error), qPrintable(error));
 
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -520,7 +519,7 @@ private slots:
         c.text = QStringLiteral("x\x02y]]>z");
         t.rows << QList<ExportCell>{c};
         QString fault;
-        const auto parts = readStoredZip(kit::xlsxBytes(t, QStringLiteral("Liste [2026]: a/b")), &fault);
+        const auto parts = readStoredZip(exports::xlsxBytes(t, QStringLiteral("Liste [2026]: a/b")), &fault);
         QVERIFY(fault.isEmpty());
         QVERIFY(wellFormed(parts.value(QStringLiteral("xl/worksheets/sheet1.xml"))));
         QVERIFY(parts.value(QStringLiteral("xl/worksheets/sheet1.xml")).contains("xy]]&gt;z"));
@@ -544,52 +543,114 @@ private slots:
         QCOMPARE(exporter->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
 
         QTemporaryDir dir;
-        QString answer;
-        kit::ExportFormat chosen = kit::ExportFormat::CsvFrench;
-        int asked = 0;
-        kit::setExportFileAsker([&](QWidget* parent, kit::ExportFormat& format) {
-            ++asked;
-            if (parent != grid.window())
-                return QString();
-            format = chosen;
-            return answer;
-        });
+        auto answer = [&](const QString& name, kit::ExportFormat format) {
+            const QString path = dir.filePath(name);
+            ui.saveAnswers << test::SaveAnswer{path, kit::exportFilter(format)};
+            return path;
+        };
 
-        // Cancelled: nothing written, nothing said.
+        // Cancelled: nothing written, nothing said. The dialog proposes the list's name and the day.
         exporter->trigger();
-        QCOMPARE(asked, 1);
+        QCOMPARE(ui.saveDialogs.size(), 1);
+        QVERIFY2(ui.saveDialogs[0].startsWith(QStringLiteral("Exporter la liste: ")), qPrintable(ui.saveDialogs[0]));
+        QVERIFY2(ui.saveDialogs[0].endsWith(QLatin1Char('/') + kit::proposedExportName(grid.window(), QDate::currentDate())),
+                 qPrintable(ui.saveDialogs[0]));
         QVERIFY(ui.messages.isEmpty());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 0);
 
         // Written in the chosen format.
-        answer = dir.filePath(QStringLiteral("liste.csv"));
+        const QString csvPath = answer(QStringLiteral("liste.csv"), kit::ExportFormat::CsvFrench);
         exporter->trigger();
-        QFile csv(answer);
+        QFile csv(csvPath);
         QVERIFY(csv.open(QIODevice::ReadOnly));
         QVERIFY(csv.readAll().startsWith("\xEF\xBB\xBF" "N°;Date;Désignation;Montant;Tél.\r\n1;05/03/2026;"));
         QVERIFY(ui.messages.isEmpty());
 
         // Ctrl+E on the shown grid runs it too.
-        answer = dir.filePath(QStringLiteral("liste.xlsx"));
-        chosen = kit::ExportFormat::Xlsx;
+        const QString xlsxPath = answer(QStringLiteral("liste.xlsx"), kit::ExportFormat::Xlsx);
         grid.show();
         grid.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&grid));
         grid.setFocus();
         QTest::keyClick(&grid, Qt::Key_E, Qt::ControlModifier);
-        QCOMPARE(asked, 3);
-        QFile xlsx(answer);
+        QCOMPARE(ui.saveDialogs.size(), 3);
+        // The next export is proposed in the folder of the last one.
+        QVERIFY2(ui.saveDialogs[2].startsWith(QStringLiteral("Exporter la liste: ") + dir.path() + QLatin1Char('/')),
+                 qPrintable(ui.saveDialogs[2]));
+        QFile xlsx(xlsxPath);
         QVERIFY(xlsx.open(QIODevice::ReadOnly));
         QVERIFY(xlsx.readAll().startsWith("PK\x03\x04"));
 
         // A folder that does not exist: a clear message through the ui, no file.
-        answer = dir.filePath(QStringLiteral("absent/liste.xlsx"));
+        const QString absent = answer(QStringLiteral("absent/liste.xlsx"), kit::ExportFormat::Xlsx);
         exporter->trigger();
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(ui.messages[0].icon, ui::Icon::Critical);
         QVERIFY(ui.messages[0].text.contains(QStringLiteral("exportation")));
         QVERIFY(ui.messages[0].text.contains(QStringLiteral("liste.xlsx")));
-        QVERIFY(!QFile::exists(answer));
+        QVERIFY(!QFile::exists(absent));
+        QVERIFY(ui.saveAnswers.isEmpty());
+    }
+
+    // The save dialog's answer gives the format: the filter chosen, unless the name's own extension
+    // names the other kind; a name without extension gets the format's.
+    void savedFileFormat_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<int>("format");
+        const QString xlsx = kit::exportFilter(kit::ExportFormat::Xlsx);
+        const QString fr = kit::exportFilter(kit::ExportFormat::CsvFrench);
+        const QString intl = kit::exportFilter(kit::ExportFormat::CsvInternational);
+        QTest::newRow("workbook, no extension") << "a" << xlsx << "a.xlsx" << int(kit::ExportFormat::Xlsx);
+        QTest::newRow("French CSV, no extension") << "b" << fr << "b.csv" << int(kit::ExportFormat::CsvFrench);
+        QTest::newRow("international CSV, no extension") << "c" << intl << "c.csv" << int(kit::ExportFormat::CsvInternational);
+        QTest::newRow(".xlsx named under a CSV filter") << "d.xlsx" << fr << "d.xlsx" << int(kit::ExportFormat::Xlsx);
+        QTest::newRow(".csv named under the workbook filter") << "e.csv" << xlsx << "e.csv" << int(kit::ExportFormat::CsvFrench);
+        QTest::newRow(".csv under the international filter") << "f.csv" << intl << "f.csv" << int(kit::ExportFormat::CsvInternational);
+        QTest::newRow(".csv, filter left as selected") << "g.csv" << QString() << "g.csv" << int(kit::ExportFormat::CsvFrench);
+        QTest::newRow("other extension kept") << "h.txt" << xlsx << "h.txt" << int(kit::ExportFormat::Xlsx);
+    }
+    void savedFileFormat()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, filter);
+        QFETCH(QString, written);
+        QFETCH(int, format);
+        test::ScriptedUi ui;
+        kit::setExportUi(&ui);
+        QTableView grid;
+        auto* m = new QStandardItemModel(0, 2, &grid);
+        m->setHorizontalHeaderLabels({QStringLiteral("Date"), QStringLiteral("Montant")});
+        m->appendRow({new QStandardItem(QStringLiteral("05/03/2026")), new QStandardItem(QStringLiteral("1 234.50"))});
+        grid.setModel(m);
+        kit::setupGrid(&grid);
+        QTemporaryDir dir;
+        ui.saveAnswers << test::SaveAnswer{dir.filePath(name), filter};
+        QVERIFY(kit::exportGrid(&grid));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{written});
+        QFile file(dir.filePath(written));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QByteArray expected;
+        switch (kit::ExportFormat(format)) {
+        case kit::ExportFormat::Xlsx: QVERIFY(bytes.startsWith("PK\x03\x04")); return;
+        case kit::ExportFormat::CsvFrench: expected = "\xEF\xBB\xBF" "Date;Montant\r\n05/03/2026;1234,50\r\n"; break;
+        case kit::ExportFormat::CsvInternational: expected = "\xEF\xBB\xBF" "Date,Montant\r\n2026-03-05,1234.50\r\n"; break;
+        }
+        QCOMPARE(bytes, expected);
+        QVERIFY(ui.messages.isEmpty());
+    }
+
+    // Without a ui to ask where to save, nothing is written.
+    void noUiNoExport()
+    {
+        QTableView grid;
+        grid.setModel(sampleModel(&grid));
+        kit::setupGrid(&grid);
+        QTest::ignoreMessage(QtWarningMsg, "The export has no ui to ask where to save");
+        QVERIFY(!kit::exportGrid(&grid));
     }
 
     // The command bar's "Exporter" exports the list the user is in: the focused grid, else the first
@@ -629,12 +690,9 @@ private slots:
 
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("liste.csv"));
-        kit::setExportFileAsker([&](QWidget*, kit::ExportFormat& format) {
-            format = kit::ExportFormat::CsvFrench;
-            return path;
-        });
         auto exportedCaption = [&] {
             QFile::remove(path);
+            ui.saveAnswers << test::SaveAnswer{path, kit::exportFilter(kit::ExportFormat::CsvFrench)};
             command->click();
             QFile f(path);
             if (!f.open(QIODevice::ReadOnly))
@@ -660,6 +718,7 @@ private slots:
         // Alt+E runs it too.
         second->setFocus();
         QFile::remove(path);
+        ui.saveAnswers << test::SaveAnswer{path, kit::exportFilter(kit::ExportFormat::CsvFrench)};
         QTest::keyClick(second, Qt::Key_E, Qt::AltModifier);
         QTRY_VERIFY(QFile::exists(path)); // a button's shortcut clicks it after a short animation
         QFile f(path);

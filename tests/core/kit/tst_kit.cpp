@@ -19,6 +19,8 @@
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTabWidget>
+#include <QSet>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -188,6 +190,47 @@ private slots:
         // Shown again: nothing changes.
         ui::prepareScreen(d);
         QCOMPARE(neuf->shortcut(), QKeySequence(Qt::ALT | Qt::Key_L));
+    }
+
+    void commandsOfDifferentTabsMayShareALetter()
+    {
+        // A hidden tab's keys do nothing: each page's commands get their letters among themselves and the
+        // commands outside the tabs, which every page is shown with.
+        QDialog d;
+        auto* layout = new QVBoxLayout(&d);
+        auto* outside = new kit::CommandBar(&d);
+        QToolButton* fermer = outside->add(kit::Glyph::Quit, QStringLiteral("Fermer"), QStringLiteral("fermer"));
+        auto* tabs = new QTabWidget(&d);
+        QList<QList<QToolButton*>> pages;
+        for (int p = 0; p < 2; ++p) {
+            auto* page = new QWidget;
+            auto* pageLayout = new QVBoxLayout(page);
+            QList<QToolButton*> commands;
+            for (int bar = 0; bar < 3; ++bar) { // three lists on one page, as the follow-ups are
+                auto* b = new kit::CommandBar(page);
+                for (const char* text : {"Nouveau", "Modifier", "Supprimer"})
+                    commands << b->add(kit::Glyph::New, QString::fromLatin1(text), QStringLiteral("c%1%2").arg(p).arg(commands.size()));
+                pageLayout->addWidget(b);
+            }
+            tabs->addTab(page, QStringLiteral("Page %1").arg(p));
+            pages << commands;
+        }
+        layout->addWidget(outside);
+        layout->addWidget(tabs);
+        ui::prepareScreen(d);
+        QCOMPARE(fermer->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F));
+        for (const QList<QToolButton*>& commands : pages) {
+            QSet<QKeyCombination> keys;
+            for (QToolButton* b : commands) {
+                QVERIFY2(!b->shortcut().isEmpty(), qPrintable(b->text()));
+                keys.insert(b->shortcut()[0]);
+            }
+            QCOMPARE(keys.size(), commands.size());
+            QVERIFY(!keys.contains(fermer->shortcut()[0]));
+        }
+        // The same commands on both pages take the same letters.
+        for (int i = 0; i < pages[0].size(); ++i)
+            QCOMPARE(pages[1][i]->shortcut(), pages[0][i]->shortcut());
     }
 
     void returnRunsTheDefaultCommand()

@@ -10,7 +10,13 @@
 #include "core/startup/Form12.h"
 #include "harness/ScreenFit.h"
 
+#include <QAccessible>
+#include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
 #include <functional>
 
 using namespace kv;
@@ -49,6 +55,59 @@ private slots:
             saveShot(*dialog, QStringLiteral("%1-%2").arg(QString::fromLatin1(QTest::currentDataTag())).arg(screen->geometry().height()));
             dialog->hide();
         }
+    }
+
+    // ---- keys and names -----------------------------------------------------------------------------
+
+    void confirmingCommandIsTheDefault()
+    {
+        CoreFixture f;
+        f.openExercise();
+        {
+            Form12 form(*f.session);
+            QVERIFY(form.okButton()->property("commandeParDefaut").toBool());
+            QVERIFY(form.okButton()->font().bold());
+            QVERIFY(!form.quitButton()->font().bold());
+        }
+        {
+            f.session->dialogValue = 1;
+            Form_v2 prompt(*f.session);
+            QVERIFY(prompt.confirmButton()->property("commandeParDefaut").toBool());
+        }
+        // The password screen: Return that no field takes saves the level of the tab shown.
+        f.ui.clear();
+        New_MPS screen(*f.session);
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowActive(&screen));
+        for (int level : {1, 2}) {
+            QVERIFY(screen.tab(level).save->font().bold());
+            screen.tabs()->setCurrentIndex(level - 1);
+            screen.tab(level).current->setText(QStringLiteral("faux"));
+            screen.tabs()->tabBar()->setFocus();
+            QTest::keyClick(screen.tabs()->tabBar(), Qt::Key_Return);
+            QCOMPARE(screen.failures(), level);
+        }
+        QCOMPARE(f.ui.messages.size(), 2);
+        QCOMPARE(f.ui.last().text, QStringLiteral("Contrôle négatif"));
+    }
+
+    void everyFieldIsNamedByItsLabel()
+    {
+        CoreFixture f;
+        f.openExercise();
+        const auto name = [](QWidget* w) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            return a ? a->text(QAccessible::Name) : QString();
+        };
+        Form12 form(*f.session);
+        QCOMPARE(name(form.yearField()), QStringLiteral("Exercice Initial"));
+        f.session->dialogValue = 2;
+        Form_v2 prompt(*f.session);
+        QCOMPARE(name(prompt.passwordField()), prompt.levelLabel()->text());
+        New_MPS screen(*f.session);
+        QCOMPARE(name(screen.tab(1).current), QStringLiteral("Mot actuel"));
+        QCOMPARE(name(screen.tab(2).fresh), QStringLiteral("Nouveau"));
+        QCOMPARE(name(screen.tab(2).confirmation), QStringLiteral("Confirmation"));
     }
 };
 

@@ -7,6 +7,9 @@
 #include "fleet/search/VehicleSearch.h"
 #include "harness/ScreenFit.h"
 
+#include "platform/ui/Ui.h"
+
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -352,13 +355,16 @@ private slots:
 
     void choosingReturnsTheCurrentRow_data()
     {
-        QTest::addColumn<bool>("doubleClick");
-        QTest::newRow("choose command") << false;
-        QTest::newRow("double click") << true;
+        QTest::addColumn<int>("way");
+        QTest::newRow("choose command") << 0;
+        QTest::newRow("double click") << 1;
+        QTest::newRow("Return on the line") << 2;
+        QTest::newRow("Enter of the keypad on the line") << 3;
+        QTest::newRow("the choose command's Alt key") << 4;
     }
     void choosingReturnsTheCurrentRow()
     {
-        QFETCH(bool, doubleClick);
+        QFETCH(int, way);
         addFleet();
         s().echange.set(4, "kept");
         Q_Vehicule d(s());
@@ -372,11 +378,18 @@ private slots:
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(grid->selectionModel()->selectedRows().value(0).row(), 1);
         QCOMPARE(grid->selectionModel()->selectedIndexes().size(), grid->columnCount()); // the whole row
-        if (doubleClick)
+        ui::prepareScreen(d); // the Alt keys, as the ui seam gives them
+        if (way == 1)
             QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        else if (way == 2)
+            QTest::keyClick(grid, Qt::Key_Return);
+        else if (way == 3)
+            QTest::keyClick(grid, Qt::Key_Enter, Qt::KeypadModifier);
+        else if (way == 4)
+            QTest::keySequence(&d, d.chooseButton()->shortcut());
         else
             d.chooseButton()->click();
-        QVERIFY(!d.isVisible());
+        QTRY_VERIFY(!d.isVisible()); // a command's key clicks it after a short animation
         QCOMPARE(d.result(), int(QDialog::Accepted));
         QCOMPARE(s().saisie, QStringLiteral("OK"));
         QCOMPARE(s().echange.get(1), QStringLiteral("10"));
@@ -486,6 +499,34 @@ private slots:
     }
 
     // ---- a screen that fits ------------------------------------------------------------------------------
+
+    void returnOnTheCriteriaSearches()
+    {
+        addFleet();
+        Q_Vehicule d(s());
+        showActive(d);
+        d.criteriaButton()->click();
+        setCriteria(d, ArchiveChoice::Actuels, 0, 0, 0);
+        d.actuelsOption()->setFocus();
+        QTest::keyClick(d.actuelsOption(), Qt::Key_Return);
+        QVERIFY(d.resultPanel()->isVisible());
+        QCOMPARE(d.vehicleNumbers(), (QList<qint64>{12, 10, 13, 15}));
+        QVERIFY(d.isVisible());
+    }
+
+    void everyListIsNamedByItsBox()
+    {
+        Q_Vehicule d(s());
+        const auto name = [](QWidget* w) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            return a ? a->text(QAccessible::Name) : QString();
+        };
+        // A list tells its chosen entry as its value and its box's words as its name.
+        QCOMPARE(d.typeList()->accessibleName(), QStringLiteral("Type"));
+        QCOMPARE(d.marqueList()->accessibleName(), QStringLiteral("Marque"));
+        QCOMPARE(d.modeleList()->accessibleName(), QStringLiteral("Modèle"));
+        QCOMPARE(name(d.typeBox()), QStringLiteral("Type"));
+    }
 
     void fitsTheScreenInBothPanels()
     {

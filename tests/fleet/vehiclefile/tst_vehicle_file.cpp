@@ -11,6 +11,8 @@
 #include "harness/ScreenFit.h"
 #include "platform/db/Database.h"
 
+#include "platform/ui/Ui.h"
+
 #include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QDate>
@@ -26,6 +28,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QSet>
 #include <QTest>
 
 using namespace kv;
@@ -476,6 +479,7 @@ private slots:
         ui().answers = {false};
         p.remove->click();
         QCOMPARE(ui().messages, QList<ShownMessage>({{"Supprimer la ligne N° 2", Icon::Question, "Confirmation", true}}));
+        QCOMPARE(ui().defaultNoQuestions, QStringList{"Supprimer la ligne N° 2"}); // Return answers "Non"
         QCOMPARE(value("SELECT count(*) FROM Recettes").toInt(), 2);
         ui().clear();
         w->selectRow(Zoom_V::List::Recettes, 1);
@@ -490,6 +494,34 @@ private slots:
         QCOMPARE(p.model->lineCount(), 0);
         QVERIFY(p.change->isHidden());
         QVERIFY(p.remove->isHidden());
+    }
+
+    void theFollowUpsCommandsHaveTheirOwnAltKeys()
+    {
+        auto w = open();
+        ui::prepareScreen(*w); // as the ui seam does before showing it
+        const Zoom_V::List followUps[] = {Zoom_V::List::Assurances, Zoom_V::List::Controles, Zoom_V::List::Vignettes};
+        QSet<QKeyCombination> keys;
+        for (Zoom_V::List list : followUps) {
+            const auto& p = w->part(list);
+            for (QToolButton* b : {p.add, p.change, p.remove}) {
+                QVERIFY2(!b->shortcut().isEmpty(), qPrintable(b->objectName()));
+                QCOMPARE(b->shortcut()[0].keyboardModifiers(), Qt::AltModifier);
+                keys.insert(b->shortcut()[0]);
+            }
+        }
+        QCOMPARE(keys.size(), 9);
+        QVERIFY(!keys.contains(w->closeButton()->shortcut()[0]));
+
+        // On their tab, the key of the inspections' "Nouveau" opens the inspections' entry.
+        const auto& controles = w->part(Zoom_V::List::Controles);
+        for (int i = 0; i < w->tabs()->count(); ++i)
+            if (w->tabs()->widget(i)->isAncestorOf(controles.view))
+                w->tabs()->setCurrentIndex(i);
+        QTest::keySequence(w.get(), controles.add->shortcut());
+        QTRY_VERIFY(controles.panel->isVisible()); // a command's key clicks it after a short animation
+        QVERIFY(!w->part(Zoom_V::List::Assurances).panel->isVisible());
+        QVERIFY(!w->part(Zoom_V::List::Vignettes).panel->isVisible());
     }
 
     void doubleClickChangesTheRow()

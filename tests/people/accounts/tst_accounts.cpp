@@ -12,6 +12,8 @@
 #include "people/accounts/PersonAccount.h"
 #include "harness/ScreenFit.h"
 
+#include "platform/ui/Ui.h"
+
 #include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
@@ -23,6 +25,7 @@
 #include <QToolButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QSet>
 #include <QTest>
 
 using namespace kv;
@@ -570,6 +573,7 @@ private slots:
         screen.deleteButton(book)->click();
         QCOMPARE(ui().messages, (QList<ShownMessage>{m("Confirmer suppression de la ligne N° 4", Icon::Question,
                                                        "Confirmation", true)}));
+        QCOMPARE(ui().defaultNoQuestions, QStringList{"Confirmer suppression de la ligne N° 4"}); // Return answers "Non"
         QCOMPARE(count(book), yes ? 7 : 8);
         QCOMPARE(line(book, 4).size() == 0, yes);
         QCOMPARE(count(other), 1);
@@ -585,6 +589,41 @@ private slots:
             QCOMPARE(screen.lineNumbers(book).size(), 8);
             QCOMPARE(screen.grid(book)->selectedLine(), 3);
         }
+    }
+
+    void everyCommandOfBothGridsHasItsOwnAltKey()
+    {
+        addPerson(8, schema::person::Chauffeur);
+        addLine(Book::Depenses, 1, 8, 0, "2021-03-01", 100, "ligne 1");
+        addLine(Book::Recettes, 1, 8, 0, "2021-03-02", 300, "ligne 1");
+        s().num_courant = 8;
+        Zoom_Ch screen(s());
+        ui::prepareScreen(screen); // as the ui seam does before showing it
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowActive(&screen));
+        QSet<QKeyCombination> keys;
+        for (Book book : {Book::Depenses, Book::Recettes})
+            for (QToolButton* b : {screen.newButton(book), screen.changeButton(book), screen.deleteButton(book)}) {
+                QVERIFY2(!b->shortcut().isEmpty(), qPrintable(b->objectName()));
+                QCOMPARE(b->shortcut()[0].keyboardModifiers(), Qt::AltModifier);
+                keys.insert(b->shortcut()[0]);
+            }
+        QSet<QKeyCombination> others;
+        for (QToolButton* b : {screen.printButton(), screen.quitButton()})
+            others.insert(b->shortcut()[0]);
+        QCOMPARE(keys.size(), 6);
+        QVERIFY(!keys.intersects(others));
+
+        // The keys do what the buttons do, each on its own grid.
+        ui().answers = {false};
+        QTest::keySequence(&screen, screen.deleteButton(Book::Recettes)->shortcut());
+        QTRY_COMPARE(ui().defaultNoQuestions, QStringList{"Confirmer suppression de la ligne N° 1"});
+        ui().onScreen("MVM_FOND", cancelMovement());
+        QTest::keySequence(&screen, screen.newButton(Book::Depenses)->shortcut());
+        QTRY_COMPARE(ui().screens, QStringList{"MVM_FOND"});
+        QCOMPARE(s().echange.get(2), QStringLiteral("1")); // an expense
+        QCOMPARE(count(Book::Recettes), 1);
+        QCOMPARE(count(Book::Depenses), 1);
     }
 
     void deletingTheLastLineDisablesTheGrid()

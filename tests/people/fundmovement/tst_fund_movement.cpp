@@ -9,6 +9,7 @@
 #include "platform/db/Dates.h"
 #include "harness/ScreenFit.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDate>
 #include <QDir>
@@ -752,13 +753,16 @@ private slots:
 
     void choosingReturnsTheSelectedClient_data()
     {
-        QTest::addColumn<bool>("doubleClick");
-        QTest::newRow("choose command") << false;
-        QTest::newRow("double click") << true;
+        QTest::addColumn<int>("way");
+        QTest::newRow("choose command") << 0;
+        QTest::newRow("double click") << 1;
+        QTest::newRow("Return on the line") << 2;
+        QTest::newRow("Enter of the keypad on the line") << 3;
+        QTest::newRow("the choose command's Alt key") << 4;
     }
     void choosingReturnsTheSelectedClient()
     {
-        QFETCH(bool, doubleClick);
+        QFETCH(int, way);
         addClients();
         s().echange.set(4, "kept");
         Q_Client d(s());
@@ -772,11 +776,18 @@ private slots:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(list->selectionModel()->selectedRows().value(0).row(), 1);
         QCOMPARE(list->selectionModel()->selectedIndexes().size(), 5); // the whole row
-        if (doubleClick)
+        ui::prepareScreen(d); // the Alt keys, as the ui seam gives them
+        if (way == 1)
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+        else if (way == 2)
+            QTest::keyClick(list, Qt::Key_Return);
+        else if (way == 3)
+            QTest::keyClick(list, Qt::Key_Enter, Qt::KeypadModifier);
+        else if (way == 4)
+            QTest::keySequence(&d, d.chooseButton()->shortcut());
         else
             d.chooseButton()->click();
-        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QTRY_COMPARE(d.result(), int(QDialog::Accepted)); // a command's key clicks it after a short animation
         QCOMPARE(s().saisie, QStringLiteral("OK"));
         QCOMPARE(s().echange.get(1), QStringLiteral("1"));
         QCOMPARE(s().echange.raw(2).left(7), QStringLiteral(" DUPONT"));
@@ -822,8 +833,8 @@ private slots:
         Q_Client d(s());
         showActive(d);
         QCOMPARE(d.windowTitle(), QStringLiteral("Recherche client"));
-        QCOMPARE(d.criteriaPanel()->title(), QStringLiteral("Recherche  Rapide"));
-        QCOMPARE(d.resultPanel()->title(), QStringLiteral("Recherche  Rapide (Clients)"));
+        QCOMPARE(d.criteriaHeading()->text(), QStringLiteral("Recherche  Rapide"));
+        QCOMPARE(d.resultHeading()->text(), QStringLiteral("Recherche  Rapide (Clients)"));
         QVERIFY(!d.nomField()->isVisible());
         QVERIFY(!d.prenomField()->isVisible());
         d.nomBox()->click();
@@ -859,6 +870,39 @@ private slots:
         QCOMPARE(d.nomField()->text(), QStringLiteral("du"));
         QVERIFY(!d.prenomBox()->isChecked());
         QVERIFY(d.isVisible());
+    }
+
+    void returnOnTheCriteriaSearches()
+    {
+        addClients();
+        Q_Client d(s());
+        showActive(d);
+        d.nomBox()->setFocus();
+        QTest::keyClick(d.nomBox(), Qt::Key_Return); // no criterion: every client
+        QVERIFY(d.resultPanel()->isVisible());
+        QCOMPARE(d.clientNumbers().size(), 11);
+        QVERIFY(d.isVisible());
+        // On the list, Return chooses the line.
+        QTest::keyClick(d.resultList(), Qt::Key_Return);
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+    }
+
+    void everyFieldIsNamedByItsLabel()
+    {
+        const auto name = [](QWidget* w) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            return a ? a->text(QAccessible::Name) : QString();
+        };
+        setSlots("0", "1", "0", "", "05/11/2020", "");
+        MVM_FOND movement(s());
+        QCOMPARE(name(movement.dateField()), QStringLiteral("Date"));
+        QCOMPARE(name(movement.amountField()), QStringLiteral("Montant"));
+        QCOMPARE(name(movement.objectField()), QStringLiteral("Objet"));
+        QCOMPARE(name(movement.cashOption()), QStringLiteral("Espèces"));
+        QCOMPARE(name(movement.chequeOption()), QStringLiteral("Cheque"));
+        Q_Client search(s());
+        QCOMPARE(name(search.nomField()), QStringLiteral("Nom"));
+        QCOMPARE(name(search.prenomField()), QStringLiteral("Prénom"));
     }
 
     // ---- pictures --------------------------------------------------------------------------------------

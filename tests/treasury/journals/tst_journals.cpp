@@ -932,7 +932,7 @@ private slots:
         const journals::Report r = journals::read(db(), marchSelection());
         journals::JournalModel vehicles(Journal::Vehicles);
         vehicles.setReport(&r);
-        const QByteArray csv = kit::csvBytes(kit::tableOf(vehicles), kit::CsvStyle::French);
+        const QByteArray csv = exports::csvBytes(kit::tableOf(vehicles), exports::CsvStyle::French);
         // 1 500.40 shows "1 500" and 250.60 shows "251"; their texts lose the list's leading blank.
         QVERIFY2(csv.contains("01/03/2021;00456 116 31;Gasoil;1500,4;;;;;;1500,4\r\n"), csv.constData());
         QVERIFY2(csv.contains("15/03/2021;00123 115 16;;;;;;;250,6;250,6\r\n"), csv.constData());
