@@ -127,22 +127,10 @@ QAction* Form1::addEntry(QMenu* menu, const QString& name, const QString& captio
     return a;
 }
 
-bool Form1::screenAvailable(const QString& name) const
-{
-    return bool(openers_.screens.value(name));
-}
-
-bool Form1::availableOrSaySo(bool available)
-{
-    if (!available)
-        s_.ui().message(QStringLiteral("Cet écran n'est pas encore disponible."), ui::Icon::Information, kZeb);
-    return available;
-}
-
 void Form1::openScreen(const QString& name)
 {
-    if (availableOrSaySo(screenAvailable(name)))
-        openers_.screens.value(name)();
+    if (const std::function<void()> open = openers_.screens.value(name))
+        open();
     // A screen may have changed what is due.
     if (notice_)
         refreshNotice();
@@ -151,9 +139,6 @@ void Form1::openScreen(const QString& name)
 void Form1::openGuarded(const QString& screen, bool level2, const std::function<bool()>& check, bool checkFirst)
 {
     if (checkFirst && check && !check())
-        return;
-    // A screen not yet in the program is refused before any password is asked for it.
-    if (!availableOrSaySo(screenAvailable(screen)))
         return;
     if (level2 && !checkLevel2(s_))
         return;
@@ -261,7 +246,7 @@ void Form1::askIdentityOnFirstStart()
     if (!s_.firstStart)
         return;
     s_.firstStart = false;
-    if (!s_.identite(1).trimmed().isEmpty() || !screenAvailable(QStringLiteral("F_Identite")))
+    if (!s_.identite(1).trimmed().isEmpty())
         return;
     openScreen(QStringLiteral("F_Identite"));
     refreshHeader();
@@ -277,8 +262,6 @@ void Form1::reinitialise_les_menus()
 
 void Form1::closeExercise()
 {
-    if (!availableOrSaySo(screenAvailable(QStringLiteral("Cloturex"))))
-        return;
     if (!checkLevel2(s_))
         return;
     if (s_.exerciceOuvert != s_.latestYear()) {
@@ -294,8 +277,6 @@ void Form1::closeExercise()
 
 void Form1::undoLastClosing()
 {
-    if (!availableOrSaySo(openers_.confirmUndo && openers_.undoClosing))
-        return;
     if (!checkLevel2(s_))
         return;
     if (!openers_.confirmUndo())
@@ -310,9 +291,7 @@ void Form1::undoLastClosing()
 
 void Form1::openCashBook()
 {
-    // The password comes before the check of this entry: a missing screen is said before both.
-    if (!availableOrSaySo(openers_.chooseDate && openers_.cashBook))
-        return;
+    // The password comes before the check of this entry.
     if (!checkLevel2(s_))
         return;
     if (!menu_checks::fundMovements(s_))
@@ -324,8 +303,6 @@ void Form1::openCashBook()
 
 void Form1::importArchive()
 {
-    if (!availableOrSaySo(screenAvailable(QStringLiteral("F_Arch2_1"))))
-        return;   // and no start-up again
     openScreen(QStringLiteral("F_Arch2_1"));
     if (openers_.restart && !openers_.restart()) {
         exiting_ = true;

@@ -15,9 +15,8 @@ class MainPictures;
 class Session;
 namespace os { class Display; }
 
-/// The screens the main window opens. An entry whose screen is not part of the program yet stays
-/// empty: its menu entry (and shortcut label) stays enabled, makes the checks that come before any
-/// password, and then says "Cet écran n'est pas encore disponible." without asking a password.
+/// The screens the main window opens, every one of them filled by the program's table (ScreenTable.h):
+/// each menu entry, shortcut label and picture opens its screen.
 struct ScreenOpeners {
     QHash<QString, std::function<void()>> screens; ///< by screen name: "Identif0", "Chrges", "Cloturex", ...
     /// Opens the overwrite warning before an undo; true when the user chose "Continuer".
@@ -81,10 +80,6 @@ private:
     void showPicture(int position);
     void clearHoverFrames();
     void openScreen(const QString& name);
-    /// Whether the program has the screen `name` (see ScreenOpeners::screens).
-    bool screenAvailable(const QString& name) const;
-    /// When `available` is false, says that the screen is not part of the program yet; returns `available`.
-    bool availableOrSaySo(bool available);
 
     Session& s_;
     MainPictures& pictures_;

@@ -61,7 +61,35 @@ Vehicules::Vehicules(Session& session, QWidget* parent) : QDialog(parent), s_(se
     setWindowTitle(QStringLiteral(" "));
     setModal(true);
 
-    // ---- commands ---------------------------------------------------------------------------------------
+    buildCommands();
+    buildList();
+    buildEntry();
+    buildPickList();
+    buildFilterPanel();
+
+    side_ = new kit::SidePanel(kSideWidth, this);
+    side_->addPanel(entry_);
+    side_->addPanel(filterPanel_);
+
+    auto* body = new QHBoxLayout;
+    body->addWidget(grid_, 1);
+    body->addWidget(side_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(kit::titleBand(QStringLiteral("Véhicules"), this, QStringLiteral("banniere")));
+    layout->addWidget(bar_);
+    layout->addLayout(body, 1);
+
+    kit::guarded(s_.ui(), [&] {
+        for (int pick = Type; pick <= Carburant; ++pick)
+            loadPicks(pick);
+    });
+    fillList();
+    kit::sizeScreen(*this, QSize(1060, 600), {side_});
+}
+
+/// The command bar.
+void Vehicules::buildCommands()
+{
     bar_ = new kit::CommandBar(this);
     bar_->add(Command::New, QStringLiteral("nouveau"), this, &Vehicules::startNew);
     bar_->add(Command::Edit, QStringLiteral("modifier"), this, &Vehicules::startEdit);
@@ -79,8 +107,11 @@ Vehicules::Vehicules(Session& session, QWidget* parent) : QDialog(parent), s_(se
     connect(up, &QToolButton::clicked, this, [this] { s_.ui().message(QStringLiteral("Haut")); });
     bar_->addStretch();
     bar_->add(Command::Quit, QStringLiteral("quitter"), this, &Vehicules::quit);
+}
 
-    // ---- the list -----------------------------------------------------------------------------------------
+/// The list of the vehicles.
+void Vehicules::buildList()
+{
     grid_ = new QTableWidget(0, ColumnCount, this);
     grid_->setObjectName(QStringLiteral("grille"));
     grid_->setHorizontalHeaderLabels({QString(), QStringLiteral("Type"), QStringLiteral("Marque"), QStringLiteral("Modèle"),
@@ -88,8 +119,11 @@ Vehicules::Vehicules(Session& session, QWidget* parent) : QDialog(parent), s_(se
     kit::setupGrid(grid_);
     kit::fitColumns(grid_, ColModele);
     connect(grid_, &QTableWidget::cellDoubleClicked, this, [this] { zoom(); });
+}
 
-    // ---- the entry frame ---------------------------------------------------------------------------------
+/// The entry frame of a new or changed vehicle.
+void Vehicules::buildEntry()
+{
     entry_ = new QFrame(this);
     entry_->setObjectName(QStringLiteral("cadreSaisie"));
     entry_->setFrameShape(QFrame::StyledPanel);
@@ -197,8 +231,11 @@ Vehicules::Vehicules(Session& session, QWidget* parent) : QDialog(parent), s_(se
     autoAdvance(mat_[1], 3);
     autoAdvance(annee_, 4);
     autoAdvance(circulation_, 10);
+}
 
-    // ---- the pick list, shown over the entry frame below its field ---------------------------------------
+/// The pick list, shown over the entry frame below its field.
+void Vehicules::buildPickList()
+{
     pickPanel_ = new QFrame(entry_);
     pickPanel_->setObjectName(QStringLiteral("listeChoix"));
     pickPanel_->setFrameShape(QFrame::Box);
@@ -235,8 +272,11 @@ Vehicules::Vehicules(Session& session, QWidget* parent) : QDialog(parent), s_(se
     pickLayout->addLayout(pickButtons);
     pickPanel_->resize(230, 190);
     pickPanel_->hide();
+}
 
-    // ---- the filter panel -----------------------------------------------------------------------------------
+/// The filter panel.
+void Vehicules::buildFilterPanel()
+{
     filterPanel_ = new QFrame(this);
     filterPanel_->setObjectName(QStringLiteral("panneauFiltre"));
     filterPanel_->setFrameShape(QFrame::StyledPanel);
@@ -260,25 +300,6 @@ Vehicules::Vehicules(Session& session, QWidget* parent) : QDialog(parent), s_(se
     filterLayout->addWidget(filtTous_);
     filterLayout->addStretch();
     filterLayout->addWidget(filterButtons.row);
-
-    side_ = new kit::SidePanel(kSideWidth, this);
-    side_->addPanel(entry_);
-    side_->addPanel(filterPanel_);
-
-    auto* body = new QHBoxLayout;
-    body->addWidget(grid_, 1);
-    body->addWidget(side_);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(kit::titleBand(QStringLiteral("Véhicules"), this, QStringLiteral("banniere")));
-    layout->addWidget(bar_);
-    layout->addLayout(body, 1);
-
-    kit::guarded(s_.ui(), [&] {
-        for (int pick = Type; pick <= Carburant; ++pick)
-            loadPicks(pick);
-    });
-    fillList();
-    kit::sizeScreen(*this, QSize(1060, 600), {side_});
 }
 
 // ---- the list ---------------------------------------------------------------------------------------------

@@ -96,6 +96,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void buildCommands();
+    void buildList();
+    void buildEntry();
+    void buildPickList();
+    void buildFilterPanel();
     void loadPicks(int pick);
     void fillList();
     void setBrowsing(bool on);

@@ -1,6 +1,6 @@
 #pragma once
-// The pay slip screen ("Fiche de paye"): a copy of what the pay screen shows for its current agent,
-// adjustable before printing. When a figure is changed or a box clicked it recomputes CNAS, IRG and the
+// The pay slip screen ("Fiche de paye"): a copy of what the pay screen shows for its current agent, in
+// the pay screen's own form (PayForm.h), adjustable before printing. When a figure is changed or a box clicked it recomputes CNAS, IRG and the
 // totals with the pay computation; printed as it opened, it prints the pay screen's figures (a closed
 // month's stored pay). It stores nothing: the pay row stays as the pay screen left it.
 //
@@ -11,15 +11,13 @@
 #include <QDialog>
 #include <QStringList>
 
-class QCheckBox;
 class QLineEdit;
-class QRadioButton;
-class QSpinBox;
 
 namespace kv {
 
 class Session;
 class FieldChain;
+class PayForm;
 
 class FPaye : public QDialog {
     Q_OBJECT
@@ -39,8 +37,6 @@ protected:
 
 private:
     void build();
-    QLineEdit* entry(const QString& name);
-    QLineEdit* total(const QString& name);
     QStringList entryTexts() const;   ///< the eleven entries, the two boxes and the situation as they stand
 
     Session& session_;
@@ -52,13 +48,7 @@ private:
     QStringList computed_;  ///< entryTexts() at the opening or the last recomputation
 
     QLineEdit *nom_ = nullptr, *prenom_ = nullptr, *fonction_ = nullptr, *mois_ = nullptr;
-    QLineEdit *tauxJour_ = nullptr, *nbreJours_ = nullptr, *hSuppl_ = nullptr, *indS_ = nullptr, *panier_ = nullptr,
-              *autreInd_ = nullptr, *cnas_ = nullptr, *irg_ = nullptr, *avances_ = nullptr, *rembPrets_ = nullptr,
-              *autresRetenues_ = nullptr;
-    QLineEdit *base_ = nullptr, *poste_ = nullptr, *brut_ = nullptr, *retenues_ = nullptr, *net_ = nullptr;
-    QCheckBox *cnasBox_ = nullptr, *irgBox_ = nullptr;
-    QRadioButton *celibataire_ = nullptr, *marie_ = nullptr;
-    QSpinBox* enfants_ = nullptr;
+    PayForm* form_ = nullptr;
 };
 
 } // namespace kv

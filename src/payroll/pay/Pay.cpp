@@ -440,6 +440,16 @@ QString advancesTotalText(double total)
     return total == 0 ? QString() : formatNumber(total, u"# ### ##0.00") + QStringLiteral("  ");
 }
 
+std::optional<AgentPage> readAgentPage(const db::Database& db, qint64 agent, int month, int year)
+{
+    const std::optional<PayAgent> person = readPayAgent(db, agent);
+    const std::optional<PayRow> pay = readPay(db, agent, month);
+    QList<Advance> advances = readAdvances(db, agent, month, year);
+    if (!person || !pay)
+        return std::nullopt;
+    return AgentPage{*person, *pay, std::move(advances)};
+}
+
 bool advanceDateMatches(const QString& date, int month, int year)
 {
     const QString d = date.trimmed();

@@ -216,6 +216,19 @@ double advancesTotal(const QList<Advance>& advances);
 /// The total under the list: "# ### ##0.00" and two blanks, empty when 0.
 QString advancesTotalText(double total);
 
+// ---- one agent's page ------------------------------------------------------------------------------------
+
+/// What the pay screen shows of an agent for a month: the agent, his pay row of the month and his
+/// advances of the month.
+struct AgentPage {
+    PayAgent agent;
+    PayRow pay;
+    QList<Advance> advances;
+};
+/// The page of an agent for a month of the exercise `year`; nothing when the agent or his pay row of
+/// the month is not there any more.
+std::optional<AgentPage> readAgentPage(const db::Database& db, qint64 agent, int month, int year);
+
 /// Whether the date of a new advance ("dd/mm/yyyy") falls in the pay's month and the exercise's year:
 /// characters 4-5 and the last four characters.
 bool advanceDateMatches(const QString& date, int month, int year);

@@ -1,11 +1,14 @@
 #include "Salaires.h"
 
+#include "AdvancesPanel.h"
+#include "DocumentsPanel.h"
+#include "PayForm.h"
+#include "PayParts.h"
 #include "core/formats/Dates.h"
 #include "core/formats/FieldRules.h"
 #include "core/formats/Names.h"
 #include "core/formats/Numbers.h"
 #include "core/formats/Telephone.h"
-#include "core/kit/Colours.h"
 #include "core/kit/Guard.h"
 #include "core/ledger/Ledger.h"
 #include "core/kit/ExerciseDate.h"
@@ -16,17 +19,14 @@
 #include "core/kit/GridModel.h"
 #include "people/accounts/FundMovement.h"
 #include "platform/db/Database.h"
-#include "platform/db/Dates.h"
 #include "platform/os/Files.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDate>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -57,18 +57,7 @@ constexpr int kListWidth = 780;
 constexpr int kPhotoWidth = 96;
 constexpr int kPhotoHeight = 112;
 
-QString today() { return QDate::currentDate().toString(db::kShownDateFormat); }
-
 QString monthName(int month) { return dayMonthNames().frenchMonths[month - 1].trimmed(); }
-
-
-QLineEdit* textField(QWidget* parent, const QString& name, int maxLength = 40)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(name);
-    e->setMaxLength(maxLength);
-    return e;
-}
 
 QLineEdit* shownField(QWidget* parent, const QString& name)
 {
@@ -77,36 +66,6 @@ QLineEdit* shownField(QWidget* parent, const QString& name)
     e->setReadOnly(true);
     e->setFocusPolicy(Qt::NoFocus);
     return e;
-}
-
-/// A panel of the side: its heading, then its content.
-QWidget* sidePanel(const QString& heading, const QString& name, QWidget* parent, QVBoxLayout** layout)
-{
-    auto* panel = new QWidget(parent);
-    panel->setObjectName(name);
-    auto* l = new QVBoxLayout(panel);
-    l->setContentsMargins(6, 0, 0, 0);
-    l->addWidget(kit::panelHeading(heading, panel));
-    *layout = l;
-    return panel;
-}
-
-/// The caption of a total, in the totals' colour.
-QLabel* totalLabel(const QString& caption, QWidget* parent)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setStyleSheet(kit::headingStyle());
-    return label;
-}
-
-/// The "Imprimer" and "Fermer" commands of a document panel.
-kit::PanelButtons printPanelButtons(QWidget* panel, const QString& printName, const QString& closeName)
-{
-    const kit::PanelButtons buttons = kit::panelButtons(panel, printName, closeName);
-    buttons.confirm->setText(QStringLiteral("Imprimer"));
-    buttons.confirm->setIcon(kit::icon(Glyph::Print));
-    buttons.cancel->setText(QStringLiteral("Fermer"));
-    return buttons;
 }
 
 } // namespace
@@ -153,13 +112,12 @@ Salaires::Salaires(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     buildChooserPanel();
     buildListPanel();
     buildClosingPanel();
-    buildCertificatePanel();
-    buildStatementPanel();
 
     auto* body = new QHBoxLayout;
     body->addWidget(tabs_, 1);
     body->addWidget(listSide_, 1);
     body->addWidget(buildAdvances());
+    documents_->buildPanels(side_);
     body->addWidget(side_);
 
     auto* root = new QVBoxLayout(this);
@@ -178,24 +136,11 @@ Salaires::Salaires(Session& session, QWidget* parent) : QDialog(parent), s_(sess
     advancesBox_->show();
     // What Escape asks about: the agent's pay and observations, and the signer.
     typed_ = new kit::ChangeWatch(tabs_);
-    typed_->track(sigNom_->parentWidget());
+    typed_->track(documents_->signatoryBox());
 
     // The screen opens on the month chooser, on the current month.
     openPanel(chooserPanel_);
     chooserView_->selectLine(QDate::currentDate().month() - 1);
-}
-
-QLineEdit* Salaires::amountEntry(QWidget* parent, const QString& caption, const QString& name)
-{
-    QLineEdit* e = textField(parent, name, 14);
-    new DecimalField(e);
-    new SelectOnFocus(e);
-    e->setAlignment(Qt::AlignRight);
-    e->setFont(kit::amountFont());
-    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("888 888.88 ")) + 12);
-    e->installEventFilter(this);
-    entries_.append({caption, e});
-    return e;
 }
 
 QWidget* Salaires::buildAgentPage()
@@ -205,7 +150,7 @@ QWidget* Salaires::buildAgentPage()
     auto* l = new QVBoxLayout(page);
     l->setSpacing(6);
 
-    // Identity: photo, name, first name, function, telephone, family situation; observations below.
+    // Identity: photo, name, first name, function, telephone; observations below.
     auto* identity = new QHBoxLayout;
     photo_ = new QLabel(page);
     photo_->setObjectName(QStringLiteral("photo"));
@@ -234,31 +179,9 @@ QWidget* Salaires::buildAgentPage()
     form->addWidget(fonction_, 2, 1, 1, 3);
     form->addWidget(new QLabel(QStringLiteral("Tél."), page), 3, 0);
     form->addWidget(tel_, 3, 1, 1, 3, Qt::AlignLeft);
-    celibataire_ = new QRadioButton(QStringLiteral("Célibataire"), page);
-    celibataire_->setObjectName(QStringLiteral("celibataire"));
-    marie_ = new QRadioButton(QStringLiteral("Marié"), page);
-    marie_->setObjectName(QStringLiteral("marie"));
-    celibataire_->setChecked(true);
-    enfants_ = new QSpinBox(page);
-    enfants_->setObjectName(QStringLiteral("enfants"));
-    enfants_->setRange(0, 20);
-    auto* family = new QHBoxLayout;
-    family->addWidget(celibataire_);
-    family->addWidget(marie_);
-    family->addSpacing(8);
-    family->addWidget(new QLabel(QStringLiteral("Enfants"), page));
-    family->addWidget(enfants_);
-    family->addStretch();
-    form->addLayout(family, 4, 1, 1, 3);
     form->setColumnStretch(1, 1);
     identity->addLayout(form, 1);
     l->addLayout(identity);
-    for (QRadioButton* r : {celibataire_, marie_})
-        connect(r, &QRadioButton::toggled, this, [this](bool on) {
-            if (on)
-                recompute();
-        });
-    connect(enfants_, &QSpinBox::valueChanged, this, [this] { recompute(); });
 
     obs_ = new QPlainTextEdit(page);
     obs_->setObjectName(QStringLiteral("observations"));
@@ -267,78 +190,27 @@ QWidget* Salaires::buildAgentPage()
     l->addWidget(obs_, 1);
 
     // The pay: elements subject to deductions and not, deductions, totals.
-    auto* pay = new QGroupBox(QStringLiteral("Paye"), page);
-    pay->setObjectName(QStringLiteral("paye"));
-    auto* grid = new QGridLayout(pay);
-    grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(4);
-    const auto row = [&](int r, int c, const QString& caption, QLineEdit* e, QWidget* lead = nullptr) {
-        grid->addWidget(lead ? lead : new QLabel(caption, pay), r, c * 2);
-        grid->addWidget(e, r, c * 2 + 1);
-    };
-    tauxJour_ = amountEntry(pay, QStringLiteral("Taux Journalier"), QStringLiteral("taux_jour"));
-    nbreJours_ = amountEntry(pay, QStringLiteral("Nbre de Jours"), QStringLiteral("nbre_jours"));
-    hSuppl_ = amountEntry(pay, QStringLiteral("Heures Supp."), QStringLiteral("h_suppl"));
-    indS_ = amountEntry(pay, QStringLiteral("Ind. Soumise"), QStringLiteral("ind_s"));
-    panier_ = amountEntry(pay, QStringLiteral("Panier"), QStringLiteral("panier"));
-    autreInd_ = amountEntry(pay, QStringLiteral("Autres Ind"), QStringLiteral("autre_ind"));
-    cnas_ = amountEntry(pay, QStringLiteral("CNAS"), QStringLiteral("cnas"));
-    irg_ = amountEntry(pay, QStringLiteral("IRG"), QStringLiteral("irg"));
-    avances_ = amountEntry(pay, QStringLiteral("Remb Avances"), QStringLiteral("avances"));
-    rembPrets_ = amountEntry(pay, QStringLiteral("Remb Prêts"), QStringLiteral("remb_prets"));
-    autresRetenues_ = amountEntry(pay, QStringLiteral("Autres Retenues"), QStringLiteral("autres_retenues"));
-    cnasBox_ = new QCheckBox(QStringLiteral("CNAS"), pay);
-    cnasBox_->setObjectName(QStringLiteral("case_cnas"));
-    irgBox_ = new QCheckBox(QStringLiteral("IRG"), pay);
-    irgBox_->setObjectName(QStringLiteral("case_irg"));
-    for (QCheckBox* box : {cnasBox_, irgBox_})
+    pay_ = new PayForm(page);
+    const QList<QLineEdit*> entries = pay_->entryFields();
+    for (QLineEdit* e : entries)
+        e->installEventFilter(this);
+    for (QCheckBox* box : {pay_->cnasBox(), pay_->irgBox()})
         connect(box, &QCheckBox::clicked, this, [this] {
             flagsClicked_ = true;
             recompute();
         });
+    for (QRadioButton* r : {pay_->celibataire(), pay_->marie()})
+        connect(r, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                recompute();
+        });
+    connect(pay_->enfants(), &QSpinBox::valueChanged, this, [this] { recompute(); });
+    l->addWidget(pay_);
 
-    grid->addWidget(kit::panelHeading(QStringLiteral("Gains"), pay), 0, 0, 1, 2);
-    grid->addWidget(kit::panelHeading(QStringLiteral("Retenues"), pay), 0, 2, 1, 2);
-    row(1, 0, QStringLiteral("Taux Journalier"), tauxJour_);
-    row(2, 0, QStringLiteral("Nbre de Jours"), nbreJours_);
-    row(3, 0, QStringLiteral("Heures Supp."), hSuppl_);
-    row(4, 0, QStringLiteral("Ind. Soumise"), indS_);
-    row(5, 0, QStringLiteral("Panier"), panier_);
-    row(6, 0, QStringLiteral("Autres Ind"), autreInd_);
-    row(1, 1, QString(), cnas_, cnasBox_);
-    row(2, 1, QString(), irg_, irgBox_);
-    row(3, 1, QStringLiteral("Remb Avances"), avances_);
-    row(4, 1, QStringLiteral("Remb Prêts"), rembPrets_);
-    row(5, 1, QStringLiteral("Autres Retenues"), autresRetenues_);
-
-    // Totals, below the entries.
-    const auto totalRow = [&](int r, int c, const QString& caption, const QString& name) {
-        QLineEdit* t = kit::totalField(pay, name);
-        grid->addWidget(totalLabel(caption, pay), r, c * 2);
-        grid->addWidget(t, r, c * 2 + 1);
-        totals_.append({caption, t});
-        return t;
-    };
-    auto* rule = new QFrame(pay);
-    rule->setFrameShape(QFrame::HLine);
-    rule->setFrameShadow(QFrame::Sunken);
-    grid->addWidget(rule, 7, 0, 1, 4);
-    base_ = totalRow(8, 0, QStringLiteral("Salaire de Base"), QStringLiteral("salaire_base"));
-    poste_ = totalRow(9, 0, QStringLiteral("Salaire de poste"), QStringLiteral("salaire_poste"));
-    brut_ = totalRow(10, 0, QStringLiteral("Salaire BRUT"), QStringLiteral("salaire_brut"));
-    retenues_ = totalRow(8, 1, QStringLiteral("T. des Retenues"), QStringLiteral("total_retenues"));
-    net_ = totalRow(10, 1, QStringLiteral("NET A PAYER"), QStringLiteral("net_a_payer"));
-    QFont netFont = net_->font();
-    netFont.setPointSizeF(netFont.pointSizeF() * 1.15);
-    net_->setFont(netFont);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
-    l->addWidget(pay);
-
-    // Enter and the arrows walk the entries in the pay's order.
-    auto* chain = new FieldChain(
-        {tauxJour_, nbreJours_, hSuppl_, indS_, panier_, autreInd_, cnas_, irg_, avances_}, this);
-    Q_UNUSED(chain);
+    // Enter and the arrows walk the entries in the pay's order, up to "Remb Avances".
+    auto* chain = new FieldChain(this);
+    for (QLineEdit* e : entries.mid(0, 9))
+        chain->add(e);
     return page;
 }
 
@@ -349,81 +221,18 @@ QWidget* Salaires::buildAdvances()
     auto* l = new QVBoxLayout(advancesBox_);
     l->setContentsMargins(0, 0, 0, 0);
     l->setSpacing(6);
-
-    auto* box = new QGroupBox(QStringLiteral("Mouvements de Fonds"), advancesBox_);
-    box->setObjectName(QStringLiteral("mouvements"));
-    auto* bl = new QVBoxLayout(box);
-    bl->setContentsMargins(6, 6, 6, 6);
-    auto* bar = new kit::CommandBar(box);
-    bar->setObjectName(QStringLiteral("barre_avances"));
-    advNew_ = bar->add(Command::New, QStringLiteral("nouveau"), this, &Salaires::newAdvance);
-    advChange_ = bar->add(Command::Edit, QStringLiteral("modifier"), this, &Salaires::changeAdvance);
-    advDelete_ = bar->add(Command::Delete, QStringLiteral("supprimer"), this, &Salaires::deleteAdvance);
-    advPrint_ = bar->add(Command::Print, QStringLiteral("imprimer"), this, &Salaires::imprimer);
-    bar->addStretch();
-    bar->setMinimumHeight(bar->sizeHint().height());
-    bl->addWidget(bar);
-
-    advancesModel_ = new GridModel({Qt::AlignHCenter, Qt::AlignRight, Qt::AlignLeft, Qt::AlignLeft}, box);
-    advancesModel_->setCaptions({QStringLiteral("Date"), QStringLiteral("Montant"), QStringLiteral("Mode"),
-                                 QStringLiteral("Objet")});
-    advancesModel_->setAmountColumn(1);
-    advancesView_ = new GridView(advancesModel_, 3, box);
-    advancesView_->setObjectName(QStringLiteral("grille_avances"));
-    connect(advancesView_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-        if (index.row() < advancesModel_->lineCount() && !locked()) {
-            advancesView_->selectLine(index.row());
+    advances_ = new AdvancesPanel(advancesBox_);
+    connect(advances_, &AdvancesPanel::newRequested, this, &Salaires::newAdvance);
+    connect(advances_, &AdvancesPanel::changeRequested, this, &Salaires::changeAdvance);
+    connect(advances_, &AdvancesPanel::deleteRequested, this, &Salaires::deleteAdvance);
+    connect(advances_, &AdvancesPanel::printRequested, this, &Salaires::imprimer);
+    connect(advances_, &AdvancesPanel::lineOpened, this, [this] {
+        if (!locked())
             changeAdvance();
-        }
     });
-    bl->addWidget(advancesView_, 1);
-    advancesTotal_ = kit::totalField(box, QStringLiteral("total_avances"));
-    auto* totalRow = new QHBoxLayout;
-    totalRow->addStretch();
-    totalRow->addWidget(new QLabel(QStringLiteral("Total"), box));
-    totalRow->addWidget(advancesTotal_);
-    bl->addLayout(totalRow);
-    l->addWidget(box, 1);
-
-    // The print options and the signatory of the pay documents.
-    auto* print = new QGroupBox(QStringLiteral("Impression"), advancesBox_);
-    print->setObjectName(QStringLiteral("impression"));
-    auto* pl = new QGridLayout(print);
-    pl->setVerticalSpacing(2);
-    printGroup_ = new QButtonGroup(this);
-    const QStringList options = {QStringLiteral("Etat d'émargement"), QStringLiteral("Bulletins  de Paye"),
-                                 QStringLiteral("Att. de Travail"), QStringLiteral("Fiche de Paye"),
-                                 QStringLiteral("Relevé Annuel")};
-    for (int i = 0; i < options.size(); ++i) {
-        auto* r = new QRadioButton(options[i], print);
-        r->setObjectName(QStringLiteral("option_%1").arg(i));
-        printGroup_->addButton(r, i);
-        printOptions_ << r;
-        pl->addWidget(r, i % 3, i / 3);
-    }
-    connect(printOptions_[Releve], &QRadioButton::toggled, this, [this](bool on) {
-        if (on && side_->panel() != statementPanel_)
-            imprimer();
-    });
-    l->addWidget(print);
-
-    auto* sign = new QGroupBox(QStringLiteral("Signé par ..."), advancesBox_);
-    sign->setObjectName(QStringLiteral("signataire"));
-    auto* sl = new QFormLayout(sign);
-    sl->setVerticalSpacing(3);
-    sigNom_ = textField(sign, QStringLiteral("signe_nom"));
-    sigQualite_ = textField(sign, QStringLiteral("signe_qualite"));
-    sigDate_ = textField(sign, QStringLiteral("signe_date"), 10);
-    new DateField(sigDate_, s_.ui());
-    sigDate_->setMaximumWidth(110);
-    sigNom_->setText(s_.signature1.trimmed());
-    sigQualite_->setText(s_.signature2.trimmed());
-    sigDate_->setText(today());
-    sl->addRow(QStringLiteral("Nom"), sigNom_);
-    sl->addRow(QStringLiteral("Qualité"), sigQualite_);
-    sl->addRow(QStringLiteral("Date"), sigDate_);
-    l->addWidget(sign);
-
+    l->addWidget(advances_, 1);
+    documents_ = new PayDocumentsPanel(*this, s_, advancesBox_);
+    l->addWidget(documents_);
     advancesBox_->setFixedWidth(kSideWidth);
     return advancesBox_;
 }
@@ -431,7 +240,7 @@ QWidget* Salaires::buildAdvances()
 void Salaires::buildChooserPanel()
 {
     QVBoxLayout* l = nullptr;
-    chooserPanel_ = sidePanel(QStringLiteral("Mois de ..."), QStringLiteral("choix_mois"), side_, &l);
+    chooserPanel_ = payparts::sidePanel(QStringLiteral("Mois de ..."), QStringLiteral("choix_mois"), side_, &l);
     chooserModel_ = new GridModel({Qt::AlignHCenter, Qt::AlignLeft, Qt::AlignHCenter}, chooserPanel_);
     chooserModel_->setCaptions({QStringLiteral("N°"), QStringLiteral("Mois"), QString()});
     chooserView_ = new GridView(chooserModel_, 1, chooserPanel_);
@@ -455,7 +264,7 @@ void Salaires::buildChooserPanel()
 void Salaires::buildListPanel()
 {
     QVBoxLayout* l = nullptr;
-    listPanel_ = sidePanel(QStringLiteral("Agents du mois"), QStringLiteral("liste_mois"), listSide_, &l);
+    listPanel_ = payparts::sidePanel(QStringLiteral("Agents du mois"), QStringLiteral("liste_mois"), listSide_, &l);
     listModel_ = new GridModel({Qt::AlignHCenter, Qt::AlignLeft, Qt::AlignLeft, Qt::AlignLeft, Qt::AlignRight,
                                 Qt::AlignHCenter, Qt::AlignRight, Qt::AlignRight, Qt::AlignRight},
                                listPanel_);
@@ -483,9 +292,9 @@ void Salaires::buildListPanel()
 void Salaires::buildClosingPanel()
 {
     QVBoxLayout* l = nullptr;
-    closingPanel_ = sidePanel(QStringLiteral("Clôturer cette paye"), QStringLiteral("cloture"), side_, &l);
+    closingPanel_ = payparts::sidePanel(QStringLiteral("Clôturer cette paye"), QStringLiteral("cloture"), side_, &l);
     auto* form = new QFormLayout;
-    closingDate_ = textField(closingPanel_, QStringLiteral("date_cloture"), 10);
+    closingDate_ = payparts::textField(closingPanel_, QStringLiteral("date_cloture"), 10);
     closingDate_->setMaximumWidth(110);
     new DateField(closingDate_, s_.ui());
     form->addRow(QStringLiteral("à la date du"), closingDate_);
@@ -499,102 +308,6 @@ void Salaires::buildClosingPanel()
     connect(chain, &FieldChain::enterOnLast, this, &Salaires::confirmClosing);
     l->addWidget(buttons.row);
     side_->addPanel(closingPanel_, [this] { closePanel(); });
-}
-
-void Salaires::buildCertificatePanel()
-{
-    QVBoxLayout* l = nullptr;
-    certificatePanel_ = sidePanel(QStringLiteral("Attestation de Travail"), QStringLiteral("attestation"), side_, &l);
-    auto* form = new QFormLayout;
-    const auto field = [&](const QString& caption, const QString& key, const QString& name, bool date) {
-        QLineEdit* e = textField(certificatePanel_, name, date ? 10 : 40);
-        if (date) {
-            new DateField(e, s_.ui());
-            e->setMaximumWidth(110);
-        }
-        certificate_.insert(key, e);
-        form->addRow(caption, e);
-    };
-    field(QStringLiteral("Attestation N°"), QStringLiteral("Attestation N°"), QStringLiteral("att_numero"), false);
-    field(QStringLiteral("Né(e) le"), QStringLiteral("Né(e) le"), QStringLiteral("att_ne_le"), true);
-    field(QString(), QStringLiteral("Libre"), QStringLiteral("att_libre"), false);
-    field(QStringLiteral("En fonction Du"), QStringLiteral("En fonction Du"), QStringLiteral("att_debut"), true);
-    field(QStringLiteral("Au"), QStringLiteral("Au"), QStringLiteral("att_fin"), false);
-    l->addLayout(form);
-    l->addStretch();
-    const kit::PanelButtons buttons = printPanelButtons(certificatePanel_, QStringLiteral("imprimer_attestation"),
-                                                        QStringLiteral("fermer_attestation"));
-    connect(buttons.confirm, &QToolButton::clicked, this, &Salaires::printCertificate);
-    connect(buttons.cancel, &QToolButton::clicked, this, &Salaires::closeCertificate);
-    l->addWidget(buttons.row);
-    side_->addPanel(certificatePanel_, [this] { closeCertificate(); });
-}
-
-void Salaires::buildStatementPanel()
-{
-    QVBoxLayout* l = nullptr;
-    statementPanel_ = sidePanel(QStringLiteral("Relevé annuel des émoluments"), QStringLiteral("releve"), side_, &l);
-    auto* grid = new QGridLayout;
-    grid->setVerticalSpacing(3);
-    int r = 0;
-    auto* period = new QHBoxLayout;
-    for (const QString& key : {QStringLiteral("Du"), QStringLiteral("Au")}) {
-        QLineEdit* e = textField(statementPanel_, QStringLiteral("releve_") + key.toLower(), 10);
-        new DateField(e, s_.ui());
-        e->setMaximumWidth(110);
-        statement_.insert(key, e);
-        period->addWidget(new QLabel(key, statementPanel_));
-        period->addSpacing(4);
-        period->addWidget(e);
-        period->addSpacing(12);
-    }
-    period->addStretch();
-    grid->addLayout(period, r++, 0, 1, 2);
-    const QStringList captions = {QString(), QString(), QStringLiteral("Heures Supp."), QStringLiteral("Autres Ind. Soumises"),
-                                  QStringLiteral("CNAS"), QStringLiteral("IRG"), QStringLiteral("Autres retenues"),
-                                  QStringLiteral("Ind. non Soumises")};
-    for (int i = 0; i < 8; ++i) {
-        const QString key = QStringLiteral("C%1").arg(i + 2);
-        QLineEdit* amount = textField(statementPanel_, QStringLiteral("releve_c%1").arg(i + 2), 14);
-        new DecimalField(amount);
-        new SelectOnFocus(amount);
-        amount->setAlignment(Qt::AlignRight);
-        amount->setFont(kit::amountFont());
-        amount->installEventFilter(this);
-        statement_.insert(key, amount);
-        if (i < 2) {
-            QLineEdit* caption = textField(statementPanel_, QStringLiteral("releve_libelle%1").arg(i + 2), 30);
-            caption->setText(i == 0 ? QStringLiteral(" Salaire de base") : QStringLiteral(" Ind. Complémentaire"));
-            statement_.insert(QStringLiteral("Caption%1").arg(i + 2), caption);
-            grid->addWidget(caption, r, 0);
-        } else {
-            grid->addWidget(new QLabel(captions[i], statementPanel_), r, 0);
-        }
-        grid->addWidget(amount, r++, 1);
-        if (i == 1 || i == 3 || i == 6) {
-            // The totals follow their amounts.
-            const QString total = i == 1 ? QStringLiteral("Salaire de poste")
-                : i == 3                 ? QStringLiteral("Salaire annuel")
-                                         : QStringLiteral("Total des retenues");
-            QLineEdit* t = kit::totalField(statementPanel_, QStringLiteral("releve_total%1").arg(i));
-            statement_.insert(total, t);
-            grid->addWidget(totalLabel(total, statementPanel_), r, 0);
-            grid->addWidget(t, r++, 1);
-        }
-    }
-    QLineEdit* net = kit::totalField(statementPanel_, QStringLiteral("releve_net"));
-    statement_.insert(QStringLiteral("Net"), net);
-    grid->addWidget(totalLabel(QStringLiteral("Net"), statementPanel_), r, 0);
-    grid->addWidget(net, r++, 1);
-    grid->setColumnStretch(0, 1);
-    l->addLayout(grid);
-    l->addStretch();
-    const kit::PanelButtons buttons = printPanelButtons(statementPanel_, QStringLiteral("imprimer_releve"),
-                                                        QStringLiteral("fermer_releve"));
-    connect(buttons.confirm, &QToolButton::clicked, this, &Salaires::printStatement);
-    connect(buttons.cancel, &QToolButton::clicked, this, &Salaires::closeStatement);
-    l->addWidget(buttons.row);
-    side_->addPanel(statementPanel_, [this] { closeStatement(); });
 }
 
 void Salaires::openList()
@@ -634,38 +347,10 @@ QString Salaires::monthHeading() const
     return month_ == 0 ? QString() : payroll::monthHeading(month_, year_);
 }
 
-QLineEdit* Salaires::entry(const QString& caption) const
-{
-    for (const auto& [c, e] : entries_)
-        if (c == caption)
-            return e;
-    return nullptr;
-}
-
-QLineEdit* Salaires::total(const QString& caption) const
-{
-    for (const auto& [c, e] : totals_)
-        if (c == caption)
-            return e;
-    return nullptr;
-}
-
 QToolButton* Salaires::command(const QString& objectName) const { return findChild<QToolButton*>(objectName); }
 
-QRadioButton* Salaires::printOption(PrintOption option) const { return printOptions_.value(option); }
 
-QLineEdit* Salaires::signatoryField(const QString& caption) const
-{
-    if (caption == QStringLiteral("Nom"))
-        return sigNom_;
-    if (caption == QStringLiteral("Qualité"))
-        return sigQualite_;
-    return caption == QStringLiteral("Date") ? sigDate_ : nullptr;
-}
 
-QLineEdit* Salaires::certificateField(const QString& caption) const { return certificate_.value(caption); }
-
-QLineEdit* Salaires::statementField(const QString& name) const { return statement_.value(name); }
 
 // ---- month chooser and month list ------------------------------------------------------------------------
 
@@ -711,8 +396,7 @@ void Salaires::openMonth(int month)
     agentShown_ = false;
     title_->setText(monthHeading());
     const std::array<QString, 2> period = annualPeriod(month_, year_);
-    statement_.value(QStringLiteral("Du"))->setText(period[0]);
-    statement_.value(QStringLiteral("Au"))->setText(period[1]);
+    documents_->setPeriod(period[0], period[1]);
     fillChooser();
     chooserView_->selectLine(month_ - 1);
     closePanel();
@@ -784,36 +468,26 @@ void Salaires::clearAgent()
     photo_->clear();
     obs_->clear();
     obsLoaded_.clear();
-    for (const auto& [c, e] : entries_)
-        e->clear();
-    for (const auto& [c, e] : totals_)
-        e->clear();
-    cnasBox_->setChecked(false);
-    irgBox_->setChecked(false);
-    advances_.clear();
-    advancesModel_->setLines({});
-    advancesTotal_->clear();
+    pay_->clear();
+    advanceLines_.clear();
+    advances_->clear();
 }
 
 bool Salaires::loadAgent()
 {
     const qint64 num = lines_[index_].agent.num;
-    std::optional<PayRow> pay;
-    db::Row row;
-    if (!kit::guarded(s_.ui(), [&] {
-            row = s_.db().queryOne(QStringLiteral("SELECT * FROM Agents WHERE num = ?"), {num});
-            pay = readPay(s_.db(), num, month_);
-            advances_ = readAdvances(s_.db(), num, month_, year_);
-        })) {
+    std::optional<AgentPage> page;
+    if (!kit::guarded(s_.ui(), [&] { page = readAgentPage(s_.db(), num, month_, year_); })) {
         clearAgent();
         return false;
     }
-    if (row.size() == 0 || !pay) {
+    if (!page) {
         clearAgent();
         s_.ui().message(QStringLiteral("Enregistrement introuvable"));
         return false;
     }
-    agent_ = payAgent(row);
+    agent_ = page->agent;
+    advanceLines_ = page->advances;
     agentShown_ = true;
     flagsClicked_ = false;
     nom_->setText(agent_.nom);
@@ -835,99 +509,55 @@ bool Salaires::loadAgent()
     tabs_->setTabText(0, QStringLiteral("Agent N°  %1 sur %2").arg(index_ + 1).arg(lines_.size()));
     if (listView_)
         listView_->selectLine(index_);
-    loadAdvances();
-    loadPay(*pay);
-    return true;
-}
-
-void Salaires::loadAdvances()
-{
-    QList<QStringList> rows;
-    for (const Advance& a : advances_)
-        rows.append(a.cells());
-    advancesModel_->setLines(std::move(rows));
-    advancesTotal_->setText(advancesTotalText(advancesTotal(advances_)));
-    if (!advances_.isEmpty())
-        advancesView_->selectLine(0);
+    advances_->showAdvances(advanceLines_);
     showLockState();
+    loadPay(page->pay);
+    return true;
 }
 
 void Salaires::loadPay(const PayRow& pay)
 {
-    for (const auto& [c, e] : entries_)
+    const QList<QLineEdit*> entries = pay_->entryFields();
+    for (QLineEdit* e : entries)
         e->clear();
     if (locked()) {
         // A closed month shows its pay as it was stored, what the signature list, the slips and the cash
         // book count: nothing is recomputed with the agent's boxes or the rates of today.
         const PayTexts t = payTexts(pay, pay.avances);
         const PayFigures f = storedFigures(pay);
-        showEntries(t);
-        cnasBox_->setChecked(pay.cnas > 0);
-        irgBox_->setChecked(pay.irg > 0);
-        showFigures(f);
+        pay_->showEntries(t);
+        pay_->cnasBox()->setChecked(pay.cnas > 0);
+        pay_->irgBox()->setChecked(pay.irg > 0);
+        pay_->showFigures(f);
     } else {
         // The advances entry shows the month's advance lines, not the stored amount.
-        const PayTexts t = payTexts(pay, advancesTotal(advances_));
-        showEntries(t);
-        cnasBox_->setChecked(agent_.cnasDue);
-        cnas_->setText(agent_.cnasDue ? entryText(pay.cnas, kEntryPattern) : QString());
-        irgBox_->setChecked(agent_.irgDue);
-        irg_->setText(agent_.irgDue ? entryText(pay.irg, kEntryPattern) : QString());
+        const PayTexts t = payTexts(pay, advancesTotal(advanceLines_));
+        pay_->showEntries(t);
+        pay_->cnasBox()->setChecked(agent_.cnasDue);
+        pay_->entry(QStringLiteral("CNAS"))->setText(agent_.cnasDue ? entryText(pay.cnas, kEntryPattern) : QString());
+        pay_->irgBox()->setChecked(agent_.irgDue);
+        pay_->entry(QStringLiteral("IRG"))->setText(agent_.irgDue ? entryText(pay.irg, kEntryPattern) : QString());
         recompute();
     }
-    for (const auto& [c, e] : entries_)
+    for (QLineEdit* e : entries)
         e->setCursorPosition(0);
 }
 
-PayTexts Salaires::texts() const
-{
-    return {tauxJour_->text(), nbreJours_->text(), hSuppl_->text(), indS_->text(), panier_->text(), autreInd_->text(),
-            avances_->text(), rembPrets_->text(), autresRetenues_->text()};
-}
-
-PayEntries Salaires::entries() const
-{
-    return readEntries(texts(), cnasBox_->isChecked(), irgBox_->isChecked(),
-                       situationOf(celibataire_->isChecked(), enfants_->value()));
-}
+PayEntries Salaires::entries() const { return pay_->values(); }
 
 void Salaires::recompute()
 {
     // Only an open month computes; a closed one keeps showing what it stored.
     if (!agentShown_ || locked())
         return;
-    showFigures(computePay(entries(), params_.tauxCnas));
-}
-
-void Salaires::showEntries(const payroll::PayTexts& t)
-{
-    tauxJour_->setText(t.tauxJour);
-    nbreJours_->setText(t.nbreJours);
-    hSuppl_->setText(t.hSuppl);
-    indS_->setText(t.indS);
-    panier_->setText(t.panier);
-    autreInd_->setText(t.autreInd);
-    avances_->setText(t.avances);
-    rembPrets_->setText(t.rembPrets);
-    autresRetenues_->setText(t.autresRetenues);
-}
-
-void Salaires::showFigures(const PayFigures& f)
-{
-    cnas_->setText(f.cnas);
-    irg_->setText(f.irg);
-    base_->setText(f.salaireBase);
-    poste_->setText(f.salairePoste);
-    brut_->setText(f.brut);
-    retenues_->setText(f.retenues);
-    net_->setText(f.net);
+    pay_->showFigures(computePay(entries(), params_.tauxCnas));
 }
 
 bool Salaires::saveCurrent()
 {
     if (!agentShown_ || month_ == 0 || locked())
         return true;
-    for (const auto& [c, e] : entries_)
+    for (QLineEdit* e : pay_->entryFields())
         if (!checkAmountField(*e, s_.ui()))
             return false;
     recompute();
@@ -982,27 +612,17 @@ void Salaires::showLockState()
 {
     const bool open = month_ != 0 && !locked();
     const bool shown = agentShown_;
-    for (const auto& [c, e] : entries_)
+    for (QLineEdit* e : pay_->entryFields())
         e->setEnabled(open && shown);
-    cnasBox_->setEnabled(open && shown);
-    irgBox_->setEnabled(open && shown);
+    pay_->cnasBox()->setEnabled(open && shown);
+    pay_->irgBox()->setEnabled(open && shown);
     sauvegarder_->setVisible(month_ == 0 || !locked());
     sauvegarder_->setEnabled(open && shown);
     deverrouiller_->setVisible(month_ != 0 && locked());
     for (const QString& name : {QStringLiteral("debut"), QStringLiteral("precedent"), QStringLiteral("suivant"),
                                 QStringLiteral("dernier"), QStringLiteral("recherche")})
         bar_->command(name)->setEnabled(shown);
-    // The advances are typed while the month is open; the documents printed once it is closed.
-    const bool lines = !advances_.isEmpty();
-    advNew_->setVisible(open);
-    advChange_->setVisible(open);
-    advDelete_->setVisible(open);
-    advNew_->setEnabled(open && shown);
-    advChange_->setEnabled(open && shown && lines);
-    advDelete_->setEnabled(open && shown && lines);
-    advancesView_->setEnabled(open && shown && lines);
-    advPrint_->setVisible(month_ != 0 && locked());
-    advPrint_->setEnabled(shown);
+    advances_->showState(month_ != 0, open, shown, !advanceLines_.isEmpty());
 }
 
 // ---- closing and reopening ------------------------------------------------------------------------------
@@ -1085,15 +705,15 @@ void Salaires::changeAdvance()
 {
     if (!agentShown_ || locked())
         return;
-    const int row = advancesView_->selectedLine();
-    if (row < 0 || row >= advances_.size())
+    const int row = advances_->selectedLine();
+    if (row < 0 || row >= advanceLines_.size())
         return;
     if (!saveCurrent())
         return;
     fund::Codes codes{ledger::Book::Depenses, agent_.num, schema::contrepartie::Client, schema::heading::AvanceSalaire};
     fund::Options options;
     options.parent = this;
-    const fund::Outcome outcome = fund::enterChange(s_, codes, advances_[row].num, options);
+    const fund::Outcome outcome = fund::enterChange(s_, codes, advanceLines_[row].num, options);
     if (outcome.status == fund::Status::Written || outcome.status == fund::Status::Missing)
         loadAgent();
 }
@@ -1102,8 +722,8 @@ void Salaires::deleteAdvance()
 {
     if (!agentShown_ || locked())
         return;
-    const int row = advancesView_->selectedLine();
-    if (row < 0 || row >= advances_.size())
+    const int row = advances_->selectedLine();
+    if (row < 0 || row >= advanceLines_.size())
         return;
     if (!s_.ui().askDefaultNo(QStringLiteral("Confirmer suppression de la ligne N° ") + QString::number(row + 1),
                      ui::Icon::Question, QStringLiteral("Confirmation")))
@@ -1112,7 +732,7 @@ void Salaires::deleteAdvance()
         return;
     bool deleted = false;
     if (!kit::guarded(s_.ui(), [&] {
-            deleted = ledger::remove(s_.db(), ledger::Book::Depenses, advances_[row].num, agent_.num, schema::contrepartie::Client);
+            deleted = ledger::remove(s_.db(), ledger::Book::Depenses, advanceLines_[row].num, agent_.num, schema::contrepartie::Client);
         }))
         return;
     if (!deleted)
@@ -1122,11 +742,6 @@ void Salaires::deleteAdvance()
 
 // ---- documents --------------------------------------------------------------------------------------------
 
-Signatory Salaires::signatory() const
-{
-    return {sigDate_->text().trimmed(), sigNom_->text().trimmed(), sigQualite_->text().trimmed()};
-}
-
 PaySlipSheet Salaires::sheet() const
 {
     PaySlipSheet p;
@@ -1134,26 +749,7 @@ PaySlipSheet Salaires::sheet() const
     p.prenom = prenom_->text();
     p.fonction = fonction_->text();
     p.moisDe = monthHeading();
-    p.tauxJour = tauxJour_->text();
-    p.nbreJours = nbreJours_->text();
-    p.hSuppl = hSuppl_->text();
-    p.indS = indS_->text();
-    p.panier = panier_->text();
-    p.autreInd = autreInd_->text();
-    p.cnas = cnas_->text();
-    p.irg = irg_->text();
-    p.avances = avances_->text();
-    p.rembPrets = rembPrets_->text();
-    p.autresRetenues = autresRetenues_->text();
-    p.salaireBase = base_->text();
-    p.salairePoste = poste_->text();
-    p.brut = brut_->text();
-    p.retenues = retenues_->text();
-    p.net = net_->text();
-    p.celibataire = celibataire_->isChecked();
-    p.enfants = enfants_->value();
-    p.cnasDue = cnasBox_->isChecked();
-    p.irgDue = irgBox_->isChecked();
+    pay_->fillSheet(p);
     return p;
 }
 
@@ -1161,134 +757,13 @@ void Salaires::setDocumentMode(bool on)
 {
     tabs_->setEnabled(!on);
     bar_->setCommandsEnabled(!on);
-    for (QToolButton* b : {advNew_, advChange_, advDelete_, advPrint_})
-        b->setEnabled(!on);
-    if (!on)
+    if (on)
+        advances_->disableCommands();
+    else
         showLockState();
 }
 
-void Salaires::imprimer()
-{
-    if (month_ == 0 || !agentShown_)
-        return;
-    const int option = printGroup_->checkedId();
-    if (option < 0)
-        return;
-    if (!saveCurrent())
-        return;
-    switch (option) {
-    case Emargement:
-        printSignatureList(s_, month_);
-        break;
-    case Bulletins:
-        printPaySlips(s_, month_);
-        break;
-    case Attestation: {
-        WorkCertificate c;
-        if (!kit::guarded(s_.ui(), [&] { c = workCertificateFor(s_, agent_.num); }))
-            return;
-        certificate_.value(QStringLiteral("Attestation N°"))->setText(c.numero);
-        certificate_.value(QStringLiteral("Né(e) le"))->setText(c.neLe);
-        certificate_.value(QStringLiteral("Libre"))->setText(c.libre);
-        certificate_.value(QStringLiteral("En fonction Du"))->setText(c.debut);
-        certificate_.value(QStringLiteral("Au"))->setText(c.fin);
-        setDocumentMode(true);
-        openPanel(certificatePanel_);
-        certificate_.value(QStringLiteral("Attestation N°"))->setFocus();
-        break;
-    }
-    case FichePaye: {
-        FPaye slip(s_, sheet(), signatory(), this);
-        s_.ui().showModal(slip);
-        break;
-    }
-    case Releve:
-        fillStatementEstimates();
-        setDocumentMode(true);
-        openPanel(statementPanel_);
-        statement_.value(QStringLiteral("C2"))->setFocus();
-        break;
-    }
-}
-
-void Salaires::printCertificate()
-{
-    if (!agentShown_)
-        return;
-    WorkCertificate c;
-    c.numero = certificate_.value(QStringLiteral("Attestation N°"))->text();
-    c.neLe = certificate_.value(QStringLiteral("Né(e) le"))->text();
-    c.libre = certificate_.value(QStringLiteral("Libre"))->text();
-    c.debut = certificate_.value(QStringLiteral("En fonction Du"))->text();
-    c.fin = certificate_.value(QStringLiteral("Au"))->text();
-    printWorkCertificate(s_, agent_.num, c, signatory());
-}
-
-void Salaires::closeCertificate()
-{
-    if (side_->panel() == certificatePanel_)
-        closePanel();
-    setDocumentMode(false);
-}
-
-void Salaires::fillStatementEstimates()
-{
-    // Estimates from the current pay; CNAS and IRG whatever the boxes say.
-    PayEntries e = entries();
-    e.cnasDue = true;
-    e.irgDue = true;
-    const PayFigures f = computePay(e, params_.tauxCnas);
-    const auto estimate = [](double value) { return value > 0 ? formatNumber(value, u"######.00") : QString(); };
-    statement_.value(QStringLiteral("C2"))->setText(estimate(e.tauxJour * e.nbreJours * 12));
-    statement_.value(QStringLiteral("C4"))->setText(estimate(e.hSuppl * 12));
-    statement_.value(QStringLiteral("C5"))->setText(estimate(e.indS * 12));
-    statement_.value(QStringLiteral("C6"))->setText(estimate(f.cnasValue * 12));
-    statement_.value(QStringLiteral("C7"))->setText(estimate(f.irgValue * 12));
-    recomputeStatement();
-}
-
-void Salaires::recomputeStatement()
-{
-    std::array<double, 8> amounts{};
-    for (int i = 0; i < 8; ++i)
-        amounts[i] = readNumber(statement_.value(QStringLiteral("C%1").arg(i + 2))->text());
-    const AnnualTotals t = annualTotals(amounts);
-    const auto shown = [](double value) { return value > 0 ? formatNumber(value, kTotalPattern) : QString(); };
-    statement_.value(QStringLiteral("Salaire de poste"))->setText(shown(t.salairePoste));
-    statement_.value(QStringLiteral("Salaire annuel"))->setText(shown(t.salaireAnnuel));
-    statement_.value(QStringLiteral("Total des retenues"))->setText(shown(t.retenues));
-    statement_.value(QStringLiteral("Net"))->setText(shown(t.net));
-}
-
-void Salaires::printStatement()
-{
-    if (!agentShown_)
-        return;
-    AnnualStatement st;
-    for (int i = 0; i < 8; ++i) {
-        QLineEdit* e = statement_.value(QStringLiteral("C%1").arg(i + 2));
-        if (!checkAmountField(*e, s_.ui()))
-            return;
-        st.amounts[i] = readNumber(e->text());
-    }
-    recomputeStatement();
-    st.debut = statement_.value(QStringLiteral("Du"))->text().trimmed();
-    st.fin = statement_.value(QStringLiteral("Au"))->text().trimmed();
-    st.caption2 = statement_.value(QStringLiteral("Caption2"))->text();
-    st.caption3 = statement_.value(QStringLiteral("Caption3"))->text();
-    printAnnualStatement(s_, agent_.num, st, signatory());
-}
-
-void Salaires::closeStatement()
-{
-    if (side_->panel() == statementPanel_)
-        closePanel();
-    setDocumentMode(false);
-    // The option is cleared, so that choosing it again opens the panel again.
-    printGroup_->setExclusive(false);
-    printOptions_[Releve]->setChecked(false);
-    printGroup_->setExclusive(true);
-}
+void Salaires::imprimer() { documents_->imprimer(); }
 
 // ---- leaving ------------------------------------------------------------------------------------------
 
@@ -1296,8 +771,8 @@ bool Salaires::saveAll()
 {
     if (!saveObservations() || !saveCurrent())
         return false;
-    s_.signature1 = sigNom_->text().trimmed();
-    s_.signature2 = sigQualite_->text().trimmed();
+    s_.signature1 = documents_->signatoryField(QStringLiteral("Nom"))->text().trimmed();
+    s_.signature2 = documents_->signatoryField(QStringLiteral("Qualité"))->text().trimmed();
     return true;
 }
 
@@ -1317,14 +792,9 @@ void Salaires::reject()
 
 bool Salaires::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut) {
-        if (auto* e = qobject_cast<QLineEdit*>(watched)) {
-            if (statement_.values().contains(e))
-                recomputeStatement();
-            else
-                recompute();
-        }
-    }
+    // Leaving an entry of the pay recomputes it.
+    if (event->type() == QEvent::FocusOut && qobject_cast<QLineEdit*>(watched))
+        recompute();
     return QDialog::eventFilter(watched, event);
 }
 

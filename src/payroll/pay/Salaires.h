@@ -9,18 +9,23 @@
 // closing, printing, quitting) saves the current pay first. "Sauvegarder" closes the month at a date
 // ("Paye verrouillée": the pay becomes read-only); "Déverrouiller" reopens it.
 //
-// Side panels: the month chooser, the month list ("Recherche"), the closing panel, the work
-// certificate panel and the annual statement panel.
+// The page is built of the pay form shared with the pay slip screen (PayForm.h), the advances panel
+// (AdvancesPanel.h) and the documents panel (DocumentsPanel.h).
+//
+// Side panels: the month chooser, the month list ("Recherche"), the closing panel, and the documents
+// panel's work certificate panel and annual statement panel.
 //
 //   Salaires screen(session);          // opens on the month chooser
 //   session.ui().showModal(screen);    // "Quitter": the signatory name and quality become
 //                                      // session.signature1 / signature2, written at exit
+#include "AdvancesPanel.h"
+#include "DocumentsPanel.h"
 #include "Pay.h"
+#include "PayForm.h"
 #include "payroll/documents/PayDocuments.h"
 
 #include <QDialog>
 
-class QButtonGroup;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -54,19 +59,19 @@ public:
     // ---- widgets (tests drive the screen through them) -------------------------------------------------
     /// A pay entry by its caption: "Taux Journalier", "Nbre de Jours", "Heures Supp.", "Ind. Soumise",
     /// "Panier", "Autres Ind", "CNAS", "IRG", "Remb Avances", "Remb Prêts", "Autres Retenues".
-    QLineEdit* entry(const QString& caption) const;
+    QLineEdit* entry(const QString& caption) const { return pay_->entry(caption); }
     /// A total by its caption: "Salaire de Base", "Salaire de poste", "Salaire BRUT", "T. des Retenues",
     /// "NET A PAYER".
-    QLineEdit* total(const QString& caption) const;
-    QCheckBox* cnasBox() const { return cnasBox_; }
-    QCheckBox* irgBox() const { return irgBox_; }
+    QLineEdit* total(const QString& caption) const { return pay_->total(caption); }
+    QCheckBox* cnasBox() const { return pay_->cnasBox(); }
+    QCheckBox* irgBox() const { return pay_->irgBox(); }
     QTabWidget* tabs() const { return tabs_; }
     QToolButton* command(const QString& objectName) const;
     QPlainTextEdit* observations() const { return obs_; }
     QLabel* photo() const { return photo_; }
     QToolButton* telephone() const { return tel_; }
-    kit::GridView* advancesGrid() const { return advancesView_; }
-    QLineEdit* advancesTotalField() const { return advancesTotal_; }
+    kit::GridView* advancesGrid() const { return advances_->grid(); }
+    QLineEdit* advancesTotalField() const { return advances_->totalField(); }
     kit::GridView* monthChooser() const { return chooserView_; }
     kit::GridView* monthList() const { return listView_; }
     kit::SidePanel* side() const { return side_; }
@@ -74,19 +79,20 @@ public:
     QWidget* chooserPanel() const { return chooserPanel_; }
     QWidget* listPanel() const { return listPanel_; }
     QWidget* closingPanel() const { return closingPanel_; }
-    QWidget* certificatePanel() const { return certificatePanel_; }
-    QWidget* statementPanel() const { return statementPanel_; }
+    QWidget* certificatePanel() const { return documents_->certificatePanel(); }
+    QWidget* statementPanel() const { return documents_->statementPanel(); }
     QLineEdit* closingDate() const { return closingDate_; }
-    QRadioButton* printOption(PrintOption option) const;
-    QLineEdit* signatoryField(const QString& caption) const; ///< "Nom", "Qualité", "Date"
+    QRadioButton* printOption(PrintOption option) const { return documents_->printOption(option); }
+    /// "Nom", "Qualité", "Date"
+    QLineEdit* signatoryField(const QString& caption) const { return documents_->signatoryField(caption); }
     /// A field of the certificate panel: "Attestation N°", "Né(e) le", "Libre", "En fonction Du", "Au".
-    QLineEdit* certificateField(const QString& caption) const;
+    QLineEdit* certificateField(const QString& caption) const { return documents_->certificateField(caption); }
     /// A field of the statement panel: "Du", "Au", "Caption2", "Caption3", "C2".."C9", and the totals
     /// "Salaire de poste", "Salaire annuel", "Total des retenues", "Net".
-    QLineEdit* statementField(const QString& name) const;
-    QRadioButton* celibataire() const { return celibataire_; }
-    QRadioButton* marie() const { return marie_; }
-    QSpinBox* enfants() const { return enfants_; }
+    QLineEdit* statementField(const QString& name) const { return documents_->statementField(name); }
+    QRadioButton* celibataire() const { return pay_->celibataire(); }
+    QRadioButton* marie() const { return pay_->marie(); }
+    QSpinBox* enfants() const { return pay_->enfants(); }
 
     // ---- commands ---------------------------------------------------------------------------------------
     /// Opens a month (1 to 12): the heading, the annual-statement period, the month list (creating the
@@ -109,10 +115,10 @@ public:
     void deleteAdvance();
     void imprimer();     ///< the print button of the advances panel
     void dial();
-    void printCertificate();
-    void closeCertificate();
-    void printStatement();
-    void closeStatement();
+    void printCertificate() { documents_->printCertificate(); }
+    void closeCertificate() { documents_->closeCertificate(); }
+    void printStatement() { documents_->printStatement(); }
+    void closeStatement() { documents_->closeStatement(); }
     /// CNAS, IRG and the totals from the entries (run when an entry is left or a box clicked).
     void recompute();
     /// Saves the current pay (nothing when the month is closed). False when it must not be left: an
@@ -132,33 +138,25 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class PayDocumentsPanel;   // reads the month, the agent and the pay shown; saves it first
+
     QWidget* buildAgentPage();
     QWidget* buildAdvances();
     void buildChooserPanel();
     void buildListPanel();
     void buildClosingPanel();
-    void buildCertificatePanel();
-    void buildStatementPanel();
 
     void fillChooser();
     void fillMonthList();
     bool loadAgent();          ///< reads the current agent, his advances and his pay into the screen
-    void loadAdvances();
     void loadPay(const payroll::PayRow& pay);
-    void showEntries(const payroll::PayTexts& texts);       ///< the nine entries of a pay
-    void showFigures(const payroll::PayFigures& figures);   ///< CNAS, IRG and the five totals
     void clearAgent();
     void showLockState();
     void setDocumentMode(bool on);   ///< a document panel open: tabs and commands disabled
     bool saveObservations();
     bool saveAll();            ///< what "Quitter" saves: the pay, the observations and the signatures
-    payroll::PayTexts texts() const;
     payroll::PayEntries entries() const;
-    payroll::Signatory signatory() const;
     payroll::PaySlipSheet sheet() const;
-    void fillStatementEstimates();
-    void recomputeStatement();
-    QLineEdit* amountEntry(QWidget* parent, const QString& caption, const QString& name);
 
     Session& s_;
     int month_ = 0;
@@ -169,7 +167,7 @@ private:
     payroll::PayAgent agent_;
     bool agentShown_ = false;
     QString obsLoaded_;
-    QList<payroll::Advance> advances_;
+    QList<payroll::Advance> advanceLines_;
     bool flagsClicked_ = false;
     kit::ChangeWatch* typed_ = nullptr;   ///< what the user typed since the screen opened
     QString periodStart_, periodEnd_;
@@ -182,24 +180,11 @@ private:
     QLineEdit *nom_ = nullptr, *prenom_ = nullptr, *fonction_ = nullptr;
     QToolButton* tel_ = nullptr;
     QPlainTextEdit* obs_ = nullptr;
-    QRadioButton *celibataire_ = nullptr, *marie_ = nullptr;
-    QSpinBox* enfants_ = nullptr;
-    QList<QPair<QString, QLineEdit*>> entries_;
-    QList<QPair<QString, QLineEdit*>> totals_;
-    QLineEdit *tauxJour_ = nullptr, *nbreJours_ = nullptr, *hSuppl_ = nullptr, *indS_ = nullptr, *panier_ = nullptr,
-              *autreInd_ = nullptr, *cnas_ = nullptr, *irg_ = nullptr, *avances_ = nullptr, *rembPrets_ = nullptr,
-              *autresRetenues_ = nullptr;
-    QLineEdit *base_ = nullptr, *poste_ = nullptr, *brut_ = nullptr, *retenues_ = nullptr, *net_ = nullptr;
-    QCheckBox *cnasBox_ = nullptr, *irgBox_ = nullptr;
+    PayForm* pay_ = nullptr;
 
-    QWidget* advancesBox_ = nullptr;
-    kit::GridModel* advancesModel_ = nullptr;
-    kit::GridView* advancesView_ = nullptr;
-    QToolButton *advNew_ = nullptr, *advChange_ = nullptr, *advDelete_ = nullptr, *advPrint_ = nullptr;
-    QLineEdit* advancesTotal_ = nullptr;
-    QButtonGroup* printGroup_ = nullptr;
-    QList<QRadioButton*> printOptions_;
-    QLineEdit *sigNom_ = nullptr, *sigQualite_ = nullptr, *sigDate_ = nullptr;
+    QWidget* advancesBox_ = nullptr;   ///< the advances column: the advances and the documents panels
+    AdvancesPanel* advances_ = nullptr;
+    PayDocumentsPanel* documents_ = nullptr;
 
     kit::SidePanel* side_ = nullptr;
     kit::SidePanel* listSide_ = nullptr;
@@ -211,10 +196,6 @@ private:
     kit::GridView* listView_ = nullptr;
     QWidget* closingPanel_ = nullptr;
     QLineEdit* closingDate_ = nullptr;
-    QWidget* certificatePanel_ = nullptr;
-    QHash<QString, QLineEdit*> certificate_;
-    QWidget* statementPanel_ = nullptr;
-    QHash<QString, QLineEdit*> statement_;
 };
 
 } // namespace kv

@@ -126,9 +126,6 @@ QLineEdit* PersonRegister::addField(const QString& name, QWidget* parent)
 
 void PersonRegister::buildEntry()
 {
-    const bool agent = kind_.type == schema::person::Agent;
-    const bool client = kind_.type == schema::person::Client;
-
     // The entry scrolls inside the panel if a small screen cannot show all its blocks at once.
     auto* scroll = new QScrollArea(side_);
     scroll->setObjectName(QStringLiteral("entryPanel"));
@@ -143,6 +140,46 @@ void PersonRegister::buildEntry()
     v->setSpacing(6);
     entryTitle_ = kit::panelHeading(QString(), page, QStringLiteral("entryTitle"));
     v->addWidget(entryTitle_);
+
+    FieldChain* chain = buildIdentity(page, v);
+    buildSalaryBlock(page, v, chain);
+    buildCniBlock(page, v, chain);
+    buildPermisBlock(page, v, chain);
+
+    // Date fields are as wide as a date; the others take the panel's width.
+    const int dateWidth = entree_->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 16;
+    for (QLineEdit* d : {entree_, dateCni_, datePermis_})
+        d->setMaximumWidth(dateWidth);
+    taux_->setMaximumWidth(dateWidth + 20);
+
+    auto* arch = new QGroupBox(QStringLiteral("Archivé"), page);
+    arch->setObjectName(QStringLiteral("archBox"));
+    auto* ah = new QHBoxLayout(arch);
+    archNon_ = new QRadioButton(QStringLiteral("NON"), arch);
+    archNon_->setObjectName(QStringLiteral("archNon"));
+    archOui_ = new QRadioButton(QStringLiteral("OUI"), arch);
+    archOui_->setObjectName(QStringLiteral("archOui"));
+    ah->addWidget(archNon_);
+    ah->addWidget(archOui_);
+    ah->addStretch();
+    v->addWidget(arch);
+    v->addStretch();
+
+    const kit::PanelButtons buttons = kit::panelButtons(page);
+    v->addWidget(buttons.row);
+    connect(buttons.confirm, &QToolButton::clicked, this, &PersonRegister::validate);
+    connect(buttons.cancel, &QToolButton::clicked, this, &PersonRegister::cancelEntry);
+
+    connect(salarie_, &QCheckBox::toggled, this, &PersonRegister::updateBlocks);
+    connect(permis_, &QCheckBox::toggled, this, &PersonRegister::updateBlocks);
+    side_->addPanel(entryPanel_, [this] { cancelEntry(); });
+}
+
+/// The identity: name, first name, function, telephone, town. Returns the entry's field chain.
+FieldChain* PersonRegister::buildIdentity(QWidget* page, QVBoxLayout* v)
+{
+    const bool agent = kind_.type == schema::person::Agent;
+    const bool client = kind_.type == schema::person::Client;
 
     auto* main = new QWidget(page);
     auto* form = compactForm(main);
@@ -174,6 +211,13 @@ void PersonRegister::buildEntry()
         chain->add(fonction_);
     chain->add(tel_);
     chain->add(ville_);
+    return chain;
+}
+
+/// The salaried block: entry date, CNAS number, daily rate.
+void PersonRegister::buildSalaryBlock(QWidget* page, QVBoxLayout* v, FieldChain* chain)
+{
+    const bool agent = kind_.type == schema::person::Agent;
 
     salarie_ = new QCheckBox(QStringLiteral("Salarié"), page);
     salarie_->setObjectName(QStringLiteral("salarie"));
@@ -204,7 +248,11 @@ void PersonRegister::buildEntry()
         salarie_->hide();
         salaryBlock_->hide();
     }
+}
 
+/// The identity card block.
+void PersonRegister::buildCniBlock(QWidget* page, QVBoxLayout* v, FieldChain* chain)
+{
     cniBlock_ = new QGroupBox(QStringLiteral("CNI"), page);
     cniBlock_->setObjectName(QStringLiteral("cniBlock"));
     auto* cf = compactForm(cniBlock_);
@@ -225,6 +273,12 @@ void PersonRegister::buildEntry()
     } else {
         cniBlock_->hide();
     }
+}
+
+/// The driving licence block.
+void PersonRegister::buildPermisBlock(QWidget* page, QVBoxLayout* v, FieldChain* chain)
+{
+    const bool client = kind_.type == schema::person::Client;
 
     permis_ = new QCheckBox(QStringLiteral("Permis de Conduire"), page);
     permis_->setObjectName(QStringLiteral("permis"));
@@ -254,33 +308,6 @@ void PersonRegister::buildEntry()
         permis_->hide();
         permisBlock_->hide();
     }
-    // Date fields are as wide as a date; the others take the panel's width.
-    const int dateWidth = entree_->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 16;
-    for (QLineEdit* d : {entree_, dateCni_, datePermis_})
-        d->setMaximumWidth(dateWidth);
-    taux_->setMaximumWidth(dateWidth + 20);
-
-    auto* arch = new QGroupBox(QStringLiteral("Archivé"), page);
-    arch->setObjectName(QStringLiteral("archBox"));
-    auto* ah = new QHBoxLayout(arch);
-    archNon_ = new QRadioButton(QStringLiteral("NON"), arch);
-    archNon_->setObjectName(QStringLiteral("archNon"));
-    archOui_ = new QRadioButton(QStringLiteral("OUI"), arch);
-    archOui_->setObjectName(QStringLiteral("archOui"));
-    ah->addWidget(archNon_);
-    ah->addWidget(archOui_);
-    ah->addStretch();
-    v->addWidget(arch);
-    v->addStretch();
-
-    const kit::PanelButtons buttons = kit::panelButtons(page);
-    v->addWidget(buttons.row);
-    connect(buttons.confirm, &QToolButton::clicked, this, &PersonRegister::validate);
-    connect(buttons.cancel, &QToolButton::clicked, this, &PersonRegister::cancelEntry);
-
-    connect(salarie_, &QCheckBox::toggled, this, &PersonRegister::updateBlocks);
-    connect(permis_, &QCheckBox::toggled, this, &PersonRegister::updateBlocks);
-    side_->addPanel(entryPanel_, [this] { cancelEntry(); });
 }
 
 void PersonRegister::buildFilter()

@@ -12,6 +12,7 @@ class QLineEdit;
 class QRadioButton;
 class QStandardItemModel;
 class QTableView;
+class QVBoxLayout;
 class QWidget;
 
 namespace kv {
@@ -57,6 +58,10 @@ public:
 private:
     void buildList();
     void buildEntry();
+    FieldChain* buildIdentity(QWidget* page, QVBoxLayout* v);
+    void buildSalaryBlock(QWidget* page, QVBoxLayout* v, FieldChain* chain);
+    void buildCniBlock(QWidget* page, QVBoxLayout* v, FieldChain* chain);
+    void buildPermisBlock(QWidget* page, QVBoxLayout* v, FieldChain* chain);
     void buildFilter();
     void fillList();
     void setRowCells(int row, const people::PersonRow& person, int position);

@@ -65,7 +65,36 @@ f_jrnl2::f_jrnl2(Session& session, QWidget* parent) : QDialog(parent), s_(sessio
     setWindowTitle(QStringLiteral(" "));
     setModal(true);
 
-    // ---- commands -------------------------------------------------------------------------------------
+    buildCommands();
+    buildJournals();
+
+    auto* results = new QVBoxLayout;
+    results->addWidget(heading_);
+    results->addWidget(journalTabs_, 1);
+
+    buildDatePanel();
+
+    auto* body = new QHBoxLayout;
+    body->addLayout(results, 1);
+    body->addWidget(side_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(kit::titleBand(QStringLiteral("Rapport d'activité"), this));
+    layout->addWidget(bar_);
+    layout->addLayout(body, 1);
+    kit::sizeScreen(*this, QSize(1180, 640), {side_});
+
+    // Opening: the default day of the exercise in the three dates, both tab strips on their first tab, the date panel in front.
+    const QString today = kit::defaultDayText(s_);
+    for (QLineEdit* e : {day_, from_, to_})
+        e->setText(today);
+    dateTabs_->setCurrentIndex(0);
+    journalTabs_->setCurrentIndex(0);
+    setDatePanel(true);
+}
+
+/// The command bar.
+void f_jrnl2::buildCommands()
+{
     bar_ = new kit::CommandBar(this);
     bar_->add(kit::Glyph::Open, QStringLiteral("Autre date"), QStringLiteral("autreDate"), QKeySequence(Qt::ALT | Qt::Key_D),
               this, &f_jrnl2::otherDate);
@@ -73,8 +102,11 @@ f_jrnl2::f_jrnl2(Session& session, QWidget* parent) : QDialog(parent), s_(sessio
     bar_->addExport();
     bar_->addStretch();
     bar_->add(Command::Quit, QStringLiteral("quitter"), static_cast<QDialog*>(this), &QDialog::reject);
+}
 
-    // ---- the journals ---------------------------------------------------------------------------------
+/// The four journals, each a tab with its totals.
+void f_jrnl2::buildJournals()
+{
     heading_ = new QLabel(this);
     heading_->setObjectName(QStringLiteral("entete"));
     heading_->setAlignment(Qt::AlignCenter);
@@ -129,12 +161,11 @@ f_jrnl2::f_jrnl2(Session& session, QWidget* parent) : QDialog(parent), s_(sessio
     journalTabs_->addTab(journalPage(Journal::Pays, payTotals), journals::tabCaption(Journal::Pays));
     journalTabs_->addTab(journalPage(Journal::Others, otherTotals), journals::tabCaption(Journal::Others));
     journalTabs_->addTab(journalPage(Journal::Receipts, receiptTotals), journals::tabCaption(Journal::Receipts));
+}
 
-    auto* results = new QVBoxLayout;
-    results->addWidget(heading_);
-    results->addWidget(journalTabs_, 1);
-
-    // ---- the date panel -------------------------------------------------------------------------------
+/// The date panel: one day or a period.
+void f_jrnl2::buildDatePanel()
+{
     side_ = new kit::SidePanel(kSideWidth, this);
     datePanel_ = new QWidget(side_);
     datePanel_->setObjectName(QStringLiteral("panneauDate"));
@@ -188,23 +219,6 @@ f_jrnl2::f_jrnl2(Session& session, QWidget* parent) : QDialog(parent), s_(sessio
     dateLayout->addStretch();
     dateLayout->addWidget(buttons.row);
     side_->addPanel(datePanel_); // Escape is the screen's: without a date there is nothing to go back to
-
-    auto* body = new QHBoxLayout;
-    body->addLayout(results, 1);
-    body->addWidget(side_);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(kit::titleBand(QStringLiteral("Rapport d'activité"), this));
-    layout->addWidget(bar_);
-    layout->addLayout(body, 1);
-    kit::sizeScreen(*this, QSize(1180, 640), {side_});
-
-    // Opening: the default day of the exercise in the three dates, both tab strips on their first tab, the date panel in front.
-    const QString today = kit::defaultDayText(s_);
-    for (QLineEdit* e : {day_, from_, to_})
-        e->setText(today);
-    dateTabs_->setCurrentIndex(0);
-    journalTabs_->setCurrentIndex(0);
-    setDatePanel(true);
 }
 
 QWidget* f_jrnl2::journalPage(Journal journal, QWidget* totals)

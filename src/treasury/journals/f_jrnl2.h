@@ -66,6 +66,9 @@ public:
     void print();
 
 private:
+    void buildCommands();
+    void buildJournals();
+    void buildDatePanel();
     QWidget* journalPage(journals::Journal journal, QWidget* totals);
     void run(const journals::Selection& selection);
     void showJournals(journals::Report report);
