@@ -1,7 +1,7 @@
 // Lists exported as a user does (the command bar's "Exporter") and opened again by LibreOffice Calc,
 // converted back to CSV headless: a register and a person's account, as .xlsx and as both CSV styles,
 // give Calc the captions, texts, amounts and dates the screen shows.
-#include "../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "core/kit/Export.h"
 #include "core/ledger/Ledger.h"

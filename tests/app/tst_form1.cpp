@@ -1,6 +1,6 @@
 // The main window: menu entries, the level-2 guard and the checks before screens, closing and its
 // undo, the display choices, the shortcut labels and the exit.
-#include "../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "app/Form1.h"
 #include "core/about/MainPictures.h"

@@ -1,6 +1,6 @@
 // The application core: start-up with its failure table, the exercise connection, the settings files,
 // the passwords, the report routine and the exit sequence, through the scripted ui seam.
-#include "CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "core/identity/F_Identite.h"
 #include "core/kit/ExerciseDate.h"

@@ -1,7 +1,7 @@
 // The rentals screen `F_Location` and its logic: the day count and amount, numbering, the list with its
 // names, the entry frame through the real widgets with the vehicle and client searches scripted, the
 // refusals, the filter, ZOOM, deletion, engine refusals, the screens that fit and the printed contract.
-#include "../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "core/formats/FieldRules.h"
 #include "harness/ScreenFit.h"

@@ -2,7 +2,7 @@
 // backslashes, Arabic and very long strings reach every function that builds a query from typed text,
 // and come out as plain text: stored and read back unchanged, searched as a plain "begins with",
 // refused by the checks that refuse them, and never able to change what a report's query does.
-#include "../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 #include "core/formats/Dates.h"
 #include "core/ledger/Ledger.h"
 #include "core/reports/ReportRoutine.h"

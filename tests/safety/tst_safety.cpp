@@ -2,7 +2,7 @@
 // files at start-up, and writes refused by a read-only folder or a full disk.
 #include "SafetyFixture.h"
 
-#include "../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 #include "core/kit/Guard.h"
 #include "core/ledger/Ledger.h"
 #include "core/startup/DataFolder.h"

@@ -1,7 +1,7 @@
 // The miscellaneous receipts J_Recettes: the list and its total, new and changed lines through the fund
 // movement dialog, deletion, the period filter, the printed list, engine refusals, and the screen on
 // the screens it must fit.
-#include "../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "core/formats/Numbers.h"
 #include "harness/ScreenFit.h"

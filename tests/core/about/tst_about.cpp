@@ -1,6 +1,6 @@
 // The about box, the presentation, the picture choice and the main window's pictures: the built-in
 // artwork, the picture files each command leaves in the photos folder, and the last choice read back.
-#include "core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "core/about/Auteur.h"
 #include "core/about/Deployment.h"

@@ -2,7 +2,7 @@
 // kilometres, cost per kilometre, totals, months), the lines that must not count, the charts, the
 // "Coût par véhicule" screen with its period checks, the printed report with its charts, an engine
 // refusal and the fit on both test screens.
-#include "../../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "fleet/costs/CostCharts.h"
 #include "fleet/costs/F_CoutVehicules.h"

@@ -2,7 +2,7 @@
 // cases), the order by urgency, the oil-change intervals of the parameters and their schema step, the
 // main window's notice, and the "Échéances" screen: red overdue lines, ZOOM to the vehicle file, the
 // printed list, engine refusals and the fit on both test screens.
-#include "../../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "core/schema/ExerciseSchema.h"
 #include "fleet/duedates/DueDates.h"

@@ -1,7 +1,7 @@
 // The reference tables (`Initials`) and the vehicle register (`Vehicules`): lists, entry, numbering,
 // refusals, moves, the pick lists, filter, file and printed list, through the real widgets and the
 // scripted ui seam, with the database checked afterwards.
-#include "../../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "core/startup/Startup.h"
 #include "fleet/references/Initials.h"

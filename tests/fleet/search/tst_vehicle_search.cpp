@@ -1,6 +1,6 @@
 // The vehicle search (`Q_Vehicule`): the search function over a table of criteria, and the dialog
 // through its real widgets and the scripted ui seam, with its outcome in saisie and Echange slots 1-3.
-#include "../../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "core/startup/Startup.h"
 #include "fleet/search/Q_Vehicule.h"

@@ -1,7 +1,7 @@
 // The vehicle file: header, the six lists with their panels, numbering, checks and deletes, the oil
 // change saved by the close command, the purchase voucher and its signer, through the real widgets and
 // the scripted ui seam, with the database checked afterwards.
-#include "../../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "core/kit/ExerciseDate.h"
 #include "core/kit/ScreenKit.h"

@@ -1,7 +1,7 @@
 #pragma once
 // An open exercise (2021) with salaried agents and pays written straight into the tables, for the
 // payroll settings, the pay slip screen and the pay documents.
-#include "../../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "core/state/Session.h"
 #include "platform/db/Database.h"

@@ -1,6 +1,6 @@
 #pragma once
 // An open exercise with salaried agents, for the pay tests.
-#include "../../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "platform/db/Database.h"
 

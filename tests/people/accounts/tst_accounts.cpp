@@ -1,7 +1,7 @@
 // The person accounts ZOOM_Ag, Zoom_Ch and Zoom_Cli: header, the two movement grids with their totals
 // and balance, new / changed / deleted lines through the fund movement dialog, the client's rentals,
 // and the printed statement.
-#include "../../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "core/schema/Schema.h"
 #include "core/startup/Startup.h"

@@ -1,5 +1,5 @@
 // The fund movement dialog and the booking of its line, and the client search.
-#include "../../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "core/schema/Schema.h"
 #include "core/startup/Startup.h"

@@ -1,5 +1,5 @@
 // The registers of agents, drivers and clients, and the person store beneath them.
-#include "../../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "core/schema/Schema.h"
 #include "core/startup/Startup.h"

@@ -1,7 +1,7 @@
 // The calendar Q_Date and the cash book J_CAISSE: where each ledger line goes, the day's lists and the
 // summary, the balance carried from one day to the next over generated ledgers, the prints, engine
 // refusals, and both screens on the screens they must fit.
-#include "../../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "core/formats/Numbers.h"
 #include "core/kit/ScreenKit.h"

@@ -2,7 +2,7 @@
 // or period, each journal's lines, cells and totals, the advances on salary, every expense counted once,
 // the vehicles' average per day, the printed journals, engine refusals, the fit on both test screens.
 // Then the monthly running charges Chrges.
-#include "../../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "core/formats/FieldRules.h"
 #include "core/kit/Export.h"
