@@ -2,6 +2,7 @@
 // converted back to CSV headless: a register and a person's account, as .xlsx and as both CSV styles,
 // give Calc the captions, texts, amounts and dates the screen shows.
 #include "harness/CoreFixture.h"
+#include "harness/Seed.h"
 
 #include "core/kit/Export.h"
 #include "core/ledger/Ledger.h"
@@ -136,10 +137,8 @@ class CalcTest : public QObject {
 
     void addAgent(qint64 num, const QString& nom, const QString& prenom, const QString& tel, double taux, const QString& entree)
     {
-        db().execute(QStringLiteral("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Fonction, tel, ville, Salarie, Taux_Jour, "
-                                    "d_entree) VALUES (?,?,?,?,?,?,?,1,?,?)"),
-                     {num, schema::person::Agent, nom, prenom, QStringLiteral("Chauffeur"), tel, QStringLiteral("Oran"), taux,
-                      entree});
+        seed::person(db(), {.num = num, .kind = schema::person::Agent, .nom = nom, .prenom = prenom, .fonction = "Chauffeur",
+                            .tel = tel, .ville = "Oran", .salarie = true, .dEntree = entree, .tauxJour = taux});
     }
 
     /// Calc opens `file` (read with `inFilter` when given) and writes it back as CSV; its rows.

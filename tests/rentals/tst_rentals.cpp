@@ -5,6 +5,7 @@
 
 #include "core/formats/FieldRules.h"
 #include "harness/ScreenFit.h"
+#include "harness/Seed.h"
 #include "people/accounts/AccountScreen.h"
 #include "people/search/Q_Client.h"
 #include "fleet/search/Q_Vehicule.h"
@@ -90,33 +91,21 @@ class RentalsTest : public QObject {
     }
     void addVehicle(qint64 num, const QString& matricule, qint64 genre, qint64 marque, qint64 modele, int ordre)
     {
-        db().execute("INSERT INTO Vehicules (num, matricule, Annee, num_Genre, num_marque, num_Modele, num_carburant, flag_Arch, ordre)"
-                     " VALUES (?, ?, '2019', ?, ?, ?, -1, 0, ?)",
-                     {num, matricule, genre, marque, modele, ordre});
+        seed::vehicle(db(), {.num = num, .matricule = matricule, .annee = "2019", .genre = genre, .marque = marque,
+                             .modele = modele, .more = {{"ordre", ordre}}});
     }
     void addClient(qint64 num, const QString& nom, const QString& prenom, bool archived = false)
     {
-        db().execute("INSERT INTO Agents (num, Type_Ag, nom, Prenom, tel, ville, Arch, Num_CNI, Date_CNI, Ville_CNI,"
-                     " flag_permis, Num_Permis, Date_Permis, Ville_Permis)"
-                     " VALUES (?, 2, ?, ?, '0550 12 34 56', 'Oran', ?, 'CNI-' || ?, '2015-06-01', 'Oran', 1,"
-                     " 'P-' || ?, '2012-09-15', 'Es Senia')",
-                     {num, nom, prenom, archived ? 1 : 0, num, num});
+        const QString n = QString::number(num);
+        seed::person(db(), {.num = num, .kind = schema::person::Client, .nom = nom, .prenom = prenom, .tel = "0550 12 34 56",
+                            .ville = "Oran", .permis = true, .numPermis = "P-" + n, .datePermis = "2012-09-15",
+                            .villePermis = "Es Senia", .numCni = "CNI-" + n, .dateCni = "2015-06-01", .villeCni = "Oran",
+                            .archived = archived});
     }
     qint64 addRental(qint64 vehicle, qint64 client, const QString& du, const QString& au, double pu = 0, bool archived = false,
                      bool regle = false, const QString& obs = {})
     {
-        rentals::Rental r;
-        r.vehicle = vehicle;
-        r.client = client;
-        r.du = du;
-        r.au = au;
-        r.pu = pu;
-        r.nb = rentals::dayCount(du, au).value_or(0);
-        r.montant = rentals::dayAmount(r.nb, pu);
-        r.archived = archived;
-        r.regle = regle;
-        r.obs = obs;
-        return rentals::add(db(), r);
+        return seed::rental(db(), vehicle, client, du, au, pu, archived, regle, obs);
     }
     QList<QVariantMap> snapshot()
     {

@@ -2,6 +2,7 @@
 // An open exercise (2021) with salaried agents and pays written straight into the tables, for the
 // payroll settings, the pay slip screen and the pay documents.
 #include "harness/CoreFixture.h"
+#include "harness/Seed.h"
 
 #include "core/state/Session.h"
 #include "platform/db/Database.h"
@@ -26,10 +27,9 @@ struct PayrollFixture {
                     const QString& entree = QString(), bool arch = false, const QString& ss = QString())
     {
         const qint64 num = db().nextNum(QStringLiteral("Agents"));
-        db().execute(QStringLiteral("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Fonction, Salarie, Taux_Jour, Arch, "
-                                    "d_entree, SS, flag_cnas, flag_irg) VALUES (?, 0, ?, ?, ?, 1, ?, ?, ?, ?, 1, 1)"),
-                     {num, nom, prenom, fonction, taux, arch ? 1 : 0, entree.isEmpty() ? QVariant() : QVariant(entree),
-                      ss.isEmpty() ? QVariant() : QVariant(ss)});
+        seed::person(db(), {.num = num, .kind = schema::person::Agent, .nom = nom, .prenom = prenom, .fonction = fonction,
+                            .salarie = true, .dEntree = entree, .ss = ss, .tauxJour = taux, .archived = arch,
+                            .more = {{"flag_cnas", 1}, {"flag_irg", 1}}});
         return num;
     }
 

@@ -2,6 +2,7 @@
 // and balance, new / changed / deleted lines through the fund movement dialog, the client's rentals,
 // and the printed statement.
 #include "harness/CoreFixture.h"
+#include "harness/Seed.h"
 
 #include "core/schema/Schema.h"
 #include "core/startup/Startup.h"
@@ -102,11 +103,7 @@ class AccountsTest : public QObject {
 
     qint64 addPerson(qint64 num, int kind, const QVariantMap& fields = {})
     {
-        db().execute(QStringLiteral("INSERT INTO Agents (num, Type_Ag, nom, Prenom) VALUES (?,?,?,?)"),
-                     {num, kind, QStringLiteral("BENALI"), QStringLiteral("Karim")});
-        for (auto it = fields.constBegin(); it != fields.constEnd(); ++it)
-            db().execute(QStringLiteral("UPDATE Agents SET %1 = ? WHERE num = ?").arg(it.key()), {it.value(), num});
-        return num;
+        return seed::person(db(), {.num = num, .kind = kind, .nom = "BENALI", .prenom = "Karim", .more = fields});
     }
     /// A ledger line written as the booking writes it (date stored ISO).
     void addLine(Book book, qint64 num, qint64 person, int contrepartie, const QString& isoDate, double montant,
@@ -616,7 +613,7 @@ private slots:
         addPerson(4, schema::person::Client);
         db().execute("INSERT INTO Marques (num, denom, ordre) VALUES (2, 'Renault', 2)");
         db().execute("INSERT INTO Modeles (num, denom, ordre) VALUES (5, 'Kangoo', 2)");
-        db().execute("INSERT INTO Vehicules (num, matricule, num_marque, num_Modele) VALUES (10, '12345-116-31', 2, 5)");
+        seed::vehicle(db(), {.num = 10, .matricule = "12345-116-31", .marque = 2, .modele = 5});
         db().execute("INSERT INTO Locations (num, num_vehicule, Num_Client, du, au, Nb, montant, flag_regl, obs) VALUES "
                      "(1, 10, 3, '2021-04-10', '2021-04-12', 3, 12500, 1, 'Sans chauffeur'),"
                      "(2, 77, 3, '2021-02-01', '2021-02-01', 0, 0, 0, NULL),"
@@ -846,7 +843,7 @@ private slots:
         }
         db().execute("INSERT INTO Marques (num, denom, ordre) VALUES (2, 'Mercedes-Benz', 2)");
         db().execute("INSERT INTO Modeles (num, denom, ordre) VALUES (5, 'Sprinter 316 CDI', 2)");
-        db().execute("INSERT INTO Vehicules (num, matricule, num_marque, num_Modele) VALUES (10, '12345-116-31', 2, 5)");
+        seed::vehicle(db(), {.num = 10, .matricule = "12345-116-31", .marque = 2, .modele = 5});
         for (int i = 1; i <= 12; ++i)
             db().execute("INSERT INTO Locations (num, num_vehicule, Num_Client, du, au, Nb, montant, flag_regl, obs) VALUES "
                          "(?, 10, 4, '2021-04-10', '2021-04-12', 3, 125000, 1, 'Avec chauffeur, retour à Oran')",

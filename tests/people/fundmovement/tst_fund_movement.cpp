@@ -1,5 +1,6 @@
 // The fund movement dialog and the booking of its line, and the client search.
 #include "harness/CoreFixture.h"
+#include "harness/Seed.h"
 
 #include "core/schema/Schema.h"
 #include "core/startup/Startup.h"
@@ -103,9 +104,8 @@ class FundMovementTest : public QObject {
     qint64 addClient(qint64 num, const QVariant& nom, const QVariant& prenom, int kind = schema::person::Client,
                      int archived = 0, const QVariant& tel = {}, const QVariant& ville = {})
     {
-        db().execute(QStringLiteral("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Arch, tel, ville) VALUES (?,?,?,?,?,?,?)"),
-                     {num, kind, nom, prenom, archived, tel, ville});
-        return num;
+        return seed::person(db(), {.num = num, .kind = kind, .nom = nom.toString(), .prenom = prenom.toString(),
+                                   .tel = tel.toString(), .ville = ville.toString(), .archived = archived != 0});
     }
     void addClients()
     {

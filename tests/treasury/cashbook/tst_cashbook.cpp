@@ -2,6 +2,7 @@
 // summary, the balance carried from one day to the next over generated ledgers, the prints, engine
 // refusals, and both screens on the screens they must fit.
 #include "harness/CoreFixture.h"
+#include "harness/Seed.h"
 
 #include "core/formats/Numbers.h"
 #include "core/kit/ScreenKit.h"
@@ -96,12 +97,12 @@ class CashBookTest : public QObject {
 
     void person(qint64 num, int kind, const QString& nom, const QString& prenom, const QString& fonction = {})
     {
-        db().execute("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Fonction, Salarie) VALUES (?,?,?,?,?,1)",
-                     {num, kind, nom, prenom, fonction});
+        seed::person(db(), {.num = num, .kind = kind, .nom = nom, .prenom = prenom, .fonction = fonction, .salarie = true});
     }
     void vehicle(qint64 num, const QString& matricule, const QVariant& model)
     {
-        db().execute("INSERT INTO Vehicules (num, matricule, num_Modele, flag_Arch) VALUES (?,?,?,0)", {num, matricule, model});
+        seed::vehicle(db(), {.num = num, .matricule = matricule, .modele = model.isNull() ? -1 : model.toLongLong(),
+                             .more = model.isNull() ? QVariantMap{{"num_Modele", QVariant()}} : QVariantMap{}});
     }
     /// An expense line as the bookings leave it: a column never written stays null.
     void expense(qint64 num, const QDate& day, double montant, const QVariant& contrepartie, const QVariant& typeDep,

@@ -3,6 +3,7 @@
 // the vehicles' average per day, the printed journals, engine refusals, the fit on both test screens.
 // Then the monthly running charges Chrges.
 #include "harness/CoreFixture.h"
+#include "harness/Seed.h"
 
 #include "core/formats/FieldRules.h"
 #include "core/kit/Export.h"
@@ -85,13 +86,11 @@ class JournalsTest : public QObject {
 
     void addVehicle(qint64 num, const QString& matricule, QVariant moyenne = {})
     {
-        db().execute("INSERT INTO Vehicules (num, matricule, flag_Arch, ordre, moyenne) VALUES (?,?,0,?,?)",
-                     {num, matricule, num, moyenne});
+        seed::vehicle(db(), {.num = num, .matricule = matricule, .more = {{"ordre", num}, {"moyenne", moyenne}}});
     }
     void addPerson(qint64 num, int kind, const QString& nom, const QString& prenom, const QString& fonction)
     {
-        db().execute("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Fonction, Arch) VALUES (?,?,?,?,?,0)",
-                     {num, kind, nom, prenom, fonction});
+        seed::person(db(), {.num = num, .kind = kind, .nom = nom, .prenom = prenom, .fonction = fonction});
     }
     /// An expense line; a null `contrepartie`, `type` or vehicle stays unwritten, as the screens leave them.
     void addExpense(qint64 num, const QString& iso, double montant, QVariant contrepartie, QVariant type, QVariant vehicle,
