@@ -1,7 +1,7 @@
 // Lists exported as a user does (the command bar's "Exporter") and opened again by LibreOffice Calc,
 // converted back to CSV headless: a register and a person's account, as .xlsx and as both CSV styles,
 // give Calc the captions, texts, amounts and dates the screen shows.
-#include "harness/CoreFixture.h"
+#include "harness/FixtureTest.h"
 #include "harness/Seed.h"
 
 #include "core/kit/Export.h"
@@ -125,15 +125,12 @@ bool sameValue(const QString& screen, const QString& calc, bool csv, QString* wh
 
 } // namespace
 
-class CalcTest : public QObject {
+class CalcTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
     QString soffice_;
     QTemporaryDir work_;
 
-    Session& s() { return *f_->session; }
-    db::Database& db() { return s().db(); }
 
     void addAgent(qint64 num, const QString& nom, const QString& prenom, const QString& tel, double taux, const QString& entree)
     {

@@ -1,6 +1,6 @@
 // The main window: menu entries, the level-2 guard and the checks before screens, closing and its
 // undo, the display choices, the shortcut labels and the exit.
-#include "harness/CoreFixture.h"
+#include "harness/FixtureTest.h"
 #include "harness/Seed.h"
 
 #include "app/Form1.h"
@@ -72,10 +72,9 @@ ShownMessage m(const QString& text, Icon icon, const QString& title) { return {t
 
 } // namespace
 
-class Form1Test : public QObject {
+class Form1Test : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
     std::unique_ptr<MainPictures> pictures_;
     FakeDisplay display_;
     QStringList opened_;
@@ -88,8 +87,6 @@ class Form1Test : public QObject {
     QString dueNotice_;
     std::unique_ptr<Form1> w_;
 
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
 
     /// The main window with every screen (each recorded in opened_ when opened), or with none.
     void makeWindow(bool allScreens = true)

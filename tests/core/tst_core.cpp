@@ -1,6 +1,6 @@
 // The application core: start-up with its failure table, the exercise connection, the settings files,
 // the passwords, the report routine and the exit sequence, through the scripted ui seam.
-#include "harness/CoreFixture.h"
+#include "harness/FixtureTest.h"
 #include "harness/Seed.h"
 
 #include "core/identity/F_Identite.h"
@@ -76,24 +76,10 @@ QList<ShownMessage> msg(const QString& text, Icon icon, const QString& title) { 
 
 } // namespace
 
-class CoreTest : public QObject {
+class CoreTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    TestFolder& folder() { return *f_->folder; }
-    ScriptedUi& ui() { return f_->ui; }
-    Session& s() { return *f_->session; }
 
-    /// Runs the whole start-up; false when it ended the program.
-    bool start()
-    {
-        try {
-            Startup(s()).run();
-            return true;
-        } catch (const ProgramEnd&) {
-            return false;
-        }
-    }
 
 private slots:
     void init() { f_ = std::make_unique<CoreFixture>(); }

@@ -3,6 +3,7 @@
 // repair of an exercise file; every replacement under injected failures; each screen on the screens it
 // must fit.
 #include "ExerciseFixture.h"
+#include "harness/FixtureTest.h"
 
 #include "core/state/ExerciseStateFile.h"
 #include "exercise/archives/Archives.h"
@@ -86,14 +87,9 @@ QString questionOf(int year, ClosingOption option) { return exercise::closingQue
 
 } // namespace
 
-class ExerciseTest : public QObject {
+class ExerciseTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    TestFolder& folder() { return *f_->folder; }
-    db::Database& db() { return s().db(); }
     QString year(int y) { return s().exercisePath(y); }
     ExerciseState state() { return readExerciseState(s().exerciseStatePath()); }
     void setState(qint16 first, qint16 closings) { folder().write(".INI", stateBytes(first, closings)); }

@@ -2,17 +2,21 @@
 // The text of a printed document, for tests that read what a report says.
 #include <QPdfDocument>
 #include <QString>
+#include <QTest>
 
 namespace kv::test {
 
-/// The text of a PDF, page after page, its no-break blanks (thousands of amounts) read as plain blanks;
-/// "<no document: path>" when the file cannot be read, so that a missing document never reads as an
-/// empty one.
+/// The text of a PDF, page after page, its no-break blanks (thousands of amounts) read as plain blanks.
+/// A file that cannot be read fails the running test (naming it) and gives an empty text: a missing
+/// document never passes for one that lacks a word.
 inline QString pdfText(const QString& path)
 {
     QPdfDocument pdf;
-    if (pdf.load(path) != QPdfDocument::Error::None)
-        return QStringLiteral("<no document: %1>").arg(path);
+    if (pdf.load(path) != QPdfDocument::Error::None) {
+        if (QTest::currentTestFunction())
+            QTest::qFail(qPrintable(QStringLiteral("cannot read the document %1").arg(path)), __FILE__, __LINE__);
+        return {};
+    }
     QString text;
     for (int p = 0; p < pdf.pageCount(); ++p)
         text += pdf.getAllText(p).text() + u'\n';

@@ -1,7 +1,7 @@
 // The rentals screen `F_Location` and its logic: the day count and amount, numbering, the list with its
 // names, the entry frame through the real widgets with the vehicle and client searches scripted, the
 // refusals, the filter, ZOOM, deletion, engine refusals, the screens that fit and the printed contract.
-#include "harness/CoreFixture.h"
+#include "harness/FixtureTest.h"
 
 #include "core/formats/FieldRules.h"
 #include "harness/ScreenFit.h"
@@ -48,27 +48,12 @@ void leave(QLineEdit* field)
     QCoreApplication::processEvents();
 }
 
-/// A PDF's text, its no-break spaces (thousands of amounts) read as blanks.
-QString pdfText(const QString& path)
-{
-    QPdfDocument pdf;
-    if (pdf.load(path) != QPdfDocument::Error::None)
-        return {};
-    QString text;
-    for (int p = 0; p < pdf.pageCount(); ++p)
-        text += pdf.getAllText(p).text() + u'\n';
-    return text.replace(QChar(0x00A0), u' ').replace(QChar(0x202F), u' ');
-}
 
 } // namespace
 
-class RentalsTest : public QObject {
+class RentalsTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     // ---- the fleet and the clients -------------------------------------------------------------------------
 

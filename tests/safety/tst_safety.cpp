@@ -2,7 +2,7 @@
 // files at start-up, and writes refused by a read-only folder or a full disk.
 #include "SafetyFixture.h"
 
-#include "harness/CoreFixture.h"
+#include "harness/FixtureTest.h"
 #include "core/kit/Guard.h"
 #include "core/ledger/Ledger.h"
 #include "core/startup/DataFolder.h"
@@ -77,23 +77,10 @@ qint64 count(const QString& path, const QString& table)
 
 } // namespace
 
-class SafetyTest : public QObject {
+class SafetyTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    TestFolder& folder() { return *f_->folder; }
-    ScriptedUi& ui() { return f_->ui; }
-    Session& s() { return *f_->session; }
 
-    bool start()
-    {
-        try {
-            Startup(s()).run();
-            return true;
-        } catch (const ProgramEnd&) {
-            return false;
-        }
-    }
 
 private slots:
     void init() { f_ = std::make_unique<CoreFixture>(); }

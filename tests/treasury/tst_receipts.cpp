@@ -1,7 +1,7 @@
 // The miscellaneous receipts J_Recettes: the list and its total, new and changed lines through the fund
 // movement dialog, deletion, the period filter, the printed list, engine refusals, and the screen on
 // the screens it must fit.
-#include "harness/CoreFixture.h"
+#include "harness/FixtureTest.h"
 
 #include "core/formats/Numbers.h"
 #include "harness/ScreenFit.h"
@@ -83,13 +83,9 @@ QStringList column(const J_Recettes& screen, int c)
 
 } // namespace
 
-class ReceiptsTest : public QObject {
+class ReceiptsTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     /// A receipt written as the booking writes it (date stored ISO); a miscellaneous one by default.
     void addReceipt(qint64 num, const QString& isoDate, double montant, const QVariant& ref = QStringLiteral("vente"),

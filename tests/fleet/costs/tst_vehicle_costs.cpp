@@ -2,7 +2,7 @@
 // kilometres, cost per kilometre, totals, months), the lines that must not count, the charts, the
 // "Coût par véhicule" screen with its period checks, the printed report with its charts, an engine
 // refusal and the fit on both test screens.
-#include "harness/CoreFixture.h"
+#include "harness/FixtureTest.h"
 #include "harness/Seed.h"
 
 #include "fleet/costs/CostCharts.h"
@@ -52,13 +52,9 @@ QString plain(QString text) { return text.replace(QChar(0x00A0), u' '); }
 
 } // namespace
 
-class VehicleCostsTest : public QObject {
+class VehicleCostsTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
     void exec(const QString& sql, const QVariantList& params = {}) { db().execute(sql, params); }
 
     /// Two vehicles at work, an archived one idle, an archived one with a receipt, lines of a vehicle

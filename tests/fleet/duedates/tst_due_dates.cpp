@@ -2,7 +2,7 @@
 // cases), the order by urgency, the oil-change intervals of the parameters and their schema step, the
 // main window's notice, and the "Échéances" screen: red overdue lines, ZOOM to the vehicle file, the
 // printed list, engine refusals and the fit on both test screens.
-#include "harness/CoreFixture.h"
+#include "harness/FixtureTest.h"
 #include "harness/Seed.h"
 
 #include "core/schema/ExerciseSchema.h"
@@ -42,13 +42,9 @@ QString brief(const Item& i)
 
 } // namespace
 
-class DueDatesTest : public QObject {
+class DueDatesTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
     void exec(const QString& sql, const QVariantList& params = {}) { db().execute(sql, params); }
     QVariant value(const QString& sql) { return db().scalar(sql); }
 

@@ -1,7 +1,7 @@
 // The reference tables (`Initials`) and the vehicle register (`Vehicules`): lists, entry, numbering,
 // refusals, moves, the pick lists, filter, file and printed list, through the real widgets and the
 // scripted ui seam, with the database checked afterwards.
-#include "harness/CoreFixture.h"
+#include "harness/FixtureTest.h"
 
 #include "core/startup/Startup.h"
 #include "fleet/references/Initials.h"
@@ -49,13 +49,9 @@ void shoot(QWidget& w, const QString& name)
 
 } // namespace
 
-class FleetRegisterTest : public QObject {
+class FleetRegisterTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     /// Replaces a reference table's rows by (num, denom, ordre) triples.
     void setEntries(int kind, const QList<std::tuple<int, QString, int>>& rows)

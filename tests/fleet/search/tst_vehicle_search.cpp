@@ -1,6 +1,6 @@
 // The vehicle search (`Q_Vehicule`): the search function over a table of criteria, and the dialog
 // through its real widgets and the scripted ui seam, with its outcome in saisie and Echange slots 1-3.
-#include "harness/CoreFixture.h"
+#include "harness/FixtureTest.h"
 #include "harness/Seed.h"
 
 #include "core/startup/Startup.h"
@@ -62,13 +62,9 @@ QStringList listed(const QComboBox* list)
 
 } // namespace
 
-class VehicleSearchTest : public QObject {
+class VehicleSearchTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     void setTable(const QString& table, const QList<std::tuple<int, QString, int>>& rows)
     {

@@ -1,7 +1,7 @@
 // The vehicle file: header, the six lists with their panels, numbering, checks and deletes, the oil
 // change saved by the close command, the purchase voucher and its signer, through the real widgets and
 // the scripted ui seam, with the database checked afterwards.
-#include "harness/CoreFixture.h"
+#include "harness/FixtureTest.h"
 #include "harness/Seed.h"
 
 #include "core/kit/ExerciseDate.h"
@@ -47,13 +47,9 @@ ShownMessage attention(const QString& text) { return {text, Icon::Critical, QStr
 
 } // namespace
 
-class VehicleFileTest : public QObject {
+class VehicleFileTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     std::unique_ptr<Zoom_V> open(qint64 vehicle = kVehicle)
     {

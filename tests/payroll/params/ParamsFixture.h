@@ -2,6 +2,7 @@
 // An open exercise (2021) with salaried agents and pays written straight into the tables, for the
 // payroll settings, the pay slip screen and the pay documents.
 #include "harness/CoreFixture.h"
+#include "harness/PdfText.h"
 #include "harness/Seed.h"
 
 #include "core/state/Session.h"
@@ -101,23 +102,7 @@ inline void leave(QWidget* field)
     QCoreApplication::processEvents();
 }
 
-/// A PDF's text, its no-break spaces read as blanks.
-inline QString pdfText(const QString& path)
-{
-    QPdfDocument pdf;
-    if (pdf.load(path) != QPdfDocument::Error::None)
-        return {};
-    QString text;
-    for (int p = 0; p < pdf.pageCount(); ++p)
-        text += pdf.getAllText(p).text() + u'\n';
-    return text.replace(QChar(0x00A0), u' ').replace(QChar(0x202F), u' ');
-}
 
-inline int pdfPages(const QString& path)
-{
-    QPdfDocument pdf;
-    return pdf.load(path) == QPdfDocument::Error::None ? pdf.pageCount() : 0;
-}
 
 /// Keeps a copy of a printed document when KV_SCREENSHOTS names a folder (to look at it).
 void keepDocument(const QString& pdf, const QString& name);

@@ -1,7 +1,7 @@
 // The person accounts ZOOM_Ag, Zoom_Ch and Zoom_Cli: header, the two movement grids with their totals
 // and balance, new / changed / deleted lines through the fund movement dialog, the client's rentals,
 // and the printed statement.
-#include "harness/CoreFixture.h"
+#include "harness/FixtureTest.h"
 #include "harness/Seed.h"
 
 #include "core/schema/Schema.h"
@@ -93,13 +93,9 @@ void shoot(QWidget& w, const QString& name)
 
 } // namespace
 
-class AccountsTest : public QObject {
+class AccountsTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     qint64 addPerson(qint64 num, int kind, const QVariantMap& fields = {})
     {

@@ -1,5 +1,5 @@
 // The fund movement dialog and the booking of its line, and the client search.
-#include "harness/CoreFixture.h"
+#include "harness/FixtureTest.h"
 #include "harness/Seed.h"
 
 #include "core/schema/Schema.h"
@@ -76,13 +76,9 @@ void shoot(QWidget& w, const QString& name)
 
 } // namespace
 
-class FundMovementTest : public QObject {
+class FundMovementTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     db::Row line(Book book, qint64 num)
     {

@@ -1,5 +1,5 @@
 // The registers of agents, drivers and clients, and the person store beneath them.
-#include "harness/CoreFixture.h"
+#include "harness/FixtureTest.h"
 #include "harness/Seed.h"
 
 #include "core/schema/Schema.h"
@@ -109,13 +109,9 @@ void shoot(QWidget& w, const QString& name)
 
 } // namespace
 
-class RegistersTest : public QObject {
+class RegistersTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     qint64 add(qint64 num, int kind, const QString& nom, const QString& prenom, int salarie = 0, int arch = 0)
     {

@@ -1,7 +1,7 @@
 // The calendar Q_Date and the cash book J_CAISSE: where each ledger line goes, the day's lists and the
 // summary, the balance carried from one day to the next over generated ledgers, the prints, engine
 // refusals, and both screens on the screens they must fit.
-#include "harness/CoreFixture.h"
+#include "harness/FixtureTest.h"
 #include "harness/Seed.h"
 
 #include "core/formats/Numbers.h"
@@ -48,17 +48,6 @@ ShownMessage m(const QString& text, Icon icon, const QString& title) { return {t
 
 const QDate kDay(2021, 3, 10);
 
-/// The text of a PDF, its no-break blanks made plain.
-QString pdfText(const QString& path)
-{
-    QPdfDocument pdf;
-    if (pdf.load(path) != QPdfDocument::Error::None)
-        return QStringLiteral("<no document>");
-    QString text;
-    for (int p = 0; p < pdf.pageCount(); ++p)
-        text += pdf.getAllText(p).text() + u'\n';
-    return text.replace(QChar(0x00A0), u' ').replace(QChar(0x202F), u' ');
-}
 
 /// Keeps a copy of a printed document and its first page as a picture when KV_SCREENSHOTS names a folder.
 void keepDocument(const QString& pdf, const QString& name)
@@ -85,13 +74,9 @@ QStringList column(const QList<QStringList>& rows, int c)
 
 } // namespace
 
-class CashBookTest : public QObject {
+class CashBookTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     // ---- a ledger written by hand ---------------------------------------------------------------------
 
