@@ -267,9 +267,9 @@ private slots:
     {
         QFETCH(quint32, seed);
         QRandomGenerator rng(seed);
-        seed::vehicle(db(), {.num = 1, .matricule = "A", .ordre = 1});
-        seed::vehicle(db(), {.num = 2, .matricule = "B", .ordre = 2});
-        seed::vehicle(db(), {.num = 3, .matricule = "C", .archived = true, .ordre = 3});
+        kv::test::seed::vehicle(db(), {.num = 1, .matricule = "A", .ordre = 1}); // (`seed` here is the row's)
+        kv::test::seed::vehicle(db(), {.num = 2, .matricule = "B", .ordre = 2});
+        kv::test::seed::vehicle(db(), {.num = 3, .matricule = "C", .archived = true, .ordre = 3});
         const QDate first(2020, 12, 1);
         const auto anyDate = [&]() -> QVariant {
             if (rng.bounded(40) == 0)

@@ -31,6 +31,9 @@ using ui::Icon;
 
 namespace {
 
+/// In a table of rows to write: a second vehicle, 2 "B", written by the seed builder.
+const QString kSecondVehicle = QStringLiteral("<vehicle 2 B>");
+
 const QDate kToday(2021, 6, 15);
 
 /// A line as the cases write it: kind, days left, overdue ("Assurance -15 retard").
@@ -119,7 +122,7 @@ private slots:
             << QStringList{ass + "(1, 1, 'SAA', '2020-06-01', '2021-05-31'), (2, 1, 'CAAR', '2021-06-01', '2021-07-01')"}
             << QStringList{"Assurance 16"};
         QTest::newRow("insurance of another vehicle does not replace")
-            << QStringList{"INSERT INTO Vehicules (num, matricule, flag_Arch) VALUES (2, 'B', 0)",
+            << QStringList{kSecondVehicle,
                            ass + "(1, 1, 'SAA', '2020-06-01', '2021-05-31'), (2, 2, 'CAAR', '2021-06-01', '2022-05-31')"}
             << QStringList{"Assurance -15 retard"};
         QTest::newRow("inspection ended") << QStringList{ctl + "(1, 1, '2020-11-15', '2021-05-15')"}
@@ -168,8 +171,12 @@ private slots:
         QFETCH(QStringList, expected);
         seed::vehicle(db(), {.num = 1, .matricule = "A"});
         exec("UPDATE Permn SET Vidange_Jours = 180, Vidange_Km = 10000");
-        for (const QString& sql : rows)
-            exec(sql);
+        for (const QString& sql : rows) {
+            if (sql == kSecondVehicle)
+                seed::vehicle(db(), {.num = 2, .matricule = "B"});
+            else
+                exec(sql);
+        }
         QCOMPARE(briefs(), expected);
     }
 
