@@ -476,10 +476,12 @@ private slots:
         QCOMPARE(value("SELECT count(*) FROM Recettes").toInt(), 2);
         ui().clear();
         w->selectRow(Zoom_V::List::Recettes, 1);
+        ui().answers = {true};
         p.remove->click();
         QCOMPARE(value("SELECT group_concat(num) FROM Recettes").toString(), QStringLiteral("1"));
         QCOMPARE(p.model->lineCount(), 1);
         QVERIFY(!p.remove->isHidden());
+        ui().answers = {true};
         p.remove->click();
         QCOMPARE(ui().messages.last().text, QStringLiteral("Supprimer la ligne N° 1"));
         QCOMPARE(value("SELECT count(*) FROM Recettes").toInt(), 0);
@@ -906,6 +908,7 @@ private slots:
         const Zoom_V::ListPart& p = w->part(l);
         w->tabs()->setCurrentIndex(l == Zoom_V::List::Depenses ? 0 : l == Zoom_V::List::Recettes ? 1 : l == Zoom_V::List::Affectations ? 3 : 2);
         if (operation == "DELETE") {
+            ui().answers = {true};
             p.remove->click();
         } else {
             (operation == "INSERT" ? p.add : p.change)->click();
