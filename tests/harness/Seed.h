@@ -143,12 +143,38 @@ inline qint64 person(db::Database& db, const Person& p)
                                         {"ville", p.ville}})
         if (value != value.trimmed() && !more.contains(QLatin1String(column)))
             more[QLatin1String(column)] = value;
-    // The entry panel of a kind without these fields leaves them; the test's person has them all the same.
-    // (A driver's function is "Chauffeur" unless the test gives another.)
-    if (!kind.hasFonction && !p.fonction.isEmpty() && !more.contains(QStringLiteral("Fonction")))
-        more[QStringLiteral("Fonction")] = p.fonction;
-    if (!kind.hasSalarie && p.salarie && !more.contains(QStringLiteral("Salarie")))
-        more[QStringLiteral("Salarie")] = 1;
+    // The entry panel of a kind leaves the fields it does not have; the test's person has them all the same.
+    const auto keep = [&](const char* column, const QVariant& value) {
+        if (!more.contains(QLatin1String(column)))
+            more[QLatin1String(column)] = value;
+    };
+    if (!kind.hasFonction && !p.fonction.isEmpty())
+        keep("Fonction", p.fonction);
+    if (!kind.hasSalarie) {
+        if (p.salarie)
+            keep("Salarie", 1);
+        if (!p.dEntree.isEmpty())
+            keep("d_entree", p.dEntree);
+        if (!p.ss.isEmpty())
+            keep("SS", p.ss);
+        if (p.tauxJour > 0)
+            keep("Taux_Jour", p.tauxJour);
+    }
+    if (!kind.hasPermis) {
+        if (p.permis)
+            keep("flag_permis", 1);
+        for (const auto& [column, value] : {std::pair{"Num_Permis", p.numPermis}, {"Date_Permis", p.datePermis}, {"Ville_Permis", p.villePermis}})
+            if (!value.isEmpty())
+                keep(column, value);
+    }
+    if (!kind.hasCni)
+        for (const auto& [column, value] : {std::pair{"Num_CNI", p.numCni}, {"Date_CNI", p.dateCni}, {"Ville_CNI", p.villeCni}})
+            if (!value.isEmpty())
+                keep(column, value);
+    // A text the test does not give stays unwritten (NULL), as in a row no one typed into.
+    for (const auto& [column, value] : {std::pair{"Fonction", p.fonction}, {"tel", p.tel}, {"ville", p.ville}})
+        if (value.isEmpty())
+            keep(column, QVariant());
     // The panel's rate has two decimals: a test's finer rate (1234.567) is stored as it is.
     if (p.tauxJour > 0 && std::round(p.tauxJour * 100) / 100 != p.tauxJour && !more.contains(QStringLiteral("Taux_Jour")))
         more[QStringLiteral("Taux_Jour")] = p.tauxJour;

@@ -400,6 +400,7 @@ private slots:
             }();
             return typeMovement("05/11/2020", " 1 234.50", object50, 1)(d);
         });
+        ui().answers = {true}; // "La date 05/11/2020 n'est pas dans l'exercice 2021. Enregistrer quand même ?"
         const fund::Outcome outcome = fund::enterNew(s(), codes);
         QCOMPARE(ui().screens, QStringList{"MVM_FOND"});
         QVERIFY(outcome.written());

@@ -637,6 +637,8 @@ private slots:
         db().execute(insert);
         auto r = makeRegister(s(), schema::person::Client);
         QCOMPARE(r->rowNumbers().first(), qint64(2));
+        if (!refused)
+            ui().answers = {true};
         click(*r, "Supprimer");
         if (refused) {
             QCOMPARE(ui().messages, (QList<ShownMessage>{kRefused}));
@@ -699,6 +701,7 @@ private slots:
         // The screen asks with them, deletes the person and keeps the rows.
         auto r = makeRegister(s(), kind);
         QCOMPARE(r->rowNumbers().first(), qint64(5));
+        ui().answers = {true};
         click(*r, "Supprimer");
         QCOMPARE(ui().messages.size(), 1);
         QCOMPARE(ui().last().text, (QStringList{"Confirmer supression de ligne N° 1"} + lines).join('\n'));
@@ -720,6 +723,7 @@ private slots:
         QCOMPARE(r->model()->rowCount(), 3);
 
         r->selectRow(1);
+        ui().answers = {true};
         r->supprimer();
         QCOMPARE(ui().last().text, QString("Confirmer supression de ligne N° 2"));
         QCOMPARE(column(*r, 0), (QStringList{"1", "3"}));
@@ -728,11 +732,13 @@ private slots:
 
         // The question quotes the position, not the N° shown.
         r->selectRow(1);
+        ui().answers = {true};
         r->supprimer();
         QCOMPARE(ui().last().text, QString("Confirmer supression de ligne N° 2"));
         QCOMPARE(r->rowNumbers(), QList<qint64>{1});
 
         // The last one: the list is refilled, which opens a new person.
+        ui().answers = {true};
         r->supprimer();
         QCOMPARE(persons(), 0);
         QCOMPARE(r->model()->rowCount(), 0);
@@ -996,6 +1002,8 @@ private slots:
         const QStringList before = snapshot();
         auto r = makeRegister(s(), kind);
         test::showOn(*r, test::testScreens().first());
+        if (command == "Supprimer")
+            ui().answers = {true};
         click(*r, command);
         if (command != "Supprimer") {
             w(*r, "nom")->setText("NOUVEAU");
@@ -1017,10 +1025,12 @@ private slots:
         // Once the engine accepts the write again, the same command goes through.
         db().execute("DROP TRIGGER refuse");
         ui().clear();
-        if (command == "Supprimer")
+        if (command == "Supprimer") {
+            ui().answers = {true};
             click(*r, command);
-        else
+        } else {
             click(*r, "valider");
+        }
         QCOMPARE(ui().messages.size(), command == "Supprimer" ? 1 : 0); // the question only
         QVERIFY(snapshot() != before);
     }
