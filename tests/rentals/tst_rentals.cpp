@@ -692,6 +692,8 @@ private slots:
             other.setCurrentRow(1);
             db().execute("DELETE FROM Locations WHERE num = ?", {again});
             ui().clear();
+            if (QLatin1String(command) == "supprimer")
+                ui().answers = {true};
             other.command(command)->click();
             QCOMPARE(ui().messages.last(), kIntrouvable);
             QVERIFY(!other.isEntering());
@@ -712,11 +714,13 @@ private slots:
         w.command("supprimer")->click();
         QCOMPARE(ui().messages, (QList<ShownMessage>{{"Confirmer supression de ligne N° 2", Icon::Question, "Confirmation", true}}));
         QCOMPARE(db().scalar("SELECT count(*) FROM Locations").toInt(), 2);
+        ui().answers = {true};
         w.command("supprimer")->click();
         QVERIFY(rentals::read(db(), second) == std::nullopt);
         QCOMPARE(w.nums(), QList<qint64>{1});
         QCOMPARE(db().scalar("SELECT count(*) FROM Recettes").toInt(), 1);
         // The last one deleted: the screen is on a new rental.
+        ui().answers = {true};
         w.command("supprimer")->click();
         QCOMPARE(db().scalar("SELECT count(*) FROM Locations").toInt(), 0);
         QVERIFY(w.isEntering());
@@ -768,6 +772,7 @@ private slots:
         QVERIFY(w.command("nouveau")->isEnabled());
         // A filter that keeps nothing after a change gives way to the whole list, not to an empty one.
         db().execute("UPDATE Locations SET flag_Arch = 1");
+        ui().answers = {true};
         w.command("supprimer")->click(); // refills the list
         QCOMPARE(w.filter(), rentals::Filter::Ensemble);
         QCOMPARE(w.nums().size(), 2);
@@ -838,6 +843,8 @@ private slots:
         test::showOn(w, test::testScreens().first());
         refuse(operation);
         w.setCurrentRow(1);
+        if (command == "supprimer")
+            ui().answers = {true};
         w.command(command)->click();
         if (command != "supprimer") {
             if (command == "nouveau")

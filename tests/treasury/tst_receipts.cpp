@@ -400,7 +400,8 @@ private slots:
         db().execute("DELETE FROM Recettes WHERE num = 2");
         if (numberTaken)   // the last number is given again to the next line booked
             addVehicleReceipt(2, "2021-03-03", 9000);
-        ui().onScreen("MVM_FOND", typeMovement("01/04/2021", "1", "écrasé"));
+        if (remove)
+            ui().answers = {true};
         screen.command(remove ? "supprimer" : "modifier")->click();
         QList<ShownMessage> expected;
         if (remove)
@@ -471,6 +472,7 @@ private slots:
         addReceipt(1, "2021-03-01", 100, "seul");
         J_Recettes screen(s());
         ui().onScreen("MVM_FOND", cancelMovement());
+        ui().answers = {true};
         screen.command("supprimer")->click();
         QCOMPARE(count(), 0);
         QCOMPARE(ui().screens, QStringList{"MVM_FOND"});
@@ -625,6 +627,7 @@ private slots:
         screen.fromField()->setText("01/04/2021");
         screen.filterConfirm()->click();
         QCOMPARE(screen.nums(), QList<qint64>{2});
+        ui().answers = {true};
         screen.command("supprimer")->click();
         QCOMPARE(ui().screens, QStringList{});
         QCOMPARE(screen.nums(), QList<qint64>{});
@@ -752,7 +755,10 @@ private slots:
         const db::Rows before = db().query("SELECT * FROM Recettes ORDER BY num");
         J_Recettes screen(s());
         test::showOn(screen, test::testScreens().first());
-        ui().onScreen("MVM_FOND", typeMovement("01/05/2021", "999", "refusé"));
+        if (command == "supprimer")
+            ui().answers = {true};
+        else
+            ui().onScreen("MVM_FOND", typeMovement("01/05/2021", "999", "refusé"));
         screen.command(command)->click();
         QCOMPARE(ui().last(), m("écriture refusée", Icon::Critical, "Z.E.B."));
         QVERIFY(screen.isVisible());
