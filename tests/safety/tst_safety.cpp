@@ -537,6 +537,7 @@ private slots:
         // The undo stops after the state file went back (a kill there, or a deletion refused): the next
         // start deletes the undone year, so that a kept closing builds 2022 afresh from 2021.
         f_->openExercise();
+        ui().answers << true; // the confirmation the test goes through
         QCOMPARE(exercise::closeExercise(s(), exercise::ClosingOption::Keep), exercise::Outcome::Done);
         QCOMPARE(s().exerciceOuvert, 2022);
         struct StopsAtDeletion : exercise::FileOps {
@@ -566,6 +567,7 @@ private slots:
         QVERIFY(start());
         QCOMPARE(s().exerciceOuvert, 2021);
         QVERIFY(!folder().exists("ZEB_2022.MDB"));
+        ui().answers << true; // the confirmation the test goes through
         QCOMPARE(exercise::closeExercise(s(), exercise::ClosingOption::Keep), exercise::Outcome::Done);
         QCOMPARE(s().db().scalar(QStringLiteral("SELECT count(*) FROM Recettes WHERE ref = ?"), {QStringLiteral("après l'annulation")}).toInt(), 1);
     }
@@ -644,6 +646,7 @@ private slots:
         s().uncleanExit = true;
         bool repaired = false;
         s().repairYear = [&](const QString&) { return repaired = true; };
+        ui().answers = {true}; // repair now: the password is asked first
         QVERIFY(!start()); // the prompt is left without the password
         QVERIFY(ui().screens.contains(QStringLiteral("Form_v2")));
         QVERIFY(!repaired);
@@ -677,6 +680,7 @@ private slots:
         f_->session = std::make_unique<Session>(folder().path(), ui());
         QVERIFY(start());
         s().repairYear = [this](const QString& name) { return exercise::repairExerciseFile(s(), name); };
+        ui().answers = {true}; // repair now
         ExitSequence().run(s());
         QVERIFY(sound(path));
         QCOMPARE(readAll(archive), readAll(path));
@@ -750,6 +754,7 @@ private slots:
             QSKIP("no way to make a read-only folder here");
         s().reconnect();
         const FolderSnapshot before = FolderSnapshot::of(folder().path());
+        ui().answers << true; // the confirmation the test goes through
         QCOMPARE(exercise::closeExercise(s(), exercise::ClosingOption::Keep), exercise::Outcome::Failed);
         QCOMPARE(ui().last().icon, Icon::Exclamation);
         QVERIFY2(ui().last().text.startsWith(QStringLiteral("Erreur N° ")), qPrintable(ui().last().text));
@@ -768,6 +773,7 @@ private slots:
         if (!readOnly.active())
             QSKIP("no way to make a read-only folder here");
         const FolderSnapshot before = FolderSnapshot::of(target.path());
+        ui().answers = {true, true}; // archive on that date, replacing the one there
         QCOMPARE(exercise::archiveExercise(s(), target.path(), QStringLiteral("05/03/2021")), exercise::ArchiveResult::Failed);
         QCOMPARE(ui().last().icon, Icon::Critical);
         QCOMPARE(ui().last().title, QStringLiteral("ATTENTION"));
