@@ -67,7 +67,7 @@ QString gFolder;
 int gYear = 0;
 qint64 gVehicle = 0; ///< the vehicle with the most lines
 qint64 gClient = 0;  ///< the client with the most lines
-QDate gDay;          ///< a day late in the year: its opening balance spans the whole year
+std::map<QString, qint64> gDayLines; ///< the lines of each day the cash book is timed on, for the figures file
 
 QString exerciseFile() { return QDir(gFolder).filePath(QStringLiteral("ZEB_%1.MDB").arg(gYear)); }
 
@@ -170,74 +170,159 @@ struct Bare {
     }
 };
 
+/// Declares the program's text order on a bare connection (defined with the replayed statements).
+void declareCollation(Bare& bare);
+
 QByteArray iso(const QDate& d) { return d.toString(Qt::ISODate).toUtf8(); }
 
 // ---- cash book of a day ------------------------------------------------------------------------------------
 
-/// "Report de la veille" of `day` computed bare: the total of each table before the day, in cents.
-qint64 bareOpening(Bare& bare, const QByteArray& day)
+/// The two days of the cash book: the first working day of the year (its opening balance sums one day)
+/// and the last (its opening balance sums the whole year). Flat in the year's size means both cost the same.
+QDate gFirstDay, gLastDay;
+
+/// A line's amount in cents as the cash book shows it, computed bare: the amount times 100, rounded, which
+/// is exact for an amount typed in cents (every amount of the made-up years); `inexact` counts the others
+/// (main() checks the bare figures against the program's: a year with such amounts shows DIFFERENT).
+inline qint64 bareCents(double amount, qint64& inexact)
 {
-    double sum = 0;
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(bare.db,
-                       "SELECT (SELECT total(Montant) FROM Recettes WHERE date < ?1) - (SELECT total(Montant) FROM Depenses WHERE date < ?1) "
-                       "- (SELECT total(Net) FROM Salaires WHERE date < ?1)",
-                       -1, &st, nullptr);
-    sqlite3_bind_text(st, 1, day.constData(), int(day.size()), SQLITE_TRANSIENT);
-    if (sqlite3_step(st) == SQLITE_ROW)
-        sum = sqlite3_column_double(st, 0);
-    sqlite3_finalize(st);
-    return std::llround(sum * 100);
+    const double x = amount * 100;
+    const qint64 c = std::llround(x);
+    if (std::fabs(x - double(c)) >= 1e-6)
+        ++inexact;
+    return c;
 }
 
-void CashBook_Kavorel(benchmark::State& state)
+/// What the cash book of a day shows, computed bare: the day's lines with their texts, the totals of the
+/// four lists and the opening balance, in cents.
+struct BareCashDay {
+    qint64 opening = 0, receipts = 0, vehicles = 0, salaries = 0, others = 0;
+    qint64 lines = 0, inexact = 0;
+};
+
+/// The cash book of `day` bare, the cheapest exact way: the day's expenses in one pass over the index by
+/// date (each line sorted into its list by the same rule as the program's), the day's pays and receipts,
+/// each with the names a list shows; the opening balance from the same totals kept by day
+/// (`Caisse_Jours`) that the program reads, as one sum of integers.
+BareCashDay bareCashDay(Bare& bare, const QByteArray& day)
+{
+    BareCashDay c;
+    const auto each = [&](const char* sql, auto&& row) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(bare.db, sql, -1, &st, nullptr);
+        sqlite3_bind_text(st, 1, day.constData(), int(day.size()), SQLITE_TRANSIENT);
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            ++c.lines;
+            row(st);
+        }
+        sqlite3_finalize(st);
+    };
+    const auto text = [](sqlite3_stmt* st, int col) { benchmark::DoNotOptimize(sqlite3_column_text(st, col)); };
+    // Columns: num, contrepartie, Type_Dep, amount, ref, mode, registration, model, surname, first name, function.
+    each("SELECT d.num, d.contrepartie, d.Type_Dep, d.Montant, d.ref, d.mode, v.matricule, m.denom, a.nom, a.Prenom, a.Fonction "
+         "FROM Depenses d LEFT JOIN Vehicules v ON v.num = d.num_vehicule LEFT JOIN Modeles m ON m.num = v.num_Modele "
+         "LEFT JOIN Agents a ON a.num = d.Num_Agent WHERE d.date = ?1 ORDER BY d.num",
+         [&](sqlite3_stmt* st) {
+             const bool known = sqlite3_column_type(st, 1) != SQLITE_NULL, typed = sqlite3_column_type(st, 2) != SQLITE_NULL;
+             const double counterpart = sqlite3_column_double(st, 1), heading = sqlite3_column_double(st, 2);
+             const qint64 cents = bareCents(sqlite3_column_double(st, 3), c.inexact);
+             text(st, 4);
+             if (known && counterpart == 0 && typed && heading < 6) { // a vehicle expense
+                 c.vehicles += cents;
+                 text(st, 6);
+                 text(st, 7);
+             } else if (known && counterpart == 1 && typed && heading == 10) { // an advance on salary
+                 c.salaries += cents;
+                 text(st, 8);
+                 text(st, 9);
+                 text(st, 10);
+             } else { // every other expense
+                 c.others += cents;
+                 benchmark::DoNotOptimize(sqlite3_column_int(st, 5));
+                 text(st, 8);
+                 text(st, 9);
+             }
+         });
+    each("SELECT s.num, s.Net, s.MM, a.nom, a.Prenom, a.Fonction FROM Salaires s LEFT JOIN Agents a ON a.num = s.num_agent "
+         "WHERE s.date = ?1 ORDER BY s.num",
+         [&](sqlite3_stmt* st) {
+             c.salaries += bareCents(sqlite3_column_double(st, 1), c.inexact);
+             benchmark::DoNotOptimize(sqlite3_column_int(st, 2));
+             text(st, 3);
+             text(st, 4);
+             text(st, 5);
+         });
+    each("SELECT r.num, r.Montant, r.mode, r.ref, a.nom, a.Prenom FROM Recettes r LEFT JOIN Agents a ON a.num = r.Num_Agent "
+         "WHERE r.date = ?1 ORDER BY r.num",
+         [&](sqlite3_stmt* st) {
+             c.receipts += bareCents(sqlite3_column_double(st, 1), c.inexact);
+             benchmark::DoNotOptimize(sqlite3_column_int(st, 2));
+             text(st, 3);
+             text(st, 4);
+             text(st, 5);
+         });
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(bare.db, "SELECT sum(recettes - vehicules - salaires - autres + report) FROM Caisse_Jours WHERE date < ?1", -1,
+                       &st, nullptr);
+    sqlite3_bind_text(st, 1, day.constData(), int(day.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(st) == SQLITE_ROW)
+        c.opening = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    return c;
+}
+
+void CashBook_Kavorel(benchmark::State& state, const QDate& day)
 {
     const db::Database& db = started().session.db();
     measured(state, [&](benchmark::State&) {
-        const cashbook::CashDay day = cashbook::readCashDay(db, gDay, gYear);
-        benchmark::DoNotOptimize(cashbook::summaryCells(day));
-        benchmark::DoNotOptimize(cashbook::vehicleCells(day));
-        benchmark::DoNotOptimize(cashbook::salaryCells(day));
-        benchmark::DoNotOptimize(cashbook::otherCells(day));
-        benchmark::DoNotOptimize(cashbook::receiptCells(day));
+        const cashbook::CashDay c = cashbook::readCashDay(db, day, gYear);
+        benchmark::DoNotOptimize(cashbook::summaryCells(c));
+        benchmark::DoNotOptimize(cashbook::vehicleCells(c));
+        benchmark::DoNotOptimize(cashbook::salaryCells(c));
+        benchmark::DoNotOptimize(cashbook::otherCells(c));
+        benchmark::DoNotOptimize(cashbook::receiptCells(c));
     });
 }
 
-void CashBook_Bare(benchmark::State& state)
+/// The opening balance alone ("Report de la veille"): what must not grow with the year.
+void CashOpening_Kavorel(benchmark::State& state, const QDate& day)
+{
+    const db::Database& db = started().session.db();
+    measured(state, [&](benchmark::State&) { benchmark::DoNotOptimize(cashbook::openingBalance(db, day)); });
+}
+
+void CashBook_Bare(benchmark::State& state, const QDate& day)
 {
     Bare bare(exerciseFile());
-    const QByteArray day = iso(gDay);
-    measured(state, [&](benchmark::State&) {
-        // The day's four lists with their names (the day chooses the index), and the balance of every earlier day.
-        bare.run("SELECT d.num, v.matricule, m.denom, d.ref, d.Montant FROM Depenses d LEFT JOIN Vehicules v ON v.num = d.num_vehicule "
-                 "LEFT JOIN Modeles m ON m.num = v.num_Modele WHERE d.date = ? AND +d.contrepartie = 0 AND +d.Type_Dep < 6",
-                 {day});
-        bare.run("SELECT d.num, a.nom, a.Prenom, a.Fonction, d.Montant FROM Depenses d LEFT JOIN Agents a ON a.num = d.Num_Agent "
-                 "WHERE d.date = ? AND +d.contrepartie = 1 AND +d.Type_Dep = 10",
-                 {day});
-        bare.run("SELECT s.num, a.nom, a.Prenom, a.Fonction, s.Net, s.MM FROM Salaires s LEFT JOIN Agents a ON a.num = s.num_agent "
-                 "WHERE s.date = ?",
-                 {day});
-        bare.run("SELECT d.num, a.nom, a.Prenom, d.Montant, d.mode, d.ref FROM Depenses d LEFT JOIN Agents a ON a.num = d.Num_Agent "
-                 "WHERE d.date = ? AND NOT (+d.contrepartie = 0 AND +d.Type_Dep < 6) AND NOT (+d.contrepartie = 1 AND +d.Type_Dep = 10)",
-                 {day});
-        bare.run("SELECT r.num, a.nom, a.Prenom, r.Montant, r.mode, r.ref FROM Recettes r LEFT JOIN Agents a ON a.num = r.Num_Agent "
-                 "WHERE r.date = ?",
-                 {day});
-        // The same balance, the cheapest exact way bare: each table's total, made cents once (exact on
-        // this year: main() checks it against the program's figure).
-        benchmark::DoNotOptimize(bareOpening(bare, day));
-    });
+    const QByteArray d = iso(day);
+    measured(state, [&](benchmark::State&) { benchmark::DoNotOptimize(bareCashDay(bare, d)); });
 }
 
-void CashBookScreen_Kavorel(benchmark::State& state)
+void CashBookScreen_Kavorel(benchmark::State& state, const QDate& day)
 {
     Session& s = started().session;
     measured(state, [&](benchmark::State&) {
-        J_CAISSE screen(s, gDay);
+        J_CAISSE screen(s, day);
         screen.show();
         QApplication::processEvents();
     });
+}
+
+/// Checks that the bare cash book gives the program's figures of `day` to the cent; prints both.
+void checkCashDay(const db::Database& db, const QDate& day, const QString& figuresKey)
+{
+    Bare bare(exerciseFile());
+    const BareCashDay b = bareCashDay(bare, iso(day));
+    const cashbook::CashDay p = cashbook::readCashDay(db, day, gYear);
+    const cashbook::Sums t = p.totals();
+    const bool same = b.opening == p.opening && b.receipts == t.receipts && b.vehicles == t.vehicles && b.salaries == t.salaries &&
+                      b.others == t.others;
+    std::printf("cash book of %s: %lld lines; opening %lld, receipts %lld, vehicles %lld, salaries %lld, others %lld cents: "
+                "bare %s\n",
+                qPrintable(day.toString(Qt::ISODate)), static_cast<long long>(b.lines), static_cast<long long>(p.opening),
+                static_cast<long long>(t.receipts), static_cast<long long>(t.vehicles), static_cast<long long>(t.salaries),
+                static_cast<long long>(t.others), same ? "the same" : "DIFFERENT");
+    gDayLines[figuresKey] = b.lines;
 }
 
 // ---- activity report of the year -------------------------------------------------------------------------
@@ -355,21 +440,27 @@ void VehicleFile_Kavorel(benchmark::State& state)
     });
 }
 
+/// The figures the vehicle file shows, bare: the vehicle with its reference names, the drivers a new
+/// assignment chooses from, and its six lists in the screen's order (each over its index by vehicle).
 void VehicleFile_Bare(benchmark::State& state)
 {
     Bare bare(exerciseFile());
+    declareCollation(bare);
     const QByteArray v = QByteArray::number(gVehicle);
     measured(state, [&](benchmark::State&) {
         bare.run("SELECT v.*, g.denom, m.denom, o.denom, c.denom FROM Vehicules v LEFT JOIN Genres g ON g.num = v.num_Genre "
                  "LEFT JOIN Marques m ON m.num = v.num_marque LEFT JOIN Modeles o ON o.num = v.num_Modele "
                  "LEFT JOIN Carburants c ON c.num = v.num_carburant WHERE v.num = ?",
                  {v});
-        bare.run("SELECT num, date, Montant, mode, ref, Type_Dep, Km FROM Depenses WHERE num_vehicule = ? ORDER BY date, num", {v});
-        bare.run("SELECT num, date, Montant, mode, ref FROM Recettes WHERE num_vehicule = ? ORDER BY date, num", {v});
-        bare.run("SELECT * FROM Assurances WHERE num_vehicule = ?", {v});
-        bare.run("SELECT * FROM Controles WHERE num_vehicule = ?", {v});
-        bare.run("SELECT * FROM Vignettes WHERE num_vehicule = ?", {v});
-        bare.run("SELECT f.*, a.nom, a.Prenom FROM Affectations f LEFT JOIN Agents a ON a.num = f.num_Chauffeur WHERE f.num_vehicule = ?", {v});
+        bare.run("SELECT num, nom, Prenom FROM Agents WHERE Type_Ag = 1 ORDER BY nom, Prenom");
+        bare.run("SELECT num, date, ref, Montant, Type_Dep, Km FROM Depenses WHERE num_vehicule = ? ORDER BY date, num", {v});
+        bare.run("SELECT num, date, ref, Montant, mode FROM Recettes WHERE num_vehicule = ? ORDER BY date, num", {v});
+        bare.run("SELECT num, agence, du, au FROM Assurances WHERE num_vehicule = ? ORDER BY du, num", {v});
+        bare.run("SELECT num, Date1, Date2 FROM Controles WHERE num_vehicule = ? ORDER BY Date1, num", {v});
+        bare.run("SELECT num, Date, montant FROM Vignettes WHERE num_vehicule = ? ORDER BY Date, num", {v});
+        bare.run("SELECT f.num, f.du, f.au, f.obs, a.num, a.nom, a.Prenom FROM Affectations f LEFT JOIN Agents a ON a.num = f.num_Chauffeur "
+                 "WHERE f.num_vehicule = ? ORDER BY f.du, f.num",
+                 {v});
     });
 }
 
@@ -384,17 +475,21 @@ void PersonAccount_Kavorel(benchmark::State& state)
     });
 }
 
+/// The figures the account shows, bare: the person, the account's lines of both books in date order,
+/// and the person's rentals with the vehicle of each.
 void PersonAccount_Bare(benchmark::State& state)
 {
     Bare bare(exerciseFile());
+    declareCollation(bare);
     const QByteArray p = QByteArray::number(gClient);
     measured(state, [&](benchmark::State&) {
         bare.run("SELECT * FROM Agents WHERE num = ?", {p});
         bare.run("SELECT num, date, Montant, ref, mode FROM Depenses WHERE Num_Agent = ? AND contrepartie = 1 ORDER BY date, num", {p});
         bare.run("SELECT num, date, Montant, ref, mode FROM Recettes WHERE Num_Agent = ? AND contrepartie = 1 ORDER BY date, num", {p});
-        bare.run("SELECT l.*, m.denom, o.denom, v.matricule FROM Locations l LEFT JOIN Vehicules v ON v.num = l.num_vehicule "
+        bare.run("SELECT l.num, l.num_vehicule, l.du, l.au, l.Nb, l.montant, l.flag_regl, l.obs, l.flag_forfait, l.montant_forfait, "
+                 "m.denom, o.denom, v.matricule FROM Locations l LEFT JOIN Vehicules v ON v.num = l.num_vehicule "
                  "LEFT JOIN Marques m ON m.num = v.num_marque LEFT JOIN Modeles o ON o.num = v.num_Modele WHERE l.Num_Client = ? "
-                 "ORDER BY l.du",
+                 "ORDER BY l.du, l.num",
                  {p});
     });
 }
@@ -463,29 +558,111 @@ void Costs_Kavorel(benchmark::State& state)
     });
 }
 
-/// The same figures of the year computed bare from the ledger, the cheapest way: each grouped query
-/// over the index that holds its columns (the expenses by vehicle and heading, the mileages, the
-/// receipts by vehicle, the expenses by month and heading), then the register.
+/// The figures of the year computed bare, the cheapest exact way, from the same totals kept by vehicle,
+/// month and heading (`Couts_Mois`) that the program reads: one pass over the year's months (integers in
+/// cents, summed in plain arrays by vehicle and heading and by month and heading, the lowest and highest
+/// mileage by vehicle), then the register with the names it shows. The year is whole months: neither side
+/// reads the ledger itself.
+struct BareCosts {
+    qint64 expenses = 0, receipts = 0; ///< cents, of the fleet
+    double km = 0;                     ///< the vehicles' kilometres, summed
+    qint64 vehicles = 0;               ///< the rows shown
+};
+
+BareCosts bareCosts(Bare& bare, const QByteArray& fromMonth, const QByteArray& toMonth)
+{
+    struct Vehicle {
+        qint64 byHeading[6] = {};
+        qint64 receipts = 0;
+        double kmMin = 0, kmMax = 0;
+        bool km = false, any = false;
+    };
+    std::map<qint64, Vehicle> vehicles;
+    qint64 months[12][6] = {};
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(bare.db, "SELECT num_vehicule, mois, rubrique, montant, km_min, km_max FROM Couts_Mois WHERE mois >= ?1 AND mois <= ?2",
+                       -1, &st, nullptr);
+    sqlite3_bind_text(st, 1, fromMonth.constData(), int(fromMonth.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 2, toMonth.constData(), int(toMonth.size()), SQLITE_TRANSIENT);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        Vehicle& v = vehicles[sqlite3_column_int64(st, 0)];
+        const char* month = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+        const int h = sqlite3_column_int(st, 2);
+        const qint64 amount = sqlite3_column_int64(st, 3);
+        if (h == 6) {
+            v.receipts += amount;
+            v.any = v.any || amount != 0;
+            continue;
+        }
+        v.byHeading[h] += amount;
+        v.any = v.any || amount != 0;
+        months[(month[5] - '0') * 10 + (month[6] - '0') - 1][h] += amount;
+        if (sqlite3_column_type(st, 4) != SQLITE_NULL) {
+            const double lo = sqlite3_column_double(st, 4), hi = sqlite3_column_double(st, 5);
+            v.kmMin = v.km ? std::min(v.kmMin, lo) : lo;
+            v.kmMax = v.km ? std::max(v.kmMax, hi) : hi;
+            v.km = v.any = true;
+        }
+    }
+    sqlite3_finalize(st);
+    benchmark::DoNotOptimize(months);
+    BareCosts c;
+    sqlite3_prepare_v2(bare.db,
+                       "SELECT v.num, v.matricule, ma.denom, mo.denom, v.flag_Arch FROM Vehicules v LEFT JOIN Marques ma ON ma.num = v.num_marque "
+                       "LEFT JOIN Modeles mo ON mo.num = v.num_Modele ORDER BY v.ordre, v.num",
+                       -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        const auto it = vehicles.find(sqlite3_column_int64(st, 0));
+        const bool figures = it != vehicles.end() && it->second.any;
+        if (sqlite3_column_int(st, 4) == 1 && !figures)
+            continue;
+        ++c.vehicles;
+        benchmark::DoNotOptimize(sqlite3_column_text(st, 1));
+        benchmark::DoNotOptimize(sqlite3_column_text(st, 2));
+        benchmark::DoNotOptimize(sqlite3_column_text(st, 3));
+        if (figures)
+            it->second.any = false; // listed
+        if (it == vehicles.end())
+            continue;
+        const Vehicle& v = it->second;
+        for (qint64 h : v.byHeading)
+            c.expenses += h;
+        c.receipts += v.receipts;
+        if (it->first != 0 && v.km)
+            c.km += v.kmMax - v.kmMin;
+    }
+    sqlite3_finalize(st);
+    // The figures of no vehicle of the register: lines on no vehicle and deleted vehicles.
+    for (const auto& [num, v] : vehicles) {
+        if (!v.any)
+            continue;
+        ++c.vehicles;
+        for (qint64 h : v.byHeading)
+            c.expenses += h;
+        c.receipts += v.receipts;
+        if (num != 0 && v.km)
+            c.km += v.kmMax - v.kmMin;
+    }
+    return c;
+}
+
 void Costs_Bare(benchmark::State& state)
 {
     Bare bare(exerciseFile());
-    declareCollation(bare);
-    const QByteArray from = iso(QDate(gYear, 1, 1)), to = iso(QDate(gYear, 12, 31));
-    measured(state, [&](benchmark::State&) {
-        bare.run("SELECT num_vehicule, Type_Dep, total(Montant) FROM Depenses INDEXED BY Depenses_vehicule WHERE contrepartie IS 0 "
-                 "AND Type_Dep IS NOT NULL AND Type_Dep < 6 AND date >= ?1 AND date <= ?2 GROUP BY num_vehicule, Type_Dep",
-                 {from, to});
-        bare.run("SELECT num_vehicule, max(Km) - min(Km) FROM Depenses WHERE contrepartie IS 0 AND Type_Dep IS NOT NULL AND Type_Dep < 6 "
-                 "AND Km > 0 AND date >= ?1 AND date <= ?2 GROUP BY num_vehicule",
-                 {from, to});
-        bare.run("SELECT num_vehicule, total(Montant) FROM Recettes WHERE num_vehicule > 0 AND date >= ?1 AND date <= ?2 GROUP BY num_vehicule",
-                 {from, to});
-        bare.run("SELECT substr(date, 1, 7), Type_Dep, total(Montant) FROM Depenses WHERE contrepartie IS 0 AND Type_Dep IS NOT NULL "
-                 "AND Type_Dep < 6 AND date >= ?1 AND date <= ?2 GROUP BY 1, 2",
-                 {from, to});
-        bare.run("SELECT v.num, v.matricule, ma.denom, mo.denom, v.flag_Arch FROM Vehicules v LEFT JOIN Marques ma ON ma.num = v.num_marque "
-                 "LEFT JOIN Modeles mo ON mo.num = v.num_Modele ORDER BY v.ordre, v.num");
-    });
+    const QByteArray from = QByteArray::number(gYear) + "-01", to = QByteArray::number(gYear) + "-12";
+    measured(state, [&](benchmark::State&) { benchmark::DoNotOptimize(bareCosts(bare, from, to)); });
+}
+
+/// Checks that the bare figures of the year are the program's; prints both.
+void checkCosts(const db::Database& db)
+{
+    Bare bare(exerciseFile());
+    const BareCosts b = bareCosts(bare, QByteArray::number(gYear) + "-01", QByteArray::number(gYear) + "-12");
+    const costs::CostReport p = costs::compute(db, QDate(gYear, 1, 1), QDate(gYear, 12, 31));
+    const bool same = std::llround(p.fleet.expenses * 100) == b.expenses && std::llround(p.fleet.receipts * 100) == b.receipts &&
+                      std::fabs(p.fleet.km - b.km) < 0.5 && p.vehicles.size() == b.vehicles;
+    std::printf("costs of the year: %lld rows, expenses %.2f, receipts %.2f, %.0f km: bare %s\n", static_cast<long long>(p.vehicles.size()),
+                p.fleet.expenses, p.fleet.receipts, p.fleet.km, same ? "the same" : "DIFFERENT");
 }
 
 // ---- "Échéances" ---------------------------------------------------------------------------------------------
@@ -502,7 +679,23 @@ void DueDatesScreen_Kavorel(benchmark::State& state)
     });
 }
 
-/// The screen's own statements, run bare.
+/// The figures of the list: the due lines of the default horizon, most urgent first, with the texts a
+/// line shows.
+void DueDates_Kavorel(benchmark::State& state)
+{
+    const db::Database& db = started().session.db();
+    const QDate today = QDate::currentDate();
+    measured(state, [&](benchmark::State&) {
+        const QList<duedates::Item> items = duedates::dueItems(db, today);
+        for (const duedates::Item& i : items) {
+            benchmark::DoNotOptimize(duedates::urgencyText(i));
+            benchmark::DoNotOptimize(duedates::kindText(i.kind));
+        }
+    });
+}
+
+/// The screen's own statements, run bare: they are the list's figures (one grouped statement per kind
+/// over the register and the three records, the highest mileage by vehicle), with nothing around them.
 void DueDates_Bare(benchmark::State& state)
 {
     Bare bare(exerciseFile());
@@ -693,12 +886,51 @@ void closing(benchmark::State& state, exercise::ClosingOption option)
 void ClosingReset_Kavorel(benchmark::State& state) { closing(state, exercise::ClosingOption::Reset); }
 void ClosingKeep_Kavorel(benchmark::State& state) { closing(state, exercise::ClosingOption::Keep); }
 
-void Closing_Bare(benchmark::State& state)
+/// The reset closing's new year built bare: a new file (no journal while it is filled, as the program's
+/// work file) holding the year's schema, every standing table copied (the three books and the totals kept
+/// from them left empty), the indexes and triggers built on them, then flushed to the disk. The program
+/// also checks the new file and carries the balance into it.
+void ClosingResetSame_Bare(benchmark::State& state)
 {
-    const QString target = QDir(QFileInfo(gFolder).absolutePath()).filePath(QStringLiteral("bare-copy.MDB"));
+    const QString target = QDir(QFileInfo(gFolder).absolutePath()).filePath(QStringLiteral("bare-reset.MDB"));
+    const QByteArray source = exerciseFile().toUtf8();
     measured(state, [&](benchmark::State&) {
-        std::filesystem::copy_file(exerciseFile().toStdString(), target.toStdString(),
-                                   std::filesystem::copy_options::overwrite_existing);
+        QFile::remove(target);
+        {
+            Bare bare(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+            declareCollation(bare);
+            bare.run("PRAGMA journal_mode = OFF");
+            bare.run("PRAGMA synchronous = OFF");
+            bare.run("ATTACH DATABASE ? AS src", {source});
+            struct Object {
+                QByteArray type, name, sql;
+            };
+            std::vector<Object> objects;
+            sqlite3_stmt* st = nullptr;
+            sqlite3_prepare_v2(bare.db, "SELECT type, name, sql FROM src.sqlite_master WHERE sql IS NOT NULL AND name NOT LIKE 'sqlite_%' ORDER BY rowid",
+                               -1, &st, nullptr);
+            while (sqlite3_step(st) == SQLITE_ROW)
+                objects.push_back({reinterpret_cast<const char*>(sqlite3_column_text(st, 0)),
+                                   reinterpret_cast<const char*>(sqlite3_column_text(st, 1)),
+                                   reinterpret_cast<const char*>(sqlite3_column_text(st, 2))});
+            sqlite3_finalize(st);
+            static const QList<QByteArray> emptied = {"salaires", "recettes", "depenses", "caisse_jours", "couts_mois"};
+            bare.run("BEGIN");
+            for (const Object& o : objects)
+                if (o.type == "table")
+                    bare.run(o.sql.constData());
+            for (const Object& o : objects)
+                if (o.type == "table" && !emptied.contains(o.name.toLower()))
+                    bare.run(("INSERT INTO main.\"" + o.name + "\" SELECT * FROM src.\"" + o.name + "\"").constData());
+            for (const Object& o : objects)
+                if (o.type != "table")
+                    bare.run(o.sql.constData());
+            bare.run("COMMIT");
+            bare.run("DETACH DATABASE src");
+        }
+        const int fd = ::open(QFile::encodeName(target).constData(), O_RDONLY);
+        ::fsync(fd);
+        ::close(fd);
     });
     QFile::remove(target);
 }
@@ -719,11 +951,13 @@ void ClosingFlushed_Bare(benchmark::State& state)
 
 // ---- the table ---------------------------------------------------------------------------------------------
 
+bool gPrintQueries = false; ///< --print-queries: prints the statements of each screen first
 QString gFigures; ///< --figures=FILE: each benchmark's milliseconds and peak, one per line
 
 struct Figure {
     double seconds = 0;
     double peak = 0;
+    double cpu = 0; ///< the process's own CPU seconds (a child process's are not counted)
 };
 
 class TableReporter : public benchmark::ConsoleReporter {
@@ -736,7 +970,8 @@ public:
                 continue;
             const std::string name = r.run_name.function_name;
             const auto peak = r.counters.find("peak_MB");
-            figures_[name] = {r.GetAdjustedRealTime() / 1e3, peak == r.counters.end() ? 0 : double(peak->second)};
+            figures_[name] = {r.GetAdjustedRealTime() / 1e3, peak == r.counters.end() ? 0 : double(peak->second),
+                              r.GetAdjustedCPUTime() / 1e3};
             order_.push_back(name);
         }
     }
@@ -749,37 +984,51 @@ public:
             const char* bare;
         };
         const Row rows[] = {
-            {"Cash book of a day (lists, opening balance, summary)", "CashBook_Kavorel", "CashBook_Bare"},
-            {"Cash book screen J_CAISSE shown", "CashBookScreen_Kavorel", "CashBook_Bare"},
+            {"Cash book of 2 January (lists, opening balance, summary)", "CashBookJan2_Kavorel", "CashBookJan2_Bare"},
+            {"Cash book of 31 December (lists, opening balance, summary)", "CashBookDec31_Kavorel", "CashBookDec31_Bare"},
+            {"Cash book screen J_CAISSE shown, 2 January", "CashBookScreenJan2_Kavorel", "CashBookJan2_Bare"},
+            {"Cash book screen J_CAISSE shown, 31 December", "CashBookScreenDec31_Kavorel", "CashBookDec31_Bare"},
             {"Coût par véhicule, figures of the year", "Costs_Kavorel", "Costs_Bare"},
             {"Coût par véhicule screen F_CoutVehicules shown", "CostScreen_Kavorel", "Costs_Bare"},
+            {"Échéances, the list's figures", "DueDates_Kavorel", "DueDates_Bare"},
             {"Échéances screen F_Echeances shown", "DueDatesScreen_Kavorel", "DueDates_Bare"},
             {"Activity report of the year (4 journals, totals, first screenful)", "Journals_Kavorel", "JournalsSame_Bare"},
             {"Activity report screen f_jrnl2, year computed", "JournalsScreen_Kavorel", "JournalsSame_Bare"},
             {"Vehicle file Zoom_V shown (busiest vehicle)", "VehicleFile_Kavorel", "VehicleFile_Bare"},
             {"Client account Zoom_Cli shown (busiest client)", "PersonAccount_Kavorel", "PersonAccount_Bare"},
             {"Start-up: the program to its main window mapped (xvfb)", "Startup_Kavorel", "Startup_Bare"},
-            {"Year closing, reset", "ClosingReset_Kavorel", "Closing_Bare"},
-            {"Year closing, keep", "ClosingKeep_Kavorel", "Closing_Bare"},
+            {"Year closing, reset (the new year built bare, flushed)", "ClosingReset_Kavorel", "ClosingResetSame_Bare"},
             {"Year closing, keep, against the copy flushed to disk", "ClosingKeep_Kavorel", "ClosingFlushed_Bare"},
         };
-        std::printf("\n| Operation | Kavorel | Baseline | Ratio | Peak RSS Kavorel | Peak RSS baseline |\n");
-        std::printf("|---|---:|---:|---:|---:|---:|\n");
+        std::printf("\n| Operation | Kavorel | Baseline | Ratio | CPU Kavorel | CPU baseline | CPU ratio | Peak RSS Kavorel | Peak RSS baseline |\n");
+        std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
         for (const Row& row : rows) {
             const auto k = figures_.find(row.kavorel);
             const auto b = figures_.find(row.bare);
             if (k == figures_.end() || b == figures_.end())
                 continue;
-            std::printf("| %s | %.1f ms | %.1f ms | %.2f | %.0f MB | %.0f MB |\n", row.label, k->second.seconds * 1e3,
-                        b->second.seconds * 1e3, b->second.seconds > 0 ? k->second.seconds / b->second.seconds : 0.0,
+            // A process timed from outside (the start-up) has no CPU time of its own here.
+            const bool cpu = std::strncmp(row.kavorel, "Startup", 7) != 0;
+            const QByteArray cpuCells = cpu ? QStringLiteral("%1 ms | %2 ms | %3").arg(k->second.cpu * 1e3, 0, 'f', 1).arg(b->second.cpu * 1e3, 0, 'f', 1)
+                                                  .arg(b->second.cpu > 0 ? k->second.cpu / b->second.cpu : 0.0, 0, 'f', 2).toUtf8()
+                                            : QByteArray("– | – | –");
+            std::printf("| %s | %.1f ms | %.1f ms | %.2f | %s | %.0f MB | %.0f MB |\n", row.label, k->second.seconds * 1e3,
+                        b->second.seconds * 1e3, b->second.seconds > 0 ? k->second.seconds / b->second.seconds : 0.0, cpuCells.constData(),
                         k->second.peak, b->second.peak);
         }
         std::fflush(stdout);
         if (!gFigures.isEmpty()) {
             QFile out(gFigures);
             if (out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+                for (const auto& [key, lines] : gDayLines)
+                    out.write(QStringLiteral("%1 %2 0 0\n").arg(key).arg(lines).toUtf8());
                 for (const auto& [name, f] : figures_)
-                    out.write(QStringLiteral("%1 %2 %3\n").arg(QString::fromStdString(name)).arg(f.seconds * 1e3, 0, 'f', 1).arg(f.peak, 0, 'f', 0).toUtf8());
+                    out.write(QStringLiteral("%1 %2 %3 %4\n")
+                                  .arg(QString::fromStdString(name))
+                                  .arg(f.seconds * 1e3, 0, 'f', 2)
+                                  .arg(f.peak, 0, 'f', 0)
+                                  .arg(f.cpu * 1e3, 0, 'f', 2)
+                                  .toUtf8());
             }
         }
     }
@@ -798,12 +1047,21 @@ void registerAll()
         else
             b->MinTime(1.0);
     };
-    add("CashBook_Kavorel", CashBook_Kavorel);
-    add("CashBook_Bare", CashBook_Bare);
-    add("CashBookScreen_Kavorel", CashBookScreen_Kavorel);
+    const auto addDay = [](const char* name, void (*fn)(benchmark::State&, const QDate&), const QDate& day) {
+        benchmark::RegisterBenchmark(name, fn, day)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+    };
+    addDay("CashBookJan2_Kavorel", CashBook_Kavorel, gFirstDay);
+    addDay("CashBookJan2_Bare", CashBook_Bare, gFirstDay);
+    addDay("CashBookDec31_Kavorel", CashBook_Kavorel, gLastDay);
+    addDay("CashBookDec31_Bare", CashBook_Bare, gLastDay);
+    addDay("CashOpeningJan2_Kavorel", CashOpening_Kavorel, gFirstDay);
+    addDay("CashOpeningDec31_Kavorel", CashOpening_Kavorel, gLastDay);
+    addDay("CashBookScreenJan2_Kavorel", CashBookScreen_Kavorel, gFirstDay);
+    addDay("CashBookScreenDec31_Kavorel", CashBookScreen_Kavorel, gLastDay);
     add("Costs_Kavorel", Costs_Kavorel);
-    add("Costs_Bare", Costs_Bare, 5);
+    add("Costs_Bare", Costs_Bare);
     add("CostScreen_Kavorel", CostScreen_Kavorel);
+    add("DueDates_Kavorel", DueDates_Kavorel);
     add("DueDatesScreen_Kavorel", DueDatesScreen_Kavorel);
     add("DueDates_Bare", DueDates_Bare);
     add("Journals_Kavorel", Journals_Kavorel, 5);
@@ -817,7 +1075,7 @@ void registerAll()
     benchmark::RegisterBenchmark("Startup_Bare", Startup_Bare)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
     add("ClosingReset_Kavorel", ClosingReset_Kavorel, 2);
     add("ClosingKeep_Kavorel", ClosingKeep_Kavorel, 2);
-    add("Closing_Bare", Closing_Bare, 3);
+    add("ClosingResetSame_Bare", ClosingResetSame_Bare, 3);
     add("ClosingFlushed_Bare", ClosingFlushed_Bare, 3);
 }
 
@@ -838,6 +1096,8 @@ int main(int argc, char** argv)
             gFolder = QString::fromLocal8Bit(a.mid(9));
         else if (a.startsWith("--figures="))
             gFigures = QString::fromLocal8Bit(a.mid(10));
+        else if (a == "--print-queries")
+            gPrintQueries = true;
         else if (a.startsWith("--program="))
             gProgramDir = QString::fromLocal8Bit(a.mid(10));
         else
@@ -859,7 +1119,8 @@ int main(int argc, char** argv)
         gVehicle = db.scalar(QStringLiteral("SELECT num_vehicule FROM Depenses WHERE num_vehicule IS NOT NULL GROUP BY num_vehicule ORDER BY count(*) DESC LIMIT 1")).toLongLong();
         gClient = db.scalar(QStringLiteral("SELECT Num_Agent FROM Recettes WHERE contrepartie = 1 AND Num_Agent IS NOT NULL GROUP BY Num_Agent ORDER BY count(*) DESC LIMIT 1"))
                       .toLongLong();
-        gDay = QDate::fromString(db.scalar(QStringLiteral("SELECT max(date) FROM Depenses")).toString(), Qt::ISODate);
+        gFirstDay = QDate(gYear, 1, 2);
+        gLastDay = QDate(gYear, 12, 31);
         const qint64 vehicleLines =
             db.scalar(QStringLiteral("SELECT (SELECT count(*) FROM Depenses WHERE num_vehicule = ?1) + "
                                      "(SELECT count(*) FROM Recettes WHERE num_vehicule = ?1)"),
@@ -870,23 +1131,53 @@ int main(int argc, char** argv)
                                      "(SELECT count(*) FROM Recettes WHERE Num_Agent = ?1 AND contrepartie = 1)"),
                       {gClient})
                 .toLongLong();
-        std::printf("exercise %d: %lld ledger lines; vehicle %lld with %lld lines, client %lld with %lld lines, day %s\n", gYear,
+        std::printf("exercise %d: %lld ledger lines; vehicle %lld with %lld lines, client %lld with %lld lines\n", gYear,
                     db.scalar(QStringLiteral("SELECT (SELECT count(*) FROM Depenses) + (SELECT count(*) FROM Recettes)")).toLongLong(),
                     static_cast<long long>(gVehicle), static_cast<long long>(vehicleLines), static_cast<long long>(gClient),
-                    static_cast<long long>(clientLines), qPrintable(gDay.toString(Qt::ISODate)));
-        // The bare opening balance is exact on this year: the program's figure to the cent.
-        Bare bare(exerciseFile());
-        const qint64 bareBalance = bareOpening(bare, iso(gDay));
-        const qint64 programBalance = cashbook::openingBalance(db, gDay);
-        std::printf("opening balance of %s: program %lld, bare %lld cents%s\n", qPrintable(gDay.toString(Qt::ISODate)),
-                    static_cast<long long>(programBalance), static_cast<long long>(bareBalance),
-                    programBalance == bareBalance ? "" : " (DIFFERENT)");
+                    static_cast<long long>(clientLines));
+        // The bare figures are the program's, to the cent.
+        checkCashDay(db, gFirstDay, QStringLiteral("Lines_Jan2"));
+        checkCashDay(db, gLastDay, QStringLiteral("Lines_Dec31"));
+        checkCosts(db);
+        std::printf("due dates within %d days: %lld lines\n", duedates::kDefaultHorizon,
+                    static_cast<long long>(duedates::dueItems(db, QDate::currentDate()).size()));
         // The statements of the due-date screen and of the main window, for their bare baselines.
         gDueQueries = capturedQueries(db, [&] {
             F_Echeances screen(s.session);
             screen.show();
             QApplication::processEvents();
         });
+        // --print-queries: what each screen reads, to hold its baseline to the same figures.
+        if (gPrintQueries) {
+            const auto print = [](const char* screen, const QList<QByteArray>& queries) {
+                std::printf("%s runs %lld statements:\n", screen, static_cast<long long>(queries.size()));
+                for (const QByteArray& q : queries)
+                    std::printf("  %s\n", q.left(400).constData());
+            };
+            print("F_Echeances", gDueQueries);
+            s.session.vehicule_courant = gVehicle;
+            print("Zoom_V", capturedQueries(db, [&] {
+                      Zoom_V screen(s.session);
+                      screen.show();
+                      QApplication::processEvents();
+                  }));
+            s.session.num_courant = gClient;
+            print("Zoom_Cli", capturedQueries(db, [&] {
+                      Zoom_Cli screen(s.session);
+                      screen.show();
+                      QApplication::processEvents();
+                  }));
+            print("J_CAISSE", capturedQueries(db, [&] {
+                      J_CAISSE screen(s.session, gLastDay);
+                      screen.show();
+                      QApplication::processEvents();
+                  }));
+            print("F_CoutVehicules", capturedQueries(db, [&] {
+                      F_CoutVehicules screen(s.session);
+                      screen.show();
+                      QApplication::processEvents();
+                  }));
+        }
     }
     {
         BenchUi ui;

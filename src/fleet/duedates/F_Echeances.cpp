@@ -13,9 +13,13 @@
 #include <QFont>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QFontMetrics>
+#include <QStyle>
+#include <QSet>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -94,6 +98,23 @@ constexpr int kSideWidth = 320;
 
 QString plural(int n, const QString& word) { return QString::number(n) + u' ' + word + (n > 1 ? QStringLiteral("s") : QString()); }
 
+/// Sizes `column` to the widest of its texts in the whole list, measuring each different text once (a
+/// fleet's list holds a few kinds and models over a thousand lines); the other columns fit the first lines.
+void fitToDistinctTexts(QTableView* grid, int column, const duedates::DueListModel& model)
+{
+    QHeaderView* header = grid->horizontalHeader();
+    QSet<QString> texts;
+    for (int r = 0; r < model.rowCount(); ++r)
+        texts.insert(model.cell(r, column));
+    const int margin = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + (grid->showGrid() ? 1 : 0);
+    int width = header->sectionSizeHint(column);
+    const QFontMetrics metrics(grid->font());
+    for (const QString& t : texts)
+        width = std::max(width, metrics.horizontalAdvance(t) + margin);
+    header->setSectionResizeMode(column, QHeaderView::Interactive);
+    header->resizeSection(column, width);
+}
+
 } // namespace
 
 F_Echeances::F_Echeances(Session& session, QWidget* parent)
@@ -130,6 +151,11 @@ F_Echeances::F_Echeances(Session& session, QWidget* parent)
     grid_->setModel(model_);
     kit::setupGrid(grid_);
     kit::fitColumns(grid_, duedates::DueListModel::ColDetail);
+    // The columns fit the first lines (the most urgent, the ones in view and as many again), not every
+    // line of a fleet's list: measuring the texts of a thousand lines per column was most of the time
+    // the screen took to open. (0, "the lines in view", measures every line while the screen is hidden.)
+    // The kind and the vehicle, not in the list's order, fit their different texts (refill).
+    grid_->horizontalHeader()->setResizeContentsPrecision(50);
     connect(grid_, &QTableView::doubleClicked, this, [this] { zoom(); });
 
     count_ = new QLabel(this);
@@ -213,6 +239,8 @@ void F_Echeances::refill()
         items.clear();
     model_->setItems(items);
     kit::fitColumns(grid_, duedates::DueListModel::ColDetail);
+    fitToDistinctTexts(grid_, duedates::DueListModel::ColObjet, *model_);
+    fitToDistinctTexts(grid_, duedates::DueListModel::ColVehicule, *model_);
     const int overdue = int(std::count_if(items.begin(), items.end(), [](const duedates::Item& i) { return i.overdue; }));
     if (items.isEmpty())
         count_->setText(QStringLiteral("Aucune échéance dans les %1 jours").arg(horizon_->value()));

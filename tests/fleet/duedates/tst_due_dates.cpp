@@ -13,6 +13,7 @@
 #include "platform/db/FileOps.h"
 
 #include <QColor>
+#include <QFontMetrics>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -338,6 +339,28 @@ private slots:
         QCOMPARE(m->rowCount(), 2);
         w->horizonField()->setValue(30);
         QCOMPARE(m->rowCount(), 3);
+    }
+
+    void longListShowsEveryKindAndVehicleWhole()
+    {
+        // Sixty oil changes overdue by date fill the top of the list; an inspection of a vehicle with a
+        // long name comes after them. The columns fit the texts of the whole list, not only its top.
+        exec("INSERT INTO Marques (num, denom) VALUES (2, 'Renault'), (3, 'Mercedes-Benz')");
+        exec("INSERT INTO Modeles (num, denom) VALUES (2, 'Master'), (3, 'Sprinter 516 CDI châssis long')");
+        for (int i = 0; i < 60; ++i)
+            exec("INSERT INTO Vehicules (num, matricule, num_marque, num_Modele, flag_Arch, Date_vidange) VALUES (?, ?, 2, 2, 0, '2020-01-01')",
+                 {100 + i, QStringLiteral("%1 119 16").arg(10000 + i)});
+        exec("INSERT INTO Vehicules (num, matricule, num_marque, num_Modele, flag_Arch) VALUES (1, '01234 119 16', 3, 3, 0)");
+        exec("INSERT INTO Controles (num, num_vehicule, Date1, Date2) VALUES (1, 1, '2020-12-20', '2021-07-05')");
+        auto w = openScreen();
+        test::settle(*w);
+        using M = duedates::DueListModel;
+        const int last = w->model()->rowCount() - 1;
+        QCOMPARE(last, 60);
+        QCOMPARE(w->model()->cell(last, M::ColObjet), QStringLiteral("Contrôle technique"));
+        const QFontMetrics metrics(w->grid()->font());
+        QVERIFY(w->grid()->columnWidth(M::ColObjet) > metrics.horizontalAdvance(QStringLiteral("Contrôle technique")));
+        QVERIFY(w->grid()->columnWidth(M::ColVehicule) > metrics.horizontalAdvance(w->model()->cell(last, M::ColVehicule)));
     }
 
     void emptyListDisablesZoomAndPrint()
