@@ -348,9 +348,9 @@ private slots:
         exec("INSERT INTO Marques (num, denom) VALUES (2, 'Renault'), (3, 'Mercedes-Benz')");
         exec("INSERT INTO Modeles (num, denom) VALUES (2, 'Master'), (3, 'Sprinter 516 CDI châssis long')");
         for (int i = 0; i < 60; ++i)
-            exec("INSERT INTO Vehicules (num, matricule, num_marque, num_Modele, flag_Arch, Date_vidange) VALUES (?, ?, 2, 2, 0, '2020-01-01')",
-                 {100 + i, QStringLiteral("%1 119 16").arg(10000 + i)});
-        exec("INSERT INTO Vehicules (num, matricule, num_marque, num_Modele, flag_Arch) VALUES (1, '01234 119 16', 3, 3, 0)");
+            seed::vehicle(db(), {.num = 100 + i, .matricule = QStringLiteral("%1 119 16").arg(10000 + i), .marque = 2, .modele = 2,
+                                 .more = {{"Date_vidange", "2020-01-01"}}});
+        seed::vehicle(db(), {.num = 1, .matricule = "01234 119 16", .marque = 3, .modele = 3});
         exec("INSERT INTO Controles (num, num_vehicule, Date1, Date2) VALUES (1, 1, '2020-12-20', '2021-07-05')");
         auto w = openScreen();
         test::settle(*w);
