@@ -1,7 +1,8 @@
 // Lists exported as a user does (the command bar's "Exporter") and opened again by LibreOffice Calc,
 // converted back to CSV headless: a register and a person's account, as .xlsx and as both CSV styles,
 // give Calc the captions, texts, amounts and dates the screen shows.
-#include "../core/CoreFixture.h"
+#include "harness/FixtureTest.h"
+#include "harness/Seed.h"
 
 #include "core/kit/Export.h"
 #include "core/ledger/Ledger.h"
@@ -124,22 +125,17 @@ bool sameValue(const QString& screen, const QString& calc, bool csv, QString* wh
 
 } // namespace
 
-class CalcTest : public QObject {
+class CalcTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
     QString soffice_;
     QTemporaryDir work_;
 
-    Session& s() { return *f_->session; }
-    db::Database& db() { return s().db(); }
 
     void addAgent(qint64 num, const QString& nom, const QString& prenom, const QString& tel, double taux, const QString& entree)
     {
-        db().execute(QStringLiteral("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Fonction, tel, ville, Salarie, Taux_Jour, "
-                                    "d_entree) VALUES (?,?,?,?,?,?,?,1,?,?)"),
-                     {num, schema::person::Agent, nom, prenom, QStringLiteral("Chauffeur"), tel, QStringLiteral("Oran"), taux,
-                      entree});
+        seed::person(db(), {.num = num, .kind = schema::person::Agent, .nom = nom, .prenom = prenom, .fonction = "Chauffeur",
+                            .tel = tel, .ville = "Oran", .salarie = true, .dEntree = entree, .tauxJour = taux});
     }
 
     /// Calc opens `file` (read with `inFilter` when given) and writes it back as CSV; its rows.

@@ -1,6 +1,7 @@
 // The main window: menu entries, the level-2 guard and the checks before screens, closing and its
 // undo, the display choices, the shortcut labels and the exit.
-#include "../core/CoreFixture.h"
+#include "harness/FixtureTest.h"
+#include "harness/Seed.h"
 
 #include "app/Form1.h"
 #include "app/ScreenTable.h"
@@ -21,6 +22,24 @@
 using namespace kv;
 using namespace kv::test;
 using ui::Icon;
+
+/// What a row of a table writes before its entry: vehicles and persons through the seed builders, then
+/// statements of its own.
+struct Setup {
+    QList<kv::test::seed::Vehicle> vehicles;
+    QList<kv::test::seed::Person> persons;
+    QString sql;
+    void write(kv::db::Database& db) const
+    {
+        for (const auto& v : vehicles)
+            kv::test::seed::vehicle(db, v);
+        for (const auto& p : persons)
+            kv::test::seed::person(db, p);
+        if (!sql.isEmpty())
+            db.executeScript(sql);
+    }
+};
+Q_DECLARE_METATYPE(Setup)
 
 namespace {
 
@@ -54,10 +73,9 @@ ShownMessage m(const QString& text, Icon icon, const QString& title) { return {t
 
 } // namespace
 
-class Form1Test : public QObject {
+class Form1Test : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
     std::unique_ptr<MainPictures> pictures_;
     FakeDisplay display_;
     QStringList opened_;
@@ -70,8 +88,6 @@ class Form1Test : public QObject {
     QString dueNotice_;
     std::unique_ptr<Form1> w_;
 
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
 
     /// The main window with every screen (each recorded in opened_ when opened), or with none.
     void makeWindow(bool allScreens = true)
@@ -165,25 +181,24 @@ private slots:
     void checksBeforeThePasswordComeFirst_data()
     {
         QTest::addColumn<QString>("entry");
-        QTest::addColumn<QString>("setup");          // SQL run first
+        QTest::addColumn<Setup>("setup");            // written first
         QTest::addColumn<QString>("checkMessage");   // the entry's own check that fails first
 
-        const QString vehicle = "INSERT INTO Vehicules (num, flag_Arch) VALUES (1, 0);";
-        QTest::newRow("another exercise with only one") << "voir_exercice" << "" << "Un seul exercice rencontré";
-        QTest::newRow("location without vehicle") << "location" << "" << "Initialisation des véhicules préalable";
-        QTest::newRow("location without client") << "location" << vehicle << "Initialisation des clients préalable";
-        QTest::newRow("pay without salaried agent") << "calcul" << "" << "Aucun agent salarié enregistré";
-        QTest::newRow("employer charges before any closed month") << "charges_patronales" << "" << "Aucune paye calculée";
+        const seed::Vehicle vehicle{.num = 1};
+        QTest::newRow("another exercise with only one") << "voir_exercice" << Setup{} << "Un seul exercice rencontré";
+        QTest::newRow("location without vehicle") << "location" << Setup{} << "Initialisation des véhicules préalable";
+        QTest::newRow("location without client") << "location" << Setup{{vehicle}} << "Initialisation des clients préalable";
+        QTest::newRow("pay without salaried agent") << "calcul" << Setup{} << "Aucun agent salarié enregistré";
+        QTest::newRow("employer charges before any closed month") << "charges_patronales" << Setup{} << "Aucune paye calculée";
     }
     void checksBeforeThePasswordComeFirst()
     {
         QFETCH(QString, entry);
-        QFETCH(QString, setup);
+        QFETCH(Setup, setup);
         QFETCH(QString, checkMessage);
         makeWindow();
         setLevel2("CLE");
-        if (!setup.isEmpty())
-            s().db().executeScript(setup);
+        setup.write(s().db());
         w_->action(entry)->trigger();
         QCOMPARE(ui().screens, QStringList{});   // no password prompt
         QCOMPARE(ui().messages.size(), 1);
@@ -248,7 +263,7 @@ private slots:
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("level2");       // level-2 password, empty for none
-        QTest::addColumn<QString>("setup");        // SQL run first
+        QTest::addColumn<Setup>("setup");          // written first
         QTest::addColumn<QStringList>("typed");    // answers to the prompt
         QTest::addColumn<QStringList>("screens");  // screens shown through the seam
         QTest::addColumn<QStringList>("opened");
@@ -256,54 +271,57 @@ private slots:
         QTest::addColumn<int>("icon");
         QTest::addColumn<QString>("title");
 
-        const QString vehicle = "INSERT INTO Vehicules (num, flag_Arch) VALUES (1, 0);";
-        const QString client = "INSERT INTO Agents (num, Type_Ag, Arch) VALUES (1, 2, 0);";
-        QTest::newRow("level 2 open without password") << "vehicules" << "" << "" << QStringList{} << QStringList{}
+        const seed::Vehicle vehicle{.num = 1};
+        const seed::Person client{.num = 1, .kind = schema::person::Client};
+        QTest::newRow("level 2 open without password") << "vehicules" << "" << Setup{} << QStringList{} << QStringList{}
                                                        << QStringList{"Vehicules"} << "" << 0 << "";
-        QTest::newRow("level 2 granted") << "vehicules" << "CLE" << "" << QStringList{"cle"} << QStringList{"Form_v2"}
+        QTest::newRow("level 2 granted") << "vehicules" << "CLE" << Setup{} << QStringList{"cle"} << QStringList{"Form_v2"}
                                          << QStringList{"Vehicules"} << "" << 0 << "";
-        QTest::newRow("level 2 refused") << "vehicules" << "CLE" << "" << QStringList{"a", "b", "c"} << QStringList{"Form_v2"}
+        QTest::newRow("level 2 refused") << "vehicules" << "CLE" << Setup{} << QStringList{"a", "b", "c"} << QStringList{"Form_v2"}
                                          << QStringList{} << "Mot d'accès incorrect" << int(Icon::Critical) << "Z.E.B.";
-        QTest::newRow("unguarded entry") << "chauffeurs" << "CLE" << "" << QStringList{} << QStringList{}
+        QTest::newRow("unguarded entry") << "chauffeurs" << "CLE" << Setup{} << QStringList{} << QStringList{}
                                          << QStringList{"J_Chauff"} << "" << 0 << "";
-        QTest::newRow("identification guarded") << "identification" << "CLE" << "" << QStringList{"CLE"} << QStringList{"Form_v2"}
+        QTest::newRow("identification guarded") << "identification" << "CLE" << Setup{} << QStringList{"CLE"} << QStringList{"Form_v2"}
                                                 << QStringList{"Identif0"} << "" << 0 << "";
-        QTest::newRow("firm identity guarded") << "identite" << "CLE" << "" << QStringList{"CLE"} << QStringList{"Form_v2"}
+        QTest::newRow("firm identity guarded") << "identite" << "CLE" << Setup{} << QStringList{"CLE"} << QStringList{"Form_v2"}
                                                << QStringList{"F_Identite"} << "" << 0 << "";
-        QTest::newRow("firm identity refused") << "identite" << "CLE" << "" << QStringList{"a", "b", "c"} << QStringList{"Form_v2"}
+        QTest::newRow("firm identity refused") << "identite" << "CLE" << Setup{} << QStringList{"a", "b", "c"} << QStringList{"Form_v2"}
                                                << QStringList{} << "Mot d'accès incorrect" << int(Icon::Critical) << "Z.E.B.";
-        QTest::newRow("location without vehicle") << "location" << "" << "" << QStringList{} << QStringList{} << QStringList{}
+        QTest::newRow("location without vehicle") << "location" << "" << Setup{} << QStringList{} << QStringList{} << QStringList{}
                                                   << "Initialisation des véhicules préalable" << int(Icon::Critical) << "ATTENTION";
         QTest::newRow("location with archived vehicle only")
-            << "location" << "" << "INSERT INTO Vehicules (num, flag_Arch) VALUES (1, 1);" + client << QStringList{} << QStringList{}
+            << "location" << "" << Setup{{{.num = 1, .archived = true}}, {client}} << QStringList{} << QStringList{}
             << QStringList{} << "Initialisation des véhicules préalable" << int(Icon::Critical) << "ATTENTION";
         QTest::newRow("location with archived clients only")
-            << "location" << "" << vehicle + "INSERT INTO Agents (num, Type_Ag, Arch) VALUES (1, 2, 1), (2, 1, 0);" << QStringList{}
+            << "location" << ""
+            << Setup{{vehicle}, {{.num = 1, .kind = schema::person::Client, .archived = true}, {.num = 2, .kind = schema::person::Chauffeur}}}
+            << QStringList{}
             << QStringList{} << QStringList{} << "Initialisation des clients préalable" << int(Icon::Critical) << "ATTENTION";
-        QTest::newRow("location ready") << "location" << "CLE" << vehicle + client << QStringList{} << QStringList{}
+        QTest::newRow("location ready") << "location" << "CLE" << Setup{{vehicle}, {client}} << QStringList{} << QStringList{}
                                         << QStringList{"F_Location"} << "" << 0 << "";
         QTest::newRow("pay without salaried agent checks before the password")
-            << "calcul" << "CLE" << "INSERT INTO Agents (num, Type_Ag, Salarie) VALUES (1, 0, 0);" << QStringList{} << QStringList{}
+            << "calcul" << "CLE" << Setup{{}, {{.num = 1, .kind = schema::person::Agent}}} << QStringList{} << QStringList{}
             << QStringList{} << "Aucun agent salarié enregistré" << int(Icon::Critical) << "ATTENTION";
-        QTest::newRow("pay with a salaried agent") << "calcul" << "CLE" << "INSERT INTO Agents (num, Type_Ag, Salarie) VALUES (1, 0, 1);"
+        QTest::newRow("pay with a salaried agent")
+            << "calcul" << "CLE" << Setup{{}, {{.num = 1, .kind = schema::person::Agent, .salarie = true}}}
                                                    << QStringList{"CLE"} << QStringList{"Form_v2"} << QStringList{"Salaires"} << "" << 0 << "";
         QTest::newRow("employer charges before any closed month")
-            << "charges_patronales" << "CLE" << "" << QStringList{} << QStringList{} << QStringList{} << "Aucune paye calculée"
+            << "charges_patronales" << "CLE" << Setup{} << QStringList{} << QStringList{} << QStringList{} << "Aucune paye calculée"
             << int(Icon::Critical) << "Z.E.B.";
-        QTest::newRow("delete a pay with a closed month") << "supprimer_paye" << "" << "UPDATE Permn SET M3 = 1;" << QStringList{}
+        QTest::newRow("delete a pay with a closed month") << "supprimer_paye" << "" << Setup{.sql = "UPDATE Permn SET M3 = 1;"} << QStringList{}
                                                           << QStringList{} << QStringList{"Identif2"} << "" << 0 << "";
         QTest::newRow("cash book asks the password before checking")
-            << "caisse" << "CLE" << "" << QStringList{"CLE"} << QStringList{"Form_v2"} << QStringList{}
+            << "caisse" << "CLE" << Setup{} << QStringList{"CLE"} << QStringList{"Form_v2"} << QStringList{}
             << "Aucun mouvement de fonds enregistré" << int(Icon::Information) << "Z.E.B.";
         QTest::newRow("cash book refused password checks nothing")
-            << "caisse" << "CLE" << "" << QStringList{"x", "y", "z"} << QStringList{"Form_v2"} << QStringList{}
+            << "caisse" << "CLE" << Setup{} << QStringList{"x", "y", "z"} << QStringList{"Form_v2"} << QStringList{}
             << "Mot d'accès incorrect" << int(Icon::Critical) << "Z.E.B.";
     }
     void guardsAndChecks()
     {
         QFETCH(QString, entry);
         QFETCH(QString, level2);
-        QFETCH(QString, setup);
+        QFETCH(Setup, setup);
         QFETCH(QStringList, typed);
         QFETCH(QStringList, screens);
         QFETCH(QStringList, opened);
@@ -312,8 +330,7 @@ private slots:
         QFETCH(QString, title);
         if (!level2.isEmpty())
             setLevel2(level2);
-        if (!setup.isEmpty())
-            s().db().executeScript(setup);
+        setup.write(s().db());
         if (!typed.isEmpty())
             ui().onScreen("Form_v2", typePassword(typed));
         s().reportTemplate = "JRNAL_1.RPT";

@@ -1,6 +1,7 @@
 // The application core: start-up with its failure table, the exercise connection, the settings files,
 // the passwords, the report routine and the exit sequence, through the scripted ui seam.
-#include "CoreFixture.h"
+#include "harness/FixtureTest.h"
+#include "harness/Seed.h"
 
 #include "core/identity/F_Identite.h"
 #include "core/kit/ExerciseDate.h"
@@ -75,24 +76,10 @@ QList<ShownMessage> msg(const QString& text, Icon icon, const QString& title) { 
 
 } // namespace
 
-class CoreTest : public QObject {
+class CoreTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    TestFolder& folder() { return *f_->folder; }
-    ScriptedUi& ui() { return f_->ui; }
-    Session& s() { return *f_->session; }
 
-    /// Runs the whole start-up; false when it ended the program.
-    bool start()
-    {
-        try {
-            Startup(s()).run();
-            return true;
-        } catch (const ProgramEnd&) {
-            return false;
-        }
-    }
 
 private slots:
     void init() { f_ = std::make_unique<CoreFixture>(); }
@@ -728,8 +715,9 @@ private slots:
         folder().write("ZEB.CFG", cfgBytes({{37, ProtectedSettings::encodeText("FLOTTE SARL")}, {40, ProtectedSettings::encodeText("Alger")}}));
         QVERIFY(start());
         QVERIFY(QFile::copy(QStringLiteral(KAVOREL_SOURCE_DIR "/tests/core/data/Essai.RPT"), folder().file("Essai.RPT")));
-        s().db().executeScript("INSERT INTO Agents (num, nom) VALUES (1, 'ALPHA'), (2, 'BETA'), (3, 'GAMMA');"
-                               "INSERT INTO Tampon1 (num) VALUES ('99');");
+        for (const auto& [num, nom] : {std::pair{1, "ALPHA"}, {2, "BETA"}, {3, "GAMMA"}})
+            seed::person(s().db(), {.num = num, .nom = nom});
+        s().db().execute("INSERT INTO Tampon1 (num) VALUES ('99')");
         ReportRequest request{"Essai.RPT", {{"ch4", "Liste des agents"}}, QStringList{"1", "3"}};
         QVERIFY(printReport(s(), request));
         QCOMPARE(s().reportTemplate, QStringLiteral("Essai.RPT"));
@@ -825,7 +813,7 @@ private slots:
         folder().write(".INI", stateBytes(2021, 0));
         QVERIFY(start());
         folder().write("Mal.RPT", "<!--kavorel-report\nquery x: DELETE FROM Agents\n-->\n<p>{{#x}}{{/x}}</p>\n");
-        s().db().execute("INSERT INTO Agents (num, nom) VALUES (1, 'RESTE')");
+        seed::person(s().db(), {.num = 1, .nom = "RESTE"});
         QVERIFY(!printReport(s(), {"Mal.RPT", {}, std::nullopt}));
         QCOMPARE(ui().messages.size(), 1);
         QCOMPARE(ui().messages.first().icon, Icon::Critical);

@@ -169,7 +169,8 @@ struct CutPoints : exercise::FileOps {
 {
     reportFd = fd;
     std::mt19937 rng(seed);
-    test::ScriptedUi ui; // every question answered Yes
+    test::ScriptedUi ui;
+    ui.yesToEverything = true; // a run cut anywhere cannot know its questions: every one answered Yes
     Session s(dir, ui);
     // The folder's lock, as the program holds it: a kill leaves it behind for the next start to find.
     InstanceLock lock(dir);
@@ -497,6 +498,7 @@ void CrashTest::check(std::optional<Phase> killedIn, int kill)
         exitCopied_ = 0;
     }
     test::ScriptedUi ui;
+    ui.yesToEverything = true; // a start after a kill anywhere cannot know its questions
     Session s(folder_.path(), ui);
     const bool closedLeftover = QFileInfo::exists(folder_.file(exercise::kClosingMarkerFile));
     InstanceLock lock(folder_.path());

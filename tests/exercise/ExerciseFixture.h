@@ -1,7 +1,7 @@
 #pragma once
 // A program folder with an exercise open and a year of data booked through the other subsystems, and
 // file operations that fail on demand.
-#include "../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 
 #include "core/ledger/Ledger.h"
 #include "exercise/common/ExerciseFiles.h"

@@ -63,6 +63,7 @@ void cfg(const uint8_t* data, size_t size)
             std::abort(); // an identity field always has its width
     // A settings file the start-up accepts names a state file inside the program folder.
     test::ScriptedUi ui;
+    ui.yesToEverything = true; // fuzzed input: its questions cannot be known
     Session s(folder().path(), ui);
     try {
         Startup(s).readProtectedSettings();
@@ -82,6 +83,7 @@ void state(const uint8_t* data, size_t size)
         // A state the start-up accepts opens a year in range (a first year not chosen yet asks for one:
         // the scripted dialog is left, which ends the start).
         test::ScriptedUi ui;
+        ui.yesToEverything = true; // fuzzed input: its questions cannot be known
         Session session(folder().path(), ui);
         try {
             Startup(session).readExerciseState();
@@ -104,6 +106,7 @@ void vosk(const uint8_t* data, size_t size)
     // The engine settings file is never read: whatever lies there, start-up writes it again as "0".
     put(QStringLiteral("VOSK.INI"), data, size);
     test::ScriptedUi ui;
+    ui.yesToEverything = true; // fuzzed input: its questions cannot be known
     Session s(folder().path(), ui);
     Startup start(s);
     start.writeEngineSettings();
@@ -159,6 +162,7 @@ void exercise(const uint8_t* data, size_t size)
     // Start-up's check of the year's file, then the connection: open, upgrade, standing tables.
     const QString path = put(QStringLiteral("ZEB_2021.MDB"), data, size);
     test::ScriptedUi ui;
+    ui.yesToEverything = true; // fuzzed input: its questions cannot be known
     Session s(folder().path(), ui);
     s.exerciceOuvert = 2021;
     s.premierExercice = 2021;

@@ -1,10 +1,11 @@
 // The rentals screen `F_Location` and its logic: the day count and amount, numbering, the list with its
 // names, the entry frame through the real widgets with the vehicle and client searches scripted, the
 // refusals, the filter, ZOOM, deletion, engine refusals, the screens that fit and the printed contract.
-#include "../core/CoreFixture.h"
+#include "harness/FixtureTest.h"
 
 #include "core/formats/FieldRules.h"
 #include "harness/ScreenFit.h"
+#include "harness/Seed.h"
 #include "people/accounts/AccountScreen.h"
 #include "people/search/Q_Client.h"
 #include "fleet/search/Q_Vehicule.h"
@@ -47,27 +48,12 @@ void leave(QLineEdit* field)
     QCoreApplication::processEvents();
 }
 
-/// A PDF's text, its no-break spaces (thousands of amounts) read as blanks.
-QString pdfText(const QString& path)
-{
-    QPdfDocument pdf;
-    if (pdf.load(path) != QPdfDocument::Error::None)
-        return {};
-    QString text;
-    for (int p = 0; p < pdf.pageCount(); ++p)
-        text += pdf.getAllText(p).text() + u'\n';
-    return text.replace(QChar(0x00A0), u' ').replace(QChar(0x202F), u' ');
-}
 
 } // namespace
 
-class RentalsTest : public QObject {
+class RentalsTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     // ---- the fleet and the clients -------------------------------------------------------------------------
 
@@ -90,33 +76,21 @@ class RentalsTest : public QObject {
     }
     void addVehicle(qint64 num, const QString& matricule, qint64 genre, qint64 marque, qint64 modele, int ordre)
     {
-        db().execute("INSERT INTO Vehicules (num, matricule, Annee, num_Genre, num_marque, num_Modele, num_carburant, flag_Arch, ordre)"
-                     " VALUES (?, ?, '2019', ?, ?, ?, -1, 0, ?)",
-                     {num, matricule, genre, marque, modele, ordre});
+        seed::vehicle(db(), {.num = num, .matricule = matricule, .annee = "2019", .genre = genre, .marque = marque,
+                             .modele = modele, .more = {{"ordre", ordre}}});
     }
     void addClient(qint64 num, const QString& nom, const QString& prenom, bool archived = false)
     {
-        db().execute("INSERT INTO Agents (num, Type_Ag, nom, Prenom, tel, ville, Arch, Num_CNI, Date_CNI, Ville_CNI,"
-                     " flag_permis, Num_Permis, Date_Permis, Ville_Permis)"
-                     " VALUES (?, 2, ?, ?, '0550 12 34 56', 'Oran', ?, 'CNI-' || ?, '2015-06-01', 'Oran', 1,"
-                     " 'P-' || ?, '2012-09-15', 'Es Senia')",
-                     {num, nom, prenom, archived ? 1 : 0, num, num});
+        const QString n = QString::number(num);
+        seed::person(db(), {.num = num, .kind = schema::person::Client, .nom = nom, .prenom = prenom, .tel = "0550 12 34 56",
+                            .ville = "Oran", .permis = true, .numPermis = "P-" + n, .datePermis = "2012-09-15",
+                            .villePermis = "Es Senia", .numCni = "CNI-" + n, .dateCni = "2015-06-01", .villeCni = "Oran",
+                            .archived = archived});
     }
     qint64 addRental(qint64 vehicle, qint64 client, const QString& du, const QString& au, double pu = 0, bool archived = false,
                      bool regle = false, const QString& obs = {})
     {
-        rentals::Rental r;
-        r.vehicle = vehicle;
-        r.client = client;
-        r.du = du;
-        r.au = au;
-        r.pu = pu;
-        r.nb = rentals::dayCount(du, au).value_or(0);
-        r.montant = rentals::dayAmount(r.nb, pu);
-        r.archived = archived;
-        r.regle = regle;
-        r.obs = obs;
-        return rentals::add(db(), r);
+        return seed::rental(db(), vehicle, client, du, au, pu, archived, regle, obs);
     }
     QList<QVariantMap> snapshot()
     {
@@ -718,6 +692,8 @@ private slots:
             other.setCurrentRow(1);
             db().execute("DELETE FROM Locations WHERE num = ?", {again});
             ui().clear();
+            if (QLatin1String(command) == "supprimer")
+                ui().answers = {true};
             other.command(command)->click();
             QCOMPARE(ui().messages.last(), kIntrouvable);
             QVERIFY(!other.isEntering());
@@ -738,11 +714,13 @@ private slots:
         w.command("supprimer")->click();
         QCOMPARE(ui().messages, (QList<ShownMessage>{{"Confirmer supression de ligne N° 2", Icon::Question, "Confirmation", true}}));
         QCOMPARE(db().scalar("SELECT count(*) FROM Locations").toInt(), 2);
+        ui().answers = {true};
         w.command("supprimer")->click();
         QVERIFY(rentals::read(db(), second) == std::nullopt);
         QCOMPARE(w.nums(), QList<qint64>{1});
         QCOMPARE(db().scalar("SELECT count(*) FROM Recettes").toInt(), 1);
         // The last one deleted: the screen is on a new rental.
+        ui().answers = {true};
         w.command("supprimer")->click();
         QCOMPARE(db().scalar("SELECT count(*) FROM Locations").toInt(), 0);
         QVERIFY(w.isEntering());
@@ -794,6 +772,7 @@ private slots:
         QVERIFY(w.command("nouveau")->isEnabled());
         // A filter that keeps nothing after a change gives way to the whole list, not to an empty one.
         db().execute("UPDATE Locations SET flag_Arch = 1");
+        ui().answers = {true};
         w.command("supprimer")->click(); // refills the list
         QCOMPARE(w.filter(), rentals::Filter::Ensemble);
         QCOMPARE(w.nums().size(), 2);
@@ -864,6 +843,8 @@ private slots:
         test::showOn(w, test::testScreens().first());
         refuse(operation);
         w.setCurrentRow(1);
+        if (command == "supprimer")
+            ui().answers = {true};
         w.command(command)->click();
         if (command != "supprimer") {
             if (command == "nouveau")

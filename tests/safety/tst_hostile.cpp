@@ -2,7 +2,7 @@
 // backslashes, Arabic and very long strings reach every function that builds a query from typed text,
 // and come out as plain text: stored and read back unchanged, searched as a plain "begins with",
 // refused by the checks that refuse them, and never able to change what a report's query does.
-#include "../core/CoreFixture.h"
+#include "harness/FixtureTest.h"
 #include "core/formats/Dates.h"
 #include "core/ledger/Ledger.h"
 #include "core/reports/ReportRoutine.h"
@@ -37,12 +37,9 @@ qint64 addClient(db::Database& db, const QString& nom, const QString& prenom = Q
 
 } // namespace
 
-class HostileTextTest : public QObject {
+class HostileTextTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    db::Database& db() { return s().db(); }
 
 private slots:
     void init()

@@ -2,7 +2,7 @@
 // files at start-up, and writes refused by a read-only folder or a full disk.
 #include "SafetyFixture.h"
 
-#include "../core/CoreFixture.h"
+#include "harness/FixtureTest.h"
 #include "core/kit/Guard.h"
 #include "core/ledger/Ledger.h"
 #include "core/startup/DataFolder.h"
@@ -77,23 +77,10 @@ qint64 count(const QString& path, const QString& table)
 
 } // namespace
 
-class SafetyTest : public QObject {
+class SafetyTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    TestFolder& folder() { return *f_->folder; }
-    ScriptedUi& ui() { return f_->ui; }
-    Session& s() { return *f_->session; }
 
-    bool start()
-    {
-        try {
-            Startup(s()).run();
-            return true;
-        } catch (const ProgramEnd&) {
-            return false;
-        }
-    }
 
 private slots:
     void init() { f_ = std::make_unique<CoreFixture>(); }
@@ -550,6 +537,7 @@ private slots:
         // The undo stops after the state file went back (a kill there, or a deletion refused): the next
         // start deletes the undone year, so that a kept closing builds 2022 afresh from 2021.
         f_->openExercise();
+        ui().answers << true; // the confirmation the test goes through
         QCOMPARE(exercise::closeExercise(s(), exercise::ClosingOption::Keep), exercise::Outcome::Done);
         QCOMPARE(s().exerciceOuvert, 2022);
         struct StopsAtDeletion : exercise::FileOps {
@@ -579,6 +567,7 @@ private slots:
         QVERIFY(start());
         QCOMPARE(s().exerciceOuvert, 2021);
         QVERIFY(!folder().exists("ZEB_2022.MDB"));
+        ui().answers << true; // the confirmation the test goes through
         QCOMPARE(exercise::closeExercise(s(), exercise::ClosingOption::Keep), exercise::Outcome::Done);
         QCOMPARE(s().db().scalar(QStringLiteral("SELECT count(*) FROM Recettes WHERE ref = ?"), {QStringLiteral("après l'annulation")}).toInt(), 1);
     }
@@ -657,6 +646,7 @@ private slots:
         s().uncleanExit = true;
         bool repaired = false;
         s().repairYear = [&](const QString&) { return repaired = true; };
+        ui().answers = {true}; // repair now: the password is asked first
         QVERIFY(!start()); // the prompt is left without the password
         QVERIFY(ui().screens.contains(QStringLiteral("Form_v2")));
         QVERIFY(!repaired);
@@ -690,6 +680,7 @@ private slots:
         f_->session = std::make_unique<Session>(folder().path(), ui());
         QVERIFY(start());
         s().repairYear = [this](const QString& name) { return exercise::repairExerciseFile(s(), name); };
+        ui().answers = {true}; // repair now
         ExitSequence().run(s());
         QVERIFY(sound(path));
         QCOMPARE(readAll(archive), readAll(path));
@@ -763,6 +754,7 @@ private slots:
             QSKIP("no way to make a read-only folder here");
         s().reconnect();
         const FolderSnapshot before = FolderSnapshot::of(folder().path());
+        ui().answers << true; // the confirmation the test goes through
         QCOMPARE(exercise::closeExercise(s(), exercise::ClosingOption::Keep), exercise::Outcome::Failed);
         QCOMPARE(ui().last().icon, Icon::Exclamation);
         QVERIFY2(ui().last().text.startsWith(QStringLiteral("Erreur N° ")), qPrintable(ui().last().text));
@@ -781,6 +773,7 @@ private slots:
         if (!readOnly.active())
             QSKIP("no way to make a read-only folder here");
         const FolderSnapshot before = FolderSnapshot::of(target.path());
+        ui().answers = {true, true}; // archive on that date, replacing the one there
         QCOMPARE(exercise::archiveExercise(s(), target.path(), QStringLiteral("05/03/2021")), exercise::ArchiveResult::Failed);
         QCOMPARE(ui().last().icon, Icon::Critical);
         QCOMPARE(ui().last().title, QStringLiteral("ATTENTION"));

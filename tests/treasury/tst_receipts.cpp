@@ -1,7 +1,7 @@
 // The miscellaneous receipts J_Recettes: the list and its total, new and changed lines through the fund
 // movement dialog, deletion, the period filter, the printed list, engine refusals, and the screen on
 // the screens it must fit.
-#include "../core/CoreFixture.h"
+#include "harness/FixtureTest.h"
 
 #include "core/formats/Numbers.h"
 #include "harness/ScreenFit.h"
@@ -84,13 +84,9 @@ QStringList column(const J_Recettes& screen, int c)
 
 } // namespace
 
-class ReceiptsTest : public QObject {
+class ReceiptsTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     /// A receipt written as the booking writes it (date stored ISO); a miscellaneous one by default.
     void addReceipt(qint64 num, const QString& isoDate, double montant, const QVariant& ref = QStringLiteral("vente"),
@@ -406,7 +402,8 @@ private slots:
         db().execute("DELETE FROM Recettes WHERE num = 2");
         if (numberTaken)   // the last number is given again to the next line booked
             addVehicleReceipt(2, "2021-03-03", 9000);
-        ui().onScreen("MVM_FOND", typeMovement("01/04/2021", "1", "écrasé"));
+        if (remove)
+            ui().answers = {true};
         screen.command(remove ? "supprimer" : "modifier")->click();
         QList<ShownMessage> expected;
         if (remove)
@@ -477,6 +474,7 @@ private slots:
         addReceipt(1, "2021-03-01", 100, "seul");
         J_Recettes screen(s());
         ui().onScreen("MVM_FOND", cancelMovement());
+        ui().answers = {true};
         screen.command("supprimer")->click();
         QCOMPARE(count(), 0);
         QCOMPARE(ui().screens, QStringList{"MVM_FOND"});
@@ -631,6 +629,7 @@ private slots:
         screen.fromField()->setText("01/04/2021");
         screen.filterConfirm()->click();
         QCOMPARE(screen.nums(), QList<qint64>{2});
+        ui().answers = {true};
         screen.command("supprimer")->click();
         QCOMPARE(ui().screens, QStringList{});
         QCOMPARE(screen.nums(), QList<qint64>{});
@@ -758,7 +757,10 @@ private slots:
         const db::Rows before = db().query("SELECT * FROM Recettes ORDER BY num");
         J_Recettes screen(s());
         test::showOn(screen, test::testScreens().first());
-        ui().onScreen("MVM_FOND", typeMovement("01/05/2021", "999", "refusé"));
+        if (command == "supprimer")
+            ui().answers = {true};
+        else
+            ui().onScreen("MVM_FOND", typeMovement("01/05/2021", "999", "refusé"));
         screen.command(command)->click();
         QCOMPARE(ui().last(), m("écriture refusée", Icon::Critical, "Z.E.B."));
         QVERIFY(screen.isVisible());

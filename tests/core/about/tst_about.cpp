@@ -1,6 +1,6 @@
 // The about box, the presentation, the picture choice and the main window's pictures: the built-in
 // artwork, the picture files each command leaves in the photos folder, and the last choice read back.
-#include "core/CoreFixture.h"
+#include "harness/FixtureTest.h"
 
 #include "core/about/Auteur.h"
 #include "core/about/Deployment.h"
@@ -78,13 +78,9 @@ QTreeWidgetItem* folderItem(QTreeWidget* tree, const QString& name)
 
 } // namespace
 
-class AboutTest : public QObject {
+class AboutTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    TestFolder& folder() { return *f_->folder; }
-    ScriptedUi& ui() { return f_->ui; }
-    Session& s() { return *f_->session; }
     QString photos() { return QDir(folder().path()).filePath(QStringLiteral("photos")); }
     QString photo(const QString& name) { return QDir(photos()).filePath(name); }
 

@@ -1,6 +1,6 @@
 // The core's own screens fit the smallest supported screen and the usual larger one: the first-exercise
 // dialog, the password prompt and screen, the about box, the presentation and the picture choice.
-#include "core/CoreFixture.h"
+#include "harness/CoreFixture.h"
 #include "core/about/Auteur.h"
 #include "core/about/FP_imge.h"
 #include "core/about/F_HLP.h"

@@ -2,7 +2,8 @@
 // kilometres, cost per kilometre, totals, months), the lines that must not count, the charts, the
 // "Coût par véhicule" screen with its period checks, the printed report with its charts, an engine
 // refusal and the fit on both test screens.
-#include "../../core/CoreFixture.h"
+#include "harness/FixtureTest.h"
+#include "harness/Seed.h"
 
 #include "fleet/costs/CostCharts.h"
 #include "fleet/costs/F_CoutVehicules.h"
@@ -52,13 +53,9 @@ QString plain(QString text) { return text.replace(QChar(0x00A0), u' '); }
 
 } // namespace
 
-class VehicleCostsTest : public QObject {
+class VehicleCostsTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
     void exec(const QString& sql, const QVariantList& params = {}) { db().execute(sql, params); }
 
     /// Two vehicles at work, an archived one idle, an archived one with a receipt, lines of a vehicle
@@ -67,9 +64,10 @@ class VehicleCostsTest : public QObject {
     {
         exec("INSERT INTO Marques (num, denom) VALUES (2, 'Renault'), (3, 'Peugeot')");
         exec("INSERT INTO Modeles (num, denom) VALUES (2, 'Master'), (3, 'Partner')");
-        exec("INSERT INTO Vehicules (num, matricule, num_marque, num_Modele, flag_Arch, ordre) VALUES "
-             "(1, '01234 119 16', 2, 2, 0, 1), (2, '05678 120 31', 3, 3, 0, 2), (3, '09999 115 16', 2, 2, 1, 3),"
-             "(4, '04444 110 16', 3, 3, 1, 4)");
+        seed::vehicle(db(), {.num = 1, .matricule = "01234 119 16", .marque = 2, .modele = 2, .ordre = 1});
+        seed::vehicle(db(), {.num = 2, .matricule = "05678 120 31", .marque = 3, .modele = 3, .ordre = 2});
+        seed::vehicle(db(), {.num = 3, .matricule = "09999 115 16", .marque = 2, .modele = 2, .archived = true, .ordre = 3});
+        seed::vehicle(db(), {.num = 4, .matricule = "04444 110 16", .marque = 3, .modele = 3, .archived = true, .ordre = 4});
         exec("INSERT INTO Depenses (num, date, Montant, contrepartie, Type_Dep, num_vehicule, Num_Agent, Km) VALUES "
              "(1, '2021-01-04', 4500, 0, 0, 1, NULL, 118250), (2, '2021-01-09', 1250.5, 0, 2, 1, NULL, 0),"
              "(3, '2021-02-11', 12000, 0, 4, 1, NULL, 121300), (4, '2021-02-20', 3800, 0, 1, 1, NULL, 122000),"
@@ -190,7 +188,7 @@ private slots:
 
     void headingOutsideTheSixCountsUnderDivers()
     {
-        exec("INSERT INTO Vehicules (num, matricule, flag_Arch) VALUES (1, 'A', 0)");
+        seed::vehicle(db(), {.num = 1, .matricule = "A"});
         exec("INSERT INTO Depenses (num, date, Montant, contrepartie, Type_Dep, num_vehicule) VALUES "
              "(1, '2021-03-01', 100, 0, -1, 1), (2, '2021-03-01', 50, 0, 6, 1)");
         const costs::CostReport r = costs::compute(db(), kJan1, kDec31);
@@ -270,7 +268,9 @@ private slots:
     {
         QFETCH(quint32, seed);
         QRandomGenerator rng(seed);
-        exec("INSERT INTO Vehicules (num, matricule, flag_Arch, ordre) VALUES (1, 'A', 0, 1), (2, 'B', 0, 2), (3, 'C', 1, 3)");
+        kv::test::seed::vehicle(db(), {.num = 1, .matricule = "A", .ordre = 1}); // (`seed` here is the row's)
+        kv::test::seed::vehicle(db(), {.num = 2, .matricule = "B", .ordre = 2});
+        kv::test::seed::vehicle(db(), {.num = 3, .matricule = "C", .archived = true, .ordre = 3});
         const QDate first(2020, 12, 1);
         const auto anyDate = [&]() -> QVariant {
             if (rng.bounded(40) == 0)
@@ -478,8 +478,7 @@ private slots:
     {
         // Sixty vehicles at work, each with its own margin (vehicle 10 + i earns i * 100 - 2 500).
         for (int i = 0; i < 60; ++i) {
-            exec("INSERT INTO Vehicules (num, matricule, flag_Arch, ordre) VALUES (?, ?, 0, ?)",
-                 {10 + i, QStringLiteral("%1 119 16").arg(10000 + i), i});
+            seed::vehicle(db(), {.num = 10 + i, .matricule = QStringLiteral("%1 119 16").arg(10000 + i), .ordre = i});
             exec("INSERT INTO Depenses (num, date, Montant, contrepartie, Type_Dep, num_vehicule) VALUES (?, '2021-05-02', 2500, 0, 0, ?)",
                  {1 + i, 10 + i});
             exec("INSERT INTO Recettes (num, date, Montant, num_vehicule) VALUES (?, '2021-05-03', ?, ?)", {1 + i, i * 100.0, 10 + i});
@@ -517,8 +516,7 @@ private slots:
     {
         fleet();
         for (int i = 10; i < 40; ++i) // a fleet of some thirty vehicles
-            exec("INSERT INTO Vehicules (num, matricule, num_marque, num_Modele, flag_Arch, ordre) VALUES (?, ?, 2, 2, 0, ?)",
-                 {i, QStringLiteral("%1 119 16").arg(10000 + i), i});
+            seed::vehicle(db(), {.num = i, .matricule = QStringLiteral("%1 119 16").arg(10000 + i), .marque = 2, .modele = 2, .ordre = i});
         for (QScreen* screen : test::testScreens()) {
             const QString size = QString::number(screen->availableGeometry().height());
             auto w = openScreen();

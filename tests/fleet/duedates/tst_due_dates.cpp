@@ -2,7 +2,8 @@
 // cases), the order by urgency, the oil-change intervals of the parameters and their schema step, the
 // main window's notice, and the "Échéances" screen: red overdue lines, ZOOM to the vehicle file, the
 // printed list, engine refusals and the fit on both test screens.
-#include "../../core/CoreFixture.h"
+#include "harness/FixtureTest.h"
+#include "harness/Seed.h"
 
 #include "core/schema/ExerciseSchema.h"
 #include "fleet/duedates/DueDates.h"
@@ -32,6 +33,9 @@ using ui::Icon;
 
 namespace {
 
+/// In a table of rows to write: a second vehicle, 2 "B", written by the seed builder.
+const QString kSecondVehicle = QStringLiteral("<vehicle 2 B>");
+
 const QDate kToday(2021, 6, 15);
 
 /// A line as the cases write it: kind, days left, overdue ("Assurance -15 retard").
@@ -43,13 +47,9 @@ QString brief(const Item& i)
 
 } // namespace
 
-class DueDatesTest : public QObject {
+class DueDatesTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
     void exec(const QString& sql, const QVariantList& params = {}) { db().execute(sql, params); }
     QVariant value(const QString& sql) { return db().scalar(sql); }
 
@@ -67,9 +67,10 @@ class DueDatesTest : public QObject {
     {
         exec("INSERT INTO Marques (num, denom) VALUES (2, 'Renault')");
         exec("INSERT INTO Modeles (num, denom) VALUES (2, 'Master')");
-        exec("INSERT INTO Vehicules (num, matricule, num_marque, num_Modele, flag_Arch, Date_vidange, Km_Vidange) VALUES "
-             "(1, '01234 119 16', 2, 2, 0, '2021-05-01', 100000), (2, '05678 120 31', 2, 2, 0, NULL, NULL),"
-             "(3, '09999 115 16', 2, 2, 1, NULL, NULL)");
+        seed::vehicle(db(), {.num = 1, .matricule = "01234 119 16", .marque = 2, .modele = 2,
+                             .more = {{"Date_vidange", "2021-05-01"}, {"Km_Vidange", 100000}}});
+        seed::vehicle(db(), {.num = 2, .matricule = "05678 120 31", .marque = 2, .modele = 2});
+        seed::vehicle(db(), {.num = 3, .matricule = "09999 115 16", .marque = 2, .modele = 2, .archived = true});
         exec("INSERT INTO Assurances (num, num_vehicule, agence, du, au) VALUES (1, 1, 'SAA Blida', '2020-06-26', '2021-06-25'),"
              "(2, 3, 'CAAR', '2020-01-01', '2020-12-31')");
         exec("INSERT INTO Controles (num, num_vehicule, Date1, Date2) VALUES (1, 2, '2020-11-20', '2021-05-20')");
@@ -123,7 +124,7 @@ private slots:
             << QStringList{ass + "(1, 1, 'SAA', '2020-06-01', '2021-05-31'), (2, 1, 'CAAR', '2021-06-01', '2021-07-01')"}
             << QStringList{"Assurance 16"};
         QTest::newRow("insurance of another vehicle does not replace")
-            << QStringList{"INSERT INTO Vehicules (num, matricule, flag_Arch) VALUES (2, 'B', 0)",
+            << QStringList{kSecondVehicle,
                            ass + "(1, 1, 'SAA', '2020-06-01', '2021-05-31'), (2, 2, 'CAAR', '2021-06-01', '2022-05-31')"}
             << QStringList{"Assurance -15 retard"};
         QTest::newRow("inspection ended") << QStringList{ctl + "(1, 1, '2020-11-15', '2021-05-15')"}
@@ -170,10 +171,14 @@ private slots:
     {
         QFETCH(QStringList, rows);
         QFETCH(QStringList, expected);
-        exec("INSERT INTO Vehicules (num, matricule, flag_Arch) VALUES (1, 'A', 0)");
+        seed::vehicle(db(), {.num = 1, .matricule = "A"});
         exec("UPDATE Permn SET Vidange_Jours = 180, Vidange_Km = 10000");
-        for (const QString& sql : rows)
-            exec(sql);
+        for (const QString& sql : rows) {
+            if (sql == kSecondVehicle)
+                seed::vehicle(db(), {.num = 2, .matricule = "B"});
+            else
+                exec(sql);
+        }
         QCOMPARE(briefs(), expected);
     }
 
@@ -214,7 +219,7 @@ private slots:
     {
         QFETCH(QString, lines);
         QFETCH(QString, detail);
-        exec("INSERT INTO Vehicules (num, matricule, flag_Arch, Date_vidange, Km_Vidange) VALUES (1, 'A', 0, '2020-12-01', 100000)");
+        seed::vehicle(db(), {.num = 1, .matricule = "A", .more = {{"Date_vidange", "2020-12-01"}, {"Km_Vidange", 100000}}});
         exec("UPDATE Permn SET Vidange_Jours = 180, Vidange_Km = 10000");
         if (!lines.isEmpty())
             exec(lines);
@@ -253,7 +258,7 @@ private slots:
         QFETCH(int, days);
         QFETCH(double, km);
         QFETCH(QStringList, expected);
-        exec("INSERT INTO Vehicules (num, matricule, flag_Arch, Date_vidange, Km_Vidange) VALUES (1, 'A', 0, '2020-12-01', 100000)");
+        seed::vehicle(db(), {.num = 1, .matricule = "A", .more = {{"Date_vidange", "2020-12-01"}, {"Km_Vidange", 100000}}});
         exec("INSERT INTO Depenses (num, date, Montant, contrepartie, Type_Dep, num_vehicule, Km) VALUES (1, '2021-06-01', 1, 0, 1, 1, 125000)");
         duedates::writeIntervals(db(), {days, km});
         QCOMPARE(duedates::readIntervals(db()), (duedates::OilIntervals{days, km}));
@@ -345,9 +350,9 @@ private slots:
         exec("INSERT INTO Marques (num, denom) VALUES (2, 'Renault'), (3, 'Mercedes-Benz')");
         exec("INSERT INTO Modeles (num, denom) VALUES (2, 'Master'), (3, 'Sprinter 516 CDI châssis long')");
         for (int i = 0; i < 60; ++i)
-            exec("INSERT INTO Vehicules (num, matricule, num_marque, num_Modele, flag_Arch, Date_vidange) VALUES (?, ?, 2, 2, 0, '2020-01-01')",
-                 {100 + i, QStringLiteral("%1 119 16").arg(10000 + i)});
-        exec("INSERT INTO Vehicules (num, matricule, num_marque, num_Modele, flag_Arch) VALUES (1, '01234 119 16', 3, 3, 0)");
+            seed::vehicle(db(), {.num = 100 + i, .matricule = QStringLiteral("%1 119 16").arg(10000 + i), .marque = 2, .modele = 2,
+                                 .more = {{"Date_vidange", "2020-01-01"}}});
+        seed::vehicle(db(), {.num = 1, .matricule = "01234 119 16", .marque = 3, .modele = 3});
         exec("INSERT INTO Controles (num, num_vehicule, Date1, Date2) VALUES (1, 1, '2020-12-20', '2021-07-05')");
         auto w = openScreen();
         test::settle(*w);
@@ -503,8 +508,7 @@ private slots:
         fleet();
         // A long list: thirty vehicles whose insurance ends within the days.
         for (int i = 0; i < 30; ++i) {
-            exec("INSERT INTO Vehicules (num, matricule, num_marque, num_Modele, flag_Arch) VALUES (?, ?, 2, 2, 0)",
-                 {100 + i, QStringLiteral("%1 119 16").arg(10000 + i)});
+            seed::vehicle(db(), {.num = 100 + i, .matricule = QStringLiteral("%1 119 16").arg(10000 + i), .marque = 2, .modele = 2});
             exec("INSERT INTO Assurances (num, num_vehicule, agence, du, au) VALUES (?, ?, 'Compagnie Algérienne des Assurances', "
                  "'2020-07-01', date('2021-06-16', '+' || ? || ' days'))",
                  {100 + i, 100 + i, i % 29});

@@ -1,7 +1,7 @@
 // The reference tables (`Initials`) and the vehicle register (`Vehicules`): lists, entry, numbering,
 // refusals, moves, the pick lists, filter, file and printed list, through the real widgets and the
 // scripted ui seam, with the database checked afterwards.
-#include "../../core/CoreFixture.h"
+#include "harness/FixtureTest.h"
 
 #include "core/startup/Startup.h"
 #include "fleet/references/Initials.h"
@@ -49,13 +49,9 @@ void shoot(QWidget& w, const QString& name)
 
 } // namespace
 
-class FleetRegisterTest : public QObject {
+class FleetRegisterTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     /// Replaces a reference table's rows by (num, denom, ordre) triples.
     void setEntries(int kind, const QList<std::tuple<int, QString, int>>& rows)
@@ -304,6 +300,7 @@ private slots:
         setEntries(4, {{1, "Non précisé", 1}, {2, "Diesel", 2}, {3, "GPL", 3}});
         auto w = openInitials(4);
         w->list()->setCurrentRow(2);
+        ui().answers = {true};
         w->deleteButton()->click();
         w->newButton()->click();
         w->nameField()->setText("Essence");
@@ -690,6 +687,7 @@ private slots:
             db().execute("INSERT INTO " + table + " (num, num_vehicule) VALUES (1, 3)");
         Vehicules w(s());
         w.setCurrentRow(2);
+        ui().answers = {true};
         w.command("supprimer")->click();
         QCOMPARE(ui().messages, QList<ShownMessage>({question("Confirmer supression de ligne N° 3"
                                                                   + (notice.isEmpty() ? QString() : "\n" + notice),
@@ -1001,6 +999,7 @@ private slots:
             w->upButton()->click();
             w->quitButton()->click();
         } else if (command == "supprimer") {
+            ui().answers = {true};
             w->deleteButton()->click();
         } else {
             (command == "nouveau" ? w->newButton() : w->editButton())->click();
@@ -1020,6 +1019,7 @@ private slots:
             QCOMPARE(w->result(), int(QDialog::Accepted));
         } else if (command == "supprimer") {
             w->list()->setCurrentRow(2);
+            ui().answers = {true};
             w->deleteButton()->click();
             QCOMPARE(entries(2).size(), 3);
         } else {
@@ -1070,6 +1070,8 @@ private slots:
         test::showOn(w, test::testScreens().first());
         refuse("Vehicules", operation);
         w.setCurrentRow(1);
+        if (command == "supprimer")
+            ui().answers = {true};
         w.command(command)->click();
         if (command != "supprimer") {
             fillEntry(w, {"7", "7", "7", "2007"});
@@ -1146,6 +1148,7 @@ private slots:
         // The question says it; the lines stay after the deletion.
         Vehicules w(s());
         w.setCurrentRow(0);
+        ui().answers = {true};
         w.command("supprimer")->click();
         QCOMPARE(ui().messages.last().text, "Confirmer supression de ligne N° 1\n" + vehicles::attachedNotice(a).join('\n'));
         QCOMPARE(db().scalar("SELECT count(*) FROM Depenses WHERE num_vehicule = ?", {v}).toInt(), 7);

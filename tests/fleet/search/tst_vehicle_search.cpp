@@ -1,6 +1,7 @@
 // The vehicle search (`Q_Vehicule`): the search function over a table of criteria, and the dialog
 // through its real widgets and the scripted ui seam, with its outcome in saisie and Echange slots 1-3.
-#include "../../core/CoreFixture.h"
+#include "harness/FixtureTest.h"
+#include "harness/Seed.h"
 
 #include "core/startup/Startup.h"
 #include "fleet/search/Q_Vehicule.h"
@@ -64,13 +65,9 @@ QStringList listed(const QComboBox* list)
 
 } // namespace
 
-class VehicleSearchTest : public QObject {
+class VehicleSearchTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     void setTable(const QString& table, const QList<std::tuple<int, QString, int>>& rows)
     {
@@ -81,9 +78,8 @@ class VehicleSearchTest : public QObject {
     void addVehicle(int num, int genre, int marque, int modele, const QString& annee, const QString& matricule, int arch,
                     int ordre)
     {
-        db().execute("INSERT INTO Vehicules (num, num_Genre, num_marque, num_Modele, num_carburant, Annee, matricule,"
-                     " flag_Arch, ordre) VALUES (?, ?, ?, ?, 1, ?, ?, ?, ?)",
-                     {num, genre, marque, modele, annee, matricule, arch, ordre});
+        seed::vehicle(db(), {.num = num, .matricule = matricule, .annee = annee, .genre = genre, .marque = marque, .modele = modele,
+                             .carburant = 1, .archived = arch != 0, .ordre = ordre, .more = {{"flag_Arch", arch}}});
     }
 
     /// Types 1 "Non précisé", 3 "Bus", 2 "Camion"; makes 1, 4 "Renault", 5 "Iveco"; models 1, 7 "Master",

@@ -1,7 +1,8 @@
 // The vehicle file: header, the six lists with their panels, numbering, checks and deletes, the oil
 // change saved by the close command, the purchase voucher and its signer, through the real widgets and
 // the scripted ui seam, with the database checked afterwards.
-#include "../../core/CoreFixture.h"
+#include "harness/FixtureTest.h"
+#include "harness/Seed.h"
 
 #include "core/kit/ExerciseDate.h"
 #include "core/kit/ScreenKit.h"
@@ -49,13 +50,9 @@ ShownMessage attention(const QString& text) { return {text, Icon::Critical, QStr
 
 } // namespace
 
-class VehicleFileTest : public QObject {
+class VehicleFileTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     std::unique_ptr<Zoom_V> open(qint64 vehicle = kVehicle)
     {
@@ -78,7 +75,7 @@ class VehicleFileTest : public QObject {
     /// One line in each of the vehicle's lists, and a driver.
     void addLines()
     {
-        exec("INSERT INTO Agents (num, Type_Ag, nom, Prenom) VALUES (1, 1, 'BENALI-BOUMEDIENE', 'Mohamed Amine')");
+        seed::person(db(), {.num = 1, .kind = schema::person::Chauffeur, .nom = "BENALI-BOUMEDIENE", .prenom = "Mohamed Amine"});
         exec("INSERT INTO Depenses (num, date, Montant, mode, ref, contrepartie, Type_Dep, num_vehicule, Km) VALUES "
              "(1, '2021-01-04', 4500, 0, 'Plein gasoil', 0, 0, 5, 118250), (2, '2021-01-09', 1250.5, 1, 'Filtre a huile', 0, 2, 5, 0),"
              "(3, '2021-02-11', 1212000, 2, 'Pneus arriere Michelin', 0, 4, 5, 121300), (4, '2021-02-20', 3800, 0, 'Vidange', 0, 1, 5, 122000)");
@@ -138,10 +135,10 @@ private slots:
         exec("INSERT INTO Marques (num, denom) VALUES (2, 'Renault  ')");
         exec("INSERT INTO Modeles (num, denom) VALUES (2, ' Master')");
         exec("INSERT INTO Carburants (num, denom) VALUES (2, 'Gasoil')");
-        exec("INSERT INTO Vehicules (num, matricule, Annee, num_Genre, num_marque, num_Modele, num_carburant, Date_circulation, "
-             "C_Grise, Date, Date_vidange, Km_Vidange, oil_vidange) VALUES (5, '01234 119 16', '2019', 2, 2, 2, 99, '2019-04-01', "
-             "'CG-778', '2019-04-10', '2021-02-01', 45000, 'Total 15W40')");
-        exec("INSERT INTO Vehicules (num, matricule) VALUES (6, 'AUTRE')");
+        seed::vehicle(db(), {.num = 5, .matricule = "01234 119 16", .annee = "2019", .genre = 2, .marque = 2, .modele = 2,
+                             .carburant = 99, .dateCirculation = "2019-04-01", .carteGrise = "CG-778", .dateCarte = "2019-04-10",
+                             .more = {{"Date_vidange", "2021-02-01"}, {"Km_Vidange", 45000}, {"oil_vidange", "Total 15W40"}}});
+        seed::vehicle(db(), {.num = 6, .matricule = "AUTRE"});
     }
     void cleanup() { f_.reset(); }
 
@@ -483,10 +480,12 @@ private slots:
         QCOMPARE(value("SELECT count(*) FROM Recettes").toInt(), 2);
         ui().clear();
         w->selectRow(Zoom_V::List::Recettes, 1);
+        ui().answers = {true};
         p.remove->click();
         QCOMPARE(value("SELECT group_concat(num) FROM Recettes").toString(), QStringLiteral("1"));
         QCOMPARE(p.model->lineCount(), 1);
         QVERIFY(!p.remove->isHidden());
+        ui().answers = {true};
         p.remove->click();
         QCOMPARE(ui().messages.last().text, QStringLiteral("Supprimer la ligne N° 1"));
         QCOMPARE(value("SELECT count(*) FROM Recettes").toInt(), 0);
@@ -572,8 +571,9 @@ private slots:
 
     void openAssignmentWithoutObservation()
     {
-        exec("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Arch) VALUES (1, 1, 'ZIANI ', 'Ali', 1), (2, 1, 'BENALI', 'Omar', 0), "
-             "(3, 0, 'AGENT', 'Pas chauffeur', 0)");
+        seed::person(db(), {.num = 1, .kind = schema::person::Chauffeur, .nom = "ZIANI ", .prenom = "Ali", .archived = true});
+        seed::person(db(), {.num = 2, .kind = schema::person::Chauffeur, .nom = "BENALI", .prenom = "Omar"});
+        seed::person(db(), {.num = 3, .kind = schema::person::Agent, .nom = "AGENT", .prenom = "Pas chauffeur"});
         auto w = open();
         QCOMPARE(w->affChauffeur->count(), 2);
         QCOMPARE(w->affChauffeur->itemText(0), QStringLiteral("BENALI Omar"));
@@ -633,7 +633,7 @@ private slots:
         QFETCH(QString, du);
         QFETCH(QString, au);
         QFETCH(bool, refused);
-        exec("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Arch) VALUES (2, 1, 'BENALI', 'Omar', 0)");
+        seed::person(db(), {.num = 2, .kind = schema::person::Chauffeur, .nom = "BENALI", .prenom = "Omar"});
         auto w = open();
         w->part(Zoom_V::List::Affectations).add->click();
         w->affDu->setText(du);
@@ -648,7 +648,8 @@ private slots:
 
     void changeKeepsTheDriverChoiceWhenItsDriverIsGone()
     {
-        exec("INSERT INTO Agents (num, Type_Ag, nom, Prenom) VALUES (1, 1, 'A', 'a'), (2, 1, 'B', 'b')");
+        seed::person(db(), {.num = 1, .kind = schema::person::Chauffeur, .nom = "A", .prenom = "a"});
+        seed::person(db(), {.num = 2, .kind = schema::person::Chauffeur, .nom = "B", .prenom = "b"});
         exec("INSERT INTO Affectations (num, num_vehicule, num_Chauffeur, du, au, obs) VALUES "
              "(1, 5, 99, '2021-01-01', '2021-01-31', 'x '), (2, 5, 2, '2021-02-01', NULL, NULL)");
         auto w = open();
@@ -939,6 +940,7 @@ private slots:
         const Zoom_V::ListPart& p = w->part(l);
         w->tabs()->setCurrentIndex(l == Zoom_V::List::Depenses ? 0 : l == Zoom_V::List::Recettes ? 1 : l == Zoom_V::List::Affectations ? 3 : 2);
         if (operation == "DELETE") {
+            ui().answers = {true};
             p.remove->click();
         } else {
             (operation == "INSERT" ? p.add : p.change)->click();

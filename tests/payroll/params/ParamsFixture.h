@@ -1,7 +1,9 @@
 #pragma once
 // An open exercise (2021) with salaried agents and pays written straight into the tables, for the
 // payroll settings, the pay slip screen and the pay documents.
-#include "../../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
+#include "harness/PdfText.h"
+#include "harness/Seed.h"
 
 #include "core/state/Session.h"
 #include "platform/db/Database.h"
@@ -26,10 +28,9 @@ struct PayrollFixture {
                     const QString& entree = QString(), bool arch = false, const QString& ss = QString())
     {
         const qint64 num = db().nextNum(QStringLiteral("Agents"));
-        db().execute(QStringLiteral("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Fonction, Salarie, Taux_Jour, Arch, "
-                                    "d_entree, SS, flag_cnas, flag_irg) VALUES (?, 0, ?, ?, ?, 1, ?, ?, ?, ?, 1, 1)"),
-                     {num, nom, prenom, fonction, taux, arch ? 1 : 0, entree.isEmpty() ? QVariant() : QVariant(entree),
-                      ss.isEmpty() ? QVariant() : QVariant(ss)});
+        seed::person(db(), {.num = num, .kind = schema::person::Agent, .nom = nom, .prenom = prenom, .fonction = fonction,
+                            .salarie = true, .dEntree = entree, .ss = ss, .tauxJour = taux, .archived = arch,
+                            .more = {{"flag_cnas", 1}, {"flag_irg", 1}}});
         return num;
     }
 
@@ -101,23 +102,7 @@ inline void leave(QWidget* field)
     QCoreApplication::processEvents();
 }
 
-/// A PDF's text, its no-break spaces read as blanks.
-inline QString pdfText(const QString& path)
-{
-    QPdfDocument pdf;
-    if (pdf.load(path) != QPdfDocument::Error::None)
-        return {};
-    QString text;
-    for (int p = 0; p < pdf.pageCount(); ++p)
-        text += pdf.getAllText(p).text() + u'\n';
-    return text.replace(QChar(0x00A0), u' ').replace(QChar(0x202F), u' ');
-}
 
-inline int pdfPages(const QString& path)
-{
-    QPdfDocument pdf;
-    return pdf.load(path) == QPdfDocument::Error::None ? pdf.pageCount() : 0;
-}
 
 /// Keeps a copy of a printed document when KV_SCREENSHOTS names a folder (to look at it).
 void keepDocument(const QString& pdf, const QString& name);

@@ -472,6 +472,7 @@ private slots:
         p().refuse(op, table);
         auto screen = openIdentif(p().s(), Identif::Suppression);
         screen->selectMonth(3);
+        p().ui().answers = {true};
         click(*screen, QStringLiteral("supprimer"));
         QCOMPARE(p().ui().messages.size(), 2);
         QCOMPARE(p().ui().messages.last(), PayrollFixture::refusal());

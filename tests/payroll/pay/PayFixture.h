@@ -1,6 +1,7 @@
 #pragma once
 // An open exercise with salaried agents, for the pay tests.
-#include "../../core/CoreFixture.h"
+#include "harness/CoreFixture.h"
+#include "harness/Seed.h"
 
 #include "platform/db/Database.h"
 
@@ -17,10 +18,9 @@ struct PayFixture : CoreFixture {
                     QVariant cnas = 1, QVariant irgFlag = 1)
     {
         const qint64 num = db().nextNum(QStringLiteral("Agents"));
-        db().execute(QStringLiteral("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Fonction, tel, Salarie, Taux_Jour, "
-                                    "Arch, flag_cnas, flag_irg) VALUES (?, 0, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                     {num, nom, prenom, QStringLiteral("Comptable"), QStringLiteral("0550 12 34 56"), salarie ? 1 : 0,
-                      rate > 0 ? QVariant(rate) : QVariant(), arch ? 1 : 0, cnas, irgFlag});
+        seed::person(db(), {.num = num, .kind = schema::person::Agent, .nom = nom, .prenom = prenom, .fonction = "Comptable",
+                            .tel = "0550 12 34 56", .salarie = salarie, .tauxJour = rate, .archived = arch,
+                            .more = {{"flag_cnas", cnas}, {"flag_irg", irgFlag}}});
         return num;
     }
 

@@ -1,5 +1,6 @@
 // The fund movement dialog and the booking of its line, and the client search.
-#include "../../core/CoreFixture.h"
+#include "harness/FixtureTest.h"
+#include "harness/Seed.h"
 
 #include "core/schema/Schema.h"
 #include "core/startup/Startup.h"
@@ -76,13 +77,9 @@ void shoot(QWidget& w, const QString& name)
 
 } // namespace
 
-class FundMovementTest : public QObject {
+class FundMovementTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     db::Row line(Book book, qint64 num)
     {
@@ -104,9 +101,8 @@ class FundMovementTest : public QObject {
     qint64 addClient(qint64 num, const QVariant& nom, const QVariant& prenom, int kind = schema::person::Client,
                      int archived = 0, const QVariant& tel = {}, const QVariant& ville = {})
     {
-        db().execute(QStringLiteral("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Arch, tel, ville) VALUES (?,?,?,?,?,?,?)"),
-                     {num, kind, nom, prenom, archived, tel, ville});
-        return num;
+        return seed::person(db(), {.num = num, .kind = kind, .nom = nom.toString(), .prenom = prenom.toString(),
+                                   .tel = tel.toString(), .ville = ville.toString(), .archived = archived != 0});
     }
     void addClients()
     {
@@ -405,6 +401,7 @@ private slots:
             }();
             return typeMovement("05/11/2020", " 1 234.50", object50, 1)(d);
         });
+        ui().answers = {true}; // "La date 05/11/2020 n'est pas dans l'exercice 2021. Enregistrer quand même ?"
         const fund::Outcome outcome = fund::enterNew(s(), codes);
         QCOMPARE(ui().screens, QStringList{"MVM_FOND"});
         QVERIFY(outcome.written());

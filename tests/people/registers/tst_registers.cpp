@@ -1,5 +1,6 @@
 // The registers of agents, drivers and clients, and the person store beneath them.
-#include "../../core/CoreFixture.h"
+#include "harness/FixtureTest.h"
+#include "harness/Seed.h"
 
 #include "core/schema/Schema.h"
 #include "core/startup/Startup.h"
@@ -108,19 +109,14 @@ void shoot(QWidget& w, const QString& name)
 
 } // namespace
 
-class RegistersTest : public QObject {
+class RegistersTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     qint64 add(qint64 num, int kind, const QString& nom, const QString& prenom, int salarie = 0, int arch = 0)
     {
-        db().execute(QStringLiteral("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Salarie, Arch) VALUES (?,?,?,?,?,?)"),
-                     {num, kind, nom, prenom, salarie, arch});
-        return num;
+        return seed::person(db(), {.num = num, .kind = kind, .nom = nom, .prenom = prenom, .archived = arch != 0,
+                                   .more = {{"Salarie", salarie}}});
     }
     int persons() { return db().scalar(QStringLiteral("SELECT count(*) FROM Agents")).toInt(); }
     db::Row person(qint64 num) { return db().queryOne(QStringLiteral("SELECT * FROM Agents WHERE num = ?"), {num}); }
@@ -193,9 +189,8 @@ private slots:
         QFETCH(QStringList, captions);
         QFETCH(QStringList, secondRow);
         add(7, kind, "ZIANI", "Ali");
-        db().execute("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Fonction, tel, ville, Salarie, d_entree) "
-                     "VALUES (3, ?, 'BENALI', 'omar', 'Comptable', '0550', 'Oran', 1, '2020-03-05')",
-                     {kind});
+        seed::person(db(), {.num = 3, .kind = kind, .nom = "BENALI", .prenom = "omar", .fonction = "Comptable", .tel = "0550",
+                            .ville = "Oran", .salarie = true, .dEntree = "2020-03-05"});
         add(4, kind, "AMRANI", "Zoubir");
         add(5, kind, "BENALI", "Aziz", 0, 1); // archived: hidden at opening
         auto r = makeRegister(s(), kind);
@@ -472,11 +467,10 @@ private slots:
     void modifyingKeepsStoredValues()
     {
         QFETCH(int, kind);
-        db().execute("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Fonction, tel, ville, Salarie, d_entree, SS, Taux_Jour, "
-                     "flag_permis, Num_Permis, Date_Permis, Ville_Permis, Num_CNI, Date_CNI, Ville_CNI) VALUES "
-                     "(5, ?, 'KACI', 'Samir', 'Chef', '021', 'Alger', 1, '2018-01-02', 'S1', 800, 1, 'P1', '2005-06-07', "
-                     "'Tizi', 'C1', '2011-12-13', 'Bejaia')",
-                     {kind});
+        seed::person(db(), {.num = 5, .kind = kind, .nom = "KACI", .prenom = "Samir", .fonction = "Chef", .tel = "021",
+                            .ville = "Alger", .salarie = true, .dEntree = "2018-01-02", .ss = "S1", .tauxJour = 800, .permis = true,
+                            .numPermis = "P1", .datePermis = "2005-06-07", .villePermis = "Tizi", .numCni = "C1",
+                            .dateCni = "2011-12-13", .villeCni = "Bejaia"});
         add(6, kind, "LAMRI", "Yacine");
         add(7, (kind + 1) % 3, "OTHER", "Person");
         auto r = makeRegister(s(), kind);
@@ -643,6 +637,8 @@ private slots:
         db().execute(insert);
         auto r = makeRegister(s(), schema::person::Client);
         QCOMPARE(r->rowNumbers().first(), qint64(2));
+        if (!refused)
+            ui().answers = {true};
         click(*r, "Supprimer");
         if (refused) {
             QCOMPARE(ui().messages, (QList<ShownMessage>{kRefused}));
@@ -705,6 +701,7 @@ private slots:
         // The screen asks with them, deletes the person and keeps the rows.
         auto r = makeRegister(s(), kind);
         QCOMPARE(r->rowNumbers().first(), qint64(5));
+        ui().answers = {true};
         click(*r, "Supprimer");
         QCOMPARE(ui().messages.size(), 1);
         QCOMPARE(ui().last().text, (QStringList{"Confirmer supression de ligne N° 1"} + lines).join('\n'));
@@ -726,6 +723,7 @@ private slots:
         QCOMPARE(r->model()->rowCount(), 3);
 
         r->selectRow(1);
+        ui().answers = {true};
         r->supprimer();
         QCOMPARE(ui().last().text, QString("Confirmer supression de ligne N° 2"));
         QCOMPARE(column(*r, 0), (QStringList{"1", "3"}));
@@ -734,11 +732,13 @@ private slots:
 
         // The question quotes the position, not the N° shown.
         r->selectRow(1);
+        ui().answers = {true};
         r->supprimer();
         QCOMPARE(ui().last().text, QString("Confirmer supression de ligne N° 2"));
         QCOMPARE(r->rowNumbers(), QList<qint64>{1});
 
         // The last one: the list is refilled, which opens a new person.
+        ui().answers = {true};
         r->supprimer();
         QCOMPARE(persons(), 0);
         QCOMPARE(r->model()->rowCount(), 0);
@@ -848,10 +848,9 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, report);
         db().execute("INSERT INTO Tampon1 (num) VALUES ('999')");
-        db().execute("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Fonction, tel, ville, Salarie, d_entree, SS, "
-                     "Num_Permis, Date_Permis, Num_CNI) VALUES (3, ?, 'BENALI', 'Omar', 'Comptable', '0550 11 22 33', "
-                     "'Oran', 1, '2020-03-05', '12345', 'P-778', '2012-05-06', 'C-99')",
-                     {kind});
+        seed::person(db(), {.num = 3, .kind = kind, .nom = "BENALI", .prenom = "Omar", .fonction = "Comptable",
+                            .tel = "0550 11 22 33", .ville = "Oran", .salarie = true, .dEntree = "2020-03-05", .ss = "12345",
+                            .numPermis = "P-778", .datePermis = "2012-05-06", .numCni = "C-99"});
         add(7, kind, "ZIANI", "Ali");
         add(5, kind, "AMRANI", "Zoubir", 0, 1);
         add(6, kind, "DJEBBAR", "Yasmine");
@@ -1003,6 +1002,8 @@ private slots:
         const QStringList before = snapshot();
         auto r = makeRegister(s(), kind);
         test::showOn(*r, test::testScreens().first());
+        if (command == "Supprimer")
+            ui().answers = {true};
         click(*r, command);
         if (command != "Supprimer") {
             w(*r, "nom")->setText("NOUVEAU");
@@ -1024,10 +1025,12 @@ private slots:
         // Once the engine accepts the write again, the same command goes through.
         db().execute("DROP TRIGGER refuse");
         ui().clear();
-        if (command == "Supprimer")
+        if (command == "Supprimer") {
+            ui().answers = {true};
             click(*r, command);
-        else
+        } else {
             click(*r, "valider");
+        }
         QCOMPARE(ui().messages.size(), command == "Supprimer" ? 1 : 0); // the question only
         QVERIFY(snapshot() != before);
     }
@@ -1122,14 +1125,12 @@ private slots:
     void fitsTheScreenInEveryState()
     {
         QFETCH(int, kind);
-        db().execute("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Fonction, tel, ville, Salarie, d_entree, Arch) VALUES "
-                     "(1, ?1, 'SARL TRANSPORTS DU GRAND SUD ET FILS', 'Abdelkader-Mohamed', 'Responsable du parc', "
-                     "'0550 12 34 56', 'Sidi Bel Abbès', 1, '2019-06-15', 0)",
-                     {kind});
+        seed::person(db(), {.num = 1, .kind = kind, .nom = "SARL TRANSPORTS DU GRAND SUD ET FILS", .prenom = "Abdelkader-Mohamed",
+                            .fonction = "Responsable du parc", .tel = "0550 12 34 56", .ville = "Sidi Bel Abbès", .salarie = true,
+                            .dEntree = "2019-06-15"});
         for (int i = 2; i <= 40; ++i)
-            db().execute("INSERT INTO Agents (num, Type_Ag, nom, Prenom, tel, ville, Salarie) VALUES (?, ?, ?, 'Karim', "
-                         "'0661 22 33 44', 'Oran', 1)",
-                         {i, kind, QStringLiteral("BENALI %1").arg(i)});
+            seed::person(db(), {.num = i, .kind = kind, .nom = QStringLiteral("BENALI %1").arg(i), .prenom = "Karim",
+                                .tel = "0661 22 33 44", .ville = "Oran", .salarie = true});
         for (QScreen* screen : test::testScreens()) {
             const QString size = QStringLiteral("_%1").arg(screen->availableGeometry().height());
             auto r = makeRegister(s(), kind);

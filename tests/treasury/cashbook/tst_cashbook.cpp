@@ -1,7 +1,8 @@
 // The calendar Q_Date and the cash book J_CAISSE: where each ledger line goes, the day's lists and the
 // summary, the balance carried from one day to the next over generated ledgers, the prints, engine
 // refusals, and both screens on the screens they must fit.
-#include "../../core/CoreFixture.h"
+#include "harness/FixtureTest.h"
+#include "harness/Seed.h"
 
 #include "core/formats/Numbers.h"
 #include "core/kit/ScreenKit.h"
@@ -48,17 +49,6 @@ ShownMessage m(const QString& text, Icon icon, const QString& title) { return {t
 
 const QDate kDay(2021, 3, 10);
 
-/// The text of a PDF, its no-break blanks made plain.
-QString pdfText(const QString& path)
-{
-    QPdfDocument pdf;
-    if (pdf.load(path) != QPdfDocument::Error::None)
-        return QStringLiteral("<no document>");
-    QString text;
-    for (int p = 0; p < pdf.pageCount(); ++p)
-        text += pdf.getAllText(p).text() + u'\n';
-    return text.replace(QChar(0x00A0), u' ').replace(QChar(0x202F), u' ');
-}
 
 /// Keeps a copy of a printed document and its first page as a picture when KV_SCREENSHOTS names a folder.
 void keepDocument(const QString& pdf, const QString& name)
@@ -85,24 +75,20 @@ QStringList column(const QList<QStringList>& rows, int c)
 
 } // namespace
 
-class CashBookTest : public QObject {
+class CashBookTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     // ---- a ledger written by hand ---------------------------------------------------------------------
 
     void person(qint64 num, int kind, const QString& nom, const QString& prenom, const QString& fonction = {})
     {
-        db().execute("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Fonction, Salarie) VALUES (?,?,?,?,?,1)",
-                     {num, kind, nom, prenom, fonction});
+        seed::person(db(), {.num = num, .kind = kind, .nom = nom, .prenom = prenom, .fonction = fonction, .salarie = true});
     }
     void vehicle(qint64 num, const QString& matricule, const QVariant& model)
     {
-        db().execute("INSERT INTO Vehicules (num, matricule, num_Modele, flag_Arch) VALUES (?,?,?,0)", {num, matricule, model});
+        seed::vehicle(db(), {.num = num, .matricule = matricule, .modele = model.isNull() ? -1 : model.toLongLong(),
+                             .more = model.isNull() ? QVariantMap{{"num_Modele", QVariant()}} : QVariantMap{}});
     }
     /// An expense line as the bookings leave it: a column never written stays null.
     void expense(qint64 num, const QDate& day, double montant, const QVariant& contrepartie, const QVariant& typeDep,

@@ -2,7 +2,8 @@
 // or period, each journal's lines, cells and totals, the advances on salary, every expense counted once,
 // the vehicles' average per day, the printed journals, engine refusals, the fit on both test screens.
 // Then the monthly running charges Chrges.
-#include "../../core/CoreFixture.h"
+#include "harness/FixtureTest.h"
+#include "harness/Seed.h"
 
 #include "core/formats/FieldRules.h"
 #include "core/kit/Export.h"
@@ -53,17 +54,6 @@ template <typename Lines> QList<qint64> nums(const Lines& lines)
     return n;
 }
 
-/// The text of a PDF, its blanks (no-break ones included) made plain.
-QString pdfText(const QString& path)
-{
-    QPdfDocument pdf;
-    if (pdf.load(path) != QPdfDocument::Error::None)
-        return {};
-    QString text;
-    for (int p = 0; p < pdf.pageCount(); ++p)
-        text += pdf.getAllText(p).text() + u'\n';
-    return text.replace(QChar(0x00A0), u' ').replace(QChar(0x202F), u' ');
-}
 
 /// Keeps a copy of a printed document beside the screenshots, for looking at it.
 void keepPdf(const QString& path, const QString& name)
@@ -78,23 +68,17 @@ void keepPdf(const QString& path, const QString& name)
 
 } // namespace
 
-class JournalsTest : public QObject {
+class JournalsTest : public FixtureTest {
     Q_OBJECT
 
-    std::unique_ptr<CoreFixture> f_;
-    Session& s() { return *f_->session; }
-    ScriptedUi& ui() { return f_->ui; }
-    db::Database& db() { return s().db(); }
 
     void addVehicle(qint64 num, const QString& matricule, QVariant moyenne = {})
     {
-        db().execute("INSERT INTO Vehicules (num, matricule, flag_Arch, ordre, moyenne) VALUES (?,?,0,?,?)",
-                     {num, matricule, num, moyenne});
+        seed::vehicle(db(), {.num = num, .matricule = matricule, .more = {{"ordre", num}, {"moyenne", moyenne}}});
     }
     void addPerson(qint64 num, int kind, const QString& nom, const QString& prenom, const QString& fonction)
     {
-        db().execute("INSERT INTO Agents (num, Type_Ag, nom, Prenom, Fonction, Arch) VALUES (?,?,?,?,?,0)",
-                     {num, kind, nom, prenom, fonction});
+        seed::person(db(), {.num = num, .kind = kind, .nom = nom, .prenom = prenom, .fonction = fonction});
     }
     /// An expense line; a null `contrepartie`, `type` or vehicle stays unwritten, as the screens leave them.
     void addExpense(qint64 num, const QString& iso, double montant, QVariant contrepartie, QVariant type, QVariant vehicle,

@@ -1,0 +1,67 @@
+#pragma once
+// A temporary program folder with a session over the scripted ui, and helpers to write the settings
+// files the way the installation leaves them.
+#include "core/startup/Startup.h"
+#include "core/state/ProtectedSettings.h"
+#include "core/state/Session.h"
+#include "harness/ScriptedUi.h"
+#include "harness/TestFolder.h"
+
+#include <QtEndian>
+#include <memory>
+
+namespace kv::test {
+
+/// Bytes of a ZEB.CFG holding the given records (1-based); other records are zeros.
+inline QByteArray cfgBytes(const QMap<int, CfgRecord>& records)
+{
+    int last = 0;
+    for (int n : records.keys())
+        last = std::max(last, n);
+    QByteArray data(last * ProtectedSettings::kRecordSize, '\0');
+    for (auto it = records.constBegin(); it != records.constEnd(); ++it)
+        for (int i = 0; i < 42; ++i)
+            qToLittleEndian<qint16>(it.value()[i], data.data() + (it.key() - 1) * ProtectedSettings::kRecordSize + 2 * i);
+    return data;
+}
+
+/// Record 4 with an installation code.
+inline CfgRecord codeRecord(const QString& code)
+{
+    CfgRecord r{};
+    for (int i = 0; i < code.size() && i < 3; ++i)
+        r[i + 1] = static_cast<qint16>(code[i].unicode() * 7);
+    return r;
+}
+
+inline QByteArray stateBytes(qint16 first, qint16 closings)
+{
+    QByteArray data(4, '\0');
+    qToLittleEndian<qint16>(first, data.data());
+    qToLittleEndian<qint16>(closings, data.data() + 2);
+    return data;
+}
+
+struct CoreFixture {
+    std::unique_ptr<TestFolder> folder = std::make_unique<TestFolder>();
+    ScriptedUi ui;
+    std::unique_ptr<Session> session = std::make_unique<Session>(folder->path(), ui);
+
+    /// The program as a user finds it after start-up: the exercise of `year` open (the latest one).
+    void openExercise(qint16 year = 2021)
+    {
+        folder->write(".INI", stateBytes(year, 0));
+        Startup(*session).run();
+    }
+
+    /// A new folder and session; the ui's script is checked (ScriptedUi::check) and started afresh.
+    void reset()
+    {
+        session.reset();
+        folder = std::make_unique<TestFolder>();
+        ui.reset();
+        session = std::make_unique<Session>(folder->path(), ui);
+    }
+};
+
+} // namespace kv::test
