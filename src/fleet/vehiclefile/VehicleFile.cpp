@@ -7,6 +7,7 @@
 #include "core/startup/Startup.h"
 #include "core/state/Session.h"
 #include "platform/db/Database.h"
+#include "platform/db/KeyList.h"
 #include "platform/db/Dates.h"
 #include "platform/db/RowWriter.h"
 
@@ -197,15 +198,10 @@ QList<QVariantList> readLines(const db::Database& db, List list, const QList<qin
     QList<QVariantList> lines(nums.size());
     if (nums.isEmpty())
         return lines;
-    QStringList marks;
-    QVariantList params;
-    for (qint64 n : nums) {
-        marks << QStringLiteral("?");
-        params << n;
-    }
+    const QVariantList params = db::keyValues(nums);
     ListRows rows;
     rows.list = list;
-    rows.rows = db.query(QStringLiteral("%1 WHERE %2 IN (%3)").arg(queryOf(list).select, keyOf(list), marks.join(u',')), params);
+    rows.rows = db.query(QStringLiteral("%1 WHERE %2 IN (%3)").arg(queryOf(list).select, keyOf(list), db::placeholders(nums.size())), params);
     QHash<qint64, int> at;
     for (int i = 0; i < nums.size(); ++i)
         at.insert(nums[i], i);

@@ -3,6 +3,7 @@
 #include "core/formats/Numbers.h"
 #include "core/schema/Schema.h"
 #include "platform/db/Database.h"
+#include "platform/db/KeyList.h"
 #include "platform/db/Dates.h"
 #include "rentals/contracts/RentalAmount.h"
 
@@ -105,17 +106,12 @@ QList<QVariantList> readMovementValues(const db::Database& db, ledger::Book book
     QList<QVariantList> lines(nums.size());
     if (nums.isEmpty())
         return lines;
-    QStringList marks;
-    QVariantList params;
-    for (qint64 n : nums) {
-        marks << QStringLiteral("?");
-        params << n;
-    }
+    const QVariantList params = db::keyValues(nums);
     QHash<qint64, int> at;
     for (int i = 0; i < nums.size(); ++i)
         at.insert(nums[i], i);
     const db::Rows rows = db.query(
-        QStringLiteral("SELECT num, date, Montant, ref FROM %1 WHERE num IN (%2)").arg(ledger::table(book), marks.join(u',')), params);
+        QStringLiteral("SELECT num, date, Montant, ref FROM %1 WHERE num IN (%2)").arg(ledger::table(book), db::placeholders(nums.size())), params);
     for (const db::Row& r : rows) {
         const auto it = at.constFind(r.value(0).toLongLong());
         if (it != at.constEnd())

@@ -4,6 +4,7 @@
 #include "core/formats/Numbers.h"
 #include "core/schema/Schema.h"
 #include "platform/db/Database.h"
+#include "platform/db/KeyList.h"
 #include "platform/db/Dates.h"
 #include "core/ledger/LedgerClasses.h"
 
@@ -125,18 +126,6 @@ namespace {
 /// From this many days, a period's vehicle journal is read in the order of the vehicle index.
 constexpr int kLongPeriodDays = 60;
 
-/// "?, ?, …" for `n` parameters.
-QString placeholders(qsizetype n) { return QStringList(n, QStringLiteral("?")).join(QStringLiteral(", ")); }
-
-QVariantList asParams(const QList<qint64>& nums)
-{
-    QVariantList params;
-    params.reserve(nums.size());
-    for (const qint64 n : nums)
-        params << n;
-    return params;
-}
-
 /// The vehicle expenses of these numbers.
 QList<VehicleLine> vehicleLines(const db::Database& db, const QList<qint64>& nums)
 {
@@ -145,8 +134,8 @@ QList<VehicleLine> vehicleLines(const db::Database& db, const QList<qint64>& num
     SharedTexts texts;
     db.forEach(QStringLiteral("SELECT d.num, d.date, d.num_vehicule, v.matricule, d.ref, d.Type_Dep, d.Montant "
                               "FROM Depenses d LEFT JOIN Vehicules v ON v.num = d.num_vehicule WHERE d.num IN (%1)")
-                   .arg(placeholders(nums.size())),
-               asParams(nums), [&](const db::Row& r) {
+                   .arg(db::placeholders(nums.size())),
+               db::keyValues(nums), [&](const db::Row& r) {
                    VehicleLine l;
                    l.num = r.value(0).toLongLong();
                    l.date = texts.date(r.value(1));
@@ -169,8 +158,8 @@ QList<MoneyLine> moneyLines(const db::Database& db, const QString& table, const 
     SharedTexts texts;
     db.forEach(QStringLiteral("SELECT x.num, x.date, x.Montant, x.mode, x.ref, a.num AS agent, a.nom, a.Prenom "
                               "FROM %1 x LEFT JOIN Agents a ON a.num = x.Num_Agent WHERE x.num IN (%2)")
-                   .arg(table, placeholders(nums.size())),
-               asParams(nums), [&](const db::Row& r) { lines << moneyLine(r, texts); });
+                   .arg(table, db::placeholders(nums.size())),
+               db::keyValues(nums), [&](const db::Row& r) { lines << moneyLine(r, texts); });
     return lines;
 }
 
