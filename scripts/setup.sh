@@ -5,6 +5,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-pdf-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins qt6-translations-l10n libgl-dev libxkbcommon-dev
   libsqlite3-dev sqlite3 libkainjow-mustache-dev
+  libpq-dev postgresql postgresql-contrib
   libxrandr-dev libx11-dev
   fonts-dejavu-core
   xvfb xauth xdotool imagemagick poppler-utils unzip desktop-file-utils libreoffice-calc-nogui
