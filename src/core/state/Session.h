@@ -5,6 +5,7 @@
 #include "Echange.h"
 #include "ProtectedSettings.h"
 #include "platform/db/Database.h"
+#include "platform/db/ServerSettings.h"
 #include "platform/db/Workspace.h"
 #include "platform/ui/Ui.h"
 
@@ -12,6 +13,7 @@
 #include <QSize>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace kv {
 
@@ -80,6 +82,9 @@ public:
     void ecrire_identite();
 
     // ---- engine ----------------------------------------------------------------------------------
+    /// The firm's PostgreSQL server when this desk works on one (the "Connexion" choice): each exercise
+    /// year is then the schema db::exerciseSchema(year) of its database. Unset: the year's file.
+    std::optional<db::ServerSettings> server;
     std::unique_ptr<db::Workspace> workspace;
 
     // ---- settings and identity -------------------------------------------------------------------

@@ -17,6 +17,9 @@ struct ServerSettings {
     bool operator==(const ServerSettings&) const = default;
 };
 
+/// The schema that holds an exercise year on the server: "zeb_2026".
+inline QString exerciseSchema(int year) { return QStringLiteral("zeb_%1").arg(year); }
+
 /// Tries to reach the server with these settings: true when a connection opens and answers. On
 /// failure, `message` holds the reason in French with the server's own text as detail.
 bool testServerConnection(const ServerSettings& server, QString* message);
