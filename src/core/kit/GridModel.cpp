@@ -78,6 +78,85 @@ void GridModel::setRows(QList<QVariantList> rows)
     replace(count, {}, std::move(rows));
 }
 
+void GridModel::setRows(QList<QVariantList> rows, QList<qint64> keys)
+{
+    const int count = int(rows.size());
+    keys.resize(count);
+    replace(count, {}, std::move(rows), std::move(keys));
+}
+
+void GridModel::changed(int first, int last)
+{
+    if (first <= last)
+        emit dataChanged(index(first, 0), index(last, int(columns_.size()) - 1));
+}
+
+void GridModel::setRow(int row, QVariantList values)
+{
+    if (!holdsValues() || row < 0 || row >= count_)
+        return;
+    values_[row] = std::move(values);
+    formatted_[row] = false;
+    changed(row, row);
+}
+
+void GridModel::setValue(int row, int column, const QVariant& value)
+{
+    if (!holdsValues() || row < 0 || row >= count_ || column < 0 || column >= columns_.size())
+        return;
+    QVariantList& values = values_[row];
+    if (values.size() <= column)
+        values.resize(column + 1);
+    values[column] = value;
+    formatted_[row] = false;
+    changed(row, row);
+}
+
+void GridModel::appendRow(QVariantList values, qint64 key)
+{
+    if (!holdsValues())
+        return;
+    const int row = count_;
+    // Below the lines the row may already stand as a blank one: it only changes.
+    const bool blankTaken = row < minimumRows_;
+    if (!blankTaken)
+        beginInsertRows({}, row, row);
+    ++count_;
+    values_.append(std::move(values));
+    keys_.resize(row);
+    keys_.append(key);
+    shown_.append(QStringList());
+    formatted_.append(false);
+    if (blankTaken)
+        changed(row, row);
+    else
+        endInsertRows();
+}
+
+void GridModel::removeLine(int row)
+{
+    if (!holdsValues() || row < 0 || row >= count_)
+        return;
+    const bool blankLeft = count_ <= minimumRows_;
+    if (!blankLeft)
+        beginRemoveRows({}, row, row);
+    --count_;
+    values_.removeAt(row);
+    if (row < keys_.size())
+        keys_.removeAt(row);
+    shown_.removeAt(row);
+    formatted_.removeAt(row);
+    // A position shown below it is one less now.
+    for (int r = row; r < count_; ++r)
+        formatted_[r] = false;
+    if (blankLeft)
+        changed(row, minimumRows_ - 1); // the lines below moved up, a blank row took the last place
+    else {
+        endRemoveRows();
+        changed(row, count_ - 1);
+    }
+}
+
 void GridModel::setPagedRows(QList<qint64> keys, PageReader readPage)
 {
     const int count = int(keys.size());
@@ -198,7 +277,10 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole: return cell(index.row(), index.column());
     case Qt::TextAlignmentRole: return QVariant::fromValue(c.align | Qt::AlignVCenter);
-    case Qt::FontRole: return c.kind == CellKind::Amount ? QVariant(amountFont()) : QVariant();
+    case Qt::FontRole:
+        if (c.font)
+            return *c.font;
+        return c.kind == CellKind::Amount ? QVariant(amountFont()) : QVariant();
     case Qt::ToolTipRole:
         if (c.tooltip && index.row() < count_)
             return cell(index.row(), index.column()).trimmed();

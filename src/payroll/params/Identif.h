@@ -15,7 +15,6 @@
 
 class QLabel;
 class QLineEdit;
-class QStandardItemModel;
 class QTableView;
 class QToolButton;
 
@@ -23,7 +22,7 @@ namespace kv {
 
 class Session;
 
-namespace kit { class CommandBar; }
+namespace kit { class CommandBar; class GridModel; }
 
 class Identif : public QDialog {
     Q_OBJECT
@@ -49,7 +48,7 @@ public:
     void selectMonth(int month);
     int selectedMonth() const;
     void deleteMonth();
-    QStandardItemModel* monthsModel() const { return months_; }
+    kit::GridModel* monthsModel() const { return months_; }
 
 private:
     void buildIdentification();
@@ -75,7 +74,7 @@ private:
 
     // deletion
     QTableView* grid_ = nullptr;
-    QStandardItemModel* months_ = nullptr;
+    kit::GridModel* months_ = nullptr;
     std::array<bool, 12> closed_{};
     QToolButton* delete_ = nullptr;
 };

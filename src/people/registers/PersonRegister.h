@@ -10,7 +10,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
-class QStandardItemModel;
 class QTableView;
 class QVBoxLayout;
 class QWidget;
@@ -19,7 +18,7 @@ namespace kv {
 
 class Session;
 class FieldChain;
-namespace kit { class CommandBar; class SidePanel; }
+namespace kit { class CommandBar; class GridModel; class SidePanel; }
 
 class PersonRegister : public QDialog {
     Q_OBJECT
@@ -41,8 +40,9 @@ public:
 
     // What the screen holds, for its callers and its tests.
     QTableView* grid() const { return grid_; }
-    QStandardItemModel* model() const { return model_; }
-    const QList<qint64>& rowNumbers() const { return nums_; }
+    kit::GridModel* model() const { return model_; }
+    /// The person numbers of the rows, in row order.
+    const QList<qint64>& rowNumbers() const;
     int selectedRow() const;
     void selectRow(int row);
     bool isNewPerson() const { return newPerson_; }
@@ -64,7 +64,8 @@ private:
     void buildPermisBlock(QWidget* page, QVBoxLayout* v, FieldChain* chain);
     void buildFilter();
     void fillList();
-    void setRowCells(int row, const people::PersonRow& person, int position);
+    /// The values of a person's row, shown at `position` ("N°").
+    QVariantList rowValues(const people::PersonRow& person, int position) const;
     void showPanel(QWidget* panel);
     /// The typed dates and the daily rate, checked before saving; false after the refusal was shown.
     bool checkFormats();
@@ -79,12 +80,11 @@ private:
     const people::PersonKind& kind_;
     people::PersonFilter filter_ = people::PersonFilter::byDefault();
     bool newPerson_ = false;
-    QList<qint64> nums_;
 
     kit::CommandBar* bar_ = nullptr;
     QWidget* listPanel_ = nullptr;
     QTableView* grid_ = nullptr;
-    QStandardItemModel* model_ = nullptr;
+    kit::GridModel* model_ = nullptr;
     kit::SidePanel* side_ = nullptr;
 
     QWidget* entryPanel_ = nullptr;
