@@ -3,6 +3,8 @@
 // its registration number, year, type, make, model, fuel, dates and archive flag; deletion, the
 // archive filter, the printed list and the vehicle file of the current row.
 #include "VehicleRegister.h"
+#include "core/kit/ArchivePanel.h"
+#include "core/kit/GridModel.h"
 #include "fleet/references/ReferenceTable.h"
 
 #include <QDialog>
@@ -21,9 +23,7 @@ class QToolButton;
 namespace kv {
 
 namespace kit {
-class ArchivePanel;
 class CommandBar;
-class GridModel;
 class SidePanel;
 } // namespace kit
 

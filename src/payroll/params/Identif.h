@@ -10,6 +10,7 @@
 //   Identif screen(session);
 //   session.ui().showModal(screen);
 #include "PayrollSettings.h"
+#include "core/kit/GridModel.h"
 
 #include <QDialog>
 
@@ -22,7 +23,7 @@ namespace kv {
 
 class Session;
 
-namespace kit { class CommandBar; class GridModel; }
+namespace kit { class CommandBar; }
 
 class Identif : public QDialog {
     Q_OBJECT

@@ -2,6 +2,7 @@
 // The register of one kind of person: the list, the entry panel of a person and the filter panel.
 // `j_AGENT`, `J_Chauff` and `J_clients` are this screen with their kind's constants.
 #include "PersonStore.h"
+#include "core/kit/GridModel.h"
 
 #include <QDialog>
 
@@ -18,7 +19,7 @@ namespace kv {
 
 class Session;
 class FieldChain;
-namespace kit { class CommandBar; class GridModel; class SidePanel; }
+namespace kit { class CommandBar; class SidePanel; }
 
 class PersonRegister : public QDialog {
     Q_OBJECT

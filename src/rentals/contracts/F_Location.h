@@ -5,6 +5,8 @@
 // flat rate, the settled and archived flags, the deposit and an observation; deletion, the archive
 // filter, the client's account and the printed rental contract of the current row.
 #include "Rentals.h"
+#include "core/kit/ArchivePanel.h"
+#include "core/kit/GridModel.h"
 
 #include <QDialog>
 
@@ -19,9 +21,7 @@ class QToolButton;
 namespace kv {
 
 namespace kit {
-class ArchivePanel;
 class CommandBar;
-class GridModel;
 class SidePanel;
 } // namespace kit
 
