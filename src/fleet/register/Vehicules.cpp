@@ -1,4 +1,5 @@
 #include "Vehicules.h"
+#include "VehicleList.h"
 
 #include "core/formats/Dates.h"
 #include "core/formats/FieldRules.h"
@@ -39,7 +40,7 @@ namespace {
 const QString kNone = schema::NothingChosenText;
 const QString kIntrouvable = QStringLiteral("Enregistrement introuvable");
 
-enum Column { ColRow, ColType, ColMarque, ColModele, ColAnnee, ColMatricule, ColArch, ColumnCount };
+using vehicles::ColModele;
 
 /// Width of the entry and filter panels beside the list.
 constexpr int kSideWidth = 380;
@@ -103,17 +104,7 @@ void Vehicules::buildCommands()
 /// The list of the vehicles.
 void Vehicules::buildList()
 {
-    using kit::CellKind;
-    const QList<kit::GridColumn> columns = {
-        {QString(), CellKind::Position},
-        {QStringLiteral("Type")},
-        {QStringLiteral("Marque")},
-        {QStringLiteral("Modèle")},
-        {QStringLiteral("Année"), CellKind::Text, Qt::AlignHCenter},
-        // The registration number keeps its padding blanks visible.
-        {QStringLiteral("Matricule"), CellKind::Text, Qt::AlignHCenter, false, {}, kit::fixedFont()},
-        {QStringLiteral("Arch."), CellKind::Text, Qt::AlignHCenter}};
-    model_ = new kit::GridModel(columns, this);
+    model_ = new kit::GridModel(vehicles::listColumns(QString()), this);
     grid_ = new QTableView(this);
     grid_->setObjectName(QStringLiteral("grille"));
     grid_->setModel(model_);

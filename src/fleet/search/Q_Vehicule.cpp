@@ -1,6 +1,7 @@
 #include "Q_Vehicule.h"
 
 #include "core/state/Session.h"
+#include "fleet/register/VehicleList.h"
 #include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
 #include "core/kit/ScreenKit.h"
@@ -29,20 +30,9 @@ using kit::Command;
 
 namespace {
 
-enum Column { ColRow, ColType, ColMarque, ColModele, ColAnnee, ColMatricule, ColArch, ColumnCount };
-
-QList<kit::GridColumn> columns()
-{
-    using kit::CellKind;
-    return {{QStringLiteral("N°"), CellKind::Position},
-            {QStringLiteral("Type")},
-            {QStringLiteral("Marque")},
-            {QStringLiteral("Modèle")},
-            {QStringLiteral("Année"), CellKind::Text, Qt::AlignHCenter},
-            // the registration number keeps its padding blanks visible
-            {QStringLiteral("Matricule"), CellKind::Text, Qt::AlignHCenter, false, {}, kit::fixedFont()},
-            {QStringLiteral("Arch."), CellKind::Text, Qt::AlignHCenter}};
-}
+using vehicles::ColMarque;
+using vehicles::ColRow;
+using vehicles::ColType;
 
 const QString kNothingFound = QStringLiteral("Aucun véhicule selon ces critères");
 
@@ -81,7 +71,7 @@ Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : SearchDialog(session
 
     // The grid of every list: its captions in its header. It always keeps at least one row; with no
     // vehicle that row stays blank and nothing can be chosen.
-    model_ = new kit::GridModel(columns(), this);
+    model_ = new kit::GridModel(vehicles::listColumns(QStringLiteral("N°")), this);
     model_->setMinimumRows(1);
     grid_ = new QTableView(results_);
     grid_->setObjectName(QStringLiteral("liste"));
