@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace kv {
@@ -183,6 +184,10 @@ void Form1::buildMenus()
     addEntry(fichiers, "quitter", QStringLiteral("&Quitter"), [this] { close(); });
 
     QMenu* initialisations = menuBar()->addMenu(QStringLiteral("Initialisations"));
+    // Its title stands as it is; Alt+I opens it as the other menus open by their letter.
+    connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_I), this), &QShortcut::activated, this, [this, initialisations] {
+        menuBar()->setActiveAction(initialisations->menuAction());
+    });
     const char* references[4][2] = {{"types", "Types (Véhicule)"}, {"marques", "Marques"}, {"modeles", "Modèles"}, {"carburants", "Carburants"}};
     for (int mode = 1; mode <= 4; ++mode) {
         const QString name = QStringLiteral("Initials%1").arg(mode);

@@ -14,6 +14,7 @@
 #include <QDate>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolButton>
@@ -167,6 +168,29 @@ private slots:
         QCOMPARE(w_->windowTitle(), QStringLiteral("Kavorel"));
         QCOMPARE(w_->titleLabel()->text(), QStringLiteral("Kavorel"));
         QCOMPARE(w_->headerLine(3)->text(), QStringLiteral("Année  2021"));
+    }
+
+    // Every menu of the bar opens from the keyboard: by the letter of its title, and "Initialisations",
+    // whose title has none, by Alt+I.
+    void everyMenuOpensByItsAltKey_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("menu");
+        QTest::newRow("Fichiers") << int(Qt::Key_F) << 0;
+        QTest::newRow("Initialisations") << int(Qt::Key_I) << 1;
+        QTest::newRow("Mouvements") << int(Qt::Key_M) << 2;
+        QTest::newRow("Editions") << int(Qt::Key_E) << 3;
+    }
+    void everyMenuOpensByItsAltKey()
+    {
+        QFETCH(int, key);
+        QFETCH(int, menu);
+        w_->show();
+        QVERIFY(QTest::qWaitForWindowActive(w_.get()));
+        QTest::keyClick(w_.get(), Qt::Key(key), Qt::AltModifier);
+        QMenu* opened = w_->menuBar()->actions()[menu]->menu();
+        QTRY_VERIFY(opened->isVisible());
+        opened->close();
     }
 
     void entriesWithoutTheirScreenStayEnabled()

@@ -28,6 +28,12 @@ New_MPS::New_MPS(Session& session, QWidget* parent) : QDialog(parent), s_(sessio
     layout->addWidget(kit::titleBand(windowTitle(), this));
     layout->addWidget(tabWidget_);
     kit::sizeScreen(*this, QSize(420, 260));
+    // The keyboard starts in "Mot actuel" of the tab shown, not on the tabs themselves.
+    tabs_[0].current->setFocus();
+    connect(tabWidget_, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index >= 0 && index < 2)
+            tabs_[index].current->setFocus();
+    });
 }
 
 QWidget* New_MPS::buildTab(int level)

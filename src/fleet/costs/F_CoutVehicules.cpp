@@ -183,7 +183,8 @@ F_CoutVehicules::F_CoutVehicules(Session& session, QWidget* parent) : QDialog(pa
     monthlyView_->setObjectName(QStringLiteral("grapheMois"));
     for (QChartView* v : {marginView_, monthlyView_}) {
         v->setRenderHint(QPainter::Antialiasing);
-        v->setMinimumHeight(220);
+        // Tall enough on the smallest screen for the margin chart's upright registration numbers in full.
+        v->setMinimumHeight(300);
         v->setMinimumWidth(300);
     }
     auto* charts = new QHBoxLayout;

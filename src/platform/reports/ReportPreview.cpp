@@ -251,6 +251,8 @@ void ReportPreview::showPreview(const QString& pdfPath, const QString& title, QW
     }
     if (!title.isEmpty())
         preview.setWindowTitle(title);
+    // Named with the program in a window list, and its commands with their Alt keys, as every screen.
+    kv::ui::prepareScreen(preview);
     kv::ui::centreWindow(preview);
     preview.exec();
 }

@@ -22,6 +22,8 @@ namespace kv::ui {
 namespace {
 
 const QString kTitleSeparator = QStringLiteral(" — ");
+/// Marks a screen whose window title is its title band's text.
+constexpr const char* kTitleFollowsBandProperty = "kv_titreSuitBandeau";
 
 /// The letter a text's "&x" mnemonic gives, or a null char.
 QChar mnemonic(const QString& text)
@@ -205,8 +207,19 @@ QString screenTitle(const QWidget& screen)
 
 void prepareScreen(QWidget& screen)
 {
+    // A screen without a caption of its own is titled after its band, and stays so when the band changes.
+    if (plain(screen.windowTitle()).isEmpty())
+        screen.setProperty(kTitleFollowsBandProperty, true);
     screen.setWindowTitle(screenTitle(screen));
     giveAccelerators(screen);
+}
+
+void retitle(QWidget& screen)
+{
+    if (!screen.property(kTitleFollowsBandProperty).toBool())
+        return;
+    screen.setWindowTitle(QString());
+    screen.setWindowTitle(screenTitle(screen));
 }
 
 } // namespace kv::ui

@@ -98,6 +98,10 @@ inline constexpr const char* kListHeightProperty = "kv_hauteurListe";
 /// - an Alt key for every command button that has none, taken from a letter of its text that no other
 ///   command or mnemonic of the window uses.
 void prepareScreen(QWidget& screen);
+/// Gives a screen whose window title prepareScreen took from its title band the band's text again, after
+/// the screen has changed it (another day of the cash book, of the calendar), so that a window list does not
+/// name what the screen no longer shows. A screen titled by its own caption keeps it.
+void retitle(QWidget& screen);
 /// The title prepareScreen gives a screen.
 QString screenTitle(const QWidget& screen);
 

@@ -5,6 +5,7 @@
 #include "core/kit/Guard.h"
 #include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
+#include "platform/ui/Ui.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -113,6 +114,7 @@ bool J_CAISSE::showDay(const QDate& day)
         return false;
     day_ = std::move(read);
     title_->setText(title(day_.day));
+    ui::retitle(*this);
     models_[TabSummary]->setRows(summaryCells(day_));
     models_[TabVehicles]->setRows(vehicleCells(day_));
     models_[TabSalaries]->setRows(salaryCells(day_));

@@ -5,6 +5,7 @@
 #include "core/kit/Colours.h"
 #include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
+#include "platform/ui/Ui.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -206,6 +207,7 @@ void Q_Date::rebuild()
         months_->setCurrentRow(month_ - 1);
     }
     heading_->setText(cal::inWords(year_, month_, day_));
+    ui::retitle(*this);
 }
 
 void Q_Date::moveTo(const QDate& day)

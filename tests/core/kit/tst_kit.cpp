@@ -165,6 +165,27 @@ private slots:
         QCOMPARE(d.windowTitle(), title);
     }
 
+    // A screen titled after its band follows the band when the screen changes it; one with a caption of
+    // its own keeps that caption.
+    void theTitleFollowsTheBand()
+    {
+        for (const QString& caption : {QStringLiteral(" "), QStringLiteral("Archivage")}) {
+            QDialog d;
+            d.setWindowTitle(caption);
+            auto* layout = new QVBoxLayout(&d);
+            QLabel* band = kit::titleBand(QStringLiteral("Caisse du 10/03/2021"), &d);
+            layout->addWidget(band);
+            ui::prepareScreen(d);
+            band->setText(QStringLiteral("Caisse du 11/03/2021"));
+            ui::retitle(d);
+            QCOMPARE(d.windowTitle(), caption == QStringLiteral(" ") ? QStringLiteral("Caisse du 11/03/2021 — Kavorel")
+                                                                     : QStringLiteral("Archivage — Kavorel"));
+            ui::prepareScreen(d); // shown again: still the band of now
+            QCOMPARE(d.windowTitle(), caption == QStringLiteral(" ") ? QStringLiteral("Caisse du 11/03/2021 — Kavorel")
+                                                                     : QStringLiteral("Archivage — Kavorel"));
+        }
+    }
+
     void everyCommandGetsItsOwnAltKey()
     {
         QDialog d;

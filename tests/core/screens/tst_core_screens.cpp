@@ -11,6 +11,7 @@
 #include "harness/ScreenFit.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -89,6 +90,21 @@ private slots:
         }
         QCOMPARE(f.ui.messages.size(), 2);
         QCOMPARE(f.ui.last().text, QStringLiteral("Contrôle négatif"));
+    }
+
+    // The password screen opens with the keyboard in "Mot actuel", and each tab chosen puts it in its own.
+    void thePasswordScreenStartsInItsFirstField()
+    {
+        CoreFixture f;
+        f.openExercise();
+        New_MPS screen(*f.session);
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowActive(&screen));
+        QCOMPARE(QApplication::focusWidget(), screen.tab(1).current);
+        screen.tabs()->setCurrentIndex(1);
+        QCOMPARE(QApplication::focusWidget(), screen.tab(2).current);
+        screen.tabs()->setCurrentIndex(0);
+        QCOMPARE(QApplication::focusWidget(), screen.tab(1).current);
     }
 
     void everyFieldIsNamedByItsLabel()

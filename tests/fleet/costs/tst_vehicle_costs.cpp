@@ -30,6 +30,7 @@
 #include <QStackedBarSeries>
 #include <QTableView>
 #include <QAbstractItemModelTester>
+#include <QGraphicsTextItem>
 #include <QTest>
 #include <QToolButton>
 
@@ -508,6 +509,13 @@ private slots:
             QCOMPARE(g->model()->rowCount(), 60);
             QVERIFY2(g->viewport()->height() >= 10 * g->verticalHeader()->defaultSectionSize(),
                      qPrintable(QString::number(g->viewport()->height())));
+            // Every bar of the margin chart is named in full: no registration number cut short.
+            QStringList cut;
+            for (QGraphicsItem* item : w->marginView()->scene()->items())
+                if (auto* text = dynamic_cast<QGraphicsTextItem*>(item))
+                    if (text->isVisible() && (text->toPlainText().endsWith(QStringLiteral("...")) || text->toPlainText().contains(QChar(0x2026))))
+                        cut << text->toPlainText();
+            QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(", "))));
             test::saveShot(*w, "F_CoutVehicules_60_" + QString::number(screen->availableGeometry().height()));
         }
     }

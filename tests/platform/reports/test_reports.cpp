@@ -1001,6 +1001,7 @@ void TestReports::showPreviewOpensModalWindow()
     QString seenTitle;
     int seenPages = -1;
     bool seenModal = false;
+    QStringList seenKeys;
     QTimer::singleShot(0, [&] {
         auto* preview = qobject_cast<ReportPreview*>(QApplication::activeModalWidget());
         if (!preview)
@@ -1008,10 +1009,14 @@ void TestReports::showPreviewOpensModalWindow()
         seenTitle = preview->windowTitle();
         seenPages = preview->pageCount();
         seenModal = preview->isModal();
+        for (const char* name : {"print", "save", "close"})
+            seenKeys << preview->findChild<QPushButton*>(QString::fromLatin1(name))->shortcut().toString();
         QTest::mouseClick(preview->findChild<QPushButton*>(QStringLiteral("close")), Qt::LeftButton);
     });
     showPreview(pdfPath, QStringLiteral("Liste des véhicules"), nullptr);
-    QCOMPARE(seenTitle, QStringLiteral("Liste des véhicules"));
+    // Named with the program in a window list; its commands have their Alt keys as on every screen.
+    QCOMPARE(seenTitle, QStringLiteral("Liste des véhicules — Kavorel"));
+    QCOMPARE(seenKeys, (QStringList{"Alt+I", "Alt+E", "Alt+F"}));
     QCOMPARE(seenPages, 3);
     QVERIFY(seenModal);
 }

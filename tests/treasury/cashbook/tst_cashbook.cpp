@@ -18,6 +18,7 @@
 #include "treasury/cashbook/J_CAISSE.h"
 #include "core/ledger/LedgerClasses.h"
 #include "treasury/cashbook/Q_Date.h"
+#include "platform/ui/Ui.h"
 
 #include <QApplication>
 
@@ -674,17 +675,24 @@ private slots:
     {
         aDayOfEveryKind();
         J_CAISSE screen(s(), kDay);
-        ui().onScreen("Q_Date", [](QDialog& d) {
+        ui::prepareScreen(screen); // as when it is shown
+        QCOMPARE(screen.windowTitle(), QStringLiteral("Mouvements de trésorerie du 10/03/2021 — Kavorel"));
+        QString calendarTitle;
+        ui().onScreen("Q_Date", [&calendarTitle](QDialog& d) {
             auto& dialog = static_cast<Q_Date&>(d);
             if (dialog.current() != kDay)
                 return int(QDialog::Rejected);
             dialog.dayCells()[calendar::firstColumn(2021, 3) + 10]->click(); // the 11th
+            calendarTitle = dialog.windowTitle();
             dialog.confirmButton()->click();
             return dialog.result();
         });
         screen.command("autreDate")->click();
         QCOMPARE(screen.cashDay().day, kDay.addDays(1));
         QCOMPARE(screen.titleLabel()->text(), QStringLiteral("Mouvements de trésorerie du 11/03/2021"));
+        // A window list names the day shown, the calendar's window the day chosen in it.
+        QCOMPARE(screen.windowTitle(), QStringLiteral("Mouvements de trésorerie du 11/03/2021 — Kavorel"));
+        QCOMPARE(calendarTitle, QStringLiteral("Jeudi 11 Mars 2021 — Kavorel"));
         QCOMPARE(screen.model(TabReceipts)->rows(), (QList<QStringList>{{"1", " Client Divers", "77 ", "Espèces", " lendemain"}}));
         QCOMPARE(screen.model(TabVehicles)->rowCount(), 0);
         QCOMPARE(screen.totalField(TabVehicles)->text(), QString());
