@@ -53,7 +53,7 @@ QStringList vehicleMonthStatements(const QString& table, const QString& row, int
     if (table == QLatin1String("Recettes"))
         return {QStringLiteral("INSERT INTO Couts_Mois (num_vehicule, mois, rubrique, montant) SELECT %1, %2, %3%4 "
                                "WHERE %5date IS NOT NULL AND %5num_vehicule > 0 "
-                               "ON CONFLICT DO UPDATE SET montant = montant + excluded.montant")
+                               "ON CONFLICT (mois, num_vehicule, rubrique) DO UPDATE SET montant = montant + excluded.montant")
                     .arg(key, QString::number(kReceiptsHeading), sign > 0 ? QString() : QStringLiteral("-"),
                          centsOf(p + QStringLiteral("Montant")), p)};
     if (table != QLatin1String("Depenses"))
@@ -63,7 +63,7 @@ QStringList vehicleMonthStatements(const QString& table, const QString& row, int
     if (sign > 0)
         return {QStringLiteral("INSERT INTO Couts_Mois (num_vehicule, mois, rubrique, montant, km_min, km_max) "
                                "SELECT %1, %2, %3, CASE WHEN %4Km > 0 THEN %4Km END, CASE WHEN %4Km > 0 THEN %4Km END "
-                               "WHERE %4date IS NOT NULL AND %5 ON CONFLICT DO UPDATE SET montant = montant + excluded.montant, "
+                               "WHERE %4date IS NOT NULL AND %5 ON CONFLICT (mois, num_vehicule, rubrique) DO UPDATE SET montant = montant + excluded.montant, "
                                "km_min = CASE WHEN km_min IS NULL OR excluded.km_min < km_min THEN coalesce(excluded.km_min, km_min) ELSE km_min END, "
                                "km_max = CASE WHEN km_max IS NULL OR excluded.km_max > km_max THEN coalesce(excluded.km_max, km_max) ELSE km_max END")
                     .arg(key, heading, centsOf(p + QStringLiteral("Montant")), p, vehicle)};
