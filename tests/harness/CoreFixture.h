@@ -9,6 +9,7 @@
 #include "harness/TestFolder.h"
 #include "harness/TestServer.h"
 
+#include <QDir>
 #include <QSet>
 #include <QtEndian>
 #include <memory>
@@ -75,14 +76,32 @@ struct CoreFixture {
         return years;
     }
 
-    /// On the server, makes the exercise `year` afresh (as the template copy makes it on a file).
+    /// On the server, makes the exercise `year` afresh (as the template copy makes it on a file), once
+    /// per fixture.
     void makeServerYear(int year)
     {
-        if (!session->server)
+        if (!session->server || createdYears().contains(year))
             return;
         db::Database::dropServerSchema(*session->server, db::exerciseSchema(year));
         createdYears().insert(year);
         schema::createExerciseSchema(*session->server, year);
+    }
+
+    /// On the server, makes the years that the folder's exercise state files name (the first year and
+    /// one per closing), as the template copies make them on files; nothing on files.
+    void makeServerYearsOfState()
+    {
+        if (!session->server)
+            return;
+        for (const QString& name : QDir(folder->path()).entryList({QStringLiteral("*.INI")}, QDir::Files | QDir::Hidden)) {
+            const QByteArray state = folder->read(name);
+            if (state.size() != 4)
+                continue; // not a state file (the engine's settings are text)
+            const int first = qFromLittleEndian<qint16>(state.constData());
+            const int closings = qFromLittleEndian<qint16>(state.constData() + 2);
+            for (int year = first; first >= 1994 && closings >= 0 && closings <= 30 && year <= first + closings && year <= 2100; ++year)
+                makeServerYear(year);
+        }
     }
 
     /// The program as a user finds it after start-up: the exercise of `year` open (the latest one).

@@ -71,6 +71,7 @@ inline std::optional<db::ServerSettings> processServer()
             const QByteArray conninfo = QStringLiteral("host='%1' port=%2 dbname='%3' user='%4'")
                                             .arg(base->host).arg(base->port).arg(base->database, base->user).toUtf8();
             PGconn* conn = PQconnectdb(conninfo.constData());
+            PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
             PGresult* res = PQexec(conn, sql.constData());
             const bool ok = PQresultStatus(res) == PGRES_COMMAND_OK;
             const QByteArray error = PQerrorMessage(conn);
