@@ -4,6 +4,7 @@
 # stopped on every exit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+unset KAVOREL_TEST_SERVER
 scripts/setup.sh
 scripts/build.sh
 root="$PWD"
