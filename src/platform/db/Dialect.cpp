@@ -306,6 +306,10 @@ struct Translator {
                 } else if (w == QLatin1String("ROWID") || w == QLatin1String("_ROWID_") || w == QLatin1String("OID")) {
                     st.mentionsRowid = true;
                     put(QStringLiteral("kv_rowid"), sp);
+                } else if (w == QLatin1String("SQLITE_MASTER") || w == QLatin1String("SQLITE_SCHEMA")) {
+                    put(QStringLiteral("kavorel.sqlite_master"), sp);
+                } else if (w == QLatin1String("SQLITE_TEMP_MASTER") || w == QLatin1String("SQLITE_TEMP_SCHEMA")) {
+                    put(QStringLiteral("kavorel.sqlite_temp_master"), sp);
                 } else if (w == QLatin1String("AUTOINCREMENT")) {
                 } else if (w == QLatin1String("LIKE")) {
                     // The file's LIKE ignores letter case (accented letters too) and keeps accents:
@@ -436,6 +440,17 @@ void createTrigger(PgStatement& st, const QList<Token>& t, qsizetype nameAt)
         throw Error(QStringLiteral("Déclencheur sans corps BEGIN … END"));
     QStringList body;
     for (const QString& statement : splitStatements(render(t.mid(begin + 1, end - begin - 1)))) {
+        // SELECT RAISE(ABORT, 'why') [WHERE …]: the trigger refuses the change with the author's words.
+        const QList<Token> s = tokenize(statement);
+        if (s.size() >= 7 && isWord(s[0], "SELECT") && isWord(s[1], "RAISE") && isOp(s[2], "(") && isOp(s[4], ",")
+            && s[5].kind == Token::String && isOp(s[6], ")")) {
+            const QString raise = QStringLiteral("RAISE EXCEPTION USING MESSAGE = %1, ERRCODE = 'P0001'").arg(s[5].text);
+            if (s.size() > 8 && isWord(s[7], "WHERE"))
+                body << QStringLiteral("IF %1 THEN %2; END IF").arg(QString::fromUtf8(toPostgres(QStringLiteral("SELECT ") + render(s.mid(8))).text.mid(7)), raise);
+            else
+                body << raise;
+            continue;
+        }
         const PgStatement inner = toPostgres(statement);
         if (!inner.empty)
             body << QString::fromUtf8(inner.text);
@@ -507,6 +522,20 @@ PgStatement toPostgres(const QString& sql)
             st.writes = true;
             createTrigger(st, t, k);
             return st;
+        }
+        if (table && k + 1 < t.size() && isOp(t[k + 1], "(")) {
+            // A column without a type (SQLite takes any value in it) is text on the server.
+            const qsizetype close = closing(t, k + 1);
+            int depth = 0;
+            for (qsizetype i = close - 1; i > k + 1; --i) {
+                if (isOp(t[i], ")"))
+                    ++depth;
+                else if (isOp(t[i], "("))
+                    --depth;
+                else if (depth == 0 && (t[i].kind == Token::Word || t[i].kind == Token::Quoted)
+                         && (isOp(t[i + 1], ",") || i + 1 == close) && (isOp(t[i - 1], ",") || i - 1 == k + 1))
+                    t.insert(i + 1, word(QStringLiteral("TEXT")));
+            }
         }
         Translator tr{st, t, {}};
         tr.run();

@@ -14,8 +14,10 @@
 //  - `a IS b` between values is IS NOT DISTINCT FROM; INSERT OR IGNORE is ON CONFLICT DO NOTHING;
 //  - triggers written as SQLite's (BEGIN …; END) become a trigger function and its trigger;
 //  - a subquery in FROM without a name gets one; "quoted" names are folded as the server folds plain ones.
-// The SQLite-only statements (pragmas, sqlite_master) are the engine layer's own functions instead
-// (Database::userVersion, objectTypes, pageFault).
+//  - sqlite_master is a view of the schema's tables, indexes, views and triggers (names in lower case);
+//    PRAGMA user_version reads and writes the schema's version, the page checks answer "ok".
+// The engine layer's own functions (Database::userVersion, objectTypes, pageFault) are the way for the
+// program; the others are refused with a message.
 #include <QByteArray>
 #include <QHash>
 #include <QList>

@@ -23,7 +23,7 @@ constexpr Oid kBool = 16, kBytea = 17, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid 
 // What the kavorel schema holds, shared by the years of the database: the collations of the text
 // columns and of LIKE, and the SQLite functions the program's SQL uses. Made again when this number
 // changes.
-constexpr const char* kSharedVersion = "kavorel-shared-1";
+constexpr const char* kSharedVersion = "kavorel-shared-3";
 
 const char* sharedDefinitions()
 {
@@ -66,6 +66,21 @@ DROP AGGREGATE IF EXISTS kavorel.group_concat(anyelement, text);
 DROP AGGREGATE IF EXISTS kavorel.group_concat(anyelement);
 CREATE AGGREGATE kavorel.group_concat(anyelement, text) (sfunc = kavorel.concat_step, stype = text);
 CREATE AGGREGATE kavorel.group_concat(anyelement) (sfunc = kavorel.concat_step, stype = text);
+-- What a file's sqlite_master lists, for the schema in use.
+CREATE OR REPLACE VIEW kavorel.sqlite_master AS
+    SELECT CASE c.relkind WHEN 'i' THEN 'index' WHEN 'v' THEN 'view' ELSE 'table' END::text AS type, c.relname::text AS name,
+           coalesce(t.relname, c.relname)::text AS tbl_name, NULL::text AS sql
+    FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace
+    LEFT JOIN pg_index x ON x.indexrelid = c.oid LEFT JOIN pg_class t ON t.oid = x.indrelid
+    WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p', 'i', 'v')
+    UNION ALL
+    SELECT 'trigger', g.tgname::text, c.relname::text, NULL::text
+    FROM pg_trigger g JOIN pg_class c ON c.oid = g.tgrelid JOIN pg_namespace n ON n.oid = c.relnamespace
+    WHERE n.nspname = current_schema() AND NOT g.tgisinternal;
+CREATE OR REPLACE VIEW kavorel.sqlite_temp_master AS
+    SELECT CASE c.relkind WHEN 'i' THEN 'index' WHEN 'v' THEN 'view' ELSE 'table' END::text AS type, c.relname::text AS name,
+           c.relname::text AS tbl_name, NULL::text AS sql
+    FROM pg_class c WHERE c.relnamespace = pg_my_temp_schema() AND c.relkind IN ('r', 'p', 'i', 'v');
 -- The row number of every table (rowid on a file): an INTEGER PRIMARY KEY given no number takes the
 -- last one plus 1, as on a file; the number of the row inserted last is kept for the session.
 CREATE OR REPLACE FUNCTION kavorel.note_rowid() RETURNS trigger LANGUAGE plpgsql AS $$
@@ -340,7 +355,7 @@ public:
                                      "AND table_name = lower($1) AND column_name <> 'kv_rowid' ORDER BY ordinal_position",
                                      {table})) {
             const QString name = r.value(0).toString();
-            names << spelled_.value(name, name);
+            names << byTable_.value(table.toLower()).value(name, spelled_.value(name, name));
         }
         return names;
     }
@@ -382,8 +397,12 @@ public:
 
     void loadSpellings()
     {
-        for (const Row& r : ownQuery("SELECT name, spelled FROM kv_names", {}))
-            spelled_.insert(r.value(0).toString(), r.value(1).toString());
+        for (const Row& r : ownQuery("SELECT tbl, name, spelled FROM kv_names", {})) {
+            const QString name = r.value(1).toString(), spelled = r.value(2).toString();
+            if (!spelled_.contains(name))
+                spelled_.insert(name, spelled);
+            byTable_[r.value(0).toString()].insert(name, spelled);
+        }
     }
 
     // A result column is named as the schema spells it, else as the statement does (an alias), as on a file.
@@ -418,8 +437,14 @@ public:
         }
         Result res(exec(st.text, bound));
         const ExecStatusType status = PQresultStatus(res.res);
-        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
-            throw serverError(conn_, res.res);
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            // The server names tables and columns in lower case: as the statement spells them instead.
+            const Error e = serverError(conn_, res.res);
+            QString message = e.message();
+            for (auto it = st.spellings.constBegin(); it != st.spellings.constEnd(); ++it)
+                message.replace(u'"' + it.key() + u'"', u'"' + it.value() + u'"');
+            throw Error(message, e.code());
+        }
         for (const QByteArray& after : st.after)
             run(conn_, after);
         if (!st.columnSpellings.isEmpty())
@@ -432,7 +457,9 @@ public:
             if (name == QLatin1String("kv_rowid") && !st.mentionsRowid)
                 continue; // the hidden row number of SELECT *
             shown << i;
-            names << spelled_.value(name, st.spellings.value(name, name));
+            const Oid table = PQftable(res.res, i);
+            const QString spelled = table != InvalidOid ? spellingIn(table, name) : QString();
+            names << (spelled.isEmpty() ? spelled_.value(name, st.spellings.value(name, name)) : spelled);
         }
         sink(res.res, QSharedPointer<const Columns>::create(names), shown);
     }
@@ -500,21 +527,35 @@ private:
     {
         QByteArrayList rows;
         for (const auto& [table, column] : st.columnSpellings) {
-            for (const QString& name : {table, column}) {
-                if (name == name.toLower() || spelled_.contains(name.toLower()))
-                    continue;
-                spelled_.insert(name.toLower(), name);
-                rows << "(" + quotedLiteral(conn_, name.toLower()) + ", " + quotedLiteral(conn_, name) + ")";
-            }
+            const QString t = table.toLower(), c = column.toLower();
+            if (!spelled_.contains(t))
+                spelled_.insert(t, table);
+            if (!spelled_.contains(c))
+                spelled_.insert(c, column);
+            byTable_[t].insert(c, column);
+            rows << "(" + quotedLiteral(conn_, t) + ", " + quotedLiteral(conn_, c) + ", " + quotedLiteral(conn_, column) + ")";
         }
         if (!rows.isEmpty())
-            run(conn_, "INSERT INTO kv_names (name, spelled) VALUES " + rows.join(", ") + " ON CONFLICT (name) DO NOTHING");
+            run(conn_, "INSERT INTO kv_names (tbl, name, spelled) VALUES " + rows.join(", ") + " ON CONFLICT (tbl, name) DO NOTHING");
+    }
+
+    /// A column of a result read from a table: as that table's definition spells it, empty when unknown.
+    QString spellingIn(Oid table, const QString& name) const
+    {
+        auto it = tableNames_.constFind(table);
+        if (it == tableNames_.constEnd()) {
+            const Rows rows = ownQuery("SELECT c.relname FROM pg_class c WHERE c.oid = $1", {qlonglong(table)});
+            it = tableNames_.insert(table, rows.isEmpty() ? QString() : rows.first().value(0).toString());
+        }
+        return byTable_.value(*it).value(name);
     }
 
     PGconn* conn_;
     QString schema_;
     mutable QHash<QString, PgStatement> cache_;
-    mutable QHash<QString, QString> spelled_;
+    mutable QHash<QString, QString> spelled_;                  ///< lower-case name -> first spelling met
+    mutable QHash<QString, QHash<QString, QString>> byTable_;  ///< table -> its columns' spellings
+    mutable QHash<Oid, QString> tableNames_;
 };
 
 class PgPrepared final : public PreparedBackend {
@@ -583,7 +624,7 @@ std::unique_ptr<Backend> openPostgres(const ServerSettings& server, const QStrin
         run(conn, "CREATE SCHEMA IF NOT EXISTS " + quotedName(name));
     run(conn, "SET search_path = " + quotedName(name) + ", kavorel");
     if (mode != Database::Mode::ReadOnly)
-        run(conn, "CREATE TABLE IF NOT EXISTS kv_names (name text PRIMARY KEY, spelled text NOT NULL)");
+        run(conn, "CREATE TABLE IF NOT EXISTS kv_names (tbl text, name text, spelled text NOT NULL, PRIMARY KEY (tbl, name))");
     else
         run(conn, "SET default_transaction_read_only = on");
     {
