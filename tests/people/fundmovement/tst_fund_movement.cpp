@@ -448,7 +448,10 @@ private slots:
         // Another connection to the same file wrote a line since the session opened.
         {
             db::Database other;
-            other.open(s().exercisePath(s().exerciceOuvert));
+            if (s().server)
+                other.openServer(*s().server, db::exerciseSchema(s().exerciceOuvert));
+            else
+                other.open(s().exercisePath(s().exerciceOuvert));
             other.execute("INSERT INTO Recettes (num, Montant) VALUES (41, 5)");
         }
         // A mark that lives as long as the session's connection.
