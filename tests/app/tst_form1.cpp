@@ -287,6 +287,10 @@ private slots:
                                                << QStringList{"F_Identite"} << "" << 0 << "";
         QTest::newRow("firm identity refused") << "identite" << "CLE" << Setup{} << QStringList{"a", "b", "c"} << QStringList{"Form_v2"}
                                                << QStringList{} << "Mot d'accès incorrect" << int(Icon::Critical) << "Z.E.B.";
+        QTest::newRow("connection guarded") << "connexion" << "CLE" << Setup{} << QStringList{"CLE"} << QStringList{"Form_v2"}
+                                            << QStringList{"Connexion"} << "" << 0 << "";
+        QTest::newRow("connection refused") << "connexion" << "CLE" << Setup{} << QStringList{"a", "b", "c"} << QStringList{"Form_v2"}
+                                            << QStringList{} << "Mot d'accès incorrect" << int(Icon::Critical) << "Z.E.B.";
         QTest::newRow("location without vehicle") << "location" << "" << Setup{} << QStringList{} << QStringList{} << QStringList{}
                                                   << "Initialisation des véhicules préalable" << int(Icon::Critical) << "ATTENTION";
         QTest::newRow("location with archived vehicle only")

@@ -3,6 +3,7 @@
 #include "EnginePassword.h"
 #include "Form12.h"
 #include "Recovery.h"
+#include "core/connexion/ServerStart.h"
 #include "core/formats/Names.h"
 #include "core/kit/Guard.h"
 #include "core/passwords/Form_v2.h"
@@ -91,6 +92,7 @@ void Startup::run()
     fillNames();
     openEngine();
     readProtectedSettings();
+    chooseEngine();
     createFolders();
     recoverInterruptedWork();
     readExerciseState();
@@ -183,6 +185,8 @@ void Startup::readProtectedSettings()
             throw ProgramEnd{0};
     }
 }
+
+void Startup::chooseEngine() { connexion::chooseEngine(s_); }
 
 void Startup::createFolders()
 {
@@ -308,7 +312,14 @@ void Startup::readExerciseState()
     s_.nbClotures = state.closings;
     if (s_.premierExercice == 0) {
         Form12 dialog(s_);
-        if (s_.ui().showModal(dialog) != QDialog::Accepted)
+        const int result = s_.ui().showModal(dialog);
+        if (result == Form12::kConnectionChanged) {
+            // The exercises are now read where the new connection points.
+            chooseEngine();
+            readExerciseState();
+            return;
+        }
+        if (result != QDialog::Accepted)
             throw ProgramEnd{0};
         s_.firstStart = true;
     }
