@@ -41,9 +41,7 @@ QString firstLine(const QString& text)
 /// The first table of the schema that `db` lacks (or holds as something else), empty when none.
 QString missingTable(const db::Database& db)
 {
-    QHash<QString, QString> types; // lower-case name -> type of the object of that name
-    for (const db::Row& row : db.query(QStringLiteral("SELECT lower(name), type FROM sqlite_master")))
-        types.insert(row.value(0).toString(), row.value(1).toString());
+    const QHash<QString, QString> types = db.objectTypes(); // lower-case name -> type of the object of that name
     for (const auto& [table, columns] : expectedTables()) {
         const QString type = types.value(table.toLower());
         if (type.isEmpty())
@@ -79,10 +77,8 @@ QString missingColumns(const db::Database& db)
 QString workingYearFault(db::Database& db, PageCheck pages)
 {
     try {
-        const QString check = pages == PageCheck::Full ? QStringLiteral("PRAGMA integrity_check(1)")
-                                                       : QStringLiteral("PRAGMA quick_check(1)");
-        const QString verdict = db.scalar(check).toString();
-        if (verdict != QLatin1String("ok"))
+        const QString verdict = db.pageFault(pages == PageCheck::Full);
+        if (!verdict.isEmpty())
             return QStringLiteral("fichier endommagé : ") + firstLine(verdict);
         const int version = db.userVersion();
         if (version > kSchemaVersion)

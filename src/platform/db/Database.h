@@ -1,18 +1,35 @@
 #pragma once
-// One open database file of the engine (SQLite). Every statement takes bound parameters: a typed value
-// never becomes SQL text. Text compares ignore letter case, accented letters included (the FR_NOCASE
-// collation and the LIKE function are registered on every connection).
+// One open database of the program, on one of two engines: an SQLite file (the default, one desk) or a
+// schema of a PostgreSQL server (several desks on one firm). Screens and logic use this interface
+// alone and write their statements in the program's SQL (SQLite's); on a server the engine layer
+// translates them (Dialect.h). Every statement takes bound parameters: a typed value never becomes SQL
+// text. Text compares ignore letter case, accented letters included (the FR_NOCASE collation and the
+// LIKE function on a file; an ICU collation and a folded LIKE on a server).
 #include "Error.h"
 #include "Row.h"
+#include "ServerSettings.h"
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <memory>
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct pg_result;
 
 namespace kv::db {
+
+/// Where a database lives: an SQLite file, or a schema on a PostgreSQL server.
+enum class Engine { File, Server };
+
+namespace detail {
+class Backend;
+class PreparedBackend;
+class SqliteBackend;
+class PgBackend;
+} // namespace detail
 
 /// Name of the collation declared on every text column of the exercise databases.
 inline constexpr const char* kTextCollation = "FR_NOCASE";
@@ -20,20 +37,25 @@ inline constexpr const char* kTextCollation = "FR_NOCASE";
 /// The current row of a scan (Database::scan), read column by column.
 class Cursor {
 public:
-    explicit Cursor(sqlite3_stmt* stmt) : stmt_(stmt) {}
     qint64 integer(int column) const;
     double number(int column) const;
     bool isNull(int column) const;
 
 private:
-    sqlite3_stmt* stmt_;
+    friend class detail::SqliteBackend;
+    friend class detail::PgBackend;
+    explicit Cursor(sqlite3_stmt* stmt) : stmt_(stmt) {}
+    Cursor(const pg_result* result, int row) : result_(result), row_(row) {}
+    sqlite3_stmt* stmt_ = nullptr;
+    const pg_result* result_ = nullptr;
+    int row_ = 0;
 };
 
 class Database {
 public:
     enum class Mode { ReadWrite, ReadOnly, Create };
 
-    Database() = default;
+    Database();
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
@@ -41,10 +63,21 @@ public:
     /// Opens an existing file (or creates it in Create mode) and checks that it is a database.
     /// Throws Error with the engine's message.
     void open(const QString& path, Mode mode = Mode::ReadWrite);
-    /// Closes the file; errors while closing are ignored.
+    /// Opens the schema `schema` ("zeb_2026") of the server's database: an existing one in ReadWrite and
+    /// ReadOnly modes (ReadOnly: every transaction of the connection is read-only), made when missing in
+    /// Create mode. The server's shared definitions (the collation, the functions the program's SQL
+    /// needs) are made in the database when missing. Throws Error in French with the server's text.
+    void openServer(const ServerSettings& server, const QString& schema, Mode mode = Mode::ReadWrite);
+    /// Closes the file or the connection; errors while closing are ignored.
     void close() noexcept;
-    bool isOpen() const { return db_ != nullptr; }
+    bool isOpen() const { return backend_ != nullptr; }
+    /// The file's path; on a server "host:port/database/schema".
     QString path() const { return path_; }
+    Engine engine() const { return engine_; }
+    /// The server schema the database is, empty on a file.
+    QString schema() const;
+    /// True inside a transaction (Transaction, or BEGIN run by hand).
+    bool inTransaction() const;
 
     // The reads (query, forEach, scan, queryOne, scalar) are const and refuse a statement that would
     // change the file (Error): a const Database cannot write. Writes go through the non-const execute,
@@ -84,16 +117,27 @@ public:
     void setUserVersion(int version);
     qint64 lastInsertRowId() const;
 
+    /// Every table, index, view and trigger of the database: lower-case name -> "table", "index", …
+    QHash<QString, QString> objectTypes() const;
+    /// The engine's own check of the stored pages: empty when sound, otherwise its first finding.
+    /// `full` checks every index against its table too. A server keeps its own pages: always sound.
+    QString pageFault(bool full) const;
+
+    /// The SQLite connection; null on a server (the file operations and the benchmark's own reads).
     sqlite3* handle() const { return db_; }
 
     /// Checks that a table or column name is a plain identifier (letters, digits, underscore).
     static QString identifier(const QString& name);
 
+    /// Drops a schema of the server with everything in it (a year's tests, a closing undone); no
+    /// error when it is absent. Throws Error when the server refuses.
+    static void dropServerSchema(const ServerSettings& server, const QString& schema);
+
 private:
-    enum class Access { Read, Write };
-    template <typename Binder> Rows run(const QString& sql, Access access, Binder bind) const;
-    template <typename Binder, typename Sink> void walk(const QString& sql, Access access, Binder bind, Sink sink) const;
+    friend class Prepared;
+    std::unique_ptr<detail::Backend> backend_;
     sqlite3* db_ = nullptr;
+    Engine engine_ = Engine::File;
     QString path_;
 };
 
@@ -109,8 +153,7 @@ public:
     int execute(const QVariantList& params);
 
 private:
-    Database& db_;
-    sqlite3_stmt* stmt_ = nullptr;
+    std::unique_ptr<detail::PreparedBackend> impl_;
 };
 
 /// Escapes a typed text for use as a "begins with" pattern: `LIKE ? ESCAPE '\'` with this value.
