@@ -7,8 +7,10 @@ namespace kv::serverstate {
 
 void ensureTable(db::Database& db)
 {
+    if (db.hasTable(kTable))
+        return;
     // Plain SQL both engines take: one row, its key checked.
-    db.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (id INTEGER PRIMARY KEY CHECK (id = 1), "
+    db.execute(QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY CHECK (id = 1), "
                               "premier_exercice INTEGER NOT NULL, nb_clotures INTEGER NOT NULL)")
                    .arg(db::Database::identifier(kTable)));
 }
@@ -37,6 +39,20 @@ void write(db::Database& db, const ExerciseState& state)
         db::insertRow(db, kTable, row);
     }
     t.commit();
+}
+
+ExerciseState readOnServer(const db::ServerSettings& server)
+{
+    db::Database db;
+    db.openServer(server, kSchema, db::Database::Mode::Create);
+    return read(db);
+}
+
+void writeOnServer(const db::ServerSettings& server, const ExerciseState& state)
+{
+    db::Database db;
+    db.openServer(server, kSchema, db::Database::Mode::Create);
+    write(db, state);
 }
 
 } // namespace kv::serverstate

@@ -4,6 +4,8 @@
 // `kavorel` of the firm's database, read and written through the engine layer like any other row.
 #include "core/state/ExerciseStateFile.h"
 
+#include "platform/db/ServerSettings.h"
+
 namespace kv::db {
 class Database;
 }
@@ -21,5 +23,10 @@ void ensureTable(db::Database& db);
 ExerciseState read(const db::Database& db);
 /// Writes the state in its one row, inside one transaction. Throws db::Error.
 void write(db::Database& db, const ExerciseState& state);
+
+/// The state kept on the server (its `kavorel` schema, made when missing). Throws db::Error.
+ExerciseState readOnServer(const db::ServerSettings& server);
+/// Writes the state on the server, in one transaction. Throws db::Error.
+void writeOnServer(const db::ServerSettings& server, const ExerciseState& state);
 
 } // namespace kv::serverstate

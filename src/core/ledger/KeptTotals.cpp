@@ -31,17 +31,17 @@ QStringList cashDayStatements(const QString& table, const QString& row, int sign
     const QString p = row + u'.';
     if (table == QLatin1String("Recettes"))
         return {QStringLiteral("INSERT INTO Caisse_Jours (date, recettes) SELECT %1date, %2%3 WHERE %1date IS NOT NULL "
-                               "ON CONFLICT (date) DO UPDATE SET recettes = recettes + excluded.recettes")
+                               "ON CONFLICT (date) DO UPDATE SET recettes = Caisse_Jours.recettes + excluded.recettes")
                     .arg(p, s, centsOf(p + QStringLiteral("Montant")))};
     if (table == QLatin1String("Salaires"))
         return {QStringLiteral("INSERT INTO Caisse_Jours (date, salaires) SELECT %1date, %2%3 WHERE %4 "
-                               "ON CONFLICT (date) DO UPDATE SET salaires = salaires + excluded.salaires")
+                               "ON CONFLICT (date) DO UPDATE SET salaires = Caisse_Jours.salaires + excluded.salaires")
                     .arg(p, s, centsOf(p + QStringLiteral("Net")), paidPayCondition(row))};
     const QString c = centsOf(p + QStringLiteral("Montant"));
     return {QStringLiteral("INSERT INTO Caisse_Jours (date, vehicules, salaires, autres) SELECT %1date, "
                            "CASE WHEN %3 THEN %2%6 ELSE 0 END, CASE WHEN %4 THEN %2%6 ELSE 0 END, CASE WHEN %5 THEN %2%6 ELSE 0 END "
-                           "WHERE %1date IS NOT NULL ON CONFLICT (date) DO UPDATE SET vehicules = vehicules + excluded.vehicules, "
-                           "salaires = salaires + excluded.salaires, autres = autres + excluded.autres")
+                           "WHERE %1date IS NOT NULL ON CONFLICT (date) DO UPDATE SET vehicules = Caisse_Jours.vehicules + excluded.vehicules, "
+                           "salaires = Caisse_Jours.salaires + excluded.salaires, autres = Caisse_Jours.autres + excluded.autres")
                 .arg(p, s, expenseCondition(ExpenseClass::Vehicle, row), expenseCondition(ExpenseClass::SalaryAdvance, row),
                      expenseCondition(ExpenseClass::Other, row), c)};
 }
@@ -53,7 +53,7 @@ QStringList vehicleMonthStatements(const QString& table, const QString& row, int
     if (table == QLatin1String("Recettes"))
         return {QStringLiteral("INSERT INTO Couts_Mois (num_vehicule, mois, rubrique, montant) SELECT %1, %2, %3%4 "
                                "WHERE %5date IS NOT NULL AND %5num_vehicule > 0 "
-                               "ON CONFLICT DO UPDATE SET montant = montant + excluded.montant")
+                               "ON CONFLICT (mois, num_vehicule, rubrique) DO UPDATE SET montant = Couts_Mois.montant + excluded.montant")
                     .arg(key, QString::number(kReceiptsHeading), sign > 0 ? QString() : QStringLiteral("-"),
                          centsOf(p + QStringLiteral("Montant")), p)};
     if (table != QLatin1String("Depenses"))
@@ -63,9 +63,9 @@ QStringList vehicleMonthStatements(const QString& table, const QString& row, int
     if (sign > 0)
         return {QStringLiteral("INSERT INTO Couts_Mois (num_vehicule, mois, rubrique, montant, km_min, km_max) "
                                "SELECT %1, %2, %3, CASE WHEN %4Km > 0 THEN %4Km END, CASE WHEN %4Km > 0 THEN %4Km END "
-                               "WHERE %4date IS NOT NULL AND %5 ON CONFLICT DO UPDATE SET montant = montant + excluded.montant, "
-                               "km_min = CASE WHEN km_min IS NULL OR excluded.km_min < km_min THEN coalesce(excluded.km_min, km_min) ELSE km_min END, "
-                               "km_max = CASE WHEN km_max IS NULL OR excluded.km_max > km_max THEN coalesce(excluded.km_max, km_max) ELSE km_max END")
+                               "WHERE %4date IS NOT NULL AND %5 ON CONFLICT (mois, num_vehicule, rubrique) DO UPDATE SET montant = Couts_Mois.montant + excluded.montant, "
+                               "km_min = CASE WHEN Couts_Mois.km_min IS NULL OR excluded.km_min < Couts_Mois.km_min THEN coalesce(excluded.km_min, Couts_Mois.km_min) ELSE Couts_Mois.km_min END, "
+                               "km_max = CASE WHEN Couts_Mois.km_max IS NULL OR excluded.km_max > Couts_Mois.km_max THEN coalesce(excluded.km_max, Couts_Mois.km_max) ELSE Couts_Mois.km_max END")
                     .arg(key, heading, centsOf(p + QStringLiteral("Montant")), p, vehicle)};
     // Taken away: the amount comes off; the mileages of its group are read again from the ledger's
     // index by vehicle (a month of one vehicle) when the line had one.
@@ -161,7 +161,7 @@ void rebuildKeptTotals(db::Database& db)
                    .arg(m, expenseCondition(ExpenseClass::Vehicle), expenseCondition(ExpenseClass::SalaryAdvance),
                         expenseCondition(ExpenseClass::Other)));
     db.execute(QStringLiteral("INSERT INTO Caisse_Jours (date, salaires) SELECT date, sum(%1) FROM Salaires WHERE %2 "
-                              "GROUP BY date ON CONFLICT (date) DO UPDATE SET salaires = salaires + excluded.salaires")
+                              "GROUP BY date ON CONFLICT (date) DO UPDATE SET salaires = Caisse_Jours.salaires + excluded.salaires")
                    .arg(centsOf(QStringLiteral("Net")), paidPayCondition()));
     t.commit();
 }
@@ -180,7 +180,7 @@ void carryCashBalance(db::Database& db, int year, qint64 balance)
     if (difference == 0)
         return;
     db.execute(QStringLiteral("INSERT INTO Caisse_Jours (date, report) VALUES (?1, ?2) "
-                              "ON CONFLICT (date) DO UPDATE SET report = report + excluded.report"),
+                              "ON CONFLICT (date) DO UPDATE SET report = Caisse_Jours.report + excluded.report"),
                {QDate(year - 1, 12, 31).toString(Qt::ISODate), difference});
 }
 

@@ -101,7 +101,8 @@ void Form12::confirm()
         s_.premierExercice = static_cast<int>(value);
         s_.nbClotures = 0;
         const QString path = s_.exercisePath(s_.premierExercice);
-        if (!QFile::exists(path)) {
+        // On a server the year is its schema, made by the exercise connection.
+        if (!s_.server && !QFile::exists(path)) {
             QString error;
             if (!db::copyFileAtomic(s_.programFile(QStringLiteral("ZEB_00.mdb")), path, &error)) {
                 s_.ui().refuse(error);

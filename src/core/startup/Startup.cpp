@@ -3,6 +3,7 @@
 #include "EnginePassword.h"
 #include "Form12.h"
 #include "Recovery.h"
+#include "core/connexion/ServerExerciseState.h"
 #include "core/connexion/ServerStart.h"
 #include "core/formats/Names.h"
 #include "core/kit/Guard.h"
@@ -260,6 +261,8 @@ void Startup::checkExerciseDatabase()
     // A truncated or foreign file is found here, before the connection writes anything into it. Every
     // start checks the header, the length and the standing tables; after a run that did not end cleanly
     // the engine also reads every page and every index (the exit does the same before its copy).
+    if (s_.server)
+        return; // the server keeps its own pages; the exercise connection checks the standing tables
     const QString path = s_.exercisePath(s_.exerciceOuvert);
     const bool full = s_.uncleanExit;
     QString why;
@@ -294,7 +297,18 @@ void Startup::checkExerciseDatabase()
 
 void Startup::readExerciseState()
 {
-    const ExerciseState state = kv::readExerciseState(s_.exerciseStatePath());
+    ExerciseState state;
+    if (s_.server) {
+        // The firm's state, kept on the server for every desk.
+        try {
+            state = serverstate::readOnServer(*s_.server);
+        } catch (const db::Error& e) {
+            s_.ui().message(e.message(), ui::Icon::Critical, QStringLiteral("ATTENTION: End"));
+            throw ProgramEnd{1};
+        }
+    } else {
+        state = kv::readExerciseState(s_.exerciseStatePath());
+    }
     // A record no first-exercise dialog or closing can write (a year -1, 32767, 1993) is not opened:
     // nothing is created from it.
     if (!isPossibleExerciseState(state.firstYear, state.closings)) {
@@ -328,6 +342,8 @@ void Startup::readExerciseState()
 
 void Startup::ensureExerciseDatabase()
 {
+    if (s_.server)
+        return; // a year on the server is its schema, opened (or made) by the exercise connection
     const QString path = s_.exercisePath(s_.exerciceOuvert);
     if (!QFile::exists(path))
         db::copyFileAtomic(s_.programFile(QStringLiteral("ZEB_00.mdb")), path, nullptr);

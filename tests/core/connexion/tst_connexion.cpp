@@ -3,13 +3,16 @@
 // exercise state kept on the server.
 #include "harness/FixtureTest.h"
 #include "harness/ScreenFit.h"
+#include "harness/TestServer.h"
 
 #include "core/connexion/ConnectionFile.h"
 #include "core/connexion/Connexion.h"
 #include "core/connexion/ServerExerciseState.h"
 #include "core/connexion/ServerStart.h"
+#include "core/startup/ExitSequence.h"
 #include "core/startup/Form12.h"
 #include "platform/db/Database.h"
+#include "platform/db/FileOps.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -26,6 +29,8 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+Q_DECLARE_METATYPE(kv::connexion::Choice)
 
 using namespace kv;
 using namespace kv::test;
@@ -483,12 +488,39 @@ private slots:
         QVERIFY(!s().server);
     }
 
+    void exitOnAServerMakesNoLocalCopy()
+    {
+        // A desk on a server has no year file: the exit neither copies one nor calls the year damaged.
+        s().server = serverChoice(closedPort()).server;
+        s().premierExercice = s().exerciceOuvert = 2021;
+        ExitSequence().run(s());
+        QCOMPARE(ui().messages.size(), 0);
+        QVERIFY(!folder().exists("Archives/ZEB_2021.mdb"));
+    }
+
     // ---- the exercise state on the server -------------------------------------------------------------
+
+    void exerciseStateRowRoundTrips_data()
+    {
+        QTest::addColumn<bool>("server");
+        QTest::newRow("file") << false;
+        QTest::newRow("server") << true;
+    }
 
     void exerciseStateRowRoundTrips()
     {
+        QFETCH(bool, server);
+        const std::optional<db::ServerSettings> testDb = testServer();
+        if (server && !testDb)
+            QSKIP("KAVOREL_TEST_SERVER is not set: the server's table is not tested");
+        const QString schema = testSchema(QStringLiteral("etat"));
         db::Database d;
-        d.open(folder().file("etat.db"), db::Database::Mode::Create);
+        if (server) {
+            db::Database::dropServerSchema(*testDb, schema);
+            d.openServer(*testDb, schema, db::Database::Mode::Create);
+        } else {
+            d.open(folder().file("etat.db"), db::Database::Mode::Create);
+        }
         QCOMPARE(serverstate::read(d).firstYear, qint16(0)); // no table yet: no first exercise
         serverstate::write(d, {2021, 0});
         serverstate::write(d, {2021, 3});
@@ -498,10 +530,35 @@ private slots:
         QCOMPARE(d.scalar(QStringLiteral("SELECT count(*) FROM etat_exercices")).toInt(), 1);
         // A second row cannot be made beside the one.
         QVERIFY_THROWS_EXCEPTION(db::Error, d.execute(QStringLiteral("INSERT INTO etat_exercices VALUES (2, 1, 1)")));
+        if (server) {
+            d.close();
+            db::Database::dropServerSchema(*testDb, schema);
+        }
+    }
+
+    void startUpReachesTheServer()
+    {
+        const std::optional<db::ServerSettings> testDb = testServer();
+        if (!testDb)
+            QSKIP("KAVOREL_TEST_SERVER is not set: the start-up is not tried on a server");
+        connexion::Choice choice;
+        choice.onServer = true;
+        choice.server = *testDb;
+        QVERIFY(connexion::writeChoice(choicePath(), choice, nullptr));
+        int locks = 0;
+        s().lockFolder = [&locks] {
+            ++locks;
+            return true;
+        };
+        ui().onScreen(QStringLiteral("ServerPassword"), typePassword(QStringLiteral("inutile")));
+        connexion::chooseEngine(s());
+        QVERIFY(s().server);
+        QCOMPARE(s().server->database, testDb->database);
+        QCOMPARE(s().server->password, QStringLiteral("inutile")); // kept for this run only
+        QCOMPARE(locks, 0); // a desk on a server does not lock its folder
+        QVERIFY(!folder().read(connexion::kChoiceFileName).contains("inutile"));
     }
 };
-
-Q_DECLARE_METATYPE(kv::connexion::Choice)
 
 KV_SCREEN_TEST_MAIN(ConnexionTest)
 #include "tst_connexion.moc"
