@@ -37,7 +37,7 @@ free_port() {
     local port
     for _ in $(seq 1 200); do
         port=$((20000 + RANDOM % 20000))
-        if ! ss -Hltn "sport = :$port" | grep -q .; then
+        if ! (echo >"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
             echo "$port"
             return 0
         fi
@@ -56,12 +56,20 @@ start)
         rm -rf "$dir"
         exit 1
     }
-    port="$(free_port)"
-    echo "$port" >"$dir/port"
-    # A test server: durability is not wanted (the cluster is thrown away), speed is.
-    if ! as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 start \
-        -o "-c listen_addresses=127.0.0.1 -p $port -k $dir -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=100" \
-        >/dev/null; then
+    # A test server: durability is not wanted (the cluster is thrown away), speed is. Another program
+    # may take the free port first: a few tries.
+    started=""
+    for _ in 1 2 3 4 5; do
+        port="$(free_port)"
+        echo "$port" >"$dir/port"
+        if as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 start \
+            -o "-c listen_addresses=127.0.0.1 -p $port -k $dir -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=200" \
+            >/dev/null; then
+            started=yes
+            break
+        fi
+    done
+    if [[ -z "$started" ]]; then
         cat "$dir/server.log" >&2 || true
         rm -rf "$dir"
         exit 1

@@ -17,6 +17,7 @@
 #include "core/startup/Startup.h"
 #include "core/state/ExerciseStateFile.h"
 #include "platform/db/FileOps.h"
+#include "platform/db/RowWriter.h"
 #include "platform/reports/ReportEngine.h"
 #include "platform/reports/SqlGuard.h"
 
@@ -85,10 +86,36 @@ private slots:
     void init() { f_ = std::make_unique<CoreFixture>(); }
     void cleanup() { f_.reset(); }
 
+    void theExerciseOpensOnTheDesksEngine()
+    {
+        f_->openExercise(2021);
+        db::Database& db = f_->session->db();
+        QCOMPARE(db.engine(), onServer() ? db::Engine::Server : db::Engine::File);
+        QCOMPARE(db.schema(), onServer() ? QStringLiteral("zeb_2021") : QString());
+        QCOMPARE(db.userVersion(), schema::kSchemaVersion);
+        // The kept totals follow the ledger on either engine.
+        insertRow(db, QStringLiteral("Recettes"),
+                  {{QStringLiteral("num"), 1}, {QStringLiteral("date"), QStringLiteral("2021-03-02")}, {QStringLiteral("Montant"), 150.25}});
+        insertRow(db, QStringLiteral("Recettes"),
+                  {{QStringLiteral("num"), 2}, {QStringLiteral("date"), QStringLiteral("2021-03-02")}, {QStringLiteral("Montant"), 0.1}});
+        QCOMPARE(db.scalar(QStringLiteral("SELECT recettes FROM Caisse_Jours WHERE date = ?"), {QStringLiteral("2021-03-02")}).toLongLong(), 15035);
+        updateRow(db, QStringLiteral("Recettes"), {{QStringLiteral("date"), QStringLiteral("2021-03-03")}}, QStringLiteral("num"), 2);
+        deleteRow(db, QStringLiteral("Recettes"), QStringLiteral("num"), 1);
+        QCOMPARE(db.scalar(QStringLiteral("SELECT recettes FROM Caisse_Jours WHERE date = ?"), {QStringLiteral("2021-03-02")}).toLongLong(), 0);
+        QCOMPARE(db.scalar(QStringLiteral("SELECT recettes FROM Caisse_Jours WHERE date = ?"), {QStringLiteral("2021-03-03")}).toLongLong(), 10);
+        // A year that is not there is refused, and nothing is left open.
+        f_->session->exerciceOuvert = 2030;
+        QVERIFY_THROWS_EXCEPTION(ProgramEnd, f_->session->ouvrir_exercice());
+        QVERIFY(!f_->session->isOpen());
+        QCOMPARE(ui().messages.size(), 1);
+        ui().messages.clear();
+    }
+
     // ---- start-up ------------------------------------------------------------------------------------
 
     void firstRunAsksForTheFirstExercise()
     {
+        KV_FILE_ONLY("the first-exercise dialog copies the template file");
         QString shownYear;
         ui().onScreen("Form12", [&](QDialog& d) {
             shownYear = static_cast<Form12&>(d).yearField()->text();
@@ -165,6 +192,7 @@ private slots:
 
     void stateFileOpensTheLatestExercise()
     {
+        KV_FILE_ONLY("the exercise file's name");
         folder().write(".INI", stateBytes(2019, 2));
         QVERIFY(start());
         QVERIFY(ui().messages.isEmpty());
@@ -177,6 +205,7 @@ private slots:
 
     void existingExerciseIsOpenedNotReplaced()
     {
+        KV_FILE_ONLY("a year written into its file before start-up");
         folder().write(".INI", stateBytes(2021, 0));
         QVERIFY(db::copyFileAtomic(folder().file("ZEB_00.mdb"), folder().file("zeb_2021.mdb"), nullptr));
         {
@@ -200,6 +229,7 @@ private slots:
 
     void shortStateFileHasNoRecord()
     {
+        KV_FILE_ONLY("the first-exercise dialog copies the template file");
         folder().write(".INI", QByteArray("\x07", 1));
         ui().onScreen("Form12", typeYears({"2022"}));
         QVERIFY(start());
@@ -228,6 +258,7 @@ private slots:
 
     void refusedParametersRowIsReportedAndTheProgramGoesOn()
     {
+        KV_FILE_ONLY("a trigger written into the year's file before start-up");
         folder().write(".INI", stateBytes(2021, 0));
         QVERIFY(db::copyFileAtomic(folder().file("ZEB_00.mdb"), folder().file("ZEB_2021.MDB"), nullptr));
         {
@@ -439,6 +470,7 @@ private slots:
 
     void firstStartIsMarked()
     {
+        KV_FILE_ONLY("the first-exercise dialog copies the template file");
         ui().onScreen("Form12", typeYears({"2021"}));
         QVERIFY(start());
         QVERIFY(s().firstStart);
@@ -548,7 +580,10 @@ private slots:
         QVERIFY(start());
         {
             db::Database other;
-            other.open(s().exercisePath(2021));
+            if (s().server)
+                other.openServer(*s().server, db::exerciseSchema(2021));
+            else
+                other.open(s().exercisePath(2021));
             other.execute("INSERT INTO Depenses (num, Montant) VALUES (1, 5)");
         }
         s().reconnect();
@@ -738,6 +773,39 @@ private slots:
         QVERIFY(text.contains("FLOTTE SARL") && text.contains("Liste des agents"));
     }
 
+    void everyTemplatesQueriesRunOnTheEngine_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const QString& name : QDir(QStringLiteral(KAVOREL_SOURCE_DIR "/templates")).entryList({"*.RPT"}, QDir::Files))
+            QTest::newRow(qPrintable(name)) << name;
+    }
+    void everyTemplatesQueriesRunOnTheEngine()
+    {
+        QFETCH(QString, name);
+        f_->openExercise(2021);
+        // A line of each book, so that the sums and groups have something to read.
+        db::Database& db = s().db();
+        insertRow(db, QStringLiteral("Depenses"), {{QStringLiteral("num"), 1}, {QStringLiteral("date"), QStringLiteral("2021-02-03")},
+                                                   {QStringLiteral("MM"), 2}, {QStringLiteral("Montant"), 10.5}, {QStringLiteral("contrepartie"), 0},
+                                                   {QStringLiteral("Type_Dep"), 1}, {QStringLiteral("num_vehicule"), 1}});
+        insertRow(db, QStringLiteral("Recettes"), {{QStringLiteral("num"), 1}, {QStringLiteral("date"), QStringLiteral("2021-02-03")},
+                                                   {QStringLiteral("MM"), 2}, {QStringLiteral("Montant"), 20.25}, {QStringLiteral("num_vehicule"), 1}});
+        QString error;
+        const reports::Template tpl = reports::load(QStringLiteral(KAVOREL_SOURCE_DIR "/templates/") + name, &error);
+        QVERIFY2(tpl.valid, qPrintable(error));
+        for (const reports::Query& q : tpl.queries) {
+            QVariantMap params;
+            for (const QString& p : reports::parameterNames(q.sql))
+                params.insert(p, 1);
+            QVERIFY2(db.isReadOnlyQuery(q.sql, &error), qPrintable(q.name + QStringLiteral(": ") + error));
+            try {
+                db.query(q.sql, params);
+            } catch (const db::Error& e) {
+                QFAIL(qPrintable(q.name + QStringLiteral(": ") + e.message()));
+            }
+        }
+    }
+
     void everyTemplateShowsTheFourthIdentityFieldOnlyWhenGiven_data()
     {
         QTest::addColumn<QString>("name");
@@ -824,6 +892,7 @@ private slots:
 
     void exitCopiesTheLatestExerciseAndWritesTheFlag()
     {
+        KV_FILE_ONLY("the exit copies the year's file");
         folder().write(".INI", stateBytes(2021, 0));
         QVERIFY(start());
         s().db().execute("UPDATE Permn SET arabe = 0");

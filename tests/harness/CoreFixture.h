@@ -1,12 +1,16 @@
 #pragma once
 // A temporary program folder with a session over the scripted ui, and helpers to write the settings
 // files the way the installation leaves them.
+#include "core/schema/ExerciseSchema.h"
 #include "core/startup/Startup.h"
 #include "core/state/ProtectedSettings.h"
 #include "core/state/Session.h"
 #include "harness/ScriptedUi.h"
 #include "harness/TestFolder.h"
+#include "harness/TestServer.h"
 
+#include <QDir>
+#include <QSet>
 #include <QtEndian>
 #include <memory>
 
@@ -42,15 +46,69 @@ inline QByteArray stateBytes(qint16 first, qint16 closings)
     return data;
 }
 
+/// With KAVOREL_TEST_SERVER set, the session works on the test process's database of the server
+/// (processServer): the fixture's years are schemas there, dropped when a new fixture is made.
 struct CoreFixture {
     std::unique_ptr<TestFolder> folder = std::make_unique<TestFolder>();
     ScriptedUi ui;
-    std::unique_ptr<Session> session = std::make_unique<Session>(folder->path(), ui);
+    std::unique_ptr<Session> session = newSession(folder->path(), ui);
+
+    static std::unique_ptr<Session> newSession(const QString& path, ScriptedUi& ui)
+    {
+        auto session = std::make_unique<Session>(path, ui);
+        if (const auto server = processServer()) {
+            dropServerYears(*server);
+            session->server = server;
+        }
+        return session;
+    }
+
+    /// Drops every exercise year of the test process's server database.
+    static void dropServerYears(const db::ServerSettings& server)
+    {
+        for (int year = 1994; year <= 2100; ++year)
+            if (createdYears().remove(year))
+                db::Database::dropServerSchema(server, db::exerciseSchema(year));
+    }
+    static QSet<int>& createdYears()
+    {
+        static QSet<int> years;
+        return years;
+    }
+
+    /// On the server, makes the exercise `year` afresh (as the template copy makes it on a file), once
+    /// per fixture.
+    void makeServerYear(int year)
+    {
+        if (!session->server || createdYears().contains(year))
+            return;
+        db::Database::dropServerSchema(*session->server, db::exerciseSchema(year));
+        createdYears().insert(year);
+        schema::createExerciseSchema(*session->server, year);
+    }
+
+    /// On the server, makes the years that the folder's exercise state files name (the first year and
+    /// one per closing), as the template copies make them on files; nothing on files.
+    void makeServerYearsOfState()
+    {
+        if (!session->server)
+            return;
+        for (const QString& name : QDir(folder->path()).entryList({QStringLiteral("*.INI")}, QDir::Files | QDir::Hidden)) {
+            const QByteArray state = folder->read(name);
+            if (state.size() != 4)
+                continue; // not a state file (the engine's settings are text)
+            const int first = qFromLittleEndian<qint16>(state.constData());
+            const int closings = qFromLittleEndian<qint16>(state.constData() + 2);
+            for (int year = first; first >= 1994 && closings >= 0 && closings <= 30 && year <= first + closings && year <= 2100; ++year)
+                makeServerYear(year);
+        }
+    }
 
     /// The program as a user finds it after start-up: the exercise of `year` open (the latest one).
     void openExercise(qint16 year = 2021)
     {
         folder->write(".INI", stateBytes(year, 0));
+        makeServerYear(year);
         Startup(*session).run();
     }
 
@@ -60,7 +118,7 @@ struct CoreFixture {
         session.reset();
         folder = std::make_unique<TestFolder>();
         ui.reset();
-        session = std::make_unique<Session>(folder->path(), ui);
+        session = newSession(folder->path(), ui);
     }
 };
 

@@ -35,6 +35,7 @@ protected:
     /// Runs the whole start-up; false when it ended the program.
     bool start()
     {
+        f_->makeServerYearsOfState();
         try {
             Startup(s()).run();
             return true;

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <libpq-fe.h>
 
+#include <functional>
 #include <optional>
 
 namespace kv::test {
@@ -54,6 +55,44 @@ inline bool onServer() { return testServer().has_value(); }
 inline QString testSchema(const QString& tag)
 {
     return QStringLiteral("kvt_%1_%2").arg(QCoreApplication::applicationPid()).arg(tag).toLower();
+}
+
+/// The test server with a database of this test process ("kvt_<pid>"), made at the first call and
+/// dropped when the process ends; nothing when the tests run on files. The fixtures' exercise years
+/// are schemas of it ("zeb_2021").
+inline std::optional<db::ServerSettings> processServer()
+{
+    static const std::optional<db::ServerSettings> server = []() -> std::optional<db::ServerSettings> {
+        auto base = testServer();
+        if (!base)
+            return std::nullopt;
+        const QString name = QStringLiteral("kvt_%1").arg(QCoreApplication::applicationPid());
+        auto admin = [base](const QByteArray& sql) {
+            const QByteArray conninfo = QStringLiteral("host='%1' port=%2 dbname='%3' user='%4'")
+                                            .arg(base->host).arg(base->port).arg(base->database, base->user).toUtf8();
+            PGconn* conn = PQconnectdb(conninfo.constData());
+            PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
+            PGresult* res = PQexec(conn, sql.constData());
+            const bool ok = PQresultStatus(res) == PGRES_COMMAND_OK;
+            const QByteArray error = PQerrorMessage(conn);
+            PQclear(res);
+            PQfinish(conn);
+            return ok ? QByteArray() : error;
+        };
+        admin("DROP DATABASE IF EXISTS " + name.toUtf8() + " WITH (FORCE)");
+        const QByteArray error = admin("CREATE DATABASE " + name.toUtf8() + " TEMPLATE template0 ENCODING 'UTF8'");
+        if (!error.isEmpty())
+            qFatal("test server: %s", error.constData());
+        // Dropped at the end of the process, whatever connections remain.
+        static struct Dropper {
+            std::function<void()> drop;
+            ~Dropper() { drop(); }
+        } dropper{[admin, name] { admin("DROP DATABASE IF EXISTS " + name.toUtf8() + " WITH (FORCE)"); }};
+        db::ServerSettings settings = *base;
+        settings.database = name;
+        return settings;
+    }();
+    return server;
 }
 
 /// Skips the running test on the server, with the reason it is about files by nature.

@@ -28,6 +28,20 @@ void createExerciseDatabase(const QString& path)
     }
 }
 
+void createExerciseSchema(const db::ServerSettings& server, int year)
+{
+    db::Database db;
+    db.openServer(server, db::exerciseSchema(year), db::Database::Mode::Create);
+    if (db.hasTable(QStringLiteral("Agents")))
+        throw db::Error(QStringLiteral("L'exercice %1 existe déjà sur le serveur").arg(year));
+    // The server's DDL is transactional: the year is made whole or not at all.
+    db::Transaction t(db);
+    db.executeScript(schemaScript());
+    ledger::createKeptTotals(db);
+    db.setUserVersion(kSchemaVersion);
+    t.commit();
+}
+
 namespace {
 // Each step takes a database of version N-1 to version N (index 0 -> version 1).
 // Version 1 is the first schema of this program: a file without a version but with the tables is taken

@@ -32,6 +32,16 @@ void Session::ouvrir_exercice()
     fermer_exercice();
     const QString path = exercisePath(exerciceOuvert);
     try {
+        if (server) {
+            // The year's schema on the firm's server, checked and brought up to date as a file is.
+            auto db = std::make_unique<db::Database>();
+            db->openServer(*server, db::exerciseSchema(exerciceOuvert));
+            for (const QString& table : schema::standingTables)
+                db->query(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(db::Database::identifier(table)));
+            schema::upgradeExerciseDatabase(*db);
+            db_ = std::move(db);
+            return;
+        }
         if (!QFileInfo(path).isFile())
             throw db::Error(QStringLiteral("Fichier introuvable : ") + path);
         std::unique_ptr<db::Database> db =

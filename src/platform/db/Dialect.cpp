@@ -297,6 +297,8 @@ struct Translator {
                 const bool call = i + 1 < in.size() && isOp(in[i + 1], "(") && !(i > 0 && isOp(in[i - 1], "."));
                 if (w == QLatin1String("INTEGER")) {
                     put(QStringLiteral("BIGINT"), sp);
+                } else if (w == QLatin1String("BLOB")) {
+                    put(QStringLiteral("BYTEA"), sp);
                 } else if (w == QLatin1String("REAL")) {
                     put(QStringLiteral("DOUBLE PRECISION"), sp);
                 } else if ((w == QLatin1String("FR_NOCASE") || w == QLatin1String("NOCASE")) && i > 0 && isWord(in[i - 1], "COLLATE")) {
@@ -394,7 +396,7 @@ void createTable(PgStatement& st, const QList<Token>& t, qsizetype nameAt)
     const qsizetype last = st.text.lastIndexOf(')');
     st.text.insert(last, hidden);
     const QString lower = table.toLower();
-    st.after << QStringLiteral("CREATE TRIGGER kv_rowid_%1 BEFORE INSERT ON %1 FOR EACH ROW EXECUTE FUNCTION kavorel.note_rowid('%2')")
+    st.after << QStringLiteral("CREATE OR REPLACE TRIGGER kv_rowid_%1 BEFORE INSERT ON %1 FOR EACH ROW EXECUTE FUNCTION kavorel.note_rowid('%2')")
                     .arg(lower, key)
                     .toUtf8();
 }

@@ -386,6 +386,7 @@ public:
             spelled_.insert(r.value(0).toString(), r.value(1).toString());
     }
 
+    // A result column is named as the schema spells it, else as the statement does (an alias), as on a file.
     /// Runs one translated statement with its parameters; `sink` gets the result of a read.
     template <typename Sink>
     void walk(const QString& sql, const Params& params, bool readOnly, Sink sink) const
@@ -431,7 +432,7 @@ public:
             if (name == QLatin1String("kv_rowid") && !st.mentionsRowid)
                 continue; // the hidden row number of SELECT *
             shown << i;
-            names << st.spellings.value(name, spelled_.value(name, name));
+            names << spelled_.value(name, st.spellings.value(name, name));
         }
         sink(res.res, QSharedPointer<const Columns>::create(names), shown);
     }

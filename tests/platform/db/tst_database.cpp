@@ -6,6 +6,7 @@
 #include "harness/TestServer.h"
 #include "platform/db/Dates.h"
 #include "platform/db/Database.h"
+#include "platform/db/Dialect.h"
 #include "platform/db/FileOps.h"
 #include "platform/db/RecordSet.h"
 #include "platform/db/RowWriter.h"
@@ -389,6 +390,221 @@ private slots:
         folder_.write(QStringLiteral("garbage.mdb"), QByteArray(4096, 'x'));
         QVERIFY_THROWS_EXCEPTION(Error, other.open(folder_.file(QStringLiteral("garbage.mdb"))));
         QVERIFY(!other.isOpen());
+    }
+
+    // ---- the same SQL on both engines ---------------------------------------------------------------
+
+    void theProgramsSqlIsTranslatedForTheServer_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("marks outside quoted text") << "SELECT a FROM t WHERE a = ? AND b = '?' AND c = ':x' -- ?\n AND d = ?"
+                                                   << "SELECT a FROM t WHERE a = $1 AND b = '?' AND c = ':x' AND d = $2";
+        QTest::newRow("numbered marks") << "SELECT a FROM t WHERE a >= ?1 AND a <= ?2 AND b >= ?1"
+                                        << "SELECT a FROM t WHERE a >= $1 AND a <= $2 AND b >= $1";
+        QTest::newRow("names, each use its own") << "SELECT a FROM t WHERE a = :x OR b = :y OR c = :x"
+                                                 << "SELECT a FROM t WHERE a = $1 OR b = $2 OR c = $3";
+        QTest::newRow("a quote doubled inside text") << "SELECT 'l''?' , ?" << "SELECT 'l''?' , $1";
+        QTest::newRow("total and ifnull") << "SELECT total(m), ifnull(a, 0) FROM t" << "SELECT kavorel.total(m), coalesce(a, 0) FROM t";
+        QTest::newRow("max of values, max of a column") << "SELECT max(a, b), max(c), min(a, 1) FROM t"
+                                                       << "SELECT greatest(a, b), max(c), least(a, 1) FROM t";
+        QTest::newRow("like") << "SELECT a FROM t WHERE nom LIKE ? ESCAPE '\\'"
+                              << "SELECT a FROM t WHERE nom COLLATE kavorel.fr_fold ILIKE $1 ESCAPE '\\'";
+        QTest::newRow("not like") << "SELECT a FROM t WHERE nom NOT LIKE 'x%'"
+                                  << "SELECT a FROM t WHERE nom COLLATE kavorel.fr_fold NOT ILIKE 'x%'";
+        QTest::newRow("rowid") << "SELECT rowid AS k, * FROM t ORDER BY rowid" << "SELECT kv_rowid AS k, * FROM t ORDER BY kv_rowid";
+        QTest::newRow("insert or ignore") << "INSERT OR IGNORE INTO t (a) VALUES (?)" << "INSERT INTO t (a) VALUES ($1) ON CONFLICT DO NOTHING";
+        QTest::newRow("is between values") << "SELECT a FROM t WHERE a IS ? AND b IS NOT c AND d IS NOT NULL"
+                                           << "SELECT a FROM t WHERE a IS NOT DISTINCT FROM $1 AND b IS DISTINCT FROM c AND d IS NOT NULL";
+        QTest::newRow("mark tested for null") << "SELECT a FROM t WHERE ? IS NULL OR a = ?" << "SELECT a FROM t WHERE $1::text IS NULL OR a = $2";
+        QTest::newRow("types") << "SELECT CAST(a AS INTEGER), CAST(b AS REAL) FROM t" << "SELECT CAST(a AS BIGINT), CAST(b AS DOUBLE PRECISION) FROM t";
+        QTest::newRow("collation") << "CREATE INDEX i ON t (nom COLLATE NOCASE)" << "CREATE INDEX i ON t (nom COLLATE kavorel.fr_nocase)";
+        QTest::newRow("subquery in FROM named") << "SELECT count(*) FROM (SELECT a FROM t) WHERE 1"
+                                                << "SELECT count(*) FROM (SELECT a FROM t) AS kv_sub1 WHERE 1";
+        QTest::newRow("date arithmetic") << "SELECT date(du, '+1 year'), round(m, 2) FROM t"
+                                         << "SELECT kavorel.date(du, '+1 year'), kavorel.round(m, 2) FROM t";
+        QTest::newRow("a column named date") << "SELECT date FROM t WHERE date > ?" << "SELECT date FROM t WHERE date > $1";
+    }
+    void theProgramsSqlIsTranslatedForTheServer()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, expected);
+        QCOMPARE(QString::fromUtf8(detail::toPostgres(sql).text), expected);
+    }
+
+    void whatTheServerHasNoWordForIsRefused_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("glob") << "SELECT a FROM t WHERE a GLOB 'x*'";
+        QTest::newRow("insert or replace") << "INSERT OR REPLACE INTO t (a) VALUES (1)";
+        QTest::newRow("a file's pragma") << "PRAGMA journal_mode = DELETE";
+        QTest::newRow("names and marks mixed") << "SELECT a FROM t WHERE a = ? AND b = :b";
+        QTest::newRow("unfinished text") << "SELECT 'abc FROM t";
+    }
+    void whatTheServerHasNoWordForIsRefused()
+    {
+        QFETCH(QString, sql);
+        QVERIFY_THROWS_EXCEPTION(Error, detail::toPostgres(sql));
+    }
+
+    void marksInsideQuotedTextAreText()
+    {
+        db_.execute(QStringLiteral("INSERT INTO Agents (num, nom) VALUES (7, 'Quoi ? :nom @x')"));
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT num FROM Agents WHERE nom = 'Quoi ? :nom @x' AND num > ?"), {0}).toLongLong(), 7);
+        QCOMPARE(db_.query(QStringLiteral("SELECT num FROM Agents WHERE nom = 'Quoi ? :nom @x' AND num > :n"), QVariantMap{{"n", 0}}).size(), 1);
+        // A name used twice binds its value twice.
+        QCOMPARE(db_.query(QStringLiteral("SELECT num FROM Agents WHERE num = :n OR num + 0 = :n"), QVariantMap{{"N", 7}}).size(), 1);
+    }
+
+    void likeIgnoresCaseOfAccentedLettersAndKeepsAccents_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("accented capital by small") << likePrefix("été") << QStringList{"ÉTÉ", "Été indien"};
+        QTest::newRow("accents are not dropped") << likePrefix("ete") << QStringList{"ete"};
+        QTest::newRow("inside") << "%TÉ%" << QStringList{"ÉTÉ", "Été indien"};
+        QTest::newRow("underscore one letter") << "_t_" << QStringList{"ÉTÉ", "ete"};
+        QTest::newRow("escaped wildcard") << likePrefix("100%") << QStringList{"100% net"};
+    }
+    void likeIgnoresCaseOfAccentedLettersAndKeepsAccents()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(QStringList, expected);
+        int num = 10;
+        for (const QString& name : {QStringLiteral("ÉTÉ"), QStringLiteral("Été indien"), QStringLiteral("ete"), QStringLiteral("100% net"),
+                                    QStringLiteral("1000 net")})
+            db_.execute(QStringLiteral("INSERT INTO Agents (num, nom) VALUES (?, ?)"), {num++, name});
+        QStringList got;
+        for (const Row& r : db_.query(QStringLiteral("SELECT nom FROM Agents WHERE num >= 10 AND nom LIKE ? ESCAPE '\\' ORDER BY num"), {pattern}))
+            got << r.text(QStringLiteral("nom"));
+        QCOMPARE(got, expected);
+    }
+
+    void totalOfNoRowIsZeroAndSumIsNull()
+    {
+        const Row r = db_.queryOne(QStringLiteral("SELECT total(Montant) AS t, sum(Montant) AS s, count(*) AS n FROM Agents WHERE num > ?"), {100});
+        QCOMPARE(r.value(QStringLiteral("t")).typeId(), QMetaType::Double);
+        QCOMPARE(r.number(QStringLiteral("t")), 0.0);
+        QVERIFY(r.isNull(QStringLiteral("s")));
+        QCOMPARE(r.value(QStringLiteral("n")).typeId(), QMetaType::LongLong);
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT total(Montant) FROM Agents")).toDouble(), 30.5);
+    }
+
+    void typedValuesComeBackAsTheyWent_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QVariant>("read");
+        QTest::newRow("integer") << "i" << QVariant(42) << QVariant(qlonglong(42));
+        QTest::newRow("64-bit integer") << "i" << QVariant(qlonglong(1) << 40) << QVariant(qlonglong(1) << 40);
+        QTest::newRow("negative integer") << "i" << QVariant(-7) << QVariant(qlonglong(-7));
+        QTest::newRow("flag") << "i" << QVariant(true) << QVariant(qlonglong(1));
+        QTest::newRow("real") << "r" << QVariant(1234.56) << QVariant(1234.56);
+        QTest::newRow("real of a whole value") << "r" << QVariant(20.0) << QVariant(20.0);
+        QTest::newRow("smallest step") << "r" << QVariant(0.1 + 0.2) << QVariant(0.1 + 0.2);
+        QTest::newRow("text with accents and quotes") << "t" << QVariant(QStringLiteral("L'Été \"n°1\" — ok")) << QVariant(QStringLiteral("L'Été \"n°1\" — ok"));
+        QTest::newRow("empty text") << "t" << QVariant(QStringLiteral("")) << QVariant(QStringLiteral(""));
+        QTest::newRow("date as ISO text") << "t" << QVariant(QDate(2026, 2, 28)) << QVariant(QStringLiteral("2026-02-28"));
+        QTest::newRow("null integer") << "i" << QVariant() << QVariant();
+        QTest::newRow("null text") << "t" << QVariant() << QVariant();
+        QTest::newRow("bytes") << "b" << QVariant(QByteArray("\x00\x01\xff'x", 5)) << QVariant(QByteArray("\x00\x01\xff'x", 5));
+    }
+    void typedValuesComeBackAsTheyWent()
+    {
+        QFETCH(QString, column);
+        QFETCH(QVariant, stored);
+        QFETCH(QVariant, read);
+        db_.execute(QStringLiteral("CREATE TABLE Vals (i INTEGER, r REAL, t TEXT, b BLOB)"));
+        db_.execute(QStringLiteral("INSERT INTO Vals (%1) VALUES (?)").arg(column), {stored});
+        const QVariant got = db_.scalar(QStringLiteral("SELECT %1 FROM Vals").arg(column));
+        QCOMPARE(got.isNull(), read.isNull());
+        if (!read.isNull()) {
+            QCOMPARE(got.typeId(), read.typeId());
+            QCOMPARE(got, read);
+        }
+        // The cursor of the scans reads the same numbers.
+        if (column == QLatin1String("i") || column == QLatin1String("r"))
+            db_.scan(QStringLiteral("SELECT %1 FROM Vals").arg(column), {}, [&](const Cursor& c) {
+                QCOMPARE(c.isNull(0), read.isNull());
+                QCOMPARE(c.number(0), read.toDouble());
+                if (column == QLatin1String("i"))
+                    QCOMPARE(c.integer(0), read.toLongLong());
+            });
+    }
+
+    void aNewRowWithoutNumberTakesTheNextOne()
+    {
+        insertRow(db_, QStringLiteral("Agents"), {{QStringLiteral("nom"), QStringLiteral("Sans numéro")}});
+        QCOMPARE(db_.lastInsertRowId(), 6);
+        QCOMPARE(db_.scalar(QStringLiteral("SELECT nom FROM Agents WHERE num = 6")).toString(), QStringLiteral("Sans numéro"));
+        QCOMPARE(insertRow(db_, QStringLiteral("Agents"), {{QStringLiteral("num"), 40}, {QStringLiteral("nom"), QStringLiteral("x")}}), 40);
+    }
+
+    void namesComeBackAsTheSchemaSpellsThem()
+    {
+        QCOMPARE(db_.columns(QStringLiteral("agents")), (QStringList{"num", "nom", "Montant", "d"}));
+        QCOMPARE(db_.queryOne(QStringLiteral("SELECT * FROM Agents WHERE num = 1")).names(), (QStringList{"num", "nom", "Montant", "d"}));
+        QCOMPARE(db_.queryOne(QStringLiteral("SELECT montant AS TotalMontant, NOM FROM Agents WHERE num = 1")).names(),
+                 (QStringList{"TotalMontant", "nom"}));
+        QVERIFY(db_.hasTable(QStringLiteral("AGENTS")));
+        QVERIFY(!db_.hasTable(QStringLiteral("Nowhere")));
+    }
+
+    void aFailedStepInsideATransactionIsUndoneAlone()
+    {
+        {
+            Transaction outer(db_);
+            db_.execute(QStringLiteral("DELETE FROM Agents WHERE num = 1"));
+            try {
+                Transaction inner(db_);
+                db_.execute(QStringLiteral("DELETE FROM Agents WHERE num = 5"));
+                db_.execute(QStringLiteral("INSERT INTO Agents (num, nom) VALUES (2, 'double')")); // the key is taken
+                inner.commit();
+                QFAIL("a second row of number 2 was accepted");
+            } catch (const Error&) {
+            }
+            db_.execute(QStringLiteral("UPDATE Agents SET nom = 'Benali' WHERE num = 2"));
+            outer.commit();
+        }
+        QCOMPARE(agents(), QStringLiteral("2:Benali,5:Zorro"));
+        QVERIFY(!db_.inTransaction());
+    }
+
+    void theVersionIsKeptAndUndoneWithItsTransaction()
+    {
+        db_.setUserVersion(4);
+        QCOMPARE(db_.userVersion(), 4);
+        {
+            Transaction t(db_);
+            db_.setUserVersion(5);
+            QCOMPARE(db_.userVersion(), 5);
+        }
+        QCOMPARE(db_.userVersion(), 4);
+    }
+
+    void failuresAreFrenchMessagesWithTheEnginesText_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("key taken") << "INSERT INTO Agents (num, nom) VALUES (1, 'x')"
+                                   << "Enregistrement refusé : il contredit une règle de la base de données." << "";
+        QTest::newRow("no such table") << "INSERT INTO nowhere VALUES (1)" << "Erreur de la base de données." << "nowhere";
+        QTest::newRow("no such column") << "UPDATE Agents SET absent = 1" << "Erreur de la base de données." << "absent";
+    }
+    void failuresAreFrenchMessagesWithTheEnginesText()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, start);
+        QFETCH(QString, detail);
+        try {
+            db_.execute(sql);
+            QFAIL("the statement was accepted");
+        } catch (const Error& e) {
+            QVERIFY2(e.message().startsWith(start + QStringLiteral("\nDétail : ")), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(detail), qPrintable(e.message()));
+        }
+        QCOMPARE(agents(), QStringLiteral("1:Élise,2:benali,5:Zorro"));
     }
 
     void datesConvertBetweenShownAndStored()
