@@ -2,6 +2,7 @@
 
 #include "Migrate.h"
 #include "core/connexion/ServerExerciseState.h"
+#include "core/schema/ExerciseSchema.h"
 #include "core/schema/WorkingYear.h"
 #include "core/state/ExerciseStateFile.h"
 #include "core/state/ProtectedSettings.h"
@@ -118,8 +119,10 @@ bool toServer(const Move& m)
         try {
             db::Database from;
             from.open(scratch, db::Database::Mode::ReadOnly);
+            if (made)
+                schema::createExerciseSchema(m.server, year);
             db::Database to;
-            to.openServer(m.server, schema, db::Database::Mode::Create);
+            to.openServer(m.server, schema, db::Database::Mode::ReadWrite);
             Copied copied;
             QString error;
             copiedOk = copyYearChecked(from, to, &copied, &error);

@@ -158,12 +158,6 @@ bool copyYearChecked(const db::Database& from, db::Database& to, Copied* copied,
 {
     try {
         db::Transaction t(to);
-        // A schema just made on a server is empty: the year's tables are built in the same transaction.
-        if (!to.hasTable(yearTables().constFirst())) {
-            to.executeScript(schema::schemaScript());
-            ledger::createKeptTotals(to);
-            to.setUserVersion(schema::kSchemaVersion);
-        }
         const Copied done = copyRows(from, to);
         const QString difference = firstDifference(from, to);
         if (!difference.isEmpty()) {

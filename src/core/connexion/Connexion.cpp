@@ -202,7 +202,11 @@ bool Connexion::save()
         return false;
     }
     saved_ = choice;
-    if (use_ == Use::NextStart && choice.onServer != s_.server.has_value())
+    // From the menu, a choice other than the one this run works on waits for the next start.
+    const bool sameAsNow = choice.onServer ? s_.server && s_.server->host == choice.server.host && s_.server->port == choice.server.port &&
+                                                 s_.server->database == choice.server.database && s_.server->user == choice.server.user
+                                           : !s_.server;
+    if (use_ == Use::NextStart && !sameAsNow)
         s_.ui().message(QStringLiteral("La connexion choisie sera utilisée au prochain démarrage du programme."),
                         ui::Icon::Information, kTitle);
     return true;

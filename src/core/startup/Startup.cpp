@@ -342,8 +342,23 @@ void Startup::readExerciseState()
 
 void Startup::ensureExerciseDatabase()
 {
-    if (s_.server)
-        return; // a year on the server is its schema, opened (or made) by the exercise connection
+    if (s_.server) {
+        // A year on the server is its schema: made, whole, when the firm's first year is chosen.
+        try {
+            db::Database year;
+            year.openServer(*s_.server, db::exerciseSchema(s_.exerciceOuvert), db::Database::Mode::ReadOnly);
+            if (year.hasTable(schema::Agents))
+                return;
+        } catch (const db::Error&) {
+        }
+        try {
+            schema::createExerciseSchema(*s_.server, s_.exerciceOuvert);
+        } catch (const db::Error& e) {
+            s_.ui().message(e.message(), ui::Icon::Critical, QStringLiteral("ATTENTION: End"));
+            throw ProgramEnd{1};
+        }
+        return;
+    }
     const QString path = s_.exercisePath(s_.exerciceOuvert);
     if (!QFile::exists(path))
         db::copyFileAtomic(s_.programFile(QStringLiteral("ZEB_00.mdb")), path, nullptr);
