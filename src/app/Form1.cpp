@@ -158,6 +158,7 @@ void Form1::buildMenus()
     QMenu* parametrages = fichiers->addMenu(QStringLiteral("&Paramétrages"));
     addEntry(parametrages, "identification", QStringLiteral("&Identification"), screen("Identif0", true));
     addEntry(parametrages, "charges", QStringLiteral("&Charges"), screen("Chrges", true));
+    addEntry(parametrages, "connexion", QStringLiteral("C&onnexion"), screen("Connexion", true));
     addEntry(parametrages, "identite", QStringLiteral("Identité de l'&entreprise"), [this] {
         openGuarded(QStringLiteral("F_Identite"), true, {}, false);
         refreshHeader();

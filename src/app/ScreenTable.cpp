@@ -5,6 +5,7 @@
 #include "core/about/F_HLP.h"
 #include "core/about/Guide.h"
 #include "core/about/MainPictures.h"
+#include "core/connexion/Connexion.h"
 #include "core/identity/F_Identite.h"
 #include "core/startup/Startup.h"
 #include "core/state/Session.h"
@@ -64,6 +65,7 @@ ScreenOpeners screenOpeners(Session& session, MainPictures& pictures, Form1*& ma
     openers.screens.insert(QStringLiteral("f_jrnl2"), modal([&] { return std::make_unique<kv::f_jrnl2>(session); }));
     openers.screens.insert(QStringLiteral("F_Identite"), modal([&] { return std::make_unique<kv::F_Identite>(session); }));
     openers.screens.insert(QStringLiteral("Chrges"), modal([&] { return std::make_unique<kv::Chrges>(session); }));
+    openers.screens.insert(QStringLiteral("Connexion"), modal([&] { return std::make_unique<kv::Connexion>(session); }));
     openers.screens.insert(QStringLiteral("F_Location"), modal([&] { return std::make_unique<kv::F_Location>(session); }));
     openers.screens.insert(QStringLiteral("Salaires"), modal([&] { return std::make_unique<kv::Salaires>(session); }));
     // Identif: identification (0), employer charges (1), deletion of a month's pays (2).

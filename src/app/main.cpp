@@ -4,6 +4,7 @@
 #include "ScreenTable.h"
 #include "core/about/MainPictures.h"
 #include "core/about/Pictures.h"
+#include "core/connexion/ConnectionFile.h"
 #include "core/formats/FieldRules.h"
 #include "core/kit/Export.h"
 #include "core/startup/DataFolder.h"
@@ -115,14 +116,24 @@ int main(int argc, char** argv)
         return 1;
 
     kv::Session session(*dataDir, ui);
-    // One program per folder: a second start is refused here, before any file is read or written.
+    // One program per folder on the local year files: a second start is refused here, before any file
+    // is read or written. A desk on a server does not lock the folder; should it fall back to the local
+    // files at start-up, the start-up takes the lock then (Session::lockFolder).
     kv::InstanceLock instanceLock(session.programDir());
-    if (!instanceLock.acquire(ui))
+    session.lockFolder = [&session, &instanceLock, &ui] {
+        if (instanceLock.isLocked())
+            return true;
+        if (!instanceLock.acquire(ui))
+            return false;
+        // A lock left behind: the last run did not end cleanly, the start-up reads the whole year through.
+        session.uncleanExit = session.uncleanExit || instanceLock.tookOverStaleLock();
+        return true;
+    };
+    if (!kv::connexion::readChoice(session.programFile(kv::connexion::kChoiceFileName)).choice.onServer &&
+        !session.lockFolder())
         return 1;
     kv::ui::errorLog().setPath(session.programFile(kv::ui::kErrorLogName));
     kv::ui::errorLog().write(QStringLiteral("Démarrage"));
-    // A lock left behind: the last run did not end cleanly, the start-up reads the whole year through.
-    session.uncleanExit = instanceLock.tookOverStaleLock();
     // The repair the start-up and the exit offer for a damaged year: the repair screen's own.
     session.repairYear = [&session](const QString& fileName) { return kv::exercise::repairExerciseFile(session, fileName); };
     guardApplication(app, ui);

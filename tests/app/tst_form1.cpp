@@ -68,7 +68,7 @@ ScriptedUi::ScreenScript typePassword(const QStringList& entries)
 const QStringList kScreenNames = {"Identif0", "Chrges", "Cloturex", "VoirExercice", "F_Arch2_0", "F_Arch2_1", "Mecano2",
                                   "Initials1", "Initials2", "Initials3", "Initials4", "Vehicules", "J_Chauff", "J_clients",
                                   "F_Location", "J_Recettes", "j_AGENT", "Salaires", "Identif1", "Identif2", "f_jrnl2",
-                                  "F_HLP", "Auteur", "FP_imge", "F_Echeances", "F_CoutVehicules", "F_Identite"};
+                                  "F_HLP", "Auteur", "FP_imge", "F_Echeances", "F_CoutVehicules", "F_Identite", "Connexion"};
 
 ShownMessage m(const QString& text, Icon icon, const QString& title) { return {text, icon, title, false}; }
 
@@ -311,6 +311,10 @@ private slots:
                                                << QStringList{"F_Identite"} << "" << 0 << "";
         QTest::newRow("firm identity refused") << "identite" << "CLE" << Setup{} << QStringList{"a", "b", "c"} << QStringList{"Form_v2"}
                                                << QStringList{} << "Mot d'accès incorrect" << int(Icon::Critical) << "Z.E.B.";
+        QTest::newRow("connection guarded") << "connexion" << "CLE" << Setup{} << QStringList{"CLE"} << QStringList{"Form_v2"}
+                                            << QStringList{"Connexion"} << "" << 0 << "";
+        QTest::newRow("connection refused") << "connexion" << "CLE" << Setup{} << QStringList{"a", "b", "c"} << QStringList{"Form_v2"}
+                                            << QStringList{} << "Mot d'accès incorrect" << int(Icon::Critical) << "Z.E.B.";
         QTest::newRow("location without vehicle") << "location" << "" << Setup{} << QStringList{} << QStringList{} << QStringList{}
                                                   << "Initialisation des véhicules préalable" << int(Icon::Critical) << "ATTENTION";
         QTest::newRow("location with archived vehicle only")

@@ -80,7 +80,8 @@ void ExitSequence::run(Session& s)
     }
     s.fermer_exercice();
 
-    if (s.exerciceOuvert == s.latestYear() && s.exerciceOuvert != 0)
+    // The exit copy is of the desk's own year file; a year on the server has none here.
+    if (!s.server && s.exerciceOuvert == s.latestYear() && s.exerciceOuvert != 0)
         copyToArchives(s);
     if (s.workspace)
         s.workspace->close();

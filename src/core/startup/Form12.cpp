@@ -1,6 +1,7 @@
 #include "Form12.h"
 #include "Startup.h"
 
+#include "core/connexion/Connexion.h"
 #include "core/formats/FieldRules.h"
 #include "core/formats/Numbers.h"
 #include "core/kit/ScreenKit.h"
@@ -42,6 +43,9 @@ Form12::Form12(Session& session, QWidget* parent) : QDialog(parent), s_(session)
     // The kit's command bar at the foot: "OK" confirms and is the default command (Enter in the field
     // only once it holds 4 digits), "Quitter" ends.
     auto* bar = new kit::CommandBar(this);
+    connection_ = bar->add(kit::Glyph::Open, QStringLiteral("Connexion…"), QStringLiteral("connexion"),
+                           QKeySequence(Qt::ALT | Qt::Key_C), this, &Form12::chooseConnection);
+    connection_->setToolTip(QStringLiteral("Travailler sur le serveur PostgreSQL de l'entreprise plutôt que sur un fichier local"));
     bar->addStretch();
     ok_ = bar->add(kit::Command::Confirm, QStringLiteral("ok"), this, &Form12::confirm, QStringLiteral("OK"));
     quit_ = bar->add(kit::Command::Quit, QStringLiteral("quitter"), static_cast<QDialog*>(this), &QDialog::reject);
@@ -61,6 +65,19 @@ Form12::Form12(Session& session, QWidget* parent) : QDialog(parent), s_(session)
     kit::sizeScreen(*this, QSize(380, 230));
     year_->setFocus();
     year_->selectAll();
+}
+
+void Form12::chooseConnection()
+{
+    Connexion screen(s_, Connexion::Use::Now, this);
+    if (s_.ui().showModal(screen) != QDialog::Accepted)
+        return;
+    // On the local files nothing changes here; a server is taken by the start-up at once, with the
+    // password just typed.
+    if (screen.savedChoice().onServer) {
+        s_.server = screen.savedChoice().server;
+        done(kConnectionChanged);
+    }
 }
 
 bool Form12::eventFilter(QObject* watched, QEvent* event)
@@ -84,7 +101,8 @@ void Form12::confirm()
         s_.premierExercice = static_cast<int>(value);
         s_.nbClotures = 0;
         const QString path = s_.exercisePath(s_.premierExercice);
-        if (!QFile::exists(path)) {
+        // On a server the year is its schema, made by the exercise connection.
+        if (!s_.server && !QFile::exists(path)) {
             QString error;
             if (!db::copyFileAtomic(s_.programFile(QStringLiteral("ZEB_00.mdb")), path, &error)) {
                 s_.ui().refuse(error);

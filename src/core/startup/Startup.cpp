@@ -3,6 +3,8 @@
 #include "EnginePassword.h"
 #include "Form12.h"
 #include "Recovery.h"
+#include "core/connexion/ServerExerciseState.h"
+#include "core/connexion/ServerStart.h"
 #include "core/formats/Names.h"
 #include "core/kit/Guard.h"
 #include "core/passwords/Form_v2.h"
@@ -91,6 +93,7 @@ void Startup::run()
     fillNames();
     openEngine();
     readProtectedSettings();
+    chooseEngine();
     createFolders();
     recoverInterruptedWork();
     readExerciseState();
@@ -184,6 +187,8 @@ void Startup::readProtectedSettings()
     }
 }
 
+void Startup::chooseEngine() { connexion::chooseEngine(s_); }
+
 void Startup::createFolders()
 {
     os::ensureFolder(s_.programDir(), QStringLiteral("Archives"));
@@ -256,6 +261,8 @@ void Startup::checkExerciseDatabase()
     // A truncated or foreign file is found here, before the connection writes anything into it. Every
     // start checks the header, the length and the standing tables; after a run that did not end cleanly
     // the engine also reads every page and every index (the exit does the same before its copy).
+    if (s_.server)
+        return; // the server keeps its own pages; the exercise connection checks the standing tables
     const QString path = s_.exercisePath(s_.exerciceOuvert);
     const bool full = s_.uncleanExit;
     QString why;
@@ -290,7 +297,18 @@ void Startup::checkExerciseDatabase()
 
 void Startup::readExerciseState()
 {
-    const ExerciseState state = kv::readExerciseState(s_.exerciseStatePath());
+    ExerciseState state;
+    if (s_.server) {
+        // The firm's state, kept on the server for every desk.
+        try {
+            state = serverstate::readOnServer(*s_.server);
+        } catch (const db::Error& e) {
+            s_.ui().message(e.message(), ui::Icon::Critical, QStringLiteral("ATTENTION: End"));
+            throw ProgramEnd{1};
+        }
+    } else {
+        state = kv::readExerciseState(s_.exerciseStatePath());
+    }
     // A record no first-exercise dialog or closing can write (a year -1, 32767, 1993) is not opened:
     // nothing is created from it.
     if (!isPossibleExerciseState(state.firstYear, state.closings)) {
@@ -308,7 +326,14 @@ void Startup::readExerciseState()
     s_.nbClotures = state.closings;
     if (s_.premierExercice == 0) {
         Form12 dialog(s_);
-        if (s_.ui().showModal(dialog) != QDialog::Accepted)
+        const int result = s_.ui().showModal(dialog);
+        if (result == Form12::kConnectionChanged) {
+            // The exercises are now read where the new connection points.
+            chooseEngine();
+            readExerciseState();
+            return;
+        }
+        if (result != QDialog::Accepted)
             throw ProgramEnd{0};
         s_.firstStart = true;
     }
@@ -317,6 +342,23 @@ void Startup::readExerciseState()
 
 void Startup::ensureExerciseDatabase()
 {
+    if (s_.server) {
+        // A year on the server is its schema: made, whole, when the firm's first year is chosen.
+        try {
+            db::Database year;
+            year.openServer(*s_.server, db::exerciseSchema(s_.exerciceOuvert), db::Database::Mode::ReadOnly);
+            if (year.hasTable(schema::Agents))
+                return;
+        } catch (const db::Error&) {
+        }
+        try {
+            schema::createExerciseSchema(*s_.server, s_.exerciceOuvert);
+        } catch (const db::Error& e) {
+            s_.ui().message(e.message(), ui::Icon::Critical, QStringLiteral("ATTENTION: End"));
+            throw ProgramEnd{1};
+        }
+        return;
+    }
     const QString path = s_.exercisePath(s_.exerciceOuvert);
     if (!QFile::exists(path))
         db::copyFileAtomic(s_.programFile(QStringLiteral("ZEB_00.mdb")), path, nullptr);

@@ -21,6 +21,7 @@ public:
     void fillNames();
     void openEngine();
     void readProtectedSettings();
+    void chooseEngine();
     void createFolders();
     void recoverInterruptedWork();
     void readExerciseState();

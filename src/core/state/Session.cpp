@@ -1,6 +1,7 @@
 #include "Session.h"
 
 #include "ExerciseStateFile.h"
+#include "core/connexion/ServerExerciseState.h"
 #include "core/schema/ExerciseSchema.h"
 #include "core/schema/Schema.h"
 #include "platform/db/RecordSet.h"
@@ -77,6 +78,16 @@ db::Database& Session::db() const
 bool Session::writeExerciseState()
 {
     QString error;
+    if (server) {
+        // On a server the state is the firm's, kept there for every desk.
+        try {
+            serverstate::writeOnServer(*server, {static_cast<qint16>(premierExercice), static_cast<qint16>(nbClotures)});
+            return true;
+        } catch (const db::Error& e) {
+            ui_.refuse(e.message());
+            return false;
+        }
+    }
     const bool ok = kv::writeExerciseState(exerciseStatePath(),
                                            {static_cast<qint16>(premierExercice), static_cast<qint16>(nbClotures)}, &error);
     if (!ok)

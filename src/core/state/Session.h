@@ -86,6 +86,10 @@ public:
     /// year is then the schema db::exerciseSchema(year) of its database. Unset: the year's file.
     std::optional<db::ServerSettings> server;
     std::unique_ptr<db::Workspace> workspace;
+    /// Takes the data folder's single-instance lock when it is not held yet (set by the application):
+    /// the local year files are written by one program at a time; a desk on a server does not lock the
+    /// folder. False when another program holds it (the user was told). Unset: nothing to take.
+    std::function<bool()> lockFolder;
 
     // ---- settings and identity -------------------------------------------------------------------
     ProtectedSettings settings;

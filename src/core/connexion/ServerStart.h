@@ -1,0 +1,21 @@
+#pragma once
+// The start-up's choice of engine: the local year files, or the firm's server once it answers.
+#include <QString>
+
+namespace kv {
+class Session;
+}
+
+namespace kv::connexion {
+
+/// Reads the choice file. On the local files: takes the data folder's single-instance lock when not held
+/// yet (Session::lockFolder). On a server: gets the password (the password file, the one typed earlier
+/// in this run, or a question), reaches the server and sets Session::server. A server that does not
+/// answer is reported with its reason and the "Connexion" screen offered, then tried again; a damaged
+/// choice file is reported and the local files used. Throws ProgramEnd when the user leaves.
+void chooseEngine(Session& session);
+
+/// The question shown when the server cannot be reached: the reason, then the offer of the screen.
+QString unreachableText(const QString& why);
+
+} // namespace kv::connexion
