@@ -1,4 +1,5 @@
 #include "Database.h"
+#include "TextScan.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -332,16 +333,31 @@ void Database::forEach(const QString& sql, const QVariantList& params, const std
 qint64 Cursor::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
 double Cursor::number(int column) const { return sqlite3_column_double(stmt_, column); }
 bool Cursor::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+QVariant TextCursor::value(int column) const { return columnValue(stmt_, column); }
 
-void Database::scan(const QString& sql, const QVariantList& params, const std::function<void(const Cursor&)>& each) const
+QString TextCursor::text(int column) const
 {
-    if (!db_)
+    switch (sqlite3_column_type(stmt_, column)) {
+    case SQLITE_TEXT:
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)), sqlite3_column_bytes(stmt_, column));
+    case SQLITE_NULL: return {};
+    default: return columnValue(stmt_, column).toString();
+    }
+}
+
+namespace {
+
+/// The body of a scan: prepares a read, binds its positional parameters, and hands each row to `each`
+/// as a cursor of type C.
+template <typename C> void scanRows(sqlite3* db, const QString& sql, const QVariantList& params, const std::function<void(const C&)>& each)
+{
+    if (!db)
         throw Error(QStringLiteral("Base de données non ouverte"));
     const QByteArray text = sql.toUtf8();
     Statement st;
-    int rc = sqlite3_prepare_v2(db_, text.constData(), text.size(), &st.stmt, nullptr);
+    int rc = sqlite3_prepare_v2(db, text.constData(), text.size(), &st.stmt, nullptr);
     if (rc != SQLITE_OK)
-        throw Error(engineMessage(db_, rc), rc);
+        throw Error(engineMessage(db, rc), rc);
     if (!st.stmt)
         return;
     checkAccess(st.stmt, true);
@@ -349,12 +365,24 @@ void Database::scan(const QString& sql, const QVariantList& params, const std::f
     if (expected != params.size())
         throw Error(QStringLiteral("%1 paramètre(s) attendu(s), %2 fourni(s)").arg(expected).arg(params.size()));
     for (int i = 0; i < params.size(); ++i)
-        bindValue(db_, st.stmt, i + 1, params[i]);
-    const Cursor cursor(st.stmt);
+        bindValue(db, st.stmt, i + 1, params[i]);
+    const C cursor(st.stmt);
     while ((rc = sqlite3_step(st.stmt)) == SQLITE_ROW)
         each(cursor);
     if (rc != SQLITE_DONE)
-        throw Error(engineMessage(db_, rc), rc);
+        throw Error(engineMessage(db, rc), rc);
+}
+
+} // namespace
+
+void Database::scan(const QString& sql, const QVariantList& params, const std::function<void(const Cursor&)>& each) const
+{
+    scanRows(db_, sql, params, each);
+}
+
+void scanTexts(const Database& db, const QString& sql, const QVariantList& params, const std::function<void(const TextCursor&)>& each)
+{
+    scanRows(db.handle(), sql, params, each);
 }
 
 Rows Database::query(const QString& sql, const QVariantList& params) const

@@ -2,6 +2,7 @@
 
 #include "CashListModel.h"
 #include "Q_Date.h"
+#include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
 #include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
@@ -83,6 +84,7 @@ QWidget* J_CAISSE::buildList(Tab tab, const QStringList& captions, const QSet<in
     auto* grid = new QTableView(page);
     grid->setObjectName(kGridNames[tab]);
     grid->setModel(model);
+    kit::cacheCellSizes(grid);
     kit::setupGrid(grid);
     kit::fitColumns(grid, stretch);
     models_[tab] = model;
@@ -113,11 +115,15 @@ bool J_CAISSE::showDay(const QDate& day)
         return false;
     day_ = std::move(read);
     title_->setText(title(day_.day));
-    models_[TabSummary]->setRows(summaryCells(day_));
-    models_[TabVehicles]->setRows(vehicleCells(day_));
-    models_[TabSalaries]->setRows(salaryCells(day_));
-    models_[TabOthers]->setRows(otherCells(day_));
-    models_[TabReceipts]->setRows(receiptCells(day_));
+    models_[TabSummary]->setLines(summaryCells(day_));
+    // Each list makes the cells of a line when it shows it.
+    const auto show = [this](Tab tab, const auto& lines, auto row) {
+        models_[tab]->setLines(int(lines.size()), [lines, row](int i) { return row(lines[i], i); });
+    };
+    show(TabVehicles, day_.vehicles, vehicleRow);
+    show(TabSalaries, day_.salaries, salaryRow);
+    show(TabOthers, day_.others, moneyRow);
+    show(TabReceipts, day_.receipts, moneyRow);
     const Sums t = day_.totals();
     totals_[TabVehicles]->setText(listTotal(t.vehicles).trimmed());
     totals_[TabSalaries]->setText(listTotal(t.salaries).trimmed());
