@@ -18,8 +18,6 @@ using ledger::paidPayCondition;
 
 namespace {
 
-QString cents(const QString& column) { return ledger::centsOf(column); }
-
 QString iso(const QDate& day) { return day.toString(Qt::ISODate); }
 
 QString wholeUnits(double value, QStringView pattern)
@@ -142,57 +140,96 @@ CashDay readCashDay(const db::Database& db, const QDate& day, int exerciseYear)
     const QVariantList at{iso(day)};
     Names names;
 
+    // Each amount in cents as the kept totals count it: one typed in cents (every amount the screens
+    // book) as it is read, any other by the engine's rule once the lines are read.
+    enum List { Vehicles, Salaries, Others, Receipts };
+    struct Pending {
+        List list;
+        qsizetype index;
+        double amount;
+    };
+    QList<Pending> pending;
+    const auto cents = [&](const db::TextCursor& r, int column, List list, qsizetype index) -> Cents {
+        const double amount = r.number(column);
+        if (const std::optional<qint64> typed = ledger::typedCents(amount))
+            return *typed;
+        pending.append({list, index, amount});
+        return 0;
+    };
+
     // The day's expenses in one pass over the index by date, in number order, each line sorted into its
     // list by the ledger's rule.
-    db::scanTexts(db, QStringLiteral("SELECT d.num, %1, %2, d.ref, d.mode, v.num, v.matricule, m.denom, a.num, a.nom, a.Prenom, a.Fonction "
-                           "FROM Depenses d LEFT JOIN Vehicules v ON v.num = d.num_vehicule "
-                           "LEFT JOIN Modeles m ON m.num = v.num_Modele LEFT JOIN Agents a ON a.num = d.Num_Agent "
-                           "WHERE d.date = ? ORDER BY d.num")
-                .arg(ledger::expenseClassOf(QStringLiteral("d")), cents(QStringLiteral("d.Montant"))),
-            at, [&](const db::TextCursor& r) {
-                const qint64 num = r.integer(0);
-                const Cents amount = r.integer(2);
-                switch (ExpenseClass(r.integer(1))) {
-                case ExpenseClass::Vehicle: c.vehicles.append({num, names.vehicle(r, 5), r.text(3), amount}); break;
-                case ExpenseClass::SalaryAdvance: {
-                    const Names::Person* p = names.person(r, 8);
-                    c.salaries.append({SalaryLine::Kind::Advance, num, p ? p->nom : QString(), p ? p->prenom : QString(),
-                                       p ? p->fonction : QString(), amount, kAdvanceObject});
-                    break;
-                }
-                case ExpenseClass::Other: {
-                    const Names::Person* p = names.person(r, 8);
-                    c.others.append({num, p ? p->name : kMiscBeneficiary, amount, r.value(4).toInt(), r.value(3)});
-                    break;
-                }
-                }
-            });
+    db::scanTexts(db,
+                  QStringLiteral("SELECT d.num, %1, d.Montant, d.ref, d.mode, v.num, v.matricule, m.denom, a.num, a.nom, a.Prenom, "
+                                 "a.Fonction FROM Depenses d LEFT JOIN Vehicules v ON v.num = d.num_vehicule "
+                                 "LEFT JOIN Modeles m ON m.num = v.num_Modele LEFT JOIN Agents a ON a.num = d.Num_Agent "
+                                 "WHERE d.date = ? ORDER BY d.num")
+                      .arg(ledger::expenseClassOf(QStringLiteral("d"))),
+                  at, [&](const db::TextCursor& r) {
+                      const qint64 num = r.integer(0);
+                      switch (ExpenseClass(r.integer(1))) {
+                      case ExpenseClass::Vehicle:
+                          c.vehicles.append({num, names.vehicle(r, 5), r.text(3), cents(r, 2, Vehicles, c.vehicles.size())});
+                          break;
+                      case ExpenseClass::SalaryAdvance: {
+                          const Names::Person* p = names.person(r, 8);
+                          c.salaries.append({SalaryLine::Kind::Advance, num, p ? p->nom : QString(), p ? p->prenom : QString(),
+                                             p ? p->fonction : QString(), cents(r, 2, Salaries, c.salaries.size()), kAdvanceObject});
+                          break;
+                      }
+                      case ExpenseClass::Other: {
+                          const Names::Person* p = names.person(r, 8);
+                          c.others.append({num, p ? p->name : kMiscBeneficiary, cents(r, 2, Others, c.others.size()), r.value(4).toInt(),
+                                           r.value(3)});
+                          break;
+                      }
+                      }
+                  });
 
     // The pays closed that day, after the advances.
     const auto& months = dayMonthNames().frenchMonths;
     QHash<int, QString> payObjects;
-    db::scanTexts(db, QStringLiteral("SELECT s.num, %1, s.MM, a.num, a.nom, a.Prenom, a.Fonction FROM Salaires s "
-                           "LEFT JOIN Agents a ON a.num = s.num_agent WHERE %2 AND s.date = ? ORDER BY s.num")
-                .arg(cents(QStringLiteral("s.Net")), paidPayCondition(QStringLiteral("s"))),
-            at, [&](const db::TextCursor& r) {
-                const int mm = int(r.integer(2));
-                auto object = payObjects.constFind(mm);
-                if (object == payObjects.constEnd())
-                    object = payObjects.insert(mm, QStringLiteral(" Salaire ") + (mm >= 1 && mm <= 12 ? months[mm - 1].trimmed() : QString()) +
-                                                       u' ' + QString::number(exerciseYear));
-                const Names::Person* p = names.person(r, 3);
-                c.salaries.append({SalaryLine::Kind::Pay, r.integer(0), p ? p->nom : QString(), p ? p->prenom : QString(),
-                                   p ? p->fonction : QString(), r.integer(1), *object});
-            });
+    db::scanTexts(db,
+                  QStringLiteral("SELECT s.num, s.Net, s.MM, a.num, a.nom, a.Prenom, a.Fonction FROM Salaires s "
+                                 "LEFT JOIN Agents a ON a.num = s.num_agent WHERE %1 AND s.date = ? ORDER BY s.num")
+                      .arg(paidPayCondition(QStringLiteral("s"))),
+                  at, [&](const db::TextCursor& r) {
+                      const int mm = int(r.integer(2));
+                      auto object = payObjects.constFind(mm);
+                      if (object == payObjects.constEnd())
+                          object = payObjects.insert(mm, QStringLiteral(" Salaire ") +
+                                                             (mm >= 1 && mm <= 12 ? months[mm - 1].trimmed() : QString()) + u' ' +
+                                                             QString::number(exerciseYear));
+                      const Names::Person* p = names.person(r, 3);
+                      c.salaries.append({SalaryLine::Kind::Pay, r.integer(0), p ? p->nom : QString(), p ? p->prenom : QString(),
+                                         p ? p->fonction : QString(), cents(r, 1, Salaries, c.salaries.size()), *object});
+                  });
 
     // The receipts.
-    db::scanTexts(db, QStringLiteral("SELECT r.num, %1, r.mode, r.ref, a.num, a.nom, a.Prenom, a.Fonction FROM Recettes r "
-                           "LEFT JOIN Agents a ON a.num = r.Num_Agent WHERE r.date = ? ORDER BY r.num")
-                .arg(cents(QStringLiteral("r.Montant"))),
-            at, [&](const db::TextCursor& r) {
-                const Names::Person* p = names.person(r, 4);
-                c.receipts.append({r.integer(0), p ? p->name : kMiscPayer, r.integer(1), r.value(2).toInt(), r.value(3)});
-            });
+    db::scanTexts(db,
+                  QStringLiteral("SELECT r.num, r.Montant, r.mode, r.ref, a.num, a.nom, a.Prenom, a.Fonction FROM Recettes r "
+                                 "LEFT JOIN Agents a ON a.num = r.Num_Agent WHERE r.date = ? ORDER BY r.num"),
+                  at, [&](const db::TextCursor& r) {
+                      const Names::Person* p = names.person(r, 4);
+                      c.receipts.append(
+                          {r.integer(0), p ? p->name : kMiscPayer, cents(r, 1, Receipts, c.receipts.size()), r.value(2).toInt(), r.value(3)});
+                  });
+
+    if (!pending.isEmpty()) {
+        QList<double> amounts;
+        for (const Pending& p : pending)
+            amounts << p.amount;
+        const QList<qint64> counted = ledger::centsOfAmounts(db, amounts);
+        for (qsizetype i = 0; i < pending.size(); ++i) {
+            const Pending& p = pending[i];
+            switch (p.list) {
+            case Vehicles: c.vehicles[p.index].amount = counted.value(i); break;
+            case Salaries: c.salaries[p.index].amount = counted.value(i); break;
+            case Others: c.others[p.index].amount = counted.value(i); break;
+            case Receipts: c.receipts[p.index].amount = counted.value(i); break;
+            }
+        }
+    }
 
     c.opening = openingBalance(db, day);
     return c;

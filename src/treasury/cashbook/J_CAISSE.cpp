@@ -25,6 +25,8 @@ const QStringList kTabCaptions = {QStringLiteral("Récapitulatif Général"), QS
                                   QStringLiteral("Salaires"), QStringLiteral("Autres Dépenses"), QStringLiteral("Recettes")};
 const QStringList kGridNames = {QStringLiteral("recapitulatif"), QStringLiteral("vehicules"), QStringLiteral("salaires"),
                                 QStringLiteral("autresDepenses"), QStringLiteral("recettes")};
+/// The lines whose cells a list's columns fit: a screenful and some.
+constexpr int kFitRows = 40;
 } // namespace
 
 J_CAISSE::J_CAISSE(Session& session, const QDate& day, QWidget* parent) : QDialog(parent), s_(session)
@@ -87,6 +89,9 @@ QWidget* J_CAISSE::buildList(Tab tab, const QStringList& captions, const QSet<in
     kit::cacheCellSizes(grid);
     kit::setupGrid(grid);
     kit::fitColumns(grid, stretch);
+    // The columns fit the lines a list shows first, not a busy day's thousands: a hidden list measures
+    // as many rows as a shown one.
+    grid->horizontalHeader()->setResizeContentsPrecision(kFitRows);
     models_[tab] = model;
     grids_[tab] = grid;
 
