@@ -5,6 +5,11 @@
 
 #include <QStringList>
 
+#include <QVariantList>
+
+#include <algorithm>
+#include <cmath>
+
 namespace kv::ledger {
 
 QString centsOf(const QString& column)
@@ -12,6 +17,36 @@ QString centsOf(const QString& column)
     return QStringLiteral("CAST(CASE WHEN abs(coalesce(%1, 0) * 100 - round(coalesce(%1, 0) * 100)) < 1e-6 "
                           "THEN round(coalesce(%1, 0) * 100) ELSE round(round(coalesce(%1, 0), 2) * 100) END AS INTEGER)")
         .arg(column);
+}
+
+std::optional<qint64> typedCents(double amount)
+{
+    // The first case of centsOf, computed the same way.
+    const double scaled = amount * 100;
+    const double whole = std::round(scaled);
+    if (!(std::abs(scaled - whole) < 1e-6) || std::abs(whole) > 9e15)
+        return std::nullopt;
+    return qint64(whole);
+}
+
+QList<qint64> centsOfAmounts(const db::Database& db, const QList<double>& amounts)
+{
+    // The amounts bound as they are, a few hundred to a statement.
+    constexpr qsizetype kChunk = 400;
+    QList<qint64> cents;
+    cents.reserve(amounts.size());
+    for (qsizetype first = 0; first < amounts.size(); first += kChunk) {
+        const qsizetype n = std::min(kChunk, amounts.size() - first);
+        QStringList rows;
+        QVariantList values;
+        for (qsizetype i = 0; i < n; ++i) {
+            rows << QStringLiteral("(%1, ?)").arg(i);
+            values << amounts[first + i];
+        }
+        db.scan(QStringLiteral("SELECT %1 FROM (VALUES %2) ORDER BY column1").arg(centsOf(QStringLiteral("column2")), rows.join(u',')),
+                values, [&](const db::Cursor& r) { cents << r.integer(0); });
+    }
+    return cents;
 }
 
 namespace {

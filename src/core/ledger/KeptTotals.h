@@ -15,7 +15,10 @@
 // from the ledger (a file brought up from an earlier version). Every amount is counted as the cash
 // book counts it: rounded to the cent line by line (centsOf), so sums in any order agree to the cent.
 #include <QDate>
+#include <QList>
 #include <QString>
+
+#include <optional>
 
 namespace kv::db { class Database; }
 
@@ -31,6 +34,14 @@ inline constexpr int kReceiptsHeading = 6;
 /// cents to within a millionth once multiplied by 100, and rounding that product gives the same cents
 /// as the two roundings, which are kept for the others.
 QString centsOf(const QString& column);
+
+/// An amount read from the ledger in whole cents, as centsOf counts it, when it was typed in cents (a
+/// whole number of cents to within a millionth once multiplied by 100: every amount the screens book);
+/// nothing for the others, which centsOfAmounts counts.
+std::optional<qint64> typedCents(double amount);
+/// Amounts in whole cents as centsOf counts them, in order, by the engine in one read: the amounts
+/// typedCents leaves. Throws db::Error.
+QList<qint64> centsOfAmounts(const db::Database& db, const QList<double>& amounts);
 
 /// The ledger's rows of `Couts_Mois` (columns v, mois, h, montant, km_min, km_max) for the lines dated
 /// from ?1 to ?2 (ISO texts, both included): what the table holds for whole months, and what a period

@@ -51,6 +51,16 @@ inline QString expenseCondition(ExpenseClass kind, const QString& alias = {}, In
     return QStringLiteral("(0)");
 }
 
+/// The SQL expression of a `Depenses` line's kind, int(ExpenseClass), by the same conditions: for one
+/// read of a span's lines that sorts each into its list.
+inline QString expenseClassOf(const QString& alias = {}, IndexUse use = IndexUse::Allowed)
+{
+    return QStringLiteral("(CASE WHEN %1 THEN %2 WHEN %3 THEN %4 ELSE %5 END)")
+        .arg(expenseCondition(ExpenseClass::Vehicle, alias, use), QString::number(int(ExpenseClass::Vehicle)),
+             expenseCondition(ExpenseClass::SalaryAdvance, alias, use), QString::number(int(ExpenseClass::SalaryAdvance)),
+             QString::number(int(ExpenseClass::Other)));
+}
+
 /// The SQL condition selecting the `Salaires` rows that count as paid: a pay whose month was closed
 /// carries its closing `date`.
 inline QString paidPayCondition(const QString& alias = {})

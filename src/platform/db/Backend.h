@@ -51,6 +51,10 @@ std::unique_ptr<Backend> openSqlite(const QString& path, Database::Mode mode);
 std::unique_ptr<Backend> openPostgres(const ServerSettings& server, const QString& schema, Database::Mode mode);
 void dropPostgresSchema(const ServerSettings& server, const QString& schema);
 
+/// A field of the engine's current row as Row::value gives it (null, whole number, number, text, bytes).
+QVariant sqliteValue(sqlite3_stmt* stmt, int column);
+QVariant pgValue(const pg_result* result, int row, int column);
+
 /// The parameter-count refusal both engines give.
 inline Error parameterCountError(int expected, qsizetype given)
 {

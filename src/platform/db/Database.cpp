@@ -48,6 +48,25 @@ bool Cursor::isNull(int column) const
     return PQgetisnull(result_, row_, column) != 0;
 }
 
+QVariant Cursor::value(int column) const
+{
+    return stmt_ ? detail::sqliteValue(stmt_, column) : detail::pgValue(result_, row_, column);
+}
+
+QString Cursor::text(int column) const
+{
+    if (stmt_) {
+        switch (sqlite3_column_type(stmt_, column)) {
+        case SQLITE_TEXT:
+            return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)),
+                                     sqlite3_column_bytes(stmt_, column));
+        case SQLITE_NULL: return {};
+        default: break;
+        }
+    }
+    return value(column).toString();
+}
+
 Database::Database() = default;
 Database::~Database() { close(); }
 

@@ -40,6 +40,10 @@ public:
     qint64 integer(int column) const;
     double number(int column) const;
     bool isNull(int column) const;
+    /// The field as Row::value gives it: null, a whole number, a number, a text.
+    QVariant value(int column) const;
+    /// The field's text as Row::value(...).toString() gives it; empty for null.
+    QString text(int column) const;
 
 private:
     friend class detail::SqliteBackend;

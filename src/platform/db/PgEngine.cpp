@@ -166,7 +166,9 @@ QByteArray textOf(const QVariant& v, bool* binary)
     }
 }
 
-QVariant valueOf(const PGresult* res, int row, int column)
+} // namespace
+
+QVariant pgValue(const pg_result* res, int row, int column)
 {
     if (PQgetisnull(res, row, column))
         return {};
@@ -201,6 +203,9 @@ QVariant valueOf(const PGresult* res, int row, int column)
     default: return QVariant(QString::fromUtf8(v, length));
     }
 }
+
+namespace {
+QVariant valueOf(const PGresult* res, int row, int column) { return pgValue(res, row, column); }
 
 PGconn* connectTo(const ServerSettings& server)
 {

@@ -182,7 +182,9 @@ void bindValue(sqlite3* db, sqlite3_stmt* stmt, int index, const QVariant& v)
         throw Error(engineMessage(db, rc), rc);
 }
 
-QVariant columnValue(sqlite3_stmt* stmt, int i)
+} // namespace
+
+QVariant detail::sqliteValue(sqlite3_stmt* stmt, int i)
 {
     switch (sqlite3_column_type(stmt, i)) {
     case SQLITE_INTEGER: return QVariant(static_cast<qlonglong>(sqlite3_column_int64(stmt, i)));
@@ -195,6 +197,9 @@ QVariant columnValue(sqlite3_stmt* stmt, int i)
     default: return QVariant();
     }
 }
+
+namespace {
+QVariant columnValue(sqlite3_stmt* stmt, int i) { return detail::sqliteValue(stmt, i); }
 
 struct Statement {
     sqlite3_stmt* stmt = nullptr;

@@ -7,38 +7,18 @@
 #include "core/schema/Schema.h"
 #include "platform/db/Database.h"
 #include "platform/db/Dates.h"
+#include "platform/db/TextScan.h"
+
+#include <QHash>
 
 namespace kv::cashbook {
 
 using ledger::ExpenseClass;
-using ledger::expenseCondition;
 using ledger::paidPayCondition;
 
 namespace {
 
-QString cents(const QString& column) { return ledger::centsOf(column); }
-
 QString iso(const QDate& day) { return day.toString(Qt::ISODate); }
-
-/// " " + surname + " " + first name, or `missing` when the person was not found.
-QString personText(const db::Row& r, int found, int nom, int prenom, const QString& missing)
-{
-    if (r.value(found).isNull())
-        return missing;
-    const QString name = (r.value(nom).toString().trimmed() + u' ' + r.value(prenom).toString().trimmed()).trimmed();
-    return u' ' + name;
-}
-
-QList<MoneyLine> moneyLines(const db::Rows& rows, const QString& missing)
-{
-    // Columns: num, person found (a.num), nom, Prenom, cents, mode, ref.
-    QList<MoneyLine> lines;
-    lines.reserve(rows.size());
-    for (const db::Row& r : rows)
-        lines.append({r.value(0).toLongLong(), personText(r, 1, 2, 3, missing), r.value(4).toLongLong(), r.value(5).toInt(),
-                      r.value(6)});
-    return lines;
-}
 
 QString wholeUnits(double value, QStringView pattern)
 {
@@ -105,69 +85,151 @@ Cents openingBalance(const db::Database& db, const QDate& day)
     return ledger::cashBalanceBefore(db, day);
 }
 
+namespace {
+
+/// The names a list shows of the persons and vehicles a day's lines name, each made once: a busy day
+/// names the same few hundred many times.
+class Names {
+public:
+    struct Person {
+        QString nom, prenom, fonction; ///< trimmed
+        QString name;                  ///< " " + surname + " " + first name
+    };
+
+    /// The person of the columns `num`, `nom`, `Prenom`, `Fonction` from `first`; null when not found.
+    const Person* person(const db::TextCursor& r, int first)
+    {
+        if (r.isNull(first))
+            return nullptr;
+        const qint64 num = r.integer(first);
+        auto it = persons_.constFind(num);
+        if (it == persons_.constEnd()) {
+            Person p{r.text(first + 1).trimmed(), r.text(first + 2).trimmed(), r.text(first + 3).trimmed(), {}};
+            p.name = u' ' + (p.nom + u' ' + p.prenom).trimmed();
+            it = persons_.insert(num, std::move(p));
+        }
+        return &*it;
+    }
+
+    /// " " + model + " " + registration of the columns `num`, `matricule`, `denom` from `first`; empty
+    /// without a vehicle.
+    QString vehicle(const db::TextCursor& r, int first)
+    {
+        if (r.isNull(first))
+            return {};
+        const qint64 num = r.integer(first);
+        auto it = vehicles_.constFind(num);
+        if (it == vehicles_.constEnd()) {
+            const QString model = r.text(first + 2).trimmed();
+            it = vehicles_.insert(num, u' ' + (model.isEmpty() ? QString() : model + u' ') + r.text(first + 1).trimmed());
+        }
+        return *it;
+    }
+
+private:
+    QHash<qint64, Person> persons_;
+    QHash<qint64, QString> vehicles_;
+};
+
+} // namespace
+
 CashDay readCashDay(const db::Database& db, const QDate& day, int exerciseYear)
 {
     CashDay c;
     c.day = day;
     const QVariantList at{iso(day)};
+    Names names;
 
-    // Vehicle expenses: the vehicle's model and registration.
-    for (const db::Row& r :
-         db.query(QStringLiteral("SELECT d.num, v.num, v.matricule, m.denom, d.ref, %1 FROM Depenses d "
-                                 "LEFT JOIN Vehicules v ON v.num = d.num_vehicule "
-                                 "LEFT JOIN Modeles m ON m.num = v.num_Modele "
-                                 "WHERE %2 AND d.date = ? ORDER BY d.num")
-                      .arg(cents(QStringLiteral("d.Montant")), expenseCondition(ExpenseClass::Vehicle, QStringLiteral("d"), ledger::IndexUse::KeptOut)),
-                  at)) {
-        VehicleLine l;
-        l.num = r.value(0).toLongLong();
-        if (!r.value(1).isNull()) {
-            const QString model = r.value(3).toString().trimmed();
-            l.vehicle = u' ' + (model.isEmpty() ? QString() : model + u' ') + r.value(2).toString().trimmed();
-        }
-        l.object = u' ' + r.value(4).toString().trimmed();
-        l.amount = r.value(5).toLongLong();
-        c.vehicles << l;
-    }
+    // Each amount in cents as the kept totals count it: one typed in cents (every amount the screens
+    // book) as it is read, any other by the engine's rule once the lines are read.
+    enum List { Vehicles, Salaries, Others, Receipts };
+    struct Pending {
+        List list;
+        qsizetype index;
+        double amount;
+    };
+    QList<Pending> pending;
+    const auto cents = [&](const db::TextCursor& r, int column, List list, qsizetype index) -> Cents {
+        const double amount = r.number(column);
+        if (const std::optional<qint64> typed = ledger::typedCents(amount))
+            return *typed;
+        pending.append({list, index, amount});
+        return 0;
+    };
 
-    // Salaries: the advances of the day, then the pays closed that day.
-    for (const db::Row& r :
-         db.query(QStringLiteral("SELECT d.num, a.nom, a.Prenom, a.Fonction, %1 FROM Depenses d "
-                                 "LEFT JOIN Agents a ON a.num = d.Num_Agent "
-                                 "WHERE %2 AND d.date = ? ORDER BY d.num")
-                      .arg(cents(QStringLiteral("d.Montant")), expenseCondition(ExpenseClass::SalaryAdvance, QStringLiteral("d"), ledger::IndexUse::KeptOut)),
-                  at))
-        c.salaries.append({SalaryLine::Kind::Advance, r.value(0).toLongLong(), r.value(1).toString().trimmed(),
-                           r.value(2).toString().trimmed(), r.value(3).toString().trimmed(), r.value(4).toLongLong(),
-                           kAdvanceObject});
+    // The day's expenses in one pass over the index by date, in number order, each line sorted into its
+    // list by the ledger's rule.
+    db::scanTexts(db,
+                  QStringLiteral("SELECT d.num, %1, d.Montant, d.ref, d.mode, v.num, v.matricule, m.denom, a.num, a.nom, a.Prenom, "
+                                 "a.Fonction FROM Depenses d LEFT JOIN Vehicules v ON v.num = d.num_vehicule "
+                                 "LEFT JOIN Modeles m ON m.num = v.num_Modele LEFT JOIN Agents a ON a.num = d.Num_Agent "
+                                 "WHERE d.date = ? ORDER BY d.num")
+                      .arg(ledger::expenseClassOf(QStringLiteral("d"))),
+                  at, [&](const db::TextCursor& r) {
+                      const qint64 num = r.integer(0);
+                      switch (ExpenseClass(r.integer(1))) {
+                      case ExpenseClass::Vehicle:
+                          c.vehicles.append({num, names.vehicle(r, 5), r.text(3), cents(r, 2, Vehicles, c.vehicles.size())});
+                          break;
+                      case ExpenseClass::SalaryAdvance: {
+                          const Names::Person* p = names.person(r, 8);
+                          c.salaries.append({SalaryLine::Kind::Advance, num, p ? p->nom : QString(), p ? p->prenom : QString(),
+                                             p ? p->fonction : QString(), cents(r, 2, Salaries, c.salaries.size()), kAdvanceObject});
+                          break;
+                      }
+                      case ExpenseClass::Other: {
+                          const Names::Person* p = names.person(r, 8);
+                          c.others.append({num, p ? p->name : kMiscBeneficiary, cents(r, 2, Others, c.others.size()), r.value(4).toInt(),
+                                           r.value(3)});
+                          break;
+                      }
+                      }
+                  });
+
+    // The pays closed that day, after the advances.
     const auto& months = dayMonthNames().frenchMonths;
-    for (const db::Row& r :
-         db.query(QStringLiteral("SELECT s.num, a.nom, a.Prenom, a.Fonction, %1, s.MM FROM Salaires s "
-                                 "LEFT JOIN Agents a ON a.num = s.num_agent "
-                                 "WHERE %2 AND s.date = ? ORDER BY s.num")
-                      .arg(cents(QStringLiteral("s.Net")), paidPayCondition(QStringLiteral("s"))),
-                  at)) {
-        const int mm = r.value(5).toInt();
-        const QString month = mm >= 1 && mm <= 12 ? months[mm - 1].trimmed() : QString();
-        c.salaries.append({SalaryLine::Kind::Pay, r.value(0).toLongLong(), r.value(1).toString().trimmed(),
-                           r.value(2).toString().trimmed(), r.value(3).toString().trimmed(), r.value(4).toLongLong(),
-                           QStringLiteral(" Salaire ") + month + u' ' + QString::number(exerciseYear)});
-    }
+    QHash<int, QString> payObjects;
+    db::scanTexts(db,
+                  QStringLiteral("SELECT s.num, s.Net, s.MM, a.num, a.nom, a.Prenom, a.Fonction FROM Salaires s "
+                                 "LEFT JOIN Agents a ON a.num = s.num_agent WHERE %1 AND s.date = ? ORDER BY s.num")
+                      .arg(paidPayCondition(QStringLiteral("s"))),
+                  at, [&](const db::TextCursor& r) {
+                      const int mm = int(r.integer(2));
+                      auto object = payObjects.constFind(mm);
+                      if (object == payObjects.constEnd())
+                          object = payObjects.insert(mm, QStringLiteral(" Salaire ") +
+                                                             (mm >= 1 && mm <= 12 ? months[mm - 1].trimmed() : QString()) + u' ' +
+                                                             QString::number(exerciseYear));
+                      const Names::Person* p = names.person(r, 3);
+                      c.salaries.append({SalaryLine::Kind::Pay, r.integer(0), p ? p->nom : QString(), p ? p->prenom : QString(),
+                                         p ? p->fonction : QString(), cents(r, 1, Salaries, c.salaries.size()), *object});
+                  });
 
-    // Other expenses and receipts: the person of the line.
-    c.others = moneyLines(db.query(QStringLiteral("SELECT d.num, a.num, a.nom, a.Prenom, %1, d.mode, d.ref FROM Depenses d "
-                                                  "LEFT JOIN Agents a ON a.num = d.Num_Agent "
-                                                  "WHERE %2 AND d.date = ? ORDER BY d.num")
-                                       .arg(cents(QStringLiteral("d.Montant")),
-                                            expenseCondition(ExpenseClass::Other, QStringLiteral("d"), ledger::IndexUse::KeptOut)),
-                                   at),
-                          kMiscBeneficiary);
-    c.receipts = moneyLines(db.query(QStringLiteral("SELECT r.num, a.num, a.nom, a.Prenom, %1, r.mode, r.ref FROM Recettes r "
-                                                    "LEFT JOIN Agents a ON a.num = r.Num_Agent "
-                                                    "WHERE r.date = ? ORDER BY r.num")
-                                         .arg(cents(QStringLiteral("r.Montant"))),
-                                     at),
-                            kMiscPayer);
+    // The receipts.
+    db::scanTexts(db,
+                  QStringLiteral("SELECT r.num, r.Montant, r.mode, r.ref, a.num, a.nom, a.Prenom, a.Fonction FROM Recettes r "
+                                 "LEFT JOIN Agents a ON a.num = r.Num_Agent WHERE r.date = ? ORDER BY r.num"),
+                  at, [&](const db::TextCursor& r) {
+                      const Names::Person* p = names.person(r, 4);
+                      c.receipts.append(
+                          {r.integer(0), p ? p->name : kMiscPayer, cents(r, 1, Receipts, c.receipts.size()), r.value(2).toInt(), r.value(3)});
+                  });
+
+    if (!pending.isEmpty()) {
+        QList<double> amounts;
+        for (const Pending& p : pending)
+            amounts << p.amount;
+        const QList<qint64> counted = ledger::centsOfAmounts(db, amounts);
+        for (qsizetype i = 0; i < pending.size(); ++i) {
+            const Pending& p = pending[i];
+            switch (p.list) {
+            case Vehicles: c.vehicles[p.index].amount = counted.value(i); break;
+            case Salaries: c.salaries[p.index].amount = counted.value(i); break;
+            case Others: c.others[p.index].amount = counted.value(i); break;
+            case Receipts: c.receipts[p.index].amount = counted.value(i); break;
+            }
+        }
+    }
 
     c.opening = openingBalance(db, day);
     return c;
@@ -230,33 +292,35 @@ QList<QStringList> summaryCells(const CashDay& day)
     return rows;
 }
 
-QList<QStringList> vehicleCells(const CashDay& day)
+QStringList vehicleRow(const VehicleLine& l, int position)
 {
-    QList<QStringList> rows;
-    for (const VehicleLine& l : day.vehicles)
-        rows << QStringList{QString::number(rows.size() + 1), l.vehicle, l.object, lineAmount(l.amount)};
-    return rows;
+    return {QString::number(position + 1), l.vehicle, u' ' + l.ref.trimmed(), lineAmount(l.amount)};
 }
 
-QList<QStringList> salaryCells(const CashDay& day)
+QStringList salaryRow(const SalaryLine& l, int position)
 {
-    QList<QStringList> rows;
-    for (const SalaryLine& l : day.salaries)
-        rows << QStringList{QString::number(rows.size() + 1), l.nom, l.prenom, l.fonction, lineAmount(l.amount), l.object};
-    return rows;
+    return {QString::number(position + 1), l.nom, l.prenom, l.fonction, lineAmount(l.amount), l.object};
+}
+
+QStringList moneyRow(const MoneyLine& l, int position)
+{
+    return {QString::number(position + 1), l.person, moneyAmount(l.amount), modeText(l.mode), objectText(l.ref)};
 }
 
 namespace {
-QList<QStringList> moneyCells(const QList<MoneyLine>& lines)
+template <typename Line> QList<QStringList> cellsOf(const QList<Line>& lines, QStringList (*row)(const Line&, int))
 {
     QList<QStringList> rows;
-    for (const MoneyLine& l : lines)
-        rows << QStringList{QString::number(rows.size() + 1), l.person, moneyAmount(l.amount), modeText(l.mode), objectText(l.ref)};
+    rows.reserve(lines.size());
+    for (const Line& l : lines)
+        rows << row(l, int(rows.size()));
     return rows;
 }
 } // namespace
 
-QList<QStringList> otherCells(const CashDay& day) { return moneyCells(day.others); }
-QList<QStringList> receiptCells(const CashDay& day) { return moneyCells(day.receipts); }
+QList<QStringList> vehicleCells(const CashDay& day) { return cellsOf(day.vehicles, vehicleRow); }
+QList<QStringList> salaryCells(const CashDay& day) { return cellsOf(day.salaries, salaryRow); }
+QList<QStringList> otherCells(const CashDay& day) { return cellsOf(day.others, moneyRow); }
+QList<QStringList> receiptCells(const CashDay& day) { return cellsOf(day.receipts, moneyRow); }
 
 } // namespace kv::cashbook

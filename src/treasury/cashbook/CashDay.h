@@ -10,8 +10,11 @@
 // decimals, halves away from zero, as the ledger shows it), so that the two figures are equal to the
 // cent, whatever order the sums are made in.
 //
-// The day's lines are read with a few set queries, the day bound as a parameter (ISO text); the opening
-// balance from the totals the ledger keeps by day (KeptTotals.h), so any day of any year costs the same.
+// The day's lines are read in one pass over the index by date per book (the expenses, each sorted into
+// its list as it is read; the closed pays; the receipts), the day bound as a parameter (ISO text), each
+// person's and vehicle's names made once; the opening balance from the totals the ledger keeps by day
+// (KeptTotals.h), so any day of any year costs the same. Nothing is formatted here: a list formats a
+// line when it is shown (the *Row functions).
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -32,7 +35,7 @@ inline double toAmount(Cents cents) { return static_cast<double>(cents) / 100.0;
 struct VehicleLine {
     qint64 num = 0;      ///< `Depenses`.`num`
     QString vehicle;     ///< " " + model + " " + registration; " " + registration without a model; empty without a vehicle
-    QString object;      ///< " " + `ref` trimmed
+    QString ref;         ///< the object as written (shown " " + trimmed)
     Cents amount = 0;
 };
 
@@ -120,6 +123,11 @@ const QStringList& summaryCaptions();
 /// The summary's cells as shown, [row][column]. Every figure is in cents, exact (so every row adds up as
 /// shown, and the end of one day shows what the next day's "Report de la veille" shows); empty for 0.
 QList<QStringList> summaryCells(const CashDay& day);
+
+/// The cells of one line of a list at `position` (from 0; "N°" shows it from 1).
+QStringList vehicleRow(const VehicleLine& line, int position); ///< N°, vehicle, object, amount
+QStringList salaryRow(const SalaryLine& line, int position);   ///< N°, "Nom", "Prénom", "Fonction", amount, object
+QStringList moneyRow(const MoneyLine& line, int position);     ///< N°, person, "Montant", "Mode", "Objet"
 
 /// The cells of each list, one QStringList per line in list order, starting with "N°" (from 1).
 QList<QStringList> vehicleCells(const CashDay& day);  ///< N°, vehicle, object, amount

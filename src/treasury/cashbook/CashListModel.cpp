@@ -4,69 +4,64 @@
 
 namespace kv::cashbook {
 
-CashListModel::CashListModel(QStringList captions, QSet<int> amountColumns, QSet<int> centredColumns, QObject* parent)
-    : QAbstractTableModel(parent), captions_(std::move(captions)), amounts_(std::move(amountColumns)),
-      centred_(std::move(centredColumns))
+namespace {
+QList<kit::GridColumn> columnsOf(const QStringList& captions, const QSet<int>& amounts, const QSet<int>& centred)
+{
+    QList<kit::GridColumn> columns;
+    for (int c = 0; c < captions.size(); ++c) {
+        kit::GridColumn column{captions[c], amounts.contains(c) ? kit::CellKind::Amount : kit::CellKind::Text};
+        column.align = amounts.contains(c) ? Qt::AlignRight : centred.contains(c) ? Qt::AlignHCenter : Qt::AlignLeft;
+        columns << column;
+    }
+    return columns;
+}
+} // namespace
+
+CashListModel::CashListModel(const QStringList& captions, const QSet<int>& amountColumns, const QSet<int>& centredColumns,
+                             QObject* parent)
+    : kit::GridModel(columnsOf(captions, amountColumns, centredColumns), parent), amounts_(amountColumns)
 {
 }
 
-void CashListModel::setRows(QList<QStringList> rows)
+QList<QStringList> CashListModel::rows() const
 {
-    beginResetModel();
-    rows_ = std::move(rows);
-    endResetModel();
+    QList<QStringList> rows;
+    rows.reserve(lineCount());
+    for (int r = 0; r < lineCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < columnCount(); ++c)
+            cells << cell(r, c);
+        rows << cells;
+    }
+    return rows;
 }
-
-QString CashListModel::cell(int row, int column) const
-{
-    if (row < 0 || row >= rows_.size() || column < 0 || column >= rows_[row].size())
-        return {};
-    return rows_[row][column];
-}
-
-int CashListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(rows_.size()); }
-
-int CashListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(captions_.size()); }
 
 QVariant CashListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
     switch (role) {
-    case Qt::DisplayRole: return cell(index.row(), index.column());
-    case Qt::TextAlignmentRole: {
-        Qt::Alignment a = Qt::AlignLeft;
-        if (amounts_.contains(index.column()))
-            a = Qt::AlignRight;
-        else if (centred_.contains(index.column()))
-            a = Qt::AlignHCenter;
-        return QVariant::fromValue(a | Qt::AlignVCenter);
-    }
     case Qt::FontRole: {
-        if (!amounts_.contains(index.column()) && !bold_.contains(index.row()))
-            return {};
+        if (!bold_.contains(index.row()))
+            return kit::GridModel::data(index, role);
         QFont f = amounts_.contains(index.column()) ? kit::amountFont() : QFont();
-        if (bold_.contains(index.row()))
-            f.setBold(true);
+        f.setBold(true);
         return f;
     }
     case Qt::ToolTipRole: {
+        // A cut text shows whole under the pointer; an empty cell has none.
         const QString text = cell(index.row(), index.column()).trimmed();
         return text.isEmpty() ? QVariant() : QVariant(text);
     }
-    default: return {};
+    default: return kit::GridModel::data(index, role);
     }
 }
 
 QVariant CashListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && section >= 0 && section < captions_.size()) {
-        if (role == Qt::DisplayRole)
-            return captions_[section];
-        if (role == Qt::TextAlignmentRole && amounts_.contains(section))
-            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-    }
-    return QAbstractTableModel::headerData(section, orientation, role);
+    if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole && amounts_.contains(section))
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    return kit::GridModel::headerData(section, orientation, role);
 }
 
 } // namespace kv::cashbook

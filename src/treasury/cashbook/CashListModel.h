@@ -1,34 +1,33 @@
 #pragma once
-// A list of the cash book as shown: rows of cell texts under fixed captions, amounts right-aligned in
-// the amounts' font, numbers and modes centred. Filled at once from one read of the day.
-#include <QAbstractTableModel>
+// A list of the cash book as shown, on the kit's list model: fixed captions, amounts right-aligned in the
+// amounts' font, numbers and modes centred, a line's cells made only when a view shows it (a busy day's
+// thousands of lines cost their read, not thousands of formatted rows), and bold rows for the summary's
+// totals.
+#include "core/kit/GridModel.h"
+
 #include <QSet>
-#include <QStringList>
 
 namespace kv::cashbook {
 
-class CashListModel : public QAbstractTableModel {
+class CashListModel : public kit::GridModel {
     Q_OBJECT
 public:
-    CashListModel(QStringList captions, QSet<int> amountColumns, QSet<int> centredColumns, QObject* parent = nullptr);
+    /// Text columns under `captions`; `amountColumns` in the amounts' font, right-aligned;
+    /// `centredColumns` centred.
+    CashListModel(const QStringList& captions, const QSet<int>& amountColumns, const QSet<int>& centredColumns,
+                  QObject* parent = nullptr);
 
-    void setRows(QList<QStringList> rows);
-    const QList<QStringList>& rows() const { return rows_; }
+    /// The cells of every line, in order (each made if no view has shown it yet).
+    QList<QStringList> rows() const;
     /// Rows shown in bold (the summary's totals).
     void setBoldRows(QSet<int> rows) { bold_ = std::move(rows); }
-    QString cell(int row, int column) const;
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    QStringList captions_;
     QSet<int> amounts_;
-    QSet<int> centred_;
     QSet<int> bold_;
-    QList<QStringList> rows_;
 };
 
 } // namespace kv::cashbook

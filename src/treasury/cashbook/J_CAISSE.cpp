@@ -2,6 +2,7 @@
 
 #include "CashListModel.h"
 #include "Q_Date.h"
+#include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
 #include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
@@ -25,6 +26,8 @@ const QStringList kTabCaptions = {QStringLiteral("Récapitulatif Général"), QS
                                   QStringLiteral("Salaires"), QStringLiteral("Autres Dépenses"), QStringLiteral("Recettes")};
 const QStringList kGridNames = {QStringLiteral("recapitulatif"), QStringLiteral("vehicules"), QStringLiteral("salaires"),
                                 QStringLiteral("autresDepenses"), QStringLiteral("recettes")};
+/// The lines whose cells a list's columns fit: a screenful and some.
+constexpr int kFitRows = 40;
 } // namespace
 
 J_CAISSE::J_CAISSE(Session& session, const QDate& day, QWidget* parent) : QDialog(parent), s_(session)
@@ -84,8 +87,12 @@ QWidget* J_CAISSE::buildList(Tab tab, const QStringList& captions, const QSet<in
     auto* grid = new QTableView(page);
     grid->setObjectName(kGridNames[tab]);
     grid->setModel(model);
+    kit::cacheCellSizes(grid);
     kit::setupGrid(grid);
     kit::fitColumns(grid, stretch);
+    // The columns fit the lines a list shows first, not a busy day's thousands: a hidden list measures
+    // as many rows as a shown one.
+    grid->horizontalHeader()->setResizeContentsPrecision(kFitRows);
     models_[tab] = model;
     grids_[tab] = grid;
 
@@ -115,11 +122,15 @@ bool J_CAISSE::showDay(const QDate& day)
     day_ = std::move(read);
     title_->setText(title(day_.day));
     ui::retitle(*this);
-    models_[TabSummary]->setRows(summaryCells(day_));
-    models_[TabVehicles]->setRows(vehicleCells(day_));
-    models_[TabSalaries]->setRows(salaryCells(day_));
-    models_[TabOthers]->setRows(otherCells(day_));
-    models_[TabReceipts]->setRows(receiptCells(day_));
+    models_[TabSummary]->setLines(summaryCells(day_));
+    // Each list makes the cells of a line when it shows it.
+    const auto show = [this](Tab tab, const auto& lines, auto row) {
+        models_[tab]->setLines(int(lines.size()), [lines, row](int i) { return row(lines[i], i); });
+    };
+    show(TabVehicles, day_.vehicles, vehicleRow);
+    show(TabSalaries, day_.salaries, salaryRow);
+    show(TabOthers, day_.others, moneyRow);
+    show(TabReceipts, day_.receipts, moneyRow);
     const Sums t = day_.totals();
     totals_[TabVehicles]->setText(listTotal(t.vehicles).trimmed());
     totals_[TabSalaries]->setText(listTotal(t.salaries).trimmed());

@@ -10,6 +10,7 @@
 #include "platform/db/FileOps.h"
 #include "platform/db/RecordSet.h"
 #include "platform/db/RowWriter.h"
+#include "platform/db/TextScan.h"
 #include "platform/db/Workspace.h"
 
 #include <QFile>
@@ -122,6 +123,26 @@ private slots:
         QCOMPARE(r.number(QStringLiteral("montant")), 0.0);
         QVERIFY(r.value(QStringLiteral("absent")).isNull());
         QCOMPARE(db_.queryOne(QStringLiteral("SELECT * FROM Agents WHERE num = 99")).size(), 0);
+    }
+
+    void aScanReadsEveryFieldAsTheRowsDo()
+    {
+        // Null, whole numbers, decimals, an accented text with blanks, a blob: the cursor of a text
+        // scan gives the values and the texts a row would give, without making the row.
+        db_.execute(QStringLiteral("INSERT INTO textes VALUES ('  Hélène Ø ', NULL)"));
+        const QString sql = QStringLiteral("SELECT num, nom, Montant, d, 1.25, x'41', ch1, 7.0 FROM Agents, textes ORDER BY num, textes.rowid");
+        const Rows rows = db_.query(sql);
+        int n = 0;
+        scanTexts(db_, sql, {}, [&](const TextCursor& c) {
+            const Row& r = rows.at(n++);
+            for (int col = 0; col < r.size(); ++col) {
+                QCOMPARE(c.value(col), r.value(col));
+                QCOMPARE(c.text(col), r.value(col).toString());
+                QCOMPARE(c.isNull(col), r.value(col).isNull());
+            }
+        });
+        QCOMPARE(n, int(rows.size()));
+        QVERIFY(n > 3);
     }
 
     void scriptStopsAtFirstError()

@@ -234,6 +234,44 @@ private slots:
         QCOMPARE(sumsBetween(db(), kDay, kDay), t);
     }
 
+    void eachAmountCountsAsTheKeptTotalsCountIt_data()
+    {
+        QTest::addColumn<double>("amount");
+        // Typed in cents, halves of a cent, a binary value just below a half, tiny and large ones.
+        for (double a : {0.0, 0.01, 1500.0, 320.75, -12.34, 0.005, 0.015, 1.005, 2.675, 0.125, -0.125, 0.12499999999999999,
+                         1234567.891, 1e-7, 99999999.995, 3.0000001, -2.5e-3})
+            QTest::addRow("%.17g", a) << a;
+    }
+    void eachAmountCountsAsTheKeptTotalsCountIt()
+    {
+        QFETCH(double, amount);
+        const qint64 engine = db().scalar("SELECT " + centsOf("?1"), {amount}).toLongLong();
+        if (const std::optional<qint64> typed = typedCents(amount))
+            QCOMPARE(*typed, engine);
+        QCOMPARE(centsOfAmounts(db(), {amount}), QList<qint64>{engine});
+        // A day holding it in each list counts it so, as the totals kept by day do.
+        cast();
+        expense(1, kDay, amount, 0, 1, 4, {});
+        expense(2, kDay, amount, 1, 10, {}, 1);
+        expense(3, kDay, amount, 1, {}, {}, 3);
+        receipt(1, kDay, amount, 3, -1);
+        pay(1, 1, 2, amount, kDay);
+        const Sums t = readCashDay(db(), kDay, 2021).totals();
+        QCOMPARE(t, (Sums{engine, engine, 2 * engine, engine}));
+        QCOMPARE(sumsBetween(db(), kDay, kDay), t);
+    }
+
+    void theEngineCountsManyAmountsInTheirOrder()
+    {
+        QList<double> amounts;
+        for (int i = 0; i < 1000; ++i)
+            amounts << (i % 2 ? -1 : 1) * (i * 1.0013 + 0.005);
+        const QList<qint64> counted = centsOfAmounts(db(), amounts);
+        QCOMPARE(counted.size(), amounts.size());
+        for (int i = 0; i < amounts.size(); ++i)
+            QCOMPARE(counted[i], db().scalar("SELECT " + centsOf("?1"), {amounts[i]}).toLongLong());
+    }
+
     void aDayWithoutMovementsShowsTheOpeningBalanceOnly()
     {
         cast();
