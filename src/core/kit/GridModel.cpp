@@ -6,6 +6,8 @@
 #include "platform/db/Error.h"
 #include "platform/ui/ErrorLog.h"
 
+#include <QColor>
+#include <QFont>
 #include <QHash>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -113,20 +115,23 @@ void GridModel::setLines(QList<QStringList> lines)
     replace(count, [lines = std::move(lines)](int row) { return lines[row]; }, {});
 }
 
-void GridModel::setLines(int count, std::function<QStringList(int)> cellsOf) { replace(count, std::move(cellsOf), {}); }
+void GridModel::setLines(int count, std::function<QStringList(int)> cellsOf, std::function<QVariant(int, int)> valueOf)
+{
+    replace(count, std::move(cellsOf), {}, {}, {}, std::move(valueOf));
+}
 
 void GridModel::replace(int count, std::function<QStringList(int)> cellsOf, QList<QVariantList> values, QList<qint64> keys,
-                        PageReader readPage)
+                        PageReader readPage, std::function<QVariant(int, int)> valueOf)
 {
     beginResetModel();
     count_ = std::max(0, count);
     cellsOf_ = std::move(cellsOf);
+    valueOf_ = std::move(valueOf);
     values_ = std::move(values);
     keys_ = std::move(keys);
     readPage_ = std::move(readPage);
     pageRead_ = QList<bool>(readPage_ ? (count_ + kPageRows - 1) / kPageRows : 0, false);
-    shown_ = QList<QStringList>(count_);
-    formatted_ = QList<bool>(count_, false);
+    shown_.clear();
     endResetModel();
 }
 
@@ -149,33 +154,60 @@ QString GridModel::format(int column, const QVariant& value) const
     return value.toString();
 }
 
+const QStringList* GridModel::shownLine(int row) const
+{
+    if (const auto it = shown_.constFind(row); it != shown_.constEnd())
+        return &*it;
+    QStringList cells;
+    if (cellsOf_) {
+        try {
+            cells = cellsOf_(row);
+        } catch (const db::Error& e) {
+            // Asked while the list paints, where no message can be shown (as a refused page).
+            ui::errorLog().write(e.message());
+            return nullptr;
+        }
+    } else {
+        if (!ensureRead(row))
+            return nullptr;
+        const QVariantList& values = values_[row];
+        cells.reserve(columns_.size());
+        for (int c = 0; c < columns_.size(); ++c)
+            cells.append(columns_[c].kind == CellKind::Position ? QString::number(row + 1) : format(c, values.value(c)));
+    }
+    if (shown_.size() >= kKeptLines)
+        shown_.clear();
+    return &*shown_.insert(row, std::move(cells));
+}
+
 QString GridModel::cell(int row, int column) const
 {
     if (row < 0 || row >= count_ || column < 0 || column >= columns_.size())
         return {};
-    if (!formatted_[row]) {
-        if (cellsOf_) {
-            shown_[row] = cellsOf_(row);
-        } else {
-            if (!ensureRead(row))
-                return {};
-            const QVariantList& values = values_[row];
-            QStringList cells;
-            cells.reserve(columns_.size());
-            for (int c = 0; c < columns_.size(); ++c)
-                cells.append(columns_[c].kind == CellKind::Position ? QString::number(row + 1) : format(c, values.value(c)));
-            shown_[row] = std::move(cells);
-        }
-        formatted_[row] = true;
-    }
-    return shown_[row].value(column);
+    const QStringList* cells = shownLine(row);
+    return cells ? cells->value(column) : QString();
+}
+
+QVariantList GridModel::rowValues(int row) const
+{
+    if (row < 0 || row >= values_.size() || !ensureRead(row))
+        return {};
+    return values_[row];
 }
 
 QVariant GridModel::value(int row, int column) const
 {
-    if (row < 0 || row >= values_.size() || !ensureRead(row))
-        return {};
-    return values_[row].value(column);
+    if (valueOf_) {
+        if (row < 0 || row >= count_)
+            return {};
+        try {
+            return valueOf_(row, column);
+        } catch (const db::Error& e) {
+            ui::errorLog().write(e.message());
+            return {};
+        }
+    }
+    return rowValues(row).value(column);
 }
 
 double GridModel::total(int column) const
@@ -195,13 +227,38 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const GridColumn& c = columns_[index.column()];
+    const bool line = index.row() < count_;
     switch (role) {
     case Qt::DisplayRole: return cell(index.row(), index.column());
     case Qt::TextAlignmentRole: return QVariant::fromValue(c.align | Qt::AlignVCenter);
-    case Qt::FontRole: return c.kind == CellKind::Amount ? QVariant(amountFont()) : QVariant();
+    case Qt::FontRole: {
+        const CellLook look = line && c.look ? c.look(rowValues(index.row())) : CellLook{};
+        if (c.kind != CellKind::Amount && !look.bold && !look.italic)
+            return {};
+        // A font with only what the cell changes set: the view's font gives the rest.
+        QFont font = c.kind == CellKind::Amount ? amountFont() : QFont();
+        if (look.bold)
+            font.setBold(true);
+        if (look.italic)
+            font.setItalic(true);
+        return font;
+    }
+    case Qt::ForegroundRole: {
+        const CellLook look = line && c.look ? c.look(rowValues(index.row())) : CellLook{};
+        return look.colour.isEmpty() ? QVariant() : QVariant(QColor(look.colour));
+    }
     case Qt::ToolTipRole:
-        if (c.tooltip && index.row() < count_)
+        if (!line)
+            return {};
+        if (c.tip)
+            return c.tip(rowValues(index.row()));
+        if (c.tooltip)
             return cell(index.row(), index.column()).trimmed();
+        return {};
+    case Qt::UserRole:
+        // The value behind the text, for an export of the list.
+        if (c.exact && line)
+            return value(index.row(), index.column());
         return {};
     default: return {};
     }
