@@ -132,6 +132,8 @@ void GridModel::replace(int count, std::function<QStringList(int)> cellsOf, QLis
     readPage_ = std::move(readPage);
     pageRead_ = QList<bool>(readPage_ ? (count_ + kPageRows - 1) / kPageRows : 0, false);
     shown_.clear();
+    lastRow_ = -1;
+    lastCells_.clear();
     endResetModel();
 }
 
@@ -156,8 +158,14 @@ QString GridModel::format(int column, const QVariant& value) const
 
 const QStringList* GridModel::shownLine(int row) const
 {
-    if (const auto it = shown_.constFind(row); it != shown_.constEnd())
-        return &*it;
+    // A view asks for the cells of a line one column after the other: the line last asked for first.
+    if (row == lastRow_)
+        return &lastCells_;
+    if (const auto it = shown_.constFind(row); it != shown_.constEnd()) {
+        lastRow_ = row;
+        lastCells_ = *it;
+        return &lastCells_;
+    }
     QStringList cells;
     if (cellsOf_) {
         try {
@@ -175,9 +183,15 @@ const QStringList* GridModel::shownLine(int row) const
         for (int c = 0; c < columns_.size(); ++c)
             cells.append(columns_[c].kind == CellKind::Position ? QString::number(row + 1) : format(c, values.value(c)));
     }
-    if (shown_.size() >= kKeptLines)
-        shown_.clear();
-    return &*shown_.insert(row, std::move(cells));
+    // Lines of a function are its own to keep (a report keeps its pages): only the last one is kept.
+    if (!cellsOf_) {
+        if (shown_.size() >= kKeptLines)
+            shown_.clear();
+        shown_.insert(row, cells);
+    }
+    lastRow_ = row;
+    lastCells_ = std::move(cells);
+    return &lastCells_;
 }
 
 QString GridModel::cell(int row, int column) const

@@ -105,8 +105,9 @@ public:
 
     /// Lines a page reader is asked for at once.
     static constexpr int kPageRows = 128;
-    /// Formatted lines kept at most: a view asks again and again for the lines in sight, an export for
-    /// every line once, and a year's list must not keep a million formatted lines.
+    /// Formatted lines of values kept at most: a view asks again and again for the lines in sight, an
+    /// export for every line once, and a year's list must not keep a million formatted lines. (Lines
+    /// of a function keep only the last one asked for.)
     static constexpr int kKeptLines = 4096;
 
 private:
@@ -129,6 +130,8 @@ private:
     mutable QList<QVariantList> values_;
     mutable QList<bool> pageRead_;
     mutable QHash<int, QStringList> shown_; ///< lines formatted lately (at most kKeptLines)
+    mutable int lastRow_ = -1; ///< the line last asked for, and its cells
+    mutable QStringList lastCells_;
 };
 
 /// Gives the view a cell delegate that keeps the size of each cell once measured, until the model
