@@ -80,6 +80,88 @@ void GridModel::setRows(QList<QVariantList> rows)
     replace(count, {}, std::move(rows));
 }
 
+void GridModel::setRows(QList<QVariantList> rows, QList<qint64> keys)
+{
+    const int count = int(rows.size());
+    keys.resize(count);
+    replace(count, {}, std::move(rows), std::move(keys));
+}
+
+void GridModel::changed(int first, int last)
+{
+    if (first <= last)
+        emit dataChanged(index(first, 0), index(last, int(columns_.size()) - 1));
+}
+
+void GridModel::forget(int row)
+{
+    shown_.remove(row);
+    if (row == lastRow_)
+        lastRow_ = -1;
+}
+
+void GridModel::setRow(int row, QVariantList values)
+{
+    if (!holdsValues() || row < 0 || row >= count_)
+        return;
+    values_[row] = std::move(values);
+    forget(row);
+    changed(row, row);
+}
+
+void GridModel::setValue(int row, int column, const QVariant& value)
+{
+    if (!holdsValues() || row < 0 || row >= count_ || column < 0 || column >= columns_.size())
+        return;
+    QVariantList& values = values_[row];
+    if (values.size() <= column)
+        values.resize(column + 1);
+    values[column] = value;
+    forget(row);
+    changed(row, row);
+}
+
+void GridModel::appendRow(QVariantList values, qint64 key)
+{
+    if (!holdsValues())
+        return;
+    const int row = count_;
+    // Below the lines the row may already stand as a blank one: it only changes.
+    const bool blankTaken = row < minimumRows_;
+    if (!blankTaken)
+        beginInsertRows({}, row, row);
+    ++count_;
+    values_.append(std::move(values));
+    keys_.resize(row);
+    keys_.append(key);
+    if (blankTaken)
+        changed(row, row);
+    else
+        endInsertRows();
+}
+
+void GridModel::removeLine(int row)
+{
+    if (!holdsValues() || row < 0 || row >= count_)
+        return;
+    const bool blankLeft = count_ <= minimumRows_;
+    if (!blankLeft)
+        beginRemoveRows({}, row, row);
+    --count_;
+    values_.removeAt(row);
+    if (row < keys_.size())
+        keys_.removeAt(row);
+    // The lines below move up, a position shown below it is one less now: formatted again.
+    shown_.clear();
+    lastRow_ = -1;
+    if (blankLeft)
+        changed(row, minimumRows_ - 1); // the lines below moved up, a blank row took the last place
+    else {
+        endRemoveRows();
+        changed(row, count_ - 1);
+    }
+}
+
 void GridModel::setPagedRows(QList<qint64> keys, PageReader readPage)
 {
     const int count = int(keys.size());
@@ -247,10 +329,11 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
     case Qt::TextAlignmentRole: return QVariant::fromValue(c.align | Qt::AlignVCenter);
     case Qt::FontRole: {
         const CellLook look = line && c.look ? c.look(rowValues(index.row())) : CellLook{};
-        if (c.kind != CellKind::Amount && !look.bold && !look.italic)
+        const bool amount = c.kind == CellKind::Amount;
+        if (!c.font && !amount && !look.bold && !look.italic)
             return {};
         // A font with only what the cell changes set: the view's font gives the rest.
-        QFont font = c.kind == CellKind::Amount ? amountFont() : QFont();
+        QFont font = c.font ? *c.font : amount ? amountFont() : QFont();
         if (look.bold)
             font.setBold(true);
         if (look.italic)

@@ -2,16 +2,19 @@
 // The list model of the screen kit: captions, columns of a kind (text, amount, date, whole number),
 // rows held as they were read and formatted only when a view asks for them (a list of twenty thousand
 // lines costs its read, not twenty thousand formatted rows), optional blank rows below the lines, and
-// the totals of the amount columns, cells that stand out by their row's values (a colour, bold, italic,
-// a tooltip), and the exact value behind a rounded cell for an export. GridView is the view of the
-// account and pay grids over it.
+// the totals of the amount columns; the lines' keys (a register's row numbers) held beside them, never
+// shown; a line changed, added or removed in place; cells that stand out by their row's values (a colour,
+// bold, italic, a tooltip), and the exact value behind a rounded cell for an export. GridView is the view
+// of the account and pay grids over it.
 #include <QAbstractTableModel>
+#include <QFont>
 #include <QHash>
 #include <QList>
 #include <QStringList>
 #include <QTableView>
 #include <QVariant>
 #include <functional>
+#include <optional>
 
 namespace kv::kit {
 
@@ -40,6 +43,8 @@ struct GridColumn {
     bool tooltip = false;
     /// The text of a value, when the kind's is not the list's (another number pattern, a code's caption).
     std::function<QString(const QVariant&)> format = {};
+    /// The cells' font, when not the kind's (a registration number in a fixed-width font keeps its blanks).
+    std::optional<QFont> font = std::nullopt;
     /// The cell's look from the values of its row (a row may carry values after its columns': a flag
     /// the look reads); none: the column's plain look.
     std::function<CellLook(const QVariantList& row)> look = {};
@@ -69,6 +74,8 @@ public:
 
     /// Replaces the lines by rows of values as read, one per column, each formatted by its column when shown.
     void setRows(QList<QVariantList> rows);
+    /// The same, with the key of each line (a row number of the table), in the lines' order.
+    void setRows(QList<QVariantList> rows, QList<qint64> keys);
     /// Reads the values of the lines of `keys`, in that order (a key the file no longer holds gives an
     /// empty row). Throws db::Error on an engine failure.
     using PageReader = std::function<QList<QVariantList>(const QList<qint64>& keys)>;
@@ -77,6 +84,18 @@ public:
     void setPagedRows(QList<qint64> keys, PageReader readPage);
     /// The key of a line (setPagedRows), 0 beyond the last line.
     qint64 keyAt(int row) const { return row >= 0 && row < keys_.size() ? keys_[row] : 0; }
+    /// The keys of the lines in their order (setRows with keys, or setPagedRows); empty otherwise.
+    const QList<qint64>& keys() const { return keys_; }
+
+    // A line of setRows changed in place: the view keeps its selection and scroll position.
+    /// Replaces the values of a line (row within the lines).
+    void setRow(int row, QVariantList values);
+    /// Replaces one value of a line.
+    void setValue(int row, int column, const QVariant& value);
+    /// Adds a line after the last one, with its key.
+    void appendRow(QVariantList values, qint64 key = 0);
+    /// Removes a line; the lines below move up.
+    void removeLine(int row);
 
     /// Replaces the lines (each a list of cell texts, one per column).
     void setLines(QList<QStringList> lines);
@@ -119,6 +138,12 @@ private:
     QVariantList rowValues(int row) const;
     /// Reads the page of a row when it is not read yet; false when the engine refused it.
     bool ensureRead(int row) const;
+    /// Forgets the formatted cells of a line changed in place.
+    void forget(int row);
+    /// Whether the lines are values held in the model (setRows), the only ones changed in place.
+    bool holdsValues() const { return !cellsOf_ && !readPage_; }
+    /// Tells the views that rows first..last (of rowCount) show something else.
+    void changed(int first, int last);
 
     QList<GridColumn> columns_;
     int minimumRows_ = 0;

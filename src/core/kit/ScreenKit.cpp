@@ -25,6 +25,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTableView>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -280,6 +281,38 @@ QFont amountFont()
     QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     f.setBold(true);
     return f;
+}
+
+QFont fixedFont() { return QFontDatabase::systemFont(QFontDatabase::FixedFont); }
+
+QLineEdit* textField(QWidget* parent, const QString& objectName, int maxLength, const QString& widest)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(objectName);
+    if (maxLength > 0)
+        e->setMaxLength(maxLength);
+    if (!widest.isEmpty())
+        e->setFixedWidth(e->fontMetrics().horizontalAdvance(widest) + 16);
+    return e;
+}
+
+void layCriteria(QWidget* panel, QWidget* heading, QWidget* frame, QWidget* bar)
+{
+    auto* column = new QVBoxLayout;
+    column->setSpacing(8);
+    column->addWidget(frame);
+    column->addWidget(bar);
+    auto* block = new QHBoxLayout;
+    block->addStretch();
+    block->addLayout(column);
+    block->addStretch();
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(10);
+    layout->addWidget(heading);
+    layout->addStretch(2);
+    layout->addLayout(block);
+    layout->addStretch(3);
 }
 
 QLineEdit* totalField(QWidget* parent, const QString& objectName)

@@ -142,6 +142,16 @@ void onChoose(QTableView* grid, std::function<void(int row)> choose);
 QLineEdit* totalField(QWidget* parent, const QString& objectName);
 /// The font of amounts in grids and totals.
 QFont amountFont();
+/// The fixed-width font of a registration number in a list, which keeps its padding blanks visible.
+QFont fixedFont();
+
+/// A text field named `objectName`: at most `maxLength` characters (0: the field's own limit) and, with
+/// `widest`, exactly as wide as that text, so that nothing typed is hidden.
+QLineEdit* textField(QWidget* parent, const QString& objectName, int maxLength = 0, const QString& widest = {});
+
+/// Lays out the criteria panel of a search: its title band across the top, then the frame of criteria
+/// and its command bar below it, as one block in the middle of the panel.
+void layCriteria(QWidget* panel, QWidget* heading, QWidget* frame, QWidget* bar);
 
 // ---- side panel ----------------------------------------------------------------------------------------
 

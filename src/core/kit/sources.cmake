@@ -6,4 +6,5 @@ list(APPEND KV_CORE_SOURCES
     kit/Guard.h kit/Guard.cpp
     kit/Export.h kit/Export.cpp
     kit/GridModel.h kit/GridModel.cpp
+    kit/ArchiveFilter.h kit/ArchivePanel.h kit/ArchivePanel.cpp
     kit/FolderTree.h kit/FolderTree.cpp)

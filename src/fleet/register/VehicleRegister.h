@@ -1,6 +1,8 @@
 #pragma once
 // The vehicle register without its widgets: the registration number in three parts, the list of
 // vehicles with their reference names, numbering, saving and deleting a vehicle.
+#include "core/kit/ArchiveFilter.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -23,8 +25,8 @@ QString composeMatricule(const Matricule& m);
 /// The parts shown again: characters 1-5, 7-9 and the last 2 characters.
 Matricule splitMatricule(const QString& stored);
 
-/// Which vehicles the register lists.
-enum class Filter { Ensemble, Archives, Recents };
+/// Which vehicles the register lists. (the archive filter of every list with an archive flag).
+using Filter = kit::ArchiveFilter;
 
 /// One row of the register's list.
 struct ListRow {

@@ -1,4 +1,5 @@
 #include "Vehicules.h"
+#include "VehicleList.h"
 
 #include "core/formats/Dates.h"
 #include "core/formats/FieldRules.h"
@@ -6,6 +7,8 @@
 #include "core/reports/ReportRoutine.h"
 #include "core/schema/Schema.h"
 #include "core/state/Session.h"
+#include "core/kit/ArchivePanel.h"
+#include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
 #include "core/kit/ScreenKit.h"
 #include "fleet/references/Initials.h"
@@ -14,7 +17,6 @@
 #include <QButtonGroup>
 #include <QEvent>
 #include <QKeyEvent>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -24,7 +26,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QStackedWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -38,20 +40,10 @@ namespace {
 const QString kNone = schema::NothingChosenText;
 const QString kIntrouvable = QStringLiteral("Enregistrement introuvable");
 
-enum Column { ColRow, ColType, ColMarque, ColModele, ColAnnee, ColMatricule, ColArch, ColumnCount };
+using vehicles::ColModele;
 
 /// Width of the entry and filter panels beside the list.
 constexpr int kSideWidth = 380;
-
-QLineEdit* textField(QWidget* parent, const QString& name, int maxLength, const QString& widest)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(name);
-    e->setMaxLength(maxLength);
-    // As wide as its longest content, so that nothing typed is hidden.
-    e->setFixedWidth(e->fontMetrics().horizontalAdvance(widest) + 16);
-    return e;
-}
 
 } // namespace
 
@@ -112,16 +104,16 @@ void Vehicules::buildCommands()
 /// The list of the vehicles.
 void Vehicules::buildList()
 {
-    grid_ = new QTableWidget(0, ColumnCount, this);
+    model_ = new kit::GridModel(vehicles::listColumns(QString()), this);
+    grid_ = new QTableView(this);
     grid_->setObjectName(QStringLiteral("grille"));
-    grid_->setHorizontalHeaderLabels({QString(), QStringLiteral("Type"), QStringLiteral("Marque"), QStringLiteral("Modèle"),
-                                      QStringLiteral("Année"), QStringLiteral("Matricule"), QStringLiteral("Arch.")});
+    grid_->setModel(model_);
     kit::setupGrid(grid_);
     kit::fitColumns(grid_, ColModele);
-    connect(grid_, &QTableWidget::cellDoubleClicked, this, [this] { zoom(); });
+    connect(grid_, &QTableView::doubleClicked, this, [this] { zoom(); });
 }
 
-/// The entry frame of a new or changed vehicle.
+/// The entry frame of a new or changed vehicle: its fields on the rows of one form, then its commands.
 void Vehicules::buildEntry()
 {
     entry_ = new QFrame(this);
@@ -129,31 +121,69 @@ void Vehicules::buildEntry()
     entry_->setFrameShape(QFrame::StyledPanel);
     entryHeading_ = kit::panelHeading(QString(), entry_, QStringLiteral("enteteSaisie"));
 
+    auto* form = new QGridLayout;
+    form->setHorizontalSpacing(10);
+    form->setVerticalSpacing(6);
+    form->setColumnStretch(1, 1);
+    int row = 0;
+    addNumberRows(form, row);
+    addPickRows(form, row);
+    addPaperRows(form, row);
+    addArchiveRow(form, row);
+
+    const kit::PanelButtons entryButtons = kit::panelButtons(entry_);
+    confirm_ = entryButtons.confirm;
+    cancel_ = entryButtons.cancel;
+    connect(confirm_, &QToolButton::clicked, this, &Vehicules::confirmEntry);
+    connect(cancel_, &QToolButton::clicked, this, &Vehicules::cancelEntry);
+
+    auto* entryLayout = new QVBoxLayout(entry_);
+    entryLayout->addWidget(entryHeading_);
+    entryLayout->addLayout(form);
+    entryLayout->addStretch();
+    entryLayout->addWidget(entryButtons.row);
+
+    chainEntry();
+}
+
+/// A row of the entry form: its label, then its field or its row of fields.
+void Vehicules::addFormRow(QGridLayout* form, int& row, const QString& label, QWidget* field, Qt::Alignment align)
+{
+    form->addWidget(new QLabel(label, entry_), row, 0);
+    form->addWidget(field, row++, 1, align);
+}
+
+void Vehicules::addFormRow(QGridLayout* form, int& row, const QString& label, QLayout* fields)
+{
+    form->addWidget(new QLabel(label, entry_), row, 0);
+    form->addLayout(fields, row++, 1);
+}
+
+/// "Matricule" in its three parts (digits only, centred) and "Année".
+void Vehicules::addNumberRows(QGridLayout* form, int& row)
+{
     const int partLength[3] = {5, 3, 2};
     auto* matRow = new QHBoxLayout;
     matRow->setSpacing(4);
     for (int i = 0; i < 3; ++i) {
-        mat_[i] = textField(entry_, QStringLiteral("matricule%1").arg(i + 1), partLength[i], QString(partLength[i] + 1, u'8'));
+        mat_[i] = kit::textField(entry_, QStringLiteral("matricule%1").arg(i + 1), partLength[i], QString(partLength[i] + 1, u'8'));
         mat_[i]->setAlignment(Qt::AlignCenter);
         new DigitField(mat_[i]);
         new SelectOnFocus(mat_[i]);
         matRow->addWidget(mat_[i]);
     }
     matRow->addStretch();
-    annee_ = textField(entry_, QStringLiteral("annee"), 4, QStringLiteral("88888"));
+    annee_ = kit::textField(entry_, QStringLiteral("annee"), 4, QStringLiteral("88888"));
     annee_->setAlignment(Qt::AlignCenter);
     new DigitField(annee_);
     new SelectOnFocus(annee_);
+    addFormRow(form, row, QStringLiteral("Matricule"), matRow);
+    addFormRow(form, row, QStringLiteral("Année"), annee_, Qt::AlignLeft);
+}
 
-    auto* form = new QGridLayout;
-    form->setHorizontalSpacing(10);
-    form->setVerticalSpacing(6);
-    int row = 0;
-    form->addWidget(new QLabel(QStringLiteral("Matricule"), entry_), row, 0);
-    form->addLayout(matRow, row++, 1);
-    form->addWidget(new QLabel(QStringLiteral("Année"), entry_), row, 0);
-    form->addWidget(annee_, row++, 1, Qt::AlignLeft);
-
+/// The four reference fields (type, make, model, fuel): read-only, each with the button of its pick list.
+void Vehicules::addPickRows(QGridLayout* form, int& row)
+{
     const QString pickLabels[4] = {QStringLiteral("Type"), QStringLiteral("Marque"), QStringLiteral("Modèle"),
                                    QStringLiteral("Carburant")};
     const QString pickNames[4] = {QStringLiteral("type"), QStringLiteral("marque"), QStringLiteral("modele"),
@@ -178,27 +208,30 @@ void Vehicules::buildEntry()
         pickRow->setSpacing(2);
         pickRow->addWidget(field, 1);
         pickRow->addWidget(button);
-        form->addWidget(new QLabel(pickLabels[i], entry_), row, 0);
-        form->addLayout(pickRow, row++, 1);
+        addFormRow(form, row, pickLabels[i], pickRow);
     }
+}
 
-    circulation_ = textField(entry_, QStringLiteral("circulation"), 10, QStringLiteral("88/88/88888"));
+/// The papers: "Mise en circulation", "N° Carte Grise" (in capitals) and "En date du".
+void Vehicules::addPaperRows(QGridLayout* form, int& row)
+{
+    circulation_ = kit::textField(entry_, QStringLiteral("circulation"), 10, QStringLiteral("88/88/88888"));
     circulationRules_ = new DateField(circulation_, s_.ui());
-    carteGrise_ = textField(entry_, QStringLiteral("carteGrise"), 25, QString(20, u'W'));
+    carteGrise_ = kit::textField(entry_, QStringLiteral("carteGrise"), 25, QString(20, u'W'));
     carteGrise_->setMinimumWidth(0);
     carteGrise_->setMaximumWidth(QWIDGETSIZE_MAX);
     new FieldKeyFilter(carteGrise_, [](const QString&, int key) { return (key >= 'a' && key <= 'z') ? key - 'a' + 'A' : key; });
     new SelectOnFocus(carteGrise_);
-    dateCarte_ = textField(entry_, QStringLiteral("dateCarte"), 10, QStringLiteral("88/88/88888"));
+    dateCarte_ = kit::textField(entry_, QStringLiteral("dateCarte"), 10, QStringLiteral("88/88/88888"));
     dateCarteRules_ = new DateField(dateCarte_, s_.ui());
-    form->addWidget(new QLabel(QStringLiteral("Mise en circulation"), entry_), row, 0);
-    form->addWidget(circulation_, row++, 1, Qt::AlignLeft);
-    form->addWidget(new QLabel(QStringLiteral("N° Carte Grise"), entry_), row, 0);
-    form->addWidget(carteGrise_, row++, 1);
-    form->addWidget(new QLabel(QStringLiteral("En date du"), entry_), row, 0);
-    form->addWidget(dateCarte_, row++, 1, Qt::AlignLeft);
-    form->setColumnStretch(1, 1);
+    addFormRow(form, row, QStringLiteral("Mise en circulation"), circulation_, Qt::AlignLeft);
+    addFormRow(form, row, QStringLiteral("N° Carte Grise"), carteGrise_);
+    addFormRow(form, row, QStringLiteral("En date du"), dateCarte_, Qt::AlignLeft);
+}
 
+/// "Archivage": OUI or NON (NON for a new vehicle).
+void Vehicules::addArchiveRow(QGridLayout* form, int& row)
+{
     archOui_ = new QRadioButton(QStringLiteral("OUI"), entry_);
     archOui_->setObjectName(QStringLiteral("archOui"));
     archNon_ = new QRadioButton(QStringLiteral("NON"), entry_);
@@ -211,21 +244,12 @@ void Vehicules::buildEntry()
     archRow->addWidget(archOui_);
     archRow->addWidget(archNon_);
     archRow->addStretch();
-    form->addWidget(new QLabel(QStringLiteral("Archivage"), entry_), row, 0);
-    form->addLayout(archRow, row++, 1);
+    addFormRow(form, row, QStringLiteral("Archivage"), archRow);
+}
 
-    const kit::PanelButtons entryButtons = kit::panelButtons(entry_);
-    confirm_ = entryButtons.confirm;
-    cancel_ = entryButtons.cancel;
-    connect(confirm_, &QToolButton::clicked, this, &Vehicules::confirmEntry);
-    connect(cancel_, &QToolButton::clicked, this, &Vehicules::cancelEntry);
-
-    auto* entryLayout = new QVBoxLayout(entry_);
-    entryLayout->addWidget(entryHeading_);
-    entryLayout->addLayout(form);
-    entryLayout->addStretch();
-    entryLayout->addWidget(entryButtons.row);
-
+/// Enter and the arrows move through the typed fields; a field typed full moves on by itself.
+void Vehicules::chainEntry()
+{
     chain_ = new FieldChain({mat_[0], mat_[1], mat_[2], annee_, circulation_, carteGrise_, dateCarte_}, this);
     autoAdvance(mat_[0], 5);
     autoAdvance(mat_[1], 3);
@@ -277,36 +301,18 @@ void Vehicules::buildPickList()
 /// The filter panel.
 void Vehicules::buildFilterPanel()
 {
-    filterPanel_ = new QFrame(this);
-    filterPanel_->setObjectName(QStringLiteral("panneauFiltre"));
-    filterPanel_->setFrameShape(QFrame::StyledPanel);
-    auto* filterHeading = kit::panelHeading(QStringLiteral("Filtre d'affichage . . ."), filterPanel_);
-    filtArch_ = new QRadioButton(QStringLiteral("Archivés"), filterPanel_);
-    filtArch_->setObjectName(QStringLiteral("archives"));
-    filtRecents_ = new QRadioButton(QStringLiteral("Récents"), filterPanel_);
-    filtRecents_->setObjectName(QStringLiteral("recents"));
-    filtTous_ = new QRadioButton(QStringLiteral("Ensemble"), filterPanel_);
-    filtTous_->setObjectName(QStringLiteral("ensemble"));
-    filtTous_->setChecked(true);
-    const kit::PanelButtons filterButtons =
-        kit::panelButtons(filterPanel_, QStringLiteral("filtreValider"), QStringLiteral("filtreAnnuler"));
-    connect(filterButtons.confirm, &QToolButton::clicked, this, &Vehicules::confirmFilter);
-    connect(filterButtons.cancel, &QToolButton::clicked, this, &Vehicules::cancelFilter);
-    auto* filterLayout = new QVBoxLayout(filterPanel_);
-    filterLayout->addWidget(filterHeading);
-    filterLayout->addSpacing(6);
-    filterLayout->addWidget(filtArch_);
-    filterLayout->addWidget(filtRecents_);
-    filterLayout->addWidget(filtTous_);
-    filterLayout->addStretch();
-    filterLayout->addWidget(filterButtons.row);
+    filterPanel_ = new kit::ArchivePanel(this);
+    connect(filterPanel_, &kit::ArchivePanel::confirmed, this, &Vehicules::confirmFilter);
+    connect(filterPanel_, &kit::ArchivePanel::cancelled, this, &Vehicules::cancelFilter);
 }
 
 // ---- the list ---------------------------------------------------------------------------------------------
 
 QToolButton* Vehicules::command(const QString& objectName) const { return bar_->command(objectName); }
 
-int Vehicules::currentRow() const { return nums_.isEmpty() ? -1 : grid_->currentRow(); }
+const QList<qint64>& Vehicules::nums() const { return model_->keys(); }
+
+int Vehicules::currentRow() const { return model_->lineCount() == 0 ? -1 : grid_->currentIndex().row(); }
 
 void Vehicules::setCurrentRow(int row) { grid_->selectRow(row); }
 
@@ -317,35 +323,22 @@ void Vehicules::fillList()
     QList<vehicles::ListRow> rows;
     if (!kit::guarded(s_.ui(), [&] { rows = vehicles::list(s_.db(), filter_); }))
         return; // the list stays as it was
-    grid_->setRowCount(0);
-    nums_.clear();
     if (rows.isEmpty()) {
+        model_->setRows({});
         grid_->setEnabled(false);
         startNew();
         return;
     }
-    grid_->setRowCount(rows.size());
-    auto cell = [this](int r, int c, const QString& text, bool centred) {
-        auto* item = new QTableWidgetItem(text);
-        if (centred)
-            item->setTextAlignment(Qt::AlignCenter);
-        grid_->setItem(r, c, item);
-    };
-    // The registration number keeps its padding blanks visible.
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    auto name = [](const QString& denom) { return denom.isEmpty() ? QString() : u' ' + denom; };
-    for (int r = 0; r < rows.size(); ++r) {
-        const auto& v = rows[r];
-        nums_ << v.num;
-        cell(r, ColRow, QString::number(r + 1), true);
-        cell(r, ColType, name(v.genre), false);
-        cell(r, ColMarque, name(v.marque), false);
-        cell(r, ColModele, name(v.modele), false);
-        cell(r, ColAnnee, v.annee, true);
-        cell(r, ColMatricule, v.matricule, true);
-        grid_->item(r, ColMatricule)->setFont(fixed);
-        cell(r, ColArch, v.archived ? QStringLiteral("OUI") : QStringLiteral(" "), true);
+    const auto name = [](const QString& denom) { return denom.isEmpty() ? QString() : u' ' + denom; };
+    QList<QVariantList> values;
+    QList<qint64> nums;
+    values.reserve(rows.size());
+    for (const vehicles::ListRow& v : rows) {
+        values.append({QVariant(), name(v.genre), name(v.marque), name(v.modele), v.annee, v.matricule,
+                       v.archived ? QStringLiteral("OUI") : QStringLiteral(" ")});
+        nums << v.num;
     }
+    model_->setRows(std::move(values), std::move(nums));
     grid_->setEnabled(true);
     grid_->selectRow(0);
     grid_->resizeColumnsToContents();
@@ -353,7 +346,7 @@ void Vehicules::fillList()
 
 void Vehicules::setBrowsing(bool on)
 {
-    grid_->setEnabled(on && !nums_.isEmpty());
+    grid_->setEnabled(on && model_->lineCount() > 0);
     bar_->setCommandsEnabled(on);
     if (on)
         showSide(nullptr);
@@ -400,7 +393,7 @@ void Vehicules::startEdit()
     if (row < 0)
         return;
     std::optional<vehicles::Entry> v;
-    if (!kit::guarded(s_.ui(), [&] { v = vehicles::read(s_.db(), nums_[row]); }))
+    if (!kit::guarded(s_.ui(), [&] { v = vehicles::read(s_.db(), model_->keyAt(row)); }))
         return;
     if (!v) { // deleted since the list was filled
         s_.ui().message(kIntrouvable);
@@ -439,7 +432,7 @@ void Vehicules::deleteCurrent()
     const int row = currentRow();
     if (row < 0)
         return;
-    const qint64 num = nums_[row];
+    const qint64 num = model_->keyAt(row);
     // The lines of the vehicle stay in their tables: the question says how many.
     vehicles::Attached attached;
     if (!kit::guarded(s_.ui(), [&] { attached = vehicles::attached(s_.db(), num); }))
@@ -458,7 +451,7 @@ void Vehicules::zoom()
     const int row = currentRow();
     if (row < 0 || !grid_->isEnabled())
         return;
-    s_.vehicule_courant = nums_[row];
+    s_.vehicule_courant = model_->keyAt(row);
     {
         Zoom_V file(s_, this);
         s_.ui().showModal(file);
@@ -468,15 +461,13 @@ void Vehicules::zoom()
 
 void Vehicules::print()
 {
-    if (nums_.isEmpty())
+    if (nums().isEmpty())
         return;
     QStringList keys;
-    keys.reserve(nums_.size());
-    for (qint64 n : nums_)
+    keys.reserve(nums().size());
+    for (qint64 n : nums())
         keys << QString::number(n);
-    const QString selection = filter_ == vehicles::Filter::Archives ? QStringLiteral("Archivés")
-        : filter_ == vehicles::Filter::Recents                      ? QStringLiteral("Récents")
-                                                                    : QStringLiteral("Ensemble");
+    const QString selection = kit::archiveFilterText(filter_);
     ReportRequest request;
     request.templateName = QStringLiteral("Liste_V.RPT");
     request.texts.insert(QStringLiteral("ch4"), selection);
@@ -526,7 +517,7 @@ void Vehicules::confirmEntry()
     v.dateCarte = dateCarte_->text();
     v.archived = archOui_->isChecked();
     bool found = true;
-    const qint64 num = newEntry_ || currentRow() < 0 ? 0 : nums_[currentRow()];
+    const qint64 num = newEntry_ || currentRow() < 0 ? 0 : model_->keyAt(currentRow());
     // Two vehicles with one registration number is most often a number typed twice: asked first.
     qint64 same = 0;
     if (!kit::guarded(s_.ui(), [&] { same = vehicles::sameMatricule(s_.db(), v.matricule, num); }))
@@ -681,25 +672,20 @@ void Vehicules::editReferences()
 
 // ---- the filter panel ---------------------------------------------------------------------------------------
 
-QRadioButton* Vehicules::filterOption(vehicles::Filter f) const
-{
-    return f == vehicles::Filter::Archives ? filtArch_ : f == vehicles::Filter::Recents ? filtRecents_ : filtTous_;
-}
+QRadioButton* Vehicules::filterOption(vehicles::Filter f) const { return filterPanel_->option(f); }
 
 void Vehicules::openFilter()
 {
     if (isEntering())
         return;
     setBrowsing(false);
-    filterOption(filter_)->setChecked(true);
+    filterPanel_->setChosen(filter_);
     showSide(filterPanel_);
 }
 
 void Vehicules::confirmFilter()
 {
-    const vehicles::Filter f = filtArch_->isChecked() ? vehicles::Filter::Archives
-        : filtRecents_->isChecked()                   ? vehicles::Filter::Recents
-                                                      : vehicles::Filter::Ensemble;
+    const vehicles::Filter f = filterPanel_->chosen();
     bool empty = true;
     if (!kit::guarded(s_.ui(), [&] { empty = vehicles::list(s_.db(), f).isEmpty(); }))
         return;

@@ -3,6 +3,8 @@
 // its registration number, year, type, make, model, fuel, dates and archive flag; deletion, the
 // archive filter, the printed list and the vehicle file of the current row.
 #include "VehicleRegister.h"
+#include "core/kit/ArchivePanel.h"
+#include "core/kit/GridModel.h"
 #include "fleet/references/ReferenceTable.h"
 
 #include <QDialog>
@@ -13,7 +15,9 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QRadioButton;
-class QTableWidget;
+class QGridLayout;
+class QLayout;
+class QTableView;
 class QToolButton;
 
 namespace kv {
@@ -36,8 +40,10 @@ public:
     enum Pick { Type = references::Genres, Marque = references::Marques, Modele = references::Modeles, Carburant = references::Carburants };
 
     // ---- the list ------------------------------------------------------------------------------------
-    QTableWidget* grid() const { return grid_; }
-    const QList<qint64>& nums() const { return nums_; }
+    QTableView* grid() const { return grid_; }
+    kit::GridModel* model() const { return model_; }
+    /// The vehicle numbers of the rows, in row order.
+    const QList<qint64>& nums() const;
     int currentRow() const;
     void setCurrentRow(int row);
     vehicles::Filter filter() const { return filter_; }
@@ -86,7 +92,7 @@ public:
     void editReferences();
 
     // ---- the filter panel ----------------------------------------------------------------------------
-    QFrame* filterPanel() const { return filterPanel_; }
+    kit::ArchivePanel* filterPanel() const { return filterPanel_; }
     QRadioButton* filterOption(vehicles::Filter f) const;
     void confirmFilter();
     void cancelFilter();
@@ -99,6 +105,13 @@ private:
     void buildCommands();
     void buildList();
     void buildEntry();
+    void addFormRow(QGridLayout* form, int& row, const QString& label, QWidget* field, Qt::Alignment align = {});
+    void addFormRow(QGridLayout* form, int& row, const QString& label, QLayout* fields);
+    void addNumberRows(QGridLayout* form, int& row);
+    void addPickRows(QGridLayout* form, int& row);
+    void addPaperRows(QGridLayout* form, int& row);
+    void addArchiveRow(QGridLayout* form, int& row);
+    void chainEntry();
     void buildPickList();
     void buildFilterPanel();
     void loadPicks(int pick);
@@ -111,14 +124,14 @@ private:
 
     Session& s_;
     vehicles::Filter filter_ = vehicles::Filter::Ensemble;
-    QList<qint64> nums_;
     bool newEntry_ = true;
     bool loading_ = false;
     std::array<references::Entries, 4> picks_;
     std::array<qint64, 4> picked_{-1, -1, -1, -1};
     int openPick_ = 0;
 
-    QTableWidget* grid_;
+    QTableView* grid_;
+    kit::GridModel* model_;
     kit::CommandBar* bar_;
     kit::SidePanel* side_;
     QFrame* entry_;
@@ -134,8 +147,7 @@ private:
     QFrame* pickPanel_;
     QListWidget* pickList_;
     QToolButton *pickConfirm_, *pickCancel_, *pickInitials_;
-    QFrame* filterPanel_;
-    QRadioButton *filtArch_, *filtRecents_, *filtTous_;
+    kit::ArchivePanel* filterPanel_;
 };
 
 } // namespace kv

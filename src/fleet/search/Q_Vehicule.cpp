@@ -1,6 +1,8 @@
 #include "Q_Vehicule.h"
 
 #include "core/state/Session.h"
+#include "fleet/register/VehicleList.h"
+#include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
 #include "core/kit/ScreenKit.h"
 #include "fleet/references/ReferenceTable.h"
@@ -8,7 +10,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -17,7 +18,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStackedWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -29,12 +30,9 @@ using kit::Command;
 
 namespace {
 
-enum Column { ColRow, ColType, ColMarque, ColModele, ColAnnee, ColMatricule, ColArch, ColumnCount };
-
-const QString kCaptions[ColumnCount] = {QStringLiteral("N°"),    QStringLiteral("Type"),      QStringLiteral("Marque"),
-                                        QStringLiteral("Modèle"), QStringLiteral("Année"),     QStringLiteral("Matricule"),
-                                        QStringLiteral("Arch.")};
-constexpr bool kCentred[ColumnCount] = {true, false, false, false, true, true, true};
+using vehicles::ColMarque;
+using vehicles::ColRow;
+using vehicles::ColType;
 
 const QString kNothingFound = QStringLiteral("Aucun véhicule selon ces critères");
 
@@ -71,13 +69,13 @@ Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : SearchDialog(session
     connect(openCriteria_, &QToolButton::clicked, this, &Q_Vehicule::openCriteria);
     connect(choose_, &QToolButton::clicked, this, &Q_Vehicule::choose);
 
-    // The grid of every list: its captions in its header.
-    grid_ = new QTableWidget(1, ColumnCount, results_);
+    // The grid of every list: its captions in its header. It always keeps at least one row; with no
+    // vehicle that row stays blank and nothing can be chosen.
+    model_ = new kit::GridModel(vehicles::listColumns(QStringLiteral("N°")), this);
+    model_->setMinimumRows(1);
+    grid_ = new QTableView(results_);
     grid_->setObjectName(QStringLiteral("liste"));
-    QStringList captionTexts;
-    for (const QString& c : kCaptions)
-        captionTexts << c;
-    grid_->setHorizontalHeaderLabels(captionTexts);
+    grid_->setModel(model_);
     kit::setupGrid(grid_);
     kit::fitColumns(grid_, ColMarque);
     kit::onChoose(grid_, [this](int) { choose(); });
@@ -169,23 +167,7 @@ Q_Vehicule::Q_Vehicule(Session& session, QWidget* parent) : SearchDialog(session
     connect(cancel_, &QToolButton::clicked, this, &Q_Vehicule::cancelCriteria);
     // Return that no field takes searches while the criteria are shown (the list takes it for itself).
     kit::setDefaultCommand(*this, search_);
-    // The frame and its commands stand as one block in the middle of the panel.
-    auto* column = new QVBoxLayout;
-    column->setSpacing(8);
-    column->addWidget(frame);
-    column->addWidget(criteriaBar);
-    auto* block = new QHBoxLayout;
-    block->addStretch();
-    block->addLayout(column);
-    block->addStretch();
-
-    auto* criteriaLayout = new QVBoxLayout(criteria_);
-    criteriaLayout->setContentsMargins(0, 0, 0, 0);
-    criteriaLayout->setSpacing(10);
-    criteriaLayout->addWidget(criteriaHeading);
-    criteriaLayout->addStretch(2);
-    criteriaLayout->addLayout(block);
-    criteriaLayout->addStretch(3);
+    kit::layCriteria(criteria_, criteriaHeading, frame, criteriaBar);
 
     panels_->addWidget(results_);
     panels_->addWidget(criteria_);
@@ -218,28 +200,18 @@ vehicles::SearchCriteria Q_Vehicule::criteria() const
 
 void Q_Vehicule::fill(const QList<vehicles::VehicleFound>& found)
 {
-    // The grid always keeps at least one row; with no vehicle it stays empty and nothing can be chosen.
-    grid_->clearContents();
-    grid_->setRowCount(std::max<qsizetype>(1, found.size()));
-    numbers_.clear();
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    for (int r = 0; r < found.size(); ++r) {
-        const vehicles::VehicleFound& v = found[r];
-        const QString texts[ColumnCount] = {QString::number(r + 1), v.type, v.marque, v.modele, v.annee, v.matricule,
-                                            v.archived ? QStringLiteral("OUI") : QStringLiteral(" ")};
-        for (int c = 0; c < ColumnCount; ++c) {
-            auto* item = new QTableWidgetItem(texts[c]);
-            if (kCentred[c])
-                item->setTextAlignment(Qt::AlignCenter);
-            if (c == ColMatricule) // the registration number keeps its padding blanks visible
-                item->setFont(fixed);
-            grid_->setItem(r, c, item);
-        }
-        numbers_ << v.num;
+    QList<QVariantList> rows;
+    QList<qint64> numbers;
+    rows.reserve(found.size());
+    for (const vehicles::VehicleFound& v : found) {
+        rows.append({QVariant(), v.type, v.marque, v.modele, v.annee, v.matricule,
+                     v.archived ? QStringLiteral("OUI") : QStringLiteral(" ")});
+        numbers << v.num;
     }
+    model_->setRows(std::move(rows), std::move(numbers));
     grid_->clearSelection();
-    if (!numbers_.isEmpty()) {
-        grid_->setCurrentCell(0, ColRow);
+    if (model_->lineCount() > 0) {
+        grid_->setCurrentIndex(model_->index(0, ColRow));
         grid_->selectRow(0);
     }
     grid_->scrollToTop();
@@ -277,15 +249,17 @@ int Q_Vehicule::currentRow() const
     const QModelIndexList rows = grid_->selectionModel()->selectedRows();
     if (!rows.isEmpty())
         return rows.first().row();
-    return grid_->currentRow();
+    return grid_->currentIndex().isValid() ? grid_->currentIndex().row() : -1;
 }
+
+const QList<qint64>& Q_Vehicule::vehicleNumbers() const { return model_->keys(); }
 
 void Q_Vehicule::choose()
 {
     const int row = currentRow();
-    if (numbers_.isEmpty() || row < 0 || row >= numbers_.size())
+    if (row < 0 || row >= model_->lineCount())
         return;
-    chooseRow(numbers_[row], grid_->item(row, ColType)->text(), grid_->item(row, ColMarque)->text());
+    chooseRow(model_->keyAt(row), model_->cell(row, ColType), model_->cell(row, ColMarque));
 }
 
 } // namespace kv

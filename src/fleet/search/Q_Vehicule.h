@@ -13,12 +13,13 @@ class QCheckBox;
 class QComboBox;
 class QRadioButton;
 class QStackedWidget;
-class QTableWidget;
+class QTableView;
 class QToolButton;
 
 namespace kv {
 
 class Session;
+namespace kit { class GridModel; }
 
 class Q_Vehicule : public SearchDialog {
     Q_OBJECT
@@ -27,12 +28,13 @@ public:
 
     // Result panel.
     QWidget* resultPanel() const { return results_; }
-    QTableWidget* resultList() const { return grid_; }
+    QTableView* resultList() const { return grid_; }
+    kit::GridModel* resultModel() const { return model_; }
     QToolButton* closeButton() const { return close_; }
     QToolButton* criteriaButton() const { return openCriteria_; }
     QToolButton* chooseButton() const { return choose_; }
     /// The vehicle numbers of the result rows, in the rows' order (empty when nothing is listed).
-    const QList<qint64>& vehicleNumbers() const { return numbers_; }
+    const QList<qint64>& vehicleNumbers() const;
 
     // Criteria panel.
     QWidget* criteriaPanel() const { return criteria_; }
@@ -66,7 +68,8 @@ private:
     QStackedWidget* panels_;
     QWidget* results_;
     QWidget* criteria_;
-    QTableWidget* grid_;
+    QTableView* grid_;
+    kit::GridModel* model_;
     QToolButton* close_;
     QToolButton* openCriteria_;
     QToolButton* choose_;
@@ -77,7 +80,6 @@ private:
     QComboBox* lists_[3];
     QToolButton* search_;
     QToolButton* cancel_;
-    QList<qint64> numbers_;
 };
 
 } // namespace kv

@@ -46,14 +46,6 @@ QString objectPrefix(List list)
     return QString::fromLatin1(names[int(list)]);
 }
 
-QLineEdit* lineEdit(QWidget* parent, const QString& name, int maxLength)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(name);
-    e->setMaxLength(maxLength);
-    return e;
-}
-
 /// Width of the entry panels, laid out beside the header and the tabs.
 constexpr int kSideWidth = 400;
 
@@ -224,9 +216,9 @@ QWidget* Zoom_V::buildHeader()
     auto* oil = new QGroupBox(QStringLiteral("Dernière Vidange"), w);
     oil->setObjectName(QStringLiteral("vidange"));
     auto* form = new QFormLayout(oil);
-    oilDate = lineEdit(oil, QStringLiteral("vidange_date"), 10);
-    oilKm = lineEdit(oil, QStringLiteral("vidange_km"), 10);
-    oilHuile = lineEdit(oil, QStringLiteral("vidange_huile"), 10);
+    oilDate = kit::textField(oil, QStringLiteral("vidange_date"), 10);
+    oilKm = kit::textField(oil, QStringLiteral("vidange_km"), 10);
+    oilHuile = kit::textField(oil, QStringLiteral("vidange_huile"), 10);
     new DateField(oilDate, s_.ui());
     new DigitField(oilKm);
     new SelectOnFocus(oilKm);
@@ -497,14 +489,14 @@ void Zoom_V::buildPanels(QWidget* area)
         side->addPanel(p.panel, [this, list] { cancel(list); });
     };
     auto amount = [&](QWidget* parent, const QString& name) {
-        QLineEdit* e = lineEdit(parent, name, 10);
+        QLineEdit* e = kit::textField(parent, name, 10);
         new DecimalField(e);
         e->setAlignment(Qt::AlignRight);
         e->setMaximumWidth(130);
         return e;
     };
     auto date = [&](QWidget* parent, const QString& name) {
-        QLineEdit* e = lineEdit(parent, name, 10);
+        QLineEdit* e = kit::textField(parent, name, 10);
         new DateField(e, s_.ui());
         e->setMaximumWidth(110);
         return e;
@@ -513,8 +505,8 @@ void Zoom_V::buildPanels(QWidget* area)
     QGroupBox* box = makePanel(List::Depenses, QStringLiteral("Nouvelle dépense"));
     depMontant = amount(box, QStringLiteral("Depenses_montant"));
     depDate = date(box, QStringLiteral("Depenses_date"));
-    depObjet = lineEdit(box, QStringLiteral("Depenses_objet"), 20);
-    depKm = lineEdit(box, QStringLiteral("Depenses_km"), 15);
+    depObjet = kit::textField(box, QStringLiteral("Depenses_objet"), 20);
+    depKm = kit::textField(box, QStringLiteral("Depenses_km"), 15);
     new DigitField(depKm);
     depKm->setMaximumWidth(150);
     depMode = new QComboBox(box);
@@ -532,7 +524,7 @@ void Zoom_V::buildPanels(QWidget* area)
     box = makePanel(List::Recettes, QStringLiteral("Nouvelle Recettes"));
     recMontant = amount(box, QStringLiteral("Recettes_montant"));
     recDate = date(box, QStringLiteral("Recettes_date"));
-    recObjet = lineEdit(box, QStringLiteral("Recettes_objet"), 20);
+    recObjet = kit::textField(box, QStringLiteral("Recettes_objet"), 20);
     recMode = new QComboBox(box);
     recMode->setObjectName(QStringLiteral("Recettes_mode"));
     recMode->addItems(schema::mode::captions);
@@ -541,7 +533,7 @@ void Zoom_V::buildPanels(QWidget* area)
     static_cast<QFormLayout*>(box->layout()->itemAt(0)->layout())->addRow(QStringLiteral("Mode"), recMode);
 
     box = makePanel(List::Assurances, QStringLiteral("Assurance"));
-    assAgence = lineEdit(box, QStringLiteral("Assurances_agence"), 15);
+    assAgence = kit::textField(box, QStringLiteral("Assurances_agence"), 15);
     assDu = date(box, QStringLiteral("Assurances_du"));
     assAu = date(box, QStringLiteral("Assurances_au"));
     finish(List::Assurances, {{QStringLiteral("Agence"), assAgence}, {QStringLiteral("Du"), assDu}, {QStringLiteral("Au"), assAu}});
@@ -562,7 +554,7 @@ void Zoom_V::buildPanels(QWidget* area)
     affChauffeur->setMinimumWidth(180);
     affDu = date(box, QStringLiteral("Affectations_du"));
     affAu = date(box, QStringLiteral("Affectations_au"));
-    affObs = lineEdit(box, QStringLiteral("Affectations_obs"), 30);
+    affObs = kit::textField(box, QStringLiteral("Affectations_obs"), 30);
     finish(List::Affectations, {{QStringLiteral("Nom et Prénom"), affChauffeur}, {QStringLiteral("Du"), affDu},
                                 {QStringLiteral("Au"), affAu}, {QStringLiteral("Observation"), affObs}});
 }

@@ -4,6 +4,7 @@
 #include "core/formats/FieldRules.h"
 #include "core/formats/Names.h"
 #include "core/formats/Numbers.h"
+#include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
 #include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
@@ -13,7 +14,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -279,8 +279,10 @@ void Identif::buildSuppression()
     bar_->add(Command::Close, QStringLiteral("fermer"), this, &QDialog::reject);
     layout->addWidget(bar_);
 
-    months_ = new QStandardItemModel(0, 3, this);
-    months_->setHorizontalHeaderLabels({QStringLiteral("N°"), QStringLiteral("Mois"), QStringLiteral("Clôturé")});
+    months_ = new kit::GridModel({{QStringLiteral("N°"), kit::CellKind::Position},
+                                  {QStringLiteral("Mois")},
+                                  {QStringLiteral("Clôturé"), kit::CellKind::Text, Qt::AlignHCenter}},
+                                 this);
     grid_ = new QTableView(this);
     grid_->setObjectName(QStringLiteral("mois"));
     grid_->setModel(months_);
@@ -297,16 +299,10 @@ void Identif::fillMonths()
 {
     closed_ = {};
     kit::guarded(session_.ui(), [&] { closed_ = payroll::closedMonths(session_.db()); });
-    months_->setRowCount(12);
-    for (int m = 1; m <= 12; ++m) {
-        auto* n = new QStandardItem(QString::number(m));
-        n->setTextAlignment(Qt::AlignCenter);
-        auto* state = new QStandardItem(closed_[m - 1] ? kClosedMark : kOpenMark);
-        state->setTextAlignment(Qt::AlignCenter);
-        months_->setItem(m - 1, 0, n);
-        months_->setItem(m - 1, 1, new QStandardItem(monthName(m)));
-        months_->setItem(m - 1, 2, state);
-    }
+    QList<QVariantList> rows;
+    for (int m = 1; m <= 12; ++m)
+        rows.append({QVariant(), monthName(m), closed_[m - 1] ? kClosedMark : kOpenMark});
+    months_->setRows(std::move(rows));
 }
 
 void Identif::selectMonth(int month)
@@ -346,7 +342,7 @@ void Identif::deleteMonth()
     if (!kit::guarded(session_.ui(), [&] { payroll::deleteMonthPays(session_.db(), m); }))
         return;
     closed_[m - 1] = false;
-    months_->item(m - 1, 2)->setText(kOpenMark);
+    months_->setValue(m - 1, 2, kOpenMark);
     updateDeleteCommand();
     session_.ui().message(QStringLiteral("Suppression effectuée avec succès"));
 }

@@ -10,12 +10,12 @@
 //   Identif screen(session);
 //   session.ui().showModal(screen);
 #include "PayrollSettings.h"
+#include "core/kit/GridModel.h"
 
 #include <QDialog>
 
 class QLabel;
 class QLineEdit;
-class QStandardItemModel;
 class QTableView;
 class QToolButton;
 
@@ -49,7 +49,7 @@ public:
     void selectMonth(int month);
     int selectedMonth() const;
     void deleteMonth();
-    QStandardItemModel* monthsModel() const { return months_; }
+    kit::GridModel* monthsModel() const { return months_; }
 
 private:
     void buildIdentification();
@@ -75,7 +75,7 @@ private:
 
     // deletion
     QTableView* grid_ = nullptr;
-    QStandardItemModel* months_ = nullptr;
+    kit::GridModel* months_ = nullptr;
     std::array<bool, 12> closed_{};
     QToolButton* delete_ = nullptr;
 };

@@ -68,9 +68,9 @@ PayDocumentsPanel::PayDocumentsPanel(PayDocumentsHost& host, Session& session, Q
     sign->setObjectName(QStringLiteral("signataire"));
     auto* sl = new QFormLayout(sign);
     sl->setVerticalSpacing(3);
-    sigNom_ = payparts::textField(sign, QStringLiteral("signe_nom"));
-    sigQualite_ = payparts::textField(sign, QStringLiteral("signe_qualite"));
-    sigDate_ = payparts::textField(sign, QStringLiteral("signe_date"), 10);
+    sigNom_ = kit::textField(sign, QStringLiteral("signe_nom"), 40);
+    sigQualite_ = kit::textField(sign, QStringLiteral("signe_qualite"), 40);
+    sigDate_ = kit::textField(sign, QStringLiteral("signe_date"), 10);
     new DateField(sigDate_, s_.ui());
     sigDate_->setMaximumWidth(110);
     sigNom_->setText(s_.signature1.trimmed());
@@ -111,7 +111,7 @@ void PayDocumentsPanel::buildCertificatePanel(kit::SidePanel* side)
     certificatePanel_ = payparts::sidePanel(QStringLiteral("Attestation de Travail"), QStringLiteral("attestation"), side, &l);
     auto* form = new QFormLayout;
     const auto field = [&](const QString& caption, const QString& key, const QString& name, bool date) {
-        QLineEdit* e = payparts::textField(certificatePanel_, name, date ? 10 : 40);
+        QLineEdit* e = kit::textField(certificatePanel_, name, date ? 10 : 40);
         if (date) {
             new DateField(e, s_.ui());
             e->setMaximumWidth(110);
@@ -143,7 +143,7 @@ void PayDocumentsPanel::buildStatementPanel(kit::SidePanel* side)
     int r = 0;
     auto* period = new QHBoxLayout;
     for (const QString& key : {QStringLiteral("Du"), QStringLiteral("Au")}) {
-        QLineEdit* e = payparts::textField(statementPanel_, QStringLiteral("releve_") + key.toLower(), 10);
+        QLineEdit* e = kit::textField(statementPanel_, QStringLiteral("releve_") + key.toLower(), 10);
         new DateField(e, s_.ui());
         e->setMaximumWidth(110);
         statement_.insert(key, e);
@@ -159,7 +159,7 @@ void PayDocumentsPanel::buildStatementPanel(kit::SidePanel* side)
                                   QStringLiteral("Ind. non Soumises")};
     for (int i = 0; i < 8; ++i) {
         const QString key = QStringLiteral("C%1").arg(i + 2);
-        QLineEdit* amount = payparts::textField(statementPanel_, QStringLiteral("releve_c%1").arg(i + 2), 14);
+        QLineEdit* amount = kit::textField(statementPanel_, QStringLiteral("releve_c%1").arg(i + 2), 14);
         new DecimalField(amount);
         new SelectOnFocus(amount);
         amount->setAlignment(Qt::AlignRight);
@@ -167,7 +167,7 @@ void PayDocumentsPanel::buildStatementPanel(kit::SidePanel* side)
         amount->installEventFilter(this);
         statement_.insert(key, amount);
         if (i < 2) {
-            QLineEdit* caption = payparts::textField(statementPanel_, QStringLiteral("releve_libelle%1").arg(i + 2), 30);
+            QLineEdit* caption = kit::textField(statementPanel_, QStringLiteral("releve_libelle%1").arg(i + 2), 30);
             caption->setText(i == 0 ? QStringLiteral(" Salaire de base") : QStringLiteral(" Ind. Complémentaire"));
             statement_.insert(QStringLiteral("Caption%1").arg(i + 2), caption);
             grid->addWidget(caption, r, 0);

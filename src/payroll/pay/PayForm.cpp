@@ -115,7 +115,7 @@ PayForm::PayForm(QWidget* parent) : QGroupBox(QStringLiteral("Paye"), parent)
 
 QLineEdit* PayForm::amountEntry(const QString& caption, const QString& name)
 {
-    QLineEdit* e = payparts::textField(this, name, 14);
+    QLineEdit* e = kit::textField(this, name, 14);
     new DecimalField(e);
     new SelectOnFocus(e);
     e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

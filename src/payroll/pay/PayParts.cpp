@@ -7,14 +7,6 @@
 
 namespace kv::payparts {
 
-QLineEdit* textField(QWidget* parent, const QString& name, int maxLength)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(name);
-    e->setMaxLength(maxLength);
-    return e;
-}
-
 QLabel* totalLabel(const QString& caption, QWidget* parent)
 {
     auto* label = new QLabel(caption, parent);

@@ -12,8 +12,6 @@ class QWidget;
 
 namespace kv::payparts {
 
-/// A text field of at most `maxLength` characters.
-QLineEdit* textField(QWidget* parent, const QString& name, int maxLength = 40);
 /// The caption of a total, in the totals' colour.
 QLabel* totalLabel(const QString& caption, QWidget* parent);
 /// A panel of the side: its heading, then its content (laid out in `*layout`).

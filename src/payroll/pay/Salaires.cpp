@@ -294,7 +294,7 @@ void Salaires::buildClosingPanel()
     QVBoxLayout* l = nullptr;
     closingPanel_ = payparts::sidePanel(QStringLiteral("Clôturer cette paye"), QStringLiteral("cloture"), side_, &l);
     auto* form = new QFormLayout;
-    closingDate_ = payparts::textField(closingPanel_, QStringLiteral("date_cloture"), 10);
+    closingDate_ = kit::textField(closingPanel_, QStringLiteral("date_cloture"), 10);
     closingDate_->setMaximumWidth(110);
     new DateField(closingDate_, s_.ui());
     form->addRow(QStringLiteral("à la date du"), closingDate_);

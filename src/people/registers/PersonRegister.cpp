@@ -2,6 +2,7 @@
 
 #include "core/formats/Dates.h"
 #include "core/formats/FieldRules.h"
+#include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
@@ -18,7 +19,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollArea>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -103,9 +103,14 @@ void PersonRegister::buildList()
     listPanel_->setObjectName(QStringLiteral("listPanel"));
     auto* v = new QVBoxLayout(listPanel_);
     v->setContentsMargins(0, 0, 0, 0);
-    model_ = new QStandardItemModel(0, kind_.columns.size(), this);
-    for (int c = 0; c < kind_.columns.size(); ++c)
-        model_->setHeaderData(c, Qt::Horizontal, kind_.columns[c].caption);
+    // "N°" is the line's place when the list was read: it stays with the line when another is removed.
+    QList<kit::GridColumn> columns;
+    for (const ListColumn& col : kind_.columns) {
+        const bool position = col.value == ColumnValue::Position;
+        columns.append({col.caption, position ? kit::CellKind::Whole : kit::CellKind::Text,
+                        col.centred ? Qt::AlignHCenter : Qt::AlignLeft, !position});
+    }
+    model_ = new kit::GridModel(columns, this);
     grid_ = new QTableView(listPanel_);
     grid_->setObjectName(QStringLiteral("liste"));
     grid_->setModel(model_);
@@ -118,8 +123,7 @@ void PersonRegister::buildList()
 
 QLineEdit* PersonRegister::addField(const QString& name, QWidget* parent)
 {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(name);
+    QLineEdit* e = kit::textField(parent, name);
     new SelectOnFocus(e);
     return e;
 }
@@ -346,22 +350,20 @@ void PersonRegister::buildFilter()
 
 // ---- the list --------------------------------------------------------------------------------------
 
-void PersonRegister::setRowCells(int row, const PersonRow& person, int position)
+QVariantList PersonRegister::rowValues(const PersonRow& person, int position) const
 {
-    for (int c = 0; c < kind_.columns.size(); ++c) {
-        const ListColumn& col = kind_.columns[c];
-        auto* item = new QStandardItem(col.value == ColumnValue::Position ? QString::number(position) : person.cells.value(c));
-        if (col.value != ColumnValue::Position)
-            item->setToolTip(item->text().trimmed());
-        item->setTextAlignment(col.centred ? Qt::AlignCenter : Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
-        model_->setItem(row, c, item);
-    }
+    QVariantList values;
+    values.reserve(kind_.columns.size());
+    for (int c = 0; c < kind_.columns.size(); ++c)
+        values.append(kind_.columns[c].value == ColumnValue::Position ? QVariant(position) : QVariant(person.cells.value(c)));
+    return values;
 }
+
+const QList<qint64>& PersonRegister::rowNumbers() const { return model_->keys(); }
 
 void PersonRegister::fillList()
 {
-    model_->removeRows(0, model_->rowCount());
-    nums_.clear();
+    model_->setRows({});
     QList<PersonRow> rows;
     if (!kit::guarded(session_.ui(), [&] { rows = listPersons(session_.db(), kind_, filter_); })) {
         grid_->setEnabled(false);
@@ -373,18 +375,21 @@ void PersonRegister::fillList()
         return;
     }
     grid_->setEnabled(true);
-    model_->setRowCount(rows.size());
+    QList<QVariantList> values;
+    QList<qint64> nums;
+    values.reserve(rows.size());
     for (int i = 0; i < rows.size(); ++i) {
-        setRowCells(i, rows[i], i + 1);
-        nums_ << rows[i].num;
+        values.append(rowValues(rows[i], i + 1));
+        nums << rows[i].num;
     }
+    model_->setRows(std::move(values), std::move(nums));
     selectRow(0);
 }
 
 int PersonRegister::selectedRow() const
 {
     const QModelIndex i = grid_->currentIndex();
-    return i.isValid() ? i.row() : (nums_.isEmpty() ? -1 : 0);
+    return i.isValid() ? i.row() : (model_->lineCount() == 0 ? -1 : 0);
 }
 
 void PersonRegister::selectRow(int row)
@@ -397,9 +402,8 @@ void PersonRegister::selectRow(int row)
 
 void PersonRegister::removeListRow(int row)
 {
-    model_->removeRow(row);
-    nums_.removeAt(row);
-    if (nums_.isEmpty())
+    model_->removeLine(row);
+    if (model_->lineCount() == 0)
         fillList();
     else
         selectRow(0);
@@ -488,7 +492,7 @@ void PersonRegister::modifier()
     if (row < 0)
         return;
     std::optional<PersonEntry> e;
-    if (!kit::guarded(session_.ui(), [&] { e = readPerson(session_.db(), nums_[row]); }))
+    if (!kit::guarded(session_.ui(), [&] { e = readPerson(session_.db(), model_->keyAt(row)); }))
         return;
     if (!e) {
         // Deleted elsewhere since the list was read.
@@ -539,7 +543,7 @@ void PersonRegister::validate()
     if (!newPerson_ && row < 0)
         return;
     enum class Outcome { Saved, Duplicate, Gone } outcome = Outcome::Saved;
-    qint64 num = newPerson_ ? 0 : nums_[row];
+    qint64 num = newPerson_ ? 0 : model_->keyAt(row);
     std::optional<PersonRow> shown;
     // On an engine error its message is shown, the write was undone and the panel stays open.
     const bool ok = kit::guarded(session_.ui(), [&] {
@@ -572,15 +576,12 @@ void PersonRegister::validate()
         return;
     }
     if (row < 0) {
-        const int last = model_->rowCount();
-        model_->setRowCount(last + 1);
-        if (shown)
-            setRowCells(last, *shown, last + 1);
-        nums_ << num;
+        const int last = model_->lineCount();
+        model_->appendRow(shown ? rowValues(*shown, last + 1) : QVariantList(), num);
         selectRow(last);
     } else {
         if (shown)
-            setRowCells(row, *shown, model_->item(row, 0)->text().toInt());
+            model_->setRow(row, rowValues(*shown, model_->value(row, 0).toInt()));
         selectRow(row);
     }
 }
@@ -598,7 +599,7 @@ void PersonRegister::supprimer()
     const int row = selectedRow();
     if (row < 0)
         return;
-    const qint64 num = nums_[row];
+    const qint64 num = model_->keyAt(row);
     bool lines = false;
     AttachedHistory history;
     if (!kit::guarded(session_.ui(), [&] {
@@ -624,7 +625,7 @@ void PersonRegister::supprimer()
 
 void PersonRegister::filtre()
 {
-    if (nums_.isEmpty())
+    if (model_->lineCount() == 0)
         return;
     showPanel(filterPanel_);
 }
@@ -652,17 +653,17 @@ void PersonRegister::zoom()
     const int row = selectedRow();
     if (row < 0)
         return;
-    session_.num_courant = nums_[row];
+    session_.num_courant = model_->keyAt(row);
     openAccount(session_, kind_.type, this);
     kit::guarded(session_.ui(), [&] { session_.reconnect(); });
 }
 
 void PersonRegister::imprimer()
 {
-    if (nums_.isEmpty())
+    if (model_->lineCount() == 0)
         return;
     QStringList keys;
-    for (qint64 n : nums_)
+    for (qint64 n : model_->keys())
         keys << QString::number(n);
     ReportRequest request;
     request.templateName = kind_.reportFile;

@@ -2,6 +2,7 @@
 // The register of one kind of person: the list, the entry panel of a person and the filter panel.
 // `j_AGENT`, `J_Chauff` and `J_clients` are this screen with their kind's constants.
 #include "PersonStore.h"
+#include "core/kit/GridModel.h"
 
 #include <QDialog>
 
@@ -10,7 +11,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
-class QStandardItemModel;
 class QTableView;
 class QVBoxLayout;
 class QWidget;
@@ -41,8 +41,9 @@ public:
 
     // What the screen holds, for its callers and its tests.
     QTableView* grid() const { return grid_; }
-    QStandardItemModel* model() const { return model_; }
-    const QList<qint64>& rowNumbers() const { return nums_; }
+    kit::GridModel* model() const { return model_; }
+    /// The person numbers of the rows, in row order.
+    const QList<qint64>& rowNumbers() const;
     int selectedRow() const;
     void selectRow(int row);
     bool isNewPerson() const { return newPerson_; }
@@ -64,7 +65,8 @@ private:
     void buildPermisBlock(QWidget* page, QVBoxLayout* v, FieldChain* chain);
     void buildFilter();
     void fillList();
-    void setRowCells(int row, const people::PersonRow& person, int position);
+    /// The values of a person's row, shown at `position` ("N°").
+    QVariantList rowValues(const people::PersonRow& person, int position) const;
     void showPanel(QWidget* panel);
     /// The typed dates and the daily rate, checked before saving; false after the refusal was shown.
     bool checkFormats();
@@ -79,12 +81,11 @@ private:
     const people::PersonKind& kind_;
     people::PersonFilter filter_ = people::PersonFilter::byDefault();
     bool newPerson_ = false;
-    QList<qint64> nums_;
 
     kit::CommandBar* bar_ = nullptr;
     QWidget* listPanel_ = nullptr;
     QTableView* grid_ = nullptr;
-    QStandardItemModel* model_ = nullptr;
+    kit::GridModel* model_ = nullptr;
     kit::SidePanel* side_ = nullptr;
 
     QWidget* entryPanel_ = nullptr;

@@ -1,6 +1,7 @@
 #include "Q_Client.h"
 
 #include "core/formats/FieldRules.h"
+#include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
 #include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStackedWidget>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -21,10 +21,16 @@ namespace kv {
 
 namespace {
 
-const QStringList kCaptions = {QStringLiteral("N°"), QStringLiteral("Nom"), QStringLiteral("Prénom"), QStringLiteral("Tél"),
-                               QStringLiteral("Ville")};
-constexpr bool kCentred[] = {true, false, false, true, false};
-constexpr int kNomColumn = 1;
+enum Column { ColRow, ColNom, ColPrenom, ColTel, ColVille };
+
+QList<kit::GridColumn> columns()
+{
+    return {{QStringLiteral("N°"), kit::CellKind::Position},
+            {QStringLiteral("Nom")},
+            {QStringLiteral("Prénom")},
+            {QStringLiteral("Tél"), kit::CellKind::Text, Qt::AlignHCenter},
+            {QStringLiteral("Ville")}};
+}
 
 } // namespace
 
@@ -88,34 +94,18 @@ Q_Client::Q_Client(Session& session, QWidget* parent) : SearchDialog(session, pa
     cancel_ = criteriaBar->add(kit::Command::Cancel, QStringLiteral("annuler"), static_cast<QDialog*>(this), &QDialog::reject);
     // Return that no field takes searches while the criteria are shown (the list takes it for itself).
     kit::setDefaultCommand(*this, search_);
-    // The frame and its commands stand as one block in the middle of the panel.
-    auto* column = new QVBoxLayout;
-    column->setSpacing(8);
-    column->addWidget(frame);
-    column->addWidget(criteriaBar);
-    auto* block = new QHBoxLayout;
-    block->addStretch();
-    block->addLayout(column);
-    block->addStretch();
-    auto* criteriaLayout = new QVBoxLayout(criteria_);
-    criteriaLayout->setContentsMargins(0, 0, 0, 0);
-    criteriaLayout->setSpacing(10);
-    criteriaLayout->addWidget(criteriaHeading_);
-    criteriaLayout->addStretch(2);
-    criteriaLayout->addLayout(block);
-    criteriaLayout->addStretch(3);
+    kit::layCriteria(criteria_, criteriaHeading_, frame, criteriaBar);
 
     // --- result panel ---
     results_ = new QWidget(panels_);
     results_->setObjectName(QStringLiteral("resultats"));
     resultHeading_ = kit::titleBand(QStringLiteral("Recherche  Rapide (Clients)"), results_, QStringLiteral("titreResultats"));
-    model_ = new QStandardItemModel(0, kCaptions.size(), this);
-    model_->setHorizontalHeaderLabels(kCaptions);
+    model_ = new kit::GridModel(columns(), this);
     list_ = new QTableView(results_);
     list_->setObjectName(QStringLiteral("liste"));
     list_->setModel(model_);
     kit::setupGrid(list_);
-    kit::fitColumns(list_, kNomColumn);
+    kit::fitColumns(list_, ColNom);
     kit::onChoose(list_, [this](int) { choose(); });
 
     // The list's commands first, "Fermer" at the right end.
@@ -165,25 +155,21 @@ void Q_Client::search()
         s_.ui().message(QStringLiteral("Aucun client selon ces critères"));
         return;
     }
-    model_->removeRows(0, model_->rowCount());
-    numbers_.clear();
-    model_->setRowCount(found.size());
-    for (int r = 0; r < found.size(); ++r) {
-        const people::ClientFound& c = found[r];
-        const QStringList texts = {QString::number(r + 1), c.nom, c.prenom, c.tel, c.ville};
-        for (int col = 0; col < texts.size(); ++col) {
-            auto* item = new QStandardItem(texts[col]);
-            if (kCentred[col])
-                item->setTextAlignment(Qt::AlignCenter);
-            model_->setItem(r, col, item);
-        }
-        numbers_ << c.num;
+    QList<QVariantList> rows;
+    QList<qint64> numbers;
+    rows.reserve(found.size());
+    for (const people::ClientFound& c : found) {
+        rows.append({QVariant(), c.nom, c.prenom, c.tel, c.ville});
+        numbers << c.num;
     }
+    model_->setRows(std::move(rows), std::move(numbers));
     list_->selectRow(0);
     showResults(true);
 }
 
 void Q_Client::back() { showResults(false); }
+
+const QList<qint64>& Q_Client::clientNumbers() const { return model_->keys(); }
 
 int Q_Client::selectedRow() const
 {
@@ -196,9 +182,9 @@ int Q_Client::selectedRow() const
 void Q_Client::choose()
 {
     const int row = selectedRow();
-    if (numbers_.isEmpty() || row < 0 || row >= numbers_.size())
+    if (row < 0 || row >= model_->lineCount())
         return;
-    chooseRow(numbers_[row], model_->item(row, 1)->text(), model_->item(row, 2)->text());
+    chooseRow(model_->keyAt(row), model_->cell(row, ColNom), model_->cell(row, ColPrenom));
 }
 
 } // namespace kv

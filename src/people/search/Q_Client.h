@@ -13,13 +13,13 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QStackedWidget;
-class QStandardItemModel;
 class QTableView;
 class QToolButton;
 
 namespace kv {
 
 class Session;
+namespace kit { class GridModel; }
 
 class Q_Client : public SearchDialog {
     Q_OBJECT
@@ -42,7 +42,7 @@ public:
     QToolButton* backButton() const { return back_; }
     QToolButton* closeButton() const { return close_; }
     /// The client numbers of the result rows, in the rows' order.
-    const QList<qint64>& clientNumbers() const { return numbers_; }
+    const QList<qint64>& clientNumbers() const;
 
     void search();
     void back();
@@ -68,8 +68,7 @@ private:
     QToolButton* back_;
     QToolButton* close_;
     QTableView* list_;
-    QStandardItemModel* model_;
-    QList<qint64> numbers_;
+    kit::GridModel* model_;
 };
 
 } // namespace kv

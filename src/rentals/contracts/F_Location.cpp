@@ -4,6 +4,8 @@
 #include "core/formats/FieldRules.h"
 #include "core/formats/Numbers.h"
 #include "core/kit/Colours.h"
+#include "core/kit/ArchivePanel.h"
+#include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
@@ -16,7 +18,6 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QFocusEvent>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -24,7 +25,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -39,10 +39,25 @@ const QString kIntrouvable = QStringLiteral("Enregistrement introuvable");
 const QString kInversees = QStringLiteral("Dates inversées");
 const QString kNone = schema::NothingChosenText;
 
-const QStringList kCaptions = {QStringLiteral("N°"),     QStringLiteral("Modèle"), QStringLiteral("Matricule"),
-                               QStringLiteral("Nom"),    QStringLiteral("Prénom"), QStringLiteral("Du"),
-                               QStringLiteral("Au"),     QStringLiteral("Nb"),     QStringLiteral("Règl"),
-                               QStringLiteral("Arch"),   QStringLiteral("Observation")};
+/// The columns of the list: names and the observation left-aligned, with their text as tooltip (a long
+/// one is cut by its column); the rest centred; the registration number in the fixed-width font.
+QList<kit::GridColumn> columns()
+{
+    using kit::CellKind;
+    const auto centred = [](const QString& caption) { return kit::GridColumn{caption, CellKind::Text, Qt::AlignHCenter}; };
+    const auto named = [](const QString& caption) { return kit::GridColumn{caption, CellKind::Text, Qt::AlignLeft, true}; };
+    return {{QStringLiteral("N°"), CellKind::Position},
+            named(QStringLiteral("Modèle")),
+            {QStringLiteral("Matricule"), CellKind::Text, Qt::AlignHCenter, false, {}, kit::fixedFont()},
+            named(QStringLiteral("Nom")),
+            named(QStringLiteral("Prénom")),
+            centred(QStringLiteral("Du")),
+            centred(QStringLiteral("Au")),
+            centred(QStringLiteral("Nb")),
+            centred(QStringLiteral("Règl")),
+            centred(QStringLiteral("Arch")),
+            named(QStringLiteral("Observation"))};
+}
 
 /// The group headings and the columns they stand over (first, last).
 struct Group {
@@ -87,9 +102,7 @@ F_Location::F_Location(Session& session, QWidget* parent) : QDialog(parent), s_(
     bar_->add(Command::Quit, QStringLiteral("quitter"), static_cast<QDialog*>(this), &QDialog::accept);
 
     // ---- the list under its group headings ------------------------------------------------------------
-    model_ = new QStandardItemModel(0, ColumnCount, this);
-    for (int c = 0; c < ColumnCount; ++c)
-        model_->setHeaderData(c, Qt::Horizontal, kCaptions[c]);
+    model_ = new kit::GridModel(columns(), this);
     grid_ = new QTableView(this);
     grid_->setObjectName(QStringLiteral("grille"));
     grid_->setModel(model_);
@@ -289,30 +302,10 @@ QWidget* F_Location::buildEntry()
 
 QWidget* F_Location::buildFilter()
 {
-    auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("panneauFiltre"));
-    panel->setFrameShape(QFrame::StyledPanel);
-    filterPanel_ = panel;
-    auto* heading = kit::panelHeading(QStringLiteral("Filtre d'affichage . . ."), panel);
-    filtArch_ = new QRadioButton(QStringLiteral("Archivés"), panel);
-    filtArch_->setObjectName(QStringLiteral("archives"));
-    filtRecents_ = new QRadioButton(QStringLiteral("Récents"), panel);
-    filtRecents_->setObjectName(QStringLiteral("recents"));
-    filtTous_ = new QRadioButton(QStringLiteral("Ensemble"), panel);
-    filtTous_->setObjectName(QStringLiteral("ensemble"));
-    filtTous_->setChecked(true);
-    const kit::PanelButtons buttons = kit::panelButtons(panel, QStringLiteral("filtreValider"), QStringLiteral("filtreAnnuler"));
-    connect(buttons.confirm, &QToolButton::clicked, this, &F_Location::confirmFilter);
-    connect(buttons.cancel, &QToolButton::clicked, this, &F_Location::cancelFilter);
-    auto* v = new QVBoxLayout(panel);
-    v->addWidget(heading);
-    v->addSpacing(6);
-    v->addWidget(filtArch_);
-    v->addWidget(filtRecents_);
-    v->addWidget(filtTous_);
-    v->addStretch();
-    v->addWidget(buttons.row);
-    return panel;
+    filterPanel_ = new kit::ArchivePanel(this);
+    connect(filterPanel_, &kit::ArchivePanel::confirmed, this, &F_Location::confirmFilter);
+    connect(filterPanel_, &kit::ArchivePanel::cancelled, this, &F_Location::cancelFilter);
+    return filterPanel_;
 }
 
 // ---- the list -----------------------------------------------------------------------------------------------
@@ -361,42 +354,24 @@ void F_Location::fillList()
     });
     if (!read)
         return; // the list stays as it was
-    model_->removeRows(0, model_->rowCount());
     nums_.clear();
     clients_.clear();
     if (rows.isEmpty()) {
+        model_->setRows({});
         grid_->setEnabled(false);
         startNew();
         return;
     }
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    model_->setRowCount(rows.size());
-    for (int r = 0; r < rows.size(); ++r) {
-        const rentals::ListRow& l = rows[r];
-        const QStringList texts = {QString::number(r + 1),
-                                   nameCell(l.modele),
-                                   l.matricule,
-                                   nameCell(l.nom),
-                                   nameCell(l.prenom),
-                                   l.du,
-                                   l.au,
-                                   l.nb > 0 ? QString::number(l.nb) : QString(),
-                                   l.regle ? QStringLiteral("OUI") : QStringLiteral(" "),
-                                   l.archived ? QStringLiteral("OUI") : QStringLiteral(" "),
-                                   nameCell(l.obs)};
-        for (int c = 0; c < ColumnCount; ++c) {
-            auto* item = new QStandardItem(texts[c]);
-            const bool left = c == ColModele || c == ColNom || c == ColPrenom || c == ColObs;
-            item->setTextAlignment(left ? Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter) : Qt::AlignCenter);
-            if (c == ColMatricule)
-                item->setFont(fixed);
-            if (left && !texts[c].isEmpty())
-                item->setToolTip(texts[c].trimmed());
-            model_->setItem(r, c, item);
-        }
+    QList<QVariantList> values;
+    values.reserve(rows.size());
+    for (const rentals::ListRow& l : rows) {
+        values.append({QVariant(), nameCell(l.modele), l.matricule, nameCell(l.nom), nameCell(l.prenom), l.du, l.au,
+                       l.nb > 0 ? QString::number(l.nb) : QString(), l.regle ? QStringLiteral("OUI") : QStringLiteral(" "),
+                       l.archived ? QStringLiteral("OUI") : QStringLiteral(" "), nameCell(l.obs)});
         nums_ << l.num;
         clients_ << l.client;
     }
+    model_->setRows(std::move(values), nums_);
     grid_->setEnabled(!isEntering() && side_->panel() != filterPanel_);
     setCurrentRow(0);
 }
@@ -687,25 +662,20 @@ void F_Location::cancelEntry()
 
 // ---- the filter panel ---------------------------------------------------------------------------------------
 
-QRadioButton* F_Location::filterOption(rentals::Filter f) const
-{
-    return f == rentals::Filter::Archives ? filtArch_ : f == rentals::Filter::Recents ? filtRecents_ : filtTous_;
-}
+QRadioButton* F_Location::filterOption(rentals::Filter f) const { return filterPanel_->option(f); }
 
 void F_Location::openFilter()
 {
     if (isEntering())
         return;
-    filterOption(filter_)->setChecked(true);
+    filterPanel_->setChosen(filter_);
     setBrowsing(false);
     side_->open(filterPanel_);
 }
 
 void F_Location::confirmFilter()
 {
-    const rentals::Filter f = filtArch_->isChecked() ? rentals::Filter::Archives
-        : filtRecents_->isChecked()                  ? rentals::Filter::Recents
-                                                     : rentals::Filter::Ensemble;
+    const rentals::Filter f = filterPanel_->chosen();
     bool empty = true;
     if (!kit::guarded(s_.ui(), [&] { empty = rentals::list(s_.db(), f).isEmpty(); }))
         return;

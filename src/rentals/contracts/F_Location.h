@@ -5,6 +5,8 @@
 // flat rate, the settled and archived flags, the deposit and an observation; deletion, the archive
 // filter, the client's account and the printed rental contract of the current row.
 #include "Rentals.h"
+#include "core/kit/ArchivePanel.h"
+#include "core/kit/GridModel.h"
 
 #include <QDialog>
 
@@ -13,7 +15,6 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
-class QStandardItemModel;
 class QTableView;
 class QToolButton;
 
@@ -38,7 +39,7 @@ public:
 
     // ---- the list ------------------------------------------------------------------------------------
     QTableView* grid() const { return grid_; }
-    QStandardItemModel* model() const { return model_; }
+    kit::GridModel* model() const { return model_; }
     /// The rental numbers and the client numbers of the rows, in row order.
     const QList<qint64>& nums() const { return nums_; }
     const QList<qint64>& clients() const { return clients_; }
@@ -87,7 +88,7 @@ public:
     void cancelEntry();
 
     // ---- the filter panel ----------------------------------------------------------------------------
-    QWidget* filterPanel() const { return filterPanel_; }
+    kit::ArchivePanel* filterPanel() const { return filterPanel_; }
     QRadioButton* filterOption(rentals::Filter f) const;
     void confirmFilter();
     void cancelFilter();
@@ -120,7 +121,7 @@ private:
 
     kit::CommandBar* bar_;
     QTableView* grid_;
-    QStandardItemModel* model_;
+    kit::GridModel* model_;
     QWidget* groups_;
     QList<QLabel*> groupLabels_;
     kit::SidePanel* side_;
@@ -136,8 +137,7 @@ private:
     QLineEdit *forfaitAmount_, *caution_, *obs_;
     QToolButton *confirm_, *cancel_;
 
-    QWidget* filterPanel_;
-    QRadioButton *filtArch_, *filtRecents_, *filtTous_;
+    kit::ArchivePanel* filterPanel_;
 };
 
 } // namespace kv

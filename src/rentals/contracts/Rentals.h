@@ -3,6 +3,8 @@
 // for its entry frame, the day count and the day-rate amount, numbering, saving and deleting.
 #include "RentalAmount.h"
 
+#include "core/kit/ArchiveFilter.h"
+
 #include <QList>
 #include <QString>
 #include <optional>
@@ -11,8 +13,8 @@ namespace kv::db { class Database; }
 
 namespace kv::rentals {
 
-/// Which rentals the list shows.
-enum class Filter { Ensemble, Archives, Recents };
+/// Which rentals the list shows. (the archive filter of every list with an archive flag).
+using Filter = kit::ArchiveFilter;
 
 /// One row of the list.
 struct ListRow {

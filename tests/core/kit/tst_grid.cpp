@@ -247,7 +247,7 @@ private slots:
     void anExactColumnExportsTheValueBehindItsText()
     {
         QList<GridColumn> cols = {{QStringLiteral("Objet"), CellKind::Text},
-                                  {QStringLiteral("Montant"), CellKind::Amount, {}, false, {}, {}, {}, true},
+                                  {QStringLiteral("Montant"), CellKind::Amount, {}, false, {}, {}, {}, {}, true},
                                   {QStringLiteral("Arrondi"), CellKind::Amount}};
         GridModel model(cols);
         QAbstractItemModelTester tester(&model, kReport);
@@ -362,6 +362,116 @@ private slots:
         model.setRows({line("2021-01-02", "x", 1234567890.5, 1)});
         QVERIFY(hint(3) > narrow);
         QVERIFY(view.horizontalHeader()->sectionSize(3) >= hint(3));
+    }
+
+    // ---- lines changed in place, the keys beside them -------------------------------------------------
+
+    void linesChangeInPlaceWithTheirKeys_data()
+    {
+        QTest::addColumn<int>("minimumRows");
+        QTest::newRow("no blank rows") << 0;
+        QTest::newRow("blank rows below") << 5;
+        QTest::newRow("as many blank rows as lines") << 3;
+    }
+    void linesChangeInPlaceWithTheirKeys()
+    {
+        QFETCH(int, minimumRows);
+        // (The model tester follows a removed row's neighbour by its first column: a text that moves with it.)
+        const QList<GridColumn> cols = {{QStringLiteral("Objet"), CellKind::Text, {}, true},
+                                        {QStringLiteral("N°"), CellKind::Position},
+                                        {QStringLiteral("Date"), CellKind::Date},
+                                        {QStringLiteral("Montant"), CellKind::Amount}};
+        const auto row = [](const char* object, const char* date, double amount) {
+            return QVariantList{QString::fromLatin1(object), QVariant(), QString::fromLatin1(date), amount};
+        };
+        GridModel model(cols);
+        QAbstractItemModelTester tester(&model, kReport);
+        model.setMinimumRows(minimumRows);
+        model.setRows({row("a", "2021-03-01", 1.0), row("b", "2021-03-02", 2.0), row("c", "2021-03-03", 3.0)}, {30, 10, 20});
+        QCOMPARE(model.keys(), (QList<qint64>{30, 10, 20}));
+        QTableView view;
+        view.setModel(&model);
+        kit::setupGrid(&view);
+        view.selectRow(2);
+
+        // A line changed: the view keeps its selection, the totals and the text follow.
+        model.setRow(1, row("B", "2021-03-09", 20.0));
+        QCOMPARE(model.cell(1, 0), QStringLiteral("B"));
+        QCOMPARE(model.cell(1, 2), QStringLiteral("09/03/2021"));
+        QCOMPARE(model.total(3), 24.0);
+        model.setValue(2, 0, QStringLiteral("C"));
+        QCOMPARE(model.cell(2, 0), QStringLiteral("C"));
+        QCOMPARE(model.cell(2, 3), QStringLiteral("3.00 "));
+        QCOMPARE(model.data(model.index(2, 0), Qt::ToolTipRole).toString(), QStringLiteral("C"));
+        QCOMPARE(view.selectionModel()->selectedRows().value(0).row(), 2);
+
+        // A line added last takes its key and the next position.
+        model.appendRow(row("d", "2021-03-04", 4.0), 40);
+        QCOMPARE(model.lineCount(), 4);
+        QCOMPARE(model.rowCount(), std::max(4, minimumRows));
+        QCOMPARE(model.keys(), (QList<qint64>{30, 10, 20, 40}));
+        QCOMPARE(model.cell(3, 1), QStringLiteral("4"));
+        QCOMPARE(model.cell(3, 0), QStringLiteral("d"));
+        QVERIFY(model.flags(model.index(3, 0)).testFlag(Qt::ItemIsSelectable));
+
+        // A line removed: the lines below move up with their keys, and their positions follow.
+        QCOMPARE(model.cell(2, 1), QStringLiteral("3")); // shown once before the removal
+        model.removeLine(1);
+        QCOMPARE(model.lineCount(), 3);
+        QCOMPARE(model.rowCount(), std::max(3, minimumRows));
+        QCOMPARE(model.keys(), (QList<qint64>{30, 20, 40}));
+        QCOMPARE(model.keyAt(1), 20);
+        QCOMPARE(model.cell(1, 0), QStringLiteral("C"));
+        QCOMPARE(model.cell(1, 1), QStringLiteral("2"));
+        QCOMPARE(model.data(model.index(1, 1)).toString(), QStringLiteral("2"));
+        QCOMPARE(model.cell(2, 0), QStringLiteral("d"));
+        QCOMPARE(model.cell(3, 0), QString());
+        QCOMPARE(model.total(3), 8.0);
+        QVERIFY(!model.flags(model.index(3, 0)).testFlag(Qt::ItemIsSelectable));
+
+        // Out of range, nothing changes.
+        model.removeLine(3);
+        model.setRow(-1, {});
+        model.setValue(3, 0, QStringLiteral("x"));
+        QCOMPARE(model.keys(), (QList<qint64>{30, 20, 40}));
+        QCOMPARE(model.cell(3, 0), QString());
+
+        // Down to no line, then a first one again.
+        for (int i = 0; i < 3; ++i)
+            model.removeLine(0);
+        QCOMPARE(model.lineCount(), 0);
+        QVERIFY(model.keys().isEmpty());
+        model.appendRow({}, 50);
+        QCOMPARE(model.keys(), QList<qint64>{50});
+        QCOMPARE(model.cell(0, 1), QStringLiteral("1"));
+        QCOMPARE(model.cell(0, 0), QString());
+    }
+
+    void linesGivenAsTextsOrPagesAreNotChangedInPlace()
+    {
+        GridModel model(columns());
+        model.setLines({{"1", "a"}});
+        model.appendRow(line("2021-03-04", "d", 4.0, 4), 4);
+        model.setRow(0, line("2021-03-04", "d", 4.0, 4));
+        QCOMPARE(model.lineCount(), 1);
+        QCOMPARE(model.cell(0, 1), QStringLiteral("a"));
+        auto pages = std::make_shared<Pages>();
+        model.setPagedRows({1, 2}, [pages](const QList<qint64>& k) { return (*pages)(k); });
+        model.removeLine(0);
+        QCOMPARE(model.keys(), (QList<qint64>{1, 2}));
+        QCOMPARE(model.lineCount(), 2);
+    }
+
+    void aColumnsOwnFontOverTheKinds()
+    {
+        QList<GridColumn> cols = columns();
+        QFont fixed = kit::fixedFont();
+        cols[2].font = fixed;
+        GridModel model(cols);
+        model.setRows({line("2021-03-01", "00012   5 31", 1.0, 1)});
+        QCOMPARE(model.data(model.index(0, 2), Qt::FontRole).value<QFont>(), fixed);
+        QCOMPARE(model.data(model.index(0, 3), Qt::FontRole).value<QFont>(), kit::amountFont());
+        QVERIFY(!model.data(model.index(0, 1), Qt::FontRole).isValid());
     }
 };
 

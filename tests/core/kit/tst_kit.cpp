@@ -1,5 +1,6 @@
 // The screen kit: commands, grids, the side panel that never widens its window, the guarded engine
 // path and the last-resort guard at the event loop.
+#include "core/kit/ArchivePanel.h"
 #include "core/kit/Guard.h"
 #include "core/kit/ScreenKit.h"
 #include "harness/ScreenFit.h"
@@ -15,6 +16,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QFrame>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -496,6 +499,110 @@ private slots:
         app->setUi(nullptr);
         app->setHandler({});
         ui::errorLog().setPath(QString());
+    }
+
+    // ---- the archive filter panel -------------------------------------------------------------------------
+
+    void theArchivePanelShowsAndGivesItsFilter_data()
+    {
+        QTest::addColumn<int>("filterValue");
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("archived") << int(kit::ArchiveFilter::Archives) << "archives" << "Archivés";
+        QTest::newRow("recent") << int(kit::ArchiveFilter::Recents) << "recents" << "Récents";
+        QTest::newRow("all") << int(kit::ArchiveFilter::Ensemble) << "ensemble" << "Ensemble";
+    }
+    void theArchivePanelShowsAndGivesItsFilter()
+    {
+        QFETCH(int, filterValue);
+        const auto filter = kit::ArchiveFilter(filterValue);
+        QFETCH(QString, option);
+        QFETCH(QString, text);
+        QWidget screen;
+        auto* panel = new kit::ArchivePanel(&screen);
+        QCOMPARE(panel->objectName(), QStringLiteral("panneauFiltre"));
+        // It opens on "Ensemble".
+        QCOMPARE(panel->chosen(), kit::ArchiveFilter::Ensemble);
+        QRadioButton* button = panel->findChild<QRadioButton*>(option);
+        QVERIFY(button);
+        QCOMPARE(panel->option(filter), button);
+        QCOMPARE(button->text(), text);
+        QCOMPARE(kit::archiveFilterText(filter), text);
+
+        // Shown on a list's filter, then the user's choice is what it gives.
+        panel->setChosen(filter);
+        QVERIFY(button->isChecked());
+        QCOMPARE(panel->chosen(), filter);
+        for (kit::ArchiveFilter other : {kit::ArchiveFilter::Archives, kit::ArchiveFilter::Recents, kit::ArchiveFilter::Ensemble}) {
+            panel->option(other)->click();
+            QCOMPARE(panel->chosen(), other);
+            QVERIFY(!button->isChecked() || other == filter);
+        }
+
+        // Its commands say which was pressed, and only that.
+        QSignalSpy confirmed(panel, &kit::ArchivePanel::confirmed);
+        QSignalSpy cancelled(panel, &kit::ArchivePanel::cancelled);
+        QCOMPARE(panel->confirmButton(), panel->findChild<QToolButton*>(QStringLiteral("filtreValider")));
+        QCOMPARE(panel->cancelButton(), panel->findChild<QToolButton*>(QStringLiteral("filtreAnnuler")));
+        panel->confirmButton()->click();
+        QCOMPARE(confirmed.size(), 1);
+        QCOMPARE(cancelled.size(), 0);
+        panel->cancelButton()->click();
+        QCOMPARE(cancelled.size(), 1);
+        QCOMPARE(confirmed.size(), 1);
+    }
+
+    // ---- fields and the criteria panel --------------------------------------------------------------------
+
+    void aTextFieldHoldsItsLongestContentWhole_data()
+    {
+        QTest::addColumn<int>("maxLength");
+        QTest::addColumn<QString>("widest");
+        QTest::newRow("a date") << 10 << "88/88/88888";
+        QTest::newRow("a year") << 4 << "88888";
+        QTest::newRow("no limit, no width") << 0 << "";
+    }
+    void aTextFieldHoldsItsLongestContentWhole()
+    {
+        QFETCH(int, maxLength);
+        QFETCH(QString, widest);
+        QWidget parent;
+        QLineEdit* e = kit::textField(&parent, QStringLiteral("champ"), maxLength, widest);
+        QCOMPARE(e->parent(), &parent);
+        QCOMPARE(e->objectName(), QStringLiteral("champ"));
+        QCOMPARE(e->maxLength(), maxLength > 0 ? maxLength : QLineEdit().maxLength());
+        if (widest.isEmpty()) {
+            QCOMPARE(e->maximumWidth(), QWIDGETSIZE_MAX);
+            return;
+        }
+        // As wide as its longest content, and never squeezed below it.
+        QCOMPARE(e->minimumWidth(), e->maximumWidth());
+        e->setText(QString(maxLength, u'8'));
+        QVERIFY(e->fontMetrics().horizontalAdvance(e->text()) < e->width());
+    }
+
+    void theCriteriaStandAsOneBlockUnderTheHeading()
+    {
+        QWidget panel;
+        auto* heading = kit::titleBand(QStringLiteral("Recherche  Rapide"), &panel);
+        auto* frame = new QFrame(&panel);
+        frame->setFixedSize(300, 120);
+        auto* bar = new kit::CommandBar(&panel);
+        bar->addStretch();
+        bar->add(kit::Command::Search, QStringLiteral("rechercher"));
+        kit::layCriteria(&panel, heading, frame, bar);
+        panel.resize(800, 500);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        // The heading across the top, the frame centred below it, its commands right under it.
+        QCOMPARE(heading->geometry().top(), 0);
+        QCOMPARE(heading->width(), panel.width());
+        QVERIFY(frame->geometry().top() > heading->geometry().bottom() + 10);
+        QVERIFY(std::abs(frame->geometry().center().x() - panel.rect().center().x()) <= 1);
+        QVERIFY(bar->geometry().top() > frame->geometry().bottom());
+        QVERIFY(bar->geometry().top() - frame->geometry().bottom() <= 10);
+        // More room above the block than nothing, less than below it.
+        QVERIFY(frame->geometry().top() - heading->geometry().bottom() < panel.height() - bar->geometry().bottom());
     }
 };
 

@@ -19,7 +19,7 @@
 #include <QPdfDocument>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 
@@ -93,12 +93,20 @@ class FleetRegisterTest : public FixtureTest {
         e.numCarburant = carburant;
         return vehicles::add(db(), e);
     }
-    static QStringList gridRow(QTableWidget* g, int row)
+    static QString cellText(const QTableView* g, int row, int column)
+    {
+        return g->model()->index(row, column).data().toString();
+    }
+    static QStringList gridRow(const QTableView* g, int row)
     {
         QStringList out;
-        for (int c = 0; c < g->columnCount(); ++c)
-            out << (g->item(row, c) ? g->item(row, c)->text() : QString());
+        for (int c = 0; c < g->model()->columnCount(); ++c)
+            out << cellText(g, row, c);
         return out;
+    }
+    static int alignment(const QTableView* g, int row, int column)
+    {
+        return int(g->model()->index(row, column).data(Qt::TextAlignmentRole).value<Qt::Alignment>());
     }
     static void type(QLineEdit* field, const QString& text)
     {
@@ -404,7 +412,7 @@ private slots:
         QVERIFY(w.isNewEntry());
         QCOMPARE(w.entryHeading()->text(), QString("Nouveau Véhicule"));
         QVERIFY(!w.grid()->isEnabled());
-        QCOMPARE(w.grid()->rowCount(), 0);
+        QCOMPARE(w.grid()->model()->rowCount(), 0);
         for (const char* name : {"nouveau", "modifier", "supprimer", "filtre", "zoom", "imprimer", "bas", "haut", "quitter"})
             QVERIFY2(!w.command(name)->isEnabled(), name);
         for (int p = 1; p <= 4; ++p) {
@@ -461,8 +469,8 @@ private slots:
         QVERIFY(!w.isEntering());
         QVERIFY(w.grid()->isEnabled());
         QCOMPARE(gridRow(w.grid(), 0), QStringList({"1", " Utilitaire", " Renault", " Kangoo", "2019", "00012   5 31", "OUI"}));
-        QCOMPARE(w.grid()->item(0, 0)->textAlignment(), int(Qt::AlignCenter));
-        QCOMPARE(w.grid()->item(0, 5)->textAlignment(), int(Qt::AlignCenter));
+        QCOMPARE(alignment(w.grid(), 0, 0), int(Qt::AlignCenter));
+        QCOMPARE(alignment(w.grid(), 0, 5), int(Qt::AlignCenter));
         QVERIFY(ui().messages.isEmpty());
     }
 
@@ -692,7 +700,7 @@ private slots:
         QCOMPARE(ui().messages, QList<ShownMessage>({question("Confirmer supression de ligne N° 3"
                                                                   + (notice.isEmpty() ? QString() : "\n" + notice),
                                                               "Confirmation")}));
-        QCOMPARE(w.grid()->rowCount(), 2);
+        QCOMPARE(w.grid()->model()->rowCount(), 2);
         // The vehicle's lines stay where they are.
         if (!table.isEmpty())
             QCOMPARE(db().scalar("SELECT count(*) FROM " + table + " WHERE num_vehicule = 3").toInt(), 1);
@@ -757,7 +765,7 @@ private slots:
         QCOMPARE(ui().messages.last(), question("Confirmer supression de ligne N° 2", "Confirmation"));
         QCOMPARE(ui().defaultNoQuestions, QStringList{"Confirmer supression de ligne N° 2"}); // Return answers "Non"
         QCOMPARE(db().scalar("SELECT count(*) FROM Vehicules").toInt(), 2);
-        QCOMPARE(w.grid()->rowCount(), 2);
+        QCOMPARE(w.grid()->model()->rowCount(), 2);
         // Deleting the last vehicle opens the entry of a new one.
         ui().answers = {true, true};
         w.command("supprimer")->click();
@@ -780,7 +788,7 @@ private slots:
         w.filterOption(vehicles::Filter::Archives)->setChecked(true);
         w.confirmFilter();
         QCOMPARE(ui().messages, QList<ShownMessage>({msg("Aucun véhicule selon ces critères", Icon::Critical, "ATTENTION")}));
-        QCOMPARE(w.grid()->rowCount(), 2);
+        QCOMPARE(w.grid()->model()->rowCount(), 2);
         QCOMPARE(w.filter(), vehicles::Filter::Ensemble);
         QVERIFY(!w.grid()->isEnabled());
         w.cancelFilter();
@@ -790,14 +798,14 @@ private slots:
         w.command("filtre")->click();
         w.filterOption(vehicles::Filter::Archives)->setChecked(true);
         w.confirmFilter();
-        QCOMPARE(w.grid()->rowCount(), 1);
-        QCOMPARE(w.grid()->item(0, 4)->text(), QString("2003"));
+        QCOMPARE(w.grid()->model()->rowCount(), 1);
+        QCOMPARE(cellText(w.grid(), 0, 4), QString("2003"));
         QVERIFY(w.grid()->isEnabled());
         w.command("filtre")->click();
         w.filterOption(vehicles::Filter::Recents)->setChecked(true);
         w.confirmFilter();
         QCOMPARE(w.nums().size(), 2);
-        QCOMPARE(w.grid()->item(1, 0)->text(), QString("2"));
+        QCOMPARE(cellText(w.grid(), 1, 0), QString("2"));
         w.command("filtre")->click();
         w.filterOption(vehicles::Filter::Ensemble)->setChecked(true);
         w.confirmFilter();
@@ -817,13 +825,13 @@ private slots:
             return int(QDialog::Rejected);
         });
         w.setCurrentRow(1);
-        emit w.grid()->cellDoubleClicked(1, 2);
+        emit w.grid()->doubleClicked(w.grid()->model()->index(1, 2));
         QCOMPARE(ui().screens, QStringList({"Zoom_V"}));
         QCOMPARE(seen, second);
         QCOMPARE(s().vehicule_courant, second);
         QVERIFY(s().isOpen());
         // The list is not refilled after the file closes.
-        QCOMPARE(w.grid()->item(1, 4)->text(), QString("2002"));
+        QCOMPARE(cellText(w.grid(), 1, 4), QString("2002"));
     }
 
     void bottomAndTopOnlySpeak()
@@ -1083,7 +1091,7 @@ private slots:
         QVERIFY(w.isVisible());
         QCOMPARE(w.result(), 0);
         QCOMPARE(snapshot(), before);
-        QCOMPARE(w.grid()->rowCount(), 2);
+        QCOMPARE(w.grid()->model()->rowCount(), 2);
     }
 
     void registerChangeOfAVehicleDeletedMeanwhile()
@@ -1192,10 +1200,13 @@ private slots:
             // The registration number and the names are seen whole.
             QHeaderView* h = w.grid()->horizontalHeader();
             for (int c = 1; c <= 5; ++c)
-                for (int r = 0; r < w.grid()->rowCount(); ++r) {
-                    const QTableWidgetItem* item = w.grid()->item(r, c);
-                    QVERIFY2(QFontMetrics(item->font()).horizontalAdvance(item->text()) < h->sectionSize(c),
-                             qPrintable(item->text()));
+                for (int r = 0; r < w.grid()->model()->rowCount(); ++r) {
+                    const QModelIndex cell = w.grid()->model()->index(r, c);
+                    const QVariant font = cell.data(Qt::FontRole);
+                    const QString text = cell.data().toString();
+                    QVERIFY2(QFontMetrics(font.isValid() ? font.value<QFont>() : w.grid()->font()).horizontalAdvance(text)
+                                 < h->sectionSize(c),
+                             qPrintable(text));
                 }
             QVERIFY(h->sectionSize(6) < w.grid()->viewport()->width() / 8); // "Arch." as narrow as its content
 

@@ -19,7 +19,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 
@@ -47,12 +47,25 @@ void showActive(QDialog& d)
 /// A reference criterion of a data row: 0 = box unticked, otherwise the entry's number.
 RefCriterion ref(int num) { return num == 0 ? RefCriterion::off() : RefCriterion::on(num); }
 
-QStringList rowTexts(const QTableWidget* grid, int row)
+QString cellText(const QTableView* grid, int row, int column) { return grid->model()->index(row, column).data().toString(); }
+
+QStringList rowTexts(const QTableView* grid, int row)
 {
     QStringList texts;
-    for (int c = 0; c < grid->columnCount(); ++c)
-        texts << (grid->item(row, c) ? grid->item(row, c)->text() : QString());
+    for (int c = 0; c < grid->model()->columnCount(); ++c)
+        texts << cellText(grid, row, c);
     return texts;
+}
+
+int alignment(const QTableView* grid, int row, int column)
+{
+    return int(grid->model()->index(row, column).data(Qt::TextAlignmentRole).value<Qt::Alignment>());
+}
+
+QFont cellFont(const QTableView* grid, int row, int column)
+{
+    const QVariant font = grid->model()->index(row, column).data(Qt::FontRole);
+    return font.isValid() ? font.value<QFont>() : grid->font();
 }
 
 QStringList listed(const QComboBox* list)
@@ -176,9 +189,9 @@ private slots:
         QVERIFY(d.resultPanel()->isVisible());
         QVERIFY(!d.criteriaPanel()->isVisible());
         QCOMPARE(d.vehicleNumbers(), found);
-        QCOMPARE(d.resultList()->rowCount(), found.size());
+        QCOMPARE(d.resultList()->model()->rowCount(), found.size());
         QCOMPARE(d.resultList()->selectionModel()->selectedRows().value(0).row(), 0);
-        QCOMPARE(d.resultList()->item(found.size() - 1, 0)->text(), QString::number(found.size()));
+        QCOMPARE(cellText(d.resultList(), found.size() - 1, 0), QString::number(found.size()));
     }
 
     void searchTakesTypedTextAsAValue()
@@ -221,7 +234,7 @@ private slots:
         QCOMPARE(lists[which]->currentIndex(), -1);
         // The vehicles still show, their references to the emptied table as empty cells.
         QCOMPARE(d.vehicleNumbers().size(), 6);
-        QCOMPARE(d.resultList()->item(0, 1 + which)->text(), QString());
+        QCOMPARE(cellText(d.resultList(), 0, 1 + which), QString());
         d.criteriaButton()->click();
         boxes[which]->click();
         d.searchButton()->click();
@@ -253,18 +266,18 @@ private slots:
         for (QToolButton* b : {d.closeButton(), d.criteriaButton(), d.chooseButton()})
             QVERIFY(b->toolTip().isEmpty());
 
-        const QTableWidget* grid = d.resultList();
+        const QTableView* grid = d.resultList();
         // The grid of every list: its captions in its own header.
         QVERIFY(!grid->horizontalHeader()->isHidden());
-        QCOMPARE(grid->horizontalHeaderItem(5)->text(), QStringLiteral("Matricule"));
+        QCOMPARE(grid->model()->headerData(5, Qt::Horizontal).toString(), QStringLiteral("Matricule"));
         QCOMPARE(d.vehicleNumbers(), (QList<qint64>{11, 12, 10, 13, 14, 15}));
         QCOMPARE(rowTexts(grid, 0), (QStringList{"1", " Camion", " Iveco", " Daily", "2015", "00345  16 16", "OUI"}));
         QCOMPARE(rowTexts(grid, 1), (QStringList{"2", " Bus", " Renault", " Daily", "2020", "01234 123 31", " "}));
         QCOMPARE(rowTexts(grid, 3), (QStringList{"4", "", "", "", "2010", "00007   1 16", " "}));
         QCOMPARE(rowTexts(grid, 5), (QStringList{"6", "", " Iveco", " Master", "2021", "00101  20 16", " "}));
         for (int c : {0, 4, 5, 6})
-            QCOMPARE(grid->item(0, c)->textAlignment(), int(Qt::AlignCenter));
-        QVERIFY(grid->item(0, 1)->textAlignment() != int(Qt::AlignCenter));
+            QCOMPARE(alignment(grid, 0, c), int(Qt::AlignCenter));
+        QVERIFY(alignment(grid, 0, 1) != int(Qt::AlignCenter));
         QCOMPARE(grid->selectionModel()->selectedRows().value(0).row(), 0);
 
         // The criteria panel as it opens.
@@ -314,7 +327,7 @@ private slots:
         d.cancelButton()->click();
         QVERIFY(d.resultPanel()->isVisible());
         QVERIFY(d.isVisible());
-        QCOMPARE(d.resultList()->rowCount(), 2);
+        QCOMPARE(d.resultList()->model()->rowCount(), 2);
         QCOMPARE(rowTexts(d.resultList(), 1).value(5), QStringLiteral("00012   5 31"));
         // The criteria come back as they were last left.
         d.criteriaButton()->click();
@@ -369,11 +382,11 @@ private slots:
         setCriteria(d, ArchiveChoice::Actuels, 0, 0, 0);
         d.searchButton()->click();
         QCOMPARE(d.vehicleNumbers(), (QList<qint64>{12, 10, 13, 15}));
-        QTableWidget* grid = d.resultList();
+        QTableView* grid = d.resultList();
         const QRect cell = grid->visualRect(grid->model()->index(1, 2));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(grid->selectionModel()->selectedRows().value(0).row(), 1);
-        QCOMPARE(grid->selectionModel()->selectedIndexes().size(), grid->columnCount()); // the whole row
+        QCOMPARE(grid->selectionModel()->selectedIndexes().size(), grid->model()->columnCount()); // the whole row
         ui::prepareScreen(d); // the Alt keys, as the ui seam gives them
         if (way == 1)
             QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
@@ -462,8 +475,8 @@ private slots:
         s().echange.set(1, "avant");
         Q_Vehicule d(s());
         showActive(d);
-        QTableWidget* grid = d.resultList();
-        QCOMPARE(grid->rowCount(), 1); // one empty row
+        QTableView* grid = d.resultList();
+        QCOMPARE(grid->model()->rowCount(), 1); // one empty row
         QCOMPARE(rowTexts(grid, 0), QStringList(7, QString()));
         QVERIFY(d.vehicleNumbers().isEmpty());
         d.chooseButton()->click();
@@ -539,12 +552,12 @@ private slots:
             QCOMPARE(test::outsideScreen(d), QStringList());
             test::saveShot(d, "Q_Vehicule_resultats_" + size);
             // Names and registration numbers are seen whole.
-            const QTableWidget* grid = d.resultList();
+            const QTableView* grid = d.resultList();
             for (int c = 1; c <= 5; ++c)
-                for (int r = 0; r < grid->rowCount(); ++r)
-                    QVERIFY2(QFontMetrics(grid->item(r, c)->font()).horizontalAdvance(grid->item(r, c)->text())
+                for (int r = 0; r < grid->model()->rowCount(); ++r)
+                    QVERIFY2(QFontMetrics(cellFont(grid, r, c)).horizontalAdvance(cellText(grid, r, c))
                                  < grid->columnWidth(c),
-                             qPrintable(grid->item(r, c)->text()));
+                             qPrintable(cellText(grid, r, c)));
             d.criteriaButton()->click();
             setCriteria(d, ArchiveChoice::Actuels, 2, 4, 7);
             test::settle(d);

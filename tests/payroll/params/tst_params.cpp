@@ -3,6 +3,7 @@
 #include "ParamsFixture.h"
 #include "ParamsTests.h"
 
+#include "core/kit/GridModel.h"
 #include "harness/ScreenFit.h"
 #include "payroll/params/Identif.h"
 #include "payroll/params/Params.h"
@@ -378,7 +379,7 @@ private slots:
     {
         p().setPermn(QStringLiteral("M2"), 1);
         auto screen = openIdentif(p().s(), Identif::Suppression);
-        QStandardItemModel* months = screen->monthsModel();
+        kit::GridModel* months = screen->monthsModel();
         QCOMPARE(months->rowCount(), 12);
         QCOMPARE(months->index(1, 1).data().toString(), QStringLiteral("Février"));
         QCOMPARE(months->index(1, 2).data().toString(), QStringLiteral("####"));
