@@ -10,7 +10,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/Dates.h"
 #include "treasury/receipts/J_Recettes.h"
-#include "treasury/receipts/ReceiptModel.h"
+#include "treasury/receipts/ReceiptList.h"
 #include "treasury/receipts/Receipts.h"
 #include "core/kit/ScreenKit.h"
 
@@ -30,7 +30,7 @@
 
 using namespace kv;
 using namespace kv::test;
-using receipts::ReceiptModel;
+using receipts::ReceiptList;
 using ui::Icon;
 
 namespace {
@@ -160,7 +160,7 @@ private slots:
 
         QCOMPARE(screen.nums(), QList<qint64>{13});
         QVERIFY(screen.grid()->isEnabled());
-        QCOMPARE(column(screen, ReceiptModel::ColAmount), QStringList{"1 234.50 "});
+        QCOMPARE(column(screen, ReceiptList::ColAmount), QStringList{"1 234.50 "});
         QCOMPARE(screen.totalField()->text(), QStringLiteral("1 234.50"));
         QCOMPARE(screen.selectedRow(), 0);
     }
@@ -201,21 +201,21 @@ private slots:
         QCOMPARE(ui().screens, QStringList{});
         QCOMPARE(screen.nums(), (QList<qint64>{7, 4, 9, 2}));
         QAbstractItemModelTester tester(screen.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QCOMPARE(column(screen, ReceiptModel::ColPosition), (QStringList{"1", "2", "3", "4"}));
-        QCOMPARE(column(screen, ReceiptModel::ColDate), (QStringList{"20/01/2021", "10/03/2021", "10/03/2021", "01/05/2021"}));
-        QCOMPARE(column(screen, ReceiptModel::ColPayer), QStringList(4, " Client passager"));
-        QCOMPARE(column(screen, ReceiptModel::ColAmount), (QStringList{"-200.00 ", "", "1 500.00 ", "1234 567.89 "}));
-        QCOMPARE(column(screen, ReceiptModel::ColMode), (QStringList{" Chèque", " Espèces", " Espèces", " Chèque"}));
-        QCOMPARE(column(screen, ReceiptModel::ColObservation), (QStringList{" correction", "", " vente de ferraille", " "}));
+        QCOMPARE(column(screen, ReceiptList::ColPosition), (QStringList{"1", "2", "3", "4"}));
+        QCOMPARE(column(screen, ReceiptList::ColDate), (QStringList{"20/01/2021", "10/03/2021", "10/03/2021", "01/05/2021"}));
+        QCOMPARE(column(screen, ReceiptList::ColPayer), QStringList(4, " Client passager"));
+        QCOMPARE(column(screen, ReceiptList::ColAmount), (QStringList{"-200.00 ", "", "1 500.00 ", "1234 567.89 "}));
+        QCOMPARE(column(screen, ReceiptList::ColMode), (QStringList{" Chèque", " Espèces", " Espèces", " Chèque"}));
+        QCOMPARE(column(screen, ReceiptList::ColObservation), (QStringList{" correction", "", " vente de ferraille", " "}));
         QCOMPARE(screen.totalField()->text(), QStringLiteral("1 235 867.89"));
         QCOMPARE(screen.selectedRow(), 0);
         QCOMPARE(screen.periodLabel()->text(), QString());
 
         const QHeaderView* header = screen.grid()->horizontalHeader();
-        QCOMPARE(header->sectionResizeMode(ReceiptModel::ColObservation), QHeaderView::Stretch);
-        QVERIFY(Qt::Alignment(screen.model()->index(2, ReceiptModel::ColAmount).data(Qt::TextAlignmentRole).toInt())
+        QCOMPARE(header->sectionResizeMode(ReceiptList::ColObservation), QHeaderView::Stretch);
+        QVERIFY(Qt::Alignment(screen.model()->index(2, ReceiptList::ColAmount).data(Qt::TextAlignmentRole).toInt())
                     .testFlag(Qt::AlignRight));
-        QCOMPARE(screen.model()->index(2, ReceiptModel::ColAmount).data(Qt::FontRole).value<QFont>(), kit::amountFont());
+        QCOMPARE(screen.model()->index(2, ReceiptList::ColAmount).data(Qt::FontRole).value<QFont>(), kit::amountFont());
     }
 
     void cellAndTotalTexts_data()
@@ -374,7 +374,7 @@ private slots:
         test::showOn(screen, test::testScreens().first());
         Shown shown;
         ui().onScreen("MVM_FOND", cancelMovement(&shown));
-        const QPoint third = screen.grid()->visualRect(screen.model()->index(2, ReceiptModel::ColObservation)).center();
+        const QPoint third = screen.grid()->visualRect(screen.model()->index(2, ReceiptList::ColObservation)).center();
         QTest::mouseClick(screen.grid()->viewport(), Qt::LeftButton, {}, third);
         QTest::mouseDClick(screen.grid()->viewport(), Qt::LeftButton, {}, third);
         QCOMPARE(ui().screens, QStringList{"MVM_FOND"});
@@ -447,7 +447,7 @@ private slots:
         QCOMPARE(receipt(6).number("Montant"), 777.0);
         if (yes) {
             QCOMPARE(screen.nums(), (QList<qint64>{4, 1, 2}));
-            QCOMPARE(column(screen, ReceiptModel::ColPosition), (QStringList{"1", "2", "3"}));
+            QCOMPARE(column(screen, ReceiptList::ColPosition), (QStringList{"1", "2", "3"}));
             QCOMPARE(screen.totalField()->text(), QStringLiteral("1 850.50"));
             QCOMPARE(screen.selectedRow(), 0);
         } else {
@@ -811,10 +811,10 @@ private slots:
             const QHeaderView* header = list.grid()->horizontalHeader();
             const QFontMetrics amounts(kit::amountFont());
             for (int r = 0; r < list.model()->rowCount(); ++r)
-                QVERIFY(header->sectionSize(ReceiptModel::ColAmount) >
-                        amounts.horizontalAdvance(list.model()->cell(r, ReceiptModel::ColAmount)));
-            QVERIFY(header->sectionSize(ReceiptModel::ColDate) > list.grid()->fontMetrics().horizontalAdvance("28/03/2021"));
-            QVERIFY(header->sectionSize(ReceiptModel::ColObservation) > header->sectionSize(ReceiptModel::ColPayer));
+                QVERIFY(header->sectionSize(ReceiptList::ColAmount) >
+                        amounts.horizontalAdvance(list.model()->cell(r, ReceiptList::ColAmount)));
+            QVERIFY(header->sectionSize(ReceiptList::ColDate) > list.grid()->fontMetrics().horizontalAdvance("28/03/2021"));
+            QVERIFY(header->sectionSize(ReceiptList::ColObservation) > header->sectionSize(ReceiptList::ColPayer));
             const int width = list.width();
 
             list.command("filtre")->click();

@@ -4,12 +4,13 @@
 #include "PictureButton.h"
 #include "Pictures.h"
 #include "core/kit/Colours.h"
+#include "core/kit/GridModel.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace kv {
@@ -18,6 +19,8 @@ namespace {
 // Column widths of the grid in twips, 15 twips to the pixel.
 constexpr int kColumnTwips[3] = {670, 8780, 270};
 constexpr int kTwipsPerPixel = 15;
+/// The line of the signature.
+constexpr int kSignatureRow = 18;
 
 QIcon noIcon()
 {
@@ -74,7 +77,19 @@ F_HLP::F_HLP(Session&, QWidget* parent) : QDialog(parent)
     connect(close_, &PictureButton::clicked, this, &QDialog::accept);
 
     const QStringList text = lines();
-    grid_ = new QTableWidget(kRows, 3, this);
+    // The text in the middle column, the signature's line in the link's colour and in italics (its row
+    // carries the flag after the three columns).
+    QList<kit::GridColumn> columns(3);
+    columns[1].look = [](const QVariantList& row) {
+        return row.value(3).toBool() ? kit::CellLook{kit::colours::kLink, false, true} : kit::CellLook{kit::colours::kAboutText};
+    };
+    auto* model = new kit::GridModel(std::move(columns), this);
+    QList<QVariantList> rows;
+    for (int row = 0; row < kRows; ++row)
+        rows.append({QString(), text.value(row), QString(), row == kSignatureRow});
+    model->setRows(std::move(rows));
+    grid_ = new QTableView(this);
+    grid_->setModel(model);
     grid_->setObjectName(QStringLiteral("grille"));
     grid_->horizontalHeader()->hide();
     grid_->verticalHeader()->hide();
@@ -86,7 +101,7 @@ F_HLP::F_HLP(Session&, QWidget* parent) : QDialog(parent)
     grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid_->setWordWrap(false);
     grid_->setFrameShape(QFrame::StyledPanel);
-    grid_->setStyleSheet(QStringLiteral("QTableWidget { background: %1; border: 1px solid %2; border-radius: 4px; }")
+    grid_->setStyleSheet(QStringLiteral("QTableView { background: %1; border: 1px solid %2; border-radius: 4px; }")
                              .arg(kit::colours::kPlainBackground, kit::colours::kAboutRule));
     QFont textFont = grid_->font();
     textFont.setPointSizeF(textFont.pointSizeF() * 1.1);
@@ -94,18 +109,8 @@ F_HLP::F_HLP(Session&, QWidget* parent) : QDialog(parent)
 
     const QFontMetrics metrics(grid_->font());
     int widest = 0;
-    for (int row = 0; row < kRows; ++row) {
-        auto* item = new QTableWidgetItem(text.value(row));
-        item->setFlags(Qt::ItemIsEnabled);
-        item->setForeground(QColor(row == 18 ? kit::colours::kLink : kit::colours::kAboutText));
-        if (row == 18) {
-            QFont italic = textFont;
-            italic.setItalic(true);
-            item->setFont(italic);
-        }
-        grid_->setItem(row, 1, item);
+    for (int row = 0; row < kRows; ++row)
         widest = std::max(widest, metrics.horizontalAdvance(text.value(row)));
-    }
     const int rowHeight = metrics.height() + 5;
     grid_->verticalHeader()->setMinimumSectionSize(1);
     grid_->verticalHeader()->setDefaultSectionSize(rowHeight);

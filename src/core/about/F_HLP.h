@@ -3,7 +3,7 @@
 #include <QDialog>
 
 class QLabel;
-class QTableWidget;
+class QTableView;
 
 namespace kv {
 
@@ -20,13 +20,13 @@ public:
     static QStringList lines();
 
     QLabel* heading() const { return heading_; }
-    QTableWidget* grid() const { return grid_; }
+    QTableView* grid() const { return grid_; }
     /// The close picture (Image1, element 2).
     PictureButton* closePicture() const { return close_; }
 
 private:
     QLabel* heading_;
-    QTableWidget* grid_;
+    QTableView* grid_;
     PictureButton* close_;
 };
 

@@ -38,6 +38,9 @@ inline const QString kAlertBorder = QStringLiteral("#c0392b");
 inline const QString kAlertBackground = QStringLiteral("#fff4e5");
 /// A negative amount (an account's balance in debit).
 inline const QString kNegative = QStringLiteral("#d00000");
+/// A date gone by (an overdue line of the due dates) and a loss (a negative margin, its bar in a chart).
+inline const QString kOverdue = QStringLiteral("#c00000");
+inline const QString kLoss = kOverdue;
 /// The main window's notice (due dates): text, background and border.
 inline const QString kNoticeText = QStringLiteral("#8b1a1a");
 inline const QString kNoticeBackground = QStringLiteral("#fdecea");
@@ -49,6 +52,16 @@ inline const QString kDayBorder = QStringLiteral("#c9d3df");
 inline const QString kDayText = QStringLiteral("#1f2a36");
 inline const QString kDayHover = QStringLiteral("#e6eef8");
 inline const QString kWeekend = QStringLiteral("#8a2b2b");
+
+// ---- charts ----------------------------------------------------------------------------------------------
+/// A profit's bar; the series of a chart in their order (the six expense headings).
+inline const QString kProfit = QStringLiteral("#2f6fb3");
+inline const QString kSeries[] = {kProfit,
+                                  QStringLiteral("#e09b1a"),
+                                  QStringLiteral("#5a9e4b"),
+                                  QStringLiteral("#8e5ca8"),
+                                  QStringLiteral("#555555"),
+                                  QStringLiteral("#4fb3bf")};
 
 // ---- the main window ------------------------------------------------------------------------------------
 /// The main window's title, headings and shortcut captions, and a shortcut that cannot be used.

@@ -6,6 +6,8 @@
 #include "platform/db/Error.h"
 #include "platform/ui/ErrorLog.h"
 
+#include <QColor>
+#include <QFont>
 #include <QHash>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -91,12 +93,19 @@ void GridModel::changed(int first, int last)
         emit dataChanged(index(first, 0), index(last, int(columns_.size()) - 1));
 }
 
+void GridModel::forget(int row)
+{
+    shown_.remove(row);
+    if (row == lastRow_)
+        lastRow_ = -1;
+}
+
 void GridModel::setRow(int row, QVariantList values)
 {
     if (!holdsValues() || row < 0 || row >= count_)
         return;
     values_[row] = std::move(values);
-    formatted_[row] = false;
+    forget(row);
     changed(row, row);
 }
 
@@ -108,7 +117,7 @@ void GridModel::setValue(int row, int column, const QVariant& value)
     if (values.size() <= column)
         values.resize(column + 1);
     values[column] = value;
-    formatted_[row] = false;
+    forget(row);
     changed(row, row);
 }
 
@@ -125,8 +134,6 @@ void GridModel::appendRow(QVariantList values, qint64 key)
     values_.append(std::move(values));
     keys_.resize(row);
     keys_.append(key);
-    shown_.append(QStringList());
-    formatted_.append(false);
     if (blankTaken)
         changed(row, row);
     else
@@ -144,11 +151,9 @@ void GridModel::removeLine(int row)
     values_.removeAt(row);
     if (row < keys_.size())
         keys_.removeAt(row);
-    shown_.removeAt(row);
-    formatted_.removeAt(row);
-    // A position shown below it is one less now.
-    for (int r = row; r < count_; ++r)
-        formatted_[r] = false;
+    // The lines below move up, a position shown below it is one less now: formatted again.
+    shown_.clear();
+    lastRow_ = -1;
     if (blankLeft)
         changed(row, minimumRows_ - 1); // the lines below moved up, a blank row took the last place
     else {
@@ -192,20 +197,25 @@ void GridModel::setLines(QList<QStringList> lines)
     replace(count, [lines = std::move(lines)](int row) { return lines[row]; }, {});
 }
 
-void GridModel::setLines(int count, std::function<QStringList(int)> cellsOf) { replace(count, std::move(cellsOf), {}); }
+void GridModel::setLines(int count, std::function<QStringList(int)> cellsOf, std::function<QVariant(int, int)> valueOf)
+{
+    replace(count, std::move(cellsOf), {}, {}, {}, std::move(valueOf));
+}
 
 void GridModel::replace(int count, std::function<QStringList(int)> cellsOf, QList<QVariantList> values, QList<qint64> keys,
-                        PageReader readPage)
+                        PageReader readPage, std::function<QVariant(int, int)> valueOf)
 {
     beginResetModel();
     count_ = std::max(0, count);
     cellsOf_ = std::move(cellsOf);
+    valueOf_ = std::move(valueOf);
     values_ = std::move(values);
     keys_ = std::move(keys);
     readPage_ = std::move(readPage);
     pageRead_ = QList<bool>(readPage_ ? (count_ + kPageRows - 1) / kPageRows : 0, false);
-    shown_ = QList<QStringList>(count_);
-    formatted_ = QList<bool>(count_, false);
+    shown_.clear();
+    lastRow_ = -1;
+    lastCells_.clear();
     endResetModel();
 }
 
@@ -228,33 +238,72 @@ QString GridModel::format(int column, const QVariant& value) const
     return value.toString();
 }
 
+const QStringList* GridModel::shownLine(int row) const
+{
+    // A view asks for the cells of a line one column after the other: the line last asked for first.
+    if (row == lastRow_)
+        return &lastCells_;
+    if (const auto it = shown_.constFind(row); it != shown_.constEnd()) {
+        lastRow_ = row;
+        lastCells_ = *it;
+        return &lastCells_;
+    }
+    QStringList cells;
+    if (cellsOf_) {
+        try {
+            cells = cellsOf_(row);
+        } catch (const db::Error& e) {
+            // Asked while the list paints, where no message can be shown (as a refused page).
+            ui::errorLog().write(e.message());
+            return nullptr;
+        }
+    } else {
+        if (!ensureRead(row))
+            return nullptr;
+        const QVariantList& values = values_[row];
+        cells.reserve(columns_.size());
+        for (int c = 0; c < columns_.size(); ++c)
+            cells.append(columns_[c].kind == CellKind::Position ? QString::number(row + 1) : format(c, values.value(c)));
+    }
+    // Lines of a function are its own to keep (a report keeps its pages): only the last one is kept.
+    if (!cellsOf_) {
+        if (shown_.size() >= kKeptLines)
+            shown_.clear();
+        shown_.insert(row, cells);
+    }
+    lastRow_ = row;
+    lastCells_ = std::move(cells);
+    return &lastCells_;
+}
+
 QString GridModel::cell(int row, int column) const
 {
     if (row < 0 || row >= count_ || column < 0 || column >= columns_.size())
         return {};
-    if (!formatted_[row]) {
-        if (cellsOf_) {
-            shown_[row] = cellsOf_(row);
-        } else {
-            if (!ensureRead(row))
-                return {};
-            const QVariantList& values = values_[row];
-            QStringList cells;
-            cells.reserve(columns_.size());
-            for (int c = 0; c < columns_.size(); ++c)
-                cells.append(columns_[c].kind == CellKind::Position ? QString::number(row + 1) : format(c, values.value(c)));
-            shown_[row] = std::move(cells);
-        }
-        formatted_[row] = true;
-    }
-    return shown_[row].value(column);
+    const QStringList* cells = shownLine(row);
+    return cells ? cells->value(column) : QString();
+}
+
+QVariantList GridModel::rowValues(int row) const
+{
+    if (row < 0 || row >= values_.size() || !ensureRead(row))
+        return {};
+    return values_[row];
 }
 
 QVariant GridModel::value(int row, int column) const
 {
-    if (row < 0 || row >= values_.size() || !ensureRead(row))
-        return {};
-    return values_[row].value(column);
+    if (valueOf_) {
+        if (row < 0 || row >= count_)
+            return {};
+        try {
+            return valueOf_(row, column);
+        } catch (const db::Error& e) {
+            ui::errorLog().write(e.message());
+            return {};
+        }
+    }
+    return rowValues(row).value(column);
 }
 
 double GridModel::total(int column) const
@@ -274,16 +323,39 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const GridColumn& c = columns_[index.column()];
+    const bool line = index.row() < count_;
     switch (role) {
     case Qt::DisplayRole: return cell(index.row(), index.column());
     case Qt::TextAlignmentRole: return QVariant::fromValue(c.align | Qt::AlignVCenter);
-    case Qt::FontRole:
-        if (c.font)
-            return *c.font;
-        return c.kind == CellKind::Amount ? QVariant(amountFont()) : QVariant();
+    case Qt::FontRole: {
+        const CellLook look = line && c.look ? c.look(rowValues(index.row())) : CellLook{};
+        const bool amount = c.kind == CellKind::Amount;
+        if (!c.font && !amount && !look.bold && !look.italic)
+            return {};
+        // A font with only what the cell changes set: the view's font gives the rest.
+        QFont font = c.font ? *c.font : amount ? amountFont() : QFont();
+        if (look.bold)
+            font.setBold(true);
+        if (look.italic)
+            font.setItalic(true);
+        return font;
+    }
+    case Qt::ForegroundRole: {
+        const CellLook look = line && c.look ? c.look(rowValues(index.row())) : CellLook{};
+        return look.colour.isEmpty() ? QVariant() : QVariant(QColor(look.colour));
+    }
     case Qt::ToolTipRole:
-        if (c.tooltip && index.row() < count_)
+        if (!line)
+            return {};
+        if (c.tip)
+            return c.tip(rowValues(index.row()));
+        if (c.tooltip)
             return cell(index.row(), index.column()).trimmed();
+        return {};
+    case Qt::UserRole:
+        // The value behind the text, for an export of the list.
+        if (c.exact && line)
+            return value(index.row(), index.column());
         return {};
     default: return {};
     }

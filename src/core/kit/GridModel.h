@@ -3,10 +3,12 @@
 // rows held as they were read and formatted only when a view asks for them (a list of twenty thousand
 // lines costs its read, not twenty thousand formatted rows), optional blank rows below the lines, and
 // the totals of the amount columns; the lines' keys (a register's row numbers) held beside them, never
-// shown; a line changed, added or removed in place. GridView is the view of the account and pay grids
-// over it.
+// shown; a line changed, added or removed in place; cells that stand out by their row's values (a colour,
+// bold, italic, a tooltip), and the exact value behind a rounded cell for an export. GridView is the view
+// of the account and pay grids over it.
 #include <QAbstractTableModel>
 #include <QFont>
+#include <QHash>
 #include <QList>
 #include <QStringList>
 #include <QTableView>
@@ -25,6 +27,13 @@ enum class CellKind {
     Position, ///< the line's position in the list from 1 ("N°"), centred; holds no value
 };
 
+/// How a cell stands out from its column's plain look.
+struct CellLook {
+    QString colour;      ///< its text's colour (one of kit::colours); empty: the view's
+    bool bold = false;
+    bool italic = false;
+};
+
 struct GridColumn {
     QString caption;
     CellKind kind = CellKind::Text;
@@ -36,6 +45,13 @@ struct GridColumn {
     std::function<QString(const QVariant&)> format = {};
     /// The cells' font, when not the kind's (a registration number in a fixed-width font keeps its blanks).
     std::optional<QFont> font = std::nullopt;
+    /// The cell's look from the values of its row (a row may carry values after its columns': a flag
+    /// the look reads); none: the column's plain look.
+    std::function<CellLook(const QVariantList& row)> look = {};
+    /// The cell's tooltip from the values of its row (a file's path behind its date), in place of its text.
+    std::function<QString(const QVariantList& row)> tip = {};
+    /// An export writes the cell's value (Qt::UserRole), not its text: an amount shown in whole units.
+    bool exact = false;
 };
 
 class GridModel : public QAbstractTableModel {
@@ -83,13 +99,16 @@ public:
 
     /// Replaces the lines (each a list of cell texts, one per column).
     void setLines(QList<QStringList> lines);
-    /// Replaces the lines by `count` lines whose cells `cellsOf(line)` gives when the line is shown.
-    void setLines(int count, std::function<QStringList(int)> cellsOf);
+    /// Replaces the lines by `count` lines whose cells `cellsOf(line)` gives when the line is shown, and
+    /// whose values (value(), what an exact column exports) `valueOf(line, column)` gives. Both may throw
+    /// db::Error: the line stays blank, the reason goes to the log, and the next paint asks again.
+    void setLines(int count, std::function<QStringList(int)> cellsOf, std::function<QVariant(int, int)> valueOf = {});
 
     int lineCount() const { return count_; }
     /// The text of a cell as shown; empty for a blank row.
     QString cell(int row, int column) const;
-    /// The value of a cell as given to setRows or read by the page reader (null for lines given as texts).
+    /// The value of a cell as given to setRows, read by the page reader or given by the lines' valueOf
+    /// (null for lines given as texts alone).
     QVariant value(int row, int column) const;
     /// Sum of a column's values (setRows, or the pages read so far).
     double total(int column) const;
@@ -105,12 +124,22 @@ public:
 
     /// Lines a page reader is asked for at once.
     static constexpr int kPageRows = 128;
+    /// Formatted lines of values kept at most: a view asks again and again for the lines in sight, an
+    /// export for every line once, and a year's list must not keep a million formatted lines. (Lines
+    /// of a function keep only the last one asked for.)
+    static constexpr int kKeptLines = 4096;
 
 private:
     void replace(int count, std::function<QStringList(int)> cellsOf, QList<QVariantList> values, QList<qint64> keys = {},
-                 PageReader readPage = {});
+                 PageReader readPage = {}, std::function<QVariant(int, int)> valueOf = {});
+    /// The formatted cells of a line, formatted now when they are not kept; null when it cannot be read.
+    const QStringList* shownLine(int row) const;
+    /// The values of a line (setRows, setPagedRows); empty for lines given as texts.
+    QVariantList rowValues(int row) const;
     /// Reads the page of a row when it is not read yet; false when the engine refused it.
     bool ensureRead(int row) const;
+    /// Forgets the formatted cells of a line changed in place.
+    void forget(int row);
     /// Whether the lines are values held in the model (setRows), the only ones changed in place.
     bool holdsValues() const { return !cellsOf_ && !readPage_; }
     /// Tells the views that rows first..last (of rowCount) show something else.
@@ -120,12 +149,14 @@ private:
     int minimumRows_ = 0;
     int count_ = 0;
     std::function<QStringList(int)> cellsOf_;
+    std::function<QVariant(int, int)> valueOf_;
     QList<qint64> keys_;
     PageReader readPage_;
     mutable QList<QVariantList> values_;
     mutable QList<bool> pageRead_;
-    mutable QList<QStringList> shown_; ///< the lines formatted so far
-    mutable QList<bool> formatted_;
+    mutable QHash<int, QStringList> shown_; ///< lines formatted lately (at most kKeptLines)
+    mutable int lastRow_ = -1; ///< the line last asked for, and its cells
+    mutable QStringList lastCells_;
 };
 
 /// Gives the view a cell delegate that keeps the size of each cell once measured, until the model

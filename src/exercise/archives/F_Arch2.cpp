@@ -2,6 +2,7 @@
 
 #include "FolderChooser.h"
 #include "core/kit/Colours.h"
+#include "core/kit/GridModel.h"
 #include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
 #include "platform/db/Dates.h"
@@ -13,7 +14,6 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -45,8 +45,10 @@ F_Arch2::F_Arch2(Session& session, QWidget* parent, exercise::FileOps& files)
     work_->setObjectName(mode_ == Archive ? QStringLiteral("panneauArchivage") : QStringLiteral("panneauImportation"));
     chooser_ = new exercise::FolderChooser(mode_ == Archive ? QStringLiteral("Destination :") : QStringLiteral("Source :"), work_);
 
-    model_ = new QStandardItemModel(0, 1, this);
-    model_->setHorizontalHeaderLabels({QStringLiteral("Date")});
+    // Each date with its archive's file as tooltip (the file follows the date in its row).
+    kit::GridColumn date{QStringLiteral("Date"), kit::CellKind::Text, Qt::AlignHCenter};
+    date.tip = [](const QVariantList& row) { return row.value(1).toString(); };
+    model_ = new kit::GridModel({date}, this);
     list_ = new QTableView(work_);
     list_->setObjectName(QStringLiteral("archives"));
     list_->setModel(model_);
@@ -164,13 +166,10 @@ void F_Arch2::fillList()
 {
     exercise::Failure failure;
     const bool read = exercise::listArchives(chooser_->folder(), &entries_, &failure);
-    model_->removeRows(0, model_->rowCount());
-    for (const exercise::ArchiveEntry& e : entries_) {
-        auto* item = new QStandardItem(e.date);
-        item->setTextAlignment(Qt::AlignCenter);
-        item->setToolTip(e.file);
-        model_->appendRow(item);
-    }
+    QList<QVariantList> rows;
+    for (const exercise::ArchiveEntry& e : entries_)
+        rows.append({e.date, e.file});
+    model_->setRows(std::move(rows));
     clearSelection();
     if (!read)
         s_.ui().refuse(exercise::errorText(QStringLiteral("Erreur n° "), failure));

@@ -9,14 +9,16 @@
 
 class QLabel;
 class QLineEdit;
-class QStandardItemModel;
 class QTableView;
 class QToolButton;
 
 namespace kv {
 
 class Session;
-namespace kit { class CommandBar; }
+namespace kit {
+class CommandBar;
+class GridModel;
+} // namespace kit
 namespace exercise { class FolderChooser; }
 
 class F_Arch2 : public QDialog {
@@ -61,7 +63,7 @@ private:
     Mode mode_;
     exercise::FolderChooser* chooser_;
     QLineEdit* date_ = nullptr;
-    QStandardItemModel* model_;
+    kit::GridModel* model_;
     QTableView* list_;
     QList<exercise::ArchiveEntry> entries_;
     kit::CommandBar* bar_;

@@ -1,12 +1,12 @@
 #include "Mecano2.h"
 
 #include "Repair.h"
+#include "core/kit/GridModel.h"
 #include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
 
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -29,10 +29,12 @@ Mecano2::Mecano2(Session& session, exercise::FileOps& files, QWidget* parent)
     bar->addStretch();
     close_ = bar->add(Command::Close, QStringLiteral("fermer"), static_cast<QDialog*>(this), &QDialog::reject);
 
-    model_ = new QStandardItemModel(0, 1, this);
-    model_->setHorizontalHeaderLabels({QStringLiteral("Base d'exercice")});
-    for (const QString& name : exercise::exerciseFiles(s_.programDir()))
-        model_->appendRow(new QStandardItem(name));
+    model_ = new kit::GridModel({{QStringLiteral("Base d'exercice")}}, this);
+    names_ = exercise::exerciseFiles(s_.programDir());
+    QList<QVariantList> rows;
+    for (const QString& name : names_)
+        rows.append({name});
+    model_->setRows(std::move(rows));
     list_ = new QTableView(this);
     list_->setObjectName(QStringLiteral("bases"));
     list_->setModel(model_);
@@ -55,10 +57,7 @@ Mecano2::Mecano2(Session& session, exercise::FileOps& files, QWidget* parent)
 
 QStringList Mecano2::files() const
 {
-    QStringList names;
-    for (int r = 0; r < model_->rowCount(); ++r)
-        names << model_->item(r)->text();
-    return names;
+    return names_;
 }
 
 int Mecano2::selectedRow() const
@@ -92,7 +91,7 @@ void Mecano2::repair()
         s_.ui().message(QStringLiteral("Selection omise"), ui::Icon::Critical, QStringLiteral("Z.E.B."));
         return;
     }
-    exercise::repairExerciseFile(s_, model_->item(row)->text(), files_);
+    exercise::repairExerciseFile(s_, names_.at(row), files_);
     accept();
 }
 

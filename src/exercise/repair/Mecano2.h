@@ -3,7 +3,6 @@
 // the selected file and closes the screen; "Fermer" closes it and touches nothing.
 #include <QDialog>
 
-class QStandardItemModel;
 class QTableView;
 class QToolButton;
 
@@ -11,6 +10,7 @@ namespace kv {
 
 class Session;
 namespace exercise { class FileOps; }
+namespace kit { class GridModel; }
 
 class Mecano2 : public QDialog {
     Q_OBJECT
@@ -31,7 +31,8 @@ public:
 private:
     Session& s_;
     exercise::FileOps& files_;
-    QStandardItemModel* model_;
+    kit::GridModel* model_;
+    QStringList names_; ///< the lines of the list
     QTableView* list_;
     QToolButton* repair_;
     QToolButton* close_;

@@ -1,6 +1,7 @@
 #include "Form8.h"
 
 #include "Viewing.h"
+#include "core/kit/GridModel.h"
 #include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
 
@@ -8,7 +9,6 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -24,13 +24,12 @@ Form8::Form8(Session& session, QWidget* parent) : QDialog(parent), s_(session)
     setModal(true);
     s_.dialogValue = 8; // any way out but OK counts as "Annuler"
 
-    model_ = new QStandardItemModel(0, 1, this);
-    model_->setHorizontalHeaderLabels({QStringLiteral("Exercice")});
-    for (const QString& year : exercise::exerciseYears(s_)) {
-        auto* item = new QStandardItem(year);
-        item->setTextAlignment(Qt::AlignCenter);
-        model_->appendRow(item);
-    }
+    model_ = new kit::GridModel({{QStringLiteral("Exercice"), kit::CellKind::Text, Qt::AlignHCenter}}, this);
+    years_ = exercise::exerciseYears(s_);
+    QList<QVariantList> rows;
+    for (const QString& year : years_)
+        rows.append({year});
+    model_->setRows(std::move(rows));
     list_ = new QTableView(this);
     list_->setObjectName(QStringLiteral("liste"));
     list_->setModel(model_);
@@ -61,10 +60,7 @@ Form8::Form8(Session& session, QWidget* parent) : QDialog(parent), s_(session)
 
 QStringList Form8::years() const
 {
-    QStringList y;
-    for (int r = 0; r < model_->rowCount(); ++r)
-        y << model_->item(r)->text();
-    return y;
+    return years_;
 }
 
 int Form8::selectedRow() const
@@ -88,7 +84,7 @@ void Form8::confirm()
         return;
     s_.dernierExercice = row + 1 == model_->rowCount();
     s_.dialogValue = 1;
-    chosen_ = model_->item(row)->text();
+    chosen_ = years_.at(row);
     accept();
 }
 

@@ -5,13 +5,13 @@
 // out) leaves 8.
 #include <QDialog>
 
-class QStandardItemModel;
 class QTableView;
 class QToolButton;
 
 namespace kv {
 
 class Session;
+namespace kit { class GridModel; }
 
 class Form8 : public QDialog {
     Q_OBJECT
@@ -36,7 +36,8 @@ protected:
 
 private:
     Session& s_;
-    QStandardItemModel* model_;
+    kit::GridModel* model_;
+    QStringList years_; ///< the lines of the list
     QTableView* list_;
     QToolButton* ok_;
     QToolButton* cancel_;

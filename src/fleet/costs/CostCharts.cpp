@@ -1,5 +1,7 @@
 #include "CostCharts.h"
 
+#include "core/kit/Colours.h"
+
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
@@ -59,9 +61,12 @@ void addAxes(QChart* chart, QStackedBarSeries* series, const QStringList& catego
 
 const std::array<QColor, kHeadings>& headingColours()
 {
-    static const std::array<QColor, kHeadings> colours = {QColor(0x2f, 0x6f, 0xb3), QColor(0xe0, 0x9b, 0x1a),
-                                                          QColor(0x5a, 0x9e, 0x4b), QColor(0x8e, 0x5c, 0xa8),
-                                                          QColor(0x55, 0x55, 0x55), QColor(0x4f, 0xb3, 0xbf)};
+    static const std::array<QColor, kHeadings> colours = [] {
+        std::array<QColor, kHeadings> c;
+        for (int h = 0; h < kHeadings; ++h)
+            c[h] = QColor(kit::colours::kSeries[h]);
+        return c;
+    }();
     return colours;
 }
 
@@ -70,8 +75,8 @@ QChart* marginChart(const CostReport& report)
     QChart* chart = newChart(QStringLiteral("Marge par véhicule"));
     auto* profit = new QBarSet(QStringLiteral("Bénéfice"));
     auto* loss = new QBarSet(QStringLiteral("Perte"));
-    profit->setColor(QColor(0x2f, 0x6f, 0xb3));
-    loss->setColor(QColor(0xc0, 0x00, 0x00));
+    profit->setColor(QColor(kit::colours::kProfit));
+    loss->setColor(QColor(kit::colours::kLoss));
     // Vehicles without a line in the period have no margin to show: left out, so the others keep room.
     QList<std::pair<QString, double>> bars;
     for (const VehicleCost& c : report.vehicles) {

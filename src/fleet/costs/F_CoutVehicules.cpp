@@ -2,6 +2,7 @@
 
 #include "CostCharts.h"
 #include "core/formats/FieldRules.h"
+#include "core/kit/Colours.h"
 #include "core/kit/Guard.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
@@ -11,7 +12,6 @@
 
 #include <QChart>
 #include <QChartView>
-#include <QColor>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -32,72 +32,42 @@ using kit::Glyph;
 
 namespace costs {
 
-void CostModel::setReport(const CostReport& report)
+kit::GridModel* CostList::create(QObject* parent)
 {
-    beginResetModel();
-    rows_ = report.vehicles;
-    endResetModel();
+    using kit::CellKind;
+    const auto amount = [](const QString& caption) {
+        return kit::GridColumn{caption, CellKind::Amount, {}, false, [](const QVariant& v) { return v.isNull() ? QString() : money(v.toDouble()); }};
+    };
+    QList<kit::GridColumn> columns = {{QStringLiteral("Matricule"), CellKind::Text, Qt::AlignHCenter},
+                                      {QStringLiteral("Véhicule"), CellKind::Text}};
+    for (const QString& caption : headingCaptions())
+        columns << amount(caption);
+    columns << amount(QStringLiteral("Dépenses")) << amount(QStringLiteral("Recettes")) << amount(QStringLiteral("Marge"))
+            << kit::GridColumn{QStringLiteral("Km parcourus"), CellKind::Amount, {}, false,
+                               [](const QVariant& v) { return v.toDouble() > 0 ? kilometres(v.toDouble()) : QString(); }}
+            << amount(QStringLiteral("Coût / km"));
+    columns[ColMarge].look = [](const QVariantList& row) {
+        return row.value(ColMarge).toDouble() < 0 ? kit::CellLook{kit::colours::kLoss} : kit::CellLook{};
+    };
+    return new kit::GridModel(std::move(columns), parent);
 }
 
-QString CostModel::cell(int row, int column) const
+void CostList::show(kit::GridModel& list, const CostReport& report)
 {
-    if (row < 0 || row >= rows_.size())
-        return {};
-    const VehicleCost& c = rows_[row];
-    const Figures& f = c.figures;
-    if (column >= ColHeading0 && column < ColHeading0 + kHeadings)
-        return money(f.byHeading[column - ColHeading0]);
-    switch (column) {
-    case ColMatricule: return c.matricule;
-    case ColVehicule: return c.archived ? c.name + QStringLiteral(" (archivé)") : c.name;
-    case ColDepenses: return money(f.expenses);
-    case ColRecettes: return money(f.receipts);
-    case ColMarge: return money(f.margin());
-    case ColKm: return f.km > 0 ? kilometres(f.km) : QString();
-    case ColCoutKm: return f.costPerKm() ? money(*f.costPerKm()) : QString();
+    QList<QVariantList> rows;
+    rows.reserve(report.vehicles.size());
+    for (const VehicleCost& c : report.vehicles) {
+        const Figures& f = c.figures;
+        QVariantList row;
+        row.reserve(ColumnCount);
+        row << c.matricule << (c.archived ? c.name + QStringLiteral(" (archivé)") : c.name);
+        for (double h : f.byHeading)
+            row << h;
+        row << f.expenses << f.receipts << f.margin() << f.km;
+        row << (f.costPerKm() ? QVariant(*f.costPerKm()) : QVariant());
+        rows << row;
     }
-    return {};
-}
-
-QVariant CostModel::data(const QModelIndex& index, int role) const
-{
-    if (!index.isValid() || index.row() >= rows_.size())
-        return {};
-    const bool figure = index.column() >= ColHeading0;
-    switch (role) {
-    case Qt::DisplayRole: return cell(index.row(), index.column());
-    case Qt::TextAlignmentRole:
-        if (index.column() == ColMatricule)
-            return int(Qt::AlignCenter);
-        return int((figure ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
-    case Qt::FontRole:
-        if (figure)
-            return kit::amountFont();
-        return {};
-    case Qt::ForegroundRole:
-        if (index.column() == ColMarge && rows_[index.row()].figures.margin() < 0)
-            return QColor(0xc0, 0x00, 0x00);
-        return {};
-    }
-    return {};
-}
-
-QVariant CostModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-        return {};
-    if (section >= ColHeading0 && section < ColHeading0 + kHeadings)
-        return headingCaptions()[section - ColHeading0];
-    switch (section) {
-    case ColMatricule: return QStringLiteral("Matricule");
-    case ColVehicule: return QStringLiteral("Véhicule");
-    case ColDepenses: return QStringLiteral("Dépenses");
-    case ColRecettes: return QStringLiteral("Recettes");
-    case ColMarge: return QStringLiteral("Marge");
-    case ColKm: return QStringLiteral("Km parcourus");
-    case ColCoutKm: return QStringLiteral("Coût / km");
-    }
-    return {};
+    list.setRows(std::move(rows));
 }
 
 } // namespace costs
@@ -154,12 +124,12 @@ F_CoutVehicules::F_CoutVehicules(Session& session, QWidget* parent) : QDialog(pa
     auto* chain = new FieldChain({from_, to_}, this);
     connect(chain, &FieldChain::enterOnLast, this, [this] { calculate(); });
 
-    model_ = new costs::CostModel(this);
+    model_ = costs::CostList::create(this);
     grid_ = new QTableView(this);
     grid_->setObjectName(QStringLiteral("grille"));
     grid_->setModel(model_);
     kit::setupGrid(grid_);
-    kit::fitColumns(grid_, costs::CostModel::ColVehicule);
+    kit::fitColumns(grid_, costs::CostList::ColVehicule);
 
     auto* totalsRow = new QHBoxLayout;
     totalsRow->addWidget(new QLabel(QStringLiteral("Total du parc :"), this));
@@ -239,8 +209,8 @@ bool F_CoutVehicules::calculate()
 void F_CoutVehicules::display(const costs::CostReport& report)
 {
     report_ = report;
-    model_->setReport(report);
-    kit::fitColumns(grid_, costs::CostModel::ColVehicule);
+    costs::CostList::show(*model_, report);
+    kit::fitColumns(grid_, costs::CostList::ColVehicule);
     const costs::Figures& f = report.fleet;
     total(QStringLiteral("totDepenses"))->setText(costs::money(f.expenses));
     total(QStringLiteral("totRecettes"))->setText(costs::money(f.receipts));

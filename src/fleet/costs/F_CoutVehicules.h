@@ -4,7 +4,8 @@
 // expenses by heading per month; "Imprimer" prints the table and both charts (Cout_Vehicules.RPT).
 #include "VehicleCosts.h"
 
-#include <QAbstractTableModel>
+#include "core/kit/GridModel.h"
+
 #include <QDialog>
 
 class QChart;
@@ -21,9 +22,9 @@ namespace kit { class CommandBar; }
 
 namespace costs {
 
-class CostModel : public QAbstractTableModel {
-    Q_OBJECT
-public:
+/// The list of the vehicles' figures on the kit's grid model: the figures right-aligned in the amounts'
+/// font, a negative margin in the colour of a loss.
+struct CostList {
     enum Column {
         ColMatricule,
         ColVehicule,
@@ -35,18 +36,10 @@ public:
         ColCoutKm,
         ColumnCount
     };
-    using QAbstractTableModel::QAbstractTableModel;
-
-    void setReport(const CostReport& report);
-    QString cell(int row, int column) const;
-
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(rows_.size()); }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : ColumnCount; }
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-
-private:
-    QList<VehicleCost> rows_;
+    /// A list of these columns, without lines.
+    static kit::GridModel* create(QObject* parent = nullptr);
+    /// Shows the vehicles of `report`.
+    static void show(kit::GridModel& list, const CostReport& report);
 };
 
 } // namespace costs
@@ -61,7 +54,7 @@ public:
     QLineEdit* toField() const { return to_; }
     QToolButton* command(const QString& objectName) const;
     QTableView* grid() const { return grid_; }
-    costs::CostModel* model() const { return model_; }
+    kit::GridModel* model() const { return model_; }
     const costs::CostReport& report() const { return report_; }
     /// The totals: "totDepenses", "totRecettes", "totMarge", "totKm", "totCoutKm".
     QLineEdit* total(const QString& objectName) const;
@@ -81,7 +74,7 @@ private:
     kit::CommandBar* bar_;
     QLineEdit *from_, *to_;
     QTableView* grid_;
-    costs::CostModel* model_;
+    kit::GridModel* model_;
     QList<QLineEdit*> totals_;
     QChartView *marginView_, *monthlyView_;
 };

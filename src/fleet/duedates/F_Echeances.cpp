@@ -32,63 +32,34 @@ using kit::Glyph;
 
 namespace duedates {
 
-void DueListModel::setItems(QList<Item> items)
+kit::GridModel* DueList::create(QObject* parent)
 {
-    beginResetModel();
-    items_ = std::move(items);
-    endResetModel();
+    using kit::CellKind;
+    // Every cell of an overdue line is red (the flag follows the columns' values), its urgency bold.
+    const auto overdue = [](bool bold) {
+        return [bold](const QVariantList& row) {
+            return row.value(ColumnCount).toBool() ? kit::CellLook{kit::colours::kOverdue, bold} : kit::CellLook{};
+        };
+    };
+    QList<kit::GridColumn> columns = {{QStringLiteral("Échéance"), CellKind::Text, Qt::AlignHCenter},
+                                      {QStringLiteral("Urgence"), CellKind::Text},
+                                      {QStringLiteral("Objet"), CellKind::Text},
+                                      {QStringLiteral("Matricule"), CellKind::Text, Qt::AlignHCenter},
+                                      {QStringLiteral("Véhicule"), CellKind::Text},
+                                      {QStringLiteral("Détail"), CellKind::Text}};
+    for (int c = 0; c < ColumnCount; ++c)
+        columns[c].look = overdue(c == ColUrgence);
+    return new kit::GridModel(std::move(columns), parent);
 }
 
-QString DueListModel::cell(int row, int column) const
+void DueList::show(kit::GridModel& list, const QList<Item>& items)
 {
-    if (row < 0 || row >= items_.size())
-        return {};
-    const Item& i = items_[row];
-    switch (column) {
-    case ColDate: return i.due.isNull() ? QString() : i.due.toString(db::kShownDateFormat);
-    case ColUrgence: return urgencyText(i);
-    case ColObjet: return kindText(i.kind);
-    case ColMatricule: return i.matricule;
-    case ColVehicule: return i.vehicleName;
-    case ColDetail: return i.detail;
-    }
-    return {};
-}
-
-QVariant DueListModel::data(const QModelIndex& index, int role) const
-{
-    if (!index.isValid() || index.row() >= items_.size())
-        return {};
-    const Item& i = items_[index.row()];
-    switch (role) {
-    case Qt::DisplayRole: return cell(index.row(), index.column());
-    case Qt::ForegroundRole:
-        if (i.overdue)
-            return QColor(kOverdueColour);
-        return {};
-    case Qt::FontRole:
-        if (i.overdue && index.column() == ColUrgence) {
-            QFont bold;
-            bold.setBold(true);
-            return bold;
-        }
-        return {};
-    case Qt::TextAlignmentRole:
-        if (index.column() == ColDate || index.column() == ColMatricule)
-            return int(Qt::AlignCenter);
-        return int(Qt::AlignLeft | Qt::AlignVCenter);
-    }
-    return {};
-}
-
-QVariant DueListModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-        return {};
-    static const QStringList captions = {QStringLiteral("Échéance"),  QStringLiteral("Urgence"),
-                                         QStringLiteral("Objet"),     QStringLiteral("Matricule"),
-                                         QStringLiteral("Véhicule"),  QStringLiteral("Détail")};
-    return captions.value(section);
+    QList<QVariantList> rows;
+    rows.reserve(items.size());
+    for (const Item& i : items)
+        rows.append({i.due.isNull() ? QString() : i.due.toString(db::kShownDateFormat), urgencyText(i), kindText(i.kind), i.matricule,
+                     i.vehicleName, i.detail, i.overdue});
+    list.setRows(std::move(rows));
 }
 
 } // namespace duedates
@@ -101,11 +72,11 @@ QString plural(int n, const QString& word) { return QString::number(n) + u' ' + 
 
 /// Sizes `column` to the widest of its texts in the whole list, measuring each different text once (a
 /// fleet's list holds a few kinds and models over a thousand lines); the other columns fit the first lines.
-void fitToDistinctTexts(QTableView* grid, int column, const duedates::DueListModel& model)
+void fitToDistinctTexts(QTableView* grid, int column, const kit::GridModel& model)
 {
     QHeaderView* header = grid->horizontalHeader();
     QSet<QString> texts;
-    for (int r = 0; r < model.rowCount(); ++r)
+    for (int r = 0; r < model.lineCount(); ++r)
         texts.insert(model.cell(r, column));
     const int margin = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + (grid->showGrid() ? 1 : 0);
     int width = header->sectionSizeHint(column);
@@ -146,12 +117,12 @@ F_Echeances::F_Echeances(Session& session, QWidget* parent)
     bar_->addStretch();
     bar_->add(Command::Close, QStringLiteral("fermer"), this, &F_Echeances::quit);
 
-    model_ = new duedates::DueListModel(this);
+    model_ = duedates::DueList::create(this);
     grid_ = new QTableView(this);
     grid_->setObjectName(QStringLiteral("grille"));
     grid_->setModel(model_);
     kit::setupGrid(grid_);
-    kit::fitColumns(grid_, duedates::DueListModel::ColDetail);
+    kit::fitColumns(grid_, duedates::DueList::ColDetail);
     // The columns fit the first lines (the most urgent, the ones in view and as many again), not every
     // line of a fleet's list: measuring the texts of a thousand lines per column was most of the time
     // the screen took to open. (0, "the lines in view", measures every line while the screen is hidden.)
@@ -238,10 +209,11 @@ void F_Echeances::refill()
     QList<duedates::Item> items;
     if (!kit::guarded(s_.ui(), [&] { items = duedates::dueItems(s_.db(), today_, horizon_->value()); }))
         items.clear();
-    model_->setItems(items);
-    kit::fitColumns(grid_, duedates::DueListModel::ColDetail);
-    fitToDistinctTexts(grid_, duedates::DueListModel::ColObjet, *model_);
-    fitToDistinctTexts(grid_, duedates::DueListModel::ColVehicule, *model_);
+    items_ = items;
+    duedates::DueList::show(*model_, items_);
+    kit::fitColumns(grid_, duedates::DueList::ColDetail);
+    fitToDistinctTexts(grid_, duedates::DueList::ColObjet, *model_);
+    fitToDistinctTexts(grid_, duedates::DueList::ColVehicule, *model_);
     const int overdue = int(std::count_if(items.begin(), items.end(), [](const duedates::Item& i) { return i.overdue; }));
     if (items.isEmpty())
         count_->setText(QStringLiteral("Aucune échéance dans les %1 jours").arg(horizon_->value()));
@@ -260,7 +232,7 @@ void F_Echeances::zoom()
     const int row = currentRow();
     if (row < 0 || !grid_->isEnabled()) // not while the intervals are entered
         return;
-    const qint64 vehicle = model_->items()[row].vehicle;
+    const qint64 vehicle = items_[row].vehicle;
     s_.vehicule_courant = vehicle;
     {
         Zoom_V file(s_, this);
@@ -270,7 +242,7 @@ void F_Echeances::zoom()
     if (kit::guarded(s_.ui(), [&] { s_.reconnect(); }))
         refill();
     for (int r = 0; r < model_->rowCount(); ++r)
-        if (model_->items()[r].vehicle == vehicle) {
+        if (items_[r].vehicle == vehicle) {
             setCurrentRow(r);
             break;
         }
@@ -278,7 +250,7 @@ void F_Echeances::zoom()
 
 void F_Echeances::print()
 {
-    const QList<duedates::Item>& items = model_->items();
+    const QList<duedates::Item>& items = items_;
     if (items.isEmpty())
         return;
     // The lines go to the print buffer as the screen shows them: the template joins the vehicle of each
@@ -286,10 +258,10 @@ void F_Echeances::print()
     QList<db::Fields> rows;
     for (int r = 0; r < items.size(); ++r)
         rows.append({{QStringLiteral("num"), items[r].key()},
-                     {QStringLiteral("objet"), model_->cell(r, duedates::DueListModel::ColObjet)},
-                     {QStringLiteral("qualite"), model_->cell(r, duedates::DueListModel::ColDate)},
-                     {QStringLiteral("tel"), model_->cell(r, duedates::DueListModel::ColUrgence)},
-                     {QStringLiteral("ville"), model_->cell(r, duedates::DueListModel::ColDetail)},
+                     {QStringLiteral("objet"), model_->cell(r, duedates::DueList::ColObjet)},
+                     {QStringLiteral("qualite"), model_->cell(r, duedates::DueList::ColDate)},
+                     {QStringLiteral("tel"), model_->cell(r, duedates::DueList::ColUrgence)},
+                     {QStringLiteral("ville"), model_->cell(r, duedates::DueList::ColDetail)},
                      {QStringLiteral("depense"), items[r].overdue ? 1 : 0}});
     const bool written = kit::guarded(s_.ui(), [&] { fillPrintBuffer(s_.db(), rows); });
     if (!written)

@@ -4,7 +4,10 @@
 // (Echeances.RPT), "Vidange" sets the oil-change intervals kept in the parameters row.
 #include "DueDates.h"
 
-#include <QAbstractTableModel>
+#include "core/kit/Colours.h"
+#include "core/kit/GridModel.h"
+
+#include <QColor>
 #include <QDialog>
 
 class QLabel;
@@ -24,29 +27,17 @@ class SidePanel;
 
 namespace duedates {
 
-/// The list's rows: one due line each; overdue lines in red.
-class DueListModel : public QAbstractTableModel {
-    Q_OBJECT
-public:
+/// The list on the kit's grid model: one due line each; overdue lines in red, their urgency in bold.
+struct DueList {
     enum Column { ColDate, ColUrgence, ColObjet, ColMatricule, ColVehicule, ColDetail, ColumnCount };
-    using QAbstractTableModel::QAbstractTableModel;
-
-    void setItems(QList<Item> items);
-    const QList<Item>& items() const { return items_; }
-    /// The text of a cell as shown.
-    QString cell(int row, int column) const;
-
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(items_.size()); }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : ColumnCount; }
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-
-private:
-    QList<Item> items_;
+    /// A list of these columns, without lines.
+    static kit::GridModel* create(QObject* parent = nullptr);
+    /// Shows `items` in their order.
+    static void show(kit::GridModel& list, const QList<Item>& items);
 };
 
 /// The colour of an overdue line.
-inline constexpr QRgb kOverdueColour = 0xc00000;
+inline const QColor kOverdueColour = QColor(kit::colours::kOverdue);
 
 } // namespace duedates
 
@@ -60,7 +51,7 @@ public:
     QDate today() const { return today_; }
 
     QTableView* grid() const { return grid_; }
-    duedates::DueListModel* model() const { return model_; }
+    kit::GridModel* model() const { return model_; }
     QSpinBox* horizonField() const { return horizon_; }
     QLabel* countLabel() const { return count_; }
     QToolButton* command(const QString& objectName) const;
@@ -89,7 +80,8 @@ private:
     kit::CommandBar* bar_;
     kit::SidePanel* side_;
     QTableView* grid_;
-    duedates::DueListModel* model_;
+    kit::GridModel* model_;
+    QList<duedates::Item> items_; ///< the lines of the list, in its order
     QSpinBox* horizon_;
     QLabel* count_;
     QWidget* intervalsPanel_;

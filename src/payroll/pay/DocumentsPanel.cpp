@@ -34,8 +34,8 @@ QString today() { return QDate::currentDate().toString(db::kShownDateFormat); }
 
 } // namespace
 
-PayDocumentsPanel::PayDocumentsPanel(Salaires& screen, Session& session, QWidget* parent)
-    : QWidget(parent), screen_(screen), s_(session)
+PayDocumentsPanel::PayDocumentsPanel(PayDocumentsHost& host, Session& session, QWidget* parent)
+    : QWidget(parent), host_(host), s_(session)
 {
     setObjectName(QStringLiteral("documents"));
     auto* l = new QVBoxLayout(this);
@@ -59,7 +59,7 @@ PayDocumentsPanel::PayDocumentsPanel(Salaires& screen, Session& session, QWidget
         pl->addWidget(r, i % 3, i / 3);
     }
     connect(printOptions_[Salaires::Releve], &QRadioButton::toggled, this, [this](bool on) {
-        if (on && screen_.side_->panel() != statementPanel_)
+        if (on && !host_.isPanelOpen(statementPanel_))
             imprimer();
     });
     l->addWidget(print);
@@ -210,43 +210,43 @@ Signatory PayDocumentsPanel::signatory() const
 
 void PayDocumentsPanel::imprimer()
 {
-    if (screen_.month_ == 0 || !screen_.agentShown_)
+    const int month = host_.shownMonth();
+    const std::optional<qint64> agent = host_.shownAgent();
+    if (month == 0 || !agent)
         return;
     const int option = printGroup_->checkedId();
     if (option < 0)
         return;
-    if (!screen_.saveCurrent())
+    if (!host_.saveCurrent())
         return;
     switch (option) {
     case Salaires::Emargement:
-        printSignatureList(s_, screen_.month_);
+        printSignatureList(s_, month);
         break;
     case Salaires::Bulletins:
-        printPaySlips(s_, screen_.month_);
+        printPaySlips(s_, month);
         break;
     case Salaires::Attestation: {
         WorkCertificate c;
-        if (!kit::guarded(s_.ui(), [&] { c = workCertificateFor(s_, screen_.agent_.num); }))
+        if (!kit::guarded(s_.ui(), [&] { c = workCertificateFor(s_, *agent); }))
             return;
         certificate_.value(QStringLiteral("Attestation N°"))->setText(c.numero);
         certificate_.value(QStringLiteral("Né(e) le"))->setText(c.neLe);
         certificate_.value(QStringLiteral("Libre"))->setText(c.libre);
         certificate_.value(QStringLiteral("En fonction Du"))->setText(c.debut);
         certificate_.value(QStringLiteral("Au"))->setText(c.fin);
-        screen_.setDocumentMode(true);
-        screen_.openPanel(certificatePanel_);
+        host_.openDocumentPanel(certificatePanel_);
         certificate_.value(QStringLiteral("Attestation N°"))->setFocus();
         break;
     }
     case Salaires::FichePaye: {
-        FPaye slip(s_, screen_.sheet(), signatory(), &screen_);
+        FPaye slip(s_, host_.shownSheet(), signatory(), window());
         s_.ui().showModal(slip);
         break;
     }
     case Salaires::Releve:
         fillStatementEstimates();
-        screen_.setDocumentMode(true);
-        screen_.openPanel(statementPanel_);
+        host_.openDocumentPanel(statementPanel_);
         statement_.value(QStringLiteral("C2"))->setFocus();
         break;
     }
@@ -254,7 +254,8 @@ void PayDocumentsPanel::imprimer()
 
 void PayDocumentsPanel::printCertificate()
 {
-    if (!screen_.agentShown_)
+    const std::optional<qint64> agent = host_.shownAgent();
+    if (!agent)
         return;
     WorkCertificate c;
     c.numero = certificate_.value(QStringLiteral("Attestation N°"))->text();
@@ -262,23 +263,21 @@ void PayDocumentsPanel::printCertificate()
     c.libre = certificate_.value(QStringLiteral("Libre"))->text();
     c.debut = certificate_.value(QStringLiteral("En fonction Du"))->text();
     c.fin = certificate_.value(QStringLiteral("Au"))->text();
-    printWorkCertificate(s_, screen_.agent_.num, c, signatory());
+    printWorkCertificate(s_, *agent, c, signatory());
 }
 
 void PayDocumentsPanel::closeCertificate()
 {
-    if (screen_.side_->panel() == certificatePanel_)
-        screen_.closePanel();
-    screen_.setDocumentMode(false);
+    host_.closeDocumentPanel(certificatePanel_);
 }
 
 void PayDocumentsPanel::fillStatementEstimates()
 {
     // Estimates from the current pay; CNAS and IRG whatever the boxes say.
-    PayEntries e = screen_.entries();
+    PayEntries e = host_.shownEntries();
     e.cnasDue = true;
     e.irgDue = true;
-    const PayFigures f = computePay(e, screen_.params_.tauxCnas);
+    const PayFigures f = computePay(e, host_.cnasRate());
     const auto estimate = [](double value) { return value > 0 ? formatNumber(value, u"######.00") : QString(); };
     statement_.value(QStringLiteral("C2"))->setText(estimate(e.tauxJour * e.nbreJours * 12));
     statement_.value(QStringLiteral("C4"))->setText(estimate(e.hSuppl * 12));
@@ -303,7 +302,8 @@ void PayDocumentsPanel::recomputeStatement()
 
 void PayDocumentsPanel::printStatement()
 {
-    if (!screen_.agentShown_)
+    const std::optional<qint64> agent = host_.shownAgent();
+    if (!agent)
         return;
     AnnualStatement st;
     for (int i = 0; i < 8; ++i) {
@@ -317,14 +317,12 @@ void PayDocumentsPanel::printStatement()
     st.fin = statement_.value(QStringLiteral("Au"))->text().trimmed();
     st.caption2 = statement_.value(QStringLiteral("Caption2"))->text();
     st.caption3 = statement_.value(QStringLiteral("Caption3"))->text();
-    printAnnualStatement(s_, screen_.agent_.num, st, signatory());
+    printAnnualStatement(s_, *agent, st, signatory());
 }
 
 void PayDocumentsPanel::closeStatement()
 {
-    if (screen_.side_->panel() == statementPanel_)
-        screen_.closePanel();
-    screen_.setDocumentMode(false);
+    host_.closeDocumentPanel(statementPanel_);
     // The option is cleared, so that choosing it again opens the panel again.
     printGroup_->setExclusive(false);
     printOptions_[Salaires::Releve]->setChecked(false);

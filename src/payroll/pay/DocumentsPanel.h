@@ -2,14 +2,17 @@
 // The documents panel of the pay screen: the print options ("Etat d'émargement", "Bulletins  de Paye",
 // "Att. de Travail", "Fiche de Paye", "Relevé Annuel") and the signatory of the pay documents, in the
 // advances column; and the two side panels the options open, the work certificate and the annual
-// statement, each printed from its panel. The pay screen saves the current pay before a document.
+// statement, each printed from its panel. The pay screen, through PayDocumentsHost, gives the month,
+// the agent and the pay shown, saves the current pay before a document and opens the panels.
 //
-//   auto* documents = new PayDocumentsPanel(screen, session, column);
+//   auto* documents = new PayDocumentsPanel(host, session, column);
 //   documents->buildPanels(side);          // the certificate and statement panels, in the side
 //   documents->imprimer();                 // the option chosen
+#include "Pay.h"
 #include "payroll/documents/PayDocuments.h"
 
 #include <QHash>
+#include <optional>
 #include <QWidget>
 
 class QButtonGroup;
@@ -18,14 +21,37 @@ class QRadioButton;
 
 namespace kv {
 
-class Salaires;
 class Session;
 namespace kit { class SidePanel; }
+
+/// What the documents panel asks of the pay screen it sits in.
+class PayDocumentsHost {
+public:
+    /// The month shown (1 to 12), 0 before one is opened.
+    virtual int shownMonth() const = 0;
+    /// The number of the agent shown; none before one is.
+    virtual std::optional<qint64> shownAgent() const = 0;
+    /// The pay shown: its entries, and its slip as the slip dialog shows it.
+    virtual payroll::PayEntries shownEntries() const = 0;
+    virtual payroll::PaySlipSheet shownSheet() const = 0;
+    /// The CNAS rate of the year.
+    virtual double cnasRate() const = 0;
+    /// Saves the pay shown; false when it must not be left (the pay screen said why).
+    virtual bool saveCurrent() = 0;
+    /// Opens a document panel in the side (the rest of the screen waits); closes it when it is the one
+    /// open, and the screen works again.
+    virtual void openDocumentPanel(QWidget* panel) = 0;
+    virtual void closeDocumentPanel(QWidget* panel) = 0;
+    virtual bool isPanelOpen(const QWidget* panel) const = 0;
+
+protected:
+    ~PayDocumentsHost() = default;
+};
 
 class PayDocumentsPanel : public QWidget {
     Q_OBJECT
 public:
-    PayDocumentsPanel(Salaires& screen, Session& session, QWidget* parent);
+    PayDocumentsPanel(PayDocumentsHost& host, Session& session, QWidget* parent);
     /// Builds the certificate and the statement panels into the side of the pay screen.
     void buildPanels(kit::SidePanel* side);
 
@@ -57,7 +83,7 @@ private:
     void fillStatementEstimates();
     void recomputeStatement();
 
-    Salaires& screen_;
+    PayDocumentsHost& host_;
     Session& s_;
     QButtonGroup* printGroup_ = nullptr;
     QList<QRadioButton*> printOptions_;

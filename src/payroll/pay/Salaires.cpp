@@ -231,7 +231,7 @@ QWidget* Salaires::buildAdvances()
             changeAdvance();
     });
     l->addWidget(advances_, 1);
-    documents_ = new PayDocumentsPanel(*this, s_, advancesBox_);
+    documents_ = new PayDocumentsPanel(static_cast<PayDocumentsHost&>(*this), s_, advancesBox_);
     l->addWidget(documents_);
     advancesBox_->setFixedWidth(kSideWidth);
     return advancesBox_;
@@ -764,6 +764,23 @@ void Salaires::setDocumentMode(bool on)
 }
 
 void Salaires::imprimer() { documents_->imprimer(); }
+
+std::optional<qint64> Salaires::shownAgent() const { return agentShown_ ? std::optional<qint64>(agent_.num) : std::nullopt; }
+
+void Salaires::openDocumentPanel(QWidget* panel)
+{
+    setDocumentMode(true);
+    openPanel(panel);
+}
+
+void Salaires::closeDocumentPanel(QWidget* panel)
+{
+    if (side_->panel() == panel)
+        closePanel();
+    setDocumentMode(false);
+}
+
+bool Salaires::isPanelOpen(const QWidget* panel) const { return side_->panel() == panel; }
 
 // ---- leaving ------------------------------------------------------------------------------------------
 

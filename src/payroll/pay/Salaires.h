@@ -40,7 +40,7 @@ namespace kv {
 class Session;
 namespace kit { class ChangeWatch; class CommandBar; class GridModel; class GridView; class SidePanel; }
 
-class Salaires : public QDialog {
+class Salaires : public QDialog, private PayDocumentsHost {
     Q_OBJECT
 public:
     /// The print options, in the screen's order.
@@ -123,7 +123,7 @@ public:
     void recompute();
     /// Saves the current pay (nothing when the month is closed). False when it must not be left: an
     /// amount that is not a number ("Montant incorrect"), or the engine refused the write.
-    bool saveCurrent();
+    bool saveCurrent() override;
 
     /// A side panel opens in place of the advances column; closing it brings the column back.
     void openPanel(QWidget* panel);
@@ -138,7 +138,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    friend class PayDocumentsPanel;   // reads the month, the agent and the pay shown; saves it first
+    // ---- what the documents panel asks -----------------------------------------------------------------
+    int shownMonth() const override { return month_; }
+    std::optional<qint64> shownAgent() const override;
+    payroll::PayEntries shownEntries() const override { return entries(); }
+    payroll::PaySlipSheet shownSheet() const override { return sheet(); }
+    double cnasRate() const override { return params_.tauxCnas; }
+    void openDocumentPanel(QWidget* panel) override;
+    void closeDocumentPanel(QWidget* panel) override;
+    bool isPanelOpen(const QWidget* panel) const override;
 
     QWidget* buildAgentPage();
     QWidget* buildAdvances();

@@ -1,7 +1,8 @@
 #include "f_jrnl2.h"
 
-#include "JournalModel.h"
+#include "JournalList.h"
 #include "core/formats/FieldRules.h"
+#include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
 #include "core/kit/ExerciseDate.h"
 #include "core/kit/ScreenKit.h"
@@ -23,7 +24,6 @@
 namespace kv {
 
 using journals::Journal;
-using journals::JournalModel;
 using kit::Command;
 
 namespace {
@@ -224,7 +224,7 @@ void f_jrnl2::buildDatePanel()
 QWidget* f_jrnl2::journalPage(Journal journal, QWidget* totals)
 {
     auto* page = new QWidget(this);
-    auto* model = new JournalModel(journal, this);
+    kit::GridModel* model = journals::newJournalList(journal, this);
     auto* grid = new QTableView(page);
     grid->setObjectName(QStringLiteral("journal%1").arg(int(journal) + 1));
     grid->setModel(model);
@@ -302,12 +302,12 @@ void f_jrnl2::run(const journals::Selection& selection)
 void f_jrnl2::showJournals(journals::Report report)
 {
     // The lists let go of the report they show before it is replaced.
-    for (JournalModel* model : models_)
-        model->setReport(nullptr);
+    for (int j = 0; j < journals::kJournals; ++j)
+        journals::showJournal(*models_[j], journals::Journal(j), nullptr);
     report_ = std::move(report);
     computed_ = true;
     for (int j = 0; j < journals::kJournals; ++j) {
-        models_[j]->setReport(&report_);
+        journals::showJournal(*models_[j], journals::Journal(j), &report_);
         grids_[j]->scrollToTop();
     }
     heading_->setText(report_.selection.heading);

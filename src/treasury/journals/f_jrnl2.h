@@ -20,9 +20,9 @@ namespace kv {
 class Session;
 namespace kit {
 class CommandBar;
+class GridModel;
 class SidePanel;
 } // namespace kit
-namespace journals { class JournalModel; }
 
 class f_jrnl2 : public QDialog {
     Q_OBJECT
@@ -46,7 +46,7 @@ public:
     // ---- the journals ---------------------------------------------------------------------------------
     QTabWidget* journalTabs() const { return journalTabs_; }
     QLabel* heading() const { return heading_; }
-    journals::JournalModel* model(journals::Journal journal) const { return models_[int(journal)]; }
+    kit::GridModel* model(journals::Journal journal) const { return models_[int(journal)]; }
     QTableView* grid(journals::Journal journal) const { return grids_[int(journal)]; }
     /// The total fields: per heading (0-5) and the whole of "Dép. véhicules".
     QLineEdit* headingTotal(int heading) const { return headingTotals_[heading]; }
@@ -80,7 +80,7 @@ private:
     kit::CommandBar* bar_;
     QLabel* heading_;
     QTabWidget* journalTabs_;
-    std::array<journals::JournalModel*, journals::kJournals> models_{};
+    std::array<kit::GridModel*, journals::kJournals> models_{};
     std::array<QTableView*, journals::kJournals> grids_{};
     std::array<QLineEdit*, journals::kHeadings> headingTotals_{};
     QLineEdit* vehicleTotal_;

@@ -1,8 +1,9 @@
 #include "J_Recettes.h"
 
-#include "ReceiptModel.h"
+#include "ReceiptList.h"
 #include "core/formats/FieldRules.h"
 #include "core/kit/Colours.h"
+#include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
@@ -22,7 +23,7 @@
 namespace kv {
 
 using kit::Command;
-using receipts::ReceiptModel;
+using receipts::ReceiptList;
 
 namespace {
 
@@ -59,12 +60,12 @@ J_Recettes::J_Recettes(Session& session, QWidget* parent) : QDialog(parent), s_(
     bar_->add(Command::Quit, QStringLiteral("quitter"), static_cast<QDialog*>(this), &QDialog::reject);
 
     // ---- the list ---------------------------------------------------------------------------------------
-    model_ = new ReceiptModel(this);
+    model_ = ReceiptList::create(this);
     grid_ = new QTableView(this);
     grid_->setObjectName(QStringLiteral("liste"));
     grid_->setModel(model_);
     kit::setupGrid(grid_);
-    kit::fitColumns(grid_, ReceiptModel::ColObservation);
+    kit::fitColumns(grid_, ReceiptList::ColObservation);
     connect(grid_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
         if (!index.isValid())
             return;
@@ -145,7 +146,7 @@ J_Recettes::J_Recettes(Session& session, QWidget* parent) : QDialog(parent), s_(
 QList<qint64> J_Recettes::nums() const
 {
     QList<qint64> n;
-    for (const receipts::Receipt& r : model_->receipts())
+    for (const receipts::Receipt& r : lines_)
         n << r.num;
     return n;
 }
@@ -185,7 +186,8 @@ void J_Recettes::fill()
 void J_Recettes::showLines(QList<receipts::Receipt> lines)
 {
     const double sum = receipts::total(lines);
-    model_->setReceipts(std::move(lines));
+    lines_ = std::move(lines);
+    ReceiptList::show(*model_, lines_);
     total_->setText(receipts::totalText(sum));
     const QString period = receipts::periodText(period_);
     periodLabel_->setText(period.isEmpty() ? QString() : QStringLiteral("Période ") + period);
@@ -221,7 +223,7 @@ void J_Recettes::startChange()
     const int row = selectedRow();
     if (row < 0)
         return;
-    const qint64 num = model_->receipts()[row].num;
+    const qint64 num = lines_[row].num;
     // The line is searched among the miscellaneous receipts: a number that now belongs to another
     // kind of receipt (the line deleted, its number taken again) is not this line.
     bool listed = false;
@@ -247,7 +249,7 @@ void J_Recettes::deleteSelected()
     if (!s_.ui().askDefaultNo(QStringLiteral("Confirmer suppression de la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
                      QStringLiteral("Confirmation")))
         return;
-    const qint64 num = model_->receipts()[row].num;
+    const qint64 num = lines_[row].num;
     bool deleted = false;
     if (!kit::guarded(s_.ui(), [&] { deleted = receipts::remove(s_.db(), num); }))
         return;
@@ -297,7 +299,7 @@ void J_Recettes::cancelFilter() { setBrowsing(true); }
 
 void J_Recettes::print()
 {
-    const QList<receipts::Receipt>& lines = model_->receipts();
+    const QList<receipts::Receipt>& lines = lines_;
     if (lines.isEmpty())
         return;
     ReportRequest request;

@@ -22,7 +22,7 @@ namespace kit {
 class CommandBar;
 class SidePanel;
 } // namespace kit
-namespace receipts { class ReceiptModel; }
+namespace kit { class GridModel; }
 
 class J_Recettes : public QDialog {
     Q_OBJECT
@@ -31,7 +31,7 @@ public:
 
     // ---- the list ------------------------------------------------------------------------------------
     QTableView* grid() const { return grid_; }
-    receipts::ReceiptModel* model() const { return model_; }
+    kit::GridModel* model() const { return model_; }
     /// The ledger numbers of the rows, in list order.
     QList<qint64> nums() const;
     /// The selected row (0-based), or -1 when the list is empty.
@@ -68,7 +68,8 @@ private:
 
     Session& s_;
     receipts::Period period_;
-    receipts::ReceiptModel* model_;
+    kit::GridModel* model_;
+    QList<receipts::Receipt> lines_; ///< the lines of the list, in its order
     QTableView* grid_;
     kit::CommandBar* bar_;
     QLineEdit* total_;

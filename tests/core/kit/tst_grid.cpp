@@ -1,5 +1,7 @@
 // The kit's grid model: values formatted by their column's kind only when shown, lines read a page at a
 // time, blank rows, and the view that measures each cell once.
+#include "core/kit/Colours.h"
+#include "core/kit/Export.h"
 #include "core/kit/GridModel.h"
 #include "core/kit/ScreenKit.h"
 #include "harness/TestFolder.h"
@@ -8,6 +10,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QColor>
+#include <QFont>
 #include <QHeaderView>
 #include <QTableView>
 #include <QTest>
@@ -182,6 +186,147 @@ private slots:
         QCOMPARE(model.data(model.index(1, 2)).toString(), QStringLiteral("ligne"));
         QCOMPARE(pages->asked.size(), 2);
         ui::errorLog().setPath(QString());
+    }
+
+    // A row carries a flag after its columns' values; the looks and tooltips of its cells read it.
+    void cellsStandOutByTheValuesOfTheirRow_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<bool>("flagged");
+        QTest::addColumn<QString>("colour");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<bool>("italic");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("text flagged") << 2 << true << kit::colours::kOverdue << true << false << "voir le dossier";
+        QTest::newRow("text plain") << 2 << false << QString() << false << false << "voir le dossier";
+        QTest::newRow("amount flagged") << 3 << true << kit::colours::kOverdue << false << true << "";
+        QTest::newRow("amount plain") << 3 << false << QString() << false << false << "";
+        QTest::newRow("date, no look") << 1 << true << QString() << false << false << "";
+    }
+    void cellsStandOutByTheValuesOfTheirRow()
+    {
+        QFETCH(int, column);
+        QFETCH(bool, flagged);
+        QFETCH(QString, colour);
+        QFETCH(bool, bold);
+        QFETCH(bool, italic);
+        QFETCH(QString, tip);
+        QList<GridColumn> cols = columns();
+        cols[2].look = [](const QVariantList& row) {
+            return row.value(5).toBool() ? kit::CellLook{kit::colours::kOverdue, true, false} : kit::CellLook{};
+        };
+        cols[2].tip = [](const QVariantList& row) { return row.value(6).toString(); };
+        cols[3].look = [](const QVariantList& row) {
+            return row.value(5).toBool() ? kit::CellLook{kit::colours::kOverdue, false, true} : kit::CellLook{};
+        };
+        GridModel model(cols);
+        QAbstractItemModelTester tester(&model, kReport);
+        QVariantList values = line("2021-01-02", "Assurance", 10.0, 1);
+        values << flagged << QStringLiteral("voir le dossier");
+        model.setRows({values});
+        model.setMinimumRows(3);
+        const QModelIndex index = model.index(0, column);
+        QCOMPARE(index.data().toString(), model.format(column, values[column]));
+        const QVariant fg = index.data(Qt::ForegroundRole);
+        QCOMPARE(fg.isValid() ? fg.value<QColor>() : QColor(), colour.isEmpty() ? QColor() : QColor(colour));
+        const QVariant font = index.data(Qt::FontRole);
+        QCOMPARE(font.isValid() && font.value<QFont>().bold(), bold || column == 3);
+        QCOMPARE(font.isValid() && font.value<QFont>().italic(), italic);
+        if (column == 3) // the amounts keep their font, whatever stands out
+            QCOMPARE(font.value<QFont>().family(), kit::amountFont().family());
+        else if (bold || italic) // only what stands out is set: the view's font gives the rest
+            QCOMPARE(font.value<QFont>().resolveMask(), uint(QFont::WeightResolved | QFont::StyleResolved) & font.value<QFont>().resolveMask());
+        QCOMPARE(index.data(Qt::ToolTipRole).toString(), tip);
+        // Blank rows stand out in nothing.
+        for (int role : {int(Qt::ForegroundRole), int(Qt::ToolTipRole)})
+            QVERIFY(!model.index(2, column).data(role).isValid());
+    }
+
+    // A list of texts made elsewhere (a report's lines) gives its exact values to an export: the
+    // amount shown in whole units is written as it is.
+    void anExactColumnExportsTheValueBehindItsText()
+    {
+        QList<GridColumn> cols = {{QStringLiteral("Objet"), CellKind::Text},
+                                  {QStringLiteral("Montant"), CellKind::Amount, {}, false, {}, {}, {}, {}, true},
+                                  {QStringLiteral("Arrondi"), CellKind::Amount}};
+        GridModel model(cols);
+        QAbstractItemModelTester tester(&model, kReport);
+        const QList<double> amounts = {1500.4, 250.6};
+        model.setLines(2, [&](int i) { return QStringList{QStringLiteral(" ligne"), QString::number(qRound(amounts[i])), QString::number(qRound(amounts[i]))}; },
+                       [&](int i, int c) { return c == 1 ? QVariant(amounts[i]) : QVariant(); });
+        QCOMPARE(model.cell(0, 1), QStringLiteral("1500"));
+        QCOMPARE(model.value(0, 1), QVariant(1500.4));
+        QCOMPARE(model.data(model.index(1, 1), Qt::UserRole), QVariant(250.6));
+        QVERIFY(!model.data(model.index(1, 2), Qt::UserRole).isValid());
+        const kit::ExportTable table = kit::tableOf(model);
+        QCOMPARE(table.rows.size(), 2);
+        QCOMPARE(table.rows[0][1].number, 1500.4);
+        QCOMPARE(table.rows[1][1].number, 250.6);
+        QCOMPARE(table.rows[1][2].number, 251.0); // not exact: what it shows
+        QCOMPARE(table.rows[1][0].text, QStringLiteral("ligne"));
+    }
+
+    void refusedLinesOfAFunctionShowBlankLogsAndAreAskedAgain()
+    {
+        test::TestFolder folder;
+        ui::errorLog().setPath(folder.file(ui::kErrorLogName));
+        GridModel model(columns());
+        int refusals = 2;
+        int asked = 0;
+        model.setLines(
+            3,
+            [&](int i) {
+                ++asked;
+                if (refusals > 0 && i == 1) {
+                    --refusals;
+                    throw db::Error(QStringLiteral("base verrouillée"));
+                }
+                return QStringList{QString::number(i + 1), QStringLiteral("01/01/2021"), QStringLiteral("ligne")};
+            },
+            [&](int, int) -> QVariant {
+                if (refusals > 0)
+                    throw db::Error(QStringLiteral("valeur illisible"));
+                return 1.5;
+            });
+        QCOMPARE(model.data(model.index(1, 2)).toString(), QString());
+        QVERIFY(!model.value(1, 3).isValid());
+        const QString log = QString::fromUtf8(folder.read(ui::kErrorLogName));
+        QVERIFY(log.contains(QStringLiteral("base verrouillée")) && log.contains(QStringLiteral("valeur illisible")));
+        QCOMPARE(model.data(model.index(1, 2)).toString(), QString());
+        QCOMPARE(model.data(model.index(1, 2)).toString(), QStringLiteral("ligne"));
+        QCOMPARE(model.value(1, 3), QVariant(1.5));
+        // Once shown, a line is kept: asking again for its cells formats nothing.
+        const int before = asked;
+        for (int c = 0; c < 5; ++c)
+            model.data(model.index(1, c));
+        QCOMPARE(asked, before);
+        ui::errorLog().setPath(QString());
+    }
+
+    // An export asks for every line of a year once: the formatted lines kept stay bounded, and a line
+    // formatted again shows the same.
+    void theLinesKeptAreBoundedAndShowTheSame()
+    {
+        QList<GridColumn> cols = columns();
+        int formatted = 0;
+        cols[2].format = [&formatted](const QVariant& v) {
+            ++formatted;
+            return v.toString();
+        };
+        GridModel model(cols);
+        const int count = GridModel::kKeptLines + 10;
+        QList<QVariantList> rows;
+        for (int i = 0; i < count; ++i)
+            rows << line("2021-01-02", qPrintable(QStringLiteral("ligne %1").arg(i)), 1.0, i);
+        model.setRows(rows);
+        for (int i = 0; i < count; ++i)
+            QCOMPARE(model.cell(i, 2), QStringLiteral("ligne %1").arg(i));
+        QCOMPARE(formatted, count);
+        QCOMPARE(model.cell(0, 2), QStringLiteral("ligne 0")); // no longer kept: formatted again
+        QCOMPARE(formatted, count + 1);
+        QCOMPARE(model.cell(count - 1, 0), QString::number(count)); // kept
+        QCOMPARE(model.cell(0, 1), QStringLiteral("02/01/2021"));
+        QCOMPARE(formatted, count + 1);
     }
 
     void aViewMeasuresEachCellOnceUntilTheModelChanges()

@@ -373,9 +373,9 @@ private slots:
         auto w = openScreen();
         QCOMPARE(w->fromField()->text(), QStringLiteral("01/01/2021"));
         QCOMPARE(w->toField()->text(), QStringLiteral("31/12/2021"));
-        costs::CostModel* m = w->model();
+        kit::GridModel* m = w->model();
         QAbstractItemModelTester tester(m, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        using M = costs::CostModel;
+        using M = costs::CostList;
         QCOMPARE(m->rowCount(), 4);
         QCOMPARE(QStringList({m->cell(0, M::ColMatricule), m->cell(0, M::ColHeading0 + 4), m->cell(0, M::ColDepenses),
                               m->cell(0, M::ColMarge), m->cell(0, M::ColKm), m->cell(0, M::ColCoutKm)}),

@@ -321,10 +321,10 @@ private slots:
     {
         fleet();
         auto w = openScreen();
-        duedates::DueListModel* m = w->model();
+        kit::GridModel* m = w->model();
         QAbstractItemModelTester tester(m, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(m->rowCount(), 3);
-        using M = duedates::DueListModel;
+        using M = duedates::DueList;
         QCOMPARE(QStringList({m->cell(0, M::ColObjet), m->cell(0, M::ColDate), m->cell(0, M::ColUrgence), m->cell(0, M::ColMatricule)}),
                  QStringList({"Contrôle technique", "20/05/2021", "Dépassée de 26 j", "05678 120 31"}));
         QCOMPARE(m->cell(1, M::ColUrgence), QStringLiteral("Kilométrage atteint"));
@@ -356,7 +356,7 @@ private slots:
         exec("INSERT INTO Controles (num, num_vehicule, Date1, Date2) VALUES (1, 1, '2020-12-20', '2021-07-05')");
         auto w = openScreen();
         test::settle(*w);
-        using M = duedates::DueListModel;
+        using M = duedates::DueList;
         const int last = w->model()->rowCount() - 1;
         QCOMPARE(last, 60);
         QCOMPARE(w->model()->cell(last, M::ColObjet), QStringLiteral("Contrôle technique"));
