@@ -1,6 +1,8 @@
 #pragma once
 // A temporary program folder with a session over the scripted ui, and helpers to write the settings
 // files the way the installation leaves them.
+#include "core/connexion/ConnectionFile.h"
+#include "core/connexion/ServerExerciseState.h"
 #include "core/schema/ExerciseSchema.h"
 #include "core/startup/Startup.h"
 #include "core/state/ProtectedSettings.h"
@@ -59,6 +61,15 @@ struct CoreFixture {
         if (const auto server = processServer()) {
             dropServerYears(*server);
             session->server = server;
+            // The desk is pointed at the server as a user points it, through its choice file; the test
+            // server trusts its role, so the password remembered for it only spares the question.
+            connexion::Choice choice{true, *server};
+            choice.server.passFile = QDir(path).filePath(connexion::kPassFileName);
+            choice.server.password = choice.server.password.isEmpty() ? QStringLiteral("kavorel") : choice.server.password;
+            QString error;
+            if (!connexion::rememberServerPassword(choice.server, &error)
+                || !connexion::writeChoice(QDir(path).filePath(connexion::kChoiceFileName), choice, &error))
+                qFatal("the test server's choice file: %s", qPrintable(error));
         }
         return session;
     }
@@ -93,22 +104,26 @@ struct CoreFixture {
     {
         if (!session->server)
             return;
+        ExerciseState written;
         for (const QString& name : QDir(folder->path()).entryList({QStringLiteral("*.INI")}, QDir::Files | QDir::Hidden)) {
             const QByteArray state = folder->read(name);
             if (state.size() != 4)
                 continue; // not a state file (the engine's settings are text)
             const int first = qFromLittleEndian<qint16>(state.constData());
             const int closings = qFromLittleEndian<qint16>(state.constData() + 2);
+            written = {qint16(first), qint16(closings)};
             for (int year = first; first >= 1994 && closings >= 0 && closings <= 30 && year <= first + closings && year <= 2100; ++year)
                 makeServerYear(year);
         }
+        // On a server the desks read the firm's state there: it is the state file's, as the test wrote it.
+        serverstate::writeOnServer(*session->server, written);
     }
 
     /// The program as a user finds it after start-up: the exercise of `year` open (the latest one).
     void openExercise(qint16 year = 2021)
     {
         folder->write(".INI", stateBytes(year, 0));
-        makeServerYear(year);
+        makeServerYearsOfState();
         Startup(*session).run();
     }
 
