@@ -27,9 +27,10 @@ QString shownTime(const QString& stored)
 
 QString deskName()
 {
-    QString name = qEnvironmentVariable("USER");
-    if (name.isEmpty())
-        name = qEnvironmentVariable("USERNAME");
+    QString name;
+    for (const char* variable : {"USER", "LOGNAME", "USERNAME"})
+        if (name.isEmpty())
+            name = qEnvironmentVariable(variable);
     return name.isEmpty() ? QStringLiteral("poste") : name;
 }
 

@@ -37,7 +37,7 @@ struct Desk {
     bool operator==(const Desk&) const = default;
 };
 
-/// The name this desk gives itself: the user's login ("poste" when unknown).
+/// The name this desk gives itself: the user's login (USER, LOGNAME or USERNAME; "poste" when unknown).
 QString deskName();
 
 /// Makes the tables of the desks and of the generation in the schema `kavorel` when missing (once per
