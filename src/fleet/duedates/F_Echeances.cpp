@@ -21,6 +21,7 @@
 #include <QFontMetrics>
 #include <QStyle>
 #include <QSet>
+#include <cmath>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -80,9 +81,10 @@ void fitToDistinctTexts(QTableView* grid, int column, const kit::GridModel& mode
         texts.insert(model.cell(r, column));
     const int margin = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + (grid->showGrid() ? 1 : 0);
     int width = header->sectionSizeHint(column);
-    const QFontMetrics metrics(grid->font());
+    // A text's advance has a fraction of a pixel: rounded down, the cell would cut its last letter.
+    const QFontMetricsF metrics(grid->font());
     for (const QString& t : texts)
-        width = std::max(width, metrics.horizontalAdvance(t) + margin);
+        width = std::max(width, int(std::ceil(metrics.horizontalAdvance(t))) + margin);
     header->setSectionResizeMode(column, QHeaderView::Interactive);
     header->resizeSection(column, width);
 }

@@ -20,6 +20,7 @@
 #include <QPdfDocument>
 #include <QScreen>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTableView>
 #include <QAbstractItemModelTester>
 #include <QTest>
@@ -363,6 +364,39 @@ private slots:
         const QFontMetrics metrics(w->grid()->font());
         QVERIFY(w->grid()->columnWidth(M::ColObjet) > metrics.horizontalAdvance(QStringLiteral("Contrôle technique")));
         QVERIFY(w->grid()->columnWidth(M::ColVehicule) > metrics.horizontalAdvance(w->model()->cell(last, M::ColVehicule)));
+    }
+
+    // A vehicle's name is drawn whole in its cell: the column leaves room for the fraction of a pixel
+    // of its text's advance (a name whose advance rounds down lost its last letters to "…").
+    void vehicleNameIsNotCut_data()
+    {
+        QTest::addColumn<QString>("marque");
+        QTest::addColumn<QString>("modele");
+        QTest::newRow("Mercedes-Benz Actros") << "Mercedes-Benz" << "Actros";
+        QTest::newRow("Renault Kangoo") << "Renault" << "Kangoo";
+        QTest::newRow("Mercedes-Benz Sprinter") << "Mercedes-Benz" << "Sprinter";
+    }
+    void vehicleNameIsNotCut()
+    {
+        QFETCH(QString, marque);
+        QFETCH(QString, modele);
+        exec("INSERT INTO Marques (num, denom) VALUES (3, ?)", {marque});
+        exec("INSERT INTO Modeles (num, denom) VALUES (3, ?)", {modele});
+        seed::vehicle(db(), {.num = 1, .matricule = "01234 119 16", .marque = 3, .modele = 3});
+        exec("INSERT INTO Controles (num, num_vehicule, Date1, Date2) VALUES (1, 1, '2020-12-20', '2021-07-05')");
+        auto w = openScreen();
+        test::settle(*w);
+        using M = duedates::DueList;
+        QCOMPARE(w->model()->rowCount(), 1);
+        QTableView* grid = w->grid();
+        const int textMargin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+        const QFontMetrics metrics(grid->font());
+        for (int column : {int(M::ColObjet), int(M::ColVehicule)}) {
+            const QString text = w->model()->cell(0, column);
+            const int room = grid->columnWidth(column) - (grid->showGrid() ? 1 : 0) - 2 * textMargin;
+            QCOMPARE(metrics.elidedText(text, Qt::ElideRight, room), text);
+        }
+        QCOMPARE(w->model()->cell(0, M::ColVehicule), marque + u' ' + modele);
     }
 
     void emptyListDisablesZoomAndPrint()
