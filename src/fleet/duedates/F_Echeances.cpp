@@ -47,7 +47,7 @@ kit::GridModel* DueList::create(QObject* parent)
                                       {QStringLiteral("Objet"), CellKind::Text},
                                       {QStringLiteral("Matricule"), CellKind::Text, Qt::AlignHCenter},
                                       {QStringLiteral("Véhicule"), CellKind::Text},
-                                      {QStringLiteral("Détail"), CellKind::Text}};
+                                      {QStringLiteral("Détail"), CellKind::Text, {}, true}};
     for (int c = 0; c < ColumnCount; ++c)
         columns[c].look = overdue(c == ColUrgence);
     return new kit::GridModel(std::move(columns), parent);
@@ -187,7 +187,9 @@ F_Echeances::F_Echeances(Session& session, QWidget* parent)
 
     refill();
     connect(horizon_, &QSpinBox::valueChanged, this, &F_Echeances::refill);
-    kit::sizeScreen(*this, QSize(1100, 600), {side_});
+    // As wide as the smallest screen allows: the longest detail ("…, kilométrage actuel inconnu") is read
+    // whole beside a long urgency and a long vehicle name.
+    kit::sizeScreen(*this, QSize(1240, 600), {side_});
 }
 
 void F_Echeances::setToday(const QDate& today)
