@@ -22,6 +22,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace kv {
 
 using kit::GridModel;
@@ -42,6 +44,9 @@ QList<kit::GridColumn> movementColumns()
             {QStringLiteral("Objet"), CellKind::Text, Qt::AlignLeft, true,
              [](const QVariant& v) { return accounts::objectCell(v.toString()); }}};
 }
+constexpr int kMovementPosition = 0;
+constexpr int kMovementDate = 1;
+constexpr int kMovementAmount = 2;
 constexpr int kMovementObject = 3;
 
 // The rentals grid: position, then the rental's and the vehicle's columns; the observation takes the spare width.
@@ -310,6 +315,14 @@ void AccountScreen::fill(Book book)
     });
     sd.total->setText(accounts::totalText(accounts::total(sd.lines.amounts)));
     const bool any = !sd.lines.nums.isEmpty();
+    if (any) {
+        // The columns fit the widest cells of the whole list, known without reading a line: the last
+        // number, a date (every date shows its ten figures and signs alike), the lowest and the highest amount.
+        const auto [low, high] = std::minmax_element(sd.lines.amounts.cbegin(), sd.lines.amounts.cend());
+        sd.model->setWidestValues({{kMovementPosition, {sd.lines.nums.size()}},
+                                   {kMovementDate, {QStringLiteral("2000-10-28"), QStringLiteral("2088-08-08")}},
+                                   {kMovementAmount, {*low, *high}}});
+    }
     sd.view->setEnabled(any);
     sd.change->setVisible(any);
     sd.remove->setVisible(any);

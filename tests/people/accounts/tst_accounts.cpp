@@ -27,6 +27,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QSet>
+#include <QStyleOption>
 #include <QTest>
 
 using namespace kv;
@@ -771,6 +772,46 @@ private slots:
         QCOMPARE(screen.totalLabel(Book::Recettes)->text(), QStringLiteral("20 000.00  "));
         QCOMPARE(screen.balanceLabel()->text(), QStringLiteral("-5 000.00  "));
         QCOMPARE(screen.grid(Book::Depenses)->grid()->cell(19999, 0), QStringLiteral("20000"));
+    }
+
+    void theWidestCellsFarDownTheListShowWhole_data()
+    {
+        QTest::addColumn<bool>("negative");
+        QTest::newRow("highest amount last") << false;
+        QTest::newRow("lowest amount last") << true;
+    }
+    void theWidestCellsFarDownTheListShowWhole()
+    {
+        // A thousand small lines, then the widest amount and the widest number at the very end: the
+        // columns fit them though no view shows them at first.
+        QFETCH(bool, negative);
+        addPerson(1, schema::person::Agent);
+        {
+            db::Transaction t(db());
+            for (int i = 1; i <= 1004; ++i)
+                addLine(Book::Recettes, i, 1, 0, "2021-02-01", 1, "versement");
+            addLine(Book::Recettes, 1005, 1, 0, "2021-12-31", negative ? -1234567.5 : 1234567.5, "le dernier");
+            t.commit();
+        }
+        s().num_courant = 1;
+        ZOOM_Ag screen(s());
+        screen.show();
+        test::settle(screen);
+        kit::GridView* grid = screen.grid(Book::Recettes);
+        const int last = grid->grid()->lineCount() - 1;
+        QCOMPARE(grid->grid()->cell(last, 0), QStringLiteral("1005"));
+        QCOMPARE(grid->grid()->cell(last, 2), negative ? QStringLiteral("-1 234 567.50 ") : QStringLiteral("1 234 567.50 "));
+        for (int column : {0, 1, 2}) {
+            // The width the cell asks for, measured by the list's own delegate in the list's font.
+            QStyleOptionViewItem option;
+            option.initFrom(grid);
+            option.font = grid->font();
+            option.widget = grid;
+            const QModelIndex cell = grid->model()->index(last, column);
+            const int needed = grid->itemDelegateForIndex(cell)->sizeHint(option, cell).width();
+            QVERIFY2(grid->columnWidth(column) >= needed,
+                     qPrintable(QStringLiteral("column %1: %2 wide for a cell of %3").arg(column).arg(grid->columnWidth(column)).arg(needed)));
+        }
     }
 
     // ---- texts of the grids --------------------------------------------------------------------------
