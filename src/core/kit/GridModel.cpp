@@ -232,7 +232,7 @@ void GridModel::setWidestValues(const QHash<int, QVariantList>& values)
         QStringList texts;
         texts.reserve(it->size());
         for (const QVariant& v : *it)
-            texts.append(format(column, v));
+            texts.append(cellsOf_ ? v.toString() : format(column, v));
         widest_.insert(column, texts);
         first = std::min(first, column);
         last = std::max(last, column);

@@ -116,7 +116,8 @@ public:
     /// The text of a value in a column, as a cell shows it.
     QString format(int column, const QVariant& value) const;
 
-    /// The values of the widest cells of some columns (formatted as their cells are), by column: a
+    /// The values of the widest cells of some columns (formatted as their cells are; of lines given as
+    /// texts, their texts), by column: a
     /// GridView fits such a column to their texts instead of measuring its first lines, so a list of a
     /// year's lines measures none and its widest cell shows whole wherever it stands. Forgotten when the
     /// lines are replaced.

@@ -677,6 +677,43 @@ private slots:
         shoot(screen, "Zoom_Cli_locations");
     }
 
+    void theRentalColumnsFitEveryRental()
+    {
+        // Two hundred short rentals, then one of a long make and model far down the list.
+        addPerson(3, schema::person::Client);
+        db().execute("INSERT INTO Marques (num, denom, ordre) VALUES (2, 'Kia', 2), (3, 'Mercedes-Benz Utilitaires', 3)");
+        db().execute("INSERT INTO Modeles (num, denom, ordre) VALUES (5, 'Rio', 2), (6, 'Sprinter 516 CDI Long', 3)");
+        seed::vehicle(db(), {.num = 10, .matricule = "1-116-31", .marque = 2, .modele = 5});
+        seed::vehicle(db(), {.num = 11, .matricule = "12345-116-31", .marque = 3, .modele = 6});
+        {
+            db::Transaction t(db());
+            for (int i = 1; i <= 205; ++i)
+                db().execute("INSERT INTO Locations (num, num_vehicule, Num_Client, du, au, Nb, montant, flag_regl) VALUES "
+                             "(?, ?, 3, ?, ?, ?, ?, 1)",
+                             {i, i == 205 ? 11 : 10, i == 205 ? "2021-12-30" : "2021-01-10", i == 205 ? "2021-12-31" : "2021-01-11",
+                              i == 205 ? 1234 : 1, i == 205 ? 1234567 : 5});
+            t.commit();
+        }
+        s().num_courant = 3;
+        Zoom_Cli screen(s());
+        screen.show();
+        screen.tabs()->setCurrentIndex(1);
+        test::settle(screen);
+        kit::GridView* grid = screen.rentalGrid();
+        const int last = grid->grid()->lineCount() - 1;
+        QCOMPARE(grid->grid()->cell(last, 6), QStringLiteral("Mercedes-Benz Utilitaires"));
+        for (int column = 0; column < 9; ++column) {
+            QStyleOptionViewItem option;
+            option.initFrom(grid);
+            option.font = grid->font();
+            option.widget = grid;
+            const QModelIndex cell = grid->model()->index(last, column);
+            const int needed = grid->itemDelegateForIndex(cell)->sizeHint(option, cell).width();
+            QVERIFY2(grid->columnWidth(column) >= needed,
+                     qPrintable(QStringLiteral("column %1: %2 wide for a cell of %3").arg(column).arg(grid->columnWidth(column)).arg(needed)));
+        }
+    }
+
     // A rental let at a flat rate shows the flat rate, what the client pays, not its days × price per day.
     void aFlatRateRentalShowsItsFlatRate_data()
     {
