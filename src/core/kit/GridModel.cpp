@@ -11,6 +11,8 @@
 #include <QHash>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QApplication>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 namespace kv::kit {
@@ -216,7 +218,28 @@ void GridModel::replace(int count, std::function<QStringList(int)> cellsOf, QLis
     shown_.clear();
     lastRow_ = -1;
     lastCells_.clear();
+    widest_.clear();
     endResetModel();
+}
+
+void GridModel::setWidestValues(const QHash<int, QVariantList>& values)
+{
+    int first = int(columns_.size()), last = -1;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        const int column = it.key();
+        if (column < 0 || column >= columns_.size())
+            continue;
+        QStringList texts;
+        texts.reserve(it->size());
+        for (const QVariant& v : *it)
+            texts.append(cellsOf_ ? v.toString() : format(column, v));
+        widest_.insert(column, texts);
+        first = std::min(first, column);
+        last = std::max(last, column);
+    }
+    // The header fits its sections again, all of them given at once.
+    if (first <= last)
+        emit headerDataChanged(Qt::Horizontal, first, last);
 }
 
 QString GridModel::format(int column, const QVariant& value) const
@@ -410,6 +433,17 @@ public:
         return size;
     }
 
+    /// The width of a cell of `index`'s look (its font, alignment) showing `text`.
+    int widthOf(QStyleOptionViewItem option, const QModelIndex& index, const QString& text) const
+    {
+        initStyleOption(&option, index);
+        option.text = text;
+        option.features |= QStyleOptionViewItem::HasDisplay;
+        const QWidget* widget = option.widget;
+        const QStyle* style = widget ? widget->style() : QApplication::style();
+        return style->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), widget).width();
+    }
+
 private:
     mutable QHash<quint64, QSize> sizes_;
 };
@@ -447,6 +481,23 @@ int GridView::selectedLine() const
     const QModelIndexList rows = selectionModel()->selectedRows();
     int row = !rows.isEmpty() ? rows.first().row() : (currentIndex().isValid() ? currentIndex().row() : 0);
     return std::clamp(row, 0, model_->lineCount() - 1);
+}
+
+int GridView::sizeHintForColumn(int column) const
+{
+    const QStringList widest = model_->widestTexts(column);
+    const auto* delegate = dynamic_cast<const SizeKeepingDelegate*>(itemDelegateForIndex(model_->index(0, column)));
+    if (widest.isEmpty() || model_->lineCount() == 0 || !delegate)
+        return QTableView::sizeHintForColumn(column);
+    ensurePolished();
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QModelIndex first = model_->index(0, column);
+    int hint = 0;
+    for (const QString& text : widest)
+        hint = std::max(hint, delegate->widthOf(option, first, text));
+    // The blank rows below the lines are narrower than any text; the grid's line, as the view counts it.
+    return showGrid() ? hint + 1 : hint;
 }
 
 void GridView::selectLine(int row)

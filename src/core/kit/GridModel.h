@@ -116,6 +116,15 @@ public:
     /// The text of a value in a column, as a cell shows it.
     QString format(int column, const QVariant& value) const;
 
+    /// The values of the widest cells of some columns (formatted as their cells are; of lines given as
+    /// texts, their texts), by column: a
+    /// GridView fits such a column to their texts instead of measuring its first lines, so a list of a
+    /// year's lines measures none and its widest cell shows whole wherever it stands. Forgotten when the
+    /// lines are replaced.
+    void setWidestValues(const QHash<int, QVariantList>& values);
+    /// The texts a view fits a column to (setWidestValues); empty: the view measures the lines.
+    QStringList widestTexts(int column) const { return widest_.value(column); }
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -157,6 +166,7 @@ private:
     mutable QHash<int, QStringList> shown_; ///< lines formatted lately (at most kKeptLines)
     mutable int lastRow_ = -1; ///< the line last asked for, and its cells
     mutable QStringList lastCells_;
+    QHash<int, QStringList> widest_; ///< by column (setWidestValues)
 };
 
 /// Gives the view a cell delegate that keeps the size of each cell once measured, until the model
@@ -176,6 +186,10 @@ public:
     int selectedLine() const;
     /// Selects a line; a row below the last line selects the last line.
     void selectLine(int row);
+
+    /// A column given its widest texts (GridModel::setWidestValues) is as wide as the widest of them in
+    /// the look of its first line; any other is measured over its first lines.
+    int sizeHintForColumn(int column) const override;
 
 private:
     GridModel* model_;

@@ -18,9 +18,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QSet>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kv {
 
@@ -42,6 +45,9 @@ QList<kit::GridColumn> movementColumns()
             {QStringLiteral("Objet"), CellKind::Text, Qt::AlignLeft, true,
              [](const QVariant& v) { return accounts::objectCell(v.toString()); }}};
 }
+constexpr int kMovementPosition = 0;
+constexpr int kMovementDate = 1;
+constexpr int kMovementAmount = 2;
 constexpr int kMovementObject = 3;
 
 // The rentals grid: position, then the rental's and the vehicle's columns; the observation takes the spare width.
@@ -52,7 +58,11 @@ const QStringList kRentalCaptions = {QStringLiteral("N°"),     QStringLiteral("
 const QList<Qt::Alignment> kRentalAlign = {Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignHCenter,
                                            Qt::AlignRight,   Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignHCenter,
                                            Qt::AlignHCenter, Qt::AlignLeft};
+constexpr int kRentalFrom = 1;
+constexpr int kRentalTo = 2;
+constexpr int kRentalDays = 3;
 constexpr int kRentalAmount = 4;
+constexpr int kRentalSettled = 5;
 constexpr int kRentalObservation = 9;
 constexpr int kRentalGroupEnd = 6; // "Location" over columns 0-5, "Véhicule" over 6-8
 
@@ -310,6 +320,14 @@ void AccountScreen::fill(Book book)
     });
     sd.total->setText(accounts::totalText(accounts::total(sd.lines.amounts)));
     const bool any = !sd.lines.nums.isEmpty();
+    if (any) {
+        // The columns fit the widest cells of the whole list, known without reading a line: the last
+        // number, a date (every date shows its ten figures and signs alike), the lowest and the highest amount.
+        const auto [low, high] = std::minmax_element(sd.lines.amounts.cbegin(), sd.lines.amounts.cend());
+        sd.model->setWidestValues({{kMovementPosition, {sd.lines.nums.size()}},
+                                   {kMovementDate, {QStringLiteral("2000-10-28"), QStringLiteral("2088-08-08")}},
+                                   {kMovementAmount, {*low, *high}}});
+    }
     sd.view->setEnabled(any);
     sd.change->setVisible(any);
     sd.remove->setVisible(any);
@@ -327,7 +345,34 @@ void AccountScreen::fillRentals()
         cells.append(QStringList{QString::number(i + 1)} + rentals[i].cells);
         rentalVehicles_ << rentals[i].vehicle;
     }
+    // The columns fit the widest cells of every rental, each different text measured once: the
+    // position, the count and the sum by their length (figures are alike in width, a sum in the
+    // amounts' font), the dates by two of them, the names and the settlement each.
+    QHash<int, QVariantList> widest;
+    if (!cells.isEmpty()) {
+        const QVariantList dates = {QStringLiteral("28/10/2000"), QStringLiteral("08/08/2088")};
+        widest.insert(0, {QString::number(cells.size())});
+        widest.insert(kRentalFrom, dates);
+        widest.insert(kRentalTo, dates);
+        for (int c : {kRentalDays, kRentalAmount}) {
+            QString longest;
+            for (const QStringList& line : cells)
+                if (line[c].size() > longest.size())
+                    longest = line[c];
+            widest.insert(c, {longest});
+        }
+        for (int c = kRentalSettled; c < kRentalObservation; ++c) {
+            QSet<QString> texts;
+            for (const QStringList& line : cells)
+                texts.insert(line[c]);
+            QVariantList values;
+            for (const QString& t : texts)
+                values.append(t);
+            widest.insert(c, values);
+        }
+    }
     rentalModel_->setLines(std::move(cells));
+    rentalModel_->setWidestValues(widest);
     rentals_->setEnabled(!rentals.isEmpty());
     if (!rentals.isEmpty())
         rentals_->selectLine(0);

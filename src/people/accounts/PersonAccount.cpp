@@ -151,19 +151,13 @@ QString statementAmount(double value) { return formatNumber(round2(value), u"# #
 
 QList<Rental> readRentals(const db::Database& db, qint64 client)
 {
-    struct Vehicle {
-        QString marque, modele, matricule;
-    };
-    QHash<qint64, Vehicle> vehicles;
-    const db::Rows all = db.query(QStringLiteral("SELECT v.num, ma.denom, mo.denom, v.matricule FROM Vehicules v "
-                                                 "LEFT JOIN Marques ma ON ma.num = v.num_marque "
-                                                 "LEFT JOIN Modeles mo ON mo.num = v.num_Modele ORDER BY v.num"));
-    for (const db::Row& v : all)
-        vehicles.insert(v.value(0).toLongLong(), {v.value(1).toString(), v.value(2).toString(), v.value(3).toString()});
-
-    const db::Rows rows = db.query(QStringLiteral("SELECT num, num_vehicule, du, au, Nb, montant, flag_regl, obs, "
-                                                  "flag_forfait, montant_forfait "
-                                                  "FROM Locations WHERE Num_Client = ? ORDER BY du, num"),
+    // Each rental with its vehicle's names in the one pass over the client's rentals.
+    const db::Rows rows = db.query(QStringLiteral("SELECT l.num, l.num_vehicule, l.du, l.au, l.Nb, l.montant, l.flag_regl, l.obs, "
+                                                  "l.flag_forfait, l.montant_forfait, ma.denom, mo.denom, v.matricule "
+                                                  "FROM Locations l LEFT JOIN Vehicules v ON v.num = l.num_vehicule "
+                                                  "LEFT JOIN Marques ma ON ma.num = v.num_marque "
+                                                  "LEFT JOIN Modeles mo ON mo.num = v.num_Modele "
+                                                  "WHERE l.Num_Client = ? ORDER BY l.du, l.num"),
                                    {client});
     QList<Rental> rentals;
     rentals.reserve(rows.size());
@@ -176,15 +170,15 @@ QList<Rental> readRentals(const db::Database& db, qint64 client)
         // contract show it.
         const double montant = rentals::rentalAmount(r.value(8).toLongLong() == schema::Yes, r.value(5).toDouble(),
                                                      r.value(9).toDouble());
-        const Vehicle v = r.value(1).isNull() ? Vehicle{} : vehicles.value(rental.vehicle);
+        // A vehicle no longer stored leaves its three cells empty.
         rental.cells = {db::toShownDate(r.value(2)),
                         db::toShownDate(r.value(3)),
                         nb > 0 ? QString::number(nb) : QString(),
                         montant > 0 ? formatNumber(montant, u"### ###") + u' ' : QString(),
                         r.value(6).toLongLong() == schema::Yes ? QStringLiteral("OUI") : QString(),
-                        v.marque,
-                        v.modele,
-                        v.matricule,
+                        r.value(10).toString(),
+                        r.value(11).toString(),
+                        r.value(12).toString(),
                         r.value(7).toString()};
         rentals.append(rental);
     }

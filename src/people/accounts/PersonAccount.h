@@ -80,8 +80,8 @@ struct Rental {
     QStringList cells;   ///< Du, Au, Nb, Montant (what the rental is worth), Règl, Marque, Modèle, Matricule, Observation
 };
 
-/// The client's rentals ordered by `du`, each with its vehicle's make, model and registration (all
-/// vehicles read once; a vehicle no longer stored leaves the three cells empty).
+/// The client's rentals ordered by `du`, each with its vehicle's make, model and registration (read with
+/// it; a vehicle no longer stored leaves the three cells empty).
 QList<Rental> readRentals(const db::Database& db, qint64 client);
 
 } // namespace kv::accounts

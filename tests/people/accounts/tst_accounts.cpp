@@ -27,6 +27,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QSet>
+#include <QStyleOption>
 #include <QTest>
 
 using namespace kv;
@@ -676,6 +677,43 @@ private slots:
         shoot(screen, "Zoom_Cli_locations");
     }
 
+    void theRentalColumnsFitEveryRental()
+    {
+        // Two hundred short rentals, then one of a long make and model far down the list.
+        addPerson(3, schema::person::Client);
+        db().execute("INSERT INTO Marques (num, denom, ordre) VALUES (2, 'Kia', 2), (3, 'Mercedes-Benz Utilitaires', 3)");
+        db().execute("INSERT INTO Modeles (num, denom, ordre) VALUES (5, 'Rio', 2), (6, 'Sprinter 516 CDI Long', 3)");
+        seed::vehicle(db(), {.num = 10, .matricule = "1-116-31", .marque = 2, .modele = 5});
+        seed::vehicle(db(), {.num = 11, .matricule = "12345-116-31", .marque = 3, .modele = 6});
+        {
+            db::Transaction t(db());
+            for (int i = 1; i <= 205; ++i)
+                db().execute("INSERT INTO Locations (num, num_vehicule, Num_Client, du, au, Nb, montant, flag_regl) VALUES "
+                             "(?, ?, 3, ?, ?, ?, ?, 1)",
+                             {i, i == 205 ? 11 : 10, i == 205 ? "2021-12-30" : "2021-01-10", i == 205 ? "2021-12-31" : "2021-01-11",
+                              i == 205 ? 1234 : 1, i == 205 ? 1234567 : 5});
+            t.commit();
+        }
+        s().num_courant = 3;
+        Zoom_Cli screen(s());
+        screen.show();
+        screen.tabs()->setCurrentIndex(1);
+        test::settle(screen);
+        kit::GridView* grid = screen.rentalGrid();
+        const int last = grid->grid()->lineCount() - 1;
+        QCOMPARE(grid->grid()->cell(last, 6), QStringLiteral("Mercedes-Benz Utilitaires"));
+        for (int column = 0; column < 9; ++column) {
+            QStyleOptionViewItem option;
+            option.initFrom(grid);
+            option.font = grid->font();
+            option.widget = grid;
+            const QModelIndex cell = grid->model()->index(last, column);
+            const int needed = grid->itemDelegateForIndex(cell)->sizeHint(option, cell).width();
+            QVERIFY2(grid->columnWidth(column) >= needed,
+                     qPrintable(QStringLiteral("column %1: %2 wide for a cell of %3").arg(column).arg(grid->columnWidth(column)).arg(needed)));
+        }
+    }
+
     // A rental let at a flat rate shows the flat rate, what the client pays, not its days × price per day.
     void aFlatRateRentalShowsItsFlatRate_data()
     {
@@ -771,6 +809,46 @@ private slots:
         QCOMPARE(screen.totalLabel(Book::Recettes)->text(), QStringLiteral("20 000.00  "));
         QCOMPARE(screen.balanceLabel()->text(), QStringLiteral("-5 000.00  "));
         QCOMPARE(screen.grid(Book::Depenses)->grid()->cell(19999, 0), QStringLiteral("20000"));
+    }
+
+    void theWidestCellsFarDownTheListShowWhole_data()
+    {
+        QTest::addColumn<bool>("negative");
+        QTest::newRow("highest amount last") << false;
+        QTest::newRow("lowest amount last") << true;
+    }
+    void theWidestCellsFarDownTheListShowWhole()
+    {
+        // A thousand small lines, then the widest amount and the widest number at the very end: the
+        // columns fit them though no view shows them at first.
+        QFETCH(bool, negative);
+        addPerson(1, schema::person::Agent);
+        {
+            db::Transaction t(db());
+            for (int i = 1; i <= 1004; ++i)
+                addLine(Book::Recettes, i, 1, 0, "2021-02-01", 1, "versement");
+            addLine(Book::Recettes, 1005, 1, 0, "2021-12-31", negative ? -1234567.5 : 1234567.5, "le dernier");
+            t.commit();
+        }
+        s().num_courant = 1;
+        ZOOM_Ag screen(s());
+        screen.show();
+        test::settle(screen);
+        kit::GridView* grid = screen.grid(Book::Recettes);
+        const int last = grid->grid()->lineCount() - 1;
+        QCOMPARE(grid->grid()->cell(last, 0), QStringLiteral("1005"));
+        QCOMPARE(grid->grid()->cell(last, 2), negative ? QStringLiteral("-1 234 567.50 ") : QStringLiteral("1 234 567.50 "));
+        for (int column : {0, 1, 2}) {
+            // The width the cell asks for, measured by the list's own delegate in the list's font.
+            QStyleOptionViewItem option;
+            option.initFrom(grid);
+            option.font = grid->font();
+            option.widget = grid;
+            const QModelIndex cell = grid->model()->index(last, column);
+            const int needed = grid->itemDelegateForIndex(cell)->sizeHint(option, cell).width();
+            QVERIFY2(grid->columnWidth(column) >= needed,
+                     qPrintable(QStringLiteral("column %1: %2 wide for a cell of %3").arg(column).arg(grid->columnWidth(column)).arg(needed)));
+        }
     }
 
     // ---- texts of the grids --------------------------------------------------------------------------
