@@ -251,7 +251,7 @@ void J_Recettes::deleteSelected()
         return;
     const qint64 num = lines_[row].num;
     bool deleted = false;
-    if (!kit::guarded(s_.ui(), [&] { deleted = receipts::remove(s_.db(), num); }))
+    if (!kit::guarded(s_.ui(), [&] { deleted = receipts::remove(s_.db(), num, lines_[row].montant); }, [&] { fill(); }))
         return;
     if (!deleted)
         s_.ui().refuse(QStringLiteral("Mouvement altéré"), ui::Icon::Information);
