@@ -92,7 +92,8 @@ int main(int argc, char** argv)
                     b = ledger::Book::Depenses;
                     line.ref = QStringLiteral("Dépense du poste %1").arg(desk);
                     line.contrepartie = schema::contrepartie::VehiculeOuAgent;
-                    line.typeDep = schema::heading::Divers;
+                    if (op == 0) // a vehicle's heading; the other is an expense of no heading ("Autres Dépenses")
+                        line.typeDep = schema::heading::Divers;
                 } else if (op == 2) {
                     b = ledger::Book::Depenses;
                     line.ref = QStringLiteral("Avance du poste %1").arg(desk);

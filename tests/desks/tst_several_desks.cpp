@@ -25,6 +25,7 @@
 #include <memory>
 
 using namespace kv;
+using namespace kv::test;
 
 namespace {
 constexpr int kYear = 2021;

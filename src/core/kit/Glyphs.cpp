@@ -131,29 +131,6 @@ QPixmap draw(Glyph g, int size, bool disabled)
         p.setPen(QPen(col("#2b4a6f"), 3.5, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(23.5, 23.5), QPointF(28, 28));
         break;
-    case Glyph::Refresh: {
-        // Two arrows turning round: read again.
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(col("#2e8b57"), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        const QRectF circle(6, 6, 20, 20);
-        p.drawArc(circle, 30 * 16, 150 * 16);
-        p.drawArc(circle, 210 * 16, 150 * 16);
-        p.setBrush(col("#2e8b57"));
-        p.setPen(Qt::NoPen);
-        QPainterPath head;
-        head.moveTo(24.7, 4.5);
-        head.lineTo(29.5, 13.5);
-        head.lineTo(19.5, 13.0);
-        head.closeSubpath();
-        p.drawPath(head);
-        QPainterPath tail;
-        tail.moveTo(7.3, 27.5);
-        tail.lineTo(2.5, 18.5);
-        tail.lineTo(12.5, 19.0);
-        tail.closeSubpath();
-        p.drawPath(tail);
-        break;
-    }
     case Glyph::None:
         break;
     case Glyph::Open:

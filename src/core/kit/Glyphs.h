@@ -5,7 +5,7 @@
 
 namespace kv::kit {
 
-enum class Glyph { New, Edit, Delete, Quit, Filter, Zoom, Print, Down, Up, Confirm, Cancel, Open, Search, Export, Refresh, None };
+enum class Glyph { New, Edit, Delete, Quit, Filter, Zoom, Print, Down, Up, Confirm, Cancel, Open, Search, Export, None };
 
 /// The picture of a command at `size` pixels, with its greyed form for a disabled command.
 QIcon icon(Glyph glyph, int size = 22);

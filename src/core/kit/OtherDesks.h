@@ -2,9 +2,13 @@
 // A screen that shows a day or an account keeps up with the other desks: it reads itself again when
 // the window comes back to the front after another one, and, on a server, as soon as another desk
 // commits a change to a table it shows (the year's change channel, db::ChangeWatch), a burst of changes
-// read once. Its "Actualiser" command (kit::Command::Refresh) does the same on demand.
+// read once. Its "Actualiser" command (addRefreshCommand, Alt+U) does the same on demand.
+#include "core/kit/ScreenKit.h"
+
+#include <QIcon>
 #include <QObject>
 #include <QStringList>
+#include <QToolButton>
 #include <functional>
 
 class QDialog;
@@ -15,6 +19,18 @@ class Session;
 namespace db { class ChangeWatch; }
 
 namespace kit {
+
+/// The picture of "Actualiser": two arrows turning round, drawn as the shared commands' pictures are.
+QIcon refreshIcon(int size);
+
+/// "Actualiser" (Alt+U) on a screen's row of commands: the screen reads what it shows again.
+template <typename Receiver, typename Slot> QToolButton* addRefreshCommand(CommandBar* bar, Receiver* receiver, Slot slot)
+{
+    QToolButton* b = bar->add(Glyph::None, QStringLiteral("Actualiser"), QStringLiteral("actualiser"), QKeySequence(Qt::ALT | Qt::Key_U),
+                              receiver, slot);
+    b->setIcon(refreshIcon(b->iconSize().width()));
+    return b;
+}
 
 class OtherDesks : public QObject {
     Q_OBJECT

@@ -107,7 +107,6 @@ CommandLook look(Command command)
     case Command::Search: return {Glyph::Search, QStringLiteral("Rechercher"), QKeySequence(Qt::ALT | Qt::Key_R)};
     case Command::Open: return {Glyph::Open, QStringLiteral("Table"), QKeySequence(Qt::ALT | Qt::Key_T)};
     case Command::Export: return {Glyph::Export, QStringLiteral("Exporter"), QKeySequence(Qt::ALT | Qt::Key_E)};
-    case Command::Refresh: return {Glyph::Refresh, QStringLiteral("Actualiser"), QKeySequence(Qt::ALT | Qt::Key_U)};
     }
     return {Glyph::None, QString(), QKeySequence()};
 }

@@ -53,7 +53,7 @@ QString panelBoxStyle();
 
 /// The commands that several screens share. Each has one picture, one text and one accelerator in the
 /// whole program.
-enum class Command { New, Edit, Delete, Filter, Zoom, Print, Quit, Close, Confirm, Cancel, Down, Up, Search, Open, Export, Refresh };
+enum class Command { New, Edit, Delete, Filter, Zoom, Print, Quit, Close, Confirm, Cancel, Down, Up, Search, Open, Export };
 
 struct CommandLook {
     Glyph glyph;

@@ -2,14 +2,12 @@
 // The shared ledger: expenses (`Depenses`) and receipts (`Recettes`) of vehicles, person accounts,
 // miscellaneous receipts and salary advances are rows of the same two tables. Every screen that books
 // a line goes through these two operations, so that numbering, month and date storage are the same.
-#include "platform/db/Row.h"
-
 #include <QString>
 #include <QStringList>
 #include <memory>
 #include <optional>
 
-namespace kv::db { class Database; class Prepared; }
+namespace kv::db { class Database; class Prepared; class Row; }
 
 namespace kv::ledger {
 

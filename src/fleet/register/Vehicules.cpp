@@ -10,6 +10,7 @@
 #include "core/kit/ArchivePanel.h"
 #include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
+#include "core/kit/RowConflict.h"
 #include "core/kit/ScreenKit.h"
 #include "fleet/references/Initials.h"
 #include "fleet/vehiclefile/Zoom_V.h"

@@ -4,6 +4,7 @@
 #include "core/formats/FieldRules.h"
 #include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
+#include "core/kit/RowConflict.h"
 #include "core/kit/ExerciseDate.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"

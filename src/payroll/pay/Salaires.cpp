@@ -10,6 +10,7 @@
 #include "core/formats/Numbers.h"
 #include "core/formats/Telephone.h"
 #include "core/kit/Guard.h"
+#include "core/kit/RowConflict.h"
 #include "core/ledger/Ledger.h"
 #include "core/kit/ExerciseDate.h"
 #include "core/kit/ScreenKit.h"

@@ -3,6 +3,7 @@
 #include "FundMovement.h"
 #include "core/kit/Colours.h"
 #include "core/kit/Guard.h"
+#include "core/kit/RowConflict.h"
 #include "core/kit/OtherDesks.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
@@ -104,7 +105,7 @@ AccountScreen::AccountScreen(Session& session, const accounts::Kind& kind, QWidg
     kindLabel_ = kit::titleBand(kind.label, this, QStringLiteral("genre"));
 
     auto* bar = new kit::CommandBar(this);
-    bar->add(kit::Command::Refresh, QStringLiteral("actualiser"), this, &AccountScreen::refreshAll);
+    kit::addRefreshCommand(bar, this, &AccountScreen::refreshAll);
     print_ = bar->add(kit::Command::Print, QStringLiteral("imprimer"), this, &AccountScreen::print);
     bar->addExport();
     bar->addStretch();

@@ -3,6 +3,7 @@
 #include "MVM_FOND.h"
 #include "core/formats/Numbers.h"
 #include "core/kit/Guard.h"
+#include "platform/db/RowWriter.h"
 #include "core/state/Session.h"
 #include "platform/db/Database.h"
 #include "platform/db/Dates.h"

@@ -43,7 +43,7 @@ J_CAISSE::J_CAISSE(Session& session, const QDate& day, QWidget* parent) : QDialo
     bar_ = new kit::CommandBar(this);
     bar_->add(kit::Glyph::Search, QStringLiteral("Autre date"), QStringLiteral("autreDate"), QKeySequence(Qt::ALT | Qt::Key_D),
               this, &J_CAISSE::otherDate);
-    bar_->add(kit::Command::Refresh, QStringLiteral("actualiser"), this, &J_CAISSE::refresh);
+    kit::addRefreshCommand(bar_, this, &J_CAISSE::refresh);
     bar_->add(kit::Command::Print, QStringLiteral("imprimer"), this, &J_CAISSE::print);
     bar_->addExport();
     bar_->addStretch();

@@ -88,7 +88,7 @@ private slots:
             << QStringLiteral("Élise|10.2|2021-03-05");
         QTest::newRow("null filled in")
             << qint64(2) << QStringLiteral("UPDATE Agents SET d = '2021-01-01' WHERE num = 2") << false << changed
-            << QStringLiteral("benali||2021-01-01");
+            << QStringLiteral("benali|null|2021-01-01");
         QTest::newRow("only the letter case changed")
             << qint64(2) << QStringLiteral("UPDATE Agents SET nom = 'Benali' WHERE num = 2") << false << changed
             << QStringLiteral("Benali|null|");
