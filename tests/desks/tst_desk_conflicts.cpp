@@ -10,9 +10,12 @@
 #include "core/ledger/Ledger.h"
 #include "core/schema/Schema.h"
 #include "fleet/register/Vehicules.h"
+#include "fleet/vehiclefile/Zoom_V.h"
+#include "payroll/pay/Pay.h"
 #include "people/accounts/FundMovement.h"
 #include "people/accounts/MVM_FOND.h"
 #include "people/registers/j_AGENT.h"
+#include "rentals/contracts/F_Location.h"
 #include "platform/db/RowWriter.h"
 #include "treasury/cashbook/CashListModel.h"
 #include "treasury/cashbook/J_CAISSE.h"
@@ -59,11 +62,13 @@ class DeskConflictsTest : public FixtureTest {
         return *other_;
     }
 
+    /// The messages shown, questions left out.
     QStringList messageTexts() const
     {
         QStringList texts;
         for (const ShownMessage& m : f_->ui.messages)
-            texts << m.text;
+            if (!m.question)
+                texts << m.text;
         return texts;
     }
 
@@ -220,6 +225,90 @@ private slots:
         w.confirmEntry();
         QVERIFY(ui().messages.isEmpty());
         QCOMPARE(db().scalar(QStringLiteral("SELECT Annee FROM Vehicules WHERE num = ?"), {num}).toString(), QStringLiteral("2019"));
+    }
+
+    // A rental changed by another desk while its entry frame was open.
+    void aRentalChangedMeanwhileIsNotWrittenOver()
+    {
+        const qint64 vehicle = seed::vehicle(db(), {.matricule = QStringLiteral("00012 105 31"), .annee = QStringLiteral("2015")});
+        const qint64 client = seed::person(db(), {.kind = schema::person::Client, .nom = QStringLiteral("HADDAD"), .prenom = QStringLiteral("Nora")});
+        const qint64 num = seed::rental(db(), vehicle, client, QStringLiteral("2021-03-01"), QStringLiteral("2021-03-05"), 1000);
+        F_Location w(s());
+        w.setCurrentRow(0);
+        w.startEdit();
+        other().execute(QStringLiteral("UPDATE Locations SET obs = 'Rayure portière' WHERE num = ?"), {num});
+        w.obsField()->setText(QStringLiteral("Rendue propre"));
+        w.confirmEntry();
+        QCOMPARE(messageTexts(), QStringList{db::kRowChanged});
+        QCOMPARE(db().scalar(QStringLiteral("SELECT obs FROM Locations WHERE num = ?"), {num}).toString(), QStringLiteral("Rayure portière"));
+    }
+
+    // A vehicle file's line changed by another desk while its panel was open; and one deleted meanwhile.
+    void aVehicleFilesLineChangedMeanwhileIsNotWrittenOver()
+    {
+        const qint64 vehicle = seed::vehicle(db(), {.matricule = QStringLiteral("00012 105 31"), .annee = QStringLiteral("2015")});
+        const qint64 num = vehiclefile::save(s(), vehicle, 0, vehiclefile::InsuranceEntry{QStringLiteral("SAA"), QStringLiteral("01/01/2021"),
+                                                                                         QStringLiteral("31/12/2021")});
+        s().vehicule_courant = vehicle;
+        Zoom_V z(s());
+        z.selectRow(vehiclefile::List::Assurances, 0);
+        z.changeLine(vehiclefile::List::Assurances);
+        other().execute(QStringLiteral("UPDATE Assurances SET agence = 'CAAR' WHERE num = ?"), {num});
+        z.confirm(vehiclefile::List::Assurances);
+        QCOMPARE(messageTexts(), QStringList{db::kRowChanged});
+        QCOMPARE(db().scalar(QStringLiteral("SELECT agence FROM Assurances WHERE num = ?"), {num}).toString(), QStringLiteral("CAAR"));
+        QCOMPARE(z.part(vehiclefile::List::Assurances).model->index(0, 0).data().toString().contains(QStringLiteral("CAAR"))
+                     || z.part(vehiclefile::List::Assurances).model->index(0, 1).data().toString().contains(QStringLiteral("CAAR")),
+                 true);
+
+        // Deleted by the other desk, then deleted here: said, and gone from the list.
+        ui().clear();
+        other().execute(QStringLiteral("DELETE FROM Assurances WHERE num = ?"), {num});
+        ui().answers << true; // "Supprimer la ligne N° 1"
+        z.selectRow(vehiclefile::List::Assurances, 0);
+        z.deleteLine(vehiclefile::List::Assurances);
+        QCOMPARE(messageTexts(), QStringList{db::kRowMissing});
+        QCOMPARE(z.part(vehiclefile::List::Assurances).model->lineCount(), 0);
+    }
+
+    // A pay saved from what the pay screen read: refused when another desk changed its figures since,
+    // written when only its closing columns moved or nobody touched it.
+    void aPayChangedMeanwhileIsNotWrittenOver_data()
+    {
+        QTest::addColumn<QString>("otherDesk");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<int>("result");
+        QTest::newRow("nobody else") << QString() << false << int(payroll::SaveResult::Written);
+        QTest::newRow("days changed") << QStringLiteral("UPDATE Salaires SET nbre_jours = 12 WHERE num = ?") << true << int(payroll::SaveResult::Written);
+        QTest::newRow("deleted") << QStringLiteral("DELETE FROM Salaires WHERE num = ?") << false << int(payroll::SaveResult::Missing);
+    }
+    void aPayChangedMeanwhileIsNotWrittenOver()
+    {
+        QFETCH(QString, otherDesk);
+        QFETCH(bool, refused);
+        QFETCH(int, result);
+        const qint64 agent = seed::person(db(), {.kind = schema::person::Agent, .nom = QStringLiteral("BENALI"), .prenom = QStringLiteral("Samir"),
+                                                 .fonction = QStringLiteral("Comptable"), .salarie = true, .tauxJour = 1000});
+        QCOMPARE(seed::pays(db(), 3), 1);
+        const std::optional<payroll::PayRow> shown = payroll::readPay(db(), agent, 3);
+        QVERIFY(shown);
+        if (!otherDesk.isEmpty())
+            other().execute(otherDesk, {shown->num});
+        payroll::PaySave save = payroll::payOf(*shown, false, false, 0, 0);
+        save.entries.nbreJours = 20;
+        save.loaded = shown->stored;
+        QString told;
+        payroll::SaveResult outcome = payroll::SaveResult::Written;
+        try {
+            outcome = payroll::savePay(db(), agent, 3, save);
+        } catch (const db::Conflict& e) {
+            told = e.message();
+        }
+        QCOMPARE(told, refused ? db::kRowChanged : QString());
+        if (!refused)
+            QCOMPARE(int(outcome), result);
+        const QVariant days = db().scalar(QStringLiteral("SELECT nbre_jours FROM Salaires WHERE num = ?"), {shown->num});
+        QCOMPARE(days.isNull() ? -1.0 : days.toDouble(), otherDesk.startsWith(QLatin1String("DELETE")) ? -1.0 : refused ? 12.0 : 20.0);
     }
 
     // The cash book shows what another desk booked: on "Actualiser", and on a server as soon as it is
