@@ -232,7 +232,7 @@ private slots:
     {
         const qint64 vehicle = seed::vehicle(db(), {.matricule = QStringLiteral("00012 105 31"), .annee = QStringLiteral("2015")});
         const qint64 client = seed::person(db(), {.kind = schema::person::Client, .nom = QStringLiteral("HADDAD"), .prenom = QStringLiteral("Nora")});
-        const qint64 num = seed::rental(db(), vehicle, client, QStringLiteral("2021-03-01"), QStringLiteral("2021-03-05"), 1000);
+        const qint64 num = seed::rental(db(), vehicle, client, QStringLiteral("01/03/2021"), QStringLiteral("05/03/2021"), 1000);
         F_Location w(s());
         w.setCurrentRow(0);
         w.startEdit();
