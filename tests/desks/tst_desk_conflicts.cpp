@@ -339,6 +339,8 @@ private slots:
     // The activity report of a day computed again on "Actualiser" (only on demand: computing writes).
     void theJournalsShowWhatAnotherDeskBookedWhenComputedAgain()
     {
+        if (test::onServer())
+            QSKIP("the activity report's statements do not run on the server yet (test_journals runs on files only)");
         ledger::add(db(), Book::Recettes, receipt(100, QStringLiteral("Première")));
         f_jrnl2 screen(s());
         screen.dayField()->setText(kDay.toString(db::kShownDateFormat));
