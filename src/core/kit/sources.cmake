@@ -7,4 +7,5 @@ list(APPEND KV_CORE_SOURCES
     kit/Export.h kit/Export.cpp
     kit/GridModel.h kit/GridModel.cpp
     kit/ArchiveFilter.h kit/ArchivePanel.h kit/ArchivePanel.cpp
-    kit/FolderTree.h kit/FolderTree.cpp)
+    kit/FolderTree.h kit/FolderTree.cpp
+    kit/OtherDesks.h kit/OtherDesks.cpp kit/RowConflict.h)

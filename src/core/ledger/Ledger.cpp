@@ -76,12 +76,23 @@ bool update(db::Database& db, Book book, qint64 num, const Line& line)
     return db::updateRow(db, table(book), common(line, book, false), QStringLiteral("num"), num) > 0;
 }
 
+void update(db::Database& db, Book book, qint64 num, const Line& line, const db::Row& loaded)
+{
+    db::updateLoaded(db, table(book), common(line, book, false), QStringLiteral("num"), num, loaded);
+}
+
+void remove(db::Database& db, Book book, qint64 num, const db::Row& loaded)
+{
+    db::deleteLoaded(db, table(book), QStringLiteral("num"), num, loaded);
+}
+
 bool hasMovements(const db::Database& db)
 {
     return !db.query(QStringLiteral("SELECT 1 WHERE EXISTS (SELECT 1 FROM Recettes) OR EXISTS (SELECT 1 FROM Depenses)")).isEmpty();
 }
 
-bool remove(db::Database& db, Book book, qint64 num, std::optional<qint64> numAgent, int contrepartie)
+bool remove(db::Database& db, Book book, qint64 num, std::optional<qint64> numAgent, int contrepartie,
+            std::optional<double> shownAmount)
 {
     QString where = QStringLiteral("num = ? AND contrepartie = ?");
     QVariantList values{num, contrepartie};
@@ -90,7 +101,16 @@ bool remove(db::Database& db, Book book, qint64 num, std::optional<qint64> numAg
         values << *numAgent;
     }
     db::Transaction transaction(db);
-    const bool deleted = db::deleteRows(db, table(book), where, values) > 0;
+    bool deleted = false;
+    if (shownAmount) {
+        // The amount shown (a null one read as 0, as the lists read it) is part of the deletion's condition,
+        // so that no change can come in between.
+        deleted = db::deleteRows(db, table(book), where + QStringLiteral(" AND ifnull(Montant, 0) = ?"), values + QVariantList{*shownAmount}) > 0;
+        if (!deleted && db.queryOne(QStringLiteral("SELECT num FROM %1 WHERE %2").arg(table(book), where), values).size() > 0)
+            throw db::Conflict(db::Conflict::Kind::Changed);
+    } else {
+        deleted = db::deleteRows(db, table(book), where, values) > 0;
+    }
     transaction.commit();
     return deleted;
 }

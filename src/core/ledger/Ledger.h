@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-namespace kv::db { class Database; class Prepared; }
+namespace kv::db { class Database; class Prepared; class Row; }
 
 namespace kv::ledger {
 
@@ -39,9 +39,18 @@ qint64 add(db::Database& db, Book book, const Line& line);
 /// Rewrites date, month, amount, mode and object of line `num` (and the optional fields that are set,
 /// except `contrepartie` and `numAgent`, which a line keeps for life). False when no such line exists.
 bool update(db::Database& db, Book book, qint64 num, const Line& line);
+/// As update, when line `num` still holds what `loaded` holds (the line as the screen read it before the
+/// user changed it); throws db::Conflict otherwise (another desk changed or deleted it) and writes nothing.
+void update(db::Database& db, Book book, qint64 num, const Line& line, const db::Row& loaded);
 /// Deletes line `num` of a book when it still belongs to that account (`numAgent`, null for none) and
 /// that counterpart; false when no such line is stored any more (another screen changed or deleted it).
-bool remove(db::Database& db, Book book, qint64 num, std::optional<qint64> numAgent, int contrepartie);
+/// With `shownAmount` (the amount the screen showed), a line of the account whose amount another desk
+/// changed meanwhile is not deleted: db::Conflict ("Enregistrement modifié par un autre poste").
+bool remove(db::Database& db, Book book, qint64 num, std::optional<qint64> numAgent, int contrepartie,
+            std::optional<double> shownAmount = std::nullopt);
+/// Deletes line `num` when it still holds what `loaded` holds (the line as the screen read it); throws
+/// db::Conflict otherwise (another desk changed or deleted it) and deletes nothing.
+void remove(db::Database& db, Book book, qint64 num, const db::Row& loaded);
 
 /// True when either book holds at least one line.
 bool hasMovements(const db::Database& db);

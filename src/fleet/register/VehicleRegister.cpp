@@ -49,9 +49,11 @@ namespace {
 qint64 refOrNone(const QVariant& v) { return v.isNull() ? schema::NothingChosen : v.toLongLong(); }
 } // namespace
 
-std::optional<Entry> read(const db::Database& db, qint64 num)
+std::optional<Entry> read(const db::Database& db, qint64 num, db::Row* row)
 {
     const auto r = db.queryOne(QStringLiteral("SELECT * FROM Vehicules WHERE num = ?"), {num});
+    if (row)
+        *row = r;
     if (r.size() == 0)
         return std::nullopt;
     Entry e;
@@ -95,7 +97,7 @@ QVariant storedDate(const QString& text)
 
 /// Writes the fields of the entry frame into vehicle `num`; the number of rows written (0 when the
 /// vehicle no longer exists).
-int write(db::Database& db, qint64 num, const Entry& e)
+db::Fields entryFields(const Entry& e)
 {
     db::Fields fields{{QStringLiteral("num_Genre"), e.numGenre},
                       {QStringLiteral("num_marque"), e.numMarque},
@@ -110,7 +112,12 @@ int write(db::Database& db, qint64 num, const Entry& e)
         fields.append({QStringLiteral("Date_circulation"), storedDate(e.dateCirculation)});
     if (!e.dateCarte.trimmed().isEmpty())
         fields.append({QStringLiteral("Date"), storedDate(e.dateCarte)});
-    return db::updateRow(db, schema::Vehicules, fields, QStringLiteral("num"), num);
+    return fields;
+}
+
+int write(db::Database& db, qint64 num, const Entry& e)
+{
+    return db::updateRow(db, schema::Vehicules, entryFields(e), QStringLiteral("num"), num);
 }
 
 } // namespace
@@ -127,15 +134,25 @@ qint64 add(db::Database& db, const Entry& entry)
     return num;
 }
 
-bool update(db::Database& db, qint64 num, const Entry& entry)
+bool update(db::Database& db, qint64 num, const Entry& entry, const db::Row& loaded)
 {
+    if (loaded.size() > 0) {
+        try {
+            db::updateLoaded(db, schema::Vehicules, entryFields(entry), QStringLiteral("num"), num, loaded);
+        } catch (const db::Conflict& e) {
+            if (e.kind() == db::Conflict::Kind::Missing)
+                return false;
+            throw;
+        }
+        return true;
+    }
     db::Transaction t(db);
     const bool found = write(db, num, entry) > 0;
     t.commit();
     return found;
 }
 
-void remove(db::Database& db, qint64 num) { db::deleteRow(db, schema::Vehicules, QStringLiteral("num"), num); }
+void remove(db::Database& db, qint64 num) { db::deleteLoaded(db, schema::Vehicules, QStringLiteral("num"), num, {}); }
 
 Attached attached(const db::Database& db, qint64 num)
 {

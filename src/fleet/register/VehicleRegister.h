@@ -2,6 +2,7 @@
 // The vehicle register without its widgets: the registration number in three parts, the list of
 // vehicles with their reference names, numbering, saving and deleting a vehicle.
 #include "core/kit/ArchiveFilter.h"
+#include "platform/db/Row.h"
 
 #include <QList>
 #include <QString>
@@ -51,7 +52,8 @@ struct Entry {
 };
 
 /// A vehicle as stored, read back into the shape of the entry frame.
-std::optional<Entry> read(const db::Database& db, qint64 num);
+/// `row` (when given) gets the row as read.
+std::optional<Entry> read(const db::Database& db, qint64 num, db::Row* row = nullptr);
 
 /// The number of a new vehicle: above every vehicle number and above every number still referenced
 /// by the ledger, the follow-ups, the driver assignments and the rentals, so that a new vehicle never
@@ -64,8 +66,11 @@ qint64 sameMatricule(const db::Database& db, const Matricule& matricule, qint64 
 qint64 add(db::Database& db, const Entry& entry);
 /// Rewrites vehicle `num`; false when it no longer exists. A date that is not blank must be a real
 /// day (isValidDate): an engine error is thrown otherwise, and nothing is written.
-bool update(db::Database& db, qint64 num, const Entry& entry);
-/// Deletes the vehicle row only; its ledger lines and follow-ups stay.
+/// With `loaded` (the row as the screen read it), throws db::Conflict when another desk changed the
+/// vehicle since, writing nothing.
+bool update(db::Database& db, qint64 num, const Entry& entry, const db::Row& loaded = {});
+/// Deletes the vehicle row only; its ledger lines and follow-ups stay. Throws db::Conflict
+/// ("Enregistrement introuvable") when another desk deleted it first.
 void remove(db::Database& db, qint64 num);
 /// True when at least one vehicle is not archived.
 bool hasCurrentVehicle(const db::Database& db);

@@ -10,6 +10,7 @@
 #include "core/kit/ArchivePanel.h"
 #include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
+#include "core/kit/RowConflict.h"
 #include "core/kit/ScreenKit.h"
 #include "fleet/references/Initials.h"
 #include "fleet/vehiclefile/Zoom_V.h"
@@ -393,7 +394,7 @@ void Vehicules::startEdit()
     if (row < 0)
         return;
     std::optional<vehicles::Entry> v;
-    if (!kit::guarded(s_.ui(), [&] { v = vehicles::read(s_.db(), model_->keyAt(row)); }))
+    if (!kit::guarded(s_.ui(), [&] { v = vehicles::read(s_.db(), model_->keyAt(row), &loaded_); }))
         return;
     if (!v) { // deleted since the list was filled
         s_.ui().message(kIntrouvable);
@@ -442,7 +443,7 @@ void Vehicules::deleteCurrent()
         question += u'\n' + vehicles::attachedNotice(attached).join(u'\n');
     if (!s_.ui().askDefaultNo(question, ui::Icon::Question, QStringLiteral("Confirmation")))
         return;
-    if (kit::guarded(s_.ui(), [&] { vehicles::remove(s_.db(), num); }))
+    if (kit::guarded(s_.ui(), [&] { vehicles::remove(s_.db(), num); }, [&] { fillList(); }))
         fillList();
 }
 
@@ -534,8 +535,12 @@ void Vehicules::confirmEntry()
             s_.reconnect();
             vehicles::add(s_.db(), v);
         } else if (num != 0) {
-            found = vehicles::update(s_.db(), num, v);
+            found = vehicles::update(s_.db(), num, v, loaded_);
         }
+    }, [&] {
+        // Another desk changed the vehicle meanwhile: nothing written; the list shows it as it now is.
+        setBrowsing(true);
+        fillList();
     });
     if (!written)
         return; // the engine said why; the frame stays open with what was typed

@@ -125,6 +125,7 @@ private:
     Session& s_;
     vehicles::Filter filter_ = vehicles::Filter::Ensemble;
     bool newEntry_ = true;
+    db::Row loaded_; ///< the vehicle being changed, as read when the change began
     bool loading_ = false;
     std::array<references::Entries, 4> picks_;
     std::array<qint64, 4> picked_{-1, -1, -1, -1};

@@ -52,14 +52,30 @@ qint64 insertFollowUp(Session& s, const QString& table, qint64 vehicle, const QV
     return num;
 }
 
-qint64 updateFollowUp(Session& s, const QString& table, qint64 num, const QVariantMap& fields)
+/// Runs a write of a line the panel showed: 0 when another desk deleted the line (the caller says
+/// "Enregistrement introuvable"), `num` when written; a line changed meanwhile is thrown (db::Conflict).
+template <typename Write> qint64 writeLoaded(qint64 num, Write&& write)
 {
+    try {
+        write();
+    } catch (const db::Conflict& e) {
+        if (e.kind() == db::Conflict::Kind::Missing)
+            return 0;
+        throw;
+    }
+    return num;
+}
+
+qint64 updateFollowUp(Session& s, const QString& table, qint64 num, const QVariantMap& fields, const db::Row& loaded)
+{
+    if (loaded.size() > 0)
+        return writeLoaded(num, [&] { db::updateLoaded(s.db(), table, db::fieldsOf(fields), QStringLiteral("num"), num, loaded); });
     return db::updateRow(s.db(), table, db::fieldsOf(fields), QStringLiteral("num"), num) > 0 ? num : 0;
 }
 
-qint64 writeFollowUp(Session& s, const QString& table, qint64 vehicle, qint64 num, const QVariantMap& fields)
+qint64 writeFollowUp(Session& s, const db::Row& loaded, const QString& table, qint64 vehicle, qint64 num, const QVariantMap& fields)
 {
-    return num == 0 ? insertFollowUp(s, table, vehicle, fields) : updateFollowUp(s, table, num, fields);
+    return num == 0 ? insertFollowUp(s, table, vehicle, fields) : updateFollowUp(s, table, num, fields, loaded);
 }
 
 QVariant storedDate(const QString& text) { return db::toStoredDate(text.trimmed()); }
@@ -254,7 +270,7 @@ db::Row findLine(const db::Database& db, List list, qint64 num)
 
 void deleteLine(db::Database& db, List list, qint64 num)
 {
-    db::deleteRow(db, tableOf(list), QStringLiteral("num"), num);
+    db::deleteLoaded(db, tableOf(list), QStringLiteral("num"), num, {});
 }
 
 // ---- checks ------------------------------------------------------------------------------------------
@@ -384,8 +400,10 @@ ledger::Line lineOf(qint64 vehicle, const ReceiptEntry& e)
 namespace {
 /// Line `num` rewritten, or a new line (num 0) booked after a reconnection; the line's number, 0 when
 /// line `num` is no longer there.
-qint64 book(Session& s, ledger::Book book, qint64 num, const ledger::Line& line)
+qint64 book(Session& s, ledger::Book book, qint64 num, const ledger::Line& line, const db::Row& loaded)
 {
+    if (num != 0 && loaded.size() > 0)
+        return writeLoaded(num, [&] { ledger::update(s.db(), book, num, line, loaded); });
     if (num != 0)
         return ledger::update(s.db(), book, num, line) ? num : 0;
     s.reconnect();
@@ -393,42 +411,42 @@ qint64 book(Session& s, ledger::Book book, qint64 num, const ledger::Line& line)
 }
 } // namespace
 
-qint64 save(Session& s, qint64 vehicle, qint64 num, const ExpenseEntry& e)
+qint64 save(Session& s, qint64 vehicle, qint64 num, const ExpenseEntry& e, const db::Row& loaded)
 {
-    return book(s, ledger::Book::Depenses, num, lineOf(vehicle, e));
+    return book(s, ledger::Book::Depenses, num, lineOf(vehicle, e), loaded);
 }
 
-qint64 save(Session& s, qint64 vehicle, qint64 num, const ReceiptEntry& e)
+qint64 save(Session& s, qint64 vehicle, qint64 num, const ReceiptEntry& e, const db::Row& loaded)
 {
-    return book(s, ledger::Book::Recettes, num, lineOf(vehicle, e));
+    return book(s, ledger::Book::Recettes, num, lineOf(vehicle, e), loaded);
 }
 
-qint64 save(Session& s, qint64 vehicle, qint64 num, const InsuranceEntry& e)
+qint64 save(Session& s, qint64 vehicle, qint64 num, const InsuranceEntry& e, const db::Row& loaded)
 {
-    return writeFollowUp(s, schema::Assurances, vehicle, num,
+    return writeFollowUp(s, loaded, schema::Assurances, vehicle, num,
                          {{QStringLiteral("agence"), e.agence.trimmed().left(15)}, {QStringLiteral("du"), storedDate(e.du)},
                           {QStringLiteral("au"), storedDate(e.au)}});
 }
 
-qint64 save(Session& s, qint64 vehicle, qint64 num, const ControlEntry& e)
+qint64 save(Session& s, qint64 vehicle, qint64 num, const ControlEntry& e, const db::Row& loaded)
 {
-    return writeFollowUp(s, schema::Controles, vehicle, num,
+    return writeFollowUp(s, loaded, schema::Controles, vehicle, num,
                          {{QStringLiteral("Date1"), storedDate(e.visite)}, {QStringLiteral("Date2"), storedDate(e.suivante)}});
 }
 
-qint64 save(Session& s, qint64 vehicle, qint64 num, const StickerEntry& e)
+qint64 save(Session& s, qint64 vehicle, qint64 num, const StickerEntry& e, const db::Row& loaded)
 {
-    return writeFollowUp(s, schema::Vignettes, vehicle, num,
+    return writeFollowUp(s, loaded, schema::Vignettes, vehicle, num,
                          {{QStringLiteral("Date"), storedDate(e.date)}, {QStringLiteral("montant"), readNumber(e.montant)}});
 }
 
-qint64 save(Session& s, qint64 vehicle, qint64 num, const AssignmentEntry& e)
+qint64 save(Session& s, qint64 vehicle, qint64 num, const AssignmentEntry& e, const db::Row& loaded)
 {
     // The observation is kept with one blank after it, " / " when there is none. It is trimmed first,
     // so that changing a line several times does not pile blanks up, and " / " shown back stays " / ".
     const QString obs = e.obs.trimmed();
     const bool none = obs.isEmpty() || obs == QStringLiteral("/");
-    return writeFollowUp(s, schema::Affectations, vehicle, num,
+    return writeFollowUp(s, loaded, schema::Affectations, vehicle, num,
                          {{QStringLiteral("du"), storedDate(e.du)},
                           {QStringLiteral("au"), e.au.trimmed().size() == 10 ? storedDate(e.au) : QVariant()},
                           {QStringLiteral("obs"), none ? QStringLiteral(" / ") : obs.left(30) + u' '},

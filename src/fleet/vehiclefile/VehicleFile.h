@@ -72,13 +72,15 @@ QList<QVariantList> readLines(const db::Database& db, List list, const QList<qin
 
 /// The line of that number, or an empty row when it does not exist.
 db::Row findLine(const db::Database& db, List list, qint64 num);
-/// Deletes the line of that number. Throws db::Error on an engine failure.
+/// Deletes the line of that number. Throws db::Error on an engine failure, db::Conflict
+/// ("Enregistrement introuvable") when another desk deleted it first.
 void deleteLine(db::Database& db, List list, qint64 num);
 
 // ---- entry panels ------------------------------------------------------------------------------------
 // Each entry holds the panel's texts as typed. check() gives the refusal message or an empty text;
 // fromLine() gives what the panel shows to change a line; save() writes and returns the line's number
-// (0 when the line to change no longer exists).
+// (0 when the line to change no longer exists). Given `loaded` (the line as the panel was filled from
+// it), save() throws db::Conflict when another desk changed the line since, writing nothing.
 
 struct ExpenseEntry {
     QString montant, date, objet, km;
@@ -121,12 +123,12 @@ AssignmentEntry assignmentFrom(const db::Row& line);
 ledger::Line lineOf(qint64 vehicle, const ExpenseEntry& e);
 ledger::Line lineOf(qint64 vehicle, const ReceiptEntry& e);
 
-qint64 save(Session& s, qint64 vehicle, qint64 num, const ExpenseEntry& e);
-qint64 save(Session& s, qint64 vehicle, qint64 num, const ReceiptEntry& e);
-qint64 save(Session& s, qint64 vehicle, qint64 num, const InsuranceEntry& e);
-qint64 save(Session& s, qint64 vehicle, qint64 num, const ControlEntry& e);
-qint64 save(Session& s, qint64 vehicle, qint64 num, const StickerEntry& e);
-qint64 save(Session& s, qint64 vehicle, qint64 num, const AssignmentEntry& e);
+qint64 save(Session& s, qint64 vehicle, qint64 num, const ExpenseEntry& e, const db::Row& loaded = {});
+qint64 save(Session& s, qint64 vehicle, qint64 num, const ReceiptEntry& e, const db::Row& loaded = {});
+qint64 save(Session& s, qint64 vehicle, qint64 num, const InsuranceEntry& e, const db::Row& loaded = {});
+qint64 save(Session& s, qint64 vehicle, qint64 num, const ControlEntry& e, const db::Row& loaded = {});
+qint64 save(Session& s, qint64 vehicle, qint64 num, const StickerEntry& e, const db::Row& loaded = {});
+qint64 save(Session& s, qint64 vehicle, qint64 num, const AssignmentEntry& e, const db::Row& loaded = {});
 
 /// An amount as a change panel shows it: "### ### ###.00".
 QString shownAmount(double value);

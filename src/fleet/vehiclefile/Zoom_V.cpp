@@ -4,6 +4,7 @@
 #include "core/formats/FieldRules.h"
 #include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
+#include "core/kit/RowConflict.h"
 #include "core/kit/ExerciseDate.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
@@ -350,6 +351,7 @@ void Zoom_V::changeLine(List list)
     }
     fillPanel(list, line);
     p.editing = p.model->keyAt(row);
+    p.loaded = line;
     openPanel(p, true);
 }
 
@@ -361,7 +363,7 @@ void Zoom_V::deleteLine(List list)
     if (!s_.ui().askDefaultNo(QStringLiteral("Supprimer la ligne N° ") + QString::number(row + 1), ui::Icon::Question,
                      QStringLiteral("Confirmation")))
         return;
-    if (kit::guarded(s_.ui(), [&] { vehiclefile::deleteLine(s_.db(), list, parts_[int(list)].model->keyAt(row)); }))
+    if (kit::guarded(s_.ui(), [&] { vehiclefile::deleteLine(s_.db(), list, parts_[int(list)].model->keyAt(row)); }, [&] { fill(list); }))
         fill(list);
 }
 
@@ -378,6 +380,7 @@ void Zoom_V::closePanel(ListPart& p)
 {
     side_->close();
     p.editing = 0;
+    p.loaded = db::Row();
     tabs_->setEnabled(true);
     p.view->setFocus(Qt::OtherFocusReason);
 }
@@ -400,7 +403,11 @@ template <typename Entry> void Zoom_V::write(ListPart& p, const Entry& entry)
         return;
     const bool created = p.editing == 0;
     qint64 num = 0;
-    if (!kit::guarded(s_.ui(), [&] { num = save(s_, vehicle_, p.editing, entry); }))
+    if (!kit::guarded(s_.ui(), [&] { num = save(s_, vehicle_, p.editing, entry, p.loaded); }, [&] {
+            // Another desk changed the line meanwhile: nothing written; the list shows it as it now is.
+            closePanel(p);
+            fill(p.kind);
+        }))
         return; // the engine said why; the panel stays open with what was typed
     if (num == 0)
         s_.ui().message(kIntrouvable); // the line was deleted since it was opened

@@ -48,6 +48,7 @@ public:
         QToolButton* confirm = nullptr;
         QToolButton* cancel = nullptr;
         qint64 editing = 0;           ///< the line being changed; 0 for a new line
+        db::Row loaded;               ///< that line as read when the change began
     };
     const ListPart& part(List list) const { return parts_[int(list)]; }
     QTabWidget* tabs() const { return tabs_; }

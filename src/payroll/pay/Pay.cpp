@@ -33,8 +33,7 @@ int writePay(db::Database& db, qint64 num, const PaySave& save)
 {
     const PayEntries& e = save.entries;
     const PayFigures& f = save.figures;
-    return db::updateRow(db, schema::Salaires,
-                         {{QStringLiteral("Taux_Jour"), e.tauxJour},
+    const db::Fields fields{{QStringLiteral("Taux_Jour"), e.tauxJour},
                           {QStringLiteral("nbre_jours"), e.nbreJours},
                           {QStringLiteral("panier"), e.panier},
                           {QStringLiteral("autre_ind"), e.autreInd},
@@ -46,8 +45,23 @@ int writePay(db::Database& db, qint64 num, const PaySave& save)
                           {QStringLiteral("Remb_prets"), e.rembPrets},
                           {QStringLiteral("Autres_Retenues"), e.autresRetenues},
                           {QStringLiteral("BRUT"), f.brutValue},
-                          {QStringLiteral("Net"), f.netValue}},
-                         QStringLiteral("num"), num);
+                          {QStringLiteral("Net"), f.netValue}};
+    if (save.loaded.size() > 0) {
+        try {
+            // The figures of the pay are what another desk may have changed meanwhile; its closing
+            // (regle, date) is the month's lock, checked before.
+            QStringList figures;
+            for (const db::Field& field : fields)
+                figures << field.first;
+            db::updateLoaded(db, schema::Salaires, fields, QStringLiteral("num"), num, db::onlyColumns(save.loaded, figures));
+        } catch (const db::Conflict& c) {
+            if (c.kind() == db::Conflict::Kind::Missing)
+                return 0;
+            throw;
+        }
+        return 1;
+    }
+    return db::updateRow(db, schema::Salaires, fields, QStringLiteral("num"), num);
 }
 
 /// The advances on salary of a month of an exercise: lines of `Depenses` with `contrepartie` 1 of that
@@ -185,6 +199,7 @@ double PayRow::retenues() const { return cnas + irg + avances + rembPrets + autr
 PayRow payRow(const db::Row& r)
 {
     PayRow p;
+    p.stored = r;
     p.num = r.integer(QStringLiteral("num"));
     p.agent = r.integer(QStringLiteral("num_agent"));
     p.month = static_cast<int>(r.integer(QStringLiteral("MM")));

@@ -20,6 +20,7 @@
 // operation are made in one transaction, so that a refused write leaves the data as it was. Screens
 // call them through kit::guarded.
 #include "payroll/tax/IRG.h"
+#include "platform/db/Row.h"
 
 #include <QList>
 #include <QString>
@@ -119,6 +120,7 @@ struct PayRow {
     bool brutNull = true;
     bool regle = false;
     QString date;   ///< closing date, dd/mm/yyyy, empty when none
+    db::Row stored; ///< the row as read: what a change of the pay checks that no other desk changed
 
     /// CNAS + IRG + advances + loan repayment + other deductions, as stored.
     double retenues() const;
@@ -173,6 +175,9 @@ struct PaySave {
     PayEntries entries;
     PayFigures figures;
     bool flagsClicked = false;
+    /// The pay row as the screen read it (PayRow::stored); when set, savePay throws db::Conflict if
+    /// another desk changed the pay since, and writes nothing.
+    db::Row loaded;
 };
 
 /// The pay an open month shows for a stored row: its entries as loaded (payTexts), the agent's two

@@ -10,6 +10,7 @@
 #include "core/formats/Numbers.h"
 #include "core/formats/Telephone.h"
 #include "core/kit/Guard.h"
+#include "core/kit/RowConflict.h"
 #include "core/ledger/Ledger.h"
 #include "core/kit/ExerciseDate.h"
 #include "core/kit/ScreenKit.h"
@@ -468,6 +469,7 @@ void Salaires::clearAgent()
     photo_->clear();
     obs_->clear();
     obsLoaded_.clear();
+    loadedPay_ = db::Row();
     pay_->clear();
     advanceLines_.clear();
     advances_->clear();
@@ -511,6 +513,7 @@ bool Salaires::loadAgent()
         listView_->selectLine(index_);
     advances_->showAdvances(advanceLines_);
     showLockState();
+    loadedPay_ = page->pay.stored;
     loadPay(page->pay);
     return true;
 }
@@ -571,8 +574,15 @@ bool Salaires::saveCurrent()
             return false;
         }
     save.flagsClicked = flagsClicked_;
+    save.loaded = loadedPay_;
     SaveResult result = SaveResult::Written;
-    if (!kit::guarded(s_.ui(), [&] { result = savePay(s_.db(), agent_.num, month_, save); }))
+    // Another desk changed the pay since it was shown: nothing written, the pay shown as it now is.
+    if (!kit::guarded(s_.ui(), [&] {
+            result = savePay(s_.db(), agent_.num, month_, save);
+            if (result == SaveResult::Written)
+                if (const std::optional<PayRow> now = readPay(s_.db(), agent_.num, month_))
+                    loadedPay_ = now->stored;
+        }, [&] { loadAgent(); }))
         return false;
     if (result == SaveResult::Missing)
         s_.ui().message(QStringLiteral("Enregistrement introuvable"));
@@ -732,8 +742,9 @@ void Salaires::deleteAdvance()
         return;
     bool deleted = false;
     if (!kit::guarded(s_.ui(), [&] {
-            deleted = ledger::remove(s_.db(), ledger::Book::Depenses, advanceLines_[row].num, agent_.num, schema::contrepartie::Client);
-        }))
+            deleted = ledger::remove(s_.db(), ledger::Book::Depenses, advanceLines_[row].num, agent_.num, schema::contrepartie::Client,
+                                     advanceLines_[row].montant);
+        }, [&] { loadAgent(); }))
         return;
     if (!deleted)
         s_.ui().refuse(QStringLiteral("Mouvement altéré"), ui::Icon::Information);

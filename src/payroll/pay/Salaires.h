@@ -175,6 +175,7 @@ private:
     payroll::PayAgent agent_;
     bool agentShown_ = false;
     QString obsLoaded_;
+    db::Row loadedPay_; ///< the pay shown, as read (or as this desk last wrote it)
     QList<payroll::Advance> advanceLines_;
     bool flagsClicked_ = false;
     kit::ChangeWatch* typed_ = nullptr;   ///< what the user typed since the screen opened

@@ -3,6 +3,8 @@
 #include "FundMovement.h"
 #include "core/kit/Colours.h"
 #include "core/kit/Guard.h"
+#include "core/kit/RowConflict.h"
+#include "core/kit/OtherDesks.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
 #include "core/schema/Schema.h"
@@ -113,6 +115,7 @@ AccountScreen::AccountScreen(Session& session, const accounts::Kind& kind, QWidg
     kindLabel_ = kit::titleBand(kind.label, this, QStringLiteral("genre"));
 
     auto* bar = new kit::CommandBar(this);
+    kit::addRefreshCommand(bar, this, &AccountScreen::refreshAll);
     print_ = bar->add(kit::Command::Print, QStringLiteral("imprimer"), this, &AccountScreen::print);
     bar->addExport();
     bar->addStretch();
@@ -215,6 +218,11 @@ AccountScreen::AccountScreen(Session& session, const accounts::Kind& kind, QWidg
     if (missing)
         s_.ui().message(QStringLiteral("Enregistrement introuvable"));
     found_ = read && !missing;
+    // What the other desks book on the account shows when the window comes back to the front and, on a
+    // server, as soon as they commit it.
+    if (found_)
+        new kit::OtherDesks(this, s_, {QStringLiteral("Depenses"), QStringLiteral("Recettes"), QStringLiteral("Locations")},
+                            [this] { refreshAll(); });
 }
 
 QWidget* AccountScreen::buildSide(Book book, QWidget* parent)
@@ -425,6 +433,19 @@ void AccountScreen::refresh(Book book)
     });
 }
 
+void AccountScreen::refreshAll()
+{
+    if (!found_)
+        return;
+    kit::guarded(s_.ui(), [&] {
+        fill(Book::Depenses);
+        fill(Book::Recettes);
+        if (tabs_)
+            fillRentals();
+        showBalance();
+    });
+}
+
 void AccountScreen::newLine(Book book)
 {
     fund::Options options;
@@ -462,7 +483,9 @@ void AccountScreen::deleteLine(Book book)
                      QStringLiteral("Confirmation")))
         return;
     bool deleted = false;
-    if (!kit::guarded(s_.ui(), [&] { deleted = ledger::remove(s_.db(), book, sd.lines.nums[row], person_, kind_.contrepartie); }))
+    if (!kit::guarded(
+            s_.ui(), [&] { deleted = ledger::remove(s_.db(), book, sd.lines.nums[row], person_, kind_.contrepartie, sd.lines.amounts[row]); },
+            [&] { refresh(book); }))
         return;
     if (!deleted)
         s_.ui().refuse(QStringLiteral("Mouvement altéré"), ui::Icon::Information);

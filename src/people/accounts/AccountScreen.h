@@ -59,6 +59,8 @@ public:
     void changeLine(ledger::Book book);
     void deleteLine(ledger::Book book);
     void print();
+    /// "Actualiser": both lists, the rentals and the balance read again (what other desks booked).
+    void refreshAll();
 
 private:
     struct Side {

@@ -3,6 +3,7 @@
 #include "MVM_FOND.h"
 #include "core/formats/Numbers.h"
 #include "core/kit/Guard.h"
+#include "platform/db/RowWriter.h"
 #include "core/state/Session.h"
 #include "platform/db/Database.h"
 #include "platform/db/Dates.h"
@@ -12,7 +13,8 @@ namespace kv::fund {
 namespace {
 
 /// Shows the dialog over the filled slots and books the line on "OK".
-Outcome run(Session& session, const Codes& codes, std::optional<qint64> num, const Options& options)
+Outcome run(Session& session, const Codes& codes, std::optional<qint64> num, const Options& options,
+            const db::Row* loaded = nullptr)
 {
     {
         MVM_FOND dialog(session, options.parent);
@@ -24,8 +26,25 @@ Outcome run(Session& session, const Codes& codes, std::optional<qint64> num, con
         return {Status::Refused, 0};
     // An engine failure shows the engine's own message; the booking's transaction left the data as it was.
     std::optional<qint64> written;
-    if (!kit::guarded(session.ui(), [&] { written = book(session, codes, num); }))
+    std::optional<db::Conflict::Kind> conflict;
+    if (!kit::guarded(session.ui(), [&] {
+            try {
+                if (loaded && num) {
+                    ledger::update(session.db(), codes.book, *num, lineFromSlots(session.echange, codes), *loaded);
+                    written = num;
+                } else {
+                    written = book(session, codes, num);
+                }
+            } catch (const db::Conflict& e) {
+                conflict = e.kind();
+            }
+        }))
         return {Status::Failed, 0};
+    if (conflict == db::Conflict::Kind::Changed) {
+        // Another desk changed the line while the dialog was open: nothing was written.
+        session.ui().refuse(db::kRowChanged);
+        return {Status::Missing, 0};
+    }
     if (!written) {
         // Deleted by another screen while the dialog was open.
         if (options.reportMissing)
@@ -112,7 +131,7 @@ Outcome enterChange(Session& session, const Codes& codes, qint64 num, const Opti
                                                      amountText(stored.value(QStringLiteral("Montant")).toDouble()),
                                                      stored.value(QStringLiteral("ref")).toString()};
     fillChange(session.echange, codes.book, stored.value(QStringLiteral("mode")).toInt(), line);
-    return run(session, codes, num, options);
+    return run(session, codes, num, options, &stored);
 }
 
 } // namespace kv::fund

@@ -61,7 +61,7 @@ enum class Status {
     Written,    ///< the line was booked
     Cancelled,  ///< the dialog was not validated
     Refused,    ///< the caller's accept check said no
-    Missing,    ///< the line to modify is no longer stored
+    Missing,    ///< the line to modify is no longer stored as it was read (gone, or changed by another desk)
     Failed      ///< the engine refused the write; its message was shown and nothing changed
 };
 

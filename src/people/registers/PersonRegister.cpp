@@ -4,6 +4,7 @@
 #include "core/formats/FieldRules.h"
 #include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
+#include "core/kit/RowConflict.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
 #include "core/schema/Schema.h"
@@ -491,9 +492,11 @@ void PersonRegister::modifier()
     const int row = selectedRow();
     if (row < 0)
         return;
-    std::optional<PersonEntry> e;
-    if (!kit::guarded(session_.ui(), [&] { e = readPerson(session_.db(), model_->keyAt(row)); }))
+    std::optional<db::Row> read;
+    if (!kit::guarded(session_.ui(), [&] { read = readPersonRow(session_.db(), model_->keyAt(row)); }))
         return;
+    const std::optional<PersonEntry> e = read ? std::optional<PersonEntry>(entryOf(*read)) : std::nullopt;
+    loaded_ = read ? *read : db::Row();
     if (!e) {
         // Deleted elsewhere since the list was read.
         session_.ui().message(kIntrouvable);
@@ -542,7 +545,7 @@ void PersonRegister::validate()
     const int row = newPerson_ ? -1 : selectedRow();
     if (!newPerson_ && row < 0)
         return;
-    enum class Outcome { Saved, Duplicate, Gone } outcome = Outcome::Saved;
+    enum class Outcome { Saved, Duplicate, Gone, Changed } outcome = Outcome::Saved;
     qint64 num = newPerson_ ? 0 : model_->keyAt(row);
     std::optional<PersonRow> shown;
     // On an engine error its message is shown, the write was undone and the panel stays open.
@@ -554,9 +557,16 @@ void PersonRegister::validate()
             }
             session_.reconnect();
             num = addPerson(session_.db(), kind_, e);
-        } else if (!updatePerson(session_.db(), kind_, num, e)) {
-            outcome = Outcome::Gone;
-            return;
+        } else {
+            try {
+                if (!updatePerson(session_.db(), kind_, num, e, loaded_)) {
+                    outcome = Outcome::Gone;
+                    return;
+                }
+            } catch (const db::Conflict&) {
+                // Another desk changed the person meanwhile: nothing written, the list shows its change.
+                outcome = Outcome::Changed;
+            }
         }
         shown = listRow(session_.db(), kind_, num);
     });
@@ -569,6 +579,8 @@ void PersonRegister::validate()
     newPerson_ = false;
     grid_->setEnabled(true);
     backToList();
+    if (outcome == Outcome::Changed)
+        session_.ui().refuse(db::kRowChanged);
     if (outcome == Outcome::Gone) {
         // Deleted elsewhere while it was being changed: nothing is re-created.
         session_.ui().message(kIntrouvable);
@@ -618,7 +630,9 @@ void PersonRegister::supprimer()
         question += u'\n' + line;
     if (!session_.ui().askDefaultNo(question, ui::Icon::Question, QStringLiteral("Confirmation")))
         return;
-    if (!kit::guarded(session_.ui(), [&] { deletePerson(session_.db(), num); }))
+    // Deleted by another desk first: said ("Enregistrement introuvable"), and gone from the list too.
+    bool gone = false;
+    if (!kit::guarded(session_.ui(), [&] { deletePerson(session_.db(), num); }, [&] { gone = true; }) && !gone)
         return;
     removeListRow(row);
 }

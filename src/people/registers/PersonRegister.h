@@ -81,6 +81,7 @@ private:
     const people::PersonKind& kind_;
     people::PersonFilter filter_ = people::PersonFilter::byDefault();
     bool newPerson_ = false;
+    db::Row loaded_; ///< the person being changed, as read when the change began
 
     kit::CommandBar* bar_ = nullptr;
     QWidget* listPanel_ = nullptr;

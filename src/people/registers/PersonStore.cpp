@@ -251,7 +251,11 @@ std::optional<PersonEntry> readPerson(const db::Database& db, qint64 num)
     const std::optional<db::Row> row = readPersonRow(db, num);
     if (!row)
         return std::nullopt;
-    const db::Row& r = *row;
+    return entryOf(*row);
+}
+
+PersonEntry entryOf(const db::Row& r)
+{
     PersonEntry e;
     e.nom = r.text(QStringLiteral("nom"));
     e.prenom = r.text(QStringLiteral("Prenom"));
@@ -289,9 +293,19 @@ qint64 addPerson(db::Database& db, const PersonKind& kind, const PersonEntry& en
     return num;
 }
 
-bool updatePerson(db::Database& db, const PersonKind& kind, qint64 num, const PersonEntry& entry)
+bool updatePerson(db::Database& db, const PersonKind& kind, qint64 num, const PersonEntry& entry, const db::Row& loaded)
 {
     const db::Fields f = db::fieldsOf(fieldsToWrite(kind, entry));
+    if (loaded.size() > 0) {
+        try {
+            db::updateLoaded(db, schema::Agents, f, QStringLiteral("num"), num, loaded);
+        } catch (const db::Conflict& e) {
+            if (e.kind() == db::Conflict::Kind::Missing)
+                return false;
+            throw;
+        }
+        return true;
+    }
     db::Transaction t(db);
     const bool found = !db.scalar(QStringLiteral("SELECT num FROM Agents WHERE num = ?"), {num}).isNull();
     if (!found)
@@ -311,9 +325,7 @@ bool hasLedgerLines(const db::Database& db, qint64 num)
 
 void deletePerson(db::Database& db, qint64 num)
 {
-    db::Transaction t(db);
-    db::deleteRow(db, schema::Agents, QStringLiteral("num"), num);
-    t.commit();
+    db::deleteLoaded(db, schema::Agents, QStringLiteral("num"), num, {});
 }
 
 AttachedHistory attachedHistory(const db::Database& db, qint64 num)

@@ -92,6 +92,8 @@ qint64 nextPersonNumber(const db::Database& db);
 std::optional<db::Row> readPersonRow(const db::Database& db, qint64 num);
 /// The stored person in the shape of the entry panel; nullopt when it does not exist.
 std::optional<PersonEntry> readPerson(const db::Database& db, qint64 num);
+/// A person's row (readPersonRow) as the entry panel shows it.
+PersonEntry entryOf(const db::Row& row);
 /// "nom Prenom" of a person, each trimmed; empty when he does not exist.
 QString personName(const db::Database& db, qint64 num);
 
@@ -103,12 +105,14 @@ bool hasCurrentClient(const db::Database& db);
 /// Adds a person of the kind; returns its number.
 qint64 addPerson(db::Database& db, const PersonKind& kind, const PersonEntry& entry);
 /// Rewrites a person; an optional field left blank (or a date not complete) keeps its stored value.
-/// False when the person no longer exists.
-bool updatePerson(db::Database& db, const PersonKind& kind, qint64 num, const PersonEntry& entry);
+/// False when the person no longer exists. With `loaded` (the row as the screen read it), throws
+/// db::Conflict when another desk changed the person since, writing nothing.
+bool updatePerson(db::Database& db, const PersonKind& kind, qint64 num, const PersonEntry& entry, const db::Row& loaded = {});
 
 /// True when a receipt or an expense line names the person (whatever its `contrepartie`).
 bool hasLedgerLines(const db::Database& db, qint64 num);
-/// Deletes the person's row (the rows of other tables that name him stay).
+/// Deletes the person's row (the rows of other tables that name him stay); throws db::Conflict
+/// ("Enregistrement introuvable") when another desk deleted it first.
 void deletePerson(db::Database& db, qint64 num);
 
 /// The rows of other tables that still name a person and stay when he is deleted: his rentals

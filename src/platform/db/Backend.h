@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+struct pg_conn;
+
 namespace kv::db::detail {
 
 /// The parameters of one statement: positional ("?") or named (":name").
@@ -50,6 +52,8 @@ public:
 std::unique_ptr<Backend> openSqlite(const QString& path, Database::Mode mode);
 std::unique_ptr<Backend> openPostgres(const ServerSettings& server, const QString& schema, Database::Mode mode);
 void dropPostgresSchema(const ServerSettings& server, const QString& schema);
+/// A new connection to the server (PgEngine.cpp); throws Error in French when it cannot open.
+pg_conn* connectServer(const ServerSettings& server);
 
 /// A field of the engine's current row as Row::value gives it (null, whole number, number, text, bytes).
 QVariant sqliteValue(sqlite3_stmt* stmt, int column);

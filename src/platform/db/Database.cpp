@@ -146,8 +146,20 @@ Prepared::Prepared(Database& db, const QString& sql) : impl_(live(db.backend_).p
 Prepared::~Prepared() = default;
 int Prepared::execute(const QVariantList& params) { return impl_->execute(params); }
 
+namespace {
+/// The first key of the numbering locks (pg_advisory_xact_lock(space, table)), apart from other locks.
+constexpr int kNumberingLockSpace = 0x4B564E;
+} // namespace
+
 qint64 Database::nextNum(const QString& table) const
 {
+    // On a server several desks number at once: inside a transaction the number is taken under a lock
+    // of the table's numbering, held until the transaction ends, so that the row written with it is
+    // committed before another desk reads the last number (the server reads each statement afresh).
+    if (engine_ == Engine::Server && inTransaction())
+        scalar(QStringLiteral("SELECT pg_advisory_xact_lock(%1, hashtext(current_schema() || '.' || lower(?)))")
+                   .arg(kNumberingLockSpace),
+               {identifier(table)});
     const QVariant last = scalar(QStringLiteral("SELECT num FROM %1 ORDER BY num DESC LIMIT 1").arg(identifier(table)));
     return last.isNull() ? 1 : last.toLongLong() + 1;
 }

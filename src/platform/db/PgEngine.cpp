@@ -258,6 +258,8 @@ QByteArray quotedName(const QString& name) { return '"' + name.toLower().toUtf8(
 
 } // namespace
 
+PGconn* connectServer(const ServerSettings& server) { return connectTo(server); }
+
 class PgBackend final : public Backend {
 public:
     PgBackend(PGconn* conn, QString schema) : conn_(conn), schema_(std::move(schema)) {}

@@ -7,6 +7,7 @@
 #include "core/kit/ArchivePanel.h"
 #include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
+#include "core/kit/RowConflict.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
 #include "core/schema/Schema.h"
@@ -406,7 +407,7 @@ void F_Location::startEdit()
     std::optional<rentals::Rental> r;
     QString vehicleShown, clientShown;
     if (!kit::guarded(s_.ui(), [&] {
-            r = rentals::read(s_.db(), nums_[row]);
+            r = rentals::read(s_.db(), nums_[row], &loaded_);
             if (r) {
                 vehicleShown = rentals::vehicleText(s_.db(), r->vehicle);
                 clientShown = rentals::clientText(s_.db(), r->client);
@@ -640,8 +641,14 @@ void F_Location::confirmEntry()
             s_.reconnect();
             num = rentals::add(s_.db(), r);
         } else if (num != 0) {
-            found = rentals::update(s_.db(), num, r);
+            found = rentals::update(s_.db(), num, r, loaded_);
         }
+    }, [&] {
+        // Another desk changed the rental meanwhile: nothing written; the list shows it as it now is.
+        setBrowsing(true);
+        fillList();
+        if (const int at = nums_.indexOf(num); at >= 0)
+            setCurrentRow(at);
     });
     if (!written)
         return; // the engine said why; the frame stays open with what was typed

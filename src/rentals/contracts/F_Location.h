@@ -115,6 +115,7 @@ private:
     QList<qint64> nums_;
     QList<qint64> clients_;
     bool newEntry_ = true;
+    db::Row loaded_; ///< the rental being changed, as read when the change began
     bool loading_ = false;
     qint64 vehicleNum_ = -1;
     qint64 clientNum_ = -1;

@@ -64,9 +64,11 @@ double dayAmount(int days, double pu) { return round2(days * pu); }
 
 QString amountText(double value) { return formatNumber(value, u"### ### ##0.00"); }
 
-std::optional<Rental> read(const db::Database& db, qint64 num)
+std::optional<Rental> read(const db::Database& db, qint64 num, db::Row* row)
 {
     const db::Row r = db.queryOne(QStringLiteral("SELECT * FROM Locations WHERE num = ?"), {num});
+    if (row)
+        *row = r;
     if (r.size() == 0)
         return std::nullopt;
     auto ref = [&r](const QString& column) {
@@ -164,9 +166,19 @@ qint64 add(db::Database& db, const Rental& rental)
     return num;
 }
 
-bool update(db::Database& db, qint64 num, const Rental& rental)
+bool update(db::Database& db, qint64 num, const Rental& rental, const db::Row& loaded)
 {
     const db::Fields f = fields(rental);
+    if (loaded.size() > 0) {
+        try {
+            db::updateLoaded(db, schema::Locations, f, QStringLiteral("num"), num, loaded);
+        } catch (const db::Conflict& e) {
+            if (e.kind() == db::Conflict::Kind::Missing)
+                return false;
+            throw;
+        }
+        return true;
+    }
     db::Transaction t(db);
     const int changed = db::updateRow(db, schema::Locations, f, QStringLiteral("num"), num);
     t.commit();

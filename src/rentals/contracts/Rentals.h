@@ -4,6 +4,7 @@
 #include "RentalAmount.h"
 
 #include "core/kit/ArchiveFilter.h"
+#include "platform/db/Row.h"
 
 #include <QList>
 #include <QString>
@@ -64,8 +65,8 @@ double dayAmount(int days, double pu);
 /// An amount as the entry frame shows it: "### ### ##0.00".
 QString amountText(double value);
 
-/// The rental `num`, or nothing when it is no longer stored.
-std::optional<Rental> read(const db::Database& db, qint64 num);
+/// The rental `num`, or nothing when it is no longer stored; `row` (when given) gets the row as read.
+std::optional<Rental> read(const db::Database& db, qint64 num, db::Row* row = nullptr);
 
 /// What the vehicle field shows for a stored vehicle: its make and model names, trimmed, joined by a
 /// blank (only the make when the model is not found); empty when the vehicle is not stored.
@@ -77,8 +78,9 @@ QString clientText(const db::Database& db, qint64 client);
 /// Adds a rental, numbered after the highest `num` (1 in an empty table); returns its number.
 /// The dates must be real days: an engine error is thrown otherwise and nothing is written.
 qint64 add(db::Database& db, const Rental& rental);
-/// Rewrites rental `num`; false when it is no longer stored (nothing written).
-bool update(db::Database& db, qint64 num, const Rental& rental);
+/// Rewrites rental `num`; false when it is no longer stored (nothing written). With `loaded` (the row
+/// as the screen read it), throws db::Conflict when another desk changed it since, writing nothing.
+bool update(db::Database& db, qint64 num, const Rental& rental, const db::Row& loaded = {});
 /// Deletes rental `num` only; false when it was no longer stored.
 bool remove(db::Database& db, qint64 num);
 

@@ -4,6 +4,7 @@
 #include "Q_Date.h"
 #include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
+#include "core/kit/OtherDesks.h"
 #include "core/kit/ScreenKit.h"
 #include "core/state/Session.h"
 #include "platform/ui/Ui.h"
@@ -12,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
@@ -41,6 +43,7 @@ J_CAISSE::J_CAISSE(Session& session, const QDate& day, QWidget* parent) : QDialo
     bar_ = new kit::CommandBar(this);
     bar_->add(kit::Glyph::Search, QStringLiteral("Autre date"), QStringLiteral("autreDate"), QKeySequence(Qt::ALT | Qt::Key_D),
               this, &J_CAISSE::otherDate);
+    kit::addRefreshCommand(bar_, this, &J_CAISSE::refresh);
     bar_->add(kit::Command::Print, QStringLiteral("imprimer"), this, &J_CAISSE::print);
     bar_->addExport();
     bar_->addStretch();
@@ -78,6 +81,32 @@ J_CAISSE::J_CAISSE(Session& session, const QDate& day, QWidget* parent) : QDialo
     kit::sizeScreen(*this, QSize(1000, 600));
 
     loaded_ = showDay(day);
+
+    // What the other desks book shows when the window comes back to the front and, on a server, as
+    // soon as they commit it.
+    otherDesks_ = new kit::OtherDesks(this, s_,
+                                      {QStringLiteral("Depenses"), QStringLiteral("Recettes"), QStringLiteral("Salaires"),
+                                       QStringLiteral("Agents"), QStringLiteral("Vehicules"), QStringLiteral("Permn")},
+                                      [this] {
+                                          if (loaded_)
+                                              refresh();
+                                      });
+}
+
+bool J_CAISSE::hearsOtherDesks() const { return otherDesks_->hearsOtherDesks(); }
+
+bool J_CAISSE::refresh()
+{
+    if (!day_.day.isValid())
+        return false;
+    std::array<int, TabCount> places{};
+    for (int t = 0; t < TabCount; ++t)
+        places[size_t(t)] = grids_[size_t(t)]->verticalScrollBar()->value();
+    if (!showDay(day_.day))
+        return false;
+    for (int t = 0; t < TabCount; ++t)
+        grids_[size_t(t)]->verticalScrollBar()->setValue(places[size_t(t)]);
+    return true;
 }
 
 QWidget* J_CAISSE::buildList(Tab tab, const QStringList& captions, const QSet<int>& amounts, const QSet<int>& centred, int stretch)

@@ -17,7 +17,7 @@ class QToolButton;
 namespace kv {
 
 class Session;
-namespace kit { class CommandBar; }
+namespace kit { class CommandBar; class OtherDesks; }
 namespace cashbook { class CashListModel; }
 
 class J_CAISSE : public QDialog {
@@ -45,6 +45,11 @@ public:
     void print();
     /// Reads `day` and shows it; false (the day shown staying) on an engine error.
     bool showDay(const QDate& day);
+    /// Reads the day shown again (what other desks booked meanwhile), keeping the tab and each list's
+    /// place; false on an engine error.
+    bool refresh();
+    /// Whether the screen hears the other desks' bookings as they are committed (on a server).
+    bool hearsOtherDesks() const;
 
 private:
     QWidget* buildList(cashbook::Tab tab, const QStringList& captions, const QSet<int>& amounts, const QSet<int>& centred,
@@ -59,6 +64,7 @@ private:
     std::array<QTableView*, cashbook::TabCount> grids_{};
     std::array<cashbook::CashListModel*, cashbook::TabCount> models_{};
     std::array<QLineEdit*, cashbook::TabCount> totals_{};
+    kit::OtherDesks* otherDesks_ = nullptr;
 };
 
 /// Shows the cash book of `day` (the main window's "Caisse", after the date choice).

@@ -4,6 +4,7 @@
 #include "core/formats/FieldRules.h"
 #include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
+#include "core/kit/OtherDesks.h"
 #include "core/kit/ExerciseDate.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
@@ -98,6 +99,7 @@ void f_jrnl2::buildCommands()
     bar_ = new kit::CommandBar(this);
     bar_->add(kit::Glyph::Open, QStringLiteral("Autre date"), QStringLiteral("autreDate"), QKeySequence(Qt::ALT | Qt::Key_D),
               this, &f_jrnl2::otherDate);
+    kit::addRefreshCommand(bar_, this, &f_jrnl2::refresh);
     bar_->add(Command::Print, QStringLiteral("imprimer"), this, &f_jrnl2::print);
     bar_->addExport();
     bar_->addStretch();
@@ -319,6 +321,15 @@ void f_jrnl2::showJournals(journals::Report report)
     otherTotal_->setText(journals::otherTotalText(report_.otherTotal));
     receiptTotal_->setText(journals::receiptTotalText(report_.receiptTotal));
     setDatePanel(false);
+}
+
+void f_jrnl2::refresh()
+{
+    // Only on demand: computing writes the vehicles' averages, which the other desks would hear.
+    if (!computed_ || side_->isOpen())
+        return;
+    const journals::Selection selection = report_.selection;
+    run(selection);
 }
 
 void f_jrnl2::otherDate()

@@ -64,6 +64,8 @@ public:
     void otherDate();
     /// "Imprimer": the journal in front, when it has lines.
     void print();
+    /// "Actualiser": the journals of the dates shown computed again, with what other desks booked since.
+    void refresh();
 
 private:
     void buildCommands();

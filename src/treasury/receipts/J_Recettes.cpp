@@ -5,6 +5,7 @@
 #include "core/kit/Colours.h"
 #include "core/kit/GridModel.h"
 #include "core/kit/Guard.h"
+#include "core/kit/RowConflict.h"
 #include "core/kit/ScreenKit.h"
 #include "core/reports/ReportRoutine.h"
 #include "core/state/Session.h"
@@ -251,7 +252,7 @@ void J_Recettes::deleteSelected()
         return;
     const qint64 num = lines_[row].num;
     bool deleted = false;
-    if (!kit::guarded(s_.ui(), [&] { deleted = receipts::remove(s_.db(), num); }))
+    if (!kit::guarded(s_.ui(), [&] { deleted = receipts::remove(s_.db(), num, lines_[row].montant); }, [&] { fill(); }))
         return;
     if (!deleted)
         s_.ui().refuse(QStringLiteral("Mouvement altéré"), ui::Icon::Information);

@@ -93,9 +93,9 @@ bool isListed(const db::Database& db, qint64 num)
                .size() > 0;
 }
 
-bool remove(db::Database& db, qint64 num)
+bool remove(db::Database& db, qint64 num, std::optional<double> shownAmount)
 {
-    return ledger::remove(db, ledger::Book::Recettes, num, std::nullopt, schema::contrepartie::RecetteDiverse);
+    return ledger::remove(db, ledger::Book::Recettes, num, std::nullopt, schema::contrepartie::RecetteDiverse, shownAmount);
 }
 
 } // namespace kv::receipts

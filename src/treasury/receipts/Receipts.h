@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QString>
+#include <optional>
 #include <QStringList>
 #include <QVariant>
 
@@ -67,6 +68,6 @@ bool isListed(const db::Database& db, qint64 num);
 
 /// Deletes line `num` when it is a miscellaneous receipt (a line of another kind is never touched);
 /// false when there was no such line. One transaction.
-bool remove(db::Database& db, qint64 num);
+bool remove(db::Database& db, qint64 num, std::optional<double> shownAmount = std::nullopt);
 
 } // namespace kv::receipts
