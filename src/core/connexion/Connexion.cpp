@@ -218,7 +218,7 @@ void Connexion::confirm()
         accept();
 }
 
-ServerPassword::ServerPassword(const db::ServerSettings& server, QWidget* parent) : QDialog(parent)
+ServerPassword::ServerPassword(const db::ServerSettings& server, const QString& refusal, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("ServerPassword"));
     setWindowTitle(kTitle);
@@ -229,6 +229,12 @@ ServerPassword::ServerPassword(const db::ServerSettings& server, QWidget* parent
                                  .arg(server.database, server.user),
                              this);
     where->setWordWrap(true);
+    refusal_ = new QLabel(refusal, this);
+    refusal_->setObjectName(QStringLiteral("refus"));
+    refusal_->setWordWrap(true);
+    refusal_->setTextFormat(Qt::PlainText);
+    refusal_->setStyleSheet(QStringLiteral("color: #a00000;"));
+    refusal_->setVisible(!refusal.isEmpty());
     auto* form = new QFormLayout;
     password_ = addField(form, QStringLiteral("Mot de passe"), new QLineEdit(this), QStringLiteral("motDePasse"));
     password_->setEchoMode(QLineEdit::Password);
@@ -241,11 +247,12 @@ ServerPassword::ServerPassword(const db::ServerSettings& server, QWidget* parent
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(kit::titleBand(QStringLiteral("Mot de passe du serveur"), this));
     layout->addWidget(where);
+    layout->addWidget(refusal_);
     layout->addLayout(form);
     layout->addStretch();
     layout->addWidget(bar);
     password_->setFocus();
-    kit::sizeScreen(*this, QSize(460, 200));
+    kit::sizeScreen(*this, QSize(460, refusal.isEmpty() ? 200 : 280));
 }
 
 QString ServerPassword::password() const { return password_->text(); }

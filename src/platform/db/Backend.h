@@ -2,10 +2,13 @@
 // The engine layer's inside: what each engine (SQLite file, PostgreSQL server) does for Database.
 // Only Database.cpp and the two engines include this file.
 #include "Database.h"
+#include "ServerReach.h"
 
 #include <QStringList>
 #include <functional>
 #include <memory>
+
+struct pg_conn;
 
 namespace kv::db::detail {
 
@@ -45,6 +48,10 @@ public:
     virtual QHash<QString, QString> objectTypes() const = 0;
     virtual QString pageFault(bool full) const = 0;
 };
+
+/// The one connection to the server (PgEngine.cpp): libpq's parameters built from the settings (the
+/// password typed, or libpq's password file). Null on failure, with what failed in `failure`.
+pg_conn* connectTo(const ServerSettings& server, ServerReach* failure);
 
 /// Opens a file (SqliteEngine.cpp) or a server schema (PgEngine.cpp); throw Error.
 std::unique_ptr<Backend> openSqlite(const QString& path, Database::Mode mode);
