@@ -593,6 +593,8 @@ public:
             lengths[size_t(i)] = int(texts[size_t(i)].size());
             formats[size_t(i)] = binary ? 1 : 0;
         }
+        if (pgStatementWatch)
+            pgStatementWatch(text, values);
         return PQexecParams(conn_, text.constData(), count, nullptr, values.data(), lengths.data(), formats.data(), 0);
     }
 
