@@ -148,9 +148,14 @@ connexion::Choice Connexion::typedChoice() const
 
 bool Connexion::testConnection()
 {
-    const connexion::Choice choice = typedChoice();
+    connexion::Choice choice = typedChoice();
     if (!choice.onServer)
         return false;
+    // The server this run works on is tested with the password typed at start-up, unless another is typed.
+    const db::ServerSettings& typed = choice.server;
+    if (typed.password.isEmpty() && s_.server && s_.server->host == typed.host && s_.server->port == typed.port
+        && s_.server->database == typed.database && s_.server->user == typed.user)
+        choice.server.password = s_.server->password;
     QString why;
     if (!db::testServerConnection(choice.server, &why)) {
         result_->setText(why);

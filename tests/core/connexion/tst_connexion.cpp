@@ -412,6 +412,33 @@ private slots:
         QCOMPARE(screen.testResult()->text(), message);
     }
 
+    void testingTheServerInUseTakesThePasswordOfThisRun()
+    {
+        // The desk is on a server that wants a password, typed at start-up; the screen, opened from the
+        // menu, shows no password, and its test still reaches the server in use.
+        FakeServer server({"secret", {}, {}});
+        connexion::Choice c = serverChoice(server.port());
+        QVERIFY(connexion::writeChoice(choicePath(), c, nullptr));
+        s().server = c.server;
+        s().server->password = QStringLiteral("secret");
+        Connexion screen(s());
+        QCOMPARE(screen.passwordField()->text(), QString());
+        QVERIFY2(screen.testConnection(), qPrintable(screen.testResult()->text()));
+        QCOMPARE(server.passwords(), QList<QByteArray>{"secret"});
+        // Another user is tried with what is typed for it: nothing.
+        screen.userField()->setText(QStringLiteral("paie"));
+        QVERIFY(!screen.testConnection());
+        QVERIFY2(screen.testResult()->text().startsWith(
+                     QStringLiteral("Le serveur 127.0.0.1:%1 demande un mot de passe pour l'utilisateur « paie ».").arg(server.port())),
+                 qPrintable(screen.testResult()->text()));
+        // A password typed is the one tried.
+        screen.userField()->setText(c.server.user);
+        screen.passwordField()->setText(QStringLiteral("autre"));
+        QVERIFY(!screen.testConnection());
+        QCOMPARE(server.passwords(), (QList<QByteArray>{"secret", "autre"}));
+        QVERIFY(!folder().exists(connexion::kPassFileName)); // a test writes nothing
+    }
+
     void everyFieldIsNamedByItsLabel()
     {
         Connexion screen(s());
