@@ -472,6 +472,16 @@ private slots:
         showOn(question, testScreens().first());
         QCOMPARE(outsideScreen(question), QStringList());
         saveShot(question, QStringLiteral("ServerPassword"));
+        const QString refusal = QStringLiteral("Le serveur 127.0.0.1:5432 refuse le mot de passe de l'utilisateur « compta ».\n"
+                                               "Détail : connection to server at \"127.0.0.1\", port 5432 failed: FATAL:  password "
+                                               "authentication failed for user \"compta\"");
+        ServerPassword again(serverChoice(5432).server, refusal);
+        showOn(again, testScreens().first());
+        QVERIFY(again.refusalText()->isVisible());
+        QCOMPARE(again.refusalText()->text(), refusal);
+        QCOMPARE(outsideScreen(again), QStringList());
+        saveShot(again, QStringLiteral("ServerPassword-refused"));
+        QVERIFY(!question.refusalText()->isVisible());
     }
 
     // ---- start-up -----------------------------------------------------------------------------------
