@@ -7,6 +7,7 @@
 #include "core/about/Pictures.h"
 #include "core/passwords/Form_v2.h"
 #include "core/passwords/New_MPS.h"
+#include "core/connexion/Desks.h"
 #include "core/startup/ExitSequence.h"
 #include "core/state/Session.h"
 #include "platform/db/Error.h"
@@ -23,6 +24,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace kv {
@@ -100,6 +102,11 @@ Form1::Form1(Session& session, MainPictures& pictures, os::Display& display, Scr
     connect(&pictures_, &MainPictures::pictureChanged, this, &Form1::showPicture);
     showPicture(MainPictures::Gauche);
     resize(1025, 729);
+    // A desk on a server looks now and then whether another desk changed the years (one small read).
+    auto* watch = new QTimer(this);
+    watch->setObjectName(QStringLiteral("suiviPostes"));
+    connect(watch, &QTimer::timeout, this, [this] { followOtherDesks(); });
+    watch->start(5000);
 }
 
 Form1::~Form1() = default;
@@ -318,6 +325,46 @@ void Form1::importArchive()
     }
     refreshHeader();
     reinitialise_les_menus();
+}
+
+bool Form1::followOtherDesks()
+{
+    if (!s_.server || !s_.isOpen() || exiting_ || following_ || QApplication::activeModalWidget())
+        return false;
+    bool changed = false;
+    try {
+        changed = desks::yearsChanged(s_.db());
+        if (!changed)
+            desks::touch(s_.db());
+    } catch (const db::Error&) {
+        return false; // the server out of reach for a moment: looked at again later
+    }
+    if (!changed)
+        return false;
+    following_ = true;
+    s_.ui().message(QStringLiteral("Les exercices ont été modifiés sur un autre poste (clôture, annulation de clôture, "
+                                   "importation ou réparation).\nRetour à la fenêtre principale."),
+                    ui::Icon::Information, kZeb);
+    const bool restarted = !openers_.restart || openers_.restart();
+    following_ = false;
+    if (!restarted) {
+        exiting_ = true;
+        close();
+        QApplication::exit(1);
+        return true;
+    }
+    if (!openers_.restart)
+        s_.reconnect();
+    refreshHeader();
+    reinitialise_les_menus();
+    return true;
+}
+
+void Form1::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        QTimer::singleShot(0, this, [this] { followOtherDesks(); });
 }
 
 void Form1::chooseDisplay(int choice)

@@ -68,9 +68,15 @@ public:
     void openCashBook();
     void chooseDisplay(int choice);
     void importArchive();
+    /// On a server: when another desk changed the years (a closing, an undo, an import, a repair) since
+    /// this desk opened its year, says so, runs the start-up again and refreshes the window; true when it
+    /// did. Waits while a screen is open over the main window. Run on a timer and when the window is
+    /// activated.
+    bool followOtherDesks();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -97,6 +103,7 @@ private:
     QLabel* shortcutPictures_[9] = {};
     QString shortcutActions_[9];
     bool exiting_ = false;
+    bool following_ = false;
 };
 
 } // namespace kv

@@ -1,6 +1,7 @@
 #include "Session.h"
 
 #include "ExerciseStateFile.h"
+#include "core/connexion/Desks.h"
 #include "core/connexion/ServerExerciseState.h"
 #include "core/schema/ExerciseSchema.h"
 #include "core/schema/Schema.h"
@@ -39,6 +40,9 @@ void Session::ouvrir_exercice()
             for (const QString& table : schema::standingTables)
                 db->query(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(db::Database::identifier(table)));
             schema::upgradeExerciseDatabase(*db);
+            // The desk says it is in the year, and holds it against closings and imports meanwhile.
+            desks::ensureTables(*server);
+            desks::enterYear(*db, exerciceOuvert);
             db_ = std::move(db);
             return;
         }
@@ -63,6 +67,8 @@ void Session::ouvrir_exercice()
 
 void Session::fermer_exercice() noexcept
 {
+    if (db_ && db_->engine() == db::Engine::Server)
+        desks::leaveYear(*db_);
     if (db_)
         db_->close();
     db_.reset();

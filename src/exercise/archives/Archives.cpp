@@ -1,9 +1,11 @@
 #include "Archives.h"
 
+#include "core/connexion/Desks.h"
 #include "core/formats/Dates.h"
 #include "core/schema/WorkingYear.h"
 #include "core/startup/Recovery.h"
 #include "core/state/Session.h"
+#include "migrate/Migrate.h"
 #include "platform/os/Files.h"
 
 #include <QDir>
@@ -23,6 +25,76 @@ bool allDigits(const QString& text)
             return false;
     return !text.isEmpty();
 }
+/// Writes the open year of the server as the SQLite year file `target` (replaced atomically), read from
+/// one snapshot of the year.
+bool archiveServerYear(Session& s, const QString& target, QString* error)
+{
+    try {
+        db::Database from;
+        from.openServer(*s.server, db::exerciseSchema(s.exerciceOuvert), db::Database::Mode::ReadOnly);
+        from.execute(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ"));
+        return migrate::writeYearFile(from, s.programFile(QStringLiteral("ZEB_00.mdb")), target, true, nullptr, error);
+    } catch (const db::Error& e) {
+        if (error)
+            *error = e.message();
+        return false;
+    }
+}
+
+/// The import on the server: the year kept in Archives as a file first, then the checked copy `scratch`
+/// loaded into the year's schema in one transaction, while no other desk is in the year.
+ImportResult importOnServer(Session& s, const QString& scratch, FileOps& files, const QDateTime& now)
+{
+    const int year = s.exerciceOuvert;
+    QString error, refusal;
+    QString kept;
+    bool done = false;
+    {
+        BusyPointer busy;
+        const QString aside = os::resolve(os::ensureFolder(s.programDir(), QStringLiteral("Archives")),
+                                          beforeImportName(year, now));
+        if (archiveServerYear(s, aside, &error)) {
+            kept = aside;
+            s.fermer_exercice();
+            try {
+                db::Database to;
+                to.openServer(*s.server, db::exerciseSchema(year));
+                desks::ensureTables(*s.server);
+                if (!desks::takeYear(to, year)) {
+                    refusal = desks::busyText(year, desks::desksIn(to, year));
+                } else {
+                    db::Database from;
+                    from.open(scratch, db::Database::Mode::ReadOnly);
+                    db::Transaction t(to);
+                    if (migrate::copyYearChecked(from, to, nullptr, &error)) {
+                        files.serverStep(QStringLiteral("rows"));
+                        desks::bumpGeneration(to);
+                        t.commit();
+                        done = true;
+                    }
+                }
+            } catch (const db::Error& e) {
+                error = e.message();
+            }
+        }
+        files.remove(scratch, nullptr);
+        files.remove(scratch + QStringLiteral("-journal"), nullptr);
+        if (!done && !kept.isEmpty()) {
+            files.remove(kept, nullptr); // the year is as it was: its copy is not needed
+            kept.clear();
+        }
+    }
+    if (done)
+        s.ui().message(importDoneText(kept), ui::Icon::Information, kZeb);
+    else if (!refusal.isEmpty())
+        s.ui().refuse(refusal, ui::Icon::Exclamation);
+    else
+        s.ui().refuse(errorText(kSmallError, {error::Copy, error}));
+    if (!s.isOpen())
+        s.ouvrir_exercice();
+    return done ? ImportResult::Done : ImportResult::Failed;
+}
+
 } // namespace
 
 QString archiveName(const QString& date)
@@ -85,10 +157,16 @@ ArchiveResult archiveExercise(Session& s, const QString& folder, const QString& 
                        ui::Icon::Question, QStringLiteral("Ecrasement")))
         return ArchiveResult::Declined;
 
-    s.fermer_exercice();
     QString error;
     bool copied = false;
-    {
+    if (s.server) {
+        // On the server the archive is the same SQLite file as on the local files, written from one
+        // snapshot of the year while the other desks go on working.
+        BusyPointer busy;
+        files.serverStep(QStringLiteral("archive"));
+        copied = archiveServerYear(s, target, &error);
+    } else {
+        s.fermer_exercice();
         BusyPointer busy;
         copied = files.copy(s.exercisePath(s.exerciceOuvert), target, &error);
     }
@@ -96,7 +174,8 @@ ArchiveResult archiveExercise(Session& s, const QString& folder, const QString& 
         s.ui().message(QStringLiteral("Archivage terminé"), ui::Icon::Information, kZeb);
     else
         s.ui().refuse(errorText(kSmallError, {error::Copy, error}));
-    s.ouvrir_exercice();
+    if (!s.isOpen())
+        s.ouvrir_exercice();
     return copied ? ArchiveResult::Done : ArchiveResult::Failed;
 }
 
@@ -135,6 +214,8 @@ ImportResult importArchive(Session& s, const QString& folder, const QString& fil
         return ImportResult::Refused;
     }
 
+    if (s.server)
+        return importOnServer(s, scratch, files, now);
     const QString target = s.exercisePath(s.exerciceOuvert);
     s.fermer_exercice();
     Failure failure;

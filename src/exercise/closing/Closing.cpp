@@ -1,13 +1,17 @@
 #include "Closing.h"
 
+#include "core/connexion/Desks.h"
+#include "core/connexion/ServerExerciseState.h"
 #include "core/kit/Guard.h"
 #include "core/ledger/KeptTotals.h"
 #include "core/schema/Schema.h"
 #include "core/state/Session.h"
 #include "platform/db/Database.h"
 #include "platform/db/RowWriter.h"
+#include "exercise/common/ServerYears.h"
 
 #include <QFile>
+#include <functional>
 #include <QFileInfo>
 
 namespace kv::exercise {
@@ -16,18 +20,11 @@ namespace {
 
 const QString kZeb = QStringLiteral("Z.E.B");
 
-/// Empties the new year's copy as the option asks, in one transaction. Its cash book opens on the 1st
-/// of January with `carried`, the old year's end (cents): the pays it no longer holds (kept data) or
+/// Empties the new year as the option asks, inside the caller's transaction. Its cash book opens on the
+/// 1st of January with `carried`, the old year's end (cents): the pays it no longer holds (kept data) or
 /// the whole ledger (reset) are carried over in one balance.
-void emptyNewYear(const QString& path, ClosingOption option, int newYear, qint64 carried)
+void emptyYear(db::Database& db, ClosingOption option, int newYear, qint64 carried)
 {
-    db::Database db;
-    db.open(path, db::Database::Mode::ReadWrite);
-    // The work file is a copy of its own: a failure or a crash while it is emptied throws it away (it is
-    // never put in place half done), and it is flushed before it is put in place. So it needs neither the
-    // engine's journal nor its flushes, nor the zeroing of every freed page, which on a large year cost
-    // several times the copy itself.
-    db.executeScript(QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA secure_delete = OFF"));
     db::Transaction t(db);
     db::deleteRows(db, schema::Salaires);
     if (option == ClosingOption::Reset) {
@@ -46,11 +43,114 @@ void emptyNewYear(const QString& path, ClosingOption option, int newYear, qint64
     t.commit();
 }
 
+/// Empties the new year's copy as the option asks, in one transaction.
+void emptyNewYear(const QString& path, ClosingOption option, int newYear, qint64 carried)
+{
+    db::Database db;
+    db.open(path, db::Database::Mode::ReadWrite);
+    // The work file is a copy of its own: a failure or a crash while it is emptied throws it away (it is
+    // never put in place half done), and it is flushed before it is put in place. So it needs neither the
+    // engine's journal nor its flushes, nor the zeroing of every freed page, which on a large year cost
+    // several times the copy itself.
+    db.executeScript(QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA secure_delete = OFF"));
+    emptyYear(db, option, newYear, carried);
+}
+
+/// The desk leaves the year it had open, takes `years` for itself on its own connection, runs `work` in
+/// one transaction of it, and lets the years go. A refusal (another desk in a year) or a failure shows
+/// its message; true when the transaction committed.
+bool onServerYears(Session& s, const QList<int>& years, const std::function<void(db::Database&)>& work)
+{
+    s.fermer_exercice();
+    QString refusal, engineError;
+    try {
+        BusyPointer busy;
+        std::unique_ptr<db::Database> taken = serveryears::takeYears(*s.server, years, &refusal);
+        if (taken) {
+            db::Transaction t(*taken);
+            work(*taken);
+            desks::bumpGeneration(*taken);
+            t.commit();
+            return true;
+        }
+    } catch (const db::Error& e) {
+        engineError = e.message();
+    }
+    if (!refusal.isEmpty()) {
+        s.ui().beep();
+        s.ui().message(refusal, ui::Icon::Exclamation, kZeb);
+    } else {
+        kit::showEngineError(s.ui(), engineError);
+    }
+    return false;
+}
+
 /// The work files of a closing, with the engine's journals of the work file.
 QStringList leftovers(const QString& work, const QString& prov, const QString& previous)
 {
     return {work, work + QStringLiteral("-journal"), work + QStringLiteral("-wal"), work + QStringLiteral("-shm"), prov,
             previous};
+}
+
+/// The closing on the firm's server: the new year's schema made and filled, and the state moved on, in
+/// one transaction, while no other desk is in either year.
+Outcome closeOnServer(Session& s, ClosingOption option, int newYear, qint64 carried, FileOps& files)
+{
+    const int oldYear = s.exerciceOuvert;
+    const bool done = onServerYears(s, {oldYear, newYear}, [&](db::Database& work) {
+        serveryears::checkedState(work, s.premierExercice, s.nbClotures);
+        serverstate::write(work, {static_cast<qint16>(s.premierExercice), static_cast<qint16>(s.nbClotures + 1)});
+        files.serverStep(QStringLiteral("state"));
+        // A schema of the new year that is already there is the one that goes on with the data kept;
+        // the reset writes the new year afresh from the old one.
+        const bool existed = serveryears::yearHasTables(work, newYear);
+        if (existed && option == ClosingOption::Keep) {
+            serveryears::addressYear(work, newYear);
+        } else {
+            serveryears::dropYear(work, newYear);
+            serveryears::createYear(work, newYear);
+            files.serverStep(QStringLiteral("schema"));
+            serveryears::copyRowsFrom(work, oldYear);
+        }
+        files.serverStep(QStringLiteral("rows"));
+        emptyYear(work, option, newYear, carried);
+        files.serverStep(QStringLiteral("emptied"));
+    });
+    if (!done) {
+        s.exerciceOuvert = oldYear;
+        s.ouvrir_exercice();
+        return Outcome::Failed;
+    }
+    s.nbClotures += 1;
+    s.exerciceOuvert = newYear;
+    s.dernierExercice = true;
+    s.ouvrir_exercice();
+    return Outcome::Done;
+}
+
+/// The undo on the firm's server: the latest year's schema dropped and the state moved back, in one
+/// transaction, while no other desk is in that year.
+Outcome undoOnServer(Session& s, FileOps& files)
+{
+    const int openBefore = s.exerciceOuvert;
+    const int latest = s.latestYear();
+    const bool done = onServerYears(s, {latest}, [&](db::Database& work) {
+        serveryears::checkedState(work, s.premierExercice, s.nbClotures);
+        serverstate::write(work, {static_cast<qint16>(s.premierExercice), static_cast<qint16>(s.nbClotures - 1)});
+        files.serverStep(QStringLiteral("state"));
+        serveryears::dropYear(work, latest);
+        files.serverStep(QStringLiteral("dropped"));
+    });
+    if (!done) {
+        s.exerciceOuvert = openBefore;
+        s.ouvrir_exercice();
+        return Outcome::Failed;
+    }
+    s.nbClotures -= 1;
+    s.exerciceOuvert = s.latestYear();
+    s.dernierExercice = true;
+    s.ouvrir_exercice();
+    return Outcome::Done;
 }
 
 } // namespace
@@ -87,6 +187,8 @@ Outcome closeExercise(Session& s, ClosingOption option, FileOps& files)
     qint64 carried = 0;
     if (!kit::guarded(s.ui(), [&] { carried = ledger::cashBalanceBefore(s.db(), QDate(newYear, 1, 1)); }))
         return Outcome::Failed;
+    if (s.server)
+        return closeOnServer(s, option, newYear, carried, files);
     s.fermer_exercice();
     Failure failure;
     QString engineError;
@@ -176,6 +278,8 @@ Outcome undoLastClosing(Session& s, FileOps& files)
                        QStringLiteral("Rappel"));
         return Outcome::Declined;
     }
+    if (s.server)
+        return undoOnServer(s, files);
     const int openBefore = s.exerciceOuvert;
     const int latest = s.latestYear();
     s.fermer_exercice();

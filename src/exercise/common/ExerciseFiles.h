@@ -53,6 +53,9 @@ public:
     virtual bool copyEmptying(const QString& source, const QString& target, const QStringList& emptied, QString* error);
     /// Rewrites record 1 of the exercise state file (atomic).
     virtual bool writeState(const QString& path, const ExerciseState& state, QString* error);
+    /// Called at each named step of an operation on the server's years, inside its transaction: a test
+    /// throws db::Error here to make the operation fail midway. Does nothing in the program.
+    virtual void serverStep(const QString& step);
 };
 
 /// The file operations of the program.

@@ -30,7 +30,7 @@ Mecano2::Mecano2(Session& session, exercise::FileOps& files, QWidget* parent)
     close_ = bar->add(Command::Close, QStringLiteral("fermer"), static_cast<QDialog*>(this), &QDialog::reject);
 
     model_ = new kit::GridModel({{QStringLiteral("Base d'exercice")}}, this);
-    names_ = exercise::exerciseFiles(s_.programDir());
+    names_ = exercise::exerciseBases(s_);
     QList<QVariantList> rows;
     for (const QString& name : names_)
         rows.append({name});

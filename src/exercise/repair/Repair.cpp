@@ -1,6 +1,8 @@
 #include "Repair.h"
 
+#include "core/connexion/Desks.h"
 #include "core/ledger/KeptTotals.h"
+#include "core/schema/Schema.h"
 #include "core/schema/WorkingYear.h"
 #include "core/startup/Recovery.h"
 #include "core/state/Session.h"
@@ -151,8 +153,102 @@ QString repairText(const RepairOutcome& outcome)
     return text + QStringLiteral("\n\nL'original endommagé est conservé sous :\n") + QDir::toNativeSeparators(outcome.keptAside);
 }
 
+QStringList exerciseBases(const Session& s)
+{
+    if (!s.server)
+        return exerciseFiles(s.programDir());
+    QStringList names;
+    for (int year = s.premierExercice; year <= s.latestYear(); ++year)
+        names << db::exerciseSchema(year);
+    return names;
+}
+
+namespace {
+
+/// The server's own check of the year `db` is open on: its first finding, empty when sound.
+QString serverCheck(db::Database& db)
+{
+    const auto extensionSchema = [&] {
+        return db.scalar(QStringLiteral("SELECT CAST(CAST(extnamespace AS regnamespace) AS text) FROM pg_extension "
+                                        "WHERE extname = 'amcheck'"))
+            .toString();
+    };
+    QString amcheck = extensionSchema();
+    if (amcheck.isEmpty()
+        && db.scalar(QStringLiteral("SELECT count(*) FROM pg_available_extensions WHERE name = 'amcheck'")).toInt() > 0) {
+        try {
+            // Only a user allowed to add it to the database gets it; the others get the table checks.
+            db::Transaction t(db);
+            db.execute(QStringLiteral("CREATE EXTENSION IF NOT EXISTS amcheck SCHEMA kavorel"));
+            t.commit();
+            amcheck = extensionSchema();
+        } catch (const db::Error&) {
+        }
+    }
+    try {
+        if (!amcheck.isEmpty()) {
+            // Every B-tree index of the year against its table (every row found through its index).
+            db.scalar(QStringLiteral("SELECT count(*) FROM (SELECT %1.bt_index_check(CAST(quote_ident(schemaname) || '.' || "
+                                     "quote_ident(indexname) AS regclass), true) FROM pg_indexes WHERE schemaname = current_schema() "
+                                     "AND strpos(indexdef, ' USING btree ') > 0) AS checked")
+                          .arg(db::Database::identifier(amcheck)));
+        } else {
+            for (const QString& table : schema::standingTables)
+                db.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(db::Database::identifier(table)));
+        }
+    } catch (const db::Error& e) {
+        return e.message();
+    }
+    return {};
+}
+
+} // namespace
+
+bool repairServerYear(Session& s, int year, FileOps& files)
+{
+    s.fermer_exercice();
+    QString finding, refusal, error;
+    {
+        BusyPointer busy;
+        try {
+            db::Database work;
+            work.openServer(*s.server, db::exerciseSchema(year));
+            desks::ensureTables(*s.server);
+            if (!desks::takeYear(work, year)) {
+                refusal = desks::busyText(year, desks::desksIn(work, year));
+            } else {
+                finding = serverCheck(work);
+                files.serverStep(QStringLiteral("checked"));
+                // Every index of the year made again from its table (the server runs it on its own,
+                // never inside a transaction).
+                work.execute(QStringLiteral("REINDEX SCHEMA %1").arg(db::Database::identifier(db::exerciseSchema(year))));
+                desks::bumpGeneration(work);
+            }
+        } catch (const db::Error& e) {
+            error = e.message();
+        }
+    }
+    if (!refusal.isEmpty()) {
+        s.ui().message(refusal, ui::Icon::Exclamation, QStringLiteral("Z.E.B."));
+    } else if (!error.isEmpty()) {
+        s.ui().message(errorText(QStringLiteral("Erreur N° "), {error::Repair, error}), ui::Icon::Exclamation, QStringLiteral("Z.E.B."));
+    } else if (finding.isEmpty()) {
+        s.ui().message(QStringLiteral("Base de données réparée avec succès"), ui::Icon::Exclamation, QStringLiteral("Z.E.B."));
+    } else {
+        s.ui().message(QStringLiteral("Base de données réparée avec succès\n\nLe serveur a signalé : ") + finding
+                           + QStringLiteral("\nLes index de l'exercice ont été reconstruits à partir des tables."),
+                       ui::Icon::Exclamation, QStringLiteral("Z.E.B."));
+    }
+    s.ouvrir_exercice();
+    return refusal.isEmpty() && error.isEmpty();
+}
+
 bool repairExerciseFile(Session& s, const QString& fileName, FileOps& files, const QDateTime& now)
 {
+    if (s.server) {
+        const QString name = fileName.trimmed();
+        return repairServerYear(s, name.mid(name.lastIndexOf(u'_') + 1).toInt(), files);
+    }
     s.fermer_exercice();
     RepairOutcome outcome;
     {

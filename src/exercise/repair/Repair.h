@@ -18,6 +18,10 @@ namespace kv::exercise {
 /// from 2000 on; the template ZEB_00.mdb is left out), in name order.
 QStringList exerciseFiles(const QString& programDir);
 
+/// The exercise bases the repair screen lists: on the local files exerciseFiles(); on the firm's server
+/// the schemas of the years the state names (zeb_2021 …), first to latest.
+QStringList exerciseBases(const Session& session);
+
 /// The name under which a damaged file is kept in Archives when its repair replaces it.
 QString beforeRepairName(const QString& fileName, const QDateTime& when);
 
@@ -51,6 +55,12 @@ QString groupedCount(qint64 n);
 /// The message of a repair: "Base de données réparée avec succès" for a sound file; for a damaged one,
 /// what came back (rows per damaged table) and where the original is kept; "Erreur N° …" on a failure.
 QString repairText(const RepairOutcome& outcome);
+
+/// The repair of a year on the firm's server, the year taken for itself (refused with the names of the
+/// desks still in it): the server's own checks of the year (amcheck's check of every index when the
+/// server has it, else a read of every row of the standing tables), then every index of the year rebuilt
+/// (REINDEX SCHEMA). Shown as the repair of a file is; true when done.
+bool repairServerYear(Session& session, int year, FileOps& files = defaultFileOps());
 
 /// "Réparer": closes the connection, repairs `fileName` of the program folder, shows repairText()
 /// (exclamation icon, "Z.E.B."), and opens the open exercise again (ProgramEnd when even that fails).

@@ -2,6 +2,7 @@
 
 #include "Form8.h"
 #include "exercise/common/ExerciseFiles.h"
+#include "core/schema/Schema.h"
 #include "core/schema/WorkingYear.h"
 #include "core/startup/Recovery.h"
 #include "core/state/Session.h"
@@ -27,8 +28,40 @@ bool severalExercises(Session& s)
     return false;
 }
 
+namespace {
+
+/// On the firm's server: why the year cannot be opened (its schema missing, or not a sound year); empty
+/// when it can. Only read.
+QString serverYearFault(const Session& s, int year)
+{
+    try {
+        db::Database probe;
+        probe.openServer(*s.server, db::exerciseSchema(year), db::Database::Mode::ReadOnly);
+        for (const QString& table : schema::standingTables)
+            probe.query(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(db::Database::identifier(table)));
+        return {};
+    } catch (const db::Error& e) {
+        return e.message();
+    }
+}
+
+} // namespace
+
 bool openExerciseYear(Session& s, int year)
 {
+    if (s.server) {
+        const QString why = serverYearFault(s, year);
+        if (!why.isEmpty()) {
+            s.ui().message(QStringLiteral("L'exercice ") + QString::number(year)
+                               + QStringLiteral(" du serveur ne peut pas être ouvert\n") + why,
+                           ui::Icon::Exclamation, QStringLiteral("Z.E.B."));
+            return false;
+        }
+        s.fermer_exercice();
+        s.exerciceOuvert = year;
+        s.ouvrir_exercice();
+        return true;
+    }
     const QString path = s.exercisePath(year);
     if (!QFileInfo(path).isFile()) {
         s.ui().refuse(QStringLiteral("Fichier ") + path + QStringLiteral(" absent"), ui::Icon::Information);

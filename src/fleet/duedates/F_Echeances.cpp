@@ -21,6 +21,7 @@
 #include <QFontMetrics>
 #include <QStyle>
 #include <QSet>
+#include <cmath>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -46,7 +47,7 @@ kit::GridModel* DueList::create(QObject* parent)
                                       {QStringLiteral("Objet"), CellKind::Text},
                                       {QStringLiteral("Matricule"), CellKind::Text, Qt::AlignHCenter},
                                       {QStringLiteral("Véhicule"), CellKind::Text},
-                                      {QStringLiteral("Détail"), CellKind::Text}};
+                                      {QStringLiteral("Détail"), CellKind::Text, {}, true}};
     for (int c = 0; c < ColumnCount; ++c)
         columns[c].look = overdue(c == ColUrgence);
     return new kit::GridModel(std::move(columns), parent);
@@ -80,9 +81,10 @@ void fitToDistinctTexts(QTableView* grid, int column, const kit::GridModel& mode
         texts.insert(model.cell(r, column));
     const int margin = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + (grid->showGrid() ? 1 : 0);
     int width = header->sectionSizeHint(column);
-    const QFontMetrics metrics(grid->font());
+    // A text's advance has a fraction of a pixel: rounded down, the cell would cut its last letter.
+    const QFontMetricsF metrics(grid->font());
     for (const QString& t : texts)
-        width = std::max(width, metrics.horizontalAdvance(t) + margin);
+        width = std::max(width, int(std::ceil(metrics.horizontalAdvance(t))) + margin);
     header->setSectionResizeMode(column, QHeaderView::Interactive);
     header->resizeSection(column, width);
 }
@@ -185,7 +187,9 @@ F_Echeances::F_Echeances(Session& session, QWidget* parent)
 
     refill();
     connect(horizon_, &QSpinBox::valueChanged, this, &F_Echeances::refill);
-    kit::sizeScreen(*this, QSize(1100, 600), {side_});
+    // As wide as the smallest screen allows: the longest detail ("…, kilométrage actuel inconnu") is read
+    // whole beside a long urgency and a long vehicle name.
+    kit::sizeScreen(*this, QSize(1240, 600), {side_});
 }
 
 void F_Echeances::setToday(const QDate& today)

@@ -349,9 +349,9 @@ PayTexts payTexts(const PayRow& pay, double advances)
             entryText(pay.indS, kEntryPattern),
             entryText(pay.panier, kEntryPattern),
             entryText(pay.autreInd, kEntryPattern),
-            entryText(advances, kDeductionPattern),
-            entryText(pay.rembPrets, kDeductionPattern),
-            entryText(pay.autresRetenues, kDeductionPattern)};
+            entryText(advances, kEntryPattern),
+            entryText(pay.rembPrets, kEntryPattern),
+            entryText(pay.autresRetenues, kEntryPattern)};
 }
 
 PaySave payOf(const PayRow& pay, bool cnasDue, bool irgDue, double advances, double tauxCnas)

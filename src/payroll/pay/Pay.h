@@ -36,10 +36,9 @@ namespace kv::payroll {
 
 /// CNAS, IRG and the five totals as computed: "### ###.00" followed by a blank.
 inline const QString kTotalPattern = QStringLiteral("### ###.00");
-/// The rate and the amount entries of a loaded pay (rate, overtime, allowances, CNAS, IRG).
+/// The amount entries of a loaded pay (rate, overtime, allowances, CNAS, IRG, advances, loan repayment,
+/// other deductions): thousands apart, as every amount of the program is shown.
 inline const QString kEntryPattern = QStringLiteral("## ###.00");
-/// Loan repayment, other deductions and the advances entry of a loaded pay.
-inline const QString kDeductionPattern = QStringLiteral("#####.00");
 
 /// A computed amount as shown: the pattern followed by a blank; empty when the amount shown is 0.
 QString shownAmount(double value, const QString& pattern = kTotalPattern);

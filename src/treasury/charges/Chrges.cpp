@@ -98,6 +98,13 @@ void Chrges::save()
     for (int i = 0; i < charges::kTyped; ++i)
         if (!checkAmountField(*fields_[i], s_.ui()))
             return;
+    // The monthly total is stored too: like every amount, it never goes beyond the largest one.
+    if (!isWithinAmountLimit(readNumber(fields_[charges::kTyped]->text()))) {
+        s_.ui().refuse(kAmountTooLarge);
+        fields_[charges::kTyped - 1]->setFocus(Qt::OtherFocusReason);
+        fields_[charges::kTyped - 1]->selectAll();
+        return;
+    }
     QLineEdit* perDay = fields_[charges::kFields - 1];
     perDay->setText(charges::perDayText(fields_[charges::kTyped]->text()));
     s_.ui().message(QStringLiteral("Sauvegarde en cours"));

@@ -20,6 +20,7 @@
 #include <QPdfDocument>
 #include <QScreen>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTableView>
 #include <QAbstractItemModelTester>
 #include <QTest>
@@ -363,6 +364,72 @@ private slots:
         const QFontMetrics metrics(w->grid()->font());
         QVERIFY(w->grid()->columnWidth(M::ColObjet) > metrics.horizontalAdvance(QStringLiteral("Contrôle technique")));
         QVERIFY(w->grid()->columnWidth(M::ColVehicule) > metrics.horizontalAdvance(w->model()->cell(last, M::ColVehicule)));
+    }
+
+    // A vehicle's name is drawn whole in its cell: the column leaves room for the fraction of a pixel
+    // of its text's advance (a name whose advance rounds down lost its last letters to "…").
+    void vehicleNameIsNotCut_data()
+    {
+        QTest::addColumn<QString>("marque");
+        QTest::addColumn<QString>("modele");
+        QTest::newRow("Mercedes-Benz Actros") << "Mercedes-Benz" << "Actros";
+        QTest::newRow("Renault Kangoo") << "Renault" << "Kangoo";
+        QTest::newRow("Mercedes-Benz Sprinter") << "Mercedes-Benz" << "Sprinter";
+    }
+    void vehicleNameIsNotCut()
+    {
+        QFETCH(QString, marque);
+        QFETCH(QString, modele);
+        exec("INSERT INTO Marques (num, denom) VALUES (3, ?)", {marque});
+        exec("INSERT INTO Modeles (num, denom) VALUES (3, ?)", {modele});
+        seed::vehicle(db(), {.num = 1, .matricule = "01234 119 16", .marque = 3, .modele = 3});
+        exec("INSERT INTO Controles (num, num_vehicule, Date1, Date2) VALUES (1, 1, '2020-12-20', '2021-07-05')");
+        auto w = openScreen();
+        test::settle(*w);
+        using M = duedates::DueList;
+        QCOMPARE(w->model()->rowCount(), 1);
+        QTableView* grid = w->grid();
+        const int textMargin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+        const QFontMetrics metrics(grid->font());
+        for (int column : {int(M::ColObjet), int(M::ColVehicule)}) {
+            const QString text = w->model()->cell(0, column);
+            const int room = grid->columnWidth(column) - (grid->showGrid() ? 1 : 0) - 2 * textMargin;
+            QCOMPARE(metrics.elidedText(text, Qt::ElideRight, room), text);
+        }
+        QCOMPARE(w->model()->cell(0, M::ColVehicule), marque + u' ' + modele);
+    }
+
+    // On the smallest screen, the longest detail (an oil change of a large mileage whose current
+    // mileage is not known) beside a long vehicle name and an overdue urgency is read whole, and the
+    // cell also gives it as its tooltip.
+    void longestDetailIsReadWholeOnTheSmallestScreen()
+    {
+        exec("INSERT INTO Marques (num, denom) VALUES (3, 'Mercedes-Benz')");
+        exec("INSERT INTO Modeles (num, denom) VALUES (3, 'Sprinter')");
+        seed::vehicle(db(), {.num = 1, .matricule = "01234 119 16", .marque = 3, .modele = 3,
+                             .more = {{"Date_vidange", "2020-10-01"}, {"Km_Vidange", 990000}}});
+        exec("INSERT INTO Controles (num, num_vehicule, Date1, Date2) VALUES (1, 1, '2020-06-01', '2020-12-01')");
+        // A second one overdue by date and by kilometres: the longest urgency.
+        seed::vehicle(db(), {.num = 2, .matricule = "05678 120 31", .marque = 3, .modele = 3,
+                             .more = {{"Date_vidange", "2020-06-01"}, {"Km_Vidange", 100000}}});
+        exec("INSERT INTO Depenses (num, date, Montant, contrepartie, Type_Dep, num_vehicule, Km) VALUES "
+             "(1, '2021-06-10', 4500, 0, 0, 2, 120000)");
+        exec("UPDATE Permn SET Vidange_Jours = 180, Vidange_Km = 10000");
+        auto w = openScreen();
+        test::showOn(*w, test::testScreens().first());
+        test::saveShot(*w, "F_Echeances_detail_800");
+        using M = duedates::DueList;
+        QTableView* grid = w->grid();
+        int row = -1;
+        for (int r = 0; r < w->model()->rowCount(); ++r)
+            if (w->model()->cell(r, M::ColDetail).contains(QStringLiteral("inconnu")))
+                row = r;
+        QVERIFY(row >= 0);
+        const QString detail = w->model()->cell(row, M::ColDetail);
+        const int textMargin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+        const int room = grid->columnWidth(M::ColDetail) - (grid->showGrid() ? 1 : 0) - 2 * textMargin;
+        QCOMPARE(QFontMetrics(grid->font()).elidedText(detail, Qt::ElideRight, room), detail);
+        QCOMPARE(w->model()->index(row, M::ColDetail).data(Qt::ToolTipRole).toString(), detail);
     }
 
     void emptyListDisablesZoomAndPrint()

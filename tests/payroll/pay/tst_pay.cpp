@@ -175,6 +175,29 @@ private slots:
         QCOMPARE(buildMonth(f.db(), 6, 26)[0].cells(1).mid(6), (QStringList{"", "5 129.70 ", ""}));
     }
 
+    // A loaded pay shows every amount entry with its thousands apart, the deductions as the gains, and
+    // reads back the same pay.
+    void loadedEntriesShowThousandsApart()
+    {
+        PayRow p;
+        p.tauxJour = 1250;
+        p.nbreJours = 26;
+        p.panier = 3000;
+        p.rembPrets = 2500;
+        p.autresRetenues = 12000.5;
+        const PayTexts t = payTexts(p, 5500);
+        QCOMPARE(t.tauxJour, QStringLiteral("1 250.00 "));
+        QCOMPARE(t.panier, QStringLiteral("3 000.00 "));
+        QCOMPARE(t.avances, QStringLiteral("5 500.00 "));
+        QCOMPARE(t.rembPrets, QStringLiteral("2 500.00 "));
+        QCOMPARE(t.autresRetenues, QStringLiteral("12 000.50 "));
+        QCOMPARE(payTexts(p, 0).avances, QString());
+        const PayEntries e = readEntries(t, false, false);
+        QCOMPARE(e.avances, 5500.0);
+        QCOMPARE(e.rembPrets, 2500.0);
+        QCOMPARE(e.autresRetenues, 12000.5);
+    }
+
     void savingAPay()
     {
         PayFixture f;

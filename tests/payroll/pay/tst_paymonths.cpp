@@ -48,7 +48,7 @@ QStringList shownPay(const Salaires& s)
 QStringList storedPay(const PayRow& p)
 {
     const PayFigures f = storedFigures(p);
-    return {f.cnas, f.irg, entryText(p.avances, kDeductionPattern), f.brut, f.retenues, f.net};
+    return {f.cnas, f.irg, entryText(p.avances, kEntryPattern), f.brut, f.retenues, f.net};
 }
 
 /// Closes the month shown through the closing panel.
@@ -165,7 +165,7 @@ private slots:
         QCOMPARE(screen.monthList()->grid()->cell(1, 8), QStringLiteral("21 020.80 "));
         screen.showAgentAt(1);
         QCOMPARE(shownPay(screen),
-                 (QStringList{"2 340.00 ", "1 639.20 ", "1000.00 ", "26 000.00 ", "4 979.20 ", "21 020.80 "}));
+                 (QStringList{"2 340.00 ", "1 639.20 ", "1 000.00 ", "26 000.00 ", "4 979.20 ", "21 020.80 "}));
     }
 
     // What the screen shows as NET A PAYER is what it stores, to the cent.

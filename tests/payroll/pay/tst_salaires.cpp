@@ -175,7 +175,7 @@ private slots:
         QCOMPARE(cells(screen.advancesGrid(), 1), QStringList{"1 000.00 "});
         QCOMPARE(cells(screen.advancesGrid(), 2), QStringList{"Espèces"});
         QCOMPARE(screen.advancesTotalField()->text(), QStringLiteral("1 000.00  "));
-        QCOMPARE(screen.entry("Remb Avances")->text(), QStringLiteral("1000.00 "));
+        QCOMPARE(screen.entry("Remb Avances")->text(), QStringLiteral("1 000.00 "));
         QCOMPARE(shownPay(screen), (QStringList{"2 340.00 ", "1 639.20 ", "26 000.00 ", "4 979.20 ", "21 020.80 "}));
         const db::Row line = f.db().queryOne("SELECT * FROM Depenses");
         QCOMPARE(line.integer("contrepartie"), 1);

@@ -952,6 +952,28 @@ private slots:
         QCOMPARE(db().queryOne("SELECT * FROM Permn").values(), before);
     }
 
+    // Seven charges each within the largest amount whose monthly total is beyond it: the total would be
+    // stored as the eighth charge, so the save is refused and nothing is written.
+    void aMonthlyTotalBeyondTheLargestAmountIsRefused()
+    {
+        Chrges screen(s());
+        test::showOn(screen, test::testScreens().first());
+        const QVariantList before = db().queryOne("SELECT * FROM Permn").values();
+        for (int i = 0; i < 7; ++i)
+            screen.field(i)->setText("999999999");
+        screen.command("valider")->click();
+        QCOMPARE(ui().messages, (QList<ShownMessage>{m(kAmountTooLarge, Icon::Critical, "ATTENTION")}));
+        QVERIFY(screen.isVisible());
+        QVERIFY(screen.field(6)->hasFocus());
+        QCOMPARE(db().queryOne("SELECT * FROM Permn").values(), before);
+        // Brought back within the largest amount, the same screen saves.
+        for (int i = 1; i < 7; ++i)
+            screen.field(i)->setText("");
+        screen.command("valider")->click();
+        QVERIFY(!screen.isVisible());
+        QCOMPARE(db().queryOne("SELECT Charge8 FROM Permn").number("Charge8"), 999999999.0);
+    }
+
     void aMalformedAmountIsRefused_data()
     {
         QTest::addColumn<QString>("typed");
