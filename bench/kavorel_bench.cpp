@@ -1,14 +1,23 @@
 // kavorel-bench: what the screens do on a stress year, each beside the same work done bare through the
-// sqlite3 C API on the same file in the same run.
+// sqlite3 C API on the same file in the same run; with --server, the same year on a PostgreSQL server
+// too, each operation beside bare libpq sending the statements the program sent.
 //
-//   kavorel-bench --folder=PROGRAM_FOLDER [google benchmark options]
+//   kavorel-bench --folder=PROGRAM_FOLDER [--server="host=… port=… dbname=… user=…"] [google benchmark options]
 //
 // The folder holds the year made by `kavorel-demo --stress`. Each benchmark is a pair, "<operation>/Kavorel"
 // and "<operation>/Bare"; the table at the end puts them side by side. The peak resident memory of an
 // operation is the process's VmHWM after it ran, the high-water mark having been brought down to the
 // resident size just before (writing 5 to /proc/self/clear_refs): what the operation added on top of
 // what the process already held shows as the peak, what it held before is counted too.
+//
+// With --server (the year copied there by kavorel-migrate --to-server), the operations the server can do
+// run a third and a fourth time: "<operation>_Server" on a desk pointed at the server (its own program
+// folder, the local one's settings without the year file), and "<operation>_Libpq", the statements that
+// work sent to the server (taken once through the engine's statement watch, with their parameters)
+// sent again by bare libpq on a connection set up as the engine's, every value of every row read.
 #include "core/about/MainPictures.h"
+#include "core/connexion/ConnectionFile.h"
+#include "platform/db/Backend.h"
 #include "core/formats/Names.h"
 #include "core/schema/Schema.h"
 #include "core/startup/Startup.h"
@@ -31,12 +40,14 @@
 #include "treasury/journals/f_jrnl2.h"
 
 #include <benchmark/benchmark.h>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <xcb/xcb.h>
@@ -54,7 +65,10 @@
 #include <unistd.h>
 #include <filesystem>
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <optional>
+#include <set>
 #include <vector>
 
 using namespace kv;
@@ -90,8 +104,14 @@ struct Started {
     explicit Started(const QString& folder) : session(folder, ui) { Startup(session).run(); }
 };
 
+Started* gServerDesk = nullptr; ///< the desk on the server (--server), made in main
+bool gOnServer = false;          ///< a benchmark of the server column is running
+
+/// The session the running benchmark works on: the local year, or the same year on the server.
 Started& started()
 {
+    if (gOnServer)
+        return *gServerDesk;
     static Started s(gFolder);
     return s;
 }
@@ -961,6 +981,179 @@ struct Figure {
     double cpu = 0; ///< the process's own CPU seconds (a child process's are not counted)
 };
 
+// ---- the same year on a PostgreSQL server (--server) -------------------------------------------------------
+
+db::ServerSettings gServer;   ///< --server: where kavorel-migrate --to-server put the year
+QString gServerConninfo;
+
+/// One statement as the server engine sent it.
+struct SentStatement {
+    QByteArray sql;
+    std::vector<std::optional<QByteArray>> params;
+};
+
+/// The reads the server engine sends while `work` runs, as sent.
+std::vector<SentStatement> capturedOnServer(const std::function<void()>& work)
+{
+    std::vector<SentStatement> out;
+    db::detail::pgStatementWatch = [&out](const QByteArray& sql, const std::vector<const char*>& values) {
+        const QByteArray head = sql.trimmed().left(6).toUpper();
+        if (!head.startsWith("SELECT") && !head.startsWith("WITH"))
+            return;
+        SentStatement st{sql, {}};
+        for (const char* v : values)
+            st.params.push_back(v ? std::optional<QByteArray>(QByteArray(v)) : std::nullopt);
+        out.push_back(std::move(st));
+    };
+    work();
+    db::detail::pgStatementWatch = nullptr;
+    return out;
+}
+
+/// A bare libpq connection on the year's schema, set up as the engine sets up its own.
+struct BarePg {
+    PGconn* conn = nullptr;
+    BarePg()
+    {
+        conn = PQconnectdb(gServerConninfo.toUtf8().constData());
+        if (PQstatus(conn) != CONNECTION_OK) {
+            std::fprintf(stderr, "bare libpq: %s\n", PQerrorMessage(conn));
+            std::abort();
+        }
+        PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
+        const QByteArray setup = QStringLiteral("SET DateStyle = ISO; SET extra_float_digits = 1; SET search_path = \"%1\", kavorel")
+                                     .arg(db::exerciseSchema(gYear))
+                                     .toUtf8();
+        PQclear(PQexec(conn, setup.constData()));
+    }
+    ~BarePg() { PQfinish(conn); }
+    /// Runs the statements as sent, every value of every row read.
+    void replay(const std::vector<SentStatement>& statements)
+    {
+        for (const SentStatement& st : statements) {
+            std::vector<const char*> values;
+            for (const auto& p : st.params)
+                values.push_back(p ? p->constData() : nullptr);
+            PGresult* res = PQexecParams(conn, st.sql.constData(), int(values.size()), nullptr, values.data(), nullptr, nullptr, 0);
+            static std::set<QByteArray> warned;
+            if (PQresultStatus(res) != PGRES_TUPLES_OK && warned.insert(st.sql).second)
+                // Refused as the program's was (the same statement): timed as the program's is.
+                std::fprintf(stderr, "bare libpq, a statement the server refuses: %s", PQresultErrorMessage(res));
+            const int rows = PQntuples(res), columns = PQnfields(res);
+            for (int r = 0; r < rows; ++r)
+                for (int c = 0; c < columns; ++c)
+                    benchmark::DoNotOptimize(PQgetvalue(res, r, c));
+            PQclear(res);
+        }
+    }
+};
+
+/// A program folder for the desk on the server: the local folder's settings without its year files,
+/// pointed at the server by its choice file.
+QString serverDeskFolder()
+{
+    static QTemporaryDir dir;
+    static const QRegularExpression yearFile(QStringLiteral("^ZEB_\\d{4}\\.MDB$"), QRegularExpression::CaseInsensitiveOption);
+    const QDir from(gFolder);
+    for (const QFileInfo& f : from.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot))
+        if (!yearFile.match(f.fileName()).hasMatch())
+            QFile::copy(f.filePath(), QDir(dir.path()).filePath(f.fileName()));
+    QString error;
+    if (!connexion::writeChoice(QDir(dir.path()).filePath(connexion::kChoiceFileName), {true, gServer}, &error)) {
+        std::fprintf(stderr, "server desk: %s\n", qPrintable(error));
+        std::abort();
+    }
+    return dir.path();
+}
+
+/// An operation of the table done on the server: the program's work on the desk on the server
+/// ("<operation>_Server"), and the statements that work sent, replayed bare through libpq
+/// ("<operation>_Libpq"): the same statements, the same rows read, nothing around them.
+struct ServerOperation {
+    const char* name; ///< "CashBookJan2": the table's row is the one of "CashBookJan2_Kavorel"
+    std::function<void()> work;
+};
+
+template <typename Screen, typename... Args> void showScreen(Args&&... args)
+{
+    Screen screen(started().session, std::forward<Args>(args)...);
+    screen.show();
+    QApplication::processEvents();
+}
+
+void cashBookFigures(const QDate& day)
+{
+    const cashbook::CashDay c = cashbook::readCashDay(started().session.db(), day, gYear);
+    benchmark::DoNotOptimize(cashbook::summaryCells(c));
+    const cashbook::Sums t = c.totals();
+    for (cashbook::Cents total : {t.vehicles, t.salaries, t.others, t.receipts})
+        benchmark::DoNotOptimize(cashbook::listTotal(total));
+}
+
+std::vector<ServerOperation> serverOperations()
+{
+    return {
+        {"CashBookJan2", [] { cashBookFigures(gFirstDay); }},
+        {"CashBookDec31", [] { cashBookFigures(gLastDay); }},
+        {"CashBookScreenJan2", [] { showScreen<J_CAISSE>(gFirstDay); }},
+        {"CashBookScreenDec31", [] { showScreen<J_CAISSE>(gLastDay); }},
+        {"Costs", [] { benchmark::DoNotOptimize(costs::compute(started().session.db(), QDate(gYear, 1, 1), QDate(gYear, 12, 31))); }},
+        {"CostScreen", [] { showScreen<F_CoutVehicules>(); }},
+        {"DueDates",
+         [] {
+             for (const duedates::Item& i : duedates::dueItems(started().session.db(), QDate::currentDate())) {
+                 benchmark::DoNotOptimize(duedates::urgencyText(i));
+                 benchmark::DoNotOptimize(duedates::kindText(i.kind));
+             }
+         }},
+        {"DueDatesScreen", [] { showScreen<F_Echeances>(); }},
+        {"VehicleFile",
+         [] {
+             started().session.vehicule_courant = gVehicle;
+             showScreen<Zoom_V>();
+         }},
+        {"PersonAccount",
+         [] {
+             started().session.num_courant = gClient;
+             showScreen<Zoom_Cli>();
+         }},
+    };
+}
+
+void registerServer()
+{
+    for (const ServerOperation& op : serverOperations()) {
+        const std::string name = op.name;
+        // What the program sends, taken once outside the timing. An operation the server refuses is
+        // reported and left out of the column.
+        auto sent = std::make_shared<std::vector<SentStatement>>();
+        gOnServer = true;
+        try {
+            *sent = capturedOnServer(op.work);
+        } catch (const db::Error& e) {
+            db::detail::pgStatementWatch = nullptr;
+            gOnServer = false;
+            std::printf("on the server, %s fails: %s\n", op.name, qPrintable(e.message().replace(QLatin1Char('\n'), QLatin1Char(' '))));
+            continue;
+        }
+        gOnServer = false;
+        benchmark::RegisterBenchmark((name + "_Server").c_str(), [work = op.work](benchmark::State& state) {
+            gOnServer = true;
+            measured(state, [&](benchmark::State&) { work(); });
+            gOnServer = false;
+        })->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+        if (gPrintQueries) {
+            std::printf("%s on the server sends %lld statements:\n", op.name, static_cast<long long>(sent->size()));
+            for (const SentStatement& st : *sent)
+                std::printf("  %s\n", st.sql.left(400).constData());
+        }
+        benchmark::RegisterBenchmark((name + "_Libpq").c_str(), [sent](benchmark::State& state) {
+            BarePg bare;
+            measured(state, [&](benchmark::State&) { bare.replay(*sent); });
+        })->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+    }
+}
+
 class TableReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
@@ -1001,8 +1194,12 @@ public:
             {"Year closing, reset (the new year built bare, flushed)", "ClosingReset_Kavorel", "ClosingResetSame_Bare"},
             {"Year closing, keep, against the copy flushed to disk", "ClosingKeep_Kavorel", "ClosingFlushed_Bare"},
         };
-        std::printf("\n| Operation | Kavorel | Baseline | Ratio | CPU Kavorel | CPU baseline | CPU ratio | Peak RSS Kavorel | Peak RSS baseline |\n");
-        std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+        // With a server (--server): the same operation on the server beside bare libpq sending the same
+        // statements, and their ratio.
+        const bool server = gServerDesk != nullptr;
+        std::printf("\n| Operation | Kavorel | Baseline | Ratio | CPU Kavorel | CPU baseline | CPU ratio | Peak RSS Kavorel | Peak RSS baseline |%s\n",
+                    server ? " PostgreSQL: Kavorel | bare libpq | Ratio |" : "");
+        std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|%s\n", server ? "---:|---:|---:|" : "");
         for (const Row& row : rows) {
             const auto k = figures_.find(row.kavorel);
             const auto b = figures_.find(row.bare);
@@ -1013,9 +1210,22 @@ public:
             const QByteArray cpuCells = cpu ? QStringLiteral("%1 ms | %2 ms | %3").arg(k->second.cpu * 1e3, 0, 'f', 1).arg(b->second.cpu * 1e3, 0, 'f', 1)
                                                   .arg(b->second.cpu > 0 ? k->second.cpu / b->second.cpu : 0.0, 0, 'f', 2).toUtf8()
                                             : QByteArray("– | – | –");
-            std::printf("| %s | %.1f ms | %.1f ms | %.2f | %s | %.0f MB | %.0f MB |\n", row.label, k->second.seconds * 1e3,
+            QByteArray serverCells;
+            if (server) {
+                const std::string op = std::string(row.kavorel).substr(0, std::string(row.kavorel).rfind('_'));
+                const auto ks = figures_.find(op + "_Server");
+                const auto bs = figures_.find(op + "_Libpq");
+                serverCells = ks != figures_.end() && bs != figures_.end()
+                                  ? QStringLiteral(" %1 ms | %2 ms | %3 |")
+                                        .arg(ks->second.seconds * 1e3, 0, 'f', 1)
+                                        .arg(bs->second.seconds * 1e3, 0, 'f', 1)
+                                        .arg(bs->second.seconds > 0 ? ks->second.seconds / bs->second.seconds : 0.0, 0, 'f', 2)
+                                        .toUtf8()
+                                  : QByteArray(" – | – | – |");
+            }
+            std::printf("| %s | %.1f ms | %.1f ms | %.2f | %s | %.0f MB | %.0f MB |%s\n", row.label, k->second.seconds * 1e3,
                         b->second.seconds * 1e3, b->second.seconds > 0 ? k->second.seconds / b->second.seconds : 0.0, cpuCells.constData(),
-                        k->second.peak, b->second.peak);
+                        k->second.peak, b->second.peak, serverCells.constData());
         }
         std::fflush(stdout);
         if (!gFigures.isEmpty()) {
@@ -1099,6 +1309,8 @@ int main(int argc, char** argv)
             gFigures = QString::fromLocal8Bit(a.mid(10));
         else if (a == "--print-queries")
             gPrintQueries = true;
+        else if (a.startsWith("--server="))
+            gServerConninfo = QString::fromLocal8Bit(a.mid(9));
         else if (a.startsWith("--program="))
             gProgramDir = QString::fromLocal8Bit(a.mid(10));
         else
@@ -1205,6 +1417,43 @@ int main(int argc, char** argv)
         gProgramDir = QDir(QFileInfo(gSelf).absolutePath()).filePath(QStringLiteral("../Kavorel"));
     gProgramDir = QDir(gProgramDir).absolutePath();
     registerAll();
+    if (!gServerConninfo.isEmpty()) {
+        // The same year on the server (kavorel-migrate --to-server): a desk pointed at it.
+        char* error = nullptr;
+        PQconninfoOption* options = PQconninfoParse(gServerConninfo.toUtf8().constData(), &error);
+        if (!options) {
+            std::fprintf(stderr, "--server: %s\n", error ? error : "?");
+            return 2;
+        }
+        for (PQconninfoOption* o = options; o->keyword; ++o) {
+            if (!o->val)
+                continue;
+            const QByteArray key(o->keyword);
+            const QString value = QString::fromUtf8(o->val);
+            if (key == "host" || key == "hostaddr")
+                gServer.host = value;
+            else if (key == "port")
+                gServer.port = value.toInt();
+            else if (key == "dbname")
+                gServer.database = value;
+            else if (key == "user")
+                gServer.user = value;
+            else if (key == "password")
+                gServer.password = value;
+        }
+        PQconninfoFree(options);
+        static std::unique_ptr<Started> desk;
+        try {
+            desk = std::make_unique<Started>(serverDeskFolder());
+        } catch (const ProgramEnd&) {
+        }
+        if (!desk || !desk->session.server || desk->session.exerciceOuvert != gYear) {
+            std::fprintf(stderr, "--server: the desk on the server did not open the year %d\n", gYear);
+            return 2;
+        }
+        gServerDesk = desk.get();
+        registerServer();
+    }
     int benchArgc = int(args.size());
     benchmark::Initialize(&benchArgc, args.data());
     TableReporter reporter;

@@ -6,6 +6,10 @@
 # from the demo year to the stress year. Extra arguments go to Google Benchmark, for example
 #   scripts/bench.sh --benchmark_filter=CashBook
 # KAVOREL_STRESS_SEED changes the made-up year (the folder is made again when the seed changes).
+# When the PostgreSQL server is installed (scripts/setup.sh), a throwaway cluster is started
+# (scripts/pg-cluster.sh), the stress year copied to it (kavorel-migrate --to-server) and the table gains
+# a PostgreSQL column: each operation on the server beside bare libpq sending the same statements; the
+# cluster is stopped at the end. KAVOREL_BENCH_SERVER=0 leaves the server out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -20,7 +24,7 @@ if [ -n "$missing" ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
 fi
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKAVOREL_BENCH=ON
-cmake --build build-bench --parallel "$(nproc)" --target kavorel-bench kavorel-demo kavorel
+cmake --build build-bench --parallel "$(nproc)" --target kavorel-bench kavorel-demo kavorel kavorel-migrate
 stress=build-bench/stress
 seed="${KAVOREL_STRESS_SEED:-1}"
 if [ "$(cat "$stress/.made-with-seed" 2>/dev/null)" != "$seed" ]; then
@@ -34,12 +38,25 @@ if [ "$(cat "$demo/.made-with-seed" 2>/dev/null)" != "$seed" ]; then
   build-bench/Kavorel/kavorel-demo --year 2025 --seed "$seed" --folder "$demo"
   echo "$seed" > "$demo/.made-with-seed"
 fi
+server_args=()
+if [ "${KAVOREL_BENCH_SERVER:-1}" != 0 ] && ls /usr/lib/postgresql/*/bin/initdb >/dev/null 2>&1; then
+  eval "$(scripts/pg-cluster.sh start)"
+  trap 'scripts/pg-cluster.sh stop' EXIT
+  pgbin="$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -n 1)"
+  port="$(cat "$KAVOREL_PG_DIR/port")"
+  "$pgbin/createdb" -h 127.0.0.1 -p "$port" -U kavorel -E UTF8 -T template0 kavorel_bench
+  conninfo="host=127.0.0.1 port=$port dbname=kavorel_bench user=kavorel"
+  build-bench/Kavorel/kavorel-migrate --folder "$stress" --to-server "$conninfo"
+  server_args=(--server="$conninfo")
+else
+  echo "bench: no PostgreSQL server installed (or KAVOREL_BENCH_SERVER=0): no PostgreSQL column"
+fi
 run() { QT_QPA_PLATFORM=offscreen xvfb-run -a -s "-screen 0 1280x1024x24" build-bench/bench/kavorel-bench "$@"; }
 # The demo year first, for the growth of what must not grow with the year (its table is not printed).
 grown='CashOpeningJan2_Kavorel CashOpeningDec31_Kavorel CashBookJan2_Kavorel CashBookJan2_Bare CashBookDec31_Kavorel CashBookDec31_Bare CashBookScreenJan2_Kavorel CashBookScreenDec31_Kavorel Costs_Kavorel Costs_Bare CostScreen_Kavorel Startup_Kavorel Startup_Bare'
 run --folder="$demo" --figures=build-bench/figures-demo.txt \
     --benchmark_filter="^($(echo $grown | tr ' ' '|'))(/|\$)" "$@" > build-bench/demo-run.txt
-run --folder="$stress" --figures=build-bench/figures-stress.txt "$@"
+run --folder="$stress" --figures=build-bench/figures-stress.txt "${server_args[@]}" "$@"
 figure() { awk -v op="$2" -v f="${3:-2}" '$1 == op { print $f }' "build-bench/figures-$1.txt"; }
 echo
 echo "Lines of the day: 2 January $(figure demo Lines_Jan2) (demo year), $(figure stress Lines_Jan2) (stress year);" \

@@ -62,13 +62,10 @@ struct CoreFixture {
             dropServerYears(*server);
             session->server = server;
             // The desk is pointed at the server as a user points it, through its choice file; the test
-            // server trusts its role, so the password remembered for it only spares the question.
-            connexion::Choice choice{true, *server};
-            choice.server.passFile = QDir(path).filePath(connexion::kPassFileName);
-            choice.server.password = choice.server.password.isEmpty() ? QStringLiteral("kavorel") : choice.server.password;
+            // server trusts its role, so the start-up asks no password.
+            const connexion::Choice choice{true, *server};
             QString error;
-            if (!connexion::rememberServerPassword(choice.server, &error)
-                || !connexion::writeChoice(QDir(path).filePath(connexion::kChoiceFileName), choice, &error))
+            if (!connexion::writeChoice(QDir(path).filePath(connexion::kChoiceFileName), choice, &error))
                 qFatal("the test server's choice file: %s", qPrintable(error));
         }
         return session;

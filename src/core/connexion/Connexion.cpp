@@ -148,9 +148,14 @@ connexion::Choice Connexion::typedChoice() const
 
 bool Connexion::testConnection()
 {
-    const connexion::Choice choice = typedChoice();
+    connexion::Choice choice = typedChoice();
     if (!choice.onServer)
         return false;
+    // The server this run works on is tested with the password typed at start-up, unless another is typed.
+    const db::ServerSettings& typed = choice.server;
+    if (typed.password.isEmpty() && s_.server && s_.server->host == typed.host && s_.server->port == typed.port
+        && s_.server->database == typed.database && s_.server->user == typed.user)
+        choice.server.password = s_.server->password;
     QString why;
     if (!db::testServerConnection(choice.server, &why)) {
         result_->setText(why);
@@ -218,7 +223,7 @@ void Connexion::confirm()
         accept();
 }
 
-ServerPassword::ServerPassword(const db::ServerSettings& server, QWidget* parent) : QDialog(parent)
+ServerPassword::ServerPassword(const db::ServerSettings& server, const QString& refusal, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("ServerPassword"));
     setWindowTitle(kTitle);
@@ -229,6 +234,12 @@ ServerPassword::ServerPassword(const db::ServerSettings& server, QWidget* parent
                                  .arg(server.database, server.user),
                              this);
     where->setWordWrap(true);
+    refusal_ = new QLabel(refusal, this);
+    refusal_->setObjectName(QStringLiteral("refus"));
+    refusal_->setWordWrap(true);
+    refusal_->setTextFormat(Qt::PlainText);
+    refusal_->setStyleSheet(QStringLiteral("color: #a00000;"));
+    refusal_->setVisible(!refusal.isEmpty());
     auto* form = new QFormLayout;
     password_ = addField(form, QStringLiteral("Mot de passe"), new QLineEdit(this), QStringLiteral("motDePasse"));
     password_->setEchoMode(QLineEdit::Password);
@@ -241,11 +252,12 @@ ServerPassword::ServerPassword(const db::ServerSettings& server, QWidget* parent
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(kit::titleBand(QStringLiteral("Mot de passe du serveur"), this));
     layout->addWidget(where);
+    layout->addWidget(refusal_);
     layout->addLayout(form);
     layout->addStretch();
     layout->addWidget(bar);
     password_->setFocus();
-    kit::sizeScreen(*this, QSize(460, 200));
+    kit::sizeScreen(*this, QSize(460, refusal.isEmpty() ? 200 : 280));
 }
 
 QString ServerPassword::password() const { return password_->text(); }

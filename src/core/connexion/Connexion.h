@@ -71,16 +71,20 @@ private:
     connexion::Choice saved_;
 };
 
-/// The question for the server's password at start-up, when it is not remembered.
+/// The question for the server's password at start-up, when the server wants one and none is
+/// remembered, or when the one given was refused (`refusal` then says so above the field).
 class ServerPassword : public QDialog {
     Q_OBJECT
 public:
-    ServerPassword(const db::ServerSettings& server, QWidget* parent = nullptr);
+    explicit ServerPassword(const db::ServerSettings& server, const QString& refusal = {}, QWidget* parent = nullptr);
     QLineEdit* passwordField() const { return password_; }
+    /// The refusal shown; hidden when empty.
+    QLabel* refusalText() const { return refusal_; }
     QString password() const;
 
 private:
     QLineEdit* password_;
+    QLabel* refusal_;
 };
 
 } // namespace kv

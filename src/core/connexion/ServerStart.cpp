@@ -3,6 +3,7 @@
 #include "ConnectionFile.h"
 #include "Connexion.h"
 #include "core/state/Session.h"
+#include "platform/db/ServerReach.h"
 #include "platform/ui/ErrorLog.h"
 
 namespace kv::connexion {
@@ -41,18 +42,24 @@ void chooseEngine(Session& s)
         // The password typed earlier in this run (the start-up runs again after an import) is kept.
         if (server.password.isEmpty() && s.server && sameServer(*s.server, server))
             server.password = s.server->password;
-        if (server.password.isEmpty() && !passwordRemembered(server)) {
-            ServerPassword question(server);
+        // Tried first as it stands (a server may want no password, or find it in the password file);
+        // the password is asked only when the server wants one, and again while it refuses the one given.
+        db::ServerReach reach = db::reachServer(server);
+        bool asked = false;
+        while (reach.answer == db::ServerAnswer::PasswordNeeded || reach.answer == db::ServerAnswer::PasswordRefused) {
+            ServerPassword question(server, asked || reach.answer == db::ServerAnswer::PasswordRefused ? reach.message : QString());
             if (s.ui().showModal(question) != QDialog::Accepted)
                 throw ProgramEnd{0};
+            asked = true;
             server.password = question.password();
+            reach = db::reachServer(server);
         }
-        QString why;
-        if (db::testServerConnection(server, &why)) {
+        const QString why = reach.message;
+        if (reach.ok()) {
             s.server = server;
             return;
         }
-        ui::errorLog().write(QStringLiteral("Serveur injoignable au démarrage : ") + why);
+        ui::errorLog().write(QStringLiteral("Connexion au serveur impossible au démarrage : ") + why);
         if (!s.ui().ask(unreachableText(why), ui::Icon::Exclamation, kTitle))
             throw ProgramEnd{0};
         Connexion screen(s, Connexion::Use::Now);

@@ -2,10 +2,14 @@
 // The engine layer's inside: what each engine (SQLite file, PostgreSQL server) does for Database.
 // Only Database.cpp and the two engines include this file.
 #include "Database.h"
+#include "ServerReach.h"
 
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <vector>
+
+struct pg_conn;
 
 struct pg_conn;
 
@@ -47,6 +51,15 @@ public:
     virtual QHash<QString, QString> objectTypes() const = 0;
     virtual QString pageFault(bool full) const = 0;
 };
+
+/// The one connection to the server (PgEngine.cpp): libpq's parameters built from the settings (the
+/// password typed, or libpq's password file). Null on failure, with what failed in `failure`.
+pg_conn* connectTo(const ServerSettings& server, ServerReach* failure);
+
+/// When set, sees each statement the server engine sends through its one statement path, as sent (the
+/// translated text, the parameters' texts, null for NULL): the benchmark replays a screen's reads bare
+/// with it. Never set by the program.
+inline std::function<void(const QByteArray& sql, const std::vector<const char*>& values)> pgStatementWatch;
 
 /// Opens a file (SqliteEngine.cpp) or a server schema (PgEngine.cpp); throw Error.
 std::unique_ptr<Backend> openSqlite(const QString& path, Database::Mode mode);

@@ -7,7 +7,12 @@
 #include <QDate>
 #include <QHash>
 #include <QStringList>
+#include <QRegularExpression>
 #include <libpq-fe.h>
+#include <poll.h>
+
+#include <cerrno>
+#include <chrono>
 
 #include <array>
 #include <vector>
@@ -207,12 +212,93 @@ QVariant pgValue(const pg_result* res, int row, int column)
 namespace {
 QVariant valueOf(const PGresult* res, int row, int column) { return pgValue(res, row, column); }
 
-PGconn* connectTo(const ServerSettings& server)
+} // namespace
+
+namespace {
+
+// How long a desk waits for the server to answer before calling it unreachable.
+constexpr int kConnectSeconds = 10;
+
+/// The SQLSTATE of the server's refusal in libpq's message (verbose form: "FATAL:  28P01: …"), or
+/// nothing when the server never answered.
+QString refusalState(const QString& text)
+{
+    static const QRegularExpression code(QStringLiteral(":\\s+([0-9A-Z]{5})(?=:\\s)"));
+    for (auto it = code.globalMatch(text); it.hasNext();) {
+        const QString state = it.next().captured(1);
+        if (state.contains(QRegularExpression(QStringLiteral("[0-9]"))))
+            return state;
+    }
+    return {};
+}
+
+/// libpq's message without the verbose form's code and source location.
+QString plainDetail(const QString& text, const QString& state)
+{
+    QStringList lines;
+    for (QString line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (line.startsWith(QLatin1String("LOCATION:")))
+            continue;
+        if (!state.isEmpty())
+            line.replace(state + QStringLiteral(": "), QString());
+        lines << line.trimmed();
+    }
+    return lines.join(QLatin1Char(' '));
+}
+
+ServerReach failureOf(PGconn* conn, const ServerSettings& server, bool timedOut)
+{
+    const QString text = conn ? QString::fromUtf8(PQerrorMessage(conn)).trimmed() : QString();
+    const QString state = refusalState(text);
+    const QString where = QStringLiteral("%1:%2").arg(server.host).arg(server.port);
+    ServerReach r;
+    QString what;
+    if (conn && PQconnectionNeedsPassword(conn)) {
+        r.answer = ServerAnswer::PasswordNeeded;
+        what = QStringLiteral("Le serveur %1 demande un mot de passe pour l'utilisateur « %2 ».").arg(where, server.user);
+    } else if (timedOut) {
+        r.answer = ServerAnswer::Unreachable;
+        what = QStringLiteral("Le serveur %1 ne répond pas (aucune réponse en %2 secondes).").arg(where).arg(kConnectSeconds);
+    } else if (state == QLatin1String("28P01")) {
+        r.answer = ServerAnswer::PasswordRefused;
+        what = QStringLiteral("Le serveur %1 refuse le mot de passe de l'utilisateur « %2 ».").arg(where, server.user);
+    } else if (state.startsWith(QLatin1String("28"))) {
+        r.answer = ServerAnswer::AccessRefused;
+        what = QStringLiteral("Le serveur %1 refuse l'accès de l'utilisateur « %2 » à la base « %3 ».").arg(where, server.user, server.database);
+    } else if (state == QLatin1String("3D000")) {
+        r.answer = ServerAnswer::DatabaseMissing;
+        what = QStringLiteral("Le serveur %1 n'a pas de base « %2 ».").arg(where, server.database);
+    } else if (state.isEmpty()) {
+        r.answer = ServerAnswer::Unreachable;
+        what = QStringLiteral("Le serveur %1 est injoignable (adresse ou port sans serveur qui réponde).").arg(where);
+    } else {
+        r.answer = ServerAnswer::Failed;
+        what = QStringLiteral("Le serveur %1 refuse la connexion.").arg(where);
+    }
+    const QString detail = plainDetail(text, state);
+    r.message = detail.isEmpty() ? what : what + QStringLiteral("\nDétail : ") + detail;
+    return r;
+}
+
+/// The engine's connection, or the Error that names what failed.
+PGconn* connectOrThrow(const ServerSettings& server)
+{
+    ServerReach failure;
+    PGconn* conn = connectTo(server, &failure);
+    if (!conn)
+        throw Error(failure.message, 14);
+    return conn;
+}
+
+
+} // namespace
+
+pg_conn* connectTo(const ServerSettings& server, ServerReach* failure)
 {
     const QByteArray host = server.host.toUtf8(), port = QByteArray::number(server.port), dbname = server.database.toUtf8(),
                      user = server.user.toUtf8(), password = server.password.toUtf8(), passfile = server.passFile.toUtf8();
-    std::vector<const char*> keys{"host", "port", "dbname", "user", "connect_timeout", "client_encoding", "application_name"};
-    std::vector<const char*> values{host.constData(), port.constData(), dbname.constData(), user.constData(), "10", "UTF8", "Kavorel"};
+    std::vector<const char*> keys{"host", "port", "dbname", "user", "client_encoding", "application_name"};
+    std::vector<const char*> values{host.constData(), port.constData(), dbname.constData(), user.constData(), "UTF8", "Kavorel"};
     if (!server.password.isEmpty()) {
         keys.push_back("password");
         values.push_back(password.constData());
@@ -223,19 +309,39 @@ PGconn* connectTo(const ServerSettings& server)
     }
     keys.push_back(nullptr);
     values.push_back(nullptr);
-    PGconn* conn = PQconnectdbParams(keys.data(), values.data(), 0);
-    if (!conn || PQstatus(conn) != CONNECTION_OK) {
-        const QString detail = conn ? QString::fromUtf8(PQerrorMessage(conn)).trimmed() : QString();
-        PQfinish(conn);
-        throw Error(QStringLiteral("Le serveur %1:%2 ne répond pas ou refuse la connexion.\nDétail : %3")
-                        .arg(server.host)
-                        .arg(server.port)
-                        .arg(detail),
-                    14);
+    // Started and polled here rather than in one call: the refusal's SQLSTATE is wanted in the message
+    // (to tell a refused password from a missing database whatever the server's language), and the
+    // verbosity that gives it must be set before the server answers.
+    PGconn* conn = PQconnectStartParams(keys.data(), values.data(), 0);
+    bool timedOut = false;
+    if (conn && PQstatus(conn) != CONNECTION_BAD) {
+        PQsetErrorVerbosity(conn, PQERRORS_VERBOSE);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kConnectSeconds);
+        PostgresPollingStatusType step = PGRES_POLLING_WRITING;
+        while (step != PGRES_POLLING_OK && step != PGRES_POLLING_FAILED) {
+            pollfd wait{PQsocket(conn), short(step == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+            const int ready = left > 0 ? ::poll(&wait, 1, int(left)) : 0;
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready == 0) {
+                timedOut = true;
+                break;
+            }
+            step = PQconnectPoll(conn);
+        }
     }
-    return conn;
+    if (conn && !timedOut && PQstatus(conn) == CONNECTION_OK) {
+        PQsetErrorVerbosity(conn, PQERRORS_DEFAULT);
+        return conn;
+    }
+    if (failure)
+        *failure = failureOf(conn, server, timedOut);
+    PQfinish(conn);
+    return nullptr;
 }
 
+namespace {
 /// Runs a statement of the engine itself (no parameter, no translation); throws on failure.
 void run(PGconn* conn, const QByteArray& sql)
 {
@@ -489,6 +595,8 @@ public:
             lengths[size_t(i)] = int(texts[size_t(i)].size());
             formats[size_t(i)] = binary ? 1 : 0;
         }
+        if (pgStatementWatch)
+            pgStatementWatch(text, values);
         return PQexecParams(conn_, text.constData(), count, nullptr, values.data(), lengths.data(), formats.data(), 0);
     }
 
@@ -613,7 +721,7 @@ void ensureShared(PGconn* conn)
 std::unique_ptr<Backend> openPostgres(const ServerSettings& server, const QString& schema, Database::Mode mode)
 {
     const QString name = Database::identifier(schema).toLower();
-    PGconn* conn = connectTo(server);
+    PGconn* conn = connectOrThrow(server);
     auto backend = std::make_unique<PgBackend>(conn, name);
     PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
     run(conn, "SET DateStyle = ISO; SET extra_float_digits = 1; SET client_min_messages = warning");
@@ -644,7 +752,7 @@ std::unique_ptr<Backend> openPostgres(const ServerSettings& server, const QStrin
 
 void dropPostgresSchema(const ServerSettings& server, const QString& schema)
 {
-    PGconn* conn = connectTo(server);
+    PGconn* conn = connectOrThrow(server);
     try {
         PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
         run(conn, "DROP SCHEMA IF EXISTS " + quotedName(schema) + " CASCADE");

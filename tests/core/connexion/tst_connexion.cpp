@@ -1,6 +1,7 @@
 // Choosing the engine of a desk: the choice file beside ZEB.CFG (never a password in it), libpq's
 // password file, the "Connexion" screen, the start-up on a server that does not answer, and the
 // exercise state kept on the server.
+#include "FakeServer.h"
 #include "harness/FixtureTest.h"
 #include "harness/ScreenFit.h"
 #include "harness/TestServer.h"
@@ -13,6 +14,7 @@
 #include "core/startup/Form12.h"
 #include "platform/db/Database.h"
 #include "platform/db/FileOps.h"
+#include "platform/db/ServerReach.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -31,6 +33,8 @@
 #include <unistd.h>
 
 Q_DECLARE_METATYPE(kv::connexion::Choice)
+Q_DECLARE_METATYPE(kv::db::ServerAnswer)
+Q_DECLARE_METATYPE(kv::test::FakeServer::Rules)
 
 using namespace kv;
 using namespace kv::test;
@@ -88,14 +92,6 @@ ScriptedUi::ScreenScript chooseLocalFile()
         screen.localChoice()->setChecked(true);
         screen.okButton()->click();
         return screen.result();
-    };
-}
-
-ScriptedUi::ScreenScript typePassword(const QString& password)
-{
-    return [password](QDialog& d) {
-        static_cast<ServerPassword&>(d).passwordField()->setText(password);
-        return int(QDialog::Accepted);
     };
 }
 
@@ -319,6 +315,130 @@ private slots:
         QVERIFY(!folder().exists(connexion::kChoiceFileName)); // a test writes nothing
     }
 
+    void connectionTestNamesWhatFailed_data()
+    {
+        QTest::addColumn<FakeServer::Rules>("rules");
+        QTest::addColumn<QString>("password");       // typed
+        QTest::addColumn<QString>("remembered");     // in the password file
+        QTest::addColumn<db::ServerAnswer>("answer");
+        QTest::addColumn<QString>("what");           // the message's first line; %1 the port
+        QTest::addColumn<QString>("serverWords");    // the server's own text, in the detail
+        const FakeServer::Rules trust{}, secret{"secret", {}, {}};
+        QTest::newRow("nothing listens") << FakeServer::Rules{} << QString() << QString() << db::ServerAnswer::Unreachable
+                                         << "Le serveur 127.0.0.1:%1 est injoignable (adresse ou port sans serveur qui réponde)."
+                                         << QString();
+        QTest::newRow("trusted") << trust << QString() << QString() << db::ServerAnswer::Ready << QString() << QString();
+        QTest::newRow("right password typed") << secret << "secret" << QString() << db::ServerAnswer::Ready << QString() << QString();
+        QTest::newRow("right password remembered") << secret << QString() << "secret" << db::ServerAnswer::Ready << QString() << QString();
+        QTest::newRow("no password") << secret << QString() << QString() << db::ServerAnswer::PasswordNeeded
+                                     << "Le serveur 127.0.0.1:%1 demande un mot de passe pour l'utilisateur « compta »." << QString();
+        QTest::newRow("wrong password typed")
+            << secret << "Secret" << QString() << db::ServerAnswer::PasswordRefused
+            << "Le serveur 127.0.0.1:%1 refuse le mot de passe de l'utilisateur « compta »."
+            << "password authentication failed for user \"compta\"";
+        QTest::newRow("wrong password remembered")
+            << secret << QString() << "ancien" << db::ServerAnswer::PasswordRefused
+            << "Le serveur 127.0.0.1:%1 refuse le mot de passe de l'utilisateur « compta »."
+            << "password authentication failed for user \"compta\"";
+        QTest::newRow("user refused") << FakeServer::Rules{{}, {}, "compta"} << "secret" << QString() << db::ServerAnswer::AccessRefused
+                                      << "Le serveur 127.0.0.1:%1 refuse l'accès de l'utilisateur « compta » à la base « flotte »."
+                                      << "no pg_hba.conf entry for host \"127.0.0.1\", user \"compta\", database \"flotte\"";
+        QTest::newRow("database missing") << FakeServer::Rules{{}, "flotte", {}} << QString() << QString() << db::ServerAnswer::DatabaseMissing
+                                          << "Le serveur 127.0.0.1:%1 n'a pas de base « flotte »."
+                                          << "database \"flotte\" does not exist";
+        QTest::newRow("database missing, after the password")
+            << FakeServer::Rules{"secret", "flotte", {}} << "secret" << QString() << db::ServerAnswer::DatabaseMissing
+            << "Le serveur 127.0.0.1:%1 n'a pas de base « flotte »." << "database \"flotte\" does not exist";
+    }
+
+    void connectionTestNamesWhatFailed()
+    {
+        QFETCH(FakeServer::Rules, rules);
+        QFETCH(QString, password);
+        QFETCH(QString, remembered);
+        QFETCH(db::ServerAnswer, answer);
+        QFETCH(QString, what);
+        QFETCH(QString, serverWords);
+        std::optional<FakeServer> server;
+        if (answer != db::ServerAnswer::Unreachable)
+            server.emplace(rules);
+        const int port = server ? server->port() : closedPort();
+        connexion::Choice c = serverChoice(port, password);
+        c.server.passFile = folder().file(connexion::kPassFileName);
+        if (!remembered.isEmpty()) {
+            db::ServerSettings keep = c.server;
+            keep.password = remembered;
+            QVERIFY(connexion::rememberServerPassword(keep, nullptr));
+        }
+
+        const db::ServerReach reach = db::reachServer(c.server);
+        QVERIFY2(reach.answer == answer, qPrintable(reach.message));
+        QString message;
+        QCOMPARE(db::testServerConnection(c.server, &message), answer == db::ServerAnswer::Ready);
+        QCOMPARE(message, reach.message);
+        if (answer == db::ServerAnswer::Ready) {
+            QVERIFY(message.isEmpty());
+            return;
+        }
+        const QStringList lines = message.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0], what.arg(port));
+        QVERIFY2(lines[1].startsWith(QStringLiteral("Détail : ")), qPrintable(message));
+        if (!serverWords.isEmpty())
+            QVERIFY2(lines[1].contains(serverWords), qPrintable(message));
+        // The detail is the server's sentence, not libpq's verbose form (code, source location).
+        QVERIFY2(!message.contains(QStringLiteral("LOCATION")) && !message.contains(QRegularExpression(QStringLiteral("\\b(28P01|28000|3D000):"))),
+                 qPrintable(message));
+
+        // The engine opens the year through the same connection, and says the same.
+        db::Database year;
+        try {
+            year.openServer(c.server, db::exerciseSchema(2021), db::Database::Mode::ReadOnly);
+            QFAIL("opened");
+        } catch (const db::Error& e) {
+            QCOMPARE(e.message(), message);
+        }
+        // The screen's "Tester la connexion" shows it whole (the password as typed there).
+        if (!remembered.isEmpty())
+            return;
+        Connexion screen(s());
+        screen.serverChoice()->setChecked(true);
+        screen.hostField()->setText(c.server.host);
+        screen.portField()->setValue(port);
+        screen.databaseField()->setText(c.server.database);
+        screen.userField()->setText(c.server.user);
+        screen.passwordField()->setText(password);
+        QVERIFY(!screen.testConnection());
+        QCOMPARE(screen.testResult()->text(), message);
+    }
+
+    void testingTheServerInUseTakesThePasswordOfThisRun()
+    {
+        // The desk is on a server that wants a password, typed at start-up; the screen, opened from the
+        // menu, shows no password, and its test still reaches the server in use.
+        FakeServer server({"secret", {}, {}});
+        connexion::Choice c = serverChoice(server.port());
+        QVERIFY(connexion::writeChoice(choicePath(), c, nullptr));
+        s().server = c.server;
+        s().server->password = QStringLiteral("secret");
+        Connexion screen(s());
+        QCOMPARE(screen.passwordField()->text(), QString());
+        QVERIFY2(screen.testConnection(), qPrintable(screen.testResult()->text()));
+        QCOMPARE(server.passwords(), QList<QByteArray>{"secret"});
+        // Another user is tried with what is typed for it: nothing.
+        screen.userField()->setText(QStringLiteral("paie"));
+        QVERIFY(!screen.testConnection());
+        QVERIFY2(screen.testResult()->text().startsWith(
+                     QStringLiteral("Le serveur 127.0.0.1:%1 demande un mot de passe pour l'utilisateur « paie ».").arg(server.port())),
+                 qPrintable(screen.testResult()->text()));
+        // A password typed is the one tried.
+        screen.userField()->setText(c.server.user);
+        screen.passwordField()->setText(QStringLiteral("autre"));
+        QVERIFY(!screen.testConnection());
+        QCOMPARE(server.passwords(), (QList<QByteArray>{"secret", "autre"}));
+        QVERIFY(!folder().exists(connexion::kPassFileName)); // a test writes nothing
+    }
+
     void everyFieldIsNamedByItsLabel()
     {
         Connexion screen(s());
@@ -352,6 +472,16 @@ private slots:
         showOn(question, testScreens().first());
         QCOMPARE(outsideScreen(question), QStringList());
         saveShot(question, QStringLiteral("ServerPassword"));
+        const QString refusal = QStringLiteral("Le serveur 127.0.0.1:5432 refuse le mot de passe de l'utilisateur « compta ».\n"
+                                               "Détail : connection to server at \"127.0.0.1\", port 5432 failed: FATAL:  password "
+                                               "authentication failed for user \"compta\"");
+        ServerPassword again(serverChoice(5432).server, refusal);
+        showOn(again, testScreens().first());
+        QVERIFY(again.refusalText()->isVisible());
+        QCOMPARE(again.refusalText()->text(), refusal);
+        QCOMPARE(outsideScreen(again), QStringList());
+        saveShot(again, QStringLiteral("ServerPassword-refused"));
+        QVERIFY(!question.refusalText()->isVisible());
     }
 
     // ---- start-up -----------------------------------------------------------------------------------
@@ -373,7 +503,6 @@ private slots:
             ++locks;
             return true;
         };
-        ui().onScreen(QStringLiteral("ServerPassword"), typePassword(QStringLiteral("x")));
         if (fallBackToFile) {
             ui().answers = {true};
             ui().onScreen(QStringLiteral("Connexion"), chooseLocalFile());
@@ -400,6 +529,7 @@ private slots:
         QVERIFY(questions.first().text.contains(QStringLiteral("Ouvrir l'écran « Connexion »")));
         QCOMPARE(questions.first().title, QStringLiteral("Connexion"));
         QCOMPARE(ui().screens.count(QStringLiteral("Connexion")), 1);
+        QCOMPARE(ui().screens.count(QStringLiteral("ServerPassword")), 0); // nothing answers: no password to ask
         if (fallBackToFile) {
             QVERIFY(!ended);
             QVERIFY(!s().server);
@@ -417,9 +547,112 @@ private slots:
         }
     }
 
+    void startUpAsksThePasswordOnlyWhenWanted_data()
+    {
+        QTest::addColumn<QByteArray>("serverPassword"); // empty: the server trusts the desk
+        QTest::addColumn<QString>("remembered");        // in the password file
+        QTest::addColumn<QStringList>("typed");         // at each question, in order; then the question is left
+        QTest::addColumn<QList<bool>>("refusalShown");  // for each question
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<QString>("passwordKept");      // for this run
+        QTest::newRow("trusted, nothing remembered") << QByteArray() << QString() << QStringList() << QList<bool>() << true << QString();
+        QTest::newRow("wanted, nothing remembered")
+            << QByteArray("secret") << QString() << QStringList{"secret"} << QList<bool>{false} << true << "secret";
+        QTest::newRow("wanted, remembered") << QByteArray("secret") << "secret" << QStringList() << QList<bool>() << true << QString();
+        QTest::newRow("remembered one refused")
+            << QByteArray("secret") << "ancien" << QStringList{"secret"} << QList<bool>{true} << true << "secret";
+        QTest::newRow("typed wrong, then right")
+            << QByteArray("secret") << QString() << QStringList{"Secret", "secret"} << QList<bool>{false, true} << true << "secret";
+        QTest::newRow("left at the first question")
+            << QByteArray("secret") << QString() << QStringList() << QList<bool>{false} << false << QString();
+        QTest::newRow("left after a refusal")
+            << QByteArray("secret") << QString() << QStringList{"Secret"} << QList<bool>{false, true} << false << QString();
+    }
+
+    void startUpAsksThePasswordOnlyWhenWanted()
+    {
+        QFETCH(QByteArray, serverPassword);
+        QFETCH(QString, remembered);
+        QFETCH(QStringList, typed);
+        QFETCH(QList<bool>, refusalShown);
+        QFETCH(bool, connected);
+        QFETCH(QString, passwordKept);
+        FakeServer server({serverPassword, {}, {}});
+        s().server.reset(); // a desk starting
+        connexion::Choice c = serverChoice(server.port());
+        c.server.passFile = folder().file(connexion::kPassFileName);
+        if (!remembered.isEmpty()) {
+            db::ServerSettings keep = c.server;
+            keep.password = remembered;
+            QVERIFY(connexion::rememberServerPassword(keep, nullptr));
+        }
+        QVERIFY(connexion::writeChoice(choicePath(), c, nullptr));
+        auto passFile = [this] {
+            QFile f(folder().file(connexion::kPassFileName));
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+        };
+        const QByteArray passFileBefore = passFile();
+        int locks = 0;
+        s().lockFolder = [&locks] {
+            ++locks;
+            return true;
+        };
+        QList<bool> shown;
+        QStringList refusals;
+        for (const QString& password : typed)
+            ui().onScreen(QStringLiteral("ServerPassword"), [&shown, &refusals, password](QDialog& d) {
+                auto& question = static_cast<ServerPassword&>(d);
+                shown << !question.refusalText()->text().isEmpty();
+                refusals << question.refusalText()->text();
+                question.passwordField()->setText(password);
+                return int(QDialog::Accepted);
+            });
+        bool ended = false;
+        int code = -1;
+        try {
+            connexion::chooseEngine(s());
+        } catch (const ProgramEnd& end) {
+            ended = true;
+            code = end.code;
+        }
+        // The questions shown, and on each the refusal of the password given before it.
+        QCOMPARE(ui().screens.count(QStringLiteral("ServerPassword")), refusalShown.size());
+        QCOMPARE(ui().screens.size(), refusalShown.size());
+        for (int i = 0; i < shown.size(); ++i) {
+            QCOMPARE(shown[i], refusalShown[i]);
+            if (shown[i])
+                QCOMPARE(refusals[i].section(QLatin1Char('\n'), 0, 0),
+                         QStringLiteral("Le serveur 127.0.0.1:%1 refuse le mot de passe de l'utilisateur « compta ».").arg(server.port()));
+        }
+        QCOMPARE(ui().messages.size(), 0); // no question about the server's reach
+        QCOMPARE(ended, !connected);
+        QCOMPARE(locks, 0);
+        if (connected) {
+            QVERIFY(s().server);
+            QCOMPARE(s().server->port, server.port());
+            QCOMPARE(s().server->password, passwordKept);
+        } else {
+            QCOMPARE(code, 0);
+            QVERIFY(!s().server);
+            QVERIFY(!s().isOpen());
+        }
+        // What reached the server: the remembered password, then each one typed.
+        QList<QByteArray> sent;
+        if (!remembered.isEmpty())
+            sent << remembered.toUtf8();
+        for (const QString& p : typed)
+            sent << p.toUtf8();
+        QCOMPARE(server.connections(), 1 + typed.size()); // tried first, then once for each password typed
+        QCOMPARE(server.passwords(), sent);
+        // Nothing written: the choice file has no password, the password file is as it was.
+        QVERIFY(!folder().read(connexion::kChoiceFileName).contains("secret"));
+        QCOMPARE(passFile(), passFileBefore);
+    }
+
     void leavingAtThePasswordQuestionEndsCleanly()
     {
-        QVERIFY(connexion::writeChoice(choicePath(), serverChoice(closedPort()), nullptr));
+        FakeServer server({"secret", {}, {}});
+        QVERIFY(connexion::writeChoice(choicePath(), serverChoice(server.port()), nullptr));
         folder().write(".INI", stateBytes(2021, 0));
         QVERIFY(!start()); // ServerPassword not scripted: cancelled
         QCOMPARE(ui().screens, QStringList{"ServerPassword"});
@@ -551,13 +784,12 @@ private slots:
             ++locks;
             return true;
         };
-        ui().onScreen(QStringLiteral("ServerPassword"), typePassword(QStringLiteral("inutile")));
+        // The test server trusts its role: no password is asked.
         connexion::chooseEngine(s());
         QVERIFY(s().server);
         QCOMPARE(s().server->database, testDb->database);
-        QCOMPARE(s().server->password, QStringLiteral("inutile")); // kept for this run only
+        QCOMPARE(ui().screens, QStringList());
         QCOMPARE(locks, 0); // a desk on a server does not lock its folder
-        QVERIFY(!folder().read(connexion::kChoiceFileName).contains("inutile"));
     }
 };
 
