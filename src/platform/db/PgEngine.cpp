@@ -364,7 +364,7 @@ QByteArray quotedName(const QString& name) { return '"' + name.toLower().toUtf8(
 
 } // namespace
 
-PGconn* connectServer(const ServerSettings& server) { return connectTo(server); }
+PGconn* connectServer(const ServerSettings& server) { return connectOrThrow(server); }
 
 class PgBackend final : public Backend {
 public:
