@@ -200,6 +200,7 @@ private slots:
 
     void interruptedTransactionIsUndoneAndItsJournalGoes()
     {
+        KV_FILE_ONLY("the journal file an interrupted transaction leaves beside the year's file");
         f_->openExercise();
         const QString path = s().exercisePath(2021);
         ledger::Line l;

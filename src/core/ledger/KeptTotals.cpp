@@ -40,7 +40,7 @@ QList<qint64> centsOfAmounts(const db::Database& db, const QList<double>& amount
         QStringList rows;
         QVariantList values;
         for (qsizetype i = 0; i < n; ++i) {
-            rows << QStringLiteral("(%1, ?)").arg(i);
+            rows << QStringLiteral("(%1, CAST(? AS REAL))").arg(i); // a number on the server too, never a text
             values << amounts[first + i];
         }
         db.scan(QStringLiteral("SELECT %1 FROM (VALUES %2) ORDER BY column1").arg(centsOf(QStringLiteral("column2")), rows.join(u',')),

@@ -13,9 +13,8 @@ namespace kv::duedates {
 
 namespace {
 
-// One branch per kind, each reading its table once grouped by vehicle. In a grouped query SQLite takes
-// the other columns from the row that holds the MAX(), so each branch gives the latest record of its
-// vehicle with its own number and details.
+// One branch per kind, each reading its table once: the latest record of each vehicle (the first in
+// number order among records of the same date) with its own number and details.
 QString selection()
 {
     return QStringLiteral(R"(
@@ -27,10 +26,18 @@ WITH veh AS (
     LEFT JOIN Modeles mo ON mo.num = v.num_Modele
     WHERE v.flag_Arch IS NOT 1
 ),
-ass AS (SELECT num, num_vehicule, agence, MAX(au) AS fin FROM Assurances WHERE au > '' GROUP BY num_vehicule),
-ctl AS (SELECT num, num_vehicule, Date1, MAX(Date2) AS fin FROM Controles WHERE Date2 > '' GROUP BY num_vehicule),
-vig AS (SELECT num, num_vehicule, Date AS achat, MAX(date(Date, '+1 year')) AS fin
-        FROM Vignettes WHERE Date > '' GROUP BY num_vehicule),
+ass AS (SELECT num, num_vehicule, agence, fin FROM (
+            SELECT num, num_vehicule, agence, au AS fin,
+                   ROW_NUMBER() OVER (PARTITION BY num_vehicule ORDER BY au DESC, num) AS rang
+            FROM Assurances WHERE au > '') AS t WHERE rang = 1),
+ctl AS (SELECT num, num_vehicule, Date1, fin FROM (
+            SELECT num, num_vehicule, Date1, Date2 AS fin,
+                   ROW_NUMBER() OVER (PARTITION BY num_vehicule ORDER BY Date2 DESC, num) AS rang
+            FROM Controles WHERE Date2 > '') AS t WHERE rang = 1),
+vig AS (SELECT num, num_vehicule, achat, fin FROM (
+            SELECT num, num_vehicule, Date AS achat, date(Date, '+1 year') AS fin,
+                   ROW_NUMBER() OVER (PARTITION BY num_vehicule ORDER BY date(Date, '+1 year') DESC NULLS LAST, num) AS rang
+            FROM Vignettes WHERE Date > '') AS t WHERE rang = 1),
 kms AS (SELECT veh.num AS num_vehicule,
                (SELECT MAX(d.Km) FROM Depenses d WHERE d.num_vehicule = veh.num AND d.Km > 0 AND %1) AS km
         FROM veh),
@@ -41,7 +48,7 @@ oil AS (
     FROM veh LEFT JOIN kms k ON k.num_vehicule = veh.num
 )
 SELECT 0 AS genre, a.num AS record, veh.num AS vehicule, veh.matricule, veh.nom, a.fin, a.agence AS detail,
-       NULL AS depuis, NULL AS km_vidange, 0 AS par_km
+       CAST(NULL AS REAL) AS depuis, CAST(NULL AS REAL) AS km_vidange, 0 AS par_km
 FROM ass a JOIN veh ON veh.num = a.num_vehicule WHERE a.fin <= :limite
 UNION ALL
 SELECT 1, c.num, veh.num, veh.matricule, veh.nom, c.fin, c.Date1, NULL, NULL, 0

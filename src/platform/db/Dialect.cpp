@@ -271,7 +271,8 @@ struct Translator {
                     out.append(Token{Token::Op, QStringLiteral("="), sp});
                 } else if (t.text == QLatin1String("(")) {
                     const bool sub = i > 0 && (isWord(in[i - 1], "FROM") || isWord(in[i - 1], "JOIN"))
-                                     && i + 1 < in.size() && (isWord(in[i + 1], "SELECT") || isWord(in[i + 1], "WITH"));
+                                     && i + 1 < in.size()
+                                     && (isWord(in[i + 1], "SELECT") || isWord(in[i + 1], "WITH") || isWord(in[i + 1], "VALUES"));
                     fromSubquery.append(sub);
                     out.append(t);
                 } else if (t.text == QLatin1String(")")) {
@@ -311,6 +312,10 @@ struct Translator {
                 } else if (w == QLatin1String("SQLITE_TEMP_MASTER") || w == QLatin1String("SQLITE_TEMP_SCHEMA")) {
                     put(QStringLiteral("kavorel.sqlite_temp_master"), sp);
                 } else if (w == QLatin1String("AUTOINCREMENT")) {
+                } else if (w == QLatin1String("INDEXED") && i + 2 < in.size() && isWord(in[i + 1], "BY")) {
+                    i += 2; // the file's choice of index: the server's planner chooses its own
+                } else if (w == QLatin1String("NOT") && i + 1 < in.size() && isWord(in[i + 1], "INDEXED")) {
+                    ++i;
                 } else if (w == QLatin1String("LIKE")) {
                     // The file's LIKE ignores letter case (accented letters too) and keeps accents:
                     // ILIKE under ICU's deterministic root collation does the same.

@@ -583,8 +583,14 @@ public:
         std::vector<QByteArray> texts(static_cast<size_t>(count));
         std::vector<const char*> values(static_cast<size_t>(count));
         std::vector<int> lengths(static_cast<size_t>(count)), formats(static_cast<size_t>(count));
+        // A double is bound as one: left untyped, the server would take the type of what it meets
+        // ("coalesce(?, 0)": an integer) and refuse "0.01". The other values stay untyped, so that a text
+        // column compares with a text, a bigint column with a whole number.
+        std::vector<Oid> types(static_cast<size_t>(count), 0);
         for (int i = 0; i < count; ++i) {
             const QVariant& v = (*params)[i];
+            if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
+                types[size_t(i)] = kFloat8;
             if (v.isNull()) {
                 values[size_t(i)] = nullptr;
                 continue;
@@ -597,7 +603,7 @@ public:
         }
         if (pgStatementWatch)
             pgStatementWatch(text, values);
-        return PQexecParams(conn_, text.constData(), count, nullptr, values.data(), lengths.data(), formats.data(), 0);
+        return PQexecParams(conn_, text.constData(), count, types.data(), values.data(), lengths.data(), formats.data(), 0);
     }
 
 private:

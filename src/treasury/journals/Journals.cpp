@@ -240,7 +240,7 @@ Report read(const db::Database& db, const Selection& selection)
         });
     };
     report.otherExpenses = money(schema::Depenses, expenseCondition(ExpenseClass::Other, QStringLiteral("x")), report.otherTotal);
-    report.receipts = money(schema::Recettes, QStringLiteral("1"), report.receiptTotal);
+    report.receipts = money(schema::Recettes, QStringLiteral("1 = 1"), report.receiptTotal);
     return report;
 }
 

@@ -279,17 +279,13 @@ private slots:
 
     void olderExerciseFileGetsTheIntervals()
     {
-        // A file of the first schema: the parameters row without the interval columns.
+        // A year of the first schema (a file or a server schema): the parameters row without the interval
+        // columns.
+        db().execute("UPDATE Permn SET Taux_CNAS = 9");
+        db().executeScript("ALTER TABLE Permn DROP COLUMN Vidange_Jours; ALTER TABLE Permn DROP COLUMN Vidange_Km;");
+        db().setUserVersion(1);
+        QVERIFY(!db().columns("Permn").contains("Vidange_Km", Qt::CaseInsensitive));
         s().fermer_exercice();
-        const QString path = s().exercisePath(2021);
-        {
-            db::Database old;
-            old.open(path);
-            old.execute("UPDATE Permn SET Taux_CNAS = 9");
-            old.executeScript("ALTER TABLE Permn DROP COLUMN Vidange_Jours; ALTER TABLE Permn DROP COLUMN Vidange_Km;");
-            old.setUserVersion(1);
-            QVERIFY(!old.columns("Permn").contains("Vidange_Km", Qt::CaseInsensitive));
-        }
         s().ouvrir_exercice();
         QCOMPARE(db().userVersion(), schema::kSchemaVersion);
         QVERIFY(schema::kSchemaVersion >= 2);

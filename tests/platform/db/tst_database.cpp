@@ -442,6 +442,11 @@ private slots:
         QTest::newRow("collation") << "CREATE INDEX i ON t (nom COLLATE NOCASE)" << "CREATE INDEX i ON t (nom COLLATE kavorel.fr_nocase)";
         QTest::newRow("subquery in FROM named") << "SELECT count(*) FROM (SELECT a FROM t) WHERE 1"
                                                 << "SELECT count(*) FROM (SELECT a FROM t) AS kv_sub1 WHERE 1";
+        QTest::newRow("the file's index choice") << "SELECT d.num FROM Depenses d INDEXED BY Depenses_vehicule WHERE d.num > 0"
+                                                 << "SELECT d.num FROM Depenses d WHERE d.num > 0";
+        QTest::newRow("no index") << "SELECT num FROM t NOT INDEXED WHERE num > 0" << "SELECT num FROM t WHERE num > 0";
+        QTest::newRow("values in FROM named") << "SELECT column1 FROM (VALUES (0, ?), (1, ?)) ORDER BY column1"
+                                              << "SELECT column1 FROM (VALUES (0, $1), (1, $2)) AS kv_sub1 ORDER BY column1";
         QTest::newRow("date arithmetic") << "SELECT date(du, '+1 year'), round(m, 2) FROM t"
                                          << "SELECT kavorel.date(du, '+1 year'), kavorel.round(m, 2) FROM t";
         QTest::newRow("the schema's objects") << "SELECT name FROM sqlite_master WHERE type = 'table'"
@@ -555,6 +560,24 @@ private slots:
                 if (column == QLatin1String("i"))
                     QCOMPARE(c.integer(0), read.toLongLong());
             });
+    }
+
+    void aBoundDoubleStaysADoubleBesideIntegers_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<double>("bound");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("beside a whole default") << "SELECT coalesce(?, 0) * 100" << 0.01 << 1.0;
+        QTest::newRow("against an integer column") << "SELECT count(*) FROM Agents WHERE num < ?" << 2.5 << 2.0;
+        QTest::newRow("in integer arithmetic") << "SELECT ? + 1" << 0.25 << 1.25;
+        QTest::newRow("whole") << "SELECT coalesce(?, 0) * 2" << 20.0 << 40.0;
+    }
+    void aBoundDoubleStaysADoubleBesideIntegers()
+    {
+        QFETCH(QString, sql);
+        QFETCH(double, bound);
+        QFETCH(double, expected);
+        QCOMPARE(db_.scalar(sql, {bound}).toDouble(), expected);
     }
 
     void aNewRowWithoutNumberTakesTheNextOne()

@@ -212,6 +212,16 @@ private slots:
 
     // ---- the journals ----------------------------------------------------------------------------------
 
+    void aLongPeriodListsTheSameLinesInTheSameOrder()
+    {
+        // Above two months the lines are read from the index by vehicle, not the one by date.
+        march();
+        const journals::Report r = journals::read(db(), *journals::period("01/01/2021", "31/12/2021"));
+        QCOMPARE(nums(r.vehicleLines), (QList<qint64>{5, 2, 3, 4, 1, 6, 11}));
+        QCOMPARE(r.headingTotals, (std::array<double, 6>{5499.4, 777, 1500, 400, 0, 250.6}));
+        QCOMPARE(nums(r.receipts), (QList<qint64>{1, 2, 3, 4}));
+    }
+
     void vehicleExpensesByVehicleWithATotalPerHeading()
     {
         march();
