@@ -20,11 +20,11 @@ namespace {
 
 QString iso(const QDate& day) { return day.toString(Qt::ISODate); }
 
-QString wholeUnits(double value, QStringView pattern)
+QString inCents(Cents amount, QStringView pattern)
 {
-    // Whole units, halves away from zero; nothing for what shows as 0.
-    const QString text = formatNumber(value, pattern);
-    return readNumber(text) == 0 ? QString() : text;
+    // Cents, as the summary and the prints show them, so that a list's total is the summary's figure;
+    // nothing for 0.
+    return amount == 0 ? QString() : formatNumber(toAmount(amount), pattern) + u' ';
 }
 
 Cents sum(const auto& lines)
@@ -239,17 +239,9 @@ CashDay readCashDay(const db::Database& db, const QDate& day, int exerciseYear)
 
 QString title(const QDate& day) { return QStringLiteral("Mouvements de trésorerie du ") + day.toString(db::kShownDateFormat); }
 
-QString lineAmount(Cents amount)
-{
-    const QString text = wholeUnits(toAmount(amount), u"### ###");
-    return text.isEmpty() ? text : text + u' ';
-}
+QString lineAmount(Cents amount) { return inCents(amount, u"### ##0.00"); }
 
-QString moneyAmount(Cents amount)
-{
-    const QString text = wholeUnits(toAmount(amount), u"# ### ###");
-    return text.isEmpty() ? text : text + u' ';
-}
+QString moneyAmount(Cents amount) { return inCents(amount, u"# ### ##0.00"); }
 
 QString listTotal(Cents amount) { return moneyAmount(amount); }
 

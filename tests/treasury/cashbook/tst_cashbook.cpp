@@ -207,18 +207,18 @@ private slots:
         const CashDay day = readCashDay(db(), kDay, 2021);
 
         const QList<QStringList> vehicles = vehicleCells(day);
-        QCOMPARE(vehicles, (QList<QStringList>{{"1", " Hilux 01234 116 31", " plein gasoil", "1 500 "},
-                                               {"2", " 04321 115 16", " plaquettes", "321 "},
-                                               {"3", "", " vehicule disparu", "80 "}}));
-        QCOMPARE(salaryCells(day), (QList<QStringList>{{"1", "BENALI", "Karim", "Comptable", "2 000 ", " Avance sur salaire "},
-                                                       {"2", "BENALI", "Karim", "Comptable", "31 000 ", " Salaire Février 2021"},
-                                                       {"3", "", "", "", "25 000 ", " Salaire Février 2021"}}));
-        QCOMPARE(otherCells(day), (QList<QStringList>{{"1", " SARL NOUR Transports", "700 ", "Chèque", " remboursement client"},
-                                                      {"2", " HADDAD Omar", "450 ", "Espèces", " frais de route"},
-                                                      {"3", " Divers Bénéficiaire", "90 ", "Espèces", ""}}));
-        QCOMPARE(receiptCells(day), (QList<QStringList>{{"1", " HADDAD Omar", "5 000 ", "Chèque", " versement"},
-                                                        {"2", " Client Divers", "250 ", "Espèces", " vente ferraille"},
-                                                        {"3", " Client Divers", "1 201 ", "Espèces", " location"}}));
+        QCOMPARE(vehicles, (QList<QStringList>{{"1", " Hilux 01234 116 31", " plein gasoil", "1 500.00 "},
+                                               {"2", " 04321 115 16", " plaquettes", "321.00 "},
+                                               {"3", "", " vehicule disparu", "80.00 "}}));
+        QCOMPARE(salaryCells(day), (QList<QStringList>{{"1", "BENALI", "Karim", "Comptable", "2 000.00 ", " Avance sur salaire "},
+                                                       {"2", "BENALI", "Karim", "Comptable", "31 000.00 ", " Salaire Février 2021"},
+                                                       {"3", "", "", "", "25 000.00 ", " Salaire Février 2021"}}));
+        QCOMPARE(otherCells(day), (QList<QStringList>{{"1", " SARL NOUR Transports", "700.00 ", "Chèque", " remboursement client"},
+                                                      {"2", " HADDAD Omar", "450.00 ", "Espèces", " frais de route"},
+                                                      {"3", " Divers Bénéficiaire", "90.00 ", "Espèces", ""}}));
+        QCOMPARE(receiptCells(day), (QList<QStringList>{{"1", " HADDAD Omar", "5 000.00 ", "Chèque", " versement"},
+                                                        {"2", " Client Divers", "250.00 ", "Espèces", " vente ferraille"},
+                                                        {"3", " Client Divers", "1 200.50 ", "Espèces", " location"}}));
         QCOMPARE(day.vehicles.size(), 3);
         QCOMPARE(day.vehicles[0].num, 1);
         QCOMPARE(day.others[0].num, 5);
@@ -698,10 +698,17 @@ private slots:
         QCOMPARE(screen.model(TabSummary)->rows(), summaryCells(screen.cashDay()));
         QCOMPARE(screen.model(TabSalaries)->rows(), salaryCells(screen.cashDay()));
         QCOMPARE(screen.model(TabReceipts)->rowCount(), 3);
-        QCOMPARE(screen.totalField(TabVehicles)->text(), QStringLiteral("1 901"));
-        QCOMPARE(screen.totalField(TabSalaries)->text(), QStringLiteral("58 000"));
-        QCOMPARE(screen.totalField(TabOthers)->text(), QStringLiteral("1 240"));
-        QCOMPARE(screen.totalField(TabReceipts)->text(), QStringLiteral("6 451"));
+        QCOMPARE(screen.totalField(TabVehicles)->text(), QStringLiteral("1 901.00"));
+        QCOMPARE(screen.totalField(TabSalaries)->text(), QStringLiteral("58 000.00"));
+        QCOMPARE(screen.totalField(TabOthers)->text(), QStringLiteral("1 240.00"));
+        QCOMPARE(screen.totalField(TabReceipts)->text(), QStringLiteral("6 450.50"));
+        // Each list's total is the summary's figure of that list, to the cent.
+        const std::array<std::pair<int, int>, 4> listRows{{{TabVehicles, RowVehicles}, {TabSalaries, RowSalaries},
+                                                           {TabOthers, RowOthers}, {TabReceipts, RowReceipts}}};
+        for (const auto& [tab, row] : listRows) {
+            const int column = tab == TabReceipts ? ColReceipts : ColExpenses;
+            QCOMPARE(screen.totalField(tab)->text(), screen.model(TabSummary)->cell(row, column));
+        }
         QCOMPARE(screen.model(TabSummary)->cell(RowClosing, ColBalance), QStringLiteral("-55 689.65"));
         QCOMPARE(screen.model(TabVehicles)->data(screen.model(TabVehicles)->index(0, 3), Qt::TextAlignmentRole).value<Qt::Alignment>()
                      & Qt::AlignRight,
@@ -731,7 +738,7 @@ private slots:
         // A window list names the day shown, the calendar's window the day chosen in it.
         QCOMPARE(screen.windowTitle(), QStringLiteral("Mouvements de trésorerie du 11/03/2021 — Kavorel"));
         QCOMPARE(calendarTitle, QStringLiteral("Jeudi 11 Mars 2021 — Kavorel"));
-        QCOMPARE(screen.model(TabReceipts)->rows(), (QList<QStringList>{{"1", " Client Divers", "77 ", "Espèces", " lendemain"}}));
+        QCOMPARE(screen.model(TabReceipts)->rows(), (QList<QStringList>{{"1", " Client Divers", "77.00 ", "Espèces", " lendemain"}}));
         QCOMPARE(screen.model(TabVehicles)->rowCount(), 0);
         QCOMPARE(screen.totalField(TabVehicles)->text(), QString());
         QCOMPARE(screen.model(TabSummary)->cell(RowOpening, ColBalance), QStringLiteral("-55 689.65"));
