@@ -208,10 +208,10 @@ private slots:
 
         const QList<QStringList> vehicles = vehicleCells(day);
         QCOMPARE(vehicles, (QList<QStringList>{{"1", " Hilux 01234 116 31", " plein gasoil", "1 500.00 "},
-                                               {"2", " 04321 115 16", " plaquettes", "321.00 "},
+                                               {"2", " 04321 115 16", " plaquettes", "320.75 "},
                                                {"3", "", " vehicule disparu", "80.00 "}}));
         QCOMPARE(salaryCells(day), (QList<QStringList>{{"1", "BENALI", "Karim", "Comptable", "2 000.00 ", " Avance sur salaire "},
-                                                       {"2", "BENALI", "Karim", "Comptable", "31 000.00 ", " Salaire Février 2021"},
+                                                       {"2", "BENALI", "Karim", "Comptable", "31 000.40 ", " Salaire Février 2021"},
                                                        {"3", "", "", "", "25 000.00 ", " Salaire Février 2021"}}));
         QCOMPARE(otherCells(day), (QList<QStringList>{{"1", " SARL NOUR Transports", "700.00 ", "Chèque", " remboursement client"},
                                                       {"2", " HADDAD Omar", "450.00 ", "Espèces", " frais de route"},
@@ -698,12 +698,12 @@ private slots:
         QCOMPARE(screen.model(TabSummary)->rows(), summaryCells(screen.cashDay()));
         QCOMPARE(screen.model(TabSalaries)->rows(), salaryCells(screen.cashDay()));
         QCOMPARE(screen.model(TabReceipts)->rowCount(), 3);
-        QCOMPARE(screen.totalField(TabVehicles)->text(), QStringLiteral("1 901.00"));
-        QCOMPARE(screen.totalField(TabSalaries)->text(), QStringLiteral("58 000.00"));
+        QCOMPARE(screen.totalField(TabVehicles)->text(), QStringLiteral("1 900.75"));
+        QCOMPARE(screen.totalField(TabSalaries)->text(), QStringLiteral("58 000.40"));
         QCOMPARE(screen.totalField(TabOthers)->text(), QStringLiteral("1 240.00"));
         QCOMPARE(screen.totalField(TabReceipts)->text(), QStringLiteral("6 450.50"));
         // Each list's total is the summary's figure of that list, to the cent.
-        const std::array<std::pair<int, int>, 4> listRows{{{TabVehicles, RowVehicles}, {TabSalaries, RowSalaries},
+        const std::array<std::pair<Tab, int>, 4> listRows{{{TabVehicles, RowVehicles}, {TabSalaries, RowSalaries},
                                                            {TabOthers, RowOthers}, {TabReceipts, RowReceipts}}};
         for (const auto& [tab, row] : listRows) {
             const int column = tab == TabReceipts ? ColReceipts : ColExpenses;
