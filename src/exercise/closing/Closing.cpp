@@ -92,6 +92,16 @@ QStringList leftovers(const QString& work, const QString& prov, const QString& p
             previous};
 }
 
+/// A closing that went through: one more closing counted, and the new year opened as the latest.
+Outcome movedToNewYear(Session& s, int newYear)
+{
+    s.nbClotures += 1;
+    s.exerciceOuvert = newYear;
+    s.dernierExercice = true;
+    s.ouvrir_exercice();
+    return Outcome::Done;
+}
+
 /// The closing on the firm's server: the new year's schema made and filled, and the state moved on, in
 /// one transaction, while no other desk is in either year.
 Outcome closeOnServer(Session& s, ClosingOption option, int newYear, qint64 carried, FileOps& files)
@@ -121,11 +131,7 @@ Outcome closeOnServer(Session& s, ClosingOption option, int newYear, qint64 carr
         s.ouvrir_exercice();
         return Outcome::Failed;
     }
-    s.nbClotures += 1;
-    s.exerciceOuvert = newYear;
-    s.dernierExercice = true;
-    s.ouvrir_exercice();
-    return Outcome::Done;
+    return movedToNewYear(s, newYear);
 }
 
 /// The undo on the firm's server: the latest year's schema dropped and the state moved back, in one
@@ -264,11 +270,7 @@ Outcome closeExercise(Session& s, ClosingOption option, FileOps& files)
         return Outcome::Failed;
     }
 
-    s.nbClotures += 1;
-    s.exerciceOuvert = newYear;
-    s.dernierExercice = true;
-    s.ouvrir_exercice();
-    return Outcome::Done;
+    return movedToNewYear(s, newYear);
 }
 
 Outcome undoLastClosing(Session& s, FileOps& files)
